@@ -52,7 +52,9 @@ size_t DecodeUtf8(std::string_view bytes, size_t i, char32_t& cp) {
     return len;
 }
 
-std::string IconvName(unsigned codePage) { return "CP" + std::to_string(codePage); }
+std::string IconvName(unsigned codePage) {
+    return "CP" + std::to_string(codePage);
+}
 
 // Runs iconv over the whole input. On a byte sequence it can't convert, `onBad` appends a
 // replacement to the output and tells how many input bytes to skip.
@@ -157,11 +159,12 @@ std::u16string TextCodec::MultiByteToWide(std::string_view bytes, unsigned codeP
     if (codePage == kAnsi)
         codePage = LegacyCodePage();
     std::string raw;
-    const bool ok = RunIconv("UTF-16LE", IconvName(codePage).c_str(), bytes, raw, [](std::string& out) {
-        out.push_back(static_cast<char>(0xFD));
-        out.push_back(static_cast<char>(0xFF));
-        return size_t{1};
-    });
+    const bool ok =
+        RunIconv("UTF-16LE", IconvName(codePage).c_str(), bytes, raw, [](std::string& out) {
+            out.push_back(static_cast<char>(0xFD));
+            out.push_back(static_cast<char>(0xFF));
+            return size_t{1};
+        });
     if (!ok) // unknown code page: keep the bytes readable as Latin-1
         return std::u16string(bytes.begin(), bytes.end());
     std::u16string out(raw.size() / 2, u'\0');
