@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+// A fresh folder under $TMPDIR (or /tmp), removed with everything in it at scope exit.
+class TempFolder {
+public:
+    TempFolder() {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/sonvale-test-XXXXXX";
+        if (const char* made = mkdtemp(pattern.data()))
+            path_ = made;
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+    // Writes `bytes` to a file in the folder (sub-folders made as needed); returns its path.
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        const std::string file = *this / name;
+        std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file;
+    }
+
+private:
+    std::string path_;
+};
