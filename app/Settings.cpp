@@ -78,49 +78,53 @@ int32_t Settings::AudioStartupUseDefaultDecoder(Profile& profile, Registry& regi
     return Get(profile, kUseDefaultDecoder);
 }
 
+namespace {
+
+// The effect values in the order they are written; the equalizer's rates follow "EqStatus".
+struct EffectField {
+    const NumberSetting& setting;
+    int32_t EffectSettings::*member;
+};
+const EffectField kEffectFields[] = {
+    {kBaseBoostStatus, &EffectSettings::bassBoostStatus},
+    {kBaseBoostValue, &EffectSettings::bassBoostValue},
+    {kSurroundStatus, &EffectSettings::surroundStatus},
+    {kSurroundValue, &EffectSettings::surroundValue},
+    {k3DChorusStatus, &EffectSettings::chorusStatus},
+    {k3DChorusValue, &EffectSettings::chorusValue},
+    {kAmplifyStatus, &EffectSettings::amplifyStatus},
+    {kAmplifyRate, &EffectSettings::amplifyRate},
+    {kEqStatus, &EffectSettings::eqStatus},
+    {kReverbStatus, &EffectSettings::reverbStatus},
+    {kReverbDelay, &EffectSettings::reverbDelay},
+    {kReverbRate, &EffectSettings::reverbRate},
+    {kEchoStatus, &EffectSettings::echoStatus},
+    {kEchoDelay, &EffectSettings::echoDelay},
+    {kEchoRate, &EffectSettings::echoRate},
+};
+
+} // namespace
+
 EffectSettings Settings::ReadEffects(Profile& profile) {
     EffectSettings e;
-    e.bassBoostStatus = Get(profile, kBaseBoostStatus);
-    e.bassBoostValue = Get(profile, kBaseBoostValue);
-    e.surroundStatus = Get(profile, kSurroundStatus);
-    e.surroundValue = Get(profile, kSurroundValue);
-    e.chorusStatus = Get(profile, k3DChorusStatus);
-    e.chorusValue = Get(profile, k3DChorusValue);
-    e.amplifyStatus = Get(profile, kAmplifyStatus);
-    e.amplifyRate = Get(profile, kAmplifyRate);
-    e.eqStatus = Get(profile, kEqStatus);
+    for (const EffectField& field : kEffectFields)
+        e.*field.member = Get(profile, field.setting);
     for (int i = 0; i < 10; ++i)
         e.eqRate[i] = profile.GetProfileInt(kSettings, kEqRate[i], kEqRateDefault);
-    e.reverbStatus = Get(profile, kReverbStatus);
-    e.reverbDelay = Get(profile, kReverbDelay);
-    e.reverbRate = Get(profile, kReverbRate);
-    e.echoStatus = Get(profile, kEchoStatus);
-    e.echoDelay = Get(profile, kEchoDelay);
-    e.echoRate = Get(profile, kEchoRate);
     return e;
 }
 
 void Settings::WriteEffects(Profile& profile, const EffectSettings& e, int32_t useDefaultDecoder) {
     const bool writeEqualizer = useDefaultDecoder != 1;
-    Set(profile, kBaseBoostStatus, e.bassBoostStatus);
-    Set(profile, kBaseBoostValue, e.bassBoostValue);
-    Set(profile, kSurroundStatus, e.surroundStatus);
-    Set(profile, kSurroundValue, e.surroundValue);
-    Set(profile, k3DChorusStatus, e.chorusStatus);
-    Set(profile, k3DChorusValue, e.chorusValue);
-    Set(profile, kAmplifyStatus, e.amplifyStatus);
-    Set(profile, kAmplifyRate, e.amplifyRate);
-    if (writeEqualizer) {
-        Set(profile, kEqStatus, e.eqStatus);
-        for (int i = 0; i < 10; ++i)
-            profile.WriteProfileInt(kSettings, kEqRate[i], e.eqRate[i]);
+    for (const EffectField& field : kEffectFields) {
+        const bool equalizer = &field.setting == &kEqStatus;
+        if (equalizer && !writeEqualizer)
+            continue;
+        Set(profile, field.setting, e.*field.member);
+        if (equalizer)
+            for (int i = 0; i < 10; ++i)
+                profile.WriteProfileInt(kSettings, kEqRate[i], e.eqRate[i]);
     }
-    Set(profile, kReverbStatus, e.reverbStatus);
-    Set(profile, kReverbDelay, e.reverbDelay);
-    Set(profile, kReverbRate, e.reverbRate);
-    Set(profile, kEchoStatus, e.echoStatus);
-    Set(profile, kEchoDelay, e.echoDelay);
-    Set(profile, kEchoRate, e.echoRate);
 }
 
 EngineEffects Settings::ToEngine(const EffectSettings& e) {
