@@ -1,0 +1,402 @@
+#include "support/IniFile.h"
+
+#include "platform/TextCodec.h"
+#include "support/TextFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <new>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Closes a descriptor that was opened for reading.
+class ReadDescriptor {
+public:
+    explicit ReadDescriptor(int fd) : m_fd(fd) {}
+    ReadDescriptor(const ReadDescriptor&) = delete;
+    ReadDescriptor& operator=(const ReadDescriptor&) = delete;
+    ~ReadDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads up to the size the file had when opened. False if it can't be opened, its size can't be
+// read, or a read fails.
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    const ReadDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0)
+        return false;
+    struct stat info;
+    if (::fstat(file.Get(), &info) != 0 || info.st_size < 0)
+        return false;
+    try {
+        bytes.resize(static_cast<size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(file.Get(), bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
+    return true;
+}
+
+bool IsAsciiAlnum(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+}
+
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+bool IsLineBreak(char16_t c) {
+    return c == u'\r' || c == u'\n';
+}
+
+std::u16string FromAscii(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+int ParseInt(std::u16string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    long long value = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        value = value * 10 + (text[i] - u'0');
+        if (value > limit)
+            value = limit;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+// Up to three numbers separated by ",". Every digit of a number counts and everything else in it
+// is ignored, so " 12 , 3x4 ,5" is 12, 34, 5. Numbers are cut to 8 bits; missing ones are 0.
+std::uint32_t ParseColor(std::u16string_view text) {
+    std::uint32_t parts[3] = {0, 0, 0};
+    size_t index = 0;
+    for (const char16_t c : text) {
+        if (c == u',') {
+            if (++index == 3)
+                break;
+        } else if (IsDigit(c)) {
+            // Unsigned arithmetic wraps modulo 2^32, which leaves the low 8 bits exact.
+            parts[index] = parts[index] * 10 + static_cast<std::uint32_t>(c - u'0');
+        }
+    }
+    return (parts[0] & 0xFF) | (parts[1] & 0xFF) << 8 | (parts[2] & 0xFF) << 16;
+}
+
+// A file name beside `path` that no one else uses yet, opened for writing; -1 if none can be made.
+int CreateTemporary(const std::string& path, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        std::uint64_t seed =
+            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        seed ^= static_cast<std::uint64_t>(::getpid()) << 32;
+        seed += 0x9E3779B97F4A7C15ULL * (counter.fetch_add(1) + 1);
+        seed = (seed ^ (seed >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        seed = (seed ^ (seed >> 27)) * 0x94D049BB133111EBULL;
+        seed ^= seed >> 31;
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%08x~", static_cast<unsigned>(seed));
+        tempPath = path + suffix;
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST)
+            break;
+    }
+    tempPath.clear();
+    return -1;
+}
+
+} // namespace
+
+bool CIniFile::Load(const std::u16string& path) {
+    Clear();
+    m_path = path;
+    std::string bytes;
+    if (!ReadWholeFile(TextCodec::Utf16ToUtf8(path), bytes))
+        return false;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        // UTF-16 little-endian; an odd last byte is dropped. The mark is skipped by the parser,
+        // which ignores everything before the first "[".
+        std::u16string text(bytes.size() / 2, u'\0');
+        for (size_t i = 0; i < text.size(); ++i) {
+            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                            static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        }
+        Parse(text);
+        return true;
+    }
+    if (bytes.empty())
+        return false;
+    Parse(TextCodec::MultiByteToWide(bytes, TextCodec::kAnsi));
+    return true;
+}
+
+void CIniFile::Parse(std::u16string_view text) {
+    enum class State {
+        BeforeFirstSection,
+        SectionName,
+        BetweenEntries,
+        KeyName,
+        BeforeValue,
+        Value
+    };
+    State state = State::BeforeFirstSection;
+    CIniSection* section = nullptr;
+    std::u16string key;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        switch (state) {
+        case State::BeforeFirstSection:
+        case State::BetweenEntries:
+            if (c == u'[') {
+                start = i + 1;
+                state = State::SectionName;
+            } else if (state == State::BetweenEntries && IsAsciiAlnum(c)) {
+                start = i;
+                state = State::KeyName;
+            }
+            break;
+        case State::SectionName:
+            if (c == u']') {
+                section = &SectionFor(text.substr(start, i - start));
+                state = State::BetweenEntries;
+            }
+            break;
+        case State::KeyName:
+            if (c == u'=') {
+                key.assign(text.substr(start, i - start));
+                state = State::BeforeValue;
+            }
+            break;
+        case State::BeforeValue:
+            if (c == u' ' || c == u'\t')
+                break;
+            if (IsLineBreak(c)) {
+                section->SetValue(key, u"");
+                m_flags |= kModified;
+                state = State::BetweenEntries;
+            } else {
+                start = i;
+                state = State::Value;
+            }
+            break;
+        case State::Value:
+            if (IsLineBreak(c)) {
+                section->SetValue(key, text.substr(start, i - start));
+                m_flags |= kModified;
+                state = State::BetweenEntries;
+            }
+            break;
+        }
+    }
+    // Only a value is complete without its line break; a key without "=" or value, or an
+    // unclosed section name, is dropped.
+    if (state == State::Value) {
+        section->SetValue(key, text.substr(start));
+        m_flags |= kModified;
+    }
+}
+
+bool CIniFile::Save(const std::u16string& path) {
+    m_path = path;
+    return Save();
+}
+
+bool CIniFile::Save() {
+    if (m_path.empty())
+        return false;
+    // Replace what a symbolic link points to, not the link.
+    std::string target = TextCodec::Utf16ToUtf8(m_path);
+    struct stat info;
+    if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* real = ::realpath(target.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+
+    // The new text goes to a temporary file that then replaces the old one, so that a write that
+    // fails half-way (a full disk) leaves the old file whole. Devices, pipes and the like
+    // are written in place, as is a file in a folder where no temporary file can be made.
+    if (!exists || S_ISREG(info.st_mode)) {
+        std::string tempPath;
+        CTextFile temp(CreateTemporary(target, tempPath));
+        if (temp.IsOpen()) {
+            if (exists) {
+                if (::fchown(temp.GetHandle(), info.st_uid, info.st_gid) != 0) {
+                    // Not ours to give away; the file then belongs to whoever saves it.
+                }
+                ::fchmod(temp.GetHandle(), info.st_mode & 07777);
+            }
+            bool written = WriteTo(temp) && temp.Flush();
+            written = temp.Close() && written;
+            if (written && ::rename(tempPath.c_str(), target.c_str()) == 0) {
+                m_flags &= ~kModified;
+                return true;
+            }
+            ::unlink(tempPath.c_str());
+            return false;
+        }
+    }
+
+    CTextFile file(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!file.IsOpen())
+        return false;
+    bool written = WriteTo(file) && file.Flush();
+    written = file.Close() && written;
+    if (!written)
+        return false;
+    m_flags &= ~kModified;
+    return true;
+}
+
+bool CIniFile::WriteTo(CTextFile& file) const {
+    if (!file.Write(u"\uFEFF"))
+        return false;
+    for (const std::u16string& name : m_sectionOrder) {
+        const auto it = m_sections.find(name);
+        if (it == m_sections.end() || !it->second.Write(file, name))
+            return false;
+    }
+    return true;
+}
+
+bool CIniFile::GetValue(std::u16string_view section, std::u16string_view key,
+                        std::u16string& value) const {
+    const CIniSection* found = GetSection(section);
+    return found != nullptr && found->GetValue(key, value);
+}
+
+bool CIniFile::GetInt(std::u16string_view section, std::u16string_view key, int& value) const {
+    std::u16string text;
+    if (!GetValue(section, key, text))
+        return false;
+    value = ParseInt(text);
+    return true;
+}
+
+bool CIniFile::GetColor(std::u16string_view section, std::u16string_view key,
+                        std::uint32_t& color) const {
+    std::u16string text;
+    if (!GetValue(section, key, text))
+        return false;
+    color = ParseColor(text);
+    return true;
+}
+
+bool CIniFile::SetValue(std::u16string_view section, std::u16string_view key,
+                        std::u16string_view value) {
+    SectionFor(section).SetValue(key, value);
+    m_flags |= kModified;
+    return true;
+}
+
+bool CIniFile::SetInt(std::u16string_view section, std::u16string_view key, int value) {
+    return SetValue(section, key, FromAscii(std::to_string(value)));
+}
+
+bool CIniFile::SetColor(std::u16string_view section, std::u16string_view key, std::uint32_t color) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%u,%u,%u", color & 0xFF, (color >> 8) & 0xFF,
+                  (color >> 16) & 0xFF);
+    return SetValue(section, key, FromAscii(text));
+}
+
+bool CIniFile::AddSection(std::u16string_view section) {
+    if (GetSection(section) != nullptr)
+        return false;
+    SectionFor(section);
+    return true;
+}
+
+bool CIniFile::Delete(std::u16string_view section) {
+    const auto it = m_sections.find(section);
+    if (it == m_sections.end())
+        return false;
+    m_sections.erase(it);
+    std::erase_if(m_sectionOrder,
+                  [section](const std::u16string& name) { return name == section; });
+    m_flags |= kModified;
+    return true;
+}
+
+bool CIniFile::Delete(std::u16string_view section, std::u16string_view key) {
+    CIniSection* found = GetSection(section);
+    if (found == nullptr)
+        return false;
+    m_flags |= kModified;
+    return found->Delete(key);
+}
+
+const CIniSection* CIniFile::GetSection(std::u16string_view section) const {
+    const auto it = m_sections.find(section);
+    return it == m_sections.end() ? nullptr : &it->second;
+}
+
+CIniSection* CIniFile::GetSection(std::u16string_view section) {
+    const auto it = m_sections.find(section);
+    return it == m_sections.end() ? nullptr : &it->second;
+}
+
+std::uint32_t CIniFile::SetModified(bool modified) {
+    const std::uint32_t old = m_flags;
+    if (modified)
+        m_flags |= kModified;
+    else
+        m_flags &= ~kModified;
+    return old;
+}
+
+void CIniFile::Clear() {
+    m_sectionOrder.clear();
+    m_sections.clear();
+    m_flags = 0;
+}
+
+CIniSection& CIniFile::SectionFor(std::u16string_view section) {
+    auto it = m_sections.find(section);
+    if (it == m_sections.end()) {
+        it = m_sections.emplace(std::u16string(section), CIniSection()).first;
+        m_sectionOrder.emplace_back(section);
+        m_flags |= kModified;
+    }
+    return it->second;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string_view>
+
+// Writes UTF-16 text to a file descriptor: the code units of each string, little-endian, without
+// a terminator. The writer owns the descriptor and closes it when it goes away.
+class CTextFile {
+public:
+    explicit CTextFile(int fd = -1) : m_fd(fd) {}
+    CTextFile(const CTextFile&) = delete;
+    CTextFile& operator=(const CTextFile&) = delete;
+    CTextFile(CTextFile&& other) noexcept;
+    CTextFile& operator=(CTextFile&& other) noexcept;
+    virtual ~CTextFile();
+
+    bool IsOpen() const { return m_fd >= 0; }
+    int GetHandle() const { return m_fd; }
+
+    // False if the file isn't open or the write fails (the file may then hold part of the text).
+    bool Write(std::u16string_view text);
+    // Waits until what was written is on the storage; false if the system reports an error
+    // (a full disk may only show up here).
+    bool Flush();
+    // Closes the descriptor; false if there was none or closing reported an error.
+    bool Close();
+
+private:
+    int m_fd;
+};

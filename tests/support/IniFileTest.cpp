@@ -1,0 +1,231 @@
+#include "support/IniFile.h"
+
+#include "TempFolder.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
+
+namespace {
+
+using Order = std::vector<std::u16string>;
+const std::string kMark = "\xFF\xFE";
+
+class IniFileTest : public ::testing::Test {
+protected:
+    bool Load(const std::string& bytes) {
+        folder.Write("doc.ini", bytes);
+        return ini.Load(folder.File16("doc.ini"));
+    }
+    std::u16string Value(std::u16string_view section, std::u16string_view key) {
+        std::u16string value = u"<missing>";
+        ini.GetValue(section, key, value);
+        return value;
+    }
+    Order Keys(std::u16string_view section) { return ini.GetSection(section)->GetKeyOrder(); }
+
+    TempFolder folder;
+    CIniFile ini;
+};
+
+TEST_F(IniFileTest, NamesAreCaseSensitiveAndKeptAsTheyStand) {
+    ASSERT_TRUE(Load("[Main]\r\nPlayButton=play.png\r\n[ Skin ]\r\nkey = value \r\nx=\t v\r\n"));
+    EXPECT_EQ(Value(u"Main", u"PlayButton"), u"play.png");
+    EXPECT_EQ(Value(u"main", u"PlayButton"), u"<missing>");
+    EXPECT_EQ(Value(u"Main", u"playbutton"), u"<missing>");
+    EXPECT_EQ(Value(u" Skin ", u"key "), u"value ");
+    EXPECT_EQ(Value(u" Skin ", u"x"), u"v");
+    int number = 7;
+    EXPECT_FALSE(ini.GetInt(u"Main", u"Volume", number));
+    EXPECT_EQ(number, 7);
+}
+
+TEST_F(IniFileTest, GrammarEdges) {
+    // Only a value is complete without its line break.
+    ASSERT_TRUE(Load("[A]\r\nempty=\r\nlast="));
+    EXPECT_EQ(Value(u"A", u"empty"), u"");
+    EXPECT_EQ(Value(u"A", u"last"), u"<missing>");
+    ASSERT_TRUE(Load("[A]\r\nk=v\r\nnoequals\r\n[B"));
+    EXPECT_EQ(ini.GetSectionOrder(), Order{u"A"});
+    EXPECT_EQ(Keys(u"A"), Order{u"k"});
+    ASSERT_TRUE(Load("[A]\r\nk=v"));
+    EXPECT_EQ(Value(u"A", u"k"), u"v");
+
+    // No comments: a key starts at the first letter or digit and runs to the next "=".
+    ASSERT_TRUE(Load("top=1\r\n[S]\r\n; note\r\nk=v\r\n#x\r\n_y=2\r\n"));
+    EXPECT_EQ(ini.GetSectionOrder(), Order{u"S"});
+    EXPECT_EQ(Keys(u"S"), (Order{u"note\r\nk", u"x\r\n_y"}));
+
+    // The whole text is parsed, NUL characters included.
+    ASSERT_TRUE(Load(kMark + Utf16Le(std::u16string(u"[A]\r\nk=a\0b\r\nn=1", 15))));
+    EXPECT_EQ(Value(u"A", u"k"), std::u16string(u"a\0b", 3));
+    EXPECT_EQ(Value(u"A", u"n"), u"1");
+}
+
+TEST_F(IniFileTest, RepeatedSectionsAndKeysMergeAndSaveOnce) {
+    ASSERT_TRUE(Load("[A]\r\na=1\r\nb=2\r\n[B]\r\nc=3\r\n[A]\r\na=4\r\nd=5\r\n"));
+    EXPECT_EQ(ini.GetSectionOrder(), (Order{u"A", u"B"}));
+    EXPECT_EQ(Keys(u"A"), (Order{u"a", u"b", u"d"}));
+    ASSERT_TRUE(ini.Save(folder.File16("saved.ini")));
+    EXPECT_EQ(folder.Read("saved.ini"),
+              kMark + Utf16Le(u"\r\n[A]\r\na=4\r\nb=2\r\nd=5\r\n\r\n[B]\r\nc=3\r\n"));
+}
+
+TEST_F(IniFileTest, Utf16AndEightBitFilesLoadAlike) {
+    ASSERT_TRUE(Load("[S]\r\nName=\xED\x95\x9C\xEA\xB5\xAD \xEC\x8A\xA4\xED\x82\xA8\r\n"));
+    EXPECT_EQ(Value(u"S", u"Name"), u"한국 스킨");
+    // An odd last byte of a UTF-16 file is dropped.
+    ASSERT_TRUE(Load(kMark + Utf16Le(u"[S]\r\nName=한국 스킨\r\n") + "x"));
+    EXPECT_EQ(Value(u"S", u"Name"), u"한국 스킨");
+    EXPECT_EQ(Keys(u"S"), Order{u"Name"});
+}
+
+TEST_F(IniFileTest, EmptyMissingAndMarkOnlyFiles) {
+    ASSERT_TRUE(Load("[A]\r\nk=v\r\n"));
+    EXPECT_FALSE(Load(""));
+    EXPECT_TRUE(ini.GetSectionOrder().empty());
+    EXPECT_EQ(ini.GetFlags(), 0u);
+    EXPECT_TRUE(Load(kMark));
+    EXPECT_TRUE(ini.GetSectionOrder().empty());
+    EXPECT_FALSE(ini.IsModified());
+    EXPECT_FALSE(ini.Load(folder.Path().u16string()));
+    EXPECT_FALSE(ini.Load(folder.File16("missing.ini")));
+    // A document whose load failed can still be filled and saved.
+    ini.SetValue(u"A", u"k", u"v");
+    EXPECT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("missing.ini"), kMark + Utf16Le(u"\r\n[A]\r\nk=v\r\n"));
+}
+
+TEST_F(IniFileTest, ModifiedFlagAndDelete) {
+    ASSERT_TRUE(Load("[A]\r\na=1\r\nb=2\r\n[B]\r\nc=3\r\n"));
+    EXPECT_TRUE(ini.IsModified());
+    ASSERT_TRUE(ini.Save());
+    EXPECT_FALSE(ini.IsModified());
+    EXPECT_FALSE(ini.AddSection(u"A"));
+    EXPECT_FALSE(ini.Delete(u"C"));
+    EXPECT_FALSE(ini.Delete(u"C", u"a"));
+    EXPECT_FALSE(ini.IsModified());
+
+    EXPECT_TRUE(ini.AddSection(u"C"));
+    EXPECT_EQ(ini.SetModified(false), CIniFile::kModified);
+    EXPECT_TRUE(ini.Delete(u"A", u"a"));
+    EXPECT_FALSE(ini.Delete(u"A", u"a"));
+    EXPECT_TRUE(ini.Delete(u"B"));
+    EXPECT_EQ(ini.GetSection(u"B"), nullptr);
+    EXPECT_EQ(ini.SetModified(false), CIniFile::kModified);
+    // Names that come back are appended again.
+    ini.SetValue(u"B", u"c", u"4");
+    ini.SetValue(u"A", u"a", u"5");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("doc.ini"),
+              kMark + Utf16Le(u"\r\n[A]\r\nb=2\r\na=5\r\n\r\n[C]\r\n\r\n[B]\r\nc=4\r\n"));
+}
+
+TEST_F(IniFileTest, IntegersAndColors) {
+    const std::pair<std::u16string, int> ints[] = {{u"\t-17xyz", -17},
+                                                   {u"+8", 8},
+                                                   {u"abc", 0},
+                                                   {u"99999999999", INT_MAX},
+                                                   {u"-99999999999", INT_MIN}};
+    for (const auto& [text, expected] : ints) {
+        ini.SetValue(u"S", u"k", text);
+        int value = 1;
+        EXPECT_TRUE(ini.GetInt(u"S", u"k", value));
+        EXPECT_EQ(value, expected);
+    }
+    const std::pair<std::u16string, std::uint32_t> colors[] = {
+        {u"255,128,0", 0x0080FF},
+        {u"300,0,0", 44},
+        {u" 1 , 2 , 3 ", 0x030201},
+        {u"", 0},
+        {u"-5,x9,", 0x0905},
+        {u"1,2,3,4", 0x030201},
+        {u"99999999999999999999,0,1", 0x0100FF}};
+    for (const auto& [text, expected] : colors) {
+        ini.SetValue(u"S", u"k", text);
+        std::uint32_t color = 0xFFFFFFFF;
+        EXPECT_TRUE(ini.GetColor(u"S", u"k", color));
+        EXPECT_EQ(color, expected);
+    }
+    ini.SetInt(u"S", u"a", -2147483647 - 1);
+    ini.SetColor(u"S", u"b", 0xFFC08040);
+    EXPECT_EQ(Value(u"S", u"a"), u"-2147483648");
+    EXPECT_EQ(Value(u"S", u"b"), u"64,128,192");
+}
+
+TEST_F(IniFileTest, FailedSavesKeepTheOldFile) {
+    EXPECT_FALSE(ini.Save());
+    ini.SetValue(u"A", u"k", u"v");
+    EXPECT_FALSE(ini.Save(folder.File16("no/such/folder.ini")));
+    std::filesystem::create_directory(folder.File("dir.ini"));
+    EXPECT_FALSE(ini.Save(folder.File16("dir.ini")));
+    EXPECT_TRUE(ini.IsModified());
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+TEST_F(IniFileTest, SaveReplacesTheFileBehindALinkAndKeepsItsMode) {
+    folder.Write("real.ini", "old");
+    ASSERT_EQ(::chmod(folder.File("real.ini").c_str(), 0640), 0);
+    std::filesystem::create_symlink("real.ini", folder.File("link.ini"));
+    ini.SetValue(u"A", u"k", u"v");
+    ASSERT_TRUE(ini.Save(folder.File16("link.ini")));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.ini")));
+    EXPECT_EQ(folder.Read("real.ini"), kMark + Utf16Le(u"\r\n[A]\r\nk=v\r\n"));
+    struct stat info;
+    ASSERT_EQ(::stat(folder.File("real.ini").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// Random documents within what the file format can carry: keys start with an ASCII letter or
+// digit and hold no "=", values hold no line break and don't start with a blank, section names
+// hold no "]". Anything else goes, line breaks in names, NUL and lone surrogates included.
+TEST_F(IniFileTest, GeneratedDocumentsSurviveSaveAndLoad) {
+    std::mt19937 random(20240611);
+    const std::u16string pool =
+        u"aZ09 \t\r\n[]=;#_,.-\u00E9\uAC00\uFEFF\uFFFD" + std::u16string{u'\0', 0xD800, 0xDFFF};
+    auto pick = [&](std::u16string_view from) { return from[random() % from.size()]; };
+    auto text = [&](size_t maxLength, std::u16string_view banned) {
+        std::u16string s(random() % (maxLength + 1), u'a');
+        for (char16_t& c : s) {
+            do {
+                c = pick(pool);
+            } while (banned.find(c) != std::u16string_view::npos);
+        }
+        return s;
+    };
+
+    for (int round = 0; round < 200; ++round) {
+        CIniFile original;
+        for (int s = random() % 7; s > 0; --s) {
+            const std::u16string section = text(6, u"]");
+            original.AddSection(section);
+            for (int k = random() % 7; k > 0; --k) {
+                std::u16string value = text(8, u"\r\n");
+                if (!value.empty() && (value[0] == u' ' || value[0] == u'\t'))
+                    value[0] = u'v';
+                original.SetValue(section, pick(u"abzABZ09") + text(5, u"="), value);
+            }
+        }
+        ASSERT_TRUE(original.Save(folder.File16("first.ini")));
+        CIniFile loaded;
+        ASSERT_TRUE(loaded.Load(folder.File16("first.ini")));
+        ASSERT_EQ(loaded.GetSectionOrder(), original.GetSectionOrder());
+        for (const std::u16string& name : original.GetSectionOrder()) {
+            const CIniSection* expected = original.GetSection(name);
+            const CIniSection* actual = loaded.GetSection(name);
+            ASSERT_EQ(actual->GetKeyOrder(), expected->GetKeyOrder());
+            for (const std::u16string& key : expected->GetKeyOrder()) {
+                std::u16string want, got;
+                expected->GetValue(key, want);
+                ASSERT_TRUE(actual->GetValue(key, got));
+                ASSERT_EQ(got, want);
+            }
+        }
+        ASSERT_TRUE(loaded.Save(folder.File16("second.ini")));
+        ASSERT_EQ(folder.Read("second.ini"), folder.Read("first.ini"));
+    }
+}
+
+} // namespace
