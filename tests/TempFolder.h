@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 // A fresh folder under $TMPDIR (or /tmp), removed with everything in it at scope exit.
 class TempFolder {
@@ -26,6 +28,15 @@ public:
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
+    std::string File(const std::string& name) const { return *this / name; }
+    std::u16string File16(const std::string& name) const {
+        return std::filesystem::path(File(name)).u16string();
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(File(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
     // Writes `bytes` to a file in the folder (sub-folders made as needed); returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const {
         const std::string file = *this / name;
@@ -37,3 +48,13 @@ public:
 private:
     std::string path_;
 };
+
+// The bytes of a UTF-16 little-endian text, for writing test files.
+inline std::string Utf16Le(std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}

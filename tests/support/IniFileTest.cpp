@@ -1,6 +1,6 @@
 #include "support/IniFile.h"
 
-#include "TempFolder.h"
+#include "tests/TempFolder.h"
 
 #include <climits>
 #include <gtest/gtest.h>
@@ -89,7 +89,7 @@ TEST_F(IniFileTest, EmptyMissingAndMarkOnlyFiles) {
     EXPECT_TRUE(Load(kMark));
     EXPECT_TRUE(ini.GetSectionOrder().empty());
     EXPECT_FALSE(ini.IsModified());
-    EXPECT_FALSE(ini.Load(folder.Path().u16string()));
+    EXPECT_FALSE(ini.Load(std::filesystem::path(folder.Path()).u16string()));
     EXPECT_FALSE(ini.Load(folder.File16("missing.ini")));
     // A document whose load failed can still be filled and saved.
     ini.SetValue(u"A", u"k", u"v");

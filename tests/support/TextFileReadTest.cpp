@@ -1,7 +1,7 @@
 #include "support/TextFileRead.h"
 
-#include "TempFolder.h"
 #include "platform/TextCodec.h"
+#include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <random>
