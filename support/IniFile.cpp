@@ -3,9 +3,7 @@
 #include "platform/TextCodec.h"
 #include "support/TextFile.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -117,28 +115,13 @@ std::uint32_t ParseColor(std::u16string_view text) {
     return (parts[0] & 0xFF) | (parts[1] & 0xFF) << 8 | (parts[2] & 0xFF) << 16;
 }
 
-// A file name beside `path` that no one else uses yet, opened for writing; -1 if none can be made.
+// A new file beside `path`, opened for writing; -1 if none can be made.
 int CreateTemporary(const std::string& path, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 32; ++attempt) {
-        std::uint64_t seed =
-            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-        seed ^= static_cast<std::uint64_t>(::getpid()) << 32;
-        seed += 0x9E3779B97F4A7C15ULL * (counter.fetch_add(1) + 1);
-        seed = (seed ^ (seed >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        seed = (seed ^ (seed >> 27)) * 0x94D049BB133111EBULL;
-        seed ^= seed >> 31;
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%08x~", static_cast<unsigned>(seed));
-        tempPath = path + suffix;
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return fd;
-        if (errno != EEXIST)
-            break;
-    }
-    tempPath.clear();
-    return -1;
+    tempPath = path + ".XXXXXX";
+    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    if (fd < 0)
+        tempPath.clear();
+    return fd;
 }
 
 } // namespace
@@ -253,19 +236,18 @@ bool CIniFile::Save() {
     }
     const bool exists = ::stat(target.c_str(), &info) == 0;
 
-    // The new text goes to a temporary file that then replaces the old one, so that a write that
-    // fails half-way (a full disk) leaves the old file whole. Devices, pipes and the like
-    // are written in place, as is a file in a folder where no temporary file can be made.
-    if (!exists || S_ISREG(info.st_mode)) {
+    // The new text of an existing file goes to a temporary file that then replaces the old one,
+    // so that a write that fails half-way (a full disk) leaves the old file whole. New files,
+    // devices, pipes and the like are written in place, as is a file in a folder where no
+    // temporary file can be made.
+    if (exists && S_ISREG(info.st_mode)) {
         std::string tempPath;
         CTextFile temp(CreateTemporary(target, tempPath));
         if (temp.IsOpen()) {
-            if (exists) {
-                if (::fchown(temp.GetHandle(), info.st_uid, info.st_gid) != 0) {
-                    // Not ours to give away; the file then belongs to whoever saves it.
-                }
-                ::fchmod(temp.GetHandle(), info.st_mode & 07777);
+            if (::fchown(temp.GetHandle(), info.st_uid, info.st_gid) != 0) {
+                // Not ours to give away; the file then belongs to whoever saves it.
             }
+            ::fchmod(temp.GetHandle(), info.st_mode & 07777);
             bool written = WriteTo(temp) && temp.Flush();
             written = temp.Close() && written;
             if (written && ::rename(tempPath.c_str(), target.c_str()) == 0) {
