@@ -3,8 +3,10 @@
 #include "tests/TempFolder.h"
 
 #include <climits>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -162,6 +164,30 @@ TEST_F(IniFileTest, FailedSavesKeepTheOldFile) {
     EXPECT_FALSE(ini.Save(folder.File16("dir.ini")));
     EXPECT_TRUE(ini.IsModified());
     // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+// A save that runs out of room half-way (here: a file size limit) leaves the old file whole.
+TEST_F(IniFileTest, ASaveThatFailsHalfWayKeepsTheOldContent) {
+    folder.Write("skin.wps", "[Main]\r\nPlayButton=play.png\r\n");
+    for (int i = 0; i < 100; ++i)
+        ini.SetValue(u"Main",
+                     u"Key" + std::u16string(1, char16_t(u'A' + i % 26)) +
+                         std::u16string(1, char16_t(u'a' + i / 26)),
+                     u"a long enough value to pass the limit");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 512;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool savedOk = ini.Save(folder.File16("skin.wps"));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(savedOk);
+    EXPECT_TRUE(ini.IsModified());
+    EXPECT_EQ(folder.Read("skin.wps"), "[Main]\r\nPlayButton=play.png\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
 }
 
