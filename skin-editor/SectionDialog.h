@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+// Asks for the name of a new section.
+class CSectionDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CSectionDialog(QWidget* parent = nullptr);
+
+    QString Section() const;
+
+private:
+    QLineEdit* m_section;
+};
