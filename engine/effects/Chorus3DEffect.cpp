@@ -1,0 +1,113 @@
+#include "engine/effects/Chorus3DEffect.h"
+
+#include "engine/effects/EffectMath.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+constexpr double kGainPerLevel = 0.00175;
+constexpr int kDepth = 1; // sweep depth, in 1/256 sample per LFO step
+} // namespace
+
+Chorus3DEffect::Chorus3DEffect() {
+    gain_ = pcm::GainPercent(kGainPerLevel, level_);
+}
+
+void Chorus3DEffect::SetParams(const EffectParams& params) {
+    CriticalSection::Lock lock(lock_);
+    enabled_ = params.enabled;
+    level_ = params.rate < 0 ? 0 : (params.rate > 100 ? 100 : params.rate);
+    gain_ = pcm::GainPercent(kGainPerLevel, level_);
+}
+
+EffectParams Chorus3DEffect::GetParams() const {
+    CriticalSection::Lock lock(lock_);
+    return EffectParams{enabled_, 0, level_};
+}
+
+void Chorus3DEffect::Prepare(int channels, int rate) {
+    CriticalSection::Lock lock(lock_);
+    length_ = 0;
+    for (auto& line : lines_)
+        std::vector<int32_t>().swap(line);
+    // The lines wrap at L - 1, so one second needs at least two entries.
+    if (channels != 2 || rate < 2)
+        return;
+    try {
+        for (auto& line : lines_)
+            line.assign(static_cast<size_t>(rate), 0);
+    } catch (const std::bad_alloc&) {
+        for (auto& line : lines_)
+            std::vector<int32_t>().swap(line);
+        return;
+    }
+    length_ = rate;
+    baseDelay_ = static_cast<int>(static_cast<int64_t>(rate) * 6 / 1000);
+    ClearLocked();
+}
+
+void Chorus3DEffect::ClearHistory() {
+    CriticalSection::Lock lock(lock_);
+    ClearLocked();
+}
+
+void Chorus3DEffect::ClearLocked() {
+    gain_ = pcm::GainPercent(kGainPerLevel, level_);
+    write_[0] = write_[1] = 0;
+    phase_[0] = 0;
+    phase_[1] = length_ / 2;
+    for (auto& line : lines_)
+        std::fill(line.begin(), line.end(), 0);
+}
+
+void Chorus3DEffect::Release() {
+    CriticalSection::Lock lock(lock_);
+    length_ = 0;
+    for (auto& line : lines_)
+        std::vector<int32_t>().swap(line);
+}
+
+int32_t Chorus3DEffect::Step(int channel, int32_t x) {
+    std::vector<int32_t>& line = lines_[channel];
+    int& write = write_[channel];
+    int& phase = phase_[channel];
+
+    const int half = length_ / 2;
+    const int tri = phase < half ? phase : length_ - phase;
+    // Read position in 1/256 samples.
+    int64_t position = static_cast<int64_t>(write - baseDelay_) * 256 - kDepth * tri;
+    if (position < 0)
+        position += static_cast<int64_t>(length_) * 256 - 256;
+    const int index = static_cast<int>(position >> 8);
+    const int fraction = static_cast<int>(position & 255);
+    const int64_t a = line[index];
+    const int64_t b = line[index + 1 == length_ - 1 ? 0 : index + 1];
+    line[write] = x;
+
+    const int64_t delayed = (a * (256 - fraction) + b * fraction) * level_ / 100;
+    const int64_t y = (static_cast<int64_t>(x) * 256 - delayed) * gain_ / 100 >> 8;
+
+    if (++write >= length_ - 1)
+        write = 0;
+    if (++phase >= length_ - 1)
+        phase = 0;
+    return pcm::Clamp16(y);
+}
+
+void Chorus3DEffect::Process(int bits, uint8_t* data, size_t bytes) {
+    CriticalSection::Lock lock(lock_);
+    if (enabled_ != 1 || level_ == 0 || length_ == 0 || data == nullptr)
+        return;
+    if (bits == 16) {
+        for (size_t frames = bytes / 4; frames > 0; --frames, data += 4) {
+            pcm::Write16(data, Step(0, pcm::Read16(data)));
+            pcm::Write16(data + 2, Step(1, pcm::Read16(data + 2)));
+        }
+    } else if (bits == 8) {
+        for (size_t frames = bytes / 2; frames > 0; --frames, data += 2) {
+            pcm::Write8(data, Step(0, pcm::Read8(data)));
+            pcm::Write8(data + 1, Step(1, pcm::Read8(data + 1)));
+        }
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/player/PlayerTypes.h"
+#include "platform/CriticalSection.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The 3D chorus: each stereo channel subtracts a slowly swept, delayed copy of itself. The delay
+// sweeps between rate × 6 / 1000 samples and about rate / 512 samples more over one second,
+// the right channel half a period behind the left. Works on stereo only.
+class Chorus3DEffect {
+public:
+    Chorus3DEffect();
+    Chorus3DEffect(const Chorus3DEffect&) = delete;
+    Chorus3DEffect& operator=(const Chorus3DEffect&) = delete;
+
+    // Uses the enabled word and the rate as the level, held to 0..100.
+    void SetParams(const EffectParams& params);
+    // The stored enabled word and level; the delay is always 0.
+    EffectParams GetParams() const;
+
+    // Allocates the two delay lines (one second each) when prepared for stereo; for any other
+    // channel count the buffers are freed and blocks are left alone.
+    void Prepare(int channels, int rate);
+    void Process(int bits, uint8_t* data, size_t bytes);
+    void ClearHistory();
+    void Release();
+
+private:
+    int32_t Step(int channel, int32_t x);
+    void ClearLocked();
+
+    mutable CriticalSection lock_;
+    int32_t enabled_ = 0;
+    int level_ = 20;
+    int gain_ = 100;
+
+    int length_ = 0;    // L: entries of each delay line; the lines wrap at L - 1
+    int baseDelay_ = 0; // D0 in samples
+    std::vector<int32_t> lines_[2];
+    int write_[2] = {0, 0};
+    int phase_[2] = {0, 0};
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "engine/player/PlayerTypes.h"
+#include "platform/CriticalSection.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Echo and reverb share one delay ring of interleaved samples. The echo adds one repeat of the
+// dry signal after the delay; the reverb feeds its output back, so the repeats go on, each one
+// rate percent of the one before.
+class EchoReverbEffect {
+public:
+    enum Kind { Echo, Reverb };
+
+    static constexpr int kMaxDelay = 10000; // ms
+
+    explicit EchoReverbEffect(Kind kind);
+    EchoReverbEffect(const EchoReverbEffect&) = delete;
+    EchoReverbEffect& operator=(const EchoReverbEffect&) = delete;
+
+    // Stores enabled, delay (held to 0..10000 ms) and rate percent. While prepared, the ring is
+    // built again for the new values with the prepared channels and rate.
+    void SetParams(const EffectParams& params);
+    EffectParams GetParams() const;
+
+    // Builds the ring; nothing is built (and nothing processed) while the effect is disabled or
+    // its delay or rate is 0.
+    void Prepare(int channels, int rate);
+    void Process(int bits, uint8_t* data, size_t bytes);
+    void ClearHistory();
+    void Release();
+
+private:
+    void BuildRing();
+    int32_t Step(int32_t x);
+
+    mutable CriticalSection lock_;
+    const Kind kind_;
+    int32_t enabled_ = 0;
+    int delay_ = 100;
+    int rate_ = 20;
+
+    bool prepared_ = false; // between Prepare and Release
+    int channels_ = 0;
+    int sampleRate_ = 0;
+    std::vector<int32_t> ring_;
+    size_t read_ = 0;
+    size_t write_ = 0;
+};

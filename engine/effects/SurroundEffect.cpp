@@ -1,0 +1,54 @@
+#include "engine/effects/SurroundEffect.h"
+
+#include "engine/effects/EffectMath.h"
+
+namespace {
+constexpr int kDefaultRate = 20;
+}
+
+SurroundEffect::SurroundEffect() {
+    rate_ = kDefaultRate;
+    gain_ = pcm::GainPercent(0.00175, rate_);
+}
+
+void SurroundEffect::SetParams(const EffectParams& params) {
+    CriticalSection::Lock lock(lock_);
+    enabled_ = params.enabled;
+    rate_ = params.rate < 1 ? 0 : (params.rate > 99 ? 100 : params.rate);
+    gain_ = pcm::GainPercent(0.00175, rate_);
+}
+
+EffectParams SurroundEffect::GetParams() const {
+    CriticalSection::Lock lock(lock_);
+    return EffectParams{enabled_, 0, rate_};
+}
+
+void SurroundEffect::Prepare(int channels, int /*rate*/) {
+    CriticalSection::Lock lock(lock_);
+    channels_ = channels;
+}
+
+int32_t SurroundEffect::Mix(int32_t own, int32_t other) const {
+    return pcm::Clamp16(gain_ * (own + rate_ * (own - other) / 100) / 100);
+}
+
+void SurroundEffect::Process(int bits, uint8_t* data, size_t bytes) {
+    CriticalSection::Lock lock(lock_);
+    if (enabled_ != 1 || rate_ == 0 || channels_ != 2 || data == nullptr)
+        return;
+    if (bits == 16) {
+        for (size_t frames = bytes / 4; frames > 0; --frames, data += 4) {
+            const int32_t left = pcm::Read16(data);
+            const int32_t right = pcm::Read16(data + 2);
+            pcm::Write16(data, Mix(left, right));
+            pcm::Write16(data + 2, Mix(right, left));
+        }
+    } else if (bits == 8) {
+        for (size_t frames = bytes / 2; frames > 0; --frames, data += 2) {
+            const int32_t left = pcm::Read8(data);
+            const int32_t right = pcm::Read8(data + 1);
+            pcm::Write8(data, Mix(left, right));
+            pcm::Write8(data + 1, Mix(right, left));
+        }
+    }
+}

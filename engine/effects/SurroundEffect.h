@@ -1,0 +1,37 @@
+#pragma once
+
+#include "engine/player/PlayerTypes.h"
+#include "platform/CriticalSection.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Widens the stereo image: each channel takes a share of its difference to the other one, and
+// the sum is lowered by a gain that grows with the rate. Works on stereo only.
+class SurroundEffect {
+public:
+    SurroundEffect();
+    SurroundEffect(const SurroundEffect&) = delete;
+    SurroundEffect& operator=(const SurroundEffect&) = delete;
+
+    // Uses the enabled word and the rate; the rate is held to 0..100.
+    void SetParams(const EffectParams& params);
+    // The stored enabled word and rate; the delay is always 0.
+    EffectParams GetParams() const;
+
+    // Until prepared the effect takes its blocks for stereo; prepared for any other channel
+    // count it leaves them alone.
+    void Prepare(int channels, int rate);
+    void Process(int bits, uint8_t* data, size_t bytes);
+    void ClearHistory() {}
+    void Release() {}
+
+private:
+    int32_t Mix(int32_t own, int32_t other) const;
+
+    mutable CriticalSection lock_;
+    int32_t enabled_ = 0;
+    int rate_ = 0;
+    int gain_ = 100;
+    int channels_ = 2;
+};
