@@ -1,0 +1,110 @@
+#include "engine/decoders/OggFile.h"
+
+#include "platform/TextCodec.h"
+
+#include <cstdio>
+
+namespace {
+
+FILE* OpenStdio(const std::u16string& path) {
+    if (path.empty())
+        return nullptr;
+    return std::fopen(TextCodec::Utf16ToUtf8(path).c_str(), "rbe");
+}
+
+} // namespace
+
+OggFile::~OggFile() {
+    Close();
+}
+
+bool OggFile::Probe(const std::u16string& path) {
+    FILE* stdio = OpenStdio(path);
+    if (!stdio)
+        return false;
+    OggVorbis_File test{};
+    if (ov_test(stdio, &test, nullptr, 0) != 0) {
+        std::fclose(stdio); // the layer leaves the stream to the caller when it fails
+        return false;
+    }
+    ov_clear(&test); // closes the stream
+    return true;
+}
+
+bool OggFile::Open(const std::u16string& path) {
+    Close();
+    FILE* stdio = OpenStdio(path);
+    if (!stdio)
+        return false;
+    if (ov_open(stdio, &file_, nullptr, 0) != 0) {
+        std::fclose(stdio);
+        return false;
+    }
+    open_ = true;
+    totalSamples_ = ov_pcm_total(&file_, -1);
+    if (totalSamples_ <= 0 || Channels() <= 0 || Rate() <= 0) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void OggFile::Close() {
+    if (open_)
+        ov_clear(&file_);
+    open_ = false;
+    totalSamples_ = 0;
+}
+
+int OggFile::Channels() const {
+    const vorbis_info* info = open_ ? ov_info(&file_, -1) : nullptr;
+    return info ? info->channels : 0;
+}
+
+int OggFile::Rate() const {
+    const vorbis_info* info = open_ ? ov_info(&file_, -1) : nullptr;
+    return info ? static_cast<int>(info->rate) : 0;
+}
+
+int OggFile::Bitrate() const {
+    const vorbis_info* info = open_ ? ov_info(&file_, -1) : nullptr;
+    if (!info)
+        return 0;
+    if (info->bitrate_nominal > 0)
+        return static_cast<int>(info->bitrate_nominal / 1000);
+    const long average = ov_bitrate(&file_, -1);
+    return average > 0 ? static_cast<int>(average / 1000) : 0;
+}
+
+long OggFile::Read(uint8_t* out, int bytes) {
+    if (!open_)
+        return -1;
+    for (;;) {
+        int link = 0;
+        const long got = ov_read(&file_, reinterpret_cast<char*>(out), bytes, &link);
+        if (got != OV_HOLE)
+            return got;
+    }
+}
+
+bool OggFile::Seek(int64_t ms, int64_t& reachedSample) {
+    if (!open_)
+        return false;
+    if (ms < 0)
+        ms = 0;
+    if (ov_pcm_seek(&file_, ms * Rate() / 1000) != 0)
+        return false;
+    reachedSample = ov_pcm_tell(&file_);
+    return true;
+}
+
+std::vector<std::string> OggFile::Comments() const {
+    std::vector<std::string> comments;
+    const vorbis_comment* vc = open_ ? ov_comment(&file_, -1) : nullptr;
+    for (int i = 0; vc && i < vc->comments; ++i) {
+        if (vc->user_comments[i])
+            comments.emplace_back(vc->user_comments[i],
+                                  static_cast<size_t>(vc->comment_lengths[i]));
+    }
+    return comments;
+}
