@@ -1,0 +1,182 @@
+#include "platform/WavFileWaveOut.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kHeaderBytes = 44;
+constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36; // the RIFF size must fit 32 bits
+constexpr size_t kScratchBytes = 8192;
+
+// Paths recorded by this process, and those open right now.
+std::mutex pathsMutex;
+std::set<std::string> writtenPaths;
+std::set<std::string> openPaths;
+
+void Put16(uint8_t* at, uint32_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void Put32(uint8_t* at, uint32_t value) {
+    Put16(at, value & 0xFFFF);
+    Put16(at + 2, value >> 16);
+}
+
+uint32_t Get16(const uint8_t* at) {
+    return at[0] | static_cast<uint32_t>(at[1]) << 8;
+}
+
+uint32_t Get32(const uint8_t* at) {
+    return Get16(at) | Get16(at + 2) << 16;
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t bytes, uint64_t offset) {
+    while (bytes > 0) {
+        const ssize_t written = pwrite(fd, data, bytes, static_cast<off_t>(offset));
+        if (written <= 0)
+            return false;
+        data += written;
+        bytes -= static_cast<size_t>(written);
+        offset += static_cast<uint64_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+WavFileWaveOut::WavFileWaveOut(std::string path, bool fast)
+    : NullWaveOut(fast), path_(std::move(path)) {}
+
+WavFileWaveOut::~WavFileWaveOut() {
+    Close();
+}
+
+int WavFileWaveOut::OpenSink(const Format& format) {
+    std::lock_guard lock(pathsMutex);
+    if (openPaths.contains(path_))
+        return kAllocated;
+    if (!writtenPaths.contains(path_) || !Reopen(format)) {
+        fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd_ < 0)
+            return kError;
+        format_ = format;
+        dataBytes_ = 0;
+        if (!WriteHeader()) {
+            close(fd_);
+            fd_ = -1;
+            return kError;
+        }
+    }
+    scratch_.resize(kScratchBytes);
+    writtenPaths.insert(path_);
+    openPaths.insert(path_);
+    return kOk;
+}
+
+bool WavFileWaveOut::Reopen(const Format& format) {
+    const int fd = open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    uint8_t header[kHeaderBytes];
+    struct stat status {};
+    const bool same = pread(fd, header, kHeaderBytes, 0) == static_cast<ssize_t>(kHeaderBytes) &&
+                      fstat(fd, &status) == 0 && std::memcmp(header, "RIFF", 4) == 0 &&
+                      std::memcmp(header + 8, "WAVEfmt ", 8) == 0 && Get32(header + 16) == 16 &&
+                      Get16(header + 20) == 1 &&
+                      Get16(header + 22) == static_cast<uint32_t>(format.channels) &&
+                      Get32(header + 24) == static_cast<uint32_t>(format.rate) &&
+                      Get16(header + 34) == static_cast<uint32_t>(format.bits) &&
+                      std::memcmp(header + 36, "data", 4) == 0;
+    if (!same) {
+        close(fd);
+        return false;
+    }
+    // Whole frames that are both in the header and in the file.
+    uint64_t data = std::min<uint64_t>(Get32(header + 40),
+                                       static_cast<uint64_t>(status.st_size) - kHeaderBytes);
+    data -= data % static_cast<uint64_t>(FrameBytes(format));
+    if (ftruncate(fd, static_cast<off_t>(kHeaderBytes + data)) != 0) {
+        close(fd);
+        return false;
+    }
+    fd_ = fd;
+    format_ = format;
+    dataBytes_ = static_cast<uint32_t>(data);
+    UpdateSizes();
+    return true;
+}
+
+void WavFileWaveOut::CloseSink() {
+    if (fd_ < 0)
+        return;
+    UpdateSizes();
+    close(fd_);
+    fd_ = -1;
+    std::lock_guard lock(pathsMutex);
+    openPaths.erase(path_);
+}
+
+void WavFileWaveOut::Played(const uint8_t* data, size_t frames, uint32_t volume) {
+    if (fd_ < 0)
+        return;
+    const size_t frameBytes = static_cast<size_t>(FrameBytes(format_));
+    const size_t pieceFrames = scratch_.size() / frameBytes;
+    while (frames > 0) {
+        const size_t count = std::min(frames, pieceFrames), bytes = count * frameBytes;
+        if (dataBytes_ + bytes > kMaxDataBytes)
+            return; // the file holds no more
+        const uint8_t* out = data;
+        if (volume != kUnityVolume) {
+            ApplyVolume(volume, format_, data, scratch_.data(), count);
+            out = scratch_.data();
+        }
+        if (!WriteAll(fd_, out, bytes, kHeaderBytes + dataBytes_)) {
+            // Keep the file as it was (whole frames only).
+            [[maybe_unused]] const int ignored =
+                ftruncate(fd_, static_cast<off_t>(kHeaderBytes + dataBytes_));
+            return;
+        }
+        dataBytes_ += static_cast<uint32_t>(bytes);
+        data += bytes;
+        frames -= count;
+    }
+}
+
+void WavFileWaveOut::BlockPlayed() {
+    UpdateSizes();
+}
+
+bool WavFileWaveOut::WriteHeader() {
+    uint8_t header[kHeaderBytes];
+    const auto channels = static_cast<uint32_t>(format_.channels);
+    const auto rate = static_cast<uint32_t>(format_.rate);
+    const auto align = static_cast<uint32_t>(FrameBytes(format_));
+    std::memcpy(header, "RIFF", 4);
+    Put32(header + 4, 36 + dataBytes_);
+    std::memcpy(header + 8, "WAVEfmt ", 8);
+    Put32(header + 16, 16);
+    Put16(header + 20, 1); // PCM
+    Put16(header + 22, channels);
+    Put32(header + 24, rate);
+    Put32(header + 28, rate * align);
+    Put16(header + 32, align);
+    Put16(header + 34, static_cast<uint32_t>(format_.bits));
+    std::memcpy(header + 36, "data", 4);
+    Put32(header + 40, dataBytes_);
+    return WriteAll(fd_, header, kHeaderBytes, 0);
+}
+
+void WavFileWaveOut::UpdateSizes() {
+    uint8_t size[4];
+    Put32(size, 36 + dataBytes_);
+    WriteAll(fd_, size, 4, 4);
+    Put32(size, dataBytes_);
+    WriteAll(fd_, size, 4, 40);
+}
