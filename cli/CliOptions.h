@@ -1,0 +1,24 @@
+#pragma once
+
+#include "engine/player/PlayerTypes.h"
+
+#include <optional>
+#include <string>
+
+// The command line of sonvale-cli:
+//   sonvale-cli play FILE [options]
+//   sonvale-cli decode FILE -o OUT.wav [options]
+//   sonvale-cli info FILE
+struct CliOptions {
+    std::string command;
+    std::string file;
+    std::string output;
+    PlayerOptions player;
+    std::optional<EqualizerParams> equalizer;
+    std::optional<EffectParams> surround, chorus, echo, reverb;
+    int bassBoost = 0;
+    std::string error; // set when the command line is wrong
+
+    static CliOptions Parse(int argc, char** argv);
+    static const char* Usage();
+};

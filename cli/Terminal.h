@@ -1,0 +1,23 @@
+#pragma once
+
+#include <termios.h>
+
+// The terminal while sonvale-cli plays: keys without echo or line buffering, restored on exit.
+class Terminal {
+public:
+    enum Key { kNone, kPause, kBack, kForward, kQuit };
+
+    Terminal();
+    ~Terminal();
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    bool IsInteractive() const { return interactive_; }
+    // The next key pressed, waiting up to `timeoutMs`.
+    Key ReadKey(int timeoutMs);
+
+private:
+    bool interactive_ = false;
+    bool restore_ = false;
+    termios saved_{};
+};

@@ -1,0 +1,192 @@
+// sonvale-cli: the built-in engine without the window.
+//   play FILE     real-time playback on the chosen backend ($SONVALE_AUDIO) with a status line
+//   decode FILE   through the whole engine into a WAV file, faster than real time
+//   info FILE     what the engine knows of the file
+
+#include "cli/CliOptions.h"
+#include "cli/Terminal.h"
+#include "engine/player/PlayerApi.h"
+#include "platform/QueueMessageSink.h"
+#include "platform/TextCodec.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct PlayerDeleter {
+    void operator()(Player* p) const { PlayerDestroy(p); }
+};
+using PlayerPtr = std::unique_ptr<Player, PlayerDeleter>;
+
+std::string Clock(int32_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d", ms / 60000, ms / 1000 % 60);
+    return text;
+}
+
+const char* StatusName(PlayerStatus status) {
+    switch (status) {
+    case PlayerStatusPlay:
+        return "Playing";
+    case PlayerStatusPause:
+        return "Paused";
+    case PlayerStatusPreparing:
+        return "Preparing";
+    default:
+        return "Stopped";
+    }
+}
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Creates the player with the command line's settings and opens the file.
+PlayerPtr OpenPlayer(const CliOptions& o, QueueMessageSink& sink) {
+    PlayerPtr player(PlayerCreate());
+    if (!player) {
+        std::fprintf(stderr, "sonvale-cli: out of memory\n");
+        return nullptr;
+    }
+    PlayerSetOwner(player.get(), &sink);
+    if (!PlayerSetOptions(player.get(), &o.player)) {
+        std::fprintf(stderr, "sonvale-cli: buffer or prebuffer out of range\n");
+        return nullptr;
+    }
+    if (o.equalizer)
+        PlayerSetEqualizer(player.get(), &*o.equalizer);
+    if (o.surround)
+        PlayerSetEffect(player.get(), EffectSurround, &*o.surround);
+    if (o.chorus)
+        PlayerSetEffect(player.get(), Effect3DChorus, &*o.chorus);
+    if (o.echo)
+        PlayerSetEffect(player.get(), EffectEcho, &*o.echo);
+    if (o.reverb)
+        PlayerSetEffect(player.get(), EffectReverb, &*o.reverb);
+    PlayerSetBassBoost(player.get(), o.bassBoost);
+    const std::u16string path = TextCodec::Utf8ToUtf16(o.file);
+    if (!PlayerOpenFile(player.get(), path.c_str())) {
+        std::fprintf(stderr, "sonvale-cli: cannot open %s: not a file the engine can play\n",
+                     o.file.c_str());
+        return nullptr;
+    }
+    return player;
+}
+
+// Waits for the playback to stop; answers the stop's lParam.
+intptr_t WaitForStop(QueueMessageSink& sink) {
+    for (;;) {
+        const auto m = sink.TakeMessage(WM_PLAYER_STATUS, 1000);
+        if (m && m->wParam == PlayerStatusStop)
+            return m->lParam;
+    }
+}
+
+int Info(const CliOptions& o) {
+    QueueMessageSink sink;
+    PlayerPtr player = OpenPlayer(o, sink);
+    if (!player)
+        return 1;
+    PlayerFileInfo info;
+    PlayerGetFileInfo(player.get(), &info);
+    std::printf("File:        %s\n", o.file.c_str());
+    if (info.mpegVersion)
+        std::printf("Format:      MPEG-%s Layer %d\n",
+                    info.mpegVersion == 1   ? "1"
+                    : info.mpegVersion == 2 ? "2"
+                                            : "2.5",
+                    info.mpegLayer);
+    else
+        std::printf("Format:      Ogg Vorbis\n");
+    std::printf("Channels:    %d\n", info.channels);
+    std::printf("Sample rate: %d Hz\n", info.sampleRate);
+    std::printf("Bitrate:     %d kbit/s\n", info.bitrate);
+    std::printf("Duration:    %s (%d ms)\n", Clock(info.duration).c_str(), info.duration);
+    return 0;
+}
+
+int Decode(CliOptions o) {
+    // The whole engine runs, into the WAV backend, as fast as the machine allows.
+    const std::string device = "wav:" + o.output + ",fast";
+    setenv("SONVALE_AUDIO", device.c_str(), 1);
+    o.player.alwaysOpenDevice = 0;
+    QueueMessageSink sink;
+    PlayerPtr player = OpenPlayer(o, sink);
+    if (!player)
+        return 1;
+    if (!PlayerPlay(player.get())) {
+        std::fprintf(stderr, "sonvale-cli: cannot start decoding %s\n", o.file.c_str());
+        return 1;
+    }
+    const intptr_t result = WaitForStop(sink);
+    if (result & kPlayerStoppedOnError) {
+        std::fprintf(stderr, "sonvale-cli: decoding %s failed\n", o.file.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int Play(const CliOptions& o) {
+    QueueMessageSink sink;
+    PlayerPtr player = OpenPlayer(o, sink);
+    if (!player)
+        return 1;
+    if (!PlayerPlay(player.get())) {
+        std::fprintf(stderr, "sonvale-cli: cannot start playing %s\n", o.file.c_str());
+        return 1;
+    }
+    Terminal terminal;
+    const std::string title = BaseName(o.file);
+    const int32_t duration = PlayerGetDuration(player.get());
+    intptr_t stopped = -1;
+    while (stopped < 0) {
+        switch (terminal.ReadKey(200)) {
+        case Terminal::kPause:
+            PlayerPause(player.get());
+            break;
+        case Terminal::kBack:
+            PlayerRewind(player.get(), 5000);
+            break;
+        case Terminal::kForward:
+            PlayerForward(player.get(), 5000);
+            break;
+        case Terminal::kQuit:
+            PlayerStop(player.get());
+            break;
+        case Terminal::kNone:
+            break;
+        }
+        while (const auto m = sink.Take(0))
+            if (m->message == WM_PLAYER_STATUS && m->wParam == PlayerStatusStop)
+                stopped = m->lParam;
+        std::printf("\r%s  %s / %s  [%s]   ", title.c_str(),
+                    Clock(PlayerGetPosition(player.get())).c_str(), Clock(duration).c_str(),
+                    StatusName(PlayerGetStatus(player.get())));
+        std::fflush(stdout);
+    }
+    std::printf("\n");
+    if (stopped & kPlayerStoppedOnError) {
+        std::fprintf(stderr, "sonvale-cli: playing %s failed\n", o.file.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const CliOptions options = CliOptions::Parse(argc, argv);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "sonvale-cli: %s\n%s", options.error.c_str(), CliOptions::Usage());
+        return 2;
+    }
+    if (options.command == "info")
+        return Info(options);
+    if (options.command == "decode")
+        return Decode(options);
+    return Play(options);
+}

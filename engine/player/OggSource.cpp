@@ -1,0 +1,58 @@
+#include "engine/player/OggSource.h"
+
+#include "engine/player/DecodeContext.h"
+#include "platform/CriticalSection.h"
+#include "platform/WaveHeader.h"
+
+namespace {
+
+// The Vorbis layer is asked for PCM only while a block has this much room.
+constexpr uint32_t kReadChunk = 4096;
+
+} // namespace
+
+bool OggSource::Open(const std::u16string& path, const PlayerOptions&, PlayerFileInfo& info,
+                     int64_t& totalSamples) {
+    if (!OggFile::Probe(path) || !ogg_.Open(path))
+        return false;
+    info.channels = ogg_.Channels();
+    info.sampleRate = ogg_.Rate();
+    info.bitrate = ogg_.Bitrate();
+    totalSamples = ogg_.TotalSamples();
+    return true;
+}
+
+Source::LoopResult OggSource::DecodeLoop(DecodeContext& context) {
+    while (!context.StopRequested()) {
+        WaveHeader* block = context.HoldBlock(); // null after a seek or a stop request
+        long got;
+        {
+            CriticalSection::Lock lock(context.DecodeLock());
+            if (context.TakeSeek())
+                continue;
+            if (!block) // a stop request, or the device went away
+                return context.StopRequested() ? kStopped : kError;
+            got = ogg_.Read(block->data + block->bytesUsed,
+                            static_cast<int>(block->bufferLength - block->bytesUsed));
+        }
+        if (got < 0)
+            return kError;
+        if (got == 0)
+            return kEndOfData;
+        block->bytesUsed += static_cast<uint32_t>(got);
+        if (block->bufferLength - block->bytesUsed < kReadChunk)
+            context.PassBlock();
+        if (context.EndReached())
+            return kEndOfData;
+    }
+    return kStopped;
+}
+
+bool OggSource::Seek(int64_t ms, const PlayerOptions&, int64_t& sample) {
+    return ogg_.Seek(ms, sample);
+}
+
+void OggSource::Rewind() {
+    int64_t sample;
+    ogg_.Seek(0, sample);
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "engine/effects/BassBoostEffect.h"
+#include "engine/effects/Chorus3DEffect.h"
+#include "engine/effects/EchoReverbEffect.h"
+#include "engine/effects/SurroundEffect.h"
+#include "engine/output/OutputDevice.h"
+#include "engine/player/DecodeContext.h"
+#include "engine/player/MpegSource.h"
+#include "engine/player/OggSource.h"
+#include "engine/player/PlayerTypes.h"
+#include "platform/CriticalSection.h"
+#include "platform/Thread.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+class MessageSink;
+
+// The built-in engine's player: one open source, decoded on a thread of its own through the
+// effects into the output device. Progress reaches the owner only as posted messages.
+//
+// Locks, always taken in this order: the API lock (open, close, play, stop, pause, seek,
+// position and the decoding thread's prepare step), the decode lock (around each read of the
+// source, and seeks), the file lock inside the source's file reader. A stop holds the API lock
+// while it waits for the decoding thread; the thread's prepare step therefore never blocks on
+// that lock: it tries it and gives up as soon as a stop is requested.
+class Player : private DecodeContext {
+public:
+    explicit Player(std::function<std::unique_ptr<WaveOut>()> makeDevice = &WaveOut::Create);
+    ~Player() override;
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    void SetOwner(MessageSink* owner) { owner_ = owner; }
+
+    bool OpenFile(const std::u16string& path);
+    void Close();
+    bool Play();
+    void Stop();
+    void Pause();
+    bool Seek(int64_t ms);
+    bool Forward(int64_t ms);
+    bool Rewind(int64_t ms);
+    int64_t Position();
+    int64_t Duration() const;
+    PlayerStatus Status() const { return status_.load(); }
+    PlayerSource SourceType() const { return source_ ? source_->Type() : SourceNone; }
+    bool GetFileInfo(PlayerFileInfo& info) const;
+
+    PlayerOptions Options() const { return options_; }
+    bool SetOptions(const PlayerOptions& options);
+    EqualizerParams Equalizer() const { return equalizer_; }
+    void SetEqualizer(const EqualizerParams& equalizer);
+    // PCM preamp gain of the equalizer record (256 = unity).
+    int PreampGain() const { return preampGain_; }
+    bool GetEffect(int kind, EffectParams& params) const;
+    bool SetEffect(int kind, const EffectParams& params);
+    int BassBoost() const { return bassBoost_.GetLevel(); }
+    void SetBassBoost(int level) { bassBoost_.SetLevel(level); }
+
+    void SetLevelMeter(bool on) { output_.SetMeasuring(on); }
+    bool LevelMeter() const { return output_.Measuring(); }
+    void GetLevels(int& left, int& right) const { output_.GetLevels(left, right); }
+    void GetBufferInfo(uint32_t& outputTotal, uint32_t& outputQueued, uint32_t& streamTotal,
+                       uint32_t& streamFilled) const;
+    void CloseDevice();
+
+private:
+    enum PrepareResult { kPrepared, kPrepareStopped, kPrepareFailed };
+
+    // DecodeContext
+    bool StopRequested() const override { return stopRequested_; }
+    bool EndReached() const override { return endReached_; }
+    CriticalSection& DecodeLock() override { return decodeLock_; }
+    bool TakeSeek() override;
+    WaveHeader* HoldBlock() override;
+    void PassBlock() override;
+
+    void ThreadMain();
+    PrepareResult Prepare();
+    // Ends a playback. False when a seek cut the drain short (decoding goes on).
+    bool Finish(bool drain, bool error);
+    void BlockPath(WaveHeader* block);
+    void SetStatus(PlayerStatus status, intptr_t lParam = 0);
+    void ClearEffectHistories();
+    void ReleaseEffects();
+    void ResetPlayFlags();
+    bool SeekLocked(int64_t ms);
+    int BlockAlign() const { return fileInfo_.channels * bits_ / 8; }
+
+    std::atomic<MessageSink*> owner_{nullptr};
+    CriticalSection apiLock_;
+    CriticalSection decodeLock_;
+
+    MpegSource mpeg_;
+    OggSource ogg_;
+    Source* source_ = nullptr;
+    std::u16string path_;
+    PlayerFileInfo fileInfo_;
+    int64_t totalSamples_ = 0;
+    int bits_ = 16;
+
+    OutputDevice output_;
+    SurroundEffect surround_;
+    Chorus3DEffect chorus_;
+    BassBoostEffect bassBoost_;
+    EchoReverbEffect echo_{EchoReverbEffect::Echo};
+    EchoReverbEffect reverb_{EchoReverbEffect::Reverb};
+
+    PlayerOptions options_;
+    EqualizerParams equalizer_;
+    int preampGain_ = 256;
+
+    Thread thread_;
+    std::atomic<PlayerStatus> status_{PlayerStatusStop};
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> seekHappened_{false};
+    std::atomic<bool> prebuffering_{false};
+    std::atomic<bool> atTrackStart_{true};
+    std::atomic<bool> endReached_{false};
+    std::atomic<bool> slowUntilPrebuffered_{false};
+    std::atomic<int64_t> positionBase_{0};
+    std::atomic<int64_t> samplesHandedOut_{0};
+    WaveHeader* held_ = nullptr; // the block being filled; decoding thread only
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+// The built-in engine's interface: free functions over one Player. Times are milliseconds,
+// texts UTF-16; every record passed in or out belongs to the caller.
+
+#include "engine/player/PlayerTypes.h"
+
+#include <cstdint>
+
+class MessageSink;
+class Player;
+
+Player* PlayerCreate();
+void PlayerDestroy(Player* player);
+void PlayerSetOwner(Player* player, MessageSink* owner);
+
+bool PlayerOpenFile(Player* player, const char16_t* path);
+void PlayerClose(Player* player);
+bool PlayerPlay(Player* player);
+void PlayerStop(Player* player);
+void PlayerPause(Player* player);
+bool PlayerForward(Player* player, int32_t ms);
+bool PlayerRewind(Player* player, int32_t ms);
+bool PlayerSeek(Player* player, int32_t ms);
+int32_t PlayerGetPosition(Player* player);
+int32_t PlayerGetDuration(Player* player);
+PlayerStatus PlayerGetStatus(Player* player);
+bool PlayerGetFileInfo(Player* player, PlayerFileInfo* info);
+
+bool PlayerGetOptions(Player* player, PlayerOptions* options);
+bool PlayerSetOptions(Player* player, const PlayerOptions* options);
+void PlayerGetEqualizer(Player* player, EqualizerParams* equalizer);
+void PlayerSetEqualizer(Player* player, const EqualizerParams* equalizer);
+bool PlayerGetEffect(Player* player, int32_t kind, EffectParams* params);
+bool PlayerSetEffect(Player* player, int32_t kind, const EffectParams* params);
+int32_t PlayerGetBassBoost(Player* player);
+void PlayerSetBassBoost(Player* player, int32_t level);
+
+void PlayerSetLevelMeter(Player* player, bool on);
+bool PlayerGetLevelMeter(Player* player);
+void PlayerGetLevels(Player* player, int32_t* left, int32_t* right);
+void PlayerGetBufferInfo(Player* player, uint32_t* outputTotal, uint32_t* outputQueued,
+                         uint32_t* streamTotal, uint32_t* streamFilled);
+void PlayerCloseDevice(Player* player);
+uint32_t PlayerGetVolume(Player* player);
+void PlayerSetVolume(Player* player, uint32_t volume);

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+// A 16-bit PCM WAV file read whole, for comparing what the engine played.
+struct WavFile {
+    int channels = 0;
+    int rate = 0;
+    int bits = 0;
+    std::vector<int16_t> samples; // interleaved
+
+    bool Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE"))
+            return false;
+        size_t pos = 12;
+        while (pos + 8 <= bytes.size()) {
+            const std::string id = bytes.substr(pos, 4);
+            uint32_t size;
+            std::memcpy(&size, bytes.data() + pos + 4, 4);
+            pos += 8;
+            if (id == "fmt " && pos + 16 <= bytes.size()) {
+                uint16_t ch, b;
+                uint32_t r;
+                std::memcpy(&ch, bytes.data() + pos + 2, 2);
+                std::memcpy(&r, bytes.data() + pos + 4, 4);
+                std::memcpy(&b, bytes.data() + pos + 14, 2);
+                channels = ch, rate = static_cast<int>(r), bits = b;
+            } else if (id == "data") {
+                const size_t n = std::min<size_t>(size, bytes.size() - pos) / 2;
+                samples.resize(n);
+                std::memcpy(samples.data(), bytes.data() + pos, n * 2);
+                return channels > 0 && bits == 16;
+            }
+            pos += size + (size & 1);
+        }
+        return false;
+    }
+    size_t Frames() const { return channels ? samples.size() / channels : 0; }
+};

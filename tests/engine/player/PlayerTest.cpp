@@ -1,0 +1,445 @@
+#include "engine/player/Player.h"
+#include "engine/player/PlayerApi.h"
+#include "platform/QueueMessageSink.h"
+#include "platform/TextCodec.h"
+#include "platform/WaveOut.h"
+
+#include "tests/TempFolder.h"
+#include "tests/WavFile.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <random>
+#include <thread>
+
+namespace {
+
+const std::string kFixtures = SONVALE_FIXTURES;
+
+std::u16string Fixture(const std::string& name) {
+    return TextCodec::Utf8ToUtf16(kFixtures + "/" + name);
+}
+
+// Selects the wave-out backend for the devices the players of a test open.
+class ScopedAudio {
+public:
+    explicit ScopedAudio(const std::string& backend) {
+        setenv("SONVALE_AUDIO", backend.c_str(), 1);
+    }
+    ~ScopedAudio() { unsetenv("SONVALE_AUDIO"); }
+};
+
+// The status messages posted until the player stopped (at most `seconds`).
+std::vector<QueueMessageSink::Message> StatusUntilStop(QueueMessageSink& sink, int seconds = 20) {
+    std::vector<QueueMessageSink::Message> seen;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto m = sink.TakeMessage(WM_PLAYER_STATUS, 200);
+        if (!m)
+            continue;
+        seen.push_back(*m);
+        if (m->wParam == PlayerStatusStop)
+            break;
+    }
+    return seen;
+}
+
+// Signal-to-noise ratio of `actual` against `reference` after lining them up: decoders differ in
+// how much encoder delay they drop, so the best shift within `maxShift` frames is searched first.
+double AlignedSnr(const WavFile& actual, const WavFile& reference, int maxShift, int& shift) {
+    const int ch = reference.channels;
+    const auto at = [ch](const WavFile& w, long frame) -> double {
+        if (frame < 0 || frame >= static_cast<long>(w.Frames()))
+            return 0.0;
+        return w.samples[frame * ch];
+    };
+    const long window = std::min<long>(8192, static_cast<long>(reference.Frames()) / 2);
+    const long start = static_cast<long>(reference.Frames()) / 4;
+    double best = -1e300;
+    shift = 0;
+    for (int s = -maxShift; s <= maxShift; ++s) {
+        double dot = 0;
+        for (long i = start; i < start + window; ++i)
+            dot += at(reference, i) * at(actual, i + s);
+        if (dot > best)
+            best = dot, shift = s;
+    }
+    double signal = 0, noise = 0;
+    for (long i = 0; i < static_cast<long>(reference.Frames()); ++i) {
+        const long j = i + shift;
+        if (j < 0 || j >= static_cast<long>(actual.Frames()))
+            continue;
+        for (int c = 0; c < ch; ++c) {
+            const double r = reference.samples[i * ch + c];
+            const double d = actual.samples[j * ch + c] - r;
+            signal += r * r;
+            noise += d * d;
+        }
+    }
+    return noise == 0 ? 200.0 : 10.0 * std::log10(signal / noise);
+}
+
+// Plays a file through the whole engine into a WAV file, faster than real time.
+struct Decoded {
+    WavFile wav;
+    PlayerFileInfo info;
+    std::vector<QueueMessageSink::Message> status;
+};
+
+Decoded DecodeToWav(const std::u16string& path, const TempFolder& folder,
+                    const EqualizerParams* eq = nullptr) {
+    Decoded d;
+    // Every decode writes a file of its own: a recorder reopened on the same path appends.
+    static int count = 0;
+    const std::string out = folder / ("out" + std::to_string(++count) + ".wav");
+    ScopedAudio audio("wav:" + out + ",fast");
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    if (eq)
+        player.SetEqualizer(*eq);
+    EXPECT_TRUE(player.OpenFile(path));
+    player.GetFileInfo(d.info);
+    EXPECT_TRUE(player.Play());
+    d.status = StatusUntilStop(sink);
+    player.Close();
+    d.wav.Read(out);
+    return d;
+}
+
+struct ReferenceCase {
+    const char* file;
+    const char* reference;
+    int samplesPerFrame;
+};
+
+class PlayerReference : public ::testing::TestWithParam<ReferenceCase> {};
+
+TEST_P(PlayerReference, DecodesLikeAnotherDecoder) {
+    const ReferenceCase& c = GetParam();
+    TempFolder folder;
+    const Decoded d = DecodeToWav(Fixture(c.file), folder);
+    ASSERT_FALSE(d.status.empty());
+    EXPECT_EQ(d.status.back().wParam, static_cast<uintptr_t>(PlayerStatusStop));
+    EXPECT_EQ(d.status.back().lParam, kPlayerStoppedAtEnd);
+
+    WavFile reference;
+    ASSERT_TRUE(reference.Read(kFixtures + "/" + c.reference));
+    ASSERT_EQ(d.wav.channels, reference.channels);
+    ASSERT_EQ(d.wav.rate, reference.rate);
+    int shift = 0;
+    EXPECT_GE(AlignedSnr(d.wav, reference, 2 * c.samplesPerFrame, shift), 60.0)
+        << "shift " << shift;
+    const long lengthDifference =
+        static_cast<long>(d.wav.Frames()) - shift - static_cast<long>(reference.Frames());
+    EXPECT_LE(std::labs(lengthDifference), c.samplesPerFrame) << "shift " << shift;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, PlayerReference,
+    ::testing::Values(ReferenceCase{"mpeg1-l3-cbr-plain.mp3", "mpeg1-l3-cbr-plain.ref.wav", 1152},
+                      ReferenceCase{"mpeg1-l3-vbr-xing.mp3", "mpeg1-l3-vbr-xing.ref.wav", 1152},
+                      ReferenceCase{"mpeg2-l3-22050-mono.mp3", "mpeg2-l3-22050-mono.ref.wav", 576},
+                      ReferenceCase{"mpeg1-l2-44100.mp2", "mpeg1-l2-44100.ref.wav", 1152},
+                      ReferenceCase{"mpeg2-l2-24000.mp2", "mpeg2-l2-24000.ref.wav", 1152},
+                      ReferenceCase{"vorbis-44100.ogg", "vorbis-44100.ref.wav", 1024}));
+
+TEST(Player, AFileThatPlaysToItsEndPostsPreparingPlayingStopped) {
+    TempFolder folder;
+    const Decoded d = DecodeToWav(Fixture("mpeg2-l3-22050-mono.mp3"), folder);
+    ASSERT_EQ(d.status.size(), 3u);
+    EXPECT_EQ(d.status[0].wParam, static_cast<uintptr_t>(PlayerStatusPreparing));
+    EXPECT_EQ(d.status[1].wParam, static_cast<uintptr_t>(PlayerStatusPlay));
+    EXPECT_EQ(d.status[2].wParam, static_cast<uintptr_t>(PlayerStatusStop));
+    EXPECT_EQ(d.status[2].lParam, 0x10000);
+    EXPECT_EQ(d.info.mpegVersion, 2);
+    EXPECT_EQ(d.info.mpegLayer, 3);
+    EXPECT_EQ(d.info.channels, 1);
+    EXPECT_EQ(d.info.sampleRate, 22050);
+}
+
+TEST(Player, OggDecodesWithLibvorbisLoadedFirst) {
+    void* vorbis = dlopen("libvorbis.so.0", RTLD_NOW | RTLD_GLOBAL);
+    if (!vorbis)
+        GTEST_SKIP() << "libvorbis is not installed";
+    TempFolder folder;
+    const Decoded d = DecodeToWav(Fixture("vorbis-44100.ogg"), folder);
+    dlclose(vorbis);
+    int peak = 0;
+    for (int16_t s : d.wav.samples)
+        peak = std::max(peak, std::abs(static_cast<int>(s)));
+    EXPECT_GT(d.wav.Frames(), 44100u);
+    EXPECT_GT(peak, 1000);
+}
+
+TEST(Player, ThePreampRaisesTheLevelOfPcmSources) {
+    TempFolder folder;
+    const Decoded flat = DecodeToWav(Fixture("vorbis-44100.ogg"), folder);
+    EqualizerParams eq;
+    eq.enabled = 1;
+    eq.preamp = 25; // about +3.9 dB: gain 399/256
+    const Decoded louder = DecodeToWav(Fixture("vorbis-44100.ogg"), folder, &eq);
+    ASSERT_EQ(flat.wav.samples.size(), louder.wav.samples.size());
+    double a = 0, b = 0;
+    for (size_t i = 0; i < flat.wav.samples.size(); ++i) {
+        a += std::abs(static_cast<double>(flat.wav.samples[i]));
+        b += std::abs(static_cast<double>(louder.wav.samples[i]));
+    }
+    EXPECT_NEAR(b / a, 1.55, 0.05);
+}
+
+TEST(Player, NothingOpenMeansNothingHappens) {
+    Player player;
+    EXPECT_FALSE(player.Play());
+    EXPECT_FALSE(player.Seek(0));
+    EXPECT_FALSE(player.Forward(1000));
+    EXPECT_EQ(player.Position(), 0);
+    EXPECT_EQ(player.Duration(), 0);
+    PlayerFileInfo info;
+    EXPECT_FALSE(player.GetFileInfo(info));
+    player.Pause();
+    player.Stop();
+    EXPECT_EQ(player.Status(), PlayerStatusStop);
+}
+
+TEST(Player, GarbageMissingAndTruncatedFilesNeverCrash) {
+    TempFolder folder;
+    Player player;
+    EXPECT_FALSE(player.OpenFile(TextCodec::Utf8ToUtf16(folder / "missing.mp3")));
+    EXPECT_FALSE(player.OpenFile(TextCodec::Utf8ToUtf16(folder.Path())));
+    std::mt19937 random(7);
+    std::string garbage(100000, '\0');
+    for (char& c : garbage)
+        c = static_cast<char>(random());
+    EXPECT_FALSE(player.OpenFile(TextCodec::Utf8ToUtf16(folder.Write("garbage.mp3", garbage))));
+    EXPECT_FALSE(player.OpenFile(TextCodec::Utf8ToUtf16(folder.Write("empty.ogg", ""))));
+
+    // Cut files open or fail; whatever opens plays what is valid and ends.
+    const std::string out = folder / "out.wav";
+    ScopedAudio audio("wav:" + out + ",fast");
+    for (const char* name : {"mpeg1-l3-vbr-xing.mp3", "vorbis-44100.ogg", "mpeg1-l2-44100.mp2"}) {
+        std::ifstream in(kFixtures + "/" + name, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        for (size_t cut : {size_t{5}, size_t{700}, bytes.size() / 2}) {
+            std::string damaged = bytes.substr(0, cut);
+            if (cut == bytes.size() / 2)
+                damaged += garbage.substr(0, 5000) + bytes.substr(cut + 5000);
+            QueueMessageSink sink;
+            player.SetOwner(&sink);
+            if (!player.OpenFile(TextCodec::Utf8ToUtf16(folder.Write("cut.bin", damaged))))
+                continue;
+            ASSERT_TRUE(player.Play());
+            const auto status = StatusUntilStop(sink);
+            ASSERT_FALSE(status.empty()) << name << " cut at " << cut;
+            EXPECT_EQ(status.back().wParam, static_cast<uintptr_t>(PlayerStatusStop));
+            player.Close();
+        }
+    }
+    player.SetOwner(nullptr);
+}
+
+// A device that can't be opened.
+class BrokenWaveOut : public WaveOut {
+public:
+    int Open(const Format&, DoneCallback) override { return kBadDevice; }
+    int Close() override { return kOk; }
+    int Write(WaveHeader*) override { return kError; }
+    int Pause() override { return kOk; }
+    int Restart() override { return kOk; }
+    int Reset() override { return kOk; }
+    uint64_t Position() override { return 0; }
+    int SetVolume(uint32_t) override { return kOk; }
+    int GetVolume(uint32_t& v) override {
+        v = 0xFFFFFFFF;
+        return kOk;
+    }
+};
+
+TEST(Player, ADeviceThatCannotOpenStopsWithTheErrorFlag) {
+    QueueMessageSink sink;
+    Player player([] { return std::make_unique<BrokenWaveOut>(); });
+    player.SetOwner(&sink);
+    ASSERT_TRUE(player.OpenFile(Fixture("mpeg1-l3-cbr-plain.mp3")));
+    ASSERT_TRUE(player.Play());
+    const auto status = StatusUntilStop(sink);
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ(status.back().wParam, static_cast<uintptr_t>(PlayerStatusStop));
+    EXPECT_EQ(status.back().lParam, kPlayerStoppedOnError);
+}
+
+TEST(Player, SeekClampsAndRefusesTheEnd) {
+    Player player;
+    ASSERT_TRUE(player.OpenFile(Fixture("mpeg1-l3-cbr-plain.mp3")));
+    const int64_t duration = player.Duration();
+    ASSERT_GT(duration, 1000);
+    EXPECT_FALSE(player.Seek(duration));
+    EXPECT_TRUE(player.Seek(duration - 100));
+    EXPECT_TRUE(player.Seek(-5));
+    EXPECT_EQ(player.Position(), 0);
+    EXPECT_TRUE(player.Seek(1000));
+    EXPECT_NEAR(static_cast<double>(player.Position()), 1000.0, 30.0);
+    EXPECT_TRUE(player.Rewind(400));
+    EXPECT_NEAR(static_cast<double>(player.Position()), 600.0, 30.0);
+}
+
+TEST(Player, OptionsAreRefusedWhilePlayingOrOutOfRange) {
+    ScopedAudio audio("null");
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    PlayerOptions options = player.Options();
+    options.outputPrebuffer = 101;
+    EXPECT_FALSE(player.SetOptions(options));
+    options.outputPrebuffer = 10;
+    options.outputBufferLen = 5;
+    EXPECT_FALSE(player.SetOptions(options));
+    options.outputBufferLen = 300;
+    EXPECT_TRUE(player.SetOptions(options));
+
+    ASSERT_TRUE(player.OpenFile(Fixture("vorbis-44100.ogg")));
+    ASSERT_TRUE(player.Play());
+    ASSERT_TRUE(sink.TakeMessage(WM_PLAYER_STATUS, 5000)); // preparing
+    EXPECT_FALSE(player.Play());
+    EXPECT_FALSE(player.SetOptions(options));
+    player.Stop();
+    EXPECT_EQ(player.Status(), PlayerStatusStop);
+    EXPECT_TRUE(player.SetOptions(options));
+}
+
+TEST(Player, PauseAndResumeInRealTime) {
+    ScopedAudio audio("null");
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    ASSERT_TRUE(player.OpenFile(Fixture("vorbis-44100.ogg")));
+    ASSERT_TRUE(player.Play());
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_EQ(player.Status(), PlayerStatusPlay);
+    player.Pause();
+    EXPECT_EQ(player.Status(), PlayerStatusPause);
+    const int64_t paused = player.Position();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_NEAR(static_cast<double>(player.Position()), static_cast<double>(paused), 60.0);
+    EXPECT_TRUE(player.Play()); // resumes
+    EXPECT_EQ(player.Status(), PlayerStatusPlay);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_GT(player.Position(), paused + 100);
+
+    sink.Clear();
+    player.Stop();
+    const auto status = StatusUntilStop(sink, 5);
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ(status.back().lParam, 0); // a stop by the user
+    EXPECT_EQ(player.Position(), 0);
+}
+
+TEST(Player, ASeekDuringTheFinalDrainGoesOnDecoding) {
+    ScopedAudio audio("null");
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    PlayerOptions options = player.Options();
+    options.outputBufferLen = 1000;
+    ASSERT_TRUE(player.SetOptions(options));
+    ASSERT_TRUE(player.OpenFile(Fixture("mpeg2-l3-22050-mono.mp3")));
+    const int64_t duration = player.Duration();
+    ASSERT_TRUE(player.Play());
+    // The whole file is decoded a buffer length ahead: near the end the thread is draining.
+    while (player.Position() < duration - 600 && player.Status() != PlayerStatusStop)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(player.Seek(200));
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_EQ(player.Status(), PlayerStatusPlay);
+    EXPECT_LT(player.Position(), duration - 600);
+    const auto status = StatusUntilStop(sink, 10);
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ(status.back().lParam, kPlayerStoppedAtEnd);
+}
+
+TEST(Player, AlwaysOpenDeviceStaysOpenAfterAStop) {
+    ScopedAudio audio("null");
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    PlayerOptions options = player.Options();
+    options.alwaysOpenDevice = 1;
+    ASSERT_TRUE(player.SetOptions(options));
+    ASSERT_TRUE(player.OpenFile(Fixture("vorbis-44100.ogg")));
+    ASSERT_TRUE(player.Play());
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    player.Stop();
+    uint32_t total = 0, queued = 0, streamTotal = 0, streamFilled = 0;
+    player.GetBufferInfo(total, queued, streamTotal, streamFilled);
+    EXPECT_GT(total, 0u);
+    player.CloseDevice();
+    player.GetBufferInfo(total, queued, streamTotal, streamFilled);
+    EXPECT_EQ(total, 0u);
+}
+
+// Two threads hammer one player with random commands; it must end without a deadlock.
+TEST(Player, RandomCommandsFromTwoThreadsNeverDeadlock) {
+    ScopedAudio audio("null");
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    ASSERT_TRUE(player.OpenFile(Fixture("mpeg1-l3-vbr-xing.mp3")));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    auto hammer = [&](unsigned seed) {
+        std::mt19937 random(seed);
+        while (std::chrono::steady_clock::now() < until) {
+            switch (random() % 6) {
+            case 0:
+                player.Play();
+                break;
+            case 1:
+                player.Pause();
+                break;
+            case 2:
+                player.Seek(static_cast<int64_t>(random() % 3000));
+                break;
+            case 3:
+                player.Stop();
+                break;
+            case 4:
+                player.Position();
+                break;
+            case 5:
+                if (random() % 20 == 0) {
+                    player.Close();
+                    player.OpenFile(Fixture("vorbis-44100.ogg"));
+                }
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(random() % 15));
+        }
+    };
+    std::thread a(hammer, 1), b(hammer, 2);
+    a.join();
+    b.join();
+    player.Close();
+    EXPECT_EQ(player.Status(), PlayerStatusStop);
+}
+
+TEST(PlayerApi, FunctionsWrapThePlayer) {
+    Player* player = PlayerCreate();
+    ASSERT_NE(player, nullptr);
+    const std::u16string path = Fixture("mpeg1-l2-44100.mp2");
+    EXPECT_TRUE(PlayerOpenFile(player, path.c_str()));
+    PlayerFileInfo info;
+    EXPECT_TRUE(PlayerGetFileInfo(player, &info));
+    EXPECT_EQ(info.mpegLayer, 2);
+    EXPECT_EQ(PlayerGetDuration(player), info.duration);
+    EffectParams echo{1, 100, 20}, back;
+    EXPECT_TRUE(PlayerSetEffect(player, EffectEcho, &echo));
+    EXPECT_TRUE(PlayerGetEffect(player, EffectEcho, &back));
+    EXPECT_EQ(back.delay, 100);
+    EXPECT_FALSE(PlayerSetEffect(player, 7, &echo));
+    PlayerSetBassBoost(player, 25);
+    EXPECT_EQ(PlayerGetBassBoost(player), 20);
+    PlayerDestroy(player);
+}
+
+} // namespace
