@@ -191,6 +191,62 @@ TEST(Player, ThePreampRaisesTheLevelOfPcmSources) {
     EXPECT_NEAR(b / a, 1.55, 0.05);
 }
 
+// Decodes with the given options, after an optional seek, into a WAV file of its own.
+WavFile DecodeWithOptions(const std::string& fixture, const TempFolder& folder,
+                          const PlayerOptions& options, int64_t seekMs = 0) {
+    static int count = 0;
+    const std::string out = folder / ("opt" + std::to_string(++count) + ".wav");
+    ScopedAudio audio("wav:" + out + ",fast");
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    EXPECT_TRUE(player.SetOptions(options));
+    EXPECT_TRUE(player.OpenFile(Fixture(fixture)));
+    if (seekMs) {
+        EXPECT_TRUE(player.Seek(seekMs));
+    }
+    EXPECT_TRUE(player.Play());
+    StatusUntilStop(sink);
+    player.Close();
+    WavFile wav;
+    wav.Read(out);
+    return wav;
+}
+
+double MeanLevel(const WavFile& wav, size_t fromFrame, size_t frames) {
+    double sum = 0;
+    for (size_t i = fromFrame * wav.channels; i < (fromFrame + frames) * wav.channels; ++i)
+        sum += std::abs(static_cast<double>(wav.samples.at(i)));
+    return sum / static_cast<double>(frames * wav.channels);
+}
+
+TEST(Player, ZeroSampleRemovalCutsSilenceAtBothEnds) {
+    TempFolder folder;
+    PlayerOptions options;
+    const WavFile plain = DecodeWithOptions("mpeg2-l3-22050-mono.mp3", folder, options);
+    options.removeZeroSample = 1;
+    const WavFile cut = DecodeWithOptions("mpeg2-l3-22050-mono.mp3", folder, options);
+    // The fixture has 0.4 s of silence at its head and at its tail.
+    ASSERT_GT(plain.Frames(), cut.Frames());
+    EXPECT_GT(plain.Frames() - cut.Frames(), static_cast<size_t>(0.6 * 22050));
+    EXPECT_GT(MeanLevel(cut, 0, 64), 0.0);
+}
+
+TEST(Player, FadeInIsHeardAfterASeekButNotFromTheStart) {
+    TempFolder folder;
+    PlayerOptions options;
+    const WavFile plain = DecodeWithOptions("vorbis-44100.ogg", folder, options, 300);
+    options.fadeIn = 1;
+    const WavFile faded = DecodeWithOptions("vorbis-44100.ogg", folder, options, 300);
+    const WavFile start = DecodeWithOptions("vorbis-44100.ogg", folder, options);
+    ASSERT_EQ(plain.Frames(), faded.Frames());
+    // The fade lasts 750 ms, rising linearly from silence.
+    EXPECT_LT(MeanLevel(faded, 0, 2205), 0.15 * MeanLevel(plain, 0, 2205));
+    EXPECT_NEAR(MeanLevel(faded, 40000, 4000), MeanLevel(plain, 40000, 4000), 1.0);
+    const WavFile unfaded = DecodeWithOptions("vorbis-44100.ogg", folder, PlayerOptions());
+    EXPECT_EQ(start.samples, unfaded.samples);
+}
+
 TEST(Player, NothingOpenMeansNothingHappens) {
     Player player;
     EXPECT_FALSE(player.Play());
