@@ -39,14 +39,18 @@ void MpegSource::Close() {
 }
 
 void MpegSource::SetEqualizer(const EqualizerParams& eq) {
+    std::lock_guard lock(equalizerLock_);
     equalizer_ = eq;
-    if (decoder_)
-        decoder_->SetEqualizer(eq);
+    equalizerChanged_ = true;
 }
 
 bool MpegSource::Prepare() {
     decoder_ = std::make_unique<MpegDecoder>();
-    decoder_->SetEqualizer(equalizer_);
+    {
+        std::lock_guard lock(equalizerLock_);
+        decoder_->SetEqualizer(equalizer_);
+        equalizerChanged_ = false;
+    }
     decoder_->SetOutputChannels(mpeg_.Header().channels);
     // Room for the zero bytes libmad needs after the last frame of the file.
     try {
@@ -122,6 +126,10 @@ MpegSource::FeedResult MpegSource::Feed(DecodeContext& context, size_t filled, s
                 ++pos;
             if (filled - pos < 4)
                 return kNeedMore;
+        }
+        if (equalizerChanged_.exchange(false)) {
+            std::lock_guard lock(equalizerLock_);
+            decoder_->SetEqualizer(equalizer_);
         }
         size_t consumed = 0, produced = 0;
         const MpegDecoder::Step step =

@@ -5,7 +5,9 @@
 #include "engine/player/FileReader.h"
 #include "engine/player/Source.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // MPEG audio files: the frame search and length of MpegFile, decoding with MpegDecoder, which
@@ -32,7 +34,11 @@ private:
 
     FileReader file_;
     MpegFile mpeg_;
+    // The equalizer is set from the view's thread and taken over by the decoding thread between
+    // two frames.
+    std::mutex equalizerLock_;
     EqualizerParams equalizer_;
+    std::atomic<bool> equalizerChanged_{false};
     std::unique_ptr<MpegDecoder> decoder_; // one per playback
     std::vector<uint8_t> input_;
 };

@@ -220,6 +220,7 @@ void Player::SetEqualizer(const EqualizerParams& equalizer) {
     mpeg_.SetEqualizer(equalizer);
     const double db = (equalizer.preamp - 31) * (-20.0 / 31.0);
     preampGain_ = static_cast<int>(256.0 * std::pow(10.0, db * 0.05));
+    equalizerOn_ = equalizer.enabled;
 }
 
 bool Player::GetEffect(int kind, EffectParams& params) const {
@@ -364,7 +365,7 @@ void Player::PassBlock() {
     held_ = nullptr;
     if (!block)
         return;
-    if (!source_->AppliesEqualizer() && equalizer_.enabled != 0)
+    if (!source_->AppliesEqualizer() && equalizerOn_ != 0)
         OutputDevice::Preamp(bits_, block->data, block->bytesUsed, preampGain_);
     BlockPath(block);
 }

@@ -111,7 +111,8 @@ private:
 
     PlayerOptions options_;
     EqualizerParams equalizer_;
-    int preampGain_ = 256;
+    std::atomic<int> equalizerOn_{0}; // read by the decoding thread
+    std::atomic<int> preampGain_{256};
 
     Thread thread_;
     std::atomic<PlayerStatus> status_{PlayerStatusStop};
