@@ -22,6 +22,8 @@ public:
     // The output block being filled (bytesUsed is its fill), taking a free one when none is held.
     // Null when a stop or a seek came while waiting for a free block.
     virtual WaveHeader* HoldBlock() = 0;
+    // Size of the output's blocks.
+    virtual uint32_t BlockSize() const = 0;
     // Hands the held block, with the bytes filled so far, to the block path.
     virtual void PassBlock() = 0;
 };

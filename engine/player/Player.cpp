@@ -15,8 +15,11 @@ constexpr uint32_t kFreeBlockWaitMs = 100;
 
 } // namespace
 
-Player::Player(std::function<std::unique_ptr<WaveOut>()> makeDevice)
+Player::Player(std::function<std::unique_ptr<WaveOut>()> makeDevice,
+               const std::vector<std::string>& pluginFolders)
     : output_(std::move(makeDevice)) {
+    for (const std::string& folder : pluginFolders)
+        plugins_.LoadFolder(folder);
     output_.Configure(options_.outputBufferLen, options_.alwaysOpenDevice != 0,
                       options_.fadeIn != 0);
 }
@@ -47,7 +50,9 @@ void Player::ResetPlayFlags() {
 bool Player::OpenFile(const std::u16string& path) {
     CriticalSection::Lock api(apiLock_);
     Close();
-    for (Source* source : {static_cast<Source*>(&mpeg_), static_cast<Source*>(&ogg_)}) {
+    // Plug-ins first, then the built-in decoders; the first that accepts the file wins.
+    for (Source* source : {static_cast<Source*>(&plugin_), static_cast<Source*>(&mpeg_),
+                           static_cast<Source*>(&ogg_)}) {
         PlayerFileInfo info;
         int64_t total = 0;
         if (!source->Open(path, options_, info, total))
@@ -218,6 +223,10 @@ bool Player::SetOptions(const PlayerOptions& options) {
 void Player::SetEqualizer(const EqualizerParams& equalizer) {
     equalizer_ = equalizer;
     mpeg_.SetEqualizer(equalizer);
+    static_assert(sizeof(DecoderPluginEqualizer) == sizeof(EqualizerParams));
+    DecoderPluginEqualizer forPlugins;
+    std::memcpy(&forPlugins, &equalizer, sizeof forPlugins);
+    plugins_.SetEqualizer(forPlugins);
     const double db = (equalizer.preamp - 31) * (-20.0 / 31.0);
     preampGain_ = static_cast<int>(256.0 * std::pow(10.0, db * 0.05));
     equalizerOn_ = equalizer.enabled;
@@ -266,6 +275,26 @@ void Player::GetBufferInfo(uint32_t& outputTotal, uint32_t& outputQueued, uint32
     output_.GetBufferInfo(outputTotal, outputQueued);
     streamTotal = 0;
     streamFilled = 0;
+}
+
+bool Player::IsValidFile(const std::u16string& path) {
+    {
+        FileReader file;
+        if (file.Open(path) && MpegFile::Probe(file))
+            return true;
+    }
+    if (OggFile::Probe(path))
+        return true;
+    for (size_t i = 0; i < plugins_.Count(); ++i) {
+        const PluginRegistry::Entry& entry = plugins_.At(i);
+        if ((entry.caps & DECODER_PLUGIN_FILES) && entry.table->CheckFile(path.c_str()))
+            return true;
+    }
+    return false;
+}
+
+const DecoderPlugin* Player::Decoder(size_t index) const {
+    return index < plugins_.Count() ? plugins_.At(index).table : nullptr;
 }
 
 void Player::CloseDevice() {

@@ -9,6 +9,8 @@
 #include "engine/player/MpegSource.h"
 #include "engine/player/OggSource.h"
 #include "engine/player/PlayerTypes.h"
+#include "engine/player/PluginSource.h"
+#include "engine/plugins/PluginRegistry.h"
 #include "platform/CriticalSection.h"
 #include "platform/Thread.h"
 
@@ -28,7 +30,10 @@ class MessageSink;
 // that lock: it tries it and gives up as soon as a stop is requested.
 class Player : private DecodeContext {
 public:
-    explicit Player(std::function<std::unique_ptr<WaveOut>()> makeDevice = &WaveOut::Create);
+    // Loads the decoder plug-ins of `pluginFolders`.
+    explicit Player(
+        std::function<std::unique_ptr<WaveOut>()> makeDevice = &WaveOut::Create,
+        const std::vector<std::string>& pluginFolders = PluginRegistry::DefaultFolders());
     ~Player() override;
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -36,6 +41,8 @@ public:
     void SetOwner(MessageSink* owner) { owner_ = owner; }
 
     bool OpenFile(const std::u16string& path);
+    // Whether some decoder takes the file: the MPEG, Ogg and WAV probes, then the plug-ins.
+    bool IsValidFile(const std::u16string& path);
     void Close();
     bool Play();
     void Stop();
@@ -67,6 +74,11 @@ public:
                        uint32_t& streamFilled) const;
     void CloseDevice();
 
+    // Decoder plug-ins.
+    bool AddDecoder(const DecoderPlugin* table) { return plugins_.Add(table); }
+    size_t DecoderCount() const { return plugins_.Count(); }
+    const DecoderPlugin* Decoder(size_t index) const;
+
 private:
     enum PrepareResult { kPrepared, kPrepareStopped, kPrepareFailed };
 
@@ -75,6 +87,7 @@ private:
     bool EndReached() const override { return endReached_; }
     CriticalSection& DecodeLock() override { return decodeLock_; }
     bool TakeSeek() override;
+    uint32_t BlockSize() const override { return output_.BlockSize(); }
     WaveHeader* HoldBlock() override;
     void PassBlock() override;
 
@@ -94,6 +107,8 @@ private:
     CriticalSection apiLock_;
     CriticalSection decodeLock_;
 
+    PluginRegistry plugins_;
+    PluginSource plugin_{plugins_};
     MpegSource mpeg_;
     OggSource ogg_;
     Source* source_ = nullptr;

@@ -1,0 +1,107 @@
+#include "engine/player/PluginSource.h"
+
+#include "engine/player/DecodeContext.h"
+#include "engine/plugins/PluginRegistry.h"
+#include "platform/CriticalSection.h"
+#include "platform/WaveHeader.h"
+
+#include <cstddef>
+
+// The block handed to a plug-in is the output ring's own header.
+static_assert(sizeof(DecoderPluginBlock) == sizeof(WaveHeader));
+static_assert(offsetof(DecoderPluginBlock, bytesUsed) == offsetof(WaveHeader, bytesUsed));
+static_assert(offsetof(DecoderPluginBlock, reserved) == offsetof(WaveHeader, reserved));
+
+const DecoderPlugin* PluginSource::Table() const {
+    return index_ >= 0 ? registry_.At(static_cast<size_t>(index_)).table : nullptr;
+}
+
+bool PluginSource::AppliesEqualizer() const {
+    return index_ >= 0 && (registry_.At(static_cast<size_t>(index_)).caps & DECODER_PLUGIN_EQ);
+}
+
+bool PluginSource::Open(const std::u16string& path, const PlayerOptions&, PlayerFileInfo& info,
+                        int64_t& totalSamples) {
+    for (size_t i = 0; i < registry_.Count(); ++i) {
+        const PluginRegistry::Entry& entry = registry_.At(i);
+        if (!(entry.caps & DECODER_PLUGIN_FILES))
+            continue;
+        DecoderPluginFileInfo file{};
+        if (!entry.table->OpenFile(path.c_str(), &file))
+            continue;
+        // A plug-in that reports a format the output can't take is as good as one that refused.
+        if (file.channels < 1 || file.channels > 8 || file.sampleRate <= 0 ||
+            (file.bitsPerSample != 8 && file.bitsPerSample != 16)) {
+            entry.table->CloseFile();
+            continue;
+        }
+        index_ = static_cast<int>(i);
+        bits_ = file.bitsPerSample;
+        rate_ = file.sampleRate;
+        info.channels = file.channels;
+        info.sampleRate = file.sampleRate;
+        info.bitrate = file.bitrate;
+        totalSamples =
+            static_cast<int64_t>(file.duration * static_cast<double>(file.sampleRate) * 0.001);
+        return true;
+    }
+    return false;
+}
+
+void PluginSource::Close() {
+    Release();
+    if (const DecoderPlugin* table = Table())
+        table->CloseFile();
+    index_ = -1;
+    bits_ = 0;
+}
+
+void PluginSource::Release() {
+    if (begun_)
+        Table()->End();
+    begun_ = false;
+}
+
+Source::LoopResult PluginSource::DecodeLoop(DecodeContext& context) {
+    const DecoderPlugin* table = Table();
+    if (!table)
+        return kError;
+    if (!begun_) {
+        if (!table->Begin())
+            return kError;
+        begun_ = true;
+    }
+    while (!context.StopRequested()) {
+        WaveHeader* block = context.HoldBlock();
+        int32_t result;
+        {
+            CriticalSection::Lock lock(context.DecodeLock());
+            if (context.TakeSeek())
+                continue;
+            if (!block)
+                return context.StopRequested() ? kStopped : kError;
+            block->bufferLength = context.BlockSize();
+            block->bytesUsed = 0;
+            result = table->Decode(reinterpret_cast<DecoderPluginBlock*>(block));
+        }
+        if (result == DECODER_PLUGIN_ERROR)
+            return kError;
+        if (block->bytesUsed > block->bufferLength) // never trust a plug-in past the block
+            block->bytesUsed = block->bufferLength;
+        context.PassBlock();
+        if (result == DECODER_PLUGIN_LAST || context.EndReached())
+            return kEndOfData;
+    }
+    return kStopped;
+}
+
+bool PluginSource::Seek(int64_t ms, const PlayerOptions&, int64_t& sample) {
+    const DecoderPlugin* table = Table();
+    if (!table || !(registry_.At(static_cast<size_t>(index_)).caps & DECODER_PLUGIN_SEEK))
+        return false;
+    const int32_t reached = table->Seek(static_cast<int32_t>(ms));
+    if (reached < 0)
+        return false;
+    sample = static_cast<int64_t>(reached * static_cast<double>(rate_) * 0.001);
+    return true;
+}

@@ -1,0 +1,68 @@
+#include "engine/plugins/PluginRegistry.h"
+
+#include "platform/Folders.h"
+
+#include <algorithm>
+#include <dlfcn.h>
+#include <filesystem>
+
+PluginRegistry::~PluginRegistry() {
+    for (const Entry& entry : entries_) {
+        entry.table->Quit();
+        if (entry.module)
+            dlclose(entry.module);
+    }
+}
+
+std::vector<std::string> PluginRegistry::DefaultFolders() {
+    const std::string program = Folders::ProgramFolder();
+    if (program.empty())
+        return {};
+    return {program, Folders::FolderOf(program) + "/lib/sonvale/plugins"};
+}
+
+void PluginRegistry::LoadFolder(const std::string& folder) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code statError;
+        if (it->path().extension() == ".so" && !it->is_directory(statError))
+            files.push_back(it->path().string());
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::string& file : files) {
+        void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module)
+            continue;
+        auto get = reinterpret_cast<GetDecoderPluginFunction>(dlsym(module, "GetDecoderPlugin"));
+        if (!get || !Register(module, get()))
+            dlclose(module);
+    }
+}
+
+bool PluginRegistry::Add(const DecoderPlugin* table) {
+    return Register(nullptr, table);
+}
+
+bool PluginRegistry::Acceptable(const DecoderPlugin* t) {
+    return t && t->version == DECODER_PLUGIN_VERSION && t->level == DECODER_PLUGIN_LEVEL &&
+           t->Init && t->Quit && t->Caps && t->Name && t->SetEq && t->Config && t->ExtCount &&
+           t->Ext && t->CheckFile && t->OpenFile && t->Seek && t->Begin && t->Decode && t->End &&
+           t->CloseFile && t->Tag && t->FileTag && t->OpenStream && t->DecodeStream &&
+           t->CloseStream;
+}
+
+bool PluginRegistry::Register(void* module, const DecoderPlugin* table) {
+    if (!Acceptable(table))
+        return false;
+    table->Init(DECODER_PLUGIN_LEVEL);
+    entries_.push_back({module, table, table->Caps()});
+    return true;
+}
+
+void PluginRegistry::SetEqualizer(const DecoderPluginEqualizer& equalizer) const {
+    for (const Entry& entry : entries_)
+        if (entry.caps & DECODER_PLUGIN_EQ)
+            entry.table->SetEq(&equalizer);
+}
