@@ -132,3 +132,15 @@ uint32_t PlayerGetVolume(Player*) {
 void PlayerSetVolume(Player*, uint32_t volume) {
     OutputDevice::SetVolume(volume);
 }
+
+bool PlayerAddDecoder(Player* player, const DecoderPlugin* table) {
+    return player->AddDecoder(table);
+}
+
+int32_t PlayerGetDecoderCount(Player* player) {
+    return static_cast<int32_t>(player->DecoderCount());
+}
+
+const DecoderPlugin* PlayerGetDecoder(Player* player, int32_t index) {
+    return index < 0 ? nullptr : player->Decoder(static_cast<size_t>(index));
+}

@@ -9,12 +9,14 @@
 
 class MessageSink;
 class Player;
+struct DecoderPlugin;
 
 Player* PlayerCreate();
 void PlayerDestroy(Player* player);
 void PlayerSetOwner(Player* player, MessageSink* owner);
 
 bool PlayerOpenFile(Player* player, const char16_t* path);
+bool PlayerIsValidFile(Player* player, const char16_t* path);
 void PlayerClose(Player* player);
 bool PlayerPlay(Player* player);
 void PlayerStop(Player* player);
@@ -44,3 +46,8 @@ void PlayerGetBufferInfo(Player* player, uint32_t* outputTotal, uint32_t* output
 void PlayerCloseDevice(Player* player);
 uint32_t PlayerGetVolume(Player* player);
 void PlayerSetVolume(Player* player, uint32_t volume);
+
+// Decoder plug-ins: registers a table of the program itself after the same checks as a loaded one.
+bool PlayerAddDecoder(Player* player, const DecoderPlugin* table);
+int32_t PlayerGetDecoderCount(Player* player);
+const DecoderPlugin* PlayerGetDecoder(Player* player, int32_t index);
