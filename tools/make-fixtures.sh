@@ -75,3 +75,86 @@ done
 
 ls -l "$out"
 du -sh "$out"
+
+# --- Tags ---------------------------------------------------------------------------------
+# Short files (0.2 s) with tags written by id3v2, mutagen and oggenc, and tags.txt listing what
+# each was given. The tag tests compare against exactly these values.
+# Needs besides the above: id3v2 and python3 with mutagen.
+py=python3
+$py -c 'import mutagen' 2>/dev/null || py=/usr/bin/python3
+sox "$work/music.wav" -r 22050 "$work/tagbase.wav" remix - trim 0 0.2
+lame --quiet -m m -b 32 -t "$work/tagbase.wav" "$work/tagbase.mp3"
+list="$out/tags.txt"
+printf '%s\n' "# What tools/make-fixtures.sh wrote into each tag fixture." >"$list"
+
+# ID3v2.3 by id3v2 (id3lib): Latin-1 texts, numeric genre "(17)", TYER, track "3/12".
+cp "$work/tagbase.mp3" "$out/tag-id3v23.mp3"
+id3v2 -2 -t "Fixture Title" -a "Fixture Artist" -A "Fixture Album" -g 17 -y 2004 -T 3/12 \
+    "$out/tag-id3v23.mp3"
+cat >>"$list" <<'LIST'
+tag-id3v23.mp3: ID3v2.3 (id3v2 -2), encoding 0: TIT2 "Fixture Title", TPE1 "Fixture Artist", TALB "Fixture Album", TCON "(17)", TYER "2004", TRCK "3/12"
+LIST
+
+# ID3v2.4 by mutagen, every frame in UTF-8 (encoding 3).
+cp "$work/tagbase.mp3" "$out/tag-id3v24-utf8.mp3"
+$py - "$out/tag-id3v24-utf8.mp3" <<'PY'
+import sys
+from mutagen.id3 import ID3, TIT2, TPE1, TALB, TCON, TRCK, TDRC
+tag = ID3()
+tag.add(TIT2(encoding=3, text="노래 제목"))
+tag.add(TPE1(encoding=3, text="Beyoncé & Ørjan"))
+tag.add(TALB(encoding=3, text="Café del Mar 𝄞"))
+tag.add(TCON(encoding=3, text="Trance"))
+tag.add(TRCK(encoding=3, text="3/12"))
+tag.add(TDRC(encoding=3, text="2004-05-01"))
+tag.save(sys.argv[1], v2_version=4, padding=lambda info: 64)
+PY
+cat >>"$list" <<'LIST'
+tag-id3v24-utf8.mp3: ID3v2.4 (mutagen), encoding 3: TIT2 "노래 제목", TPE1 "Beyoncé & Ørjan", TALB "Café del Mar 𝄞", TCON "Trance", TRCK "3/12", TDRC "2004-05-01"
+LIST
+
+# ID3v2.4 by mutagen in UTF-16: encoding 1 (with a byte-order mark) and, for the album,
+# encoding 2 (big-endian, no mark).
+cp "$work/tagbase.mp3" "$out/tag-id3v24-utf16.mp3"
+$py - "$out/tag-id3v24-utf16.mp3" <<'PY'
+import sys
+from mutagen.id3 import ID3, TIT2, TPE1, TALB, TCON, TRCK, TDRC
+tag = ID3()
+tag.add(TIT2(encoding=1, text="한국어 제목"))
+tag.add(TPE1(encoding=1, text="Sigur Rós"))
+tag.add(TALB(encoding=2, text="Ágætis byrjun"))
+tag.add(TCON(encoding=1, text="(17)Rock"))
+tag.add(TRCK(encoding=1, text="7"))
+tag.add(TDRC(encoding=1, text="1999"))
+tag.save(sys.argv[1], v2_version=4, padding=lambda info: 0)
+PY
+cat >>"$list" <<'LIST'
+tag-id3v24-utf16.mp3: ID3v2.4 (mutagen), encoding 1 except TALB encoding 2: TIT2 "한국어 제목", TPE1 "Sigur Rós", TALB "Ágætis byrjun", TCON "(17)Rock", TRCK "7", TDRC "1999"
+LIST
+
+# ID3v1.1 only, by id3v2 -1: the track makes byte 125 zero.
+cp "$work/tagbase.mp3" "$out/tag-id3v1.mp3"
+id3v2 -1 -t "Version One Title" -a "Version One Artist" -A "Version One Album" \
+    -c "A comment" -g 31 -y 1998 -T 7 "$out/tag-id3v1.mp3"
+cat >>"$list" <<'LIST'
+tag-id3v1.mp3: ID3v1.1 only (id3v2 -1): title "Version One Title", artist "Version One Artist", album "Version One Album", comment "A comment", genre 31, year 1998, track 7
+LIST
+
+# Both tags with different values: ID3v1 first, then an ID3v2.3 tag in front.
+cp "$work/tagbase.mp3" "$out/tag-both.mp3"
+id3v2 -1 -t "Old Title" -a "Old Artist" -A "Old Album" -g 0 -y 1980 -T 1 "$out/tag-both.mp3"
+id3v2 -2 -t "New Title" -a "New Artist" -y 2010 "$out/tag-both.mp3"
+cat >>"$list" <<'LIST'
+tag-both.mp3: ID3v1.1 (id3v2 -1): title "Old Title", artist "Old Artist", album "Old Album", genre 0, year 1980, track 1; then ID3v2.3 (id3v2 -2): TIT2 "New Title", TPE1 "New Artist", TYER "2010"
+LIST
+
+# Ogg Vorbis by oggenc; lower-case and mixed-case names, a title longer than 63 characters.
+long="A title that runs on for quite a while, well past sixty-three characters"
+oggenc --quiet -q 0 -o "$out/tag-vorbis.ogg" -c "title=$long" -c "Artist=Jürgen Ö" \
+    -c "ALBUM=앨범" -c "genre=Synthpop" -c "tracknumber=5/9" -c "COMMENT=Ogg comment" \
+    -c "DATE=2001" "$work/tagbase.wav"
+cat >>"$list" <<LIST
+tag-vorbis.ogg: Vorbis comments (oggenc -c): "title=$long", "Artist=Jürgen Ö", "ALBUM=앨범", "genre=Synthpop", "tracknumber=5/9", "COMMENT=Ogg comment", "DATE=2001"
+LIST
+
+ls -l "$out"/tag-* "$list"
