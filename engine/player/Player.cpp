@@ -1,9 +1,13 @@
 #include "engine/player/Player.h"
 
+#include "engine/tags/GenreTable.h"
+#include "engine/tags/Id3Tag.h"
+#include "engine/tags/VorbisComments.h"
 #include "platform/MessageSink.h"
 #include "platform/WaveHeader.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -291,6 +295,41 @@ bool Player::IsValidFile(const std::u16string& path) {
             return true;
     }
     return false;
+}
+
+// A plug-in's tag record is the engine's.
+static_assert(sizeof(DecoderPluginTag) == sizeof(TagInfo));
+static_assert(offsetof(DecoderPluginTag, year) == offsetof(TagInfo, year));
+
+bool Player::GetTag(TagInfo& tag) {
+    CriticalSection::Lock api(apiLock_);
+    if (!source_)
+        return false;
+    if (source_ == &ogg_)
+        return VorbisComments::Apply(ogg_.File().Comments(), tag);
+    if (source_ == &plugin_ && (plugins_.At(plugin_.Index()).caps & DECODER_PLUGIN_TAGS) &&
+        plugin_.Table()->Tag(reinterpret_cast<DecoderPluginTag*>(&tag)))
+        return true;
+    return Id3Tag::ReadFile(path_, tag);
+}
+
+bool Player::GetFileTag(const std::u16string& path, TagInfo& tag) {
+    for (size_t i = 0; i < plugins_.Count(); ++i) {
+        const PluginRegistry::Entry& entry = plugins_.At(i);
+        if ((entry.caps & DECODER_PLUGIN_TAGS) &&
+            entry.table->FileTag(path.c_str(), reinterpret_cast<DecoderPluginTag*>(&tag)))
+            return true;
+    }
+    if (OggFile::Probe(path)) {
+        OggFile ogg;
+        return ogg.Open(path) && VorbisComments::Apply(ogg.Comments(), tag);
+    }
+    FileReader file;
+    return file.Open(path) && MpegFile::Probe(file) && Id3Tag::ReadFile(path, tag);
+}
+
+bool Player::GetGenreName(int index, char16_t* text, size_t capacity) {
+    return GenreTable::CopyName(index, text, capacity);
 }
 
 const DecoderPlugin* Player::Decoder(size_t index) const {

@@ -74,6 +74,12 @@ public:
                        uint32_t& streamFilled) const;
     void CloseDevice();
 
+    // Tags of the open source, of any file, and the ID3 genre names (false for indexes outside
+    // 0..147, leaving `text` as it was).
+    bool GetTag(TagInfo& tag);
+    bool GetFileTag(const std::u16string& path, TagInfo& tag);
+    static bool GetGenreName(int index, char16_t* text, size_t capacity);
+
     // Decoder plug-ins.
     bool AddDecoder(const DecoderPlugin* table) { return plugins_.Add(table); }
     size_t DecoderCount() const { return plugins_.Count(); }

@@ -144,3 +144,14 @@ int32_t PlayerGetDecoderCount(Player* player) {
 const DecoderPlugin* PlayerGetDecoder(Player* player, int32_t index) {
     return index < 0 ? nullptr : player->Decoder(static_cast<size_t>(index));
 }
+
+bool PlayerGetTag(Player* player, TagInfo* tag) { return tag && player->GetTag(*tag); }
+
+bool PlayerGetFileTag(Player* player, const char16_t* path, TagInfo* tag) {
+    return path && tag && player->GetFileTag(path, *tag);
+}
+
+void PlayerGetGenreName(int32_t index, char16_t* text) {
+    if (text)
+        Player::GetGenreName(index, text, kTagTextLength);
+}

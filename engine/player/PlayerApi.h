@@ -51,3 +51,9 @@ void PlayerSetVolume(Player* player, uint32_t volume);
 bool PlayerAddDecoder(Player* player, const DecoderPlugin* table);
 int32_t PlayerGetDecoderCount(Player* player);
 const DecoderPlugin* PlayerGetDecoder(Player* player, int32_t index);
+
+// Tags: of the open source, of any file; the ID3 genre name of index 0..147 (another index leaves
+// the 255-unit `text` as it was).
+bool PlayerGetTag(Player* player, TagInfo* tag);
+bool PlayerGetFileTag(Player* player, const char16_t* path, TagInfo* tag);
+void PlayerGetGenreName(int32_t index, char16_t* text);

@@ -142,6 +142,17 @@ TEST_F(PluginPlayback, APluginFileOpensDecodesAndSeeks) {
     EXPECT_TRUE(std::equal(rest.samples.begin(), rest.samples.end(), pcm.begin() + 44100));
 }
 
+TEST_F(PluginPlayback, TagsComeFromThePlugin) {
+    Player player(&WaveOut::Create, {kPlugins});
+    TagInfo tag;
+    ASSERT_TRUE(player.GetFileTag(path, tag));
+    EXPECT_EQ(std::u16string(tag.title), u"Test Tone");
+    ASSERT_TRUE(player.OpenFile(path));
+    TagInfo open;
+    ASSERT_TRUE(player.GetTag(open));
+    EXPECT_EQ(std::u16string(open.title), u"Test Tone");
+}
+
 TEST_F(PluginPlayback, ThePcmPreampAppliesToPluginsThatDoNotEqualise) {
     Player player(&WaveOut::Create, {kPlugins});
     EqualizerParams eq;
