@@ -5,6 +5,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/Terminal.h"
+#include "engine/player/Player.h"
 #include "engine/player/PlayerApi.h"
 #include "platform/QueueMessageSink.h"
 #include "platform/TextCodec.h"
@@ -106,6 +107,22 @@ int Info(const CliOptions& o) {
     std::printf("Sample rate: %d Hz\n", info.sampleRate);
     std::printf("Bitrate:     %d kbit/s\n", info.bitrate);
     std::printf("Duration:    %s (%d ms)\n", Clock(info.duration).c_str(), info.duration);
+    TagInfo tag;
+    if (PlayerGetTag(player.get(), &tag)) {
+        const std::pair<const char*, const char16_t*> texts[] = {{"Title", tag.title},
+                                                                 {"Artist", tag.artist},
+                                                                 {"Album", tag.album},
+                                                                 {"Comment", tag.comment},
+                                                                 {"Genre", tag.genre}};
+        for (const auto& [name, text] : texts)
+            if (*text)
+                std::printf("%-12s %s\n", (std::string(name) + ":").c_str(),
+                            TextCodec::Utf16ToUtf8(text).c_str());
+        if (tag.year)
+            std::printf("Year:        %d\n", tag.year);
+        if (tag.track)
+            std::printf("Track:       %d\n", tag.track);
+    }
     return 0;
 }
 
