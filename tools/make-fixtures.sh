@@ -73,6 +73,36 @@ for name in vorbis-44100 vorbis-chained; do
     oggdec --quiet -b 16 -e 0 -s 1 -o "$out/$name.ref.wav" "$out/$name.ogg"
 done
 
+# --- WAV ----------------------------------------------------------------------------------
+# 0.5 s of the signal in the wave formats the engine converts. 22050 Hz, mono unless stereo
+# matters; the telephone codecs at 8000 Hz. sox writes "wavpcm" as plain PCM and "wav" with
+# more than 16 bits as the extensible format; ffmpeg puts MPEG audio into WAV.
+sox "$work/music.wav" -r 22050 "$work/wav-stereo.wav" trim 0 0.5
+sox "$work/wav-stereo.wav" "$work/wav-mono.wav" remix -
+sox "$work/wav-mono.wav" -r 8000 "$work/wav-8000.wav"
+sox -D "$work/wav-mono.wav" -t wavpcm -b 8 -e unsigned-integer "$out/wav-pcm8-mono.wav"
+sox -D "$work/wav-stereo.wav" -t wavpcm -b 16 "$out/wav-pcm16-stereo.wav"
+sox -D "$work/wav-mono.wav" -t wavpcm -b 24 "$out/wav-pcm24-mono.wav"
+sox -D "$work/wav-mono.wav" -t wav -b 24 "$out/wav-pcm24-extensible.wav"
+sox -D "$work/wav-mono.wav" -e floating-point -b 32 "$out/wav-float32-mono.wav"
+sox -D "$work/wav-stereo.wav" -e ms-adpcm "$out/wav-msadpcm-stereo.wav"
+sox -D "$work/wav-mono.wav" -e ima-adpcm "$out/wav-imaadpcm-mono.wav"
+sox -D "$work/wav-8000.wav" -e a-law "$out/wav-alaw-8000.wav"
+sox -D "$work/wav-8000.wav" -e u-law "$out/wav-mulaw-8000.wav"
+sox -D "$work/wav-8000.wav" -e gsm-full-rate "$out/wav-gsm-8000.wav"
+ffmpeg -v error -y -i "$work/wav-mono.wav" -c:a libmp3lame -b:a 32k -fflags +bitexact \
+    -f wav "$out/wav-mp3-mono.wav"
+sox "$work/wav-mono.wav" -r 24000 "$work/wav-24000.wav"
+ffmpeg -v error -y -i "$work/wav-24000.wav" -c:a mp2 -b:a 48k -fflags +bitexact \
+    -f wav "$out/wav-mp2-mono.wav"
+# References: sox decodes what it can; MPEG audio in WAV is decoded by ffmpeg.
+for name in wav-msadpcm-stereo wav-imaadpcm-mono wav-alaw-8000 wav-mulaw-8000 wav-gsm-8000; do
+    sox -D "$out/$name.wav" -b 16 -e signed-integer -t wavpcm "$out/$name.ref.wav"
+done
+for name in wav-mp3-mono wav-mp2-mono; do
+    ffmpeg -v error -y -i "$out/$name.wav" -c:a pcm_s16le -fflags +bitexact "$out/$name.ref.wav"
+done
+
 ls -l "$out"
 du -sh "$out"
 

@@ -1,0 +1,501 @@
+#include "platform/Acm.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
+#include <libavutil/mem.h>
+#include <libavutil/samplefmt.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+constexpr int kMaxChannels = 8;
+constexpr uint32_t kMaxRate = 768000;
+constexpr size_t kPacketBytes = 8192;
+// Sample frames kept room for at open: more than an MPEG frame or a usual ADPCM block yields.
+constexpr size_t kKeptFrames = 4608;
+
+uint16_t Le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+uint32_t Le32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// What decodes a format: the codec, a preferred decoder (the fixed-point one where libavcodec
+// has both), whether blocks are single sample frames, and whether a frame splitter is needed.
+struct Codec {
+    AVCodecID id = AV_CODEC_ID_NONE;
+    const char* name = nullptr;
+    bool pcmLike = false;
+    bool parsed = false;
+    int sampleBytes = 0; // source bytes per sample for pcmLike formats
+    bool eightBit = false;
+};
+
+// The tag an extensible format stands for: its sub-format GUID is the tag followed by the
+// common tail {xxxxxxxx-0000-0010-8000-00AA00389B71}.
+bool SubFormatTag(const WaveFormat& format, uint16_t& tag) {
+    static const uint8_t kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                      0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    if (format.extra.size() < 22 || std::memcmp(format.extra.data() + 8, kTail, 14) != 0)
+        return false;
+    tag = Le16(format.extra.data() + 6);
+    return tag != kWaveFormatExtensible;
+}
+
+bool ChooseCodec(const WaveFormat& format, Codec& codec) {
+    uint16_t tag = format.formatTag;
+    if (tag == kWaveFormatExtensible && !SubFormatTag(format, tag))
+        return false;
+    const int bits = format.bitsPerSample;
+    switch (tag) {
+    case kWaveFormatPcm:
+        codec.pcmLike = true;
+        codec.sampleBytes = bits / 8;
+        codec.eightBit = bits == 8;
+        codec.id = bits == 8    ? AV_CODEC_ID_PCM_U8
+                   : bits == 16 ? AV_CODEC_ID_PCM_S16LE
+                   : bits == 24 ? AV_CODEC_ID_PCM_S24LE
+                   : bits == 32 ? AV_CODEC_ID_PCM_S32LE
+                                : AV_CODEC_ID_NONE;
+        break;
+    case kWaveFormatIeeeFloat:
+        codec.pcmLike = true;
+        codec.sampleBytes = bits / 8;
+        codec.id = bits == 32   ? AV_CODEC_ID_PCM_F32LE
+                   : bits == 64 ? AV_CODEC_ID_PCM_F64LE
+                                : AV_CODEC_ID_NONE;
+        break;
+    case kWaveFormatAlaw:
+    case kWaveFormatMulaw:
+        codec.pcmLike = true;
+        codec.sampleBytes = 1;
+        codec.id = bits != 8                ? AV_CODEC_ID_NONE
+                   : tag == kWaveFormatAlaw ? AV_CODEC_ID_PCM_ALAW
+                                            : AV_CODEC_ID_PCM_MULAW;
+        break;
+    case kWaveFormatMsAdpcm:
+        codec.id =
+            format.blockAlign >= 7 * format.channels ? AV_CODEC_ID_ADPCM_MS : AV_CODEC_ID_NONE;
+        break;
+    case kWaveFormatImaAdpcm:
+        codec.id =
+            format.blockAlign > 4 * format.channels ? AV_CODEC_ID_ADPCM_IMA_WAV : AV_CODEC_ID_NONE;
+        break;
+    case kWaveFormatGsm610:
+        codec.id = format.blockAlign > 0 && format.blockAlign % 65 == 0 ? AV_CODEC_ID_GSM_MS
+                                                                        : AV_CODEC_ID_NONE;
+        break;
+    case kWaveFormatMpeg:
+        codec.id = AV_CODEC_ID_MP2;
+        codec.name = "mp2"; // decodes every layer, in fixed point
+        codec.parsed = true;
+        break;
+    case kWaveFormatMpegLayer3:
+        codec.id = AV_CODEC_ID_MP3;
+        codec.name = "mp3";
+        codec.parsed = true;
+        break;
+    default:
+        return false;
+    }
+    return codec.id != AV_CODEC_ID_NONE;
+}
+
+void Quiet() {
+    // Damaged frames are skipped; libavcodec's complaints about them are of no use to anyone.
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+struct ContextDeleter {
+    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+using ContextPtr = std::unique_ptr<AVCodecContext, ContextDeleter>;
+
+// An opened decoder for `format`, or null.
+ContextPtr OpenDecoder(const WaveFormat& format, const Codec& codec) {
+    Quiet();
+    const AVCodec* decoder = codec.name ? avcodec_find_decoder_by_name(codec.name) : nullptr;
+    if (!decoder || decoder->id != codec.id)
+        decoder = avcodec_find_decoder(codec.id);
+    if (!decoder)
+        return nullptr;
+    ContextPtr context(avcodec_alloc_context3(decoder));
+    if (!context)
+        return nullptr;
+    context->sample_rate = static_cast<int>(format.samplesPerSec);
+    av_channel_layout_default(&context->ch_layout, format.channels);
+    context->block_align = format.blockAlign;
+    context->bits_per_coded_sample = format.bitsPerSample;
+    context->bit_rate = static_cast<int64_t>(format.avgBytesPerSec) * 8;
+    context->thread_count = 1;
+    if (!format.extra.empty() && format.formatTag != kWaveFormatExtensible) {
+        const size_t size = format.extra.size();
+        context->extradata = static_cast<uint8_t*>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!context->extradata)
+            return nullptr;
+        std::memcpy(context->extradata, format.extra.data(), size);
+        context->extradata_size = static_cast<int>(size);
+    }
+    if (avcodec_open2(context.get(), decoder, nullptr) < 0)
+        return nullptr;
+    return context;
+}
+
+bool Plausible(const WaveFormat& format) {
+    return format.channels >= 1 && format.channels <= kMaxChannels && format.samplesPerSec >= 1 &&
+           format.samplesPerSec <= kMaxRate;
+}
+
+// Sample frames one block of a block format yields.
+size_t BlockFrames(const WaveFormat& format, AVCodecID id) {
+    const size_t align = format.blockAlign, channels = format.channels;
+    const size_t bits = std::max<size_t>(format.bitsPerSample, 1);
+    const size_t named = format.extra.size() >= 2 ? Le16(format.extra.data()) : 0;
+    switch (id) {
+    case AV_CODEC_ID_ADPCM_MS:
+        return named ? named : (align - 7 * channels) * 2 / channels + 2;
+    case AV_CODEC_ID_ADPCM_IMA_WAV:
+        return named ? named : (align - 4 * channels) * 8 / (bits * channels) + 1;
+    case AV_CODEC_ID_GSM_MS:
+        return align / 65 * 320;
+    default:
+        return 0;
+    }
+}
+
+// Sample to 16 bits, for every sample format libavcodec hands out.
+int16_t Clamp16(int64_t value) {
+    return static_cast<int16_t>(std::clamp<int64_t>(value, -32768, 32767));
+}
+
+int16_t FromU8(uint8_t s) {
+    return static_cast<int16_t>((s - 128) * 256);
+}
+int16_t FromS16(int16_t s) {
+    return s;
+}
+int16_t FromS32(int32_t s) {
+    return Clamp16((static_cast<int64_t>(s) + 0x8000) >> 16);
+}
+template <typename Float> int16_t FromFloat(Float s) {
+    if (!(s > -1) || !(s < 1)) // out of range, or not a number
+        return s >= 1 ? 32767 : (s <= -1 ? -32768 : 0);
+    return Clamp16(std::lround(s * 32768));
+}
+
+// Writes the samples of `frame` as `outChannels` channels of `outBytes`-byte PCM. Output
+// channels beyond the decoded ones repeat the last decoded one.
+template <typename Sample, typename Convert>
+void Interleave(const AVFrame& frame, bool planar, int outChannels, int outBytes, uint8_t* out,
+                Convert convert) {
+    const int inChannels = frame.ch_layout.nb_channels;
+    for (int i = 0; i < frame.nb_samples; ++i) {
+        for (int c = 0; c < outChannels; ++c) {
+            const int from = std::min(c, inChannels - 1);
+            const Sample* in = planar
+                                   ? reinterpret_cast<const Sample*>(frame.extended_data[from]) + i
+                                   : reinterpret_cast<const Sample*>(frame.extended_data[0]) +
+                                         static_cast<size_t>(i) * inChannels + from;
+            const int16_t value = convert(*in);
+            if (outBytes == 1) {
+                *out++ = static_cast<uint8_t>((value >> 8) + 128);
+            } else {
+                *out++ = static_cast<uint8_t>(value & 0xFF);
+                *out++ = static_cast<uint8_t>((value >> 8) & 0xFF);
+            }
+        }
+    }
+}
+
+} // namespace
+
+bool WaveFormat::FromBytes(const uint8_t* bytes, size_t size, WaveFormat& format) {
+    if (!bytes || size < 16)
+        return false;
+    format.formatTag = Le16(bytes);
+    format.channels = Le16(bytes + 2);
+    format.samplesPerSec = Le32(bytes + 4);
+    format.avgBytesPerSec = Le32(bytes + 8);
+    format.blockAlign = Le16(bytes + 12);
+    format.bitsPerSample = Le16(bytes + 14);
+    format.extra.clear();
+    if (size >= 18) {
+        const size_t extra = std::min<size_t>(Le16(bytes + 16), size - 18);
+        format.extra.assign(bytes + 18, bytes + 18 + extra);
+    }
+    return true;
+}
+
+Acm::Acm() = default;
+
+Acm::~Acm() {
+    Close();
+}
+
+bool Acm::SuggestPcm(const WaveFormat& source, WaveFormat& pcm) {
+    Codec codec;
+    if (!Plausible(source) || !ChooseCodec(source, codec) || !OpenDecoder(source, codec))
+        return false;
+    pcm = WaveFormat();
+    pcm.formatTag = kWaveFormatPcm;
+    pcm.channels = source.channels;
+    pcm.samplesPerSec = source.samplesPerSec;
+    pcm.bitsPerSample = codec.eightBit ? 8 : 16;
+    pcm.blockAlign = static_cast<uint16_t>(pcm.channels * pcm.bitsPerSample / 8);
+    pcm.avgBytesPerSec = pcm.samplesPerSec * pcm.blockAlign;
+    return true;
+}
+
+bool Acm::Open(const WaveFormat& source, const WaveFormat& pcm) {
+    Close();
+    WaveFormat suggested;
+    if (!SuggestPcm(source, suggested) || pcm.formatTag != suggested.formatTag ||
+        pcm.channels != suggested.channels || pcm.samplesPerSec != suggested.samplesPerSec ||
+        pcm.bitsPerSample != suggested.bitsPerSample)
+        return false;
+    Codec codec;
+    ChooseCodec(source, codec);
+    ContextPtr context = OpenDecoder(source, codec);
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (codec.parsed)
+        parser_ = av_parser_init(codec.id);
+    if (!context || !packet_ || !frame_ || (codec.parsed && !parser_)) {
+        Close();
+        return false;
+    }
+    context_ = context.release();
+
+    pcmLike_ = codec.pcmLike;
+    channels_ = pcm.channels;
+    outBytes_ = pcm.bitsPerSample / 8;
+    avgBytes_ = source.avgBytesPerSec;
+    rate_ = source.samplesPerSec;
+    if (codec.pcmLike) {
+        blockBytes_ = static_cast<size_t>(codec.sampleBytes) * source.channels;
+        blockFrames_ = 1;
+    } else if (codec.parsed) {
+        blockBytes_ = 1;
+        blockFrames_ = 0;
+    } else {
+        blockBytes_ = source.blockAlign;
+        blockFrames_ = BlockFrames(source, codec.id);
+    }
+    const size_t packetBytes = std::max(kPacketBytes, blockBytes_);
+    if (av_new_packet(packet_, static_cast<int>(packetBytes)) < 0) {
+        Close();
+        return false;
+    }
+    kept_.resize(std::max(kKeptFrames, blockFrames_) * channels_ * outBytes_);
+    keptStart_ = keptEnd_ = 0;
+    drained_ = false;
+    return true;
+}
+
+void Acm::Close() {
+    if (parser_)
+        av_parser_close(parser_);
+    parser_ = nullptr;
+    avcodec_free_context(&context_);
+    av_packet_free(&packet_);
+    av_frame_free(&frame_);
+    kept_.clear();
+    keptStart_ = keptEnd_ = 0;
+    blockBytes_ = blockFrames_ = 0;
+    drained_ = false;
+}
+
+bool Acm::SourceBytesFor(size_t destBytes, size_t& sourceBytes) const {
+    sourceBytes = 0;
+    if (!context_)
+        return false;
+    const size_t kept = keptEnd_ - keptStart_;
+    if (kept >= destBytes)
+        return true;
+    const size_t frames = (destBytes - kept) / (static_cast<size_t>(channels_) * outBytes_);
+    if (blockFrames_ > 0) {
+        sourceBytes = std::max<size_t>(1, frames / blockFrames_) * blockBytes_;
+    } else if (avgBytes_ > 0 && rate_ > 0) {
+        sourceBytes = std::max<size_t>(
+            1, static_cast<size_t>(static_cast<uint64_t>(frames) * avgBytes_ / rate_));
+    } else {
+        sourceBytes = kPacketBytes;
+    }
+    return true;
+}
+
+size_t Acm::NextPacket(const uint8_t* source, size_t bytes, size_t destRoom, bool end,
+                       const uint8_t*& packet, size_t& packetBytes) {
+    packet = nullptr;
+    packetBytes = 0;
+    if (parser_) {
+        if (bytes == 0 && !end)
+            return 0;
+        uint8_t* out = nullptr;
+        int outSize = 0;
+        const int taken = av_parser_parse2(
+            parser_, context_, &out, &outSize, bytes ? source : nullptr,
+            static_cast<int>(std::min(bytes, kPacketBytes)), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        if (outSize > 0) {
+            packet = out;
+            packetBytes = static_cast<size_t>(outSize);
+        }
+        return taken > 0 ? static_cast<size_t>(taken) : 0;
+    }
+    if (bytes < blockBytes_)
+        return 0;
+    size_t blocks = 1;
+    if (pcmLike_) {
+        const size_t fit = destRoom / (static_cast<size_t>(channels_) * outBytes_);
+        const size_t most = std::max<size_t>(1, kPacketBytes / blockBytes_);
+        blocks = std::clamp<size_t>(fit, 1, std::min(most, bytes / blockBytes_));
+    }
+    packet = source;
+    packetBytes = blocks * blockBytes_;
+    return packetBytes;
+}
+
+bool Acm::Convert(const uint8_t* source, size_t sourceBytes, uint8_t* dest, size_t destBytes,
+                  bool end, size_t& sourceUsed, size_t& destUsed) {
+    sourceUsed = destUsed = 0;
+    if (!context_ || (!source && sourceBytes) || (!dest && destBytes))
+        return false;
+    const size_t frameBytes = static_cast<size_t>(channels_) * outBytes_;
+    destUsed = TakeKept(dest, destBytes);
+    while (keptStart_ == keptEnd_ && destBytes - destUsed >= frameBytes && !drained_) {
+        const uint8_t* packet;
+        size_t packetBytes;
+        const size_t taken = NextPacket(source + sourceUsed, sourceBytes - sourceUsed,
+                                        destBytes - destUsed, end, packet, packetBytes);
+        sourceUsed += taken;
+        if (packetBytes > 0) {
+            if (!Decode(packet, packetBytes))
+                return false;
+        } else if (taken == 0) {
+            if (!end)
+                break;
+            // The end: a partial block is dropped, and the decoder gives what it holds back.
+            sourceUsed = sourceBytes;
+            if (!Decode(nullptr, 0))
+                return false;
+            drained_ = true;
+        }
+        destUsed += TakeKept(dest + destUsed, destBytes - destUsed);
+    }
+    return true;
+}
+
+bool Acm::Decode(const uint8_t* data, size_t size) {
+    if (data) {
+        const size_t capacity =
+            packet_->buf ? packet_->buf->size - AV_INPUT_BUFFER_PADDING_SIZE : 0;
+        // The decoder lets go of the packet once it has given every frame of it, so the buffer is
+        // normally ours again; a new one is made only when it is not, or too small.
+        if (!packet_->buf || !av_buffer_is_writable(packet_->buf) || capacity < size) {
+            av_packet_unref(packet_);
+            if (av_new_packet(packet_, static_cast<int>(std::max(size, kPacketBytes))) < 0)
+                return false;
+        }
+        std::memcpy(packet_->data, data, size);
+        std::memset(packet_->data + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+        packet_->size = static_cast<int>(size);
+    }
+    int result = avcodec_send_packet(context_, data ? packet_ : nullptr);
+    if (result < 0 && result != AVERROR_INVALIDDATA && result != AVERROR_EOF)
+        return false;
+    for (;;) {
+        result = avcodec_receive_frame(context_, frame_);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+            return true;
+        if (result == AVERROR_INVALIDDATA)
+            continue; // a damaged block or frame: nothing comes of it
+        if (result < 0 || !KeepFrame())
+            return false;
+    }
+}
+
+bool Acm::KeepFrame() {
+    const AVFrame& frame = *frame_;
+    const size_t frames = frame.nb_samples > 0 ? static_cast<size_t>(frame.nb_samples) : 0;
+    if (frames == 0 || frame.ch_layout.nb_channels < 1) {
+        av_frame_unref(frame_);
+        return true;
+    }
+    const size_t bytes = frames * channels_ * outBytes_;
+    if (keptStart_ > 0) {
+        std::memmove(kept_.data(), kept_.data() + keptStart_, keptEnd_ - keptStart_);
+        keptEnd_ -= keptStart_;
+        keptStart_ = 0;
+    }
+    if (kept_.size() < keptEnd_ + bytes)
+        kept_.resize(keptEnd_ + bytes); // a frame larger than any before
+    uint8_t* out = kept_.data() + keptEnd_;
+    const auto format = static_cast<AVSampleFormat>(frame.format);
+    const bool planar = av_sample_fmt_is_planar(format) != 0;
+    bool known = true;
+    switch (av_get_packed_sample_fmt(format)) {
+    case AV_SAMPLE_FMT_U8:
+        Interleave<uint8_t>(frame, planar, channels_, outBytes_, out, FromU8);
+        break;
+    case AV_SAMPLE_FMT_S16:
+        Interleave<int16_t>(frame, planar, channels_, outBytes_, out, FromS16);
+        break;
+    case AV_SAMPLE_FMT_S32:
+        Interleave<int32_t>(frame, planar, channels_, outBytes_, out, FromS32);
+        break;
+    case AV_SAMPLE_FMT_FLT:
+        Interleave<float>(frame, planar, channels_, outBytes_, out, FromFloat<float>);
+        break;
+    case AV_SAMPLE_FMT_DBL:
+        Interleave<double>(frame, planar, channels_, outBytes_, out, FromFloat<double>);
+        break;
+    default:
+        known = false;
+        break;
+    }
+    av_frame_unref(frame_);
+    if (known)
+        keptEnd_ += bytes;
+    return known;
+}
+
+size_t Acm::TakeKept(uint8_t* dest, size_t destBytes) {
+    const size_t frameBytes = static_cast<size_t>(channels_) * outBytes_;
+    const size_t bytes = std::min(keptEnd_ - keptStart_, destBytes - destBytes % frameBytes);
+    if (bytes == 0)
+        return 0;
+    std::memcpy(dest, kept_.data() + keptStart_, bytes);
+    keptStart_ += bytes;
+    if (keptStart_ == keptEnd_)
+        keptStart_ = keptEnd_ = 0;
+    return bytes;
+}
+
+bool Acm::Reset() {
+    if (!context_)
+        return false;
+    keptStart_ = keptEnd_ = 0;
+    drained_ = false;
+    avcodec_flush_buffers(context_);
+    if (parser_) {
+        // A frame splitter has no reset of its own; a new one forgets the bytes it held.
+        const int id = parser_->parser->codec_ids[0];
+        av_parser_close(parser_);
+        parser_ = av_parser_init(id);
+        if (!parser_)
+            return false;
+    }
+    return true;
+}
