@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-// A 16-bit PCM WAV file read whole, for comparing what the engine played.
+// An 8- or 16-bit PCM WAV file read whole, for comparing what the engine played; 8-bit samples
+// are widened to 16 bits.
 struct WavFile {
     int channels = 0;
     int rate = 0;
@@ -33,10 +34,17 @@ struct WavFile {
                 std::memcpy(&b, bytes.data() + pos + 14, 2);
                 channels = ch, rate = static_cast<int>(r), bits = b;
             } else if (id == "data") {
-                const size_t n = std::min<size_t>(size, bytes.size() - pos) / 2;
-                samples.resize(n);
-                std::memcpy(samples.data(), bytes.data() + pos, n * 2);
-                return channels > 0 && bits == 16;
+                const size_t available = std::min<size_t>(size, bytes.size() - pos);
+                if (bits == 8) {
+                    samples.resize(available);
+                    for (size_t i = 0; i < available; ++i)
+                        samples[i] = static_cast<int16_t>(
+                            (static_cast<unsigned char>(bytes[pos + i]) - 128) * 256);
+                } else {
+                    samples.resize(available / 2);
+                    std::memcpy(samples.data(), bytes.data() + pos, samples.size() * 2);
+                }
+                return channels > 0 && (bits == 8 || bits == 16);
             }
             pos += size + (size & 1);
         }

@@ -56,7 +56,7 @@ bool Player::OpenFile(const std::u16string& path) {
     Close();
     // Plug-ins first, then the built-in decoders; the first that accepts the file wins.
     for (Source* source : {static_cast<Source*>(&plugin_), static_cast<Source*>(&mpeg_),
-                           static_cast<Source*>(&ogg_)}) {
+                           static_cast<Source*>(&ogg_), static_cast<Source*>(&wav_)}) {
         PlayerFileInfo info;
         int64_t total = 0;
         if (!source->Open(path, options_, info, total))
@@ -289,6 +289,11 @@ bool Player::IsValidFile(const std::u16string& path) {
     }
     if (OggFile::Probe(path))
         return true;
+    {
+        FileReader file;
+        if (file.Open(path) && WavReader::Probe(file))
+            return true;
+    }
     for (size_t i = 0; i < plugins_.Count(); ++i) {
         const PluginRegistry::Entry& entry = plugins_.At(i);
         if ((entry.caps & DECODER_PLUGIN_FILES) && entry.table->CheckFile(path.c_str()))

@@ -10,6 +10,7 @@
 #include "engine/player/OggSource.h"
 #include "engine/player/PlayerTypes.h"
 #include "engine/player/PluginSource.h"
+#include "engine/player/WavSource.h"
 #include "engine/plugins/PluginRegistry.h"
 #include "platform/CriticalSection.h"
 #include "platform/Thread.h"
@@ -117,6 +118,7 @@ private:
     PluginSource plugin_{plugins_};
     MpegSource mpeg_;
     OggSource ogg_;
+    WavSource wav_;
     Source* source_ = nullptr;
     std::u16string path_;
     PlayerFileInfo fileInfo_;

@@ -147,6 +147,52 @@ INSTANTIATE_TEST_SUITE_P(
                       ReferenceCase{"mpeg2-l2-24000.mp2", "mpeg2-l2-24000.ref.wav", 1152},
                       ReferenceCase{"vorbis-44100.ogg", "vorbis-44100.ref.wav", 1024}));
 
+// WAV files of every format the compression manager converts play to their end with the right
+// length; where another program's decode is stored beside them, they sound like it.
+struct WavCase {
+    const char* file;
+    const char* reference; // null: compare the length only
+    int channels;
+    int rate;
+};
+
+class PlayerWav : public ::testing::TestWithParam<WavCase> {};
+
+TEST_P(PlayerWav, PlaysToTheEndWithTheRightLength) {
+    const WavCase& c = GetParam();
+    TempFolder folder;
+    const Decoded d = DecodeToWav(Fixture(c.file), folder);
+    ASSERT_FALSE(d.status.empty());
+    EXPECT_EQ(d.status.back().lParam, kPlayerStoppedAtEnd);
+    EXPECT_EQ(d.info.channels, c.channels);
+    EXPECT_EQ(d.info.sampleRate, c.rate);
+    ASSERT_EQ(d.wav.channels, c.channels);
+    const auto expected = static_cast<long>(static_cast<int64_t>(d.info.duration) * c.rate / 1000);
+    // Block formats decode whole blocks; MPEG in WAV keeps the encoder's delay and padding.
+    EXPECT_LE(std::labs(static_cast<long>(d.wav.Frames()) - expected), 1152) << c.file;
+    if (!c.reference)
+        return;
+    WavFile reference;
+    ASSERT_TRUE(reference.Read(kFixtures + "/" + c.reference));
+    int shift = 0;
+    EXPECT_GE(AlignedSnr(d.wav, reference, 1200, shift), 45.0) << "shift " << shift;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, PlayerWav,
+    ::testing::Values(WavCase{"wav-pcm8-mono.wav", nullptr, 1, 22050},
+                      WavCase{"wav-pcm16-stereo.wav", "wav-pcm16-stereo.wav", 2, 22050},
+                      WavCase{"wav-pcm24-mono.wav", nullptr, 1, 22050},
+                      WavCase{"wav-pcm24-extensible.wav", nullptr, 1, 22050},
+                      WavCase{"wav-float32-mono.wav", nullptr, 1, 22050},
+                      WavCase{"wav-msadpcm-stereo.wav", "wav-msadpcm-stereo.ref.wav", 2, 22050},
+                      WavCase{"wav-imaadpcm-mono.wav", "wav-imaadpcm-mono.ref.wav", 1, 22050},
+                      WavCase{"wav-alaw-8000.wav", "wav-alaw-8000.ref.wav", 1, 8000},
+                      WavCase{"wav-mulaw-8000.wav", "wav-mulaw-8000.ref.wav", 1, 8000},
+                      WavCase{"wav-gsm-8000.wav", "wav-gsm-8000.ref.wav", 1, 8000},
+                      WavCase{"wav-mp2-mono.wav", "wav-mp2-mono.ref.wav", 1, 24000},
+                      WavCase{"wav-mp3-mono.wav", "wav-mp3-mono.ref.wav", 1, 22050}));
+
 TEST(Player, AFileThatPlaysToItsEndPostsPreparingPlayingStopped) {
     TempFolder folder;
     const Decoded d = DecodeToWav(Fixture("mpeg2-l3-22050-mono.mp3"), folder);
