@@ -90,7 +90,8 @@ struct Decoded {
 };
 
 Decoded DecodeToWav(const std::u16string& path, const TempFolder& folder,
-                    const EqualizerParams* eq = nullptr) {
+                    const EqualizerParams* eq = nullptr, const PlayerOptions* options = nullptr,
+                    int64_t seekMs = 0) {
     Decoded d;
     // Every decode writes a file of its own: a recorder reopened on the same path appends.
     static int count = 0;
@@ -101,8 +102,14 @@ Decoded DecodeToWav(const std::u16string& path, const TempFolder& folder,
     player.SetOwner(&sink);
     if (eq)
         player.SetEqualizer(*eq);
+    if (options) {
+        EXPECT_TRUE(player.SetOptions(*options));
+    }
     EXPECT_TRUE(player.OpenFile(path));
     player.GetFileInfo(d.info);
+    if (seekMs) {
+        EXPECT_TRUE(player.Seek(seekMs));
+    }
     EXPECT_TRUE(player.Play());
     d.status = StatusUntilStop(sink);
     player.Close();
@@ -237,26 +244,10 @@ TEST(Player, ThePreampRaisesTheLevelOfPcmSources) {
     EXPECT_NEAR(b / a, 1.55, 0.05);
 }
 
-// Decodes with the given options, after an optional seek, into a WAV file of its own.
+// Decodes with the given options, after an optional seek.
 WavFile DecodeWithOptions(const std::string& fixture, const TempFolder& folder,
                           const PlayerOptions& options, int64_t seekMs = 0) {
-    static int count = 0;
-    const std::string out = folder / ("opt" + std::to_string(++count) + ".wav");
-    ScopedAudio audio("wav:" + out + ",fast");
-    QueueMessageSink sink;
-    Player player;
-    player.SetOwner(&sink);
-    EXPECT_TRUE(player.SetOptions(options));
-    EXPECT_TRUE(player.OpenFile(Fixture(fixture)));
-    if (seekMs) {
-        EXPECT_TRUE(player.Seek(seekMs));
-    }
-    EXPECT_TRUE(player.Play());
-    StatusUntilStop(sink);
-    player.Close();
-    WavFile wav;
-    wav.Read(out);
-    return wav;
+    return DecodeToWav(Fixture(fixture), folder, nullptr, &options, seekMs).wav;
 }
 
 double MeanLevel(const WavFile& wav, size_t fromFrame, size_t frames) {
