@@ -26,4 +26,10 @@ public:
     virtual uint32_t BlockSize() const = 0;
     // Hands the held block, with the bytes filled so far, to the block path.
     virtual void PassBlock() = 0;
+    // Streams: true when the output has nothing queued (it ran dry).
+    virtual bool OutputUnderrun() = 0;
+    // Streams: a re-buffer begins (status "preparing" posted), or it succeeded (the output is
+    // paused until the prebuffer is reached again and the status from before is posted).
+    virtual void BeginRebuffer() = 0;
+    virtual void EndRebuffer() = 0;
 };

@@ -1,8 +1,7 @@
 #include "engine/player/MpegSource.h"
 
-#include "engine/decoders/MpegHeader.h"
 #include "engine/player/DecodeContext.h"
-#include "platform/WaveHeader.h"
+#include "platform/CriticalSection.h"
 
 #include <cstring>
 #include <new>
@@ -39,19 +38,11 @@ void MpegSource::Close() {
 }
 
 void MpegSource::SetEqualizer(const EqualizerParams& eq) {
-    std::lock_guard lock(equalizerLock_);
-    equalizer_ = eq;
-    equalizerChanged_ = true;
+    feeder_.SetEqualizer(eq);
 }
 
 bool MpegSource::Prepare() {
-    decoder_ = std::make_unique<MpegDecoder>();
-    {
-        std::lock_guard lock(equalizerLock_);
-        decoder_->SetEqualizer(equalizer_);
-        equalizerChanged_ = false;
-    }
-    decoder_->SetOutputChannels(mpeg_.Header().channels);
+    feeder_.Prepare(mpeg_.Header());
     // Room for the zero bytes libmad needs after the last frame of the file.
     try {
         input_.resize(kInputSize + MpegDecoder::kGuardBytes);
@@ -66,21 +57,13 @@ bool MpegSource::Prepare() {
 }
 
 void MpegSource::Release() {
-    decoder_.reset();
+    feeder_.Release();
     input_.clear();
     input_.shrink_to_fit();
 }
 
-bool MpegSource::IsFileFrame(const uint8_t* bytes) const {
-    MpegHeaderInfo info;
-    if (!MpegHeader::QuickTest(bytes) || !MpegHeader::Parse(MpegHeader::Read(bytes), info))
-        return false;
-    const MpegHeaderInfo& file = mpeg_.Header();
-    return info.version == file.version && info.layer == file.layer && info.rate == file.rate;
-}
-
 Source::LoopResult MpegSource::DecodeLoop(DecodeContext& context) {
-    if (!decoder_ || input_.empty())
+    if (!feeder_.Ready() || input_.empty())
         return kError;
     size_t filled = 0;
     while (!context.StopRequested()) {
@@ -88,7 +71,7 @@ Source::LoopResult MpegSource::DecodeLoop(DecodeContext& context) {
         {
             CriticalSection::Lock lock(context.DecodeLock());
             if (context.TakeSeek()) {
-                decoder_->Reset();
+                feeder_.Reset();
                 filled = 0;
                 continue;
             }
@@ -101,61 +84,18 @@ Source::LoopResult MpegSource::DecodeLoop(DecodeContext& context) {
             // left in the input buffer is dropped.
             std::memset(input_.data() + filled, 0, MpegDecoder::kGuardBytes);
             size_t consumed = 0;
-            Feed(context, filled + MpegDecoder::kGuardBytes, consumed);
+            feeder_.Feed(context, input_.data(), filled + MpegDecoder::kGuardBytes, consumed);
             return context.StopRequested() ? kStopped : kEndOfData;
         }
         filled += got;
         size_t consumed = 0;
-        Feed(context, filled, consumed);
+        feeder_.Feed(context, input_.data(), filled, consumed);
         if (context.EndReached())
             return kEndOfData;
         std::memmove(input_.data(), input_.data() + consumed, filled - consumed);
         filled -= consumed;
     }
     return kStopped;
-}
-
-MpegSource::FeedResult MpegSource::Feed(DecodeContext& context, size_t filled, size_t& pos) {
-    pos = 0;
-    for (;;) {
-        WaveHeader* block = context.HoldBlock();
-        if (!block)
-            return kInterrupted;
-        if (!decoder_->HasPending()) {
-            while (filled - pos >= 4 && !IsFileFrame(input_.data() + pos))
-                ++pos;
-            if (filled - pos < 4)
-                return kNeedMore;
-        }
-        if (equalizerChanged_.exchange(false)) {
-            std::lock_guard lock(equalizerLock_);
-            decoder_->SetEqualizer(equalizer_);
-        }
-        size_t consumed = 0, produced = 0;
-        const MpegDecoder::Step step =
-            decoder_->Decode(input_.data() + pos, filled - pos, block->data + block->bytesUsed,
-                             block->bufferLength - block->bytesUsed, consumed, produced);
-        switch (step) {
-        case MpegDecoder::kFitted:
-        case MpegDecoder::kBlockFull:
-            pos += consumed;
-            block->bytesUsed += static_cast<uint32_t>(produced);
-            break;
-        case MpegDecoder::kRecreate:
-            decoder_->Reset();
-            ++pos;
-            break;
-        case MpegDecoder::kSkipByte:
-            ++pos;
-            break;
-        case MpegDecoder::kNeedMore:
-            if (!decoder_->HasPending())
-                return kNeedMore;
-            break;
-        }
-        if (block->bytesUsed >= block->bufferLength)
-            context.PassBlock();
-    }
 }
 
 bool MpegSource::Seek(int64_t ms, const PlayerOptions& options, int64_t& sample) {

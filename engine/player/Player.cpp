@@ -81,6 +81,24 @@ bool Player::OpenFile(const std::u16string& path) {
     return true;
 }
 
+bool Player::OpenUrl(const std::u16string& url) {
+    CriticalSection::Lock api(apiLock_);
+    Close();
+    PlayerFileInfo info;
+    int64_t total = 0;
+    if (!stream_.Open(url, options_, info, total))
+        return false;
+    source_ = &stream_;
+    fileInfo_ = PlayerFileInfo();
+    totalSamples_ = 0;
+    bits_ = stream_.Bits();
+    path_ = url;
+    stream_.SetEqualizer(equalizer_);
+    positionBase_ = 0;
+    ResetPlayFlags();
+    return true;
+}
+
 void Player::Close() {
     CriticalSection::Lock api(apiLock_);
     Stop();
@@ -121,7 +139,9 @@ void Player::Stop() {
     CriticalSection::Lock api(apiLock_);
     if (thread_.IsRunning() || Status() != PlayerStatusStop) {
         stopRequested_ = true;
-        output_.Reset(); // releases a thread waiting for a free block
+        if (source_ == &stream_)
+            stream_.Interrupt(); // ends a connection or a wait for stream data
+        output_.Reset();         // releases a thread waiting for a free block
         thread_.Wait();
     }
     thread_.Wait();
@@ -227,6 +247,7 @@ bool Player::SetOptions(const PlayerOptions& options) {
 void Player::SetEqualizer(const EqualizerParams& equalizer) {
     equalizer_ = equalizer;
     mpeg_.SetEqualizer(equalizer);
+    stream_.SetEqualizer(equalizer);
     static_assert(sizeof(DecoderPluginEqualizer) == sizeof(EqualizerParams));
     DecoderPluginEqualizer forPlugins;
     std::memcpy(&forPlugins, &equalizer, sizeof forPlugins);
@@ -279,6 +300,33 @@ void Player::GetBufferInfo(uint32_t& outputTotal, uint32_t& outputQueued, uint32
     output_.GetBufferInfo(outputTotal, outputQueued);
     streamTotal = 0;
     streamFilled = 0;
+    if (stream_.StreamingState() >= StreamSource::kConnecting) {
+        const StreamClient& client = stream_.Client();
+        streamTotal = static_cast<uint32_t>(client.BlockCount() * StreamClient::kBlockSize);
+        streamFilled = static_cast<uint32_t>(client.FilledBlocks() * StreamClient::kBlockSize);
+    }
+}
+
+bool Player::SetStreamingOptions(const StreamingOptions& options) {
+    return stream_.Client().SetOptions(options);
+}
+
+int Player::StreamingBuffered() const {
+    if (stream_.StreamingState() < StreamSource::kConnecting)
+        return 0;
+    return stream_.Client().FilledBlocks();
+}
+
+bool Player::GetStreamInfo(std::u16string& name, std::u16string& genre, std::u16string& url) const {
+    name = stream_.StationName();
+    genre = stream_.Client().Genre();
+    url = stream_.Client().StationUrl();
+    return !name.empty() || !genre.empty() || !url.empty();
+}
+
+bool Player::GetStreamTitle(std::u16string& title) const {
+    title = stream_.Title();
+    return !title.empty();
 }
 
 bool Player::IsValidFile(const std::u16string& path) {
@@ -353,7 +401,12 @@ void Player::CloseDevice() {
 void Player::ThreadMain() {
     if (Status() != PlayerStatusPreparing)
         SetStatus(PlayerStatusPreparing);
-    const PrepareResult prepared = Prepare();
+    PlayerFileInfo info = fileInfo_;
+    if (!source_->Start(*this, info)) {
+        Finish(false, !stopRequested_);
+        return;
+    }
+    const PrepareResult prepared = Prepare(info);
     if (prepared != kPrepared) {
         Finish(false, prepared == kPrepareFailed);
         return;
@@ -369,7 +422,7 @@ void Player::ThreadMain() {
     }
 }
 
-Player::PrepareResult Player::Prepare() {
+Player::PrepareResult Player::Prepare(const PlayerFileInfo& info) {
     // A stop holds the API lock while it waits for this thread: never wait for it blindly.
     while (!apiLock_.TryEnter()) {
         if (stopRequested_)
@@ -382,6 +435,9 @@ Player::PrepareResult Player::Prepare() {
     } leave{apiLock_};
     if (stopRequested_)
         return kPrepareStopped;
+    if (info.sampleRate <= 0 || info.channels <= 0)
+        return kPrepareFailed;
+    fileInfo_ = info;
 
     const int channels = fileInfo_.channels, rate = fileInfo_.sampleRate;
     if (!output_.Open(channels, rate, bits_))
@@ -541,6 +597,17 @@ bool Player::Finish(bool drain, bool error) {
     SetStatus(PlayerStatusStop,
               (atEnd ? kPlayerStoppedAtEnd : 0) | (error ? kPlayerStoppedOnError : 0));
     return true;
+}
+
+void Player::BeginRebuffer() {
+    statusBeforeRebuffer_ = Status();
+    SetStatus(PlayerStatusPreparing);
+}
+
+void Player::EndRebuffer() {
+    output_.Pause(true);
+    prebuffering_ = true;
+    SetStatus(statusBeforeRebuffer_);
 }
 
 void Player::ClearEffectHistories() {

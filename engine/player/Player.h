@@ -10,6 +10,7 @@
 #include "engine/player/OggSource.h"
 #include "engine/player/PlayerTypes.h"
 #include "engine/player/PluginSource.h"
+#include "engine/player/StreamSource.h"
 #include "engine/player/WavSource.h"
 #include "engine/plugins/PluginRegistry.h"
 #include "platform/CriticalSection.h"
@@ -39,11 +40,16 @@ public:
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
-    void SetOwner(MessageSink* owner) { owner_ = owner; }
+    void SetOwner(MessageSink* owner) {
+        owner_ = owner;
+        stream_.SetOwner(owner);
+    }
 
     bool OpenFile(const std::u16string& path);
     // Whether some decoder takes the file: the MPEG, Ogg and WAV probes, then the plug-ins.
     bool IsValidFile(const std::u16string& path);
+    // Opens an http:// stream (source type 5); the connection is made by Play.
+    bool OpenUrl(const std::u16string& url);
     void Close();
     bool Play();
     void Stop();
@@ -75,6 +81,17 @@ public:
                        uint32_t& streamFilled) const;
     void CloseDevice();
 
+    // Streams.
+    StreamingOptions GetStreamingOptions() const { return stream_.Client().Options(); }
+    bool SetStreamingOptions(const StreamingOptions& options);
+    // 0 no stream, 1 idle, 2 connecting, 3 filling the buffer, 4 playing.
+    int StreamingState() const { return stream_.StreamingState(); }
+    // Filled stream blocks; 0 below state 2.
+    int StreamingBuffered() const;
+    // Station name, genre and URL; false when all three are empty.
+    bool GetStreamInfo(std::u16string& name, std::u16string& genre, std::u16string& url) const;
+    bool GetStreamTitle(std::u16string& title) const;
+
     // Tags of the open source, of any file, and the ID3 genre names (false for indexes outside
     // 0..147, leaving `text` as it was).
     bool GetTag(TagInfo& tag);
@@ -97,9 +114,12 @@ private:
     uint32_t BlockSize() const override { return output_.BlockSize(); }
     WaveHeader* HoldBlock() override;
     void PassBlock() override;
+    bool OutputUnderrun() override { return output_.QueuedSamples() == 0; }
+    void BeginRebuffer() override;
+    void EndRebuffer() override;
 
     void ThreadMain();
-    PrepareResult Prepare();
+    PrepareResult Prepare(const PlayerFileInfo& info);
     // Ends a playback. False when a seek cut the drain short (decoding goes on).
     bool Finish(bool drain, bool error);
     void BlockPath(WaveHeader* block);
@@ -119,6 +139,7 @@ private:
     MpegSource mpeg_;
     OggSource ogg_;
     WavSource wav_;
+    StreamSource stream_;
     Source* source_ = nullptr;
     std::u16string path_;
     PlayerFileInfo fileInfo_;
@@ -147,5 +168,6 @@ private:
     std::atomic<bool> slowUntilPrebuffered_{false};
     std::atomic<int64_t> positionBase_{0};
     std::atomic<int64_t> samplesHandedOut_{0};
+    PlayerStatus statusBeforeRebuffer_ = PlayerStatusPlay; // decoding thread only
     WaveHeader* held_ = nullptr; // the block being filled; decoding thread only
 };

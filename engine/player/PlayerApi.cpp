@@ -2,7 +2,10 @@
 
 #include "engine/player/Player.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <new>
+#include <string>
 
 Player* PlayerCreate() {
     return new (std::nothrow) Player();
@@ -18,6 +21,59 @@ void PlayerSetOwner(Player* player, MessageSink* owner) {
 
 bool PlayerOpenFile(Player* player, const char16_t* path) {
     return path && player->OpenFile(path);
+}
+
+namespace {
+
+constexpr size_t kStreamTextLength = 260;
+
+void CopyText(const std::u16string& text, char16_t* out) {
+    if (!out)
+        return;
+    const size_t n = std::min(text.size(), kStreamTextLength - 1);
+    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), out);
+    out[n] = 0;
+}
+
+} // namespace
+
+bool PlayerOpenUrl(Player* player, const char16_t* url) {
+    return url && player->OpenUrl(url);
+}
+
+bool PlayerGetStreamingOptions(Player* player, StreamingOptions* options) {
+    if (!options)
+        return false;
+    *options = player->GetStreamingOptions();
+    return true;
+}
+
+bool PlayerSetStreamingOptions(Player* player, const StreamingOptions* options) {
+    return options && player->SetStreamingOptions(*options);
+}
+
+int32_t PlayerGetStreamingState(Player* player) {
+    return player->StreamingState();
+}
+
+int32_t PlayerGetStreamingBuffered(Player* player) {
+    return player->StreamingBuffered();
+}
+
+bool PlayerGetStreamInfo(Player* player, char16_t* name, char16_t* genre, char16_t* url) {
+    std::u16string n, g, u;
+    const bool any = player->GetStreamInfo(n, g, u);
+    CopyText(n, name);
+    CopyText(g, genre);
+    CopyText(u, url);
+    return any;
+}
+
+bool PlayerGetStreamTitle(Player* player, char16_t* text) {
+    std::u16string title;
+    const bool got = player->GetStreamTitle(title);
+    CopyText(title, text);
+    return got;
 }
 
 void PlayerClose(Player* player) {
@@ -145,7 +201,9 @@ const DecoderPlugin* PlayerGetDecoder(Player* player, int32_t index) {
     return index < 0 ? nullptr : player->Decoder(static_cast<size_t>(index));
 }
 
-bool PlayerGetTag(Player* player, TagInfo* tag) { return tag && player->GetTag(*tag); }
+bool PlayerGetTag(Player* player, TagInfo* tag) {
+    return tag && player->GetTag(*tag);
+}
 
 bool PlayerGetFileTag(Player* player, const char16_t* path, TagInfo* tag) {
     return path && tag && player->GetFileTag(path, *tag);

@@ -16,6 +16,16 @@ void PlayerDestroy(Player* player);
 void PlayerSetOwner(Player* player, MessageSink* owner);
 
 bool PlayerOpenFile(Player* player, const char16_t* path);
+// Streams: only "http://" URLs are taken; the texts are 260 units, zero-terminated.
+bool PlayerOpenUrl(Player* player, const char16_t* url);
+bool PlayerGetStreamingOptions(Player* player, StreamingOptions* options);
+bool PlayerSetStreamingOptions(Player* player, const StreamingOptions* options);
+int32_t PlayerGetStreamingState(Player* player);
+int32_t PlayerGetStreamingBuffered(Player* player);
+// Station name, genre and URL from the stream's headers (each may be null); false when all three
+// are empty.
+bool PlayerGetStreamInfo(Player* player, char16_t* name, char16_t* genre, char16_t* url);
+bool PlayerGetStreamTitle(Player* player, char16_t* text);
 bool PlayerIsValidFile(Player* player, const char16_t* path);
 void PlayerClose(Player* player);
 bool PlayerPlay(Player* player);

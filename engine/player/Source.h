@@ -27,6 +27,9 @@ public:
     virtual bool AppliesEqualizer() const { return false; }
     virtual void SetEqualizer(const EqualizerParams&) {}
 
+    // First step of a playback, on the decoding thread before the output is prepared: a source
+    // whose format is known only then (a stream) fills `info`. False finishes the playback.
+    virtual bool Start(DecodeContext&, PlayerFileInfo&) { return true; }
     // At playback start and finish: decoder state for one playback.
     virtual bool Prepare() { return true; }
     virtual void Release() {}

@@ -1,0 +1,320 @@
+#include "engine/player/Player.h"
+#include "engine/player/PlayerApi.h"
+#include "platform/QueueMessageSink.h"
+#include "platform/TextCodec.h"
+
+#include "tests/TempFolder.h"
+#include "tests/WavFile.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <netinet/in.h>
+#include <poll.h>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const std::string kFixtures = SONVALE_FIXTURES;
+
+std::string FixtureBytes(const std::string& name) {
+    std::ifstream in(kFixtures + "/" + name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+class ScopedAudio {
+public:
+    explicit ScopedAudio(const std::string& backend) {
+        setenv("SONVALE_AUDIO", backend.c_str(), 1);
+    }
+    ~ScopedAudio() { unsetenv("SONVALE_AUDIO"); }
+};
+
+// A loopback HTTP server on 127.0.0.1 that answers every connection with `answer` (headers and
+// body) and then closes it.
+class OneShotServer {
+public:
+    explicit OneShotServer(std::string answer) : answer_(std::move(answer)) {
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(listener_, 8);
+        socklen_t size = sizeof address;
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~OneShotServer() {
+        stop_ = true;
+        thread_.join();
+        close(listener_);
+    }
+    std::u16string Url() const {
+        return TextCodec::Utf8ToUtf16("http://127.0.0.1:" + std::to_string(port_) + "/radio");
+    }
+    int Connections() const { return connections_; }
+
+private:
+    void Run() {
+        while (!stop_) {
+            pollfd p{listener_, POLLIN, 0};
+            if (poll(&p, 1, 20) <= 0)
+                continue;
+            const int fd = accept(listener_, nullptr, nullptr);
+            if (fd < 0)
+                continue;
+            ++connections_;
+            std::string request;
+            char scratch[512];
+            while (request.find("\r\n\r\n") == std::string::npos && !stop_) {
+                pollfd c{fd, POLLIN, 0};
+                if (poll(&c, 1, 20) <= 0)
+                    continue;
+                const ssize_t n = recv(fd, scratch, sizeof scratch, 0);
+                if (n <= 0)
+                    break;
+                request.append(scratch, static_cast<size_t>(n));
+            }
+            size_t sent = 0;
+            while (sent < answer_.size()) {
+                const ssize_t n =
+                    send(fd, answer_.data() + sent, answer_.size() - sent, MSG_NOSIGNAL);
+                if (n <= 0)
+                    break;
+                sent += static_cast<size_t>(n);
+            }
+            close(fd);
+        }
+    }
+
+    std::string answer_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    std::thread thread_;
+};
+
+// `audio` with an ICY metadata block after every `interval` bytes: the first carries the title,
+// the others are empty (length byte 0).
+std::string WithMetadata(const std::string& audio, size_t interval, const std::string& title) {
+    std::string meta = "StreamTitle='" + title + "';";
+    meta.resize((meta.size() + 15) / 16 * 16, '\0');
+    std::string out;
+    bool first = true;
+    for (size_t pos = 0; pos < audio.size(); pos += interval) {
+        out += audio.substr(pos, interval);
+        if (pos + interval > audio.size())
+            break;
+        if (first) {
+            out += static_cast<char>(meta.size() / 16);
+            out += meta;
+            first = false;
+        } else {
+            out += '\0';
+        }
+    }
+    return out;
+}
+
+struct Played {
+    std::vector<QueueMessageSink::Message> status;
+    std::vector<std::u16string> titles;
+    std::u16string stationName;
+    int stateWhilePlaying = -1;
+    WavFile wav;
+};
+
+// Plays `url` into a WAV file; keeps the status messages and the texts of the title messages.
+Played PlayUrl(const std::u16string& url, const TempFolder& folder) {
+    static int count = 0;
+    const std::string out = folder / ("stream" + std::to_string(++count) + ".wav");
+    ScopedAudio audio("wav:" + out + ",fast");
+    Played played;
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    EXPECT_TRUE(player.OpenUrl(url));
+    EXPECT_EQ(player.SourceType(), SourceStream);
+    EXPECT_EQ(player.StreamingState(), 1);
+    EXPECT_TRUE(player.Play());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto m = sink.Take(100);
+        if (!m)
+            continue;
+        if (m->message == WM_PLAYER_STREAMTITLE) {
+            played.titles.emplace_back(reinterpret_cast<const char16_t*>(m->wParam));
+            continue;
+        }
+        if (m->message != WM_PLAYER_STATUS)
+            continue;
+        played.status.push_back(*m);
+        if (m->wParam == PlayerStatusPlay) {
+            played.stateWhilePlaying = player.StreamingState();
+            std::u16string genre, stationUrl;
+            player.GetStreamInfo(played.stationName, genre, stationUrl);
+        }
+        if (m->wParam == PlayerStatusStop)
+            break;
+    }
+    EXPECT_EQ(player.StreamingState(), 1);
+    std::u16string title;
+    EXPECT_FALSE(player.GetStreamTitle(title) && title.empty());
+    player.Close();
+    EXPECT_EQ(player.StreamingState(), 0);
+    played.wav.Read(out);
+    return played;
+}
+
+void ExpectPlayedToTheEnd(const Played& played) {
+    ASSERT_EQ(played.status.size(), 3u);
+    EXPECT_EQ(played.status[0].wParam, static_cast<uintptr_t>(PlayerStatusPreparing));
+    EXPECT_EQ(played.status[1].wParam, static_cast<uintptr_t>(PlayerStatusPlay));
+    EXPECT_EQ(played.status[2].wParam, static_cast<uintptr_t>(PlayerStatusStop));
+    EXPECT_EQ(played.status[2].lParam, 0x10000);
+    EXPECT_EQ(played.stateWhilePlaying, 4);
+}
+
+// Within 5 % of the reference decode's length.
+void ExpectLengthOf(const Played& played, const std::string& reference) {
+    WavFile ref;
+    ASSERT_TRUE(ref.Read(kFixtures + "/" + reference));
+    EXPECT_EQ(played.wav.channels, ref.channels);
+    EXPECT_EQ(played.wav.rate, ref.rate);
+    const double frames = static_cast<double>(played.wav.Frames());
+    const double expected = static_cast<double>(ref.Frames());
+    EXPECT_NEAR(frames, expected, expected * 0.05);
+}
+
+TEST(StreamPlayback, AnIcyMpegStreamPlaysToItsEndWithItsTitle) {
+    TempFolder folder;
+    const std::string audio = FixtureBytes("mpeg1-l3-cbr-plain.mp3");
+    ASSERT_GT(audio.size(), 8192u);
+    OneShotServer server("ICY 200 OK\r\nicy-name: Loopback FM\r\nicy-metaint: 8192\r\n\r\n" +
+                         WithMetadata(audio, 8192, "Band - Song"));
+    const Played played = PlayUrl(server.Url(), folder);
+    ExpectPlayedToTheEnd(played);
+    ASSERT_EQ(played.titles.size(), 1u);
+    EXPECT_EQ(played.titles[0], u"Band - Song");
+    EXPECT_EQ(played.stationName, u"Loopback FM");
+    EXPECT_EQ(server.Connections(), 1); // an ended stream is not reconnected
+    ExpectLengthOf(played, "mpeg1-l3-cbr-plain.ref.wav");
+}
+
+TEST(StreamPlayback, AnOggVorbisStreamPostsTheTitleOfItsComments) {
+    TempFolder folder;
+    OneShotServer server("HTTP/1.0 200 OK\r\nicy-name: Ogg Radio\r\n\r\n" +
+                         FixtureBytes("vorbis-44100.ogg"));
+    const Played played = PlayUrl(server.Url(), folder);
+    ExpectPlayedToTheEnd(played);
+    ASSERT_EQ(played.titles.size(), 1u);
+    EXPECT_EQ(played.titles[0], u"Fixture Artist - Fixture Title");
+    ExpectLengthOf(played, "vorbis-44100.ref.wav");
+}
+
+TEST(StreamPlayback, OnlyHttpUrlsAreTaken) {
+    Player player;
+    EXPECT_FALSE(PlayerOpenUrl(&player, u"ftp://x"));
+    EXPECT_FALSE(PlayerOpenUrl(&player, u"HTTP:/x"));
+    EXPECT_EQ(PlayerGetStreamingState(&player), 0);
+    EXPECT_EQ(player.SourceType(), SourceNone);
+    EXPECT_TRUE(PlayerOpenUrl(&player, u"http://127.0.0.1:1/"));
+    EXPECT_EQ(PlayerGetStreamingState(&player), 1);
+    EXPECT_EQ(PlayerGetStreamingBuffered(&player), 0);
+    EXPECT_FALSE(PlayerSeek(&player, 0));
+    char16_t name[260] = u"x";
+    EXPECT_FALSE(PlayerGetStreamInfo(&player, name, nullptr, nullptr));
+    EXPECT_EQ(name[0], 0);
+    PlayerClose(&player);
+    EXPECT_EQ(PlayerGetStreamingState(&player), 0);
+}
+
+TEST(StreamPlayback, StreamingOptionsGoToTheClient) {
+    Player player;
+    StreamingOptions options;
+    ASSERT_TRUE(PlayerGetStreamingOptions(&player, &options));
+    EXPECT_EQ(options.bufferSize, 64);
+    options.bufferSize = 1;
+    EXPECT_FALSE(PlayerSetStreamingOptions(&player, &options));
+    options.bufferSize = 16;
+    options.prebufferSize = 80;
+    EXPECT_TRUE(PlayerSetStreamingOptions(&player, &options));
+    ASSERT_TRUE(PlayerGetStreamingOptions(&player, &options));
+    EXPECT_EQ(options.bufferSize, 16);
+    EXPECT_EQ(options.prebufferSize, 16);
+}
+
+TEST(StreamPlayback, ARefusingServerStopsWithTheErrorFlag) {
+    TempFolder folder;
+    ScopedAudio audio("wav:" + (folder / "refused.wav") + ",fast");
+    OneShotServer server("HTTP/1.0 404 Not Found\r\n\r\n");
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    ASSERT_TRUE(player.OpenUrl(server.Url()));
+    ASSERT_TRUE(player.Play());
+    std::optional<QueueMessageSink::Message> stop;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!stop && std::chrono::steady_clock::now() < deadline) {
+        const auto m = sink.TakeMessage(WM_PLAYER_STATUS, 100);
+        if (m && m->wParam == PlayerStatusStop)
+            stop = m;
+    }
+    ASSERT_TRUE(stop.has_value());
+    EXPECT_EQ(stop->lParam, 1);
+    EXPECT_EQ(player.StreamingState(), 1);
+}
+
+// Eleven seconds of MPEG audio played in real time: stopped long before their end.
+TEST(StreamPlayback, PauseDoesNothingAndStopEndsAStreamWithoutTheEndFlag) {
+    TempFolder folder;
+    ScopedAudio audio("wav:" + (folder / "paused.wav"));
+    std::string answer = "ICY 200 OK\r\nicy-name: Long FM\r\n\r\n";
+    const std::string mp3 = FixtureBytes("mpeg1-l3-cbr-plain.mp3");
+    for (int i = 0; i < 8; ++i)
+        answer += mp3;
+    OneShotServer server(answer);
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    StreamingOptions options;
+    options.bufferSize = 8;
+    options.prebufferSize = 4;
+    ASSERT_TRUE(player.SetStreamingOptions(options));
+    ASSERT_TRUE(player.OpenUrl(server.Url()));
+    ASSERT_TRUE(player.Play());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (player.Status() != PlayerStatusPlay && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(player.Status(), PlayerStatusPlay);
+    player.Pause();
+    EXPECT_EQ(player.Status(), PlayerStatusPlay);
+    uint32_t outTotal = 0, outQueued = 0, streamTotal = 0, streamFilled = 0;
+    player.GetBufferInfo(outTotal, outQueued, streamTotal, streamFilled);
+    EXPECT_EQ(streamTotal, 8u * 2048u);
+    EXPECT_LE(streamFilled, streamTotal);
+    player.Stop();
+    EXPECT_EQ(player.Status(), PlayerStatusStop);
+    EXPECT_EQ(player.StreamingState(), 1);
+    std::optional<QueueMessageSink::Message> last;
+    while (const auto m = sink.TakeMessage(WM_PLAYER_STATUS, 0))
+        last = m;
+    ASSERT_TRUE(last.has_value());
+    EXPECT_EQ(last->wParam, static_cast<uintptr_t>(PlayerStatusStop));
+    EXPECT_EQ(last->lParam, 0);
+}
+
+} // namespace
