@@ -1,5 +1,6 @@
 // sonvale-cli: the built-in engine without the window.
 //   play FILE     real-time playback on the chosen backend ($SONVALE_AUDIO) with a status line
+//   play URL      the same for an http:// radio stream: station, stream title, elapsed time
 //   decode FILE   through the whole engine into a WAV file, faster than real time
 //   info FILE     what the engine knows of the file
 
@@ -41,6 +42,10 @@ const char* StatusName(PlayerStatus status) {
     }
 }
 
+bool IsUrl(const std::string& text) {
+    return text.rfind("http://", 0) == 0;
+}
+
 std::string BaseName(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -70,6 +75,13 @@ PlayerPtr OpenPlayer(const CliOptions& o, QueueMessageSink& sink) {
         PlayerSetEffect(player.get(), EffectReverb, &*o.reverb);
     PlayerSetBassBoost(player.get(), o.bassBoost);
     const std::u16string path = TextCodec::Utf8ToUtf16(o.file);
+    if (IsUrl(o.file)) {
+        if (!PlayerOpenUrl(player.get(), path.c_str())) {
+            std::fprintf(stderr, "sonvale-cli: cannot open %s\n", o.file.c_str());
+            return nullptr;
+        }
+        return player;
+    }
     if (!PlayerOpenFile(player.get(), path.c_str())) {
         std::fprintf(stderr, "sonvale-cli: cannot open %s: not a file the engine can play\n",
                      o.file.c_str());
@@ -88,6 +100,10 @@ intptr_t WaitForStop(QueueMessageSink& sink) {
 }
 
 int Info(const CliOptions& o) {
+    if (IsUrl(o.file)) {
+        std::fprintf(stderr, "sonvale-cli: info takes files only, not stream URLs\n");
+        return 1;
+    }
     QueueMessageSink sink;
     PlayerPtr player = OpenPlayer(o, sink);
     if (!player)
@@ -157,8 +173,10 @@ int Play(const CliOptions& o) {
         return 1;
     }
     Terminal terminal;
+    const bool stream = IsUrl(o.file);
     const std::string title = BaseName(o.file);
     const int32_t duration = PlayerGetDuration(player.get());
+    std::string streamTitle;
     intptr_t stopped = -1;
     while (stopped < 0) {
         switch (terminal.ReadKey(200)) {
@@ -177,12 +195,25 @@ int Play(const CliOptions& o) {
         case Terminal::kNone:
             break;
         }
-        while (const auto m = sink.Take(0))
+        while (const auto m = sink.Take(0)) {
             if (m->message == WM_PLAYER_STATUS && m->wParam == PlayerStatusStop)
                 stopped = m->lParam;
-        std::printf("\r%s  %s / %s  [%s]   ", title.c_str(),
-                    Clock(PlayerGetPosition(player.get())).c_str(), Clock(duration).c_str(),
-                    StatusName(PlayerGetStatus(player.get())));
+            // The text behind wParam is overwritten by the next title: copy it at once.
+            if (m->message == WM_PLAYER_STREAMTITLE && m->wParam)
+                streamTitle = TextCodec::Utf16ToUtf8(reinterpret_cast<const char16_t*>(m->wParam));
+        }
+        const std::string elapsed = Clock(PlayerGetPosition(player.get()));
+        const char* state = StatusName(PlayerGetStatus(player.get()));
+        if (stream) {
+            char16_t name[260] = {};
+            PlayerGetStreamInfo(player.get(), name, nullptr, nullptr);
+            const std::string station = name[0] ? TextCodec::Utf16ToUtf8(name) : o.file;
+            std::printf("\r%s%s%s  %s  [%s]   ", station.c_str(), streamTitle.empty() ? "" : " - ",
+                        streamTitle.c_str(), elapsed.c_str(), state);
+        } else {
+            std::printf("\r%s  %s / %s  [%s]   ", title.c_str(), elapsed.c_str(),
+                        Clock(duration).c_str(), state);
+        }
         std::fflush(stdout);
     }
     std::printf("\n");
