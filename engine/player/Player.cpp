@@ -406,6 +406,7 @@ void Player::ThreadMain() {
         Finish(false, !stopRequested_);
         return;
     }
+    bits_ = source_->Bits(); // a stream's width is known once it is recognised
     const PrepareResult prepared = Prepare(info);
     if (prepared != kPrepared) {
         Finish(false, prepared == kPrepareFailed);

@@ -139,7 +139,7 @@ private:
     MpegSource mpeg_;
     OggSource ogg_;
     WavSource wav_;
-    StreamSource stream_;
+    StreamSource stream_{plugins_};
     Source* source_ = nullptr;
     std::u16string path_;
     PlayerFileInfo fileInfo_;

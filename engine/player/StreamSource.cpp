@@ -38,10 +38,14 @@ std::string CommentValue(const std::vector<std::string>& comments, const std::st
 
 } // namespace
 
-StreamSource::StreamSource() = default;
+StreamSource::StreamSource(const PluginRegistry& plugins) : plugins_(plugins) {}
 
 StreamSource::~StreamSource() {
     client_.Stop();
+}
+
+bool StreamSource::AppliesEqualizer() const {
+    return kind_ == kMpeg || (kind_ == kPlugin && (plugin_->caps & DECODER_PLUGIN_EQ));
 }
 
 bool StreamSource::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -161,8 +165,37 @@ bool StreamSource::Recognise(PlayerFileInfo& info) {
             info.bitrate = ogg_->Bitrate();
             return chunkBytes_ == kChunkSize;
         }
+        if (RecognisePlugin(info))
+            return true;
         if (chunkBytes_ < kChunkSize)
             return false;
+    }
+    return false;
+}
+
+// The first plug-in with the streams bit that takes the chunk wins.
+bool StreamSource::RecognisePlugin(PlayerFileInfo& info) {
+    for (size_t i = 0; i < plugins_.Count(); ++i) {
+        const PluginRegistry::Entry& entry = plugins_.At(i);
+        if (!(entry.caps & DECODER_PLUGIN_STREAMS))
+            continue;
+        DecoderPluginStreamInfo format{};
+        if (!entry.table->OpenStream(chunk_, static_cast<int32_t>(chunkBytes_), &format))
+            continue;
+        // A format the output can't take is as good as a refusal.
+        if (format.channels < 1 || format.channels > 8 || format.sampleRate <= 0 ||
+            (format.bitsPerSample != 8 && format.bitsPerSample != 16)) {
+            entry.table->CloseStream();
+            continue;
+        }
+        kind_ = kPlugin;
+        plugin_ = &entry;
+        pluginBits_ = format.bitsPerSample;
+        info = PlayerFileInfo();
+        info.channels = format.channels;
+        info.sampleRate = format.sampleRate;
+        info.bitrate = format.bitrate;
+        return true;
     }
     return false;
 }
@@ -170,7 +203,7 @@ bool StreamSource::Recognise(PlayerFileInfo& info) {
 bool StreamSource::Prepare() {
     if (kind_ == kMpeg)
         feeder_.Prepare(mpegHeader_);
-    else if (kind_ != kOgg)
+    else if (kind_ != kOgg && kind_ != kPlugin)
         return false;
     state_ = kPlaying;
     return true;
@@ -182,6 +215,9 @@ void StreamSource::Release() {
         state_ = kIdle;
     feeder_.Release();
     ogg_.reset();
+    if (kind_ == kPlugin)
+        plugin_->table->CloseStream();
+    plugin_ = nullptr;
     kind_ = kNone;
     chunkBytes_ = 0;
     std::lock_guard lock(textLock_);
@@ -206,7 +242,8 @@ StreamSource::Next StreamSource::Rebuffer(DecodeContext& context) {
     return kReconnected;
 }
 
-StreamSource::Next StreamSource::NextChunk(DecodeContext& context, uint8_t* out, size_t& got) {
+StreamSource::Next StreamSource::NextChunk(DecodeContext& context, uint8_t* out, size_t& got,
+                                           size_t want) {
     got = 0;
     while (client_.FilledBlocks() < kLowBlocks && client_.SocketOpen()) {
         if (context.StopRequested())
@@ -217,7 +254,7 @@ StreamSource::Next StreamSource::NextChunk(DecodeContext& context, uint8_t* out,
     }
     if (context.StopRequested())
         return kFinishStop;
-    got = client_.Read(out, kChunkSize);
+    got = client_.Read(out, want);
     if (context.StopRequested())
         return kFinishStop;
     if (got > 0)
@@ -241,6 +278,8 @@ Source::LoopResult StreamSource::DecodeLoop(DecodeContext& context) {
         return MpegLoop(context);
     if (kind_ == kOgg)
         return OggLoop(context);
+    if (kind_ == kPlugin)
+        return PluginLoop(context);
     return kError;
 }
 
@@ -331,5 +370,57 @@ Source::LoopResult StreamSource::OggLoop(DecodeContext& context) {
         if (next != kGot)
             return Finished(next);
         ogg_->Feed(chunk_, got);
+    }
+}
+
+// A window of kChunkSize bytes: the plug-in decodes from its front, new stream data is appended.
+Source::LoopResult StreamSource::PluginLoop(DecodeContext& context) {
+    const DecoderPlugin* table = plugin_->table;
+    std::memcpy(window_, chunk_, chunkBytes_);
+    size_t filled = chunkBytes_;
+    Next end = kGot; // how the stream ended, once it has
+    for (;;) {
+        if (context.StopRequested())
+            return kStopped;
+        WaveHeader* block = context.HoldBlock();
+        if (!block)
+            return context.StopRequested() ? kStopped : kError;
+        block->bufferLength = context.BlockSize();
+        block->bytesUsed = 0;
+        int32_t consumed = 0;
+        const int32_t result = table->DecodeStream(window_, static_cast<int32_t>(filled), &consumed,
+                                                   reinterpret_cast<DecoderPluginBlock*>(block));
+        if (result == DECODER_PLUGIN_ERROR)
+            return kError;
+        // Never trust a plug-in past the window or the block.
+        const size_t used = std::min(static_cast<size_t>(std::max(consumed, 0)), filled);
+        block->bytesUsed = std::min(block->bytesUsed, block->bufferLength);
+        const bool produced = block->bytesUsed > 0;
+        std::memmove(window_, window_ + used, filled - used);
+        filled -= used;
+        if (produced)
+            context.PassBlock();
+        if (result == DECODER_PLUGIN_LAST)
+            return kEndOfData;
+        if (end != kGot) {
+            if (used == 0 && !produced) // all that arrived is decoded
+                return Finished(end);
+            continue;
+        }
+        if (filled == kChunkSize) {
+            if (used == 0 && !produced) // a full window the plug-in can do nothing with
+                return kError;
+            continue;
+        }
+        size_t got = 0;
+        const Next next = NextChunk(context, window_ + filled, got, kChunkSize - filled);
+        if (next == kReconnected)
+            filled = 0;
+        else if (next == kGot)
+            filled += got;
+        else if (next == kFinishDrain)
+            end = next;
+        else
+            return Finished(next);
     }
 }

@@ -3,6 +3,7 @@
 #include "engine/decoders/OggStream.h"
 #include "engine/player/MpegFrameFeeder.h"
 #include "engine/player/Source.h"
+#include "engine/plugins/PluginRegistry.h"
 #include "engine/stream/StreamClient.h"
 #include "platform/MessageSink.h"
 
@@ -14,8 +15,8 @@
 #include <string>
 
 // http:// radio streams: a StreamClient receives the bytes; Start connects, prebuffers and
-// recognises MPEG audio or Ogg Vorbis, the decode loop plays it and re-buffers when the output
-// runs dry. Stream decoder plug-ins are not supported.
+// recognises MPEG audio, Ogg Vorbis or a stream decoder plug-in's format, the decode loop plays it
+// and re-buffers when the output runs dry.
 class StreamSource : public Source, private MessageSink {
 public:
     static constexpr size_t kChunkSize = 4096;
@@ -23,7 +24,8 @@ public:
     // Streaming states.
     enum State { kNoStream = 0, kIdle = 1, kConnecting = 2, kBuffering = 3, kPlaying = 4 };
 
-    StreamSource();
+    // `plugins` are offered the data that is neither MPEG nor Ogg Vorbis.
+    explicit StreamSource(const PluginRegistry& plugins);
     ~StreamSource() override;
 
     // The window that receives the title messages (of the client and of Ogg comments).
@@ -35,7 +37,8 @@ public:
     bool Open(const std::u16string& url, const PlayerOptions& options, PlayerFileInfo& info,
               int64_t& totalSamples) override;
     void Close() override;
-    bool AppliesEqualizer() const override { return kind_ == kMpeg; }
+    int Bits() const override { return kind_ == kPlugin ? pluginBits_ : 16; }
+    bool AppliesEqualizer() const override;
     void SetEqualizer(const EqualizerParams& eq) override { feeder_.SetEqualizer(eq); }
     bool Start(DecodeContext& context, PlayerFileInfo& info) override;
     bool Prepare() override;
@@ -56,7 +59,7 @@ public:
     std::u16string Title() const;
 
 private:
-    enum Kind { kNone, kMpeg, kOgg };
+    enum Kind { kNone, kMpeg, kOgg, kPlugin };
     enum Next { kGot, kReconnected, kFinishDrain, kFinishStop, kFinishError };
 
     bool Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
@@ -65,13 +68,16 @@ private:
     bool Recognise(PlayerFileInfo& info);
     void TakeId3Name(const uint8_t* bytes, size_t length);
     // The common rule around each read of kChunkSize bytes into `out`.
-    Next NextChunk(DecodeContext& context, uint8_t* out, size_t& got);
+    Next NextChunk(DecodeContext& context, uint8_t* out, size_t& got, size_t want = kChunkSize);
+    bool RecognisePlugin(PlayerFileInfo& info);
     Next Rebuffer(DecodeContext& context);
     static LoopResult Finished(Next next);
     LoopResult MpegLoop(DecodeContext& context);
     LoopResult OggLoop(DecodeContext& context);
+    LoopResult PluginLoop(DecodeContext& context);
     void UpdateOggTitle();
 
+    const PluginRegistry& plugins_;
     std::atomic<MessageSink*> owner_{nullptr};
     StreamClient client_{this};
     std::u16string url_;
@@ -84,6 +90,8 @@ private:
     MpegHeaderInfo mpegHeader_;
     uint8_t window_[2 * kChunkSize + MpegDecoder::kGuardBytes] = {};
     std::unique_ptr<OggStream> ogg_;
+    const PluginRegistry::Entry* plugin_ = nullptr; // the stream decoder plug-in in use
+    int pluginBits_ = 16;
 
     mutable std::mutex textLock_;
     std::u16string id3Name_;

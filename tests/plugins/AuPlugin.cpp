@@ -1,6 +1,6 @@
 // A decoder plug-in for Sun/NeXT audio files (".au"): 8- and 16-bit linear PCM and mu-law, with
-// seeking and the header's annotation as the title. Built with the tests to exercise the plug-in
-// interface end to end.
+// seeking and the header's annotation as the title, and the same data as a stream. Built with the
+// tests to exercise the plug-in interface end to end.
 
 #include "engine/DecoderPlugin.h"
 
@@ -29,6 +29,21 @@ struct AuFile {
 };
 
 AuFile open; // the file being decoded
+
+// The stream being decoded: the header fields, the header bytes still to skip and the data bytes
+// still to come (0xFFFFFFFF: unknown).
+struct AuStream {
+    bool open = false;
+    uint32_t encoding = 0;
+    uint32_t channels = 0;
+    uint32_t skip = 0;
+    uint32_t remaining = 0;
+    int BytesPerSample() const { return encoding == kLinear16 ? 2 : 1; }
+    int OutputBits() const { return encoding == kLinear8 ? 8 : 16; }
+    uint32_t FrameBytes() const { return channels * static_cast<uint32_t>(BytesPerSample()); }
+};
+
+AuStream stream;
 
 uint32_t BigEndian(const unsigned char* b) {
     return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
@@ -114,7 +129,8 @@ void Quit() {
     Close(open);
 }
 uint32_t Caps() {
-    return DECODER_PLUGIN_FILES | DECODER_PLUGIN_SEEK | DECODER_PLUGIN_TAGS;
+    return DECODER_PLUGIN_FILES | DECODER_PLUGIN_STREAMS | DECODER_PLUGIN_SEEK |
+           DECODER_PLUGIN_TAGS;
 }
 void Name(char16_t* text) {
     CopyText(text, "Sun/NeXT audio", DECODER_PLUGIN_TEXT);
@@ -168,6 +184,19 @@ int32_t Begin() {
     return open.file != nullptr;
 }
 
+// Converts `samples` samples of the encoding to the output PCM.
+void Convert(uint32_t encoding, const unsigned char* in, size_t samples, uint8_t* out) {
+    for (size_t i = 0; i < samples; ++i) {
+        if (encoding == kLinear8) {
+            out[i] = static_cast<uint8_t>(in[i] ^ 0x80); // signed to unsigned
+            continue;
+        }
+        const int16_t s = encoding == kMuLaw ? MuLaw(in[i])
+                                             : static_cast<int16_t>(in[2 * i] << 8 | in[2 * i + 1]);
+        std::memcpy(out + 2 * i, &s, 2);
+    }
+}
+
 int32_t Decode(DecoderPluginBlock* block) {
     if (!open.file)
         return DECODER_PLUGIN_ERROR;
@@ -177,17 +206,7 @@ int32_t Decode(DecoderPluginBlock* block) {
     unsigned char in[4096];
     frames = std::min<uint32_t>(frames, sizeof in / open.FrameBytes());
     const size_t got = std::fread(in, open.FrameBytes(), frames, open.file);
-    const size_t samples = got * open.channels;
-    for (size_t i = 0; i < samples; ++i) {
-        if (open.encoding == kLinear8) {
-            block->data[i] = static_cast<uint8_t>(in[i] ^ 0x80); // signed to unsigned
-            continue;
-        }
-        const int16_t s = open.encoding == kMuLaw
-                              ? MuLaw(in[i])
-                              : static_cast<int16_t>(in[2 * i] << 8 | in[2 * i + 1]);
-        std::memcpy(block->data + 2 * i, &s, 2);
-    }
+    Convert(open.encoding, in, got * open.channels, block->data);
     block->bytesUsed = static_cast<uint32_t>(got * outFrame);
     open.position += static_cast<uint32_t>(got * open.FrameBytes());
     return open.position >= open.dataSize || got == 0 ? DECODER_PLUGIN_LAST : DECODER_PLUGIN_MORE;
@@ -219,13 +238,57 @@ int32_t Tag(DecoderPluginTag* tag) {
     return 1;
 }
 
-int32_t OpenStream(const uint8_t*, int32_t, DecoderPluginStreamInfo*) {
-    return 0;
+// The header must be in the first chunk; the annotation after it may reach into later ones.
+int32_t OpenStream(const uint8_t* data, int32_t length, DecoderPluginStreamInfo* info) {
+    stream = AuStream();
+    if (length < 24 || BigEndian(data) != kMagic)
+        return 0;
+    AuStream au;
+    au.skip = BigEndian(data + 4);
+    au.remaining = BigEndian(data + 8);
+    au.encoding = BigEndian(data + 12);
+    const uint32_t rate = BigEndian(data + 16);
+    au.channels = BigEndian(data + 20);
+    if (au.skip < 24 || au.skip >= 1 << 20 || rate == 0 || rate > 192000 || au.channels < 1 ||
+        au.channels > 8 ||
+        (au.encoding != kMuLaw && au.encoding != kLinear8 && au.encoding != kLinear16))
+        return 0;
+    au.open = true;
+    stream = au;
+    info->channels = static_cast<int32_t>(au.channels);
+    info->sampleRate = static_cast<int32_t>(rate);
+    info->bitsPerSample = au.OutputBits();
+    info->bitrate = static_cast<int32_t>(rate * au.FrameBytes() * 8 / 1000);
+    return 1;
 }
-int32_t DecodeStream(const uint8_t*, int32_t, int32_t*, DecoderPluginBlock*) {
-    return DECODER_PLUGIN_ERROR;
+
+// Skips what is left of the header, then converts the whole frames that fit the block.
+int32_t DecodeStream(const uint8_t* data, int32_t length, int32_t* consumed,
+                     DecoderPluginBlock* block) {
+    *consumed = 0;
+    block->bytesUsed = 0;
+    if (!stream.open || length < 0)
+        return DECODER_PLUGIN_ERROR;
+    uint32_t left = static_cast<uint32_t>(length);
+    const uint32_t skipped = std::min(stream.skip, left);
+    stream.skip -= skipped;
+    left -= skipped;
+    const uint32_t outFrame = stream.channels * uint32_t(stream.OutputBits() / 8);
+    uint32_t frames = std::min(left / stream.FrameBytes(), block->bufferLength / outFrame);
+    if (stream.remaining != 0xFFFFFFFF)
+        frames = std::min(frames, stream.remaining / stream.FrameBytes());
+    Convert(stream.encoding, data + skipped, size_t{frames} * stream.channels, block->data);
+    const uint32_t used = frames * stream.FrameBytes();
+    if (stream.remaining != 0xFFFFFFFF)
+        stream.remaining -= used;
+    block->bytesUsed = frames * outFrame;
+    *consumed = static_cast<int32_t>(skipped + used);
+    return stream.remaining < stream.FrameBytes() ? DECODER_PLUGIN_LAST : DECODER_PLUGIN_MORE;
 }
-void CloseStream() {}
+
+void CloseStream() {
+    stream = AuStream();
+}
 
 const DecoderPlugin kTable = {DECODER_PLUGIN_VERSION,
                               DECODER_PLUGIN_LEVEL,

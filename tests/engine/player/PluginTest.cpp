@@ -66,8 +66,8 @@ TEST(PluginRegistry, LoadsAcceptableTablesOnly) {
     ASSERT_EQ(registry.Count(), 1u); // the build under version 0x0100 is refused
     const PluginRegistry::Entry& entry = registry.At(0);
     EXPECT_NE(entry.module, nullptr);
-    EXPECT_EQ(entry.caps,
-              uint32_t{DECODER_PLUGIN_FILES | DECODER_PLUGIN_SEEK | DECODER_PLUGIN_TAGS});
+    EXPECT_EQ(entry.caps, uint32_t{DECODER_PLUGIN_FILES | DECODER_PLUGIN_STREAMS |
+                                   DECODER_PLUGIN_SEEK | DECODER_PLUGIN_TAGS});
     char16_t name[DECODER_PLUGIN_TEXT] = {};
     entry.table->Name(name);
     EXPECT_EQ(std::u16string(name), u"Sun/NeXT audio");

@@ -1,5 +1,6 @@
 #include "engine/player/Player.h"
 #include "engine/player/PlayerApi.h"
+#include "engine/plugins/PluginRegistry.h"
 #include "platform/QueueMessageSink.h"
 #include "platform/TextCodec.h"
 
@@ -11,6 +12,7 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -26,6 +28,7 @@
 namespace {
 
 const std::string kFixtures = SONVALE_FIXTURES;
+const std::string kPlugins = SONVALE_TEST_PLUGINS;
 
 std::string FixtureBytes(const std::string& name) {
     std::ifstream in(kFixtures + "/" + name, std::ios::binary);
@@ -138,13 +141,14 @@ struct Played {
 };
 
 // Plays `url` into a WAV file; keeps the status messages and the texts of the title messages.
-Played PlayUrl(const std::u16string& url, const TempFolder& folder) {
+Played PlayUrl(const std::u16string& url, const TempFolder& folder,
+               const std::vector<std::string>& plugins = PluginRegistry::DefaultFolders()) {
     static int count = 0;
     const std::string out = folder / ("stream" + std::to_string(++count) + ".wav");
     ScopedAudio audio("wav:" + out + ",fast");
     Played played;
     QueueMessageSink sink;
-    Player player;
+    Player player(&WaveOut::Create, plugins);
     player.SetOwner(&sink);
     EXPECT_TRUE(player.OpenUrl(url));
     EXPECT_EQ(player.SourceType(), SourceStream);
@@ -223,6 +227,56 @@ TEST(StreamPlayback, AnOggVorbisStreamPostsTheTitleOfItsComments) {
     ASSERT_EQ(played.titles.size(), 1u);
     EXPECT_EQ(played.titles[0], u"Fixture Artist - Fixture Title");
     ExpectLengthOf(played, "vorbis-44100.ref.wav");
+}
+
+void PutBig(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>(v >> shift);
+}
+
+// A Sun/NeXT audio stream of unknown length (16-bit big-endian stereo at 22050 Hz, a tone) and
+// the PCM it holds.
+std::string AuStream(int frames, std::vector<int16_t>& pcm) {
+    std::string out = ".snd";
+    PutBig(out, 32); // a header with an 8-byte annotation
+    PutBig(out, 0xFFFFFFFF);
+    PutBig(out, 3);
+    PutBig(out, 22050);
+    PutBig(out, 2);
+    out += std::string("Radio\0\0\0", 8);
+    pcm.clear();
+    for (int i = 0; i < frames; ++i) {
+        const auto v = static_cast<int16_t>(9000 * std::sin(i * 2 * M_PI / 50));
+        for (int16_t s : {v, static_cast<int16_t>(v / 2)}) {
+            pcm.push_back(s);
+            out += static_cast<char>(static_cast<uint16_t>(s) >> 8);
+            out += static_cast<char>(s & 0xFF);
+        }
+    }
+    return out;
+}
+
+TEST(StreamPlayback, AStreamNeitherMpegNorOggPlaysThroughAStreamPlugin) {
+    TempFolder folder;
+    std::vector<int16_t> pcm;
+    OneShotServer server("HTTP/1.0 200 OK\r\n\r\n" + AuStream(33075, pcm));
+    const Played played = PlayUrl(server.Url(), folder, {kPlugins});
+    ExpectPlayedToTheEnd(played);
+    EXPECT_EQ(played.wav.channels, 2);
+    EXPECT_EQ(played.wav.rate, 22050);
+    EXPECT_EQ(played.wav.bits, 16);
+    EXPECT_EQ(played.wav.samples, pcm);
+    EXPECT_EQ(server.Connections(), 1);
+}
+
+TEST(StreamPlayback, WithoutAStreamPluginUnknownDataStopsWithTheErrorFlag) {
+    TempFolder folder;
+    std::vector<int16_t> pcm;
+    OneShotServer server("HTTP/1.0 200 OK\r\n\r\n" + AuStream(33075, pcm));
+    const Played played = PlayUrl(server.Url(), folder, {});
+    ASSERT_EQ(played.status.size(), 2u);
+    EXPECT_EQ(played.status[1].wParam, static_cast<uintptr_t>(PlayerStatusStop));
+    EXPECT_EQ(played.status[1].lParam, 1);
 }
 
 TEST(StreamPlayback, OnlyHttpUrlsAreTaken) {
