@@ -44,10 +44,12 @@ public:
 };
 
 // A loopback HTTP server on 127.0.0.1 that answers every connection with `answer` (headers and
-// body) and then closes it.
+// body) and then closes it. With `later`, the first connection gets `answer` and is dropped (reset,
+// not an end of stream); the following ones get `later`.
 class OneShotServer {
 public:
-    explicit OneShotServer(std::string answer) : answer_(std::move(answer)) {
+    explicit OneShotServer(std::string answer, std::string later = {})
+        : answer_(std::move(answer)), later_(std::move(later)) {
         listener_ = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -78,7 +80,8 @@ private:
             const int fd = accept(listener_, nullptr, nullptr);
             if (fd < 0)
                 continue;
-            ++connections_;
+            const bool first = ++connections_ == 1;
+            const std::string& answer = first || later_.empty() ? answer_ : later_;
             std::string request;
             char scratch[512];
             while (request.find("\r\n\r\n") == std::string::npos && !stop_) {
@@ -91,18 +94,23 @@ private:
                 request.append(scratch, static_cast<size_t>(n));
             }
             size_t sent = 0;
-            while (sent < answer_.size()) {
+            while (sent < answer.size()) {
                 const ssize_t n =
-                    send(fd, answer_.data() + sent, answer_.size() - sent, MSG_NOSIGNAL);
+                    send(fd, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
                 if (n <= 0)
                     break;
                 sent += static_cast<size_t>(n);
+            }
+            if (first && !later_.empty()) {
+                linger reset{1, 0}; // close with a reset
+                setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
             }
             close(fd);
         }
     }
 
     std::string answer_;
+    std::string later_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
@@ -277,6 +285,46 @@ TEST(StreamPlayback, WithoutAStreamPluginUnknownDataStopsWithTheErrorFlag) {
     ASSERT_EQ(played.status.size(), 2u);
     EXPECT_EQ(played.status[1].wParam, static_cast<uintptr_t>(PlayerStatusStop));
     EXPECT_EQ(played.status[1].lParam, 1);
+}
+
+std::string Repeated(const std::string& bytes, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += bytes;
+    return out;
+}
+
+TEST(StreamPlayback, AnIcyStreamThatDropsIsConnectedAgainAndPlaysOn) {
+    TempFolder folder;
+    const std::string mp3 = FixtureBytes("mpeg1-l3-cbr-plain.mp3");
+    // More than the prebuffer of 32 blocks of 2048 bytes, then a reset.
+    OneShotServer server("ICY 200 OK\r\nicy-name: Drop FM\r\n\r\n" + Repeated(mp3, 4),
+                         "ICY 200 OK\r\nicy-name: Drop FM\r\n\r\n" + mp3);
+    const Played played = PlayUrl(server.Url(), folder);
+    const std::vector<uintptr_t> expected = {PlayerStatusPreparing, PlayerStatusPlay,
+                                             PlayerStatusPreparing, PlayerStatusPlay,
+                                             PlayerStatusStop};
+    std::vector<uintptr_t> status;
+    for (const auto& m : played.status)
+        status.push_back(m.wParam);
+    EXPECT_EQ(status, expected);
+    EXPECT_EQ(played.status.back().lParam, 0x10000);
+    EXPECT_EQ(server.Connections(), 2);
+    EXPECT_EQ(played.stationName, u"Drop FM");
+    // The second connection's audio plays too: more than one file's length in all.
+    WavFile ref;
+    ASSERT_TRUE(ref.Read(kFixtures + "/mpeg1-l3-cbr-plain.ref.wav"));
+    EXPECT_GT(played.wav.Frames(), ref.Frames() * 3 / 2);
+}
+
+TEST(StreamPlayback, AStreamWithoutIcyHeadersThatDropsEndsWithoutReconnecting) {
+    TempFolder folder;
+    const std::string mp3 = FixtureBytes("mpeg1-l3-cbr-plain.mp3");
+    OneShotServer server("HTTP/1.0 200 OK\r\n\r\n" + Repeated(mp3, 4),
+                         "HTTP/1.0 200 OK\r\n\r\n" + mp3);
+    const Played played = PlayUrl(server.Url(), folder);
+    ExpectPlayedToTheEnd(played);
+    EXPECT_EQ(server.Connections(), 1);
 }
 
 TEST(StreamPlayback, OnlyHttpUrlsAreTaken) {
