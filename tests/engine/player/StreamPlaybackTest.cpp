@@ -13,10 +13,12 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
@@ -118,6 +120,117 @@ private:
     std::thread thread_;
 };
 
+// A loopback HTTP proxy: takes one connection at a time, reads the request, connects to the
+// host and port its URL names and relays the bytes both ways until the server closes.
+class LoopbackProxy {
+public:
+    LoopbackProxy() {
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(listener_, 8);
+        socklen_t size = sizeof address;
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~LoopbackProxy() {
+        stop_ = true;
+        thread_.join();
+        close(listener_);
+    }
+    int Port() const { return port_; }
+    int Connections() const { return connections_; }
+    // The request line of the last connection, read once the proxy has finished with it.
+    std::string RequestLine() const {
+        std::lock_guard lock(lock_);
+        return requestLine_;
+    }
+
+private:
+    void Run() {
+        while (!stop_) {
+            pollfd p{listener_, POLLIN, 0};
+            if (poll(&p, 1, 20) <= 0)
+                continue;
+            const int fd = accept(listener_, nullptr, nullptr);
+            if (fd < 0)
+                continue;
+            ++connections_;
+            Serve(fd);
+            close(fd);
+        }
+    }
+
+    void Serve(int client) {
+        std::string request;
+        char buffer[4096];
+        while (request.find("\r\n\r\n") == std::string::npos && !stop_) {
+            pollfd c{client, POLLIN, 0};
+            if (poll(&c, 1, 20) <= 0)
+                continue;
+            const ssize_t n = recv(client, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                return;
+            request.append(buffer, static_cast<size_t>(n));
+        }
+        const std::string line = request.substr(0, request.find("\r\n"));
+        {
+            std::lock_guard lock(lock_);
+            requestLine_ = line;
+        }
+        int port = 0;
+        if (std::sscanf(line.c_str(), "GET http://127.0.0.1:%d/", &port) != 1)
+            return;
+        const int server = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        if (connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            SendAll(server, request))
+            Relay(client, server);
+        close(server);
+    }
+
+    void Relay(int client, int server) {
+        char buffer[4096];
+        while (!stop_) {
+            pollfd p[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+            if (poll(p, 2, 20) <= 0)
+                continue;
+            for (int i = 0; i < 2; ++i) {
+                if (!(p[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                    continue;
+                const ssize_t n = recv(p[i].fd, buffer, sizeof buffer, 0);
+                if (n <= 0 || !SendAll(p[1 - i].fd, std::string(buffer, static_cast<size_t>(n))))
+                    return;
+            }
+        }
+    }
+
+    static bool SendAll(int fd, const std::string& bytes) {
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            sent += static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    mutable std::mutex lock_;
+    std::string requestLine_;
+    std::thread thread_;
+};
+
 // `audio` with an ICY metadata block after every `interval` bytes: the first carries the title,
 // the others are empty (length byte 0).
 std::string WithMetadata(const std::string& audio, size_t interval, const std::string& title) {
@@ -150,7 +263,8 @@ struct Played {
 
 // Plays `url` into a WAV file; keeps the status messages and the texts of the title messages.
 Played PlayUrl(const std::u16string& url, const TempFolder& folder,
-               const std::vector<std::string>& plugins = PluginRegistry::DefaultFolders()) {
+               const std::vector<std::string>& plugins = PluginRegistry::DefaultFolders(),
+               const StreamingOptions& streaming = StreamingOptions()) {
     static int count = 0;
     const std::string out = folder / ("stream" + std::to_string(++count) + ".wav");
     ScopedAudio audio("wav:" + out + ",fast");
@@ -158,6 +272,7 @@ Played PlayUrl(const std::u16string& url, const TempFolder& folder,
     QueueMessageSink sink;
     Player player(&WaveOut::Create, plugins);
     player.SetOwner(&sink);
+    EXPECT_TRUE(player.SetStreamingOptions(streaming));
     EXPECT_TRUE(player.OpenUrl(url));
     EXPECT_EQ(player.SourceType(), SourceStream);
     EXPECT_EQ(player.StreamingState(), 1);
@@ -325,6 +440,25 @@ TEST(StreamPlayback, AStreamWithoutIcyHeadersThatDropsEndsWithoutReconnecting) {
     const Played played = PlayUrl(server.Url(), folder);
     ExpectPlayedToTheEnd(played);
     EXPECT_EQ(server.Connections(), 1);
+}
+
+TEST(StreamPlayback, WithTheProxyOptionTheStreamComesThroughTheProxy) {
+    TempFolder folder;
+    OneShotServer server("ICY 200 OK\r\nicy-name: Proxy FM\r\n\r\n" +
+                         FixtureBytes("mpeg1-l3-cbr-plain.mp3"));
+    LoopbackProxy proxy;
+    StreamingOptions options;
+    options.useProxy = 1;
+    const std::u16string address =
+        TextCodec::Utf8ToUtf16("127.0.0.1:" + std::to_string(proxy.Port()));
+    std::copy(address.begin(), address.end(), options.proxy);
+    const Played played = PlayUrl(server.Url(), folder, PluginRegistry::DefaultFolders(), options);
+    ExpectPlayedToTheEnd(played);
+    EXPECT_EQ(played.stationName, u"Proxy FM");
+    EXPECT_EQ(proxy.Connections(), 1);
+    EXPECT_EQ(server.Connections(), 1);
+    EXPECT_EQ(proxy.RequestLine(), "GET " + TextCodec::Utf16ToUtf8(server.Url()) + " HTTP/1.0");
+    ExpectLengthOf(played, "mpeg1-l3-cbr-plain.ref.wav");
 }
 
 TEST(StreamPlayback, OnlyHttpUrlsAreTaken) {
