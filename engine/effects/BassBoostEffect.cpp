@@ -82,17 +82,17 @@ void BassBoostEffect::UpdateFilter() {
 }
 
 // Takes and returns a sample in the 16-bit range.
-int32_t BassBoostEffect::Step(History& h, int32_t sample) const {
-    const int shift = constants_.coefficientBits - 16;
-    const BassBoostCoefficients& k = coefficients_;
+int32_t BassBoostEffect::Filter(const BassBoostConstants& constants, const BassBoostCoefficients& k,
+                                int gain, BassBoostHistory& h, int32_t sample) {
+    const int shift = constants.coefficientBits - 16;
     const int64_t x = static_cast<int64_t>(sample) << shift;
     const int64_t y = (k.b0 * x + k.b1 * h.x1 + k.b2 * h.x2 - k.a1 * h.y1 - k.a2 * h.y2) >>
-                      constants_.coefficientBits;
+                      constants.coefficientBits;
     h.x2 = h.x1;
     h.x1 = x;
     h.y2 = h.y1;
     h.y1 = y;
-    return pcm::Clamp16((y >> shift) * gain_ / 100);
+    return pcm::Clamp16((y >> shift) * gain / 100);
 }
 
 void BassBoostEffect::Process(int bits, uint8_t* data, size_t bytes) {
@@ -103,12 +103,14 @@ void BassBoostEffect::Process(int bits, uint8_t* data, size_t bytes) {
     if (bits == 16) {
         for (size_t frames = bytes / (2 * channels); frames > 0; --frames) {
             for (size_t c = 0; c < channels; ++c, data += 2)
-                pcm::Write16(data, Step(histories_[c], pcm::Read16(data)));
+                pcm::Write16(data, Filter(constants_, coefficients_, gain_, histories_[c],
+                                          pcm::Read16(data)));
         }
     } else if (bits == 8) {
         for (size_t frames = bytes / channels; frames > 0; --frames) {
             for (size_t c = 0; c < channels; ++c, ++data)
-                pcm::Write8(data, Step(histories_[c], pcm::Read8(data)));
+                pcm::Write8(data, Filter(constants_, coefficients_, gain_, histories_[c],
+                                         pcm::Read8(data)));
         }
     }
 }

@@ -24,6 +24,14 @@ struct BassBoostCoefficients {
     int64_t a2 = 0;
 };
 
+// The last two inputs and outputs of one channel's filter.
+struct BassBoostHistory {
+    int64_t x1 = 0;
+    int64_t x2 = 0;
+    int64_t y1 = 0;
+    int64_t y2 = 0;
+};
+
 // A low-shelf boost of the bass (direct form I), followed by an output gain that keeps the
 // louder bass from clipping. Level 0 (off) to 20.
 class BassBoostEffect {
@@ -47,17 +55,17 @@ public:
     static BassBoostCoefficients Design(const BassBoostConstants& constants, int level, int rate);
     // 100 × 10^(-0.02 × level), truncated.
     static int OutputGain(int level);
+    // One sample in the 16-bit range through the filter: x = sample × 2^(coefficientBits - 16),
+    // y = (...) >> coefficientBits, result (y >> (coefficientBits - 16)) × gain / 100 clamped to
+    // the 16-bit range. Shifts the history.
+    static int32_t Filter(const BassBoostConstants& constants,
+                          const BassBoostCoefficients& coefficients, int gain, BassBoostHistory& h,
+                          int32_t sample);
 
 private:
-    struct History {
-        int64_t x1 = 0;
-        int64_t x2 = 0;
-        int64_t y1 = 0;
-        int64_t y2 = 0;
-    };
+    using History = BassBoostHistory;
 
     void UpdateFilter();
-    int32_t Step(History& h, int32_t sample) const;
 
     mutable CriticalSection lock_;
     const BassBoostConstants constants_;

@@ -11,14 +11,14 @@ constexpr int kDepth = 1; // sweep depth, in 1/256 sample per LFO step
 } // namespace
 
 Chorus3DEffect::Chorus3DEffect() {
-    gain_ = pcm::GainPercent(kGainPerLevel, level_);
+    gain_ = Gain(level_);
 }
 
 void Chorus3DEffect::SetParams(const EffectParams& params) {
     CriticalSection::Lock lock(lock_);
     enabled_ = params.enabled;
     level_ = params.rate < 0 ? 0 : (params.rate > 100 ? 100 : params.rate);
-    gain_ = pcm::GainPercent(kGainPerLevel, level_);
+    gain_ = Gain(level_);
 }
 
 EffectParams Chorus3DEffect::GetParams() const {
@@ -43,7 +43,7 @@ void Chorus3DEffect::Prepare(int channels, int rate) {
         return;
     }
     length_ = rate;
-    baseDelay_ = static_cast<int>(static_cast<int64_t>(rate) * 6 / 1000);
+    baseDelay_ = BaseDelay(rate);
     ClearLocked();
 }
 
@@ -53,7 +53,7 @@ void Chorus3DEffect::ClearHistory() {
 }
 
 void Chorus3DEffect::ClearLocked() {
-    gain_ = pcm::GainPercent(kGainPerLevel, level_);
+    gain_ = Gain(level_);
     write_[0] = write_[1] = 0;
     phase_[0] = 0;
     phase_[1] = length_ / 2;
@@ -68,31 +68,41 @@ void Chorus3DEffect::Release() {
         std::vector<int32_t>().swap(line);
 }
 
-int32_t Chorus3DEffect::Step(int channel, int32_t x) {
-    std::vector<int32_t>& line = lines_[channel];
-    int& write = write_[channel];
-    int& phase = phase_[channel];
+int Chorus3DEffect::Gain(int level) {
+    return pcm::GainPercent(kGainPerLevel, level);
+}
 
-    const int half = length_ / 2;
-    const int tri = phase < half ? phase : length_ - phase;
+int Chorus3DEffect::BaseDelay(int rate) {
+    return static_cast<int>(static_cast<int64_t>(rate) * 6 / 1000);
+}
+
+int64_t Chorus3DEffect::Sweep(int32_t* line, int length, int baseDelay, int level, int gain,
+                              int& write, int& phase, int32_t x) {
+    const int half = length / 2;
+    const int tri = phase < half ? phase : length - phase;
     // Read position in 1/256 samples.
-    int64_t position = static_cast<int64_t>(write - baseDelay_) * 256 - kDepth * tri;
+    int64_t position = static_cast<int64_t>(write - baseDelay) * 256 - kDepth * tri;
     if (position < 0)
-        position += static_cast<int64_t>(length_) * 256 - 256;
+        position += static_cast<int64_t>(length) * 256 - 256;
     const int index = static_cast<int>(position >> 8);
     const int fraction = static_cast<int>(position & 255);
     const int64_t a = line[index];
-    const int64_t b = line[index + 1 == length_ - 1 ? 0 : index + 1];
+    const int64_t b = line[index + 1 == length - 1 ? 0 : index + 1];
     line[write] = x;
 
-    const int64_t delayed = (a * (256 - fraction) + b * fraction) * level_ / 100;
-    const int64_t y = (static_cast<int64_t>(x) * 256 - delayed) * gain_ / 100 >> 8;
+    const int64_t delayed = (a * (256 - fraction) + b * fraction) * level / 100;
+    const int64_t y = (static_cast<int64_t>(x) * 256 - delayed) * gain / 100 >> 8;
 
-    if (++write >= length_ - 1)
+    if (++write >= length - 1)
         write = 0;
-    if (++phase >= length_ - 1)
+    if (++phase >= length - 1)
         phase = 0;
-    return pcm::Clamp16(y);
+    return y;
+}
+
+int32_t Chorus3DEffect::Step(int channel, int32_t x) {
+    return pcm::Clamp16(Sweep(lines_[channel].data(), length_, baseDelay_, level_, gain_,
+                              write_[channel], phase_[channel], x));
 }
 
 void Chorus3DEffect::Process(int bits, uint8_t* data, size_t bytes) {

@@ -28,6 +28,15 @@ public:
     void ClearHistory();
     void Release();
 
+    // 100 × 10^(-0.00175 × level), truncated.
+    static int Gain(int level);
+    // D0 = rate × 6 / 1000 samples.
+    static int BaseDelay(int rate);
+    // One sample x of one channel through its delay line of `length` entries: stores x, advances
+    // the write index and LFO phase, and returns the unclamped result.
+    static int64_t Sweep(int32_t* line, int length, int baseDelay, int level, int gain, int& write,
+                         int& phase, int32_t x);
+
 private:
     int32_t Step(int channel, int32_t x);
     void ClearLocked();

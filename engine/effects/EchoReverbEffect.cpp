@@ -42,21 +42,27 @@ void EchoReverbEffect::ClearHistory() {
     write_ = 0;
 }
 
+size_t EchoReverbEffect::RingLength(int channels, int rate, int delay) {
+    if (channels <= 0 || rate <= 0 || delay <= 0)
+        return 0;
+    int64_t n = static_cast<int64_t>(channels) * (static_cast<int64_t>(rate) * delay / 1000);
+    if (n % 2 != 0)
+        n = (n & ~int64_t{15}) + 1;
+    // Shorter than one sample there is nothing to delay.
+    return n < 1 ? 0 : static_cast<size_t>(n) + 1;
+}
+
 void EchoReverbEffect::BuildRing() {
     std::vector<int32_t>().swap(ring_);
     read_ = 0;
     write_ = 0;
-    if (enabled_ != 1 || delay_ <= 0 || rate_ == 0 || channels_ <= 0 || sampleRate_ <= 0)
+    if (enabled_ != 1 || rate_ == 0)
         return;
-    int64_t n =
-        static_cast<int64_t>(channels_) * (static_cast<int64_t>(sampleRate_) * delay_ / 1000);
-    if (n % 2 != 0)
-        n = (n & ~int64_t{15}) + 1;
-    // Shorter than one sample there is nothing to delay.
-    if (n < 1)
+    const size_t length = RingLength(channels_, sampleRate_, delay_);
+    if (length == 0)
         return;
     try {
-        ring_.assign(static_cast<size_t>(n) + 1, 0);
+        ring_.assign(length, 0);
     } catch (const std::bad_alloc&) {
         std::vector<int32_t>().swap(ring_);
         return;
@@ -64,19 +70,20 @@ void EchoReverbEffect::BuildRing() {
     read_ = 1;
 }
 
-int32_t EchoReverbEffect::Step(int32_t x) {
-    if (kind_ == Echo) {
-        ring_[write_] = x;
-        if (++write_ == ring_.size())
-            write_ = 0;
+int32_t EchoReverbEffect::Step(Kind kind, int rate, int32_t* ring, size_t length, size_t& read,
+                               size_t& write, int32_t x) {
+    if (kind == Echo) {
+        ring[write] = x;
+        if (++write == length)
+            write = 0;
     }
-    const int32_t y = pcm::Clamp16(x + static_cast<int64_t>(rate_) * ring_[read_] / 100);
-    if (++read_ == ring_.size())
-        read_ = 0;
-    if (kind_ == Reverb) {
-        ring_[write_] = y;
-        if (++write_ == ring_.size())
-            write_ = 0;
+    const int32_t y = pcm::Clamp16(x + static_cast<int64_t>(rate) * ring[read] / 100);
+    if (++read == length)
+        read = 0;
+    if (kind == Reverb) {
+        ring[write] = y;
+        if (++write == length)
+            write = 0;
     }
     return y;
 }
@@ -90,9 +97,11 @@ void EchoReverbEffect::Process(int bits, uint8_t* data, size_t bytes) {
     const size_t samples = bytes / frameBytes * static_cast<size_t>(channels_);
     if (bits == 16) {
         for (size_t i = 0; i < samples; ++i, data += 2)
-            pcm::Write16(data, Step(pcm::Read16(data)));
+            pcm::Write16(data, Step(kind_, rate_, ring_.data(), ring_.size(), read_, write_,
+                                    pcm::Read16(data)));
     } else if (bits == 8) {
         for (size_t i = 0; i < samples; ++i, ++data)
-            pcm::Write8(data, Step(pcm::Read8(data)));
+            pcm::Write8(data, Step(kind_, rate_, ring_.data(), ring_.size(), read_, write_,
+                                   pcm::Read8(data)));
     }
 }

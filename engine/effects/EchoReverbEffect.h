@@ -32,9 +32,15 @@ public:
     void ClearHistory();
     void Release();
 
+    // Entries of the ring for a delay: n = channels × (rate × delay / 1000), made odd by
+    // clearing its low 4 bits and adding 1 when it is odd, plus one; 0 when n is below 1.
+    static size_t RingLength(int channels, int rate, int delay);
+    // One sample through the ring; returns x + rate × ring[read] / 100 clamped to 16 bits.
+    static int32_t Step(Kind kind, int rate, int32_t* ring, size_t length, size_t& read,
+                        size_t& write, int32_t x);
+
 private:
     void BuildRing();
-    int32_t Step(int32_t x);
 
     mutable CriticalSection lock_;
     const Kind kind_;

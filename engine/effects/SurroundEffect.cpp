@@ -28,8 +28,9 @@ void SurroundEffect::Prepare(int channels, int /*rate*/) {
     channels_ = channels;
 }
 
-int32_t SurroundEffect::Mix(int32_t own, int32_t other) const {
-    return pcm::Clamp16(gain_ * (own + rate_ * (own - other) / 100) / 100);
+int32_t SurroundEffect::Mix(int gain, int rate, int32_t own, int32_t other) {
+    const int64_t widened = own + int64_t{rate} * (int64_t{own} - other) / 100;
+    return pcm::Clamp16(gain * widened / 100);
 }
 
 void SurroundEffect::Process(int bits, uint8_t* data, size_t bytes) {
@@ -40,15 +41,15 @@ void SurroundEffect::Process(int bits, uint8_t* data, size_t bytes) {
         for (size_t frames = bytes / 4; frames > 0; --frames, data += 4) {
             const int32_t left = pcm::Read16(data);
             const int32_t right = pcm::Read16(data + 2);
-            pcm::Write16(data, Mix(left, right));
-            pcm::Write16(data + 2, Mix(right, left));
+            pcm::Write16(data, Mix(gain_, rate_, left, right));
+            pcm::Write16(data + 2, Mix(gain_, rate_, right, left));
         }
     } else if (bits == 8) {
         for (size_t frames = bytes / 2; frames > 0; --frames, data += 2) {
             const int32_t left = pcm::Read8(data);
             const int32_t right = pcm::Read8(data + 1);
-            pcm::Write8(data, Mix(left, right));
-            pcm::Write8(data + 1, Mix(right, left));
+            pcm::Write8(data, Mix(gain_, rate_, left, right));
+            pcm::Write8(data + 1, Mix(gain_, rate_, right, left));
         }
     }
 }

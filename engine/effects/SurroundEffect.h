@@ -26,9 +26,10 @@ public:
     void ClearHistory() {}
     void Release() {}
 
-private:
-    int32_t Mix(int32_t own, int32_t other) const;
+    // gain × (own + rate × (own - other) / 100) / 100, clamped to the 16-bit range.
+    static int32_t Mix(int gain, int rate, int32_t own, int32_t other);
 
+private:
     mutable CriticalSection lock_;
     int32_t enabled_ = 0;
     int rate_ = 0;
