@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/CriticalSection.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The 3D chorus on the run-time library's stereo mix buffer. Its 32-bit results are not
+// clamped.
+class CAudio3DChorusEffect {
+public:
+    CAudio3DChorusEffect();
+    CAudio3DChorusEffect(const CAudio3DChorusEffect&) = delete;
+    CAudio3DChorusEffect& operator=(const CAudio3DChorusEffect&) = delete;
+
+    // Enabled when the status word is 1.
+    void SetStatus(int status);
+    // The level, held to 0..100.
+    void SetValue(int level);
+    int GetStatus() const;
+    int GetValue() const;
+
+    // Allocates the two delay lines of `rate` entries; a rate below 2 frees them.
+    void Prepare(int rate);
+    void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
+    void ClearHistory();
+    void Release();
+
+private:
+    void ClearLocked();
+
+    mutable CriticalSection lock_;
+    int enabled_ = 0;
+    int level_ = 50;
+    int gain_ = 100;
+
+    int length_ = 0;
+    int baseDelay_ = 0;
+    std::vector<int32_t> lines_[2];
+    int write_[2] = {0, 0};
+    int phase_[2] = {0, 0};
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/CriticalSection.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// The amplifier on the run-time library's stereo mix buffer: with status 1 and rate / 31 not
+// exactly 1, every sample is multiplied by rate × (1/31), truncated and clamped (8-bit to
+// -128..127, 16- and 32-bit to -32768..32767).
+class CAudioAmplifier {
+public:
+    CAudioAmplifier() = default;
+    CAudioAmplifier(const CAudioAmplifier&) = delete;
+    CAudioAmplifier& operator=(const CAudioAmplifier&) = delete;
+
+    void SetRate(int rate);
+    void SetStatus(int status);
+    int GetRate() const;
+    int GetStatus() const;
+
+    void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
+
+private:
+    mutable CriticalSection lock_;
+    int rate_ = 31;
+    int status_ = 0;
+    bool active_ = false; // status 1 and a factor other than exactly 1
+    int64_t factor_ = 0;  // rate × (1/31) in single precision, times 2^24
+};

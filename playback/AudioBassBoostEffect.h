@@ -1,0 +1,43 @@
+#pragma once
+
+#include "engine/effects/BassBoostEffect.h"
+#include "platform/CriticalSection.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// The bass boost on the run-time library's stereo mix buffer: the engine's low shelf with its
+// own corner, slope and step, and coefficients scaled by 2^28.
+class CAudioBassBoostEffect {
+public:
+    // f0 140 Hz, k 0.0125, 1/S 1/3, scale 2^28.
+    static const BassBoostConstants kConstants;
+
+    CAudioBassBoostEffect() = default;
+    CAudioBassBoostEffect(const CAudioBassBoostEffect&) = delete;
+    CAudioBassBoostEffect& operator=(const CAudioBassBoostEffect&) = delete;
+
+    // Enabled when the status word is 1.
+    void SetStatus(int status);
+    // Held to 0..20.
+    void SetLevel(int level);
+    int GetStatus() const;
+    int GetLevel() const;
+
+    // Designs the filter for a sampling rate.
+    void Prepare(int rate);
+    // A rate other than the prepared one designs the filter again before the block.
+    void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame, int rate);
+    void ClearHistory();
+
+private:
+    void UpdateFilter();
+
+    mutable CriticalSection lock_;
+    int enabled_ = 0;
+    int level_ = 0;
+    int rate_ = 0;
+    int gain_ = 100;
+    BassBoostCoefficients coefficients_;
+    BassBoostHistory histories_[2];
+};

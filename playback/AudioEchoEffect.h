@@ -1,0 +1,50 @@
+#pragma once
+
+#include "engine/effects/EchoReverbEffect.h"
+#include "platform/CriticalSection.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Echo or reverb on the run-time library's stereo mix buffer: the engine's delay ring with
+// two interleaved channels.
+class CAudioEchoEffect {
+public:
+    using Kind = EchoReverbEffect::Kind;
+
+    explicit CAudioEchoEffect(Kind kind);
+    CAudioEchoEffect(const CAudioEchoEffect&) = delete;
+    CAudioEchoEffect& operator=(const CAudioEchoEffect&) = delete;
+
+    // Each setter builds the ring again while prepared. Enabled when the status word is 1.
+    void SetStatus(int status);
+    // Held to 0..10000 ms.
+    void SetDelay(int delay);
+    // Percent.
+    void SetRate(int rate);
+    int GetStatus() const;
+    int GetDelay() const;
+    int GetRate() const;
+
+    // Builds the ring for a sampling rate; nothing is built while disabled or with delay or
+    // rate 0.
+    void Prepare(int sampleRate);
+    void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
+    void ClearHistory();
+    void Release();
+
+private:
+    void BuildRing();
+
+    mutable CriticalSection lock_;
+    const Kind kind_;
+    int enabled_ = 0;
+    int delay_ = 100;
+    int rate_ = 20;
+
+    int sampleRate_ = 0; // 0 until prepared
+    std::vector<int32_t> ring_;
+    size_t read_ = 0;
+    size_t write_ = 0;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/CriticalSection.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// The surround effect on the run-time library's stereo mix buffer.
+class CAudioSurroundEffect {
+public:
+    CAudioSurroundEffect();
+    virtual ~CAudioSurroundEffect() = default;
+    CAudioSurroundEffect(const CAudioSurroundEffect&) = delete;
+    CAudioSurroundEffect& operator=(const CAudioSurroundEffect&) = delete;
+
+    // Enabled when the status word is 1.
+    void SetStatus(int status);
+    // The rate: below 1 becomes 0, above 99 becomes 100.
+    void SetValue(int rate);
+    int GetStatus() const;
+    int GetValue() const;
+    int GetGain() const;
+
+    void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
+
+private:
+    mutable CriticalSection lock_;
+    int enabled_ = 0;
+    int rate_ = 20;
+    int gain_ = 100;
+};

@@ -1,0 +1,30 @@
+#include "playback/LibraryEffects.h"
+
+void CLibraryEffects::Prepare(int rate) {
+    chorus.Prepare(rate);
+    bassBoost.Prepare(rate);
+    echo.Prepare(rate);
+    reverb.Prepare(rate);
+}
+
+void CLibraryEffects::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame, int rate) {
+    chorus.Process(data, bytes, bytesPerStereoFrame);
+    surround.Process(data, bytes, bytesPerStereoFrame);
+    bassBoost.Process(data, bytes, bytesPerStereoFrame, rate);
+    echo.Process(data, bytes, bytesPerStereoFrame);
+    reverb.Process(data, bytes, bytesPerStereoFrame);
+    amplifier.Process(data, bytes, bytesPerStereoFrame);
+}
+
+void CLibraryEffects::ClearHistory() {
+    chorus.ClearHistory();
+    bassBoost.ClearHistory();
+    echo.ClearHistory();
+    reverb.ClearHistory();
+}
+
+void CLibraryEffects::Release() {
+    chorus.Release();
+    echo.Release();
+    reverb.Release();
+}
