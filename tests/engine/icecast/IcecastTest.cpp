@@ -9,6 +9,8 @@
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 
+#include "tests/LoopbackSocket.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -74,43 +76,19 @@ public:
 
 // A port on 127.0.0.1 that was free a moment ago.
 int FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        socklen_t size = sizeof address;
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
-    }
-    close(fd);
+    const int fd = LoopbackSocket::Listen(port);
+    if (fd >= 0)
+        close(fd);
     return port;
 }
 
-// A connected socket to 127.0.0.1:port, or -1.
 int Connect(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    return LoopbackSocket::Connect(port);
 }
 
 bool SendAll(int fd, const std::string& bytes) {
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        sent += static_cast<size_t>(n);
-    }
-    return true;
+    return LoopbackSocket::SendAll(fd, bytes);
 }
 
 // Reads until the end of the headers, the connection closes or `timeoutMs` passes.

@@ -4,6 +4,7 @@
 #include "platform/QueueMessageSink.h"
 #include "platform/TextCodec.h"
 
+#include "tests/LoopbackSocket.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 
@@ -52,15 +53,7 @@ class OneShotServer {
 public:
     explicit OneShotServer(std::string answer, std::string later = {})
         : answer_(std::move(answer)), later_(std::move(later)) {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(listener_, 8);
-        socklen_t size = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
+        listener_ = LoopbackSocket::Listen(port_, 8);
         thread_ = std::thread([this] { Run(); });
     }
     ~OneShotServer() {
@@ -95,14 +88,7 @@ private:
                     break;
                 request.append(scratch, static_cast<size_t>(n));
             }
-            size_t sent = 0;
-            while (sent < answer.size()) {
-                const ssize_t n =
-                    send(fd, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
-                if (n <= 0)
-                    break;
-                sent += static_cast<size_t>(n);
-            }
+            LoopbackSocket::SendAll(fd, answer);
             if (first && !later_.empty()) {
                 linger reset{1, 0}; // close with a reset
                 setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
@@ -125,15 +111,7 @@ private:
 class LoopbackProxy {
 public:
     LoopbackProxy() {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(listener_, 8);
-        socklen_t size = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
+        listener_ = LoopbackSocket::Listen(port_, 8);
         thread_ = std::thread([this] { Run(); });
     }
     ~LoopbackProxy() {
@@ -184,13 +162,10 @@ private:
         int port = 0;
         if (std::sscanf(line.c_str(), "GET http://127.0.0.1:%d/", &port) != 1)
             return;
-        const int server = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        if (connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            SendAll(server, request))
+        const int server = LoopbackSocket::Connect(port);
+        if (server < 0)
+            return;
+        if (SendAll(server, request))
             Relay(client, server);
         close(server);
     }
@@ -212,14 +187,7 @@ private:
     }
 
     static bool SendAll(int fd, const std::string& bytes) {
-        size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                return false;
-            sent += static_cast<size_t>(n);
-        }
-        return true;
+        return LoopbackSocket::SendAll(fd, bytes);
     }
 
     int listener_ = -1;

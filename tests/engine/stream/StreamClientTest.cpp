@@ -3,6 +3,8 @@
 #include "platform/QueueMessageSink.h"
 #include "platform/TextCodec.h"
 
+#include "tests/LoopbackSocket.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -27,16 +29,7 @@ public:
     using Handler = std::function<void(TestServer& server, int fd)>;
 
     explicit TestServer(Handler handler) : handler_(std::move(handler)) {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(listener_, 16);
-        socklen_t size = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
+        listener_ = LoopbackSocket::Listen(port_, 16);
         thread_ = std::thread([this] { Run(); });
     }
 
@@ -57,15 +50,7 @@ public:
     }
     bool Stopping() const { return stop_; }
 
-    static void Send(int fd, const std::string& bytes) {
-        size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                return;
-            sent += static_cast<size_t>(n);
-        }
-    }
+    static void Send(int fd, const std::string& bytes) { LoopbackSocket::SendAll(fd, bytes); }
 
     // Keeps the connection open until the client closes it, the server stops or `ms` pass.
     void Hold(int fd, int ms) {
