@@ -6,6 +6,7 @@
 #include "platform/QueueMessageSink.h"
 #include "platform/TextCodec.h"
 
+#include "tests/ScopedAudio.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 
@@ -65,14 +66,6 @@ std::string Base64(const std::string& in) {
     }
     return out;
 }
-
-class ScopedAudio {
-public:
-    explicit ScopedAudio(const std::string& backend) {
-        setenv("SONVALE_AUDIO", backend.c_str(), 1);
-    }
-    ~ScopedAudio() { unsetenv("SONVALE_AUDIO"); }
-};
 
 // A port on 127.0.0.1 that was free a moment ago.
 int FreePort() {

@@ -4,6 +4,7 @@
 #include "platform/TextCodec.h"
 #include "platform/WaveOut.h"
 
+#include "tests/ScopedAudio.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 
@@ -22,15 +23,6 @@ const std::string kFixtures = SONVALE_FIXTURES;
 std::u16string Fixture(const std::string& name) {
     return TextCodec::Utf8ToUtf16(kFixtures + "/" + name);
 }
-
-// Selects the wave-out backend for the devices the players of a test open.
-class ScopedAudio {
-public:
-    explicit ScopedAudio(const std::string& backend) {
-        setenv("SONVALE_AUDIO", backend.c_str(), 1);
-    }
-    ~ScopedAudio() { unsetenv("SONVALE_AUDIO"); }
-};
 
 // The status messages posted until the player stopped (at most `seconds`).
 std::vector<QueueMessageSink::Message> StatusUntilStop(QueueMessageSink& sink, int seconds = 20) {

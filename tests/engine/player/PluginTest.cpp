@@ -4,6 +4,7 @@
 #include "platform/QueueMessageSink.h"
 #include "platform/TextCodec.h"
 
+#include "tests/ScopedAudio.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 
@@ -42,14 +43,6 @@ std::string AuFile(const std::string& annotation, int frames, std::vector<int16_
     }
     return out;
 }
-
-class ScopedAudio {
-public:
-    explicit ScopedAudio(const std::string& backend) {
-        setenv("SONVALE_AUDIO", backend.c_str(), 1);
-    }
-    ~ScopedAudio() { unsetenv("SONVALE_AUDIO"); }
-};
 
 intptr_t WaitForStop(QueueMessageSink& sink) {
     for (int i = 0; i < 100; ++i) {

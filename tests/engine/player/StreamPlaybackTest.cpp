@@ -5,6 +5,7 @@
 #include "platform/TextCodec.h"
 
 #include "tests/LoopbackSocket.h"
+#include "tests/ScopedAudio.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 
@@ -37,14 +38,6 @@ std::string FixtureBytes(const std::string& name) {
     std::ifstream in(kFixtures + "/" + name, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), {});
 }
-
-class ScopedAudio {
-public:
-    explicit ScopedAudio(const std::string& backend) {
-        setenv("SONVALE_AUDIO", backend.c_str(), 1);
-    }
-    ~ScopedAudio() { unsetenv("SONVALE_AUDIO"); }
-};
 
 // A loopback HTTP server on 127.0.0.1 that answers every connection with `answer` (headers and
 // body) and then closes it. With `later`, the first connection gets `answer` and is dropped (reset,
