@@ -1,0 +1,101 @@
+#pragma once
+
+#include "playback/DecoderMessages.h"
+#include "playback/FmodLibrary.h"
+#include "playback/LibraryEffects.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class FmodView;
+class Player;
+class Profile;
+class Registry;
+
+// Audio start-up and shutdown: the run-time library loaded, set up and initialised, the built-in
+// engine created and configured from the settings, the view's meters started and the library's
+// DSP units created (the library-path effects and the view's tick).
+class CFmodBackend {
+public:
+    // Priorities of the units: the effects change the mix before the tick sees it; the library's
+    // own FFT unit runs at 1000.
+    static constexpr int kEffectsPriority = 800;
+    static constexpr int kTickPriority = 900;
+    static constexpr int kMixer = 4;
+    static constexpr int kMaxChannels = 16;
+    static constexpr unsigned kInitFlags = 8;
+    static constexpr int kInitRetries = 10;
+
+    CFmodBackend(Profile& profile, Registry& registry, FmodView& view, int language);
+    // Shuts down what is still running.
+    ~CFmodBackend();
+    CFmodBackend(const CFmodBackend&) = delete;
+    CFmodBackend& operator=(const CFmodBackend&) = delete;
+
+    // Loads the library from this file only, instead of beside the executable and then through
+    // the library path.
+    void SetLibraryPath(std::string path) { libraryPath_ = std::move(path); }
+    // Runs before the engine is destroyed and the library closes, while the library's functions
+    // are still bound: the playback controller stops and closes its stream here.
+    void SetStreamShutdown(std::function<void(const FmodFunctions&)> hook) {
+        streamShutdown_ = std::move(hook);
+    }
+
+    // Starts the audio. On failure everything started is shut down again and Reason() tells why.
+    bool Start();
+    // The effect settings are written, the DSP units freed, the engine destroyed, the library
+    // closed and unloaded. Harmless when not started.
+    void Shutdown();
+    // Switches the view's tick on or off; false before start-up.
+    bool ActivateTick(bool active = true);
+
+    bool IsStarted() const { return started_; }
+    const std::u16string& Reason() const { return reason_; }
+    // The message box text and title for the failure of the last Start().
+    std::u16string FailureText() const;
+    std::u16string FailureTitle() const;
+
+    // "UseDefaultDecoder" as it was at start-up (after the Widcomm rule).
+    int32_t UseDefaultDecoder() const { return useDefaultDecoder_; }
+    // The rate the library was initialised with.
+    int MixRate() const { return mixRate_; }
+    const FmodFunctions& Fsound() const { return library_.Functions(); }
+    Player* Engine() const { return engine_; }
+    // The library-path effects; the effects pages call their setters.
+    CLibraryEffects& Effects() { return effects_; }
+    FSOUND_DSPUNIT* TickUnit() const { return tickUnit_; }
+    FSOUND_DSPUNIT* EffectsUnit() const { return effectsUnit_; }
+
+private:
+    bool Fail(DecoderMessage message);
+    bool InitMixer();
+    bool CreateEngine();
+    void ConfigureLibraryEffects();
+    void WriteEffectSettings();
+    void FreeUnit(FSOUND_DSPUNIT*& unit);
+    void TearDown();
+
+    static void* TickCallback(void* original, void* buffer, int length, void* view);
+    static void* EffectsCallback(void* original, void* buffer, int length, void* backend);
+
+    Profile& profile_;
+    Registry& registry_;
+    FmodView& view_;
+    const int language_;
+    std::string libraryPath_;
+    std::function<void(const FmodFunctions&)> streamShutdown_;
+
+    CFmodLibrary library_;
+    CLibraryEffects effects_;
+    Player* engine_ = nullptr;
+    FSOUND_DSPUNIT* tickUnit_ = nullptr;
+    FSOUND_DSPUNIT* effectsUnit_ = nullptr;
+    int32_t useDefaultDecoder_ = 1;
+    int mixRate_ = 0;
+    bool initialised_ = false; // FSOUND_Init succeeded
+    bool vuMeter_ = false;
+    bool spectrum_ = false;
+    bool started_ = false;
+    std::u16string reason_;
+};
