@@ -188,3 +188,41 @@ tag-vorbis.ogg: Vorbis comments (oggenc -c): "title=$long", "Artist=Jürgen Ö",
 LIST
 
 ls -l "$out"/tag-* "$list"
+
+# --- Run-time library ---------------------------------------------------------------------
+# VBR without a Xing/Info frame (lame -t): 2 s of digital silence, then 1 s of loud noise. The
+# first frames are at the lowest bitrate, so a length estimated from the file size and the
+# first frame comes out far too long; only a scan of every frame gives the right one.
+sox -R -n -r 44100 -b 16 -c 2 "$work/silence.wav" trim 0 2
+sox -R -n -r 44100 -b 16 -c 2 "$work/noise.wav" synth 1 whitenoise norm -3
+sox "$work/silence.wav" "$work/noise.wav" "$work/silence-noise.wav"
+lame --quiet --vbr-new -V 2 -t "$work/silence-noise.wav" "$out/mpeg1-l3-vbr-plain.mp3"
+
+# Lyrics and comment frames by mutagen, as ID3v2.3 and as ID3v2.4: SYLT (Latin-1, times in
+# milliseconds, lyrics, empty descriptor), USLT, COMM and a TIT2. tags.txt lists the contents.
+for v in 3 4; do
+    cp "$work/tagbase.mp3" "$out/tag-lyrics-id3v2$v.mp3"
+    $py - "$out/tag-lyrics-id3v2$v.mp3" "$v" <<'PY'
+import sys
+from mutagen.id3 import ID3, COMM, SYLT, TIT2, USLT
+tag = ID3()
+tag.add(TIT2(encoding=0, text="Lyrics Fixture"))
+tag.add(SYLT(encoding=0, lang="eng", format=2, type=1, desc="",
+             text=[("First line", 1000), ("Second line", 2500), ("Third line", 4000)]))
+tag.add(USLT(encoding=0, lang="eng", desc="", text="Plain lyrics\nSecond plain line"))
+tag.add(COMM(encoding=0, lang="eng", desc="", text="A lyrics comment"))
+tag.save(sys.argv[1], v2_version=int(sys.argv[2]), padding=lambda info: 32)
+PY
+done
+cat >>"$list" <<'LIST'
+tag-lyrics-id3v23.mp3, tag-lyrics-id3v24.mp3: ID3v2.3 / ID3v2.4 (mutagen), encoding 0 everywhere: TIT2 "Lyrics Fixture"; SYLT language "eng", time format 2 (ms), type 1, descriptor "", lines "First line" 1000, "Second line" 2500, "Third line" 4000; USLT "eng", "", "Plain lyrics\nSecond plain line"; COMM "eng", "", "A lyrics comment"
+LIST
+
+# Ogg Vorbis with the synchronised lyrics comment of another player and a lyrics block name.
+oggenc --quiet -q 0 -o "$out/tag-synclyric.ogg" -c "TITLE=Synclyric Fixture" "$work/tagbase.wav"
+vorbiscomment -a -e -t 'JETAUDIO_SYNCLYRIC=[00:01.000]First line\n[00:02.500]Second line' \
+    -t 'LDB=Lyrics block bytes' "$out/tag-synclyric.ogg"
+cat >>"$list" <<'LIST'
+tag-synclyric.ogg: Vorbis comments (oggenc -c, vorbiscomment -a -e): "TITLE=Synclyric Fixture", "JETAUDIO_SYNCLYRIC=[00:01.000]First line\n[00:02.500]Second line" (\n a line feed), "LDB=Lyrics block bytes"
+LIST
+ls -l "$out"/mpeg1-l3-vbr-plain.mp3 "$out"/tag-lyrics-* "$out"/tag-synclyric.ogg
