@@ -51,4 +51,29 @@ struct WavFile {
         return false;
     }
     size_t Frames() const { return channels ? samples.size() / channels : 0; }
+
+    // The bytes of a 16-bit PCM WAV file holding `samples` (interleaved).
+    static std::string Bytes(int channels, int rate, const std::vector<int16_t>& samples) {
+        auto put32 = [](std::string& out, uint32_t v) {
+            out.append(reinterpret_cast<char*>(&v), 4);
+        };
+        auto put16 = [](std::string& out, uint16_t v) {
+            out.append(reinterpret_cast<char*>(&v), 2);
+        };
+        const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
+        std::string out = "RIFF";
+        put32(out, 36 + data);
+        out += "WAVEfmt ";
+        put32(out, 16);
+        put16(out, 1);
+        put16(out, static_cast<uint16_t>(channels));
+        put32(out, static_cast<uint32_t>(rate));
+        put32(out, static_cast<uint32_t>(rate * channels * 2));
+        put16(out, static_cast<uint16_t>(channels * 2));
+        put16(out, 16);
+        out += "data";
+        put32(out, data);
+        out.append(reinterpret_cast<const char*>(samples.data()), data);
+        return out;
+    }
 };

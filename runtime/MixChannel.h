@@ -1,0 +1,70 @@
+#pragma once
+
+#include <samplerate.h>
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+class RuntimeStream;
+
+// One of the mixer's channels: the stream it plays, its volume, pause and mute, and its playback
+// frequency. At the stream's own rate and a mix rate equal to it, decoded frames go straight into
+// the mix; any other frequency runs them through a libsamplerate converter, so pitch follows the
+// speed. Used under the library lock; the levels may be read without it.
+class MixChannel {
+public:
+    MixChannel() = default;
+    ~MixChannel();
+    MixChannel(const MixChannel&) = delete;
+    MixChannel& operator=(const MixChannel&) = delete;
+
+    // Allocates the buffers for blocks of up to `blockFrames` at `mixRate`.
+    bool Prepare(int mixRate, int blockFrames);
+
+    void Start(RuntimeStream* stream);
+    void Stop();
+    RuntimeStream* Stream() const { return m_stream; }
+    bool InUse() const { return m_stream != nullptr; }
+    // Drops what the converter holds; after a seek.
+    void Flush();
+
+    // Adds `frames` stereo frames of the stream to `mix`, scaled by the channel's volume and
+    // `masterVolume` (0..255). Answers false when the stream has ended (it played out or failed).
+    bool Mix(int32_t* mix, int frames, int masterVolume);
+
+    bool paused = false;
+    bool mute = false;
+    bool surround = false;
+    int volume = 255;
+    int pan = 128;
+    int frequency = 44100;
+
+    float LevelLeft() const { return m_levelLeft.load(std::memory_order_relaxed); }
+    float LevelRight() const { return m_levelRight.load(std::memory_order_relaxed); }
+    void ClearLevels();
+
+    // Set when a decoder reported a read or decoding error.
+    bool fatalError = false;
+
+private:
+    // Fills m_out with up to `frames` stereo frames at the mix rate; answers the frames made.
+    int Render(int frames);
+    // Decodes up to `frames` source frames as stereo into `out`; answers the count, 0 at the end.
+    int Decode(int16_t* out, int frames);
+
+    RuntimeStream* m_stream = nullptr;
+    int m_mixRate = 44100;
+    int m_blockFrames = 0;
+    bool m_ended = false;
+    SRC_STATE* m_converter = nullptr;
+    std::vector<int16_t> m_source; // native channels, one decode chunk
+    std::vector<int16_t> m_stereo; // the chunk as stereo
+    std::vector<float> m_in;       // converter input (stereo)
+    int m_inFrames = 0;            // frames waiting in m_in
+    int m_inOffset = 0;
+    std::vector<float> m_outFloat;
+    std::vector<int16_t> m_out; // one block at the mix rate, stereo
+    std::atomic<float> m_levelLeft{0.0f};
+    std::atomic<float> m_levelRight{0.0f};
+};
