@@ -32,7 +32,8 @@ void NullWaveOut::Played(const uint8_t*, size_t, uint32_t) {}
 void NullWaveOut::PlayFrames(std::unique_lock<std::mutex>& lock, const uint8_t* data,
                              size_t frames) {
     const Format& format = OpenFormat();
-    const size_t step = std::max(1, format.rate / 100);
+    // Real time goes in 10 ms steps; fast output takes the whole block at once.
+    const size_t step = fast_ ? frames : std::max(1, format.rate / 100);
     const size_t count = std::min(step, frames);
     if (!fast_) {
         if (!running_) {
