@@ -162,7 +162,7 @@ signed char FSOUND_Stream_SetTime(FSOUND_STREAM* stream, int ms) {
 int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
     auto lock = System().Lock();
     RuntimeStream* open = System().FindReadyStream(stream);
-    return open ? open->PositionMs() : 0;
+    return open ? System().HeardTime(open) : 0;
 }
 
 int FSOUND_Stream_GetLengthMs(FSOUND_STREAM* stream) {

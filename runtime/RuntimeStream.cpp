@@ -52,8 +52,9 @@ int RuntimeStream::LengthMs() const {
     return static_cast<int>(m_lengthFrames * 1000 / m_sample.frequency);
 }
 
-int RuntimeStream::PositionMs() const {
-    return static_cast<int>(m_position * 1000 / m_sample.frequency);
+int RuntimeStream::PositionMs(int64_t queuedFrames) const {
+    int64_t heard = std::max(std::min(m_start, m_position), m_position - queuedFrames);
+    return static_cast<int>(heard * 1000 / m_sample.frequency);
 }
 
 bool RuntimeStream::Seek(int ms) {
@@ -63,5 +64,6 @@ bool RuntimeStream::Seek(int ms) {
     if (!m_decoder->Seek(frame))
         return false;
     m_position = frame;
+    m_start = frame;
     return true;
 }

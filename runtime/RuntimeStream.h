@@ -57,7 +57,11 @@ public:
     // Play position in source frames; written by the mixer and by seeks, under the library lock.
     int64_t Position() const { return m_position; }
     void SetPosition(int64_t frame) { m_position = frame; }
-    int PositionMs() const;
+    // The position heard: `queuedFrames` of the stream's frames mixed but still waiting in the
+    // output are taken off, never going back before the last start or seek.
+    int PositionMs(int64_t queuedFrames = 0) const;
+    // Marks where playing starts (Play, a seek).
+    void MarkStart() { m_start = m_position; }
     // Moves the decoder to `ms` (clamped to the length).
     bool Seek(int ms);
 
@@ -82,6 +86,7 @@ private:
     int64_t m_lengthFrames = 0;
     int64_t m_fileBytes = 0;
     int64_t m_position = 0;
+    int64_t m_start = 0;
     int m_openError = 0;
     std::atomic<int> m_openState{FSOUND_OPENSTATE_OPENING};
     std::thread m_worker;

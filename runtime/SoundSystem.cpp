@@ -134,6 +134,7 @@ bool SoundSystem::Init(int rate, int channels) {
         m_nextBlock = 0;
         m_filled = 0;
         m_playedFrames = 0;
+        m_mixedFrames = 0;
     }
 
     {
@@ -291,6 +292,7 @@ int SoundSystem::PlayStream(int number, RuntimeStream* stream) {
         stream->Seek(0); // a stream that played out starts again
     channel.Start(stream);
     stream->channel = number;
+    stream->MarkStart();
     return number;
 }
 
@@ -309,6 +311,14 @@ bool SoundSystem::SeekStream(RuntimeStream* stream, int ms) {
     if (stream->channel >= 0)
         m_channels[stream->channel]->Flush();
     return true;
+}
+
+int SoundSystem::HeardTime(RuntimeStream* stream) {
+    if (stream->channel < 0 || !m_out)
+        return stream->PositionMs();
+    int64_t queued = std::max<int64_t>(0, m_mixedFrames.load() - m_playedFrames.load());
+    int frequency = m_channels[stream->channel]->frequency;
+    return stream->PositionMs(queued * frequency / m_rate);
 }
 
 FSOUND_DSPUNIT* SoundSystem::CreateUnit(FSOUND_DSPCALLBACK callback, int priority, void* userdata) {
@@ -435,6 +445,7 @@ int SoundSystem::WriteOutput() {
     for (int i = 0; i < kBlockFrames * 2; ++i)
         out[i] = static_cast<int16_t>(std::clamp(m_final[i], -32768, 32767));
     m_filled += kBlockFrames;
+    m_mixedFrames.fetch_add(kBlockFrames, std::memory_order_relaxed);
     if (m_filled < kOutputFrames)
         return 1;
     m_filled = 0;

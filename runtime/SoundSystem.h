@@ -89,6 +89,8 @@ public:
     int PlayStream(int channel, RuntimeStream* stream);
     void StopStream(RuntimeStream* stream);
     bool SeekStream(RuntimeStream* stream, int ms);
+    // The stream's time in ms as heard: while it plays, what waits in the output is not yet.
+    int HeardTime(RuntimeStream* stream);
 
     FSOUND_DSPUNIT* CreateUnit(FSOUND_DSPCALLBACK callback, int priority, void* userdata);
     void FreeUnit(FSOUND_DSPUNIT* unit);
@@ -153,6 +155,7 @@ private:
     std::condition_variable m_blockFree;
     std::atomic<bool> m_waiting{false};
     std::atomic<int64_t> m_playedFrames{0}; // handed back by the device since Init
+    std::atomic<int64_t> m_mixedFrames{0};  // put into output blocks since Init
 };
 
 template <typename F> bool SoundSystem::ForChannels(int number, F apply) {

@@ -8,8 +8,8 @@
 class TagFields {
 public:
     struct Field {
-        int type = 0;      // FSOUND_TAGFIELD_*
-        std::string name;  // frame identifier ("TIT2", "SYLT") or comment name ("ARTIST")
+        int type = 0;     // FSOUND_TAGFIELD_*
+        std::string name; // frame identifier ("TIT2", "SYLT") or comment name ("ARTIST")
         std::vector<uint8_t> value;
     };
 

@@ -31,12 +31,12 @@ typedef struct FSOUND_SYNCPOINT FSOUND_SYNCPOINT;
  * (originalbuffer) and the buffer the previous unit returned (newbuffer); length is the block's
  * sample frames. The mix buffer holds 32-bit integer stereo frames (8 bytes per frame) scaled to
  * the 16-bit range. The returned buffer goes to the next unit; NULL keeps newbuffer. */
-typedef void *(*FSOUND_DSPCALLBACK)(void *originalbuffer, void *newbuffer, int length,
-                                    void *userdata);
+typedef void* (*FSOUND_DSPCALLBACK)(void* originalbuffer, void* newbuffer, int length,
+                                    void* userdata);
 /* End and sync callbacks, on the mixer thread: buff is NULL for the end of the stream, the sync
  * point's name for a sync point. The result is ignored. */
-typedef signed char (*FSOUND_STREAMCALLBACK)(FSOUND_STREAM *stream, void *buff, int len,
-                                             void *userdata);
+typedef signed char (*FSOUND_STREAMCALLBACK)(FSOUND_STREAM* stream, void* buff, int len,
+                                             void* userdata);
 
 enum {
     FMOD_ERR_NONE = 0,
@@ -112,7 +112,7 @@ enum {
 
 /* Set-up; every one but SetHWND answers FALSE (FMOD_ERR_BUSY) between Init and Close. */
 FSOUND_API float FSOUND_GetVersion(void);
-FSOUND_API signed char FSOUND_SetHWND(void *hwnd);
+FSOUND_API signed char FSOUND_SetHWND(void* hwnd);
 FSOUND_API signed char FSOUND_SetBufferSize(int lenms);
 FSOUND_API signed char FSOUND_SetMixer(int mixer);
 FSOUND_API int FSOUND_GetMixer(void);
@@ -120,8 +120,8 @@ FSOUND_API signed char FSOUND_Stream_SetBufferSize(int ms);
 FSOUND_API signed char FSOUND_SetOutput(int outputtype);
 FSOUND_API int FSOUND_GetOutput(void);
 FSOUND_API int FSOUND_GetNumDrivers(void);
-FSOUND_API const char *FSOUND_GetDriverName(int id);
-FSOUND_API signed char FSOUND_GetDriverCaps(int id, unsigned int *caps);
+FSOUND_API const char* FSOUND_GetDriverName(int id);
+FSOUND_API signed char FSOUND_GetDriverCaps(int id, unsigned int* caps);
 FSOUND_API signed char FSOUND_SetDriver(int driver);
 FSOUND_API int FSOUND_GetDriver(void);
 FSOUND_API signed char FSOUND_SetSpeakerMode(unsigned int speakermode);
@@ -134,40 +134,39 @@ FSOUND_API signed char FSOUND_File_HasFatalErrorOccurred(void);
 FSOUND_API signed char FSOUND_HasPowerOnOccurred(void);
 
 /* Streams. */
-FSOUND_API FSOUND_STREAM *FSOUND_Stream_Open(const char *name, unsigned int mode, int offset,
+FSOUND_API FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int mode, int offset,
                                              int length);
-FSOUND_API signed char FSOUND_Stream_Close(FSOUND_STREAM *stream);
-FSOUND_API int FSOUND_Stream_GetOpenState(FSOUND_STREAM *stream);
-FSOUND_API int FSOUND_Stream_Play(int channel, FSOUND_STREAM *stream);
-FSOUND_API signed char FSOUND_Stream_Stop(FSOUND_STREAM *stream);
-FSOUND_API signed char FSOUND_Stream_SetTime(FSOUND_STREAM *stream, int ms);
-FSOUND_API int FSOUND_Stream_GetTime(FSOUND_STREAM *stream);
-FSOUND_API int FSOUND_Stream_GetLengthMs(FSOUND_STREAM *stream);
-FSOUND_API int FSOUND_Stream_GetLength(FSOUND_STREAM *stream); /* the file's size in bytes */
-FSOUND_API signed char FSOUND_Stream_SetEndCallback(FSOUND_STREAM *stream,
-                                                    FSOUND_STREAMCALLBACK callback,
-                                                    void *userdata);
-FSOUND_API signed char FSOUND_Stream_SetSyncCallback(FSOUND_STREAM *stream,
+FSOUND_API signed char FSOUND_Stream_Close(FSOUND_STREAM* stream);
+FSOUND_API int FSOUND_Stream_GetOpenState(FSOUND_STREAM* stream);
+FSOUND_API int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
+FSOUND_API signed char FSOUND_Stream_Stop(FSOUND_STREAM* stream);
+FSOUND_API signed char FSOUND_Stream_SetTime(FSOUND_STREAM* stream, int ms);
+FSOUND_API int FSOUND_Stream_GetTime(FSOUND_STREAM* stream);
+FSOUND_API int FSOUND_Stream_GetLengthMs(FSOUND_STREAM* stream);
+FSOUND_API int FSOUND_Stream_GetLength(FSOUND_STREAM* stream); /* the file's size in bytes */
+FSOUND_API signed char FSOUND_Stream_SetEndCallback(FSOUND_STREAM* stream,
+                                                    FSOUND_STREAMCALLBACK callback, void* userdata);
+FSOUND_API signed char FSOUND_Stream_SetSyncCallback(FSOUND_STREAM* stream,
                                                      FSOUND_STREAMCALLBACK callback,
-                                                     void *userdata);
-FSOUND_API FSOUND_SYNCPOINT *FSOUND_Stream_AddSyncPoint(FSOUND_STREAM *stream,
-                                                        unsigned int pcmoffset, const char *name);
-FSOUND_API signed char FSOUND_Stream_DeleteSyncPoint(FSOUND_SYNCPOINT *point);
-FSOUND_API int FSOUND_Stream_GetNumSyncPoints(FSOUND_STREAM *stream);
-FSOUND_API FSOUND_SYNCPOINT *FSOUND_Stream_GetSyncPoint(FSOUND_STREAM *stream, int index);
-FSOUND_API const char *FSOUND_Stream_GetSyncPointInfo(FSOUND_SYNCPOINT *point,
-                                                      unsigned int *pcmoffset);
-FSOUND_API signed char FSOUND_Stream_SetSubStream(FSOUND_STREAM *stream, int index);
-FSOUND_API FSOUND_SAMPLE *FSOUND_Stream_GetSample(FSOUND_STREAM *stream);
-FSOUND_API signed char FSOUND_Sample_GetDefaults(FSOUND_SAMPLE *sample, int *deffreq,
-                                                 int *defvol, int *defpan, int *defpri);
+                                                     void* userdata);
+FSOUND_API FSOUND_SYNCPOINT* FSOUND_Stream_AddSyncPoint(FSOUND_STREAM* stream,
+                                                        unsigned int pcmoffset, const char* name);
+FSOUND_API signed char FSOUND_Stream_DeleteSyncPoint(FSOUND_SYNCPOINT* point);
+FSOUND_API int FSOUND_Stream_GetNumSyncPoints(FSOUND_STREAM* stream);
+FSOUND_API FSOUND_SYNCPOINT* FSOUND_Stream_GetSyncPoint(FSOUND_STREAM* stream, int index);
+FSOUND_API const char* FSOUND_Stream_GetSyncPointInfo(FSOUND_SYNCPOINT* point,
+                                                      unsigned int* pcmoffset);
+FSOUND_API signed char FSOUND_Stream_SetSubStream(FSOUND_STREAM* stream, int index);
+FSOUND_API FSOUND_SAMPLE* FSOUND_Stream_GetSample(FSOUND_STREAM* stream);
+FSOUND_API signed char FSOUND_Sample_GetDefaults(FSOUND_SAMPLE* sample, int* deffreq, int* defvol,
+                                                 int* defpan, int* defpri);
 /* Tags: the value is the field's raw bytes (an ID3v2 frame without its header, a Vorbis
  * comment's value, an ID3v1 field), valid until the stream is closed. */
-FSOUND_API signed char FSOUND_Stream_GetNumTagFields(FSOUND_STREAM *stream, int *num);
-FSOUND_API signed char FSOUND_Stream_GetTagField(FSOUND_STREAM *stream, int num, int *type,
-                                                 char **name, void **value, int *length);
-FSOUND_API signed char FSOUND_Stream_FindTagField(FSOUND_STREAM *stream, int type,
-                                                  const char *name, void **value, int *length);
+FSOUND_API signed char FSOUND_Stream_GetNumTagFields(FSOUND_STREAM* stream, int* num);
+FSOUND_API signed char FSOUND_Stream_GetTagField(FSOUND_STREAM* stream, int num, int* type,
+                                                 char** name, void** value, int* length);
+FSOUND_API signed char FSOUND_Stream_FindTagField(FSOUND_STREAM* stream, int type, const char* name,
+                                                  void** value, int* length);
 
 /* Channels: the numbers FSOUND_Stream_Play answers. Volume and pan 0..255. */
 FSOUND_API signed char FSOUND_SetPaused(int channel, signed char paused);
@@ -186,17 +185,17 @@ FSOUND_API signed char FSOUND_GetMute(int channel);
 FSOUND_API void FSOUND_SetSFXMasterVolume(int volume);
 FSOUND_API signed char FSOUND_StopSound(int channel);
 /* The peak of the channel's last mixed block, 0.0 (silence) to 1.0 (full scale). */
-FSOUND_API signed char FSOUND_GetCurrentLevels(int channel, float *l, float *r);
+FSOUND_API signed char FSOUND_GetCurrentLevels(int channel, float* l, float* r);
 
 /* DSP units, called in ascending priority. The library's FFT unit (priority 1000, inactive at
  * Init) fills the spectrum: FSOUND_SPECTRUM_BANDS magnitudes from 0 to 1 of the final mix. */
-FSOUND_API FSOUND_DSPUNIT *FSOUND_DSP_Create(FSOUND_DSPCALLBACK callback, int priority,
-                                             void *userdata);
-FSOUND_API void FSOUND_DSP_Free(FSOUND_DSPUNIT *unit);
-FSOUND_API void FSOUND_DSP_SetActive(FSOUND_DSPUNIT *unit, signed char active);
-FSOUND_API signed char FSOUND_DSP_GetActive(FSOUND_DSPUNIT *unit);
-FSOUND_API FSOUND_DSPUNIT *FSOUND_DSP_GetFFTUnit(void);
-FSOUND_API float *FSOUND_DSP_GetSpectrum(void);
+FSOUND_API FSOUND_DSPUNIT* FSOUND_DSP_Create(FSOUND_DSPCALLBACK callback, int priority,
+                                             void* userdata);
+FSOUND_API void FSOUND_DSP_Free(FSOUND_DSPUNIT* unit);
+FSOUND_API void FSOUND_DSP_SetActive(FSOUND_DSPUNIT* unit, signed char active);
+FSOUND_API signed char FSOUND_DSP_GetActive(FSOUND_DSPUNIT* unit);
+FSOUND_API FSOUND_DSPUNIT* FSOUND_DSP_GetFFTUnit(void);
+FSOUND_API float* FSOUND_DSP_GetSpectrum(void);
 FSOUND_API int FSOUND_DSP_GetBufferLength(void);      /* frames per mixed block */
 FSOUND_API int FSOUND_DSP_GetBufferLengthTotal(void); /* frames of the whole mixing buffer */
 FSOUND_API void FSOUND_DSP_ClearMixBuffer(void);

@@ -169,6 +169,29 @@ TEST_F(Library, PlaysToTheEndAndKeepsTheTimeAtTheLength) {
     EXPECT_LE(worst, 2);
 }
 
+TEST_F(Library, TheTimeIsWhatWasHeardNotWhatWasMixed) {
+    ScopedAudio audio("wav:" + m_folder.File("real-time.wav"));
+    Start(FSOUND_OUTPUT_WAVEOUT);
+    std::string tone = ToneFile(m_folder, "tone.wav", 3.0, 440.0);
+    FSOUND_STREAM* stream = FSOUND_Stream_Open(tone.c_str(), 0x80151, 0, 0);
+    ASSERT_NE(stream, nullptr);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+    for (int i = 0; i < 8; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        int time = FSOUND_Stream_GetTime(stream);
+        auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - start)
+                           .count();
+        // The mixer runs up to the mixing buffer ahead of the device; the time must not.
+        EXPECT_LE(time, elapsed + 30) << "after " << elapsed << " ms";
+    }
+    EXPECT_GT(FSOUND_Stream_GetTime(stream), 0);
+    // A seek shows its target at once, even with the old sound still queued.
+    ASSERT_TRUE(FSOUND_Stream_SetTime(stream, 2000));
+    EXPECT_EQ(FSOUND_Stream_GetTime(stream), 2000);
+}
+
 TEST_F(Library, OpenFailuresSetTheErrorCode) {
     EXPECT_EQ(FSOUND_Stream_Open(Fixture("vorbis-44100.ogg").c_str(), 0x80151, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
