@@ -110,16 +110,21 @@ bool CFmodBackend::CreateEngine() {
         return false;
     PlayerSetOwner(engine_, view_.EngineOwner());
 
-    // A stored value the engine refuses leaves the engine's own defaults in place.
+    // A stored value the engine refuses leaves the engine's own default for that value only.
     PlayerOptions options;
     PlayerGetOptions(engine_, &options);
-    options.outputBufferLen = Settings::Get(profile_, kOutputBufferLen);
-    options.outputPrebuffer = Settings::Get(profile_, kOutputPrebuffer);
-    options.scanMpegCompletely = Settings::Get(profile_, kScanMpegCompletely);
-    options.fadeIn = Settings::Get(profile_, kFadeIn);
-    options.removeZeroSample = Settings::Get(profile_, kRemoveZeroSample);
-    options.alwaysOpenDevice = Settings::Get(profile_, kAlwaysOpenDevice);
-    PlayerSetOptions(engine_, &options);
+    const auto applyOption = [this, &options](int32_t PlayerOptions::*field, int32_t value) {
+        PlayerOptions trial = options;
+        trial.*field = value;
+        if (PlayerSetOptions(engine_, &trial))
+            options = trial;
+    };
+    applyOption(&PlayerOptions::outputBufferLen, Settings::Get(profile_, kOutputBufferLen));
+    applyOption(&PlayerOptions::outputPrebuffer, Settings::Get(profile_, kOutputPrebuffer));
+    applyOption(&PlayerOptions::scanMpegCompletely, Settings::Get(profile_, kScanMpegCompletely));
+    applyOption(&PlayerOptions::fadeIn, Settings::Get(profile_, kFadeIn));
+    applyOption(&PlayerOptions::removeZeroSample, Settings::Get(profile_, kRemoveZeroSample));
+    applyOption(&PlayerOptions::alwaysOpenDevice, Settings::Get(profile_, kAlwaysOpenDevice));
 
     StreamingOptions streaming;
     PlayerGetStreamingOptions(engine_, &streaming);

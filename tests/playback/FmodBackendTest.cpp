@@ -274,7 +274,7 @@ TEST_F(FmodBackendTest, KoreanInterfaceGetsTheKoreanTexts) {
 TEST_F(FmodBackendTest, EngineModeConfiguresTheEngineAndStoresItsEffectsAtShutdown) {
     Settings::Set(profile, kUseDefaultDecoder, 0);
     Settings::Set(profile, kOutputBufferLen, 800);
-    Settings::Set(profile, kOutputPrebuffer, 150); // refused: the engine keeps its own
+    Settings::Set(profile, kOutputPrebuffer, 150); // refused: the engine keeps its own value
     Settings::Set(profile, kAmplifyStatus, 1);
     Settings::Set(profile, kAmplifyRate, 12);
     Settings::Set(profile, kBaseBoostStatus, 0);
@@ -287,7 +287,7 @@ TEST_F(FmodBackendTest, EngineModeConfiguresTheEngineAndStoresItsEffectsAtShutdo
     ASSERT_TRUE(backend.Start());
     PlayerOptions options;
     ASSERT_TRUE(PlayerGetOptions(backend.Engine(), &options));
-    EXPECT_EQ(options.outputBufferLen, 500);
+    EXPECT_EQ(options.outputBufferLen, 800); // a refused value does not take the others along
     EXPECT_EQ(options.outputPrebuffer, 50);
     EqualizerParams eq;
     PlayerGetEqualizer(backend.Engine(), &eq);
