@@ -1,0 +1,86 @@
+#include "lyrics/LyricsData.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+std::u16string ReplaceAll(std::u16string_view text, std::u16string_view from,
+                          std::u16string_view to) {
+    std::u16string out;
+    out.reserve(text.size());
+    size_t start = 0;
+    for (size_t at = text.find(from); at != std::u16string_view::npos;
+         at = text.find(from, start)) {
+        out.append(text.substr(start, at - start));
+        out.append(to);
+        start = at + from.size();
+    }
+    out.append(text.substr(start));
+    return out;
+}
+
+} // namespace
+
+void LyricsData::LyricsReset() {
+    strLyrics.clear();
+    mapLineByTime.clear();
+    mapTextByTime.clear();
+    listTimes.clear();
+    nextLineNumber = 0;
+}
+
+void LyricsData::AddLyricLine(int key, const std::u16string& text) {
+    if (std::find(listTimes.begin(), listTimes.end(), key) != listTimes.end())
+        return;
+    if (!mapLineByTime.contains(key))
+        mapLineByTime[key] = nextLineNumber++;
+    mapTextByTime[key] = text;
+    listTimes.push_back(key);
+}
+
+void LyricsData::SortLyrics() {
+    // Bubble sort that stops after a pass without swaps: lyrics usually come sorted, and then
+    // this is one pass.
+    for (size_t end = listTimes.size(); end > 1; --end) {
+        bool swapped = false;
+        for (size_t i = 0; i + 1 < end; ++i) {
+            if (listTimes[i + 1] < listTimes[i]) {
+                std::swap(listTimes[i], listTimes[i + 1]);
+                swapped = true;
+            }
+        }
+        if (!swapped)
+            break;
+    }
+}
+
+LyricsData::Lookup LyricsData::LyricAt(int64_t positionMs, int sync) const {
+    Lookup result;
+    const int64_t n = sync + positionMs / kMsPerKey + 1;
+    if (n < 0)
+        return result;
+    // The nearest key at or below n that has a text; keys below 0 are never shown.
+    auto it = mapTextByTime.upper_bound(static_cast<int>(std::min<int64_t>(n, INT32_MAX)));
+    if (it == mapTextByTime.begin())
+        return result;
+    --it;
+    if (it->first < 0)
+        return result;
+    result.key = it->first;
+    result.first = it->second;
+    auto at = std::find(listTimes.begin(), listTimes.end(), result.key);
+    if (at != listTimes.end() && ++at != listTimes.end()) {
+        auto next = mapTextByTime.find(*at);
+        if (next != mapTextByTime.end())
+            result.second = next->second;
+    }
+    return result;
+}
+
+std::u16string LyricsData::BreakLines(std::u16string_view text) {
+    std::u16string out = ReplaceAll(text, u" / ", u"\n");
+    out = ReplaceAll(out, u" /", u"\n");
+    out = ReplaceAll(out, u"/ ", u"\n");
+    return ReplaceAll(out, u"/", u"\n");
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The lyrics of the current track: every line that was read, and the timed lines by time key.
+// A time key is a time in the track in half seconds (milliseconds / 500, truncated); all maps and
+// lists use keys, never milliseconds. Emptied and rebuilt whenever a track is opened.
+class LyricsData {
+public:
+    // What the display shows for a play position.
+    struct Lookup {
+        int key = -1;          // time key of the line shown, -1 when none
+        std::u16string first;  // the line of that key
+        std::u16string second; // the line of the next key, for the two-line display
+    };
+
+    static constexpr int kMsPerKey = 500;
+
+    // Every lyric line that was read, each followed by "\r\n", in source order (lines that share
+    // a time included). Non-empty means that the track has lyrics.
+    std::u16string strLyrics;
+    // Line number (from 0) of each time key, in order of first appearance in the source.
+    std::map<int, uint32_t> mapLineByTime;
+    // The text shown at each time key.
+    std::map<int, std::u16string> mapTextByTime;
+    // Every time key once; ascending after SortLyrics().
+    std::vector<int> listTimes;
+    // The line number the next new key gets.
+    uint32_t nextLineNumber = 0;
+
+    // Empties the text, both maps and the list of keys.
+    void LyricsReset();
+
+    // Adds a timed line. The first line for a key wins: a key already in listTimes changes
+    // nothing.
+    void AddLyricLine(int key, const std::u16string& text);
+
+    // Sorts listTimes ascending. Line numbers are kept as they were given.
+    void SortLyrics();
+
+    // The line to show at `positionMs`, moved by `sync` half seconds. Each line shows half a
+    // second ahead of its key. Needs listTimes sorted.
+    Lookup LyricAt(int64_t positionMs, int sync) const;
+
+    bool HasLyrics() const { return !strLyrics.empty(); }
+
+    // The main screen's line feed: " / ", " /", "/ " and then "/" become a line break.
+    static std::u16string BreakLines(std::u16string_view text);
+};

@@ -1,0 +1,158 @@
+#include "lyrics/LrcFile.h"
+
+#include "lyrics/LyricsData.h"
+#include "platform/TextCodec.h"
+#include "tests/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Parsed {
+    LyricsData data;
+    LrcFile::EntryText entry;
+    std::u16string text;
+};
+
+// Parses `lines` as the lines of one LRC file.
+Parsed ParseLines(std::initializer_list<std::u16string_view> lines) {
+    Parsed p;
+    int offset = 0;
+    for (std::u16string_view line : lines)
+        LrcFile::ParseLine(line, offset, p.data, p.entry, p.text);
+    return p;
+}
+
+// The one key of a one-line file, or -1 when the line was dropped.
+int KeyOf(std::u16string_view line, std::u16string* text = nullptr) {
+    Parsed p = ParseLines({line});
+    if (p.data.listTimes.size() != 1)
+        return -1;
+    if (text)
+        *text = p.data.mapTextByTime.at(p.data.listTimes[0]);
+    return p.data.listTimes[0];
+}
+
+} // namespace
+
+TEST(LrcFile, TimeTagsAndFractions) {
+    std::u16string text;
+    EXPECT_EQ(124, KeyOf(u"[01:02.50]Hello", &text)); // a two-digit fraction counts 50 ms
+    EXPECT_EQ(u"Hello", text);
+    EXPECT_EQ(125, KeyOf(u"[01:02.500]Hello", &text));
+    EXPECT_EQ(u"Hello", text);
+    EXPECT_EQ(124, KeyOf(u"[01:02]Hello", &text));
+    EXPECT_EQ(u"Hello", text);
+    EXPECT_EQ(0, KeyOf(u"[00:00.00]Start"));
+    EXPECT_EQ(99 * 120 + 99 * 2 + 1, KeyOf(u"[99:99.999]End"));
+}
+
+TEST(LrcFile, MalformedTimeTagsAreDropped) {
+    EXPECT_EQ(-1, KeyOf(u"[01:02]99"));      // a fraction of 99 ms and no text
+    EXPECT_EQ(-1, KeyOf(u"[1:02.50]Hello")); // one-digit minutes
+    EXPECT_EQ(-1, KeyOf(u"[01:02.50]"));
+    EXPECT_EQ(-1, KeyOf(u"[01:02.50"));
+    EXPECT_EQ(-1, KeyOf(u"[01"));
+    EXPECT_EQ(-1, KeyOf(u"["));
+    EXPECT_EQ(-1, KeyOf(u"[a1:02.50]Hello"));
+    EXPECT_EQ(-1, KeyOf(u" [01:02.50]Hello"));
+    EXPECT_EQ(-1, KeyOf(u"Hello"));
+    EXPECT_EQ(-1, KeyOf(u""));
+}
+
+TEST(LrcFile, OnlyTheFirstTimeTagOfALineIsRead) {
+    std::u16string text;
+    EXPECT_EQ(2, KeyOf(u"[00:01.00][00:05.00]Both", &text));
+    EXPECT_EQ(u"[00:05.00]Both", text);
+}
+
+TEST(LrcFile, OffsetMovesOnlyLaterLinesAndNeverBelowZero) {
+    Parsed p =
+        ParseLines({u"[00:10.00]before", u"[offset:1000]", u"[00:20.00]after", u"[00:00.00]zero",
+                    u"[offset:-5000]", u"[00:03.00]early", u"[00:30.00]late"});
+    EXPECT_EQ(u"before", p.data.mapTextByTime.at(20));
+    EXPECT_EQ(u"after", p.data.mapTextByTime.at(42));
+    EXPECT_EQ(u"zero", p.data.mapTextByTime.at(0));
+    EXPECT_EQ(u"early", p.data.mapTextByTime.at(6));
+    EXPECT_EQ(u"late", p.data.mapTextByTime.at(50));
+    EXPECT_EQ(u"before\r\nafter\r\nzero\r\nearly\r\nlate\r\n", p.text);
+}
+
+TEST(LrcFile, EntryTagsReplaceOnlyWithAValue) {
+    Parsed p;
+    p.entry = {u"Old title", u"Old artist", u"Old album"};
+    int offset = 0;
+    for (std::u16string_view line : {u"[TI:New: title]", u"[ar:]", u"[al:Album]", u"[by:Someone]",
+                                     u"[ve:1.0]", u"[xx:whatever]"})
+        EXPECT_FALSE(LrcFile::ParseLine(line, offset, p.data, p.entry, p.text));
+    EXPECT_EQ(u"New: title", p.entry.title);
+    EXPECT_EQ(u"Old artist", p.entry.artist);
+    EXPECT_EQ(u"Album", p.entry.album);
+    EXPECT_TRUE(p.text.empty());
+    EXPECT_TRUE(p.data.listTimes.empty());
+}
+
+TEST(LrcFile, SameTimeKeepsFirstTextButBothInTheText) {
+    Parsed p = ParseLines({u"[00:05.00]first", u"[00:05.20]second"});
+    EXPECT_EQ(u"first", p.data.mapTextByTime.at(10));
+    EXPECT_EQ(u"first\r\nsecond\r\n", p.text);
+}
+
+TEST(LrcFile, SidePathReplacesTheExtension) {
+    EXPECT_EQ(u"/music/a.b/song.lrc", LrcFile::SidePath(u"/music/a.b/song.mp3", u".lrc"));
+    EXPECT_EQ(u"/music/a.b/song.txt", LrcFile::SidePath(u"/music/a.b/song", u".txt"));
+    EXPECT_EQ(u"song.lrc", LrcFile::SidePath(u"song.ogg", u".lrc"));
+}
+
+TEST(LrcFile, AnsiFileReadsEveryLineAndUtf16StopsAtAnEmptyLine) {
+    TempFolder folder;
+    const std::u16string lrc = u"[ti:T\u00e9]\r\n[00:01.00]one\r\n\r\n[00:02.00]two\r\n";
+    // 8-bit text in UTF-8, with CR LF line ends.
+    folder.Write("ansi.lrc", TextCodec::Utf16ToUtf8(lrc));
+    folder.Write("wide.lrc", "\xFF\xFE" + Utf16Le(lrc));
+
+    LyricsData data;
+    LrcFile::EntryText entry;
+    EXPECT_EQ(u"one\r\ntwo\r\n", LrcFile::LoadLrcFile(folder.File16("ansi.mp3"), data, entry));
+    EXPECT_EQ(u"T\u00e9", entry.title);
+    EXPECT_EQ(2u, data.listTimes.size());
+
+    LyricsData wide;
+    LrcFile::EntryText wideEntry;
+    EXPECT_EQ(u"one\r\n", LrcFile::LoadLrcFile(folder.File16("wide.ogg"), wide, wideEntry));
+    EXPECT_EQ(u"T\u00e9", wideEntry.title);
+    EXPECT_EQ((std::vector<int>{2}), wide.listTimes);
+
+    // Big-endian UTF-16 too.
+    std::string big = "\xFE\xFF";
+    for (char16_t c : std::u16string(u"[00:03.00]three\n")) {
+        big.push_back(static_cast<char>(c >> 8));
+        big.push_back(static_cast<char>(c & 0xFF));
+    }
+    folder.Write("big.lrc", big);
+    LyricsData bigData;
+    EXPECT_EQ(u"three\r\n", LrcFile::LoadLrcFile(folder.File16("big.wma"), bigData, entry));
+}
+
+TEST(LrcFile, MissingFilesGiveNothingAndTextFilesKeepEveryLine) {
+    TempFolder folder;
+    LyricsData data;
+    LrcFile::EntryText entry;
+    EXPECT_TRUE(LrcFile::LoadLrcFile(folder.File16("none.mp3"), data, entry).empty());
+    EXPECT_TRUE(LrcFile::LoadTextFile(folder.File16("none.mp3")).empty());
+    folder.Write("song.txt", "first\r\n\r\n[00:01.00]not a time\nlast");
+    EXPECT_EQ(u"first\r\n\r\n[00:01.00]not a time\r\nlast\r\n",
+              LrcFile::LoadTextFile(folder.File16("song.mp3")));
+}
+
+TEST(LrcFile, LongAnsiLinesComeInPieces) {
+    TempFolder folder;
+    const std::string longText(3000, 'x');
+    folder.Write("long.lrc", "[00:01.00]" + longText + "\n[00:02.00]after\n");
+    LyricsData data;
+    LrcFile::EntryText entry;
+    const std::u16string text = LrcFile::LoadLrcFile(folder.File16("long.mp3"), data, entry);
+    // The first read holds the time and 2037 characters; the rest is a line without a tag.
+    EXPECT_EQ(std::u16string(LrcFile::kLineBuffer - 1 - 10, u'x'), data.mapTextByTime.at(2));
+    EXPECT_EQ(u"after", data.mapTextByTime.at(4));
+}
