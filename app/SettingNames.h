@@ -130,6 +130,8 @@ inline constexpr NumberSetting kLyricsTextColor{u"LyricsTextColor", 0xFFFFFF};
 inline constexpr NumberSetting kLyricsBackColor{u"LyricsBackColor", 0x5C2E2E};
 inline constexpr NumberSetting kAppendSecondLine{u"AppendSecondLine", 1};
 inline constexpr NumberSetting kAppendThirdLine{u"AppendThirdLine", 1};
+// The lyrics web service: a host name, optionally with ":port" (the default HTTP port otherwise).
+inline constexpr TextSetting kLyricsServer{u"LyricsServer", u"lyrics.alsong.co.kr"};
 // Seven font slots 00 .. 06: "FontName%02d" (text), "FontStyle%02d", "FontColor%02d",
 // "FontHeight%02d" (numbers).
 inline constexpr int kFontSlots = 7;
