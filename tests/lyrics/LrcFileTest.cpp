@@ -98,12 +98,6 @@ TEST(LrcFile, SameTimeKeepsFirstTextButBothInTheText) {
     EXPECT_EQ(u"first\r\nsecond\r\n", p.text);
 }
 
-TEST(LrcFile, SidePathReplacesTheExtension) {
-    EXPECT_EQ(u"/music/a.b/song.lrc", LrcFile::SidePath(u"/music/a.b/song.mp3", u".lrc"));
-    EXPECT_EQ(u"/music/a.b/song.txt", LrcFile::SidePath(u"/music/a.b/song", u".txt"));
-    EXPECT_EQ(u"song.lrc", LrcFile::SidePath(u"song.ogg", u".lrc"));
-}
-
 TEST(LrcFile, AnsiFileReadsEveryLineAndUtf16StopsAtAnEmptyLine) {
     TempFolder folder;
     const std::u16string lrc = u"[ti:T\u00e9]\r\n[00:01.00]one\r\n\r\n[00:02.00]two\r\n";
