@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A decoded picture: 32-bit pixels 0xAARRGGBB (alpha always 0xFF once decoded, since skins draw
+// opaque), rows top-down. Decodes PNG with libpng; Qt-free.
+class CDib {
+public:
+    // Decodes PNG bytes (any PNG colour type and depth); false, leaving the picture empty, when
+    // they are not a valid PNG or the picture is larger than 8192 x 8192.
+    bool DecodePng(const uint8_t* data, size_t size);
+    bool LoadPngFile(const std::string& path);
+    void Clear();
+
+    bool IsValid() const { return m_width > 0 && m_height > 0; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    const uint32_t* Pixels() const { return m_pixels.data(); }
+    uint32_t* Pixels() { return m_pixels.data(); }
+    uint32_t Pixel(int x, int y) const { return m_pixels[static_cast<size_t>(y) * m_width + x]; }
+
+private:
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<uint32_t> m_pixels;
+};

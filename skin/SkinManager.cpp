@@ -1,0 +1,149 @@
+#include "skin/SkinManager.h"
+
+#include "app/Settings.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+#include "platform/TextCodec.h"
+#include "support/IniFile.h"
+
+#include <QColor>
+#include <QFile>
+#include <QPainter>
+
+#include <mutex>
+
+// The built-in images live in this library; a static library's resources register only when
+// asked to, so every path to them goes through here first.
+static void InitBuiltInSkin() {
+    static std::once_flag once;
+    std::call_once(once, [] { Q_INIT_RESOURCE(skin_builtin); });
+}
+
+namespace {
+
+struct SkinState {
+    std::u16string path;
+    CIniFile document;
+    bool loaded = false;
+};
+
+SkinState& State() {
+    static SkinState state;
+    return state;
+}
+
+// The folder of the skin file with its trailing separator; empty when the path has none.
+std::u16string SkinFolder(const std::u16string& skinPath) {
+    const size_t slash = skinPath.find_last_of(u"/\\");
+    return slash == std::u16string::npos ? std::u16string() : skinPath.substr(0, slash + 1);
+}
+
+} // namespace
+
+CSkinManager::CSkinManager() {
+    InitBuiltInSkin();
+}
+
+CSkinManager::~CSkinManager() = default;
+
+bool CSkinManager::LoadSkin(const std::u16string& path, Profile* profile) {
+    std::u16string skinPath = path;
+    if (skinPath.empty()) {
+        if (profile != nullptr) {
+            skinPath = Settings::Get(*profile, setting::kSkinFile);
+        } else {
+            Profile shared(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+            skinPath = Settings::Get(shared, setting::kSkinFile);
+        }
+    }
+    SkinState& state = State();
+    state.path = skinPath;
+    state.document.Clear();
+    state.loaded = !skinPath.empty() && state.document.Load(skinPath);
+    return state.loaded;
+}
+
+const std::u16string& CSkinManager::SkinPath() {
+    return State().path;
+}
+
+bool CSkinManager::SkinLoaded() {
+    return State().loaded;
+}
+
+CIniFile& CSkinManager::SkinDocument() {
+    return State().document;
+}
+
+bool CSkinManager::LoadImage(const std::u16string& section, const std::u16string& key,
+                             int defaultId) {
+    Free();
+    bool fromSkin = false;
+    const SkinState& state = State();
+    std::u16string value;
+    if (state.loaded && state.document.GetValue(section, key, value)) {
+        // Values are written with backslashes; the skin's folder always goes in front, so an
+        // absolute path in a value names nothing.
+        std::u16string file = SkinFolder(state.path) + value;
+        for (char16_t& c : file) {
+            if (c == u'\\')
+                c = u'/';
+        }
+        fromSkin = m_dib.LoadPngFile(TextCodec::Utf16ToUtf8(file));
+    }
+    if (!m_dib.IsValid())
+        LoadBuiltIn(defaultId, m_dib);
+    SyncImage();
+    return fromSkin;
+}
+
+void CSkinManager::GetColor(const std::u16string& section, const std::u16string& key,
+                            uint32_t defaultColor) {
+    const SkinState& state = State();
+    uint32_t color = 0;
+    if (state.loaded && state.document.GetColor(section, key, color))
+        m_color = color;
+    else
+        m_color = defaultColor;
+}
+
+QColor CSkinManager::QtColor() const {
+    return QColor(static_cast<int>(m_color & 0xFF), static_cast<int>((m_color >> 8) & 0xFF),
+                  static_cast<int>((m_color >> 16) & 0xFF));
+}
+
+void CSkinManager::Draw(QPainter& painter, int x, int y) const {
+    if (m_image.isNull())
+        return;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(x, y, m_image);
+    painter.setCompositionMode(mode);
+}
+
+void CSkinManager::Free() {
+    m_image = QImage();
+    m_dib.Clear();
+}
+
+bool CSkinManager::LoadBuiltIn(int id, CDib& dib) {
+    InitBuiltInSkin();
+    dib.Clear();
+    QFile file(QStringLiteral(":/skin/%1.png").arg(id));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    return dib.DecodePng(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                         static_cast<size_t>(bytes.size()));
+}
+
+void CSkinManager::SyncImage() {
+    if (!m_dib.IsValid()) {
+        m_image = QImage();
+        return;
+    }
+    // A deep copy, so that a control may keep the picture beyond the life of this element.
+    m_image = QImage(reinterpret_cast<const uchar*>(m_dib.Pixels()), m_dib.Width(), m_dib.Height(),
+                     m_dib.Width() * 4, QImage::Format_RGB32)
+                  .copy();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "skin/Dib.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CIniFile;
+class Profile;
+class QPainter;
+
+// One skin element: a decoded image and a colour. The skin itself (its path and its document)
+// is process-wide: LoadSkin once, then every element loads from it.
+//
+// Images come from the skin's folder when the skin names them, else from the built-in skin: a PNG
+// resource ":/skin/<id>.png" embedded in the program (see skin/builtin/).
+class CSkinManager {
+public:
+    CSkinManager();
+    virtual ~CSkinManager();
+    CSkinManager(const CSkinManager&) = delete;
+    CSkinManager& operator=(const CSkinManager&) = delete;
+
+    // An empty path is replaced by the "SkinFile" setting read through `profile` (the shared
+    // profile of the player when null). Answers whether the skin document loaded.
+    static bool LoadSkin(const std::u16string& path, Profile* profile = nullptr);
+    static const std::u16string& SkinPath();
+    static bool SkinLoaded();
+    // The process-wide skin document (empty when no skin loaded).
+    static CIniFile& SkinDocument();
+
+    // Loads the element's image: from the skin when it names one for section/key and that file
+    // decodes, else the built-in resource `defaultId`. True only when it came from the skin.
+    bool LoadImage(const std::u16string& section, const std::u16string& key, int defaultId);
+    // The skin's "r,g,b" value for section/key when the skin is loaded and has it, else the
+    // default. Colours are Windows colour values: red in the low byte (0x00BBGGRR).
+    void GetColor(const std::u16string& section, const std::u16string& key, uint32_t defaultColor);
+    uint32_t Color() const { return m_color; }
+    QColor QtColor() const;
+
+    // Copies the whole image to the painter at x, y (plain source copy); nothing without image.
+    void Draw(QPainter& painter, int x, int y) const;
+    // The image for controls that cut it into cells; null image when there is none.
+    const QImage& GetBitmap() const { return m_image; }
+    const CDib& Dib() const { return m_dib; }
+    bool HasImage() const { return m_dib.IsValid(); }
+    int Width() const { return m_dib.Width(); }
+    int Height() const { return m_dib.Height(); }
+    void Free();
+
+    // Decodes the built-in image `id` into `dib`; false when there is no such resource.
+    static bool LoadBuiltIn(int id, CDib& dib);
+
+private:
+    void SyncImage();
+
+    CDib m_dib;
+    QImage m_image; // a copy of m_dib's pixels, kept in step with it
+    uint32_t m_color = 0;
+};
+
+// The colour value of r, g, b (red in the low byte).
+inline constexpr uint32_t Rgb(int r, int g, int b) {
+    return static_cast<uint32_t>(r & 0xFF) | (static_cast<uint32_t>(g & 0xFF) << 8) |
+           (static_cast<uint32_t>(b & 0xFF) << 16);
+}
