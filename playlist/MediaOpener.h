@@ -1,0 +1,45 @@
+#pragma once
+
+#include "playlist/FileInfo.h"
+
+#include <string>
+#include <vector>
+
+class CPlaylist;
+
+// Fills the playlist from files, folders, a command-line path or a stream address, and deletes
+// the current file. The dialogs that come before these steps belong to the view; these take
+// their results.
+class CMediaOpener {
+public:
+    explicit CMediaOpener(CPlaylist& playlist) : m_playlist(playlist) {}
+
+    // Appends the audio files of `folder` (ending in "/") to `list`, descending into subfolders
+    // when `recurse`, in the order the file system lists them.
+    void ScanFolder(const std::u16string& folder, bool recurse, std::vector<_SFileInfo>& list);
+
+    // The result of the "Open Files" dialog: one full path, or the folder followed by the names.
+    void OpenFiles(const std::vector<std::u16string>& selection);
+    // After the folder page closed with OK; `folderBefore` is "OpenFolderName" as it was before
+    // the page was shown. Scans only when the stored folder changed.
+    void OpenFolder(const std::u16string& folderBefore);
+    // At start-up with "OpenFolderAtStartup" 1.
+    void OpenStartupFolder();
+    // A path given on the command line.
+    void OpenPath(const std::u16string& path);
+    // An address from the URL page.
+    void OpenUrl(const std::u16string& address);
+    // Asks, moves to the next track, removes the entry and deletes the file. False when the
+    // user said no or nothing was deleted.
+    bool DeleteCurrentFile();
+    // Removes the entry with the same path and finds the current entry's index again.
+    void RemoveEntry(const _SFileInfo& entry);
+
+private:
+    bool ScanAndOpen(const std::u16string& folder, bool recurse, bool play);
+    void ResetCurrentTo(const std::u16string& path);
+    void OpenAndPlay(bool play);
+
+    CPlaylist& m_playlist;
+    bool m_deleting = false;
+};

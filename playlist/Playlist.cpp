@@ -1,0 +1,421 @@
+#include "playlist/Playlist.h"
+
+#include "app/Settings.h"
+#include "platform/Folders.h"
+#include "platform/Profile.h"
+#include "platform/TextCodec.h"
+#include "playlist/Archive.h"
+#include "playlist/EntryTags.h"
+#include "playlist/PlaylistHost.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unordered_set>
+
+using namespace setting;
+
+namespace {
+
+// A shuffled pick gives up drawing after this many rejected draws and takes the first
+// candidate in order instead; with a candidate present that is never expected to happen.
+constexpr int kMaxDraws = 1 << 20;
+
+std::filesystem::path Native(const std::u16string& path) {
+    return std::filesystem::path(TextCodec::Utf16ToUtf8(path));
+}
+
+bool IsFile(const std::u16string& path) {
+    std::error_code ec;
+    const std::filesystem::path native = Native(path);
+    return std::filesystem::exists(native, ec) && !std::filesystem::is_directory(native, ec);
+}
+
+bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
+    if (!IsFile(path))
+        return false;
+    std::ifstream in(Native(path), std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool WriteWholeFile(const std::u16string& path, const std::string& bytes) {
+    std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
+    if (!out)
+        return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
+}
+
+void RemoveFile(const std::u16string& path) {
+    std::error_code ec;
+    std::filesystem::remove(Native(path), ec);
+}
+
+bool On(Profile& profile, const NumberSetting& value) {
+    return Settings::Get(profile, value) != 0;
+}
+
+} // namespace
+
+CPlaylist::CPlaylist(Profile& profile, PlaylistHost& host, LibraryTagSource* library)
+    : m_profile(profile), m_host(host), m_library(library) {}
+
+const _SFileInfo* CPlaylist::EntryAt(int index) const {
+    return index >= 0 && index < Count() ? &m_entries[static_cast<size_t>(index)] : nullptr;
+}
+
+bool CPlaylist::Contains(const std::u16string& path) const {
+    const std::u16string lower = CEntryTags::Lower(path);
+    return std::any_of(m_entries.begin(), m_entries.end(), [&](const _SFileInfo& entry) {
+        return CEntryTags::Lower(entry.strPath) == lower;
+    });
+}
+
+bool CPlaylist::Append(const _SFileInfo& entry) {
+    if (Count() >= kMaxEntries || Contains(entry.strPath))
+        return false;
+    m_entries.push_back(entry);
+    return true;
+}
+
+int CPlaylist::IndexOfExact(const std::u16string& path) const {
+    const auto found = std::find_if(m_entries.begin(), m_entries.end(),
+                                    [&](const _SFileInfo& entry) { return entry.strPath == path; });
+    return static_cast<int>(found - m_entries.begin());
+}
+
+void CPlaylist::SetRestartFlags(bool restarted, bool playAfterLoad) {
+    m_restarted = restarted;
+    m_playAfterRestart = playAfterLoad;
+}
+
+bool CPlaylist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        if (reportErrors) {
+            const bool korean = m_host.Korean();
+            m_host.MessageBox(korean ? u"파일 열기 실패." : u"File open error.",
+                              korean ? u"Sonvale 에러" : u"Sonvale Error",
+                              PlaylistHost::Box::Error);
+        }
+        return false;
+    }
+
+    m_favorites.clear();
+    // The paths already listed, in lower case, so that a long file loads in linear time.
+    std::unordered_set<std::u16string> listed;
+    std::unordered_set<std::u16string> favorites;
+    for (const _SFileInfo& entry : m_entries)
+        listed.insert(CEntryTags::Lower(entry.strPath));
+    CArchive archive(bytes);
+    int32_t count = 0;
+    if (!archive.ReadInt32(count))
+        count = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        _SFileInfo entry;
+        // A record cut short ends the file: what was read before it stays.
+        if (!archive.ReadString(entry.strName) || !archive.ReadString(entry.strPath) ||
+            !archive.ReadString(entry.strExt) || !archive.ReadString(entry.strPlayTime) ||
+            !archive.ReadString(entry.strTitle) || !archive.ReadString(entry.strArtist) ||
+            !archive.ReadString(entry.strAlbum) || !archive.ReadString(entry.strReserved) ||
+            !archive.ReadInt32(entry.nFavorite))
+            break;
+        const std::u16string ext = CEntryTags::Lower(entry.strExt);
+        if (!m_wmaAvailable && (ext == u".wma" || ext == u".asf"))
+            continue;
+        std::u16string lower = CEntryTags::Lower(entry.strPath);
+        if (listed.count(lower) != 0)
+            continue;
+        if (Count() >= kMaxEntries)
+            break;
+        if (!IsPlayable(entry.strPath))
+            continue;
+        listed.insert(std::move(lower));
+        if (entry.strTitle.empty())
+            entry.strTitle = entry.strName;
+        m_entries.push_back(entry);
+        if (entry.nFavorite == 1 && favorites.insert(entry.strPath).second)
+            m_favorites.push_back(entry.strPath);
+    }
+    return !m_entries.empty();
+}
+
+bool CPlaylist::PlaylistSave(const std::u16string& path) const {
+    CArchive archive;
+    archive.WriteInt32(Count());
+    for (const _SFileInfo& entry : m_entries) {
+        for (const std::u16string* text :
+             {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
+              &entry.strArtist, &entry.strAlbum, &entry.strReserved})
+            archive.WriteString(*text);
+        archive.WriteInt32(entry.nFavorite);
+    }
+    return WriteWholeFile(path, archive.Bytes());
+}
+
+bool CPlaylist::LoadPlayedList(const std::u16string& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
+        return false;
+    m_played.clear();
+    CArchive archive(bytes);
+    int32_t count = 0;
+    if (!archive.ReadInt32(count))
+        count = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        std::u16string played;
+        if (!archive.ReadString(played))
+            break;
+        AddPlayed(played);
+    }
+    return true;
+}
+
+bool CPlaylist::SavePlayedList(const std::u16string& path) const {
+    CArchive archive;
+    archive.WriteInt32(static_cast<int32_t>(m_played.size()));
+    for (const std::u16string& played : m_played)
+        archive.WriteString(played);
+    return WriteWholeFile(path, archive.Bytes());
+}
+
+std::u16string CPlaylist::DefaultListPath() {
+    return TextCodec::Utf8ToUtf16(Folders::DataFolder() + "/playlist.wpl");
+}
+
+std::u16string CPlaylist::PlayedListPath() {
+    return TextCodec::Utf8ToUtf16(Folders::DataFolder() + "/shuffle.lst");
+}
+
+void CPlaylist::PlaylistRestore() {
+    m_host.BeginWait();
+    const std::u16string listPath = DefaultListPath();
+    if (IsFile(listPath) && PlaylistLoad(listPath, false)) {
+        RemoveFile(listPath);
+        const bool shuffle = On(m_profile, kShuffle);
+        if (shuffle && LoadPlayedList(PlayedListPath()))
+            RemoveFile(PlayedListPath());
+
+        if (On(m_profile, kResume) || m_restarted) {
+            const std::u16string resumePath =
+                m_profile.GetProfileString(kSettings, kCurPlayFilePath.name, u"");
+            m_curPlayPos = m_profile.GetProfileInt(kSettings, kCurPlayPos.name, m_curPlayPos);
+            m_curIndex = m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex);
+            if (const _SFileInfo* entry = EntryAt(m_curIndex)) {
+                m_current = *entry;
+                if (entry->strPath != resumePath)
+                    m_curPlayPos = m_curIndex = 0;
+            }
+        } else {
+            m_curPlayPos = m_curIndex = 0;
+        }
+
+        const _SFileInfo* entry = EntryAt(m_curIndex);
+        if (shuffle && entry)
+            AddPlayed(entry->strPath);
+        if (Count() > 1)
+            m_listMode = true;
+        if (entry) {
+            m_current = *entry;
+            m_host.ShowTitle(m_current.strName);
+            if (m_host.OpenCurrent()) {
+                if (m_curPlayPos != 0)
+                    m_host.Seek(m_curPlayPos);
+                const bool play =
+                    m_restarted ? m_playAfterRestart : Settings::Get(m_profile, kPlayOnStart) == 1;
+                if (play)
+                    m_host.Play();
+            }
+        }
+    }
+    SetRestartFlags(false, false);
+    m_host.EndWait();
+}
+
+void CPlaylist::PlaylistStore(int32_t positionMs) {
+    if (On(m_profile, kResume)) {
+        Settings::Set(m_profile, kCurPlayFilePath, m_current.strPath);
+        Settings::Set(m_profile, kCurPlayPos, positionMs);
+        Settings::Set(m_profile, kCurIndex, m_curIndex);
+    } else {
+        Settings::Set(m_profile, kCurPlayPos, 0);
+        Settings::Set(m_profile, kCurIndex, 0);
+    }
+
+    if (!m_current.strName.empty() && !m_current.strPath.empty() && !m_current.strExt.empty())
+        Append(m_current);
+
+    if (!m_entries.empty() || (On(m_profile, kShuffle) && !m_played.empty()))
+        Folders::Ensure(Folders::DataFolder());
+    if (!m_entries.empty())
+        PlaylistSave(DefaultListPath());
+    if (On(m_profile, kShuffle) && !m_played.empty())
+        SavePlayedList(PlayedListPath());
+}
+
+bool CPlaylist::FillEntryTags(const std::u16string& path, TagInfo& info) const {
+    return CEntryTags::Fill(path, info, m_library);
+}
+
+bool CPlaylist::IsPlayable(const std::u16string& path) {
+    return CEntryTags::Lower(path).starts_with(u"http://") || IsFile(path);
+}
+
+bool CPlaylist::SamePath(const _SFileInfo& a, const _SFileInfo& b) {
+    return CEntryTags::Lower(a.strPath) == CEntryTags::Lower(b.strPath);
+}
+
+std::u16string CPlaylist::EntryLabel(const _SFileInfo& entry, bool useTitle, bool showArtist) {
+    const std::u16string& base = useTitle ? entry.strTitle : entry.strName;
+    if (showArtist && !entry.strArtist.empty())
+        return u"<" + entry.strArtist + u"> " + base;
+    return base;
+}
+
+int32_t CPlaylist::Random31() {
+    const int r1 = std::rand();
+    const int r2 = std::rand();
+    const int r3 = std::rand();
+    return static_cast<int32_t>((r1 & 0xFFF) | ((r2 & 0xFFF) << 12) | ((r3 & 0x7F) << 24));
+}
+
+int CPlaylist::Pick(int m) {
+    int r = Random31() % m;
+    if (r < m - 1)
+        r = Random31() % m;
+    else
+        r = m - 1;
+    return r;
+}
+
+bool CPlaylist::InPlayed(const std::u16string& path) const {
+    return std::find(m_played.begin(), m_played.end(), path) != m_played.end();
+}
+
+void CPlaylist::AddPlayed(const std::u16string& path) {
+    if (!InPlayed(path))
+        m_played.push_back(path);
+}
+
+void CPlaylist::MoveTo(int index) {
+    m_prevIndex = m_curIndex;
+    m_curIndex = index;
+}
+
+bool CPlaylist::StepToFavorite(int step, bool wrapBackward) {
+    const int count = Count();
+    int index = m_curIndex;
+    for (int tries = 0; tries < count; ++tries) {
+        index += step;
+        if (index >= count)
+            index = 0;
+        else if (index < 0)
+            index = wrapBackward ? count - 1 : 0;
+        if (m_entries[static_cast<size_t>(index)].nFavorite == 1) {
+            MoveTo(index);
+            return true;
+        }
+    }
+    return false;
+}
+
+// When no entry satisfies the shuffle rules the cycle is over: the next entry in order starts
+// a new one.
+void CPlaylist::NextInOrder() {
+    const int index = m_curIndex + 1 >= Count() || m_curIndex + 1 < 0 ? 0 : m_curIndex + 1;
+    m_played.clear();
+    if (const _SFileInfo* entry = EntryAt(index))
+        AddPlayed(entry->strPath);
+    MoveTo(index);
+}
+
+void CPlaylist::ShuffleFavorites() {
+    const size_t count = m_entries.size();
+    const int favorites = static_cast<int>(m_favorites.size());
+    if (m_played.size() >= count || m_played.size() >= m_favorites.size())
+        m_played.clear();
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    auto accept = [&](int k, int& index) {
+        const std::u16string& path = m_favorites[static_cast<size_t>(k)];
+        index = IndexOfExact(path);
+        return index != m_curIndex && index != m_prevIndex && !InPlayed(path);
+    };
+    int first = -1;
+    int index = 0;
+    for (int k = 0; k < favorites && first < 0; ++k)
+        if (accept(k, index))
+            first = k;
+    if (first < 0) {
+        NextInOrder();
+        return;
+    }
+    int k = first;
+    for (int draw = 0; draw < kMaxDraws; ++draw) {
+        const int candidate = Pick(favorites);
+        if (accept(candidate, index)) {
+            k = candidate;
+            break;
+        }
+    }
+    accept(k, index);
+    AddPlayed(m_favorites[static_cast<size_t>(k)]);
+    MoveTo(index);
+}
+
+void CPlaylist::ShuffleAll() {
+    const int count = Count();
+    if (m_played.size() == m_entries.size())
+        m_played.clear();
+
+    auto accept = [&](int n) {
+        return n != m_curIndex && n != m_prevIndex &&
+               !InPlayed(m_entries[static_cast<size_t>(n)].strPath);
+    };
+    int first = -1;
+    for (int n = 0; n < count && first < 0; ++n)
+        if (accept(n))
+            first = n;
+    if (first < 0) {
+        NextInOrder();
+        return;
+    }
+    int n = first;
+    for (int draw = 0; draw < kMaxDraws; ++draw) {
+        const int candidate = Pick(count);
+        if (accept(candidate)) {
+            n = candidate;
+            break;
+        }
+    }
+    AddPlayed(m_entries[static_cast<size_t>(n)].strPath);
+    MoveTo(n);
+}
+
+void CPlaylist::PickNextEntry(int step) {
+    const int count = Count();
+    const bool favorites = On(m_profile, kEnableFavorites);
+    const size_t favoriteCount = m_favorites.size();
+    if (On(m_profile, kShuffle) && count > 2) {
+        if (step < 1) {
+            std::swap(m_curIndex, m_prevIndex);
+        } else if (favorites && favoriteCount > 0 && favoriteCount < 3) {
+            if (!StepToFavorite(step, false))
+                NextInOrder();
+        } else if (favorites && favoriteCount >= 3) {
+            ShuffleFavorites();
+        } else {
+            ShuffleAll();
+        }
+        return;
+    }
+    if (favorites && favoriteCount > 0 && StepToFavorite(step, true))
+        return;
+    MoveTo(m_curIndex + step);
+}

@@ -1,0 +1,124 @@
+#include "playlist/StationList.h"
+
+#include "app/Settings.h"
+#include "platform/Profile.h"
+#include "platform/TextCodec.h"
+#include "playlist/EntryTags.h"
+#include "playlist/PlaylistHost.h"
+#include "support/IniFile.h"
+
+#include <algorithm>
+
+using namespace setting;
+
+const CStationList::Station CStationList::kDefaults[kDefaultCount] = {
+    {u"SomaFM: Groove Salad", u"http://ice1.somafm.com:80/groovesalad-128-mp3"},
+    {u"Radio Paradise", u"http://stream.radioparadise.com:80/mp3-128"},
+    {u"SomaFM: Secret Agent", u"http://ice2.somafm.com:80/secretagent-128-mp3"},
+};
+
+namespace {
+
+std::u16string Name(const char* format, int index) {
+    return Settings::IndexedName(format, index);
+}
+
+} // namespace
+
+void CStationList::WriteStation(int index, const std::u16string& title,
+                                const std::u16string& address) {
+    m_profile.WriteProfileString(kShoutCastSection, Name(kShoutCastTitleFormat, index), title);
+    m_profile.WriteProfileString(kShoutCastSection, Name(kShoutCastFileFormat, index), address);
+}
+
+void CStationList::EnsureDefaults() {
+    if (m_profile.GetProfileInt(kShoutCastSection, kShoutCastCount.name, 0) != 0)
+        return;
+    m_profile.WriteProfileInt(kShoutCastSection, kShoutCastCount.name, kDefaultCount);
+    for (int i = 0; i < kDefaultCount; ++i)
+        WriteStation(i, kDefaults[i].title, kDefaults[i].address);
+}
+
+void CStationList::Load() {
+    m_rows.clear();
+    const int count = m_profile.GetProfileInt(kShoutCastSection, kShoutCastCount.name, 0);
+    for (int i = 0; i < count; ++i) {
+        const std::u16string address =
+            m_profile.GetProfileString(kShoutCastSection, Name(kShoutCastFileFormat, i));
+        if (address.empty())
+            continue;
+        std::u16string title =
+            m_profile.GetProfileString(kShoutCastSection, Name(kShoutCastTitleFormat, i));
+        m_rows.push_back({title.empty() ? address : title, address});
+        m_addresses.push_back(address);
+    }
+}
+
+int CStationList::MoveUp(int row) {
+    if (row <= 0 || row >= static_cast<int>(m_rows.size()))
+        return row;
+    std::swap(m_rows[static_cast<size_t>(row)], m_rows[static_cast<size_t>(row - 1)]);
+    return row - 1;
+}
+
+int CStationList::MoveDown(int row) {
+    if (row < 0 || row + 1 >= static_cast<int>(m_rows.size()))
+        return row;
+    std::swap(m_rows[static_cast<size_t>(row)], m_rows[static_cast<size_t>(row + 1)]);
+    return row + 1;
+}
+
+void CStationList::Remove(int row) {
+    if (row >= 0 && row < static_cast<int>(m_rows.size()))
+        m_rows.erase(m_rows.begin() + row);
+}
+
+bool CStationList::Known(const std::u16string& address) const {
+    return std::find(m_addresses.begin(), m_addresses.end(), address) != m_addresses.end();
+}
+
+int CStationList::ImportPls(const std::u16string& path) {
+    if (CEntryTags::Extension(path) != u".pls")
+        return 0;
+    CIniFile pls;
+    if (!pls.Load(path)) {
+        const bool korean = m_host.Korean();
+        m_host.MessageBox(korean ? u"파일 열기 실패." : u"File open error.",
+                          korean ? u"Sonvale 에러" : u"Sonvale Error", PlaylistHost::Box::Error);
+        return 0;
+    }
+    int count = 0;
+    if (!pls.GetInt(u"playlist", u"numberofentries", count))
+        pls.GetInt(u"playlist", u"Numberofentries", count);
+    int added = 0;
+    for (int d = 1; d <= count; ++d) {
+        std::u16string title, address;
+        pls.GetValue(u"playlist", Name("Title%d", d), title);
+        if (!pls.GetValue(u"playlist", Name("File%d", d), address))
+            continue;
+        if (!CEntryTags::Lower(address).starts_with(u"http://") || Known(address))
+            continue;
+        m_rows.push_back({title.empty() ? address : title, address});
+        m_addresses.push_back(address);
+        ++added;
+    }
+    return added;
+}
+
+std::u16string CStationList::Accept(const std::u16string& title, const std::u16string& address) {
+    const int count = static_cast<int>(m_rows.size());
+    m_profile.WriteProfileInt(kShoutCastSection, kShoutCastCount.name, count);
+    for (int i = 0; i < count; ++i)
+        WriteStation(i, m_rows[static_cast<size_t>(i)].title,
+                     m_rows[static_cast<size_t>(i)].address);
+
+    const std::u16string lower = CEntryTags::Lower(address);
+    if (lower.empty() || lower == u"http://")
+        return {};
+    if (!Known(lower)) {
+        WriteStation(count, title, lower);
+        m_profile.WriteProfileInt(kShoutCastSection, kShoutCastCount.name, count + 1);
+        m_addresses.push_back(lower);
+    }
+    return lower;
+}

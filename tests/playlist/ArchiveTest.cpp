@@ -1,0 +1,51 @@
+#include "playlist/Archive.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace std::string_literals;
+
+TEST(ArchiveTest, StringsCarryTheMarkAndTheShortestLength) {
+    CArchive out;
+    out.WriteString(u"");
+    out.WriteString(u"abc");
+    out.WriteString(std::u16string(300, u'x'));
+    out.WriteString(std::u16string(0xFFFE, u'y')); // no longer fits 16 bits
+    const std::string& bytes = out.Bytes();
+    EXPECT_EQ(bytes.substr(0, 14), "\xFF\xFE\xFF\x00\xFF\xFE\xFF\x03"
+                                   "a\0b\0c\0"s);
+    EXPECT_EQ(bytes.substr(14, 6), "\xFF\xFE\xFF\xFF\x2C\x01"s);
+    EXPECT_EQ(bytes.substr(20 + 600, 10), "\xFF\xFE\xFF\xFF\xFF\xFF\xFE\xFF\x00\x00"s);
+
+    CArchive in(bytes);
+    std::u16string text;
+    for (const std::u16string& expected :
+         {std::u16string(), std::u16string(u"abc"), std::u16string(300, u'x'),
+          std::u16string(0xFFFE, u'y')}) {
+        ASSERT_TRUE(in.ReadString(text));
+        EXPECT_EQ(text, expected);
+    }
+    EXPECT_EQ(in.Remaining(), 0u);
+}
+
+TEST(ArchiveTest, ValuesRunningPastTheEndFailWithoutMoving) {
+    const std::string bytes = "\xFF\xFE\xFF\x05"
+                              "a\0b\0"s;
+    CArchive in(bytes);
+    std::u16string text = u"kept";
+    EXPECT_FALSE(in.ReadString(text));
+    EXPECT_EQ(text, u"kept");
+    EXPECT_EQ(in.Remaining(), bytes.size());
+
+    // A 32-bit length far beyond the data is refused, not allocated.
+    CArchive huge("\xFF\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F"s);
+    EXPECT_FALSE(huge.ReadString(text));
+
+    int32_t value = 7;
+    CArchive shortNumber("\x01\x02\x03"s);
+    EXPECT_FALSE(shortNumber.ReadInt32(value));
+    CArchive negative("\xFE\xFF\xFF\xFF"s);
+    ASSERT_TRUE(negative.ReadInt32(value));
+    EXPECT_EQ(value, -2);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "playlist/PlaylistHost.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Records what the playlist asks of its view; OpenCurrent and StepTrack answer as told.
+class FakePlaylistHost : public PlaylistHost {
+public:
+    struct Message {
+        std::u16string text, caption;
+        Box box;
+    };
+
+    bool korean = false;
+    bool answerYes = true;
+    bool openResult = true;
+    bool playing = false;
+    std::function<bool(int)> onStep = [](int) { return true; };
+
+    std::vector<Message> messages;
+    std::vector<std::u16string> titles;
+    std::vector<int> trackNumbers;
+    std::vector<int32_t> seeks;
+    int opens = 0, plays = 0, stops = 0, waits = 0, waitEnds = 0;
+
+    bool Korean() const override { return korean; }
+    bool MessageBox(const std::u16string& text, const std::u16string& caption, Box box) override {
+        messages.push_back({text, caption, box});
+        return answerYes;
+    }
+    void ShowTitle(const std::u16string& text) override { titles.push_back(text); }
+    void ShowTrackNumber(int number) override { trackNumbers.push_back(number); }
+    void BeginWait() override { ++waits; }
+    void EndWait() override { ++waitEnds; }
+    bool OpenCurrent() override {
+        ++opens;
+        return openResult;
+    }
+    void Seek(int32_t ms) override { seeks.push_back(ms); }
+    void Play() override {
+        ++plays;
+        playing = true;
+    }
+    bool IsPlaying() override { return playing; }
+    void Stop() override {
+        ++stops;
+        playing = false;
+    }
+    bool StepTrack(int step) override { return onStep(step); }
+};

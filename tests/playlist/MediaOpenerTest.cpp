@@ -1,0 +1,181 @@
+#include "playlist/MediaOpener.h"
+
+#include "app/Settings.h"
+#include "tests/playlist/PlaylistFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace setting;
+
+namespace {
+
+class MediaOpenerTest : public PlaylistFixture {
+protected:
+    std::u16string Folder(const std::string& name) { return home.File16(name) + u"/"; }
+    static std::vector<std::u16string> Paths(const std::vector<_SFileInfo>& entries) {
+        std::vector<std::u16string> paths;
+        for (const _SFileInfo& entry : entries)
+            paths.push_back(entry.strPath);
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+
+    CMediaOpener opener{list};
+};
+
+TEST_F(MediaOpenerTest, ScanKeepsTheRealCaseInPathsAndSkipsOtherKinds) {
+    home.Write("scan/Song.MP3", "x");
+    home.Write("scan/b.mp2", "x");
+    home.Write("scan/talk.WMA", "x");
+    home.Write("scan/mp3", "x");
+    std::vector<_SFileInfo> found;
+    opener.ScanFolder(Folder("scan"), false, found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].strName, u"song");
+    EXPECT_EQ(found[0].strTitle, u"song");
+    EXPECT_EQ(found[0].strExt, u".mp3");
+    EXPECT_EQ(found[0].strPath, home.File16("scan/Song.MP3"));
+    EXPECT_TRUE(CPlaylist::IsPlayable(found[0].strPath));
+}
+
+TEST_F(MediaOpenerTest, SubfoldersOnlyWhenAsked) {
+    home.Write("tree/top.ogg", "x");
+    home.Write("tree/Sub/inner.wav", "x");
+    home.Write("tree/Sub/Deeper/deep.mp3", "x");
+    std::vector<_SFileInfo> flat, deep;
+    opener.ScanFolder(Folder("tree"), false, flat);
+    opener.ScanFolder(Folder("tree"), true, deep);
+    EXPECT_EQ(Paths(flat), std::vector<std::u16string>{home.File16("tree/top.ogg")});
+    EXPECT_EQ(Paths(deep), (std::vector<std::u16string>{home.File16("tree/Sub/Deeper/deep.mp3"),
+                                                        home.File16("tree/Sub/inner.wav"),
+                                                        home.File16("tree/top.ogg")}));
+    // A folder listed inside itself through a link is not followed.
+    std::filesystem::create_directory_symlink(home / "tree", home / "tree/Sub/loop");
+    deep.clear();
+    opener.ScanFolder(Folder("tree"), true, deep);
+    EXPECT_EQ(deep.size(), 3u);
+}
+
+TEST_F(MediaOpenerTest, OpenFolderReplacesTheListOnlyWhenTheFolderChanged) {
+    home.Write("album/one.mp3", "x");
+    home.Write("album/two.mp3", "x");
+    list.Entries() = {StreamEntry(u"http://old")};
+    list.Favorites() = {u"http://old"};
+    list.PlayedList() = {u"http://old"};
+    Settings::Set(profile, kOpenFolderName, Folder("album"));
+    opener.OpenFolder(Folder("album"));
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(host.opens, 0);
+
+    opener.OpenFolder(u"");
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_TRUE(list.Favorites().empty());
+    EXPECT_TRUE(list.PlayedList().empty());
+    EXPECT_TRUE(list.ListMode());
+    EXPECT_EQ(list.CurIndex(), 0);
+    EXPECT_EQ(list.Current().strPath, list.Entries()[0].strPath);
+    EXPECT_EQ(host.trackNumbers, std::vector<int>{1});
+    EXPECT_EQ(host.opens, 1);
+    EXPECT_EQ(host.plays, 1);
+
+    // An empty folder changes nothing.
+    std::filesystem::create_directory(home / "empty");
+    Settings::Set(profile, kOpenFolderName, Folder("empty"));
+    opener.OpenFolder(u"");
+    EXPECT_EQ(list.Count(), 2);
+}
+
+TEST_F(MediaOpenerTest, OpenFilesWithOneOrSeveralFiles) {
+    home.Write("pick/a.mp3", "x");
+    home.Write("pick/b.ogg", "x");
+    list.Entries() = {StreamEntry(u"http://old")};
+    list.PlayedList() = {u"http://old"};
+    opener.OpenFiles({home.File16("pick/a.mp3")});
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_TRUE(list.PlayedList().empty());
+    EXPECT_EQ(list.Current().strPath, home.File16("pick/a.mp3"));
+    EXPECT_EQ(list.Current().strTitle, u"a");
+    EXPECT_EQ(Settings::Get(profile, kLastPath), home.File16("pick"));
+    EXPECT_EQ(host.titles.back(), u"a");
+    EXPECT_EQ(host.plays, 1);
+
+    CPlaylist saved(profile, host);
+    saved.Entries() = {StreamEntry(u"http://from/list")};
+    saved.PlaylistSave(home.File16("pick/list.wpl"));
+    opener.OpenFiles({home.File16("pick"), u"b.ogg", u"gone.mp3", u"list.wpl", u"A.MP3"});
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Entries()[0].strPath, home.File16("pick/b.ogg"));
+    EXPECT_EQ(list.Entries()[1].strPath, u"http://from/list");
+    EXPECT_TRUE(list.ListMode());
+    EXPECT_EQ(list.Current().strPath, home.File16("pick/b.ogg"));
+    EXPECT_EQ(host.plays, 2);
+
+    // A chosen playlist that can't be read is reported.
+    opener.OpenFiles({home.File16("pick"), u"missing.wpl", u"a.mp3"});
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, u"File open error.");
+    EXPECT_EQ(list.Count(), 1);
+}
+
+TEST_F(MediaOpenerTest, OpenPathAndOpenUrlLeaveASingleCurrentEntry) {
+    home.Write("cmd/Tune.Mp3", "x");
+    list.Entries() = {StreamEntry(u"http://kept")};
+    opener.OpenPath(home.File16("cmd/Tune.Mp3"));
+    EXPECT_EQ(list.Count(), 1); // the open step empties it outside list mode
+    EXPECT_EQ(list.Current().strName, u"Tune");
+    EXPECT_EQ(list.Current().strExt, u".mp3");
+    EXPECT_EQ(host.plays, 1);
+
+    opener.OpenUrl(u"http://");
+    opener.OpenUrl(u"ftp://host/x");
+    EXPECT_EQ(host.opens, 1);
+    opener.OpenUrl(u"HTTP://Radio.Example:8000/");
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.Current().strPath, u"http://radio.example:8000/");
+    EXPECT_EQ(list.Current().strTitle, list.Current().strPath);
+    EXPECT_EQ(list.Current().strExt, u".url");
+    EXPECT_EQ(host.plays, 2);
+}
+
+TEST_F(MediaOpenerTest, DeleteAsksMovesOnRemovesAndDeletes) {
+    list.Entries() = {FileEntry("one.mp3"), FileEntry("two.mp3"), FileEntry("three.mp3")};
+    list.SetListMode(true);
+    list.SetCurIndex(1);
+    list.Current() = list.Entries()[1];
+    host.playing = true;
+    host.onStep = [this](int step) {
+        list.PickNextEntry(step);
+        list.Current() = *list.EntryAt(list.CurIndex());
+        return true;
+    };
+
+    host.answerYes = false;
+    EXPECT_FALSE(opener.DeleteCurrentFile());
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text,
+              u"Do you really want to delete file \"" + list.Entries()[1].strPath + u"\" ?");
+    EXPECT_EQ(host.messages[0].caption, u"Sonvale");
+    EXPECT_EQ(host.messages[0].box, PlaylistHost::Box::Question);
+    EXPECT_EQ(list.Count(), 3);
+
+    host.answerYes = true;
+    EXPECT_TRUE(opener.DeleteCurrentFile());
+    EXPECT_FALSE(std::filesystem::exists(home / "music/two.mp3"));
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Current().strName, u"three");
+    EXPECT_EQ(list.CurIndex(), 1); // found again after the removal
+    EXPECT_EQ(host.trackNumbers, std::vector<int>{2});
+    EXPECT_EQ(host.stops, 1);
+    EXPECT_TRUE(host.playing);
+
+    // When the next track can't be opened nothing is removed.
+    host.onStep = [](int) { return false; };
+    EXPECT_FALSE(opener.DeleteCurrentFile());
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_TRUE(std::filesystem::exists(home / "music/three.mp3"));
+}
+
+} // namespace

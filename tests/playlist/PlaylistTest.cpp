@@ -1,0 +1,350 @@
+#include "playlist/Playlist.h"
+#include "playlist/Archive.h"
+
+#include "app/Settings.h"
+#include "platform/TextCodec.h"
+#include "tests/playlist/PlaylistFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+using namespace setting;
+using namespace std::string_literals;
+
+namespace {
+
+class PlaylistTest : public PlaylistFixture {
+protected:
+    bool Exists(const std::string& name) { return std::filesystem::exists(home / name); }
+
+    // Writes `entries` as a playlist file through a second playlist.
+    std::u16string WriteList(const std::string& name, const std::vector<_SFileInfo>& entries) {
+        CPlaylist writer(profile, host);
+        writer.Entries() = entries;
+        const std::u16string path = home.File16(name);
+        EXPECT_TRUE(writer.PlaylistSave(path));
+        return path;
+    }
+
+    void Fill(int count) {
+        for (int i = 0; i < count; ++i)
+            list.Entries().push_back(StreamEntry(u"http://radio/" + std::u16string(1, u'a' + i)));
+    }
+};
+
+TEST_F(PlaylistTest, SavedPlaylistReadsBackAndSavesByteForByte) {
+    _SFileInfo full = FileEntry("Track One.mp3", 0);
+    full.strPlayTime = u"03:25";
+    full.strArtist = u"Ärtist 한국";
+    full.strAlbum = std::u16string(400, u'z');
+    full.strReserved = u"r";
+    list.Entries() = {full, StreamEntry(u"http://host:8000/live")};
+    const std::u16string first = home.File16("first.wpl");
+    ASSERT_TRUE(list.PlaylistSave(first));
+
+    const std::string bytes = home.Read("first.wpl");
+    EXPECT_EQ(bytes.substr(0, 8), "\x02\x00\x00\x00\xFF\xFE\xFF\x09"s);
+
+    CPlaylist again(profile, host);
+    ASSERT_TRUE(again.PlaylistLoad(first, true));
+    ASSERT_EQ(again.Count(), 2);
+    // Every field took part: saving again gives the same bytes.
+    EXPECT_EQ(again.Favorites(), std::vector<std::u16string>{u"http://host:8000/live"});
+
+    ASSERT_TRUE(again.PlaylistSave(home.File16("second.wpl")));
+    EXPECT_EQ(home.Read("second.wpl"), bytes);
+}
+
+TEST_F(PlaylistTest, HandBuiltFileWithEightBitStringsLoads) {
+    const std::string path = home.File("music/old.mp3");
+    home.Write("music/old.mp3", "x");
+    std::string bytes = "\x01\x00\x00\x00"s;
+    bytes += "\x03"
+             "old";
+    bytes += static_cast<char>(path.size()) + path;
+    bytes += "\x04"
+             ".mp3";
+    bytes += "\x05"
+             "01:00";
+    bytes += "\x00"s; // empty title: takes the name
+    bytes += "\x05"
+             "Bj\xF6rk"s;         // CP1252
+    bytes += "\xFF\xFE\xFF\x00"s; // album, marked
+    bytes += "\x00"s;
+    bytes += "\x01\x00\x00\x00"s;
+    home.Write("hand.wpl", bytes);
+
+    ASSERT_TRUE(list.PlaylistLoad(home.File16("hand.wpl"), true));
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Entries()[0].strPath, home.File16("music/old.mp3"));
+    EXPECT_EQ(list.Entries()[0].strTitle, u"old");
+    EXPECT_EQ(list.Entries()[0].strArtist, u"Björk");
+    EXPECT_EQ(list.Favorites().size(), 1u);
+}
+
+TEST_F(PlaylistTest, LoadDropsDuplicatesUnplayableAndWmaWithoutSupport) {
+    _SFileInfo upper = FileEntry("Song.mp3");
+    _SFileInfo lower = upper;
+    for (char16_t& c : lower.strPath)
+        c = static_cast<char16_t>(std::towlower(c));
+    _SFileInfo gone = FileEntry("gone.mp3");
+    std::filesystem::remove(home / "music/gone.mp3");
+    _SFileInfo folder = FileEntry("dir.ogg");
+    std::filesystem::remove(home / "music/dir.ogg");
+    std::filesystem::create_directory(home / "music/dir.ogg");
+    _SFileInfo wma = FileEntry("speech.WMA");
+    wma.strExt = u".WMA";
+    const std::u16string path = WriteList("mixed.wpl", {upper, lower, gone, folder, wma});
+
+    ASSERT_TRUE(list.PlaylistLoad(path, false));
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Entries()[0].strPath, upper.strPath);
+
+    list.Entries().clear();
+    list.SetWmaAvailable(true);
+    ASSERT_TRUE(list.PlaylistLoad(path, false));
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_TRUE(host.messages.empty());
+
+    host.korean = true;
+    EXPECT_FALSE(list.PlaylistLoad(home.File16("none.wpl"), true));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, u"파일 열기 실패.");
+    EXPECT_EQ(host.messages[0].caption, u"Sonvale 에러");
+}
+
+TEST_F(PlaylistTest, TenThousandEntriesLoadAsTheLimit) {
+    std::vector<_SFileInfo> entries;
+    for (int i = 0; i < 10000; ++i)
+        entries.push_back(
+            StreamEntry(u"http://radio/" + TextCodec::Utf8ToUtf16(std::to_string(i))));
+    const std::u16string path = WriteList("big.wpl", entries);
+    ASSERT_TRUE(list.PlaylistLoad(path, false));
+    EXPECT_EQ(list.Count(), 9999);
+    EXPECT_EQ(list.Entries().back().strPath, u"http://radio/9998");
+    EXPECT_FALSE(list.Append(StreamEntry(u"http://radio/extra")));
+}
+
+TEST_F(PlaylistTest, DamagedFilesKeepWhatCameBeforeTheDamage) {
+    const std::u16string path =
+        WriteList("full.wpl", {StreamEntry(u"http://a/1"), StreamEntry(u"http://a/2"),
+                               StreamEntry(u"http://a/3")});
+    const std::string bytes = home.Read("full.wpl");
+    for (size_t cut : {bytes.size() - 1, bytes.size() - 20, size_t{6}, size_t{2}}) {
+        home.Write("cut.wpl", bytes.substr(0, cut));
+        list.Entries().clear();
+        list.PlaylistLoad(home.File16("cut.wpl"), true);
+        EXPECT_LE(list.Count(), 2) << cut;
+    }
+    home.Write("cut.wpl", bytes.substr(0, bytes.size() - 1));
+    list.Entries().clear();
+    ASSERT_TRUE(list.PlaylistLoad(home.File16("cut.wpl"), true));
+    EXPECT_EQ(list.Count(), 2);
+    // A count larger than the records behaves the same.
+    std::string more = bytes;
+    more[0] = 100;
+    home.Write("more.wpl", more);
+    list.Entries().clear();
+    ASSERT_TRUE(list.PlaylistLoad(home.File16("more.wpl"), true));
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_TRUE(host.messages.empty());
+
+    list.PlayedList() = {u"http://a/1", u"http://a/2"};
+    ASSERT_TRUE(list.SavePlayedList(home.File16("shuffle.lst")));
+    const std::string played = home.Read("shuffle.lst");
+    home.Write("shuffle.lst", played.substr(0, played.size() - 3));
+    list.PlayedList().clear();
+    ASSERT_TRUE(list.LoadPlayedList(home.File16("shuffle.lst")));
+    EXPECT_EQ(list.PlayedList(), std::vector<std::u16string>{u"http://a/1"});
+}
+
+TEST_F(PlaylistTest, RestoreResumesOnlyTheSameEntry) {
+    WriteList("playlist.wpl", {StreamEntry(u"http://a/1"), StreamEntry(u"http://a/2")});
+    Settings::Set(profile, kCurPlayFilePath, u"http://a/2");
+    SetNumber(kCurIndex, 1);
+    SetNumber(kCurPlayPos, 42000);
+    list.PlaylistRestore();
+    EXPECT_FALSE(Exists("playlist.wpl"));
+    EXPECT_EQ(list.CurIndex(), 1);
+    EXPECT_EQ(list.Current().strPath, u"http://a/2");
+    EXPECT_TRUE(list.ListMode());
+    EXPECT_EQ(host.titles, std::vector<std::u16string>{u"http://a/2"});
+    EXPECT_EQ(host.seeks, std::vector<int32_t>{42000});
+    EXPECT_EQ(host.plays, 1);
+    EXPECT_EQ(host.waits, host.waitEnds);
+
+    // The saved index now names another path: start at the first entry, position 0.
+    CPlaylist other(profile, host);
+    WriteList("playlist.wpl", {StreamEntry(u"http://a/1"), StreamEntry(u"http://a/3")});
+    host.seeks.clear();
+    SetNumber(kPlayOnStart, 0);
+    other.PlaylistRestore();
+    EXPECT_EQ(other.CurIndex(), 0);
+    EXPECT_EQ(other.CurPlayPos(), 0);
+    EXPECT_EQ(other.Current().strPath, u"http://a/1");
+    EXPECT_TRUE(host.seeks.empty());
+    EXPECT_EQ(host.plays, 1);
+}
+
+TEST_F(PlaylistTest, RestoreWithIndexPastTheEndOpensNothing) {
+    WriteList("playlist.wpl", {StreamEntry(u"http://a/1")});
+    SetNumber(kCurIndex, 5);
+    list.PlaylistRestore();
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_TRUE(list.Current().strPath.empty());
+    EXPECT_EQ(host.opens, 0);
+    EXPECT_FALSE(list.ListMode());
+}
+
+TEST_F(PlaylistTest, StoreWritesResumeValuesAndTheSingleCurrentFile) {
+    list.Current() = FileEntry("single.ogg");
+    list.SetCurIndex(3);
+    list.PlaylistStore(1234);
+    EXPECT_EQ(Settings::Get(profile, kCurPlayFilePath), list.Current().strPath);
+    EXPECT_EQ(Settings::Get(profile, kCurPlayPos), 1234);
+    EXPECT_EQ(Settings::Get(profile, kCurIndex), 3);
+    ASSERT_TRUE(Exists("playlist.wpl"));
+    EXPECT_FALSE(Exists("shuffle.lst"));
+    CPlaylist read(profile, host);
+    ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), false));
+    ASSERT_EQ(read.Count(), 1);
+    EXPECT_EQ(read.Entries()[0].strPath, list.Current().strPath);
+
+    // Nothing to keep: no file.
+    std::filesystem::remove(home / "playlist.wpl");
+    CPlaylist empty(profile, host);
+    empty.PlaylistStore(0);
+    EXPECT_FALSE(Exists("playlist.wpl"));
+}
+
+TEST_F(PlaylistTest, LabelsAndPaths) {
+    _SFileInfo entry = StreamEntry(u"http://A/x");
+    entry.strName = u"name";
+    entry.strTitle = u"title";
+    EXPECT_EQ(CPlaylist::EntryLabel(entry, true, true), u"title");
+    EXPECT_EQ(CPlaylist::EntryLabel(entry, false, true), u"name");
+    entry.strArtist = u"artist";
+    EXPECT_EQ(CPlaylist::EntryLabel(entry, true, true), u"<artist> title");
+    EXPECT_EQ(CPlaylist::EntryLabel(entry, true, false), u"title");
+
+    EXPECT_TRUE(CPlaylist::IsPlayable(u"HTTP://nowhere"));
+    EXPECT_FALSE(CPlaylist::IsPlayable(home.File16("missing.mp3")));
+}
+
+TEST(PickTest, OneChoiceIsAlwaysZero) {
+    std::srand(7);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(CPlaylist::Pick(1), 0);
+}
+
+TEST(PickTest, LandingOnTheLastIndexTakesItAfterOneDraw) {
+    constexpr int kM = 3;
+    int found = 0;
+    for (unsigned seed = 1; seed < 200; ++seed) {
+        std::srand(seed);
+        const int first = CPlaylist::Random31() % kM;
+        const int second = CPlaylist::Random31() % kM;
+        std::srand(seed);
+        const int picked = CPlaylist::Pick(kM);
+        const int next = std::rand();
+        std::srand(seed);
+        for (int i = 0; i < (first == kM - 1 ? 3 : 6); ++i)
+            std::rand();
+        EXPECT_EQ(next, std::rand()) << seed; // three draws, or six when drawing again
+        EXPECT_EQ(picked, first == kM - 1 ? kM - 1 : second) << seed;
+        found += first == kM - 1;
+    }
+    EXPECT_GT(found, 0);
+}
+
+TEST_F(PlaylistTest, WithoutShuffleTheIndexMovesByTheStep) {
+    Fill(4);
+    list.SetCurIndex(3);
+    list.PickNextEntry(+1);
+    EXPECT_EQ(list.CurIndex(), 4); // running off the end is the controller's business
+    EXPECT_EQ(list.PrevIndex(), 3);
+
+    // Two entries under shuffle behave the same.
+    SetNumber(kShuffle, 1);
+    list.Entries().resize(2);
+    list.SetCurIndex(0);
+    list.PickNextEntry(+1);
+    EXPECT_EQ(list.CurIndex(), 1);
+    list.PickNextEntry(-1);
+    EXPECT_EQ(list.CurIndex(), 0);
+    EXPECT_TRUE(list.PlayedList().empty());
+}
+
+TEST_F(PlaylistTest, FavoritesAreSteppedToInBothDirections) {
+    Fill(5);
+    for (int i : {0, 2, 3})
+        list.Entries()[static_cast<size_t>(i)].nFavorite = 0;
+    list.Favorites() = {list.Entries()[1].strPath, list.Entries()[4].strPath};
+    SetNumber(kEnableFavorites, 1);
+    list.SetCurIndex(1);
+    list.PickNextEntry(+1);
+    EXPECT_EQ(list.CurIndex(), 4);
+    list.PickNextEntry(+1);
+    EXPECT_EQ(list.CurIndex(), 1); // wraps to the front
+    list.PickNextEntry(-1);
+    EXPECT_EQ(list.CurIndex(), 4); // wraps to the back
+    EXPECT_EQ(list.PrevIndex(), 1);
+
+    // Under shuffle, fewer than three favourites are stepped through forward.
+    SetNumber(kShuffle, 1);
+    list.PickNextEntry(+1);
+    EXPECT_EQ(list.CurIndex(), 1);
+    list.PickNextEntry(+1);
+    EXPECT_EQ(list.CurIndex(), 4);
+    // "Previous" under shuffle goes back to the entry before.
+    list.PickNextEntry(-1);
+    EXPECT_EQ(list.CurIndex(), 1);
+    EXPECT_EQ(list.PrevIndex(), 4);
+}
+
+TEST_F(PlaylistTest, ShuffleVisitsEveryEntryOncePerCycle) {
+    SetNumber(kShuffle, 1);
+    Fill(6);
+    std::srand(1);
+    list.SetCurIndex(0);
+    list.PlayedList() = {list.Entries()[0].strPath};
+    std::set<int> seen{0};
+    for (int move = 0; move < 5; ++move) {
+        const int before = list.CurIndex(), previous = list.PrevIndex();
+        list.PickNextEntry(+1);
+        EXPECT_NE(list.CurIndex(), before);
+        if (move > 0) {
+            EXPECT_NE(list.CurIndex(), previous);
+        }
+        EXPECT_TRUE(seen.insert(list.CurIndex()).second) << "repeated " << list.CurIndex();
+    }
+    EXPECT_EQ(seen.size(), 6u);
+    EXPECT_EQ(list.PlayedList().size(), 6u);
+    list.PickNextEntry(+1); // the full cycle empties the played list first
+    EXPECT_EQ(list.PlayedList().size(), 1u);
+}
+
+TEST_F(PlaylistTest, ShuffleWithoutCandidatesTakesTheNextEntry) {
+    SetNumber(kShuffle, 1);
+    Fill(4);
+    // A played list from another playlist: it never reaches the entry count, and every
+    // remaining entry is in it, the current or the previous one.
+    list.PlayedList() = {u"http://stale", list.Entries()[1].strPath, list.Entries()[3].strPath};
+    list.SetCurIndex(0);
+    list.SetPrevIndex(2);
+    list.PickNextEntry(+1);
+    EXPECT_EQ(list.CurIndex(), 1);
+    EXPECT_EQ(list.PrevIndex(), 0);
+
+    SetNumber(kEnableFavorites, 1);
+    list.Favorites() = {u"http://a", u"http://b", list.Entries()[3].strPath};
+    list.PlayedList() = {list.Entries()[3].strPath, u"x", u"y", u"z"};
+    list.SetCurIndex(3);
+    list.PickNextEntry(+1); // stale favourites name no entry: index 4, never 3
+    EXPECT_NE(list.CurIndex(), 3);
+}
+
+} // namespace
