@@ -253,16 +253,14 @@ void IconSpeed(QPainter& p, const QRectF& b, const QColor& c) {
 }
 
 void IconAtoB(QPainter& p, const QRectF& b, const QColor& c) {
-    p.setPen(c);
-    p.setFont(Font(static_cast<int>(b.height() * 0.8), true));
-    p.drawText(QRectF(b.left() - 4, b.top() - 2, 12, b.height() + 2), Qt::AlignCenter,
-               QStringLiteral("A"));
-    p.drawText(QRectF(b.right() - 8, b.top() - 2, 12, b.height() + 2), Qt::AlignCenter,
-               QStringLiteral("B"));
-    p.setPen(Stroke(c, 1.6));
+    // Two markers with the stretch between them.
+    p.setPen(Stroke(c, 2));
+    p.drawLine(QPointF(b.left() + 1, b.top()), QPointF(b.left() + 1, b.bottom()));
+    p.drawLine(QPointF(b.right() - 1, b.top()), QPointF(b.right() - 1, b.bottom()));
     const qreal y = b.center().y();
-    p.drawLine(QPointF(b.left() + 8, y), QPointF(b.right() - 9, y));
-    ArrowHead(p, {b.right() - 7, y}, 0, 4, c);
+    p.setPen(Stroke(c, 1.6));
+    p.drawLine(QPointF(b.left() + 4, y), QPointF(b.right() - 8, y));
+    ArrowHead(p, {b.right() - 4, y}, 0, 4, c);
 }
 
 void IconPlaylist(QPainter& p, const QRectF& b, const QColor& c) {
