@@ -1,0 +1,221 @@
+#include "skin/DisplayLCD.h"
+
+#include "app/Settings.h"
+#include "app/WindowMessage.h"
+#include "skin/VirtualKey.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QTimerEvent>
+
+namespace {
+
+constexpr int kFontSlot = 1;
+constexpr int kFontPixels = 22;
+// The text stands this far from the left edge of its picture; its shadow 2 pixels further right
+// and lower.
+constexpr int kTextLeft = 4;
+constexpr int kShadowOffset = 2;
+// The picture is this much wider than the text.
+constexpr int kPictureMargin = 10;
+
+} // namespace
+
+CDisplayLCD::CDisplayLCD(Profile& profile, QWidget* parent) : QWidget(parent), m_profile(profile) {
+    setObjectName(QStringLiteral("DisplayLCD"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    m_background.GetColor(u"Title", u"BackgroundColor", Rgb(107, 115, 140));
+    m_textColor.GetColor(u"Title", u"TextColor", Rgb(227, 220, 255));
+    m_shadowColor.GetColor(u"Title", u"BackTextColor", Rgb(64, 80, 111));
+
+    const FontSetting font = Settings::Font(profile, kFontSlot);
+    const QString face = QString::fromStdU16String(font.face);
+    m_font = QFont(face);
+    m_font.setPixelSize(kFontPixels);
+    m_font.setBold(font.Weight() >= 700);
+    m_font.setItalic(font.Italic());
+    m_font.setUnderline(font.Underline());
+    // Smoothed text only when the font slot asks for it.
+    m_font.setStyleStrategy(font.ClearType() ? QFont::PreferAntialias : QFont::NoAntialias);
+    m_tahoma = face.compare(QStringLiteral("Tahoma"), Qt::CaseInsensitive) == 0;
+
+    m_scrollEnabled = Settings::Get(profile, setting::kScrollMsg) != 0;
+    m_showTags = Settings::Get(profile, setting::kDispID3) != 0;
+}
+
+CDisplayLCD::~CDisplayLCD() {
+    Settings::Set(m_profile, setting::kDispID3, m_showTags ? 1 : 0);
+}
+
+std::u16string CDisplayLCD::BuildLine(const _SFileInfo& entry, bool showTags) {
+    std::u16string line;
+    if (showTags) {
+        if (!entry.strArtist.empty())
+            line += u"<" + entry.strArtist + u">";
+        if (!entry.strTitle.empty()) {
+            if (!line.empty())
+                line += u" ";
+            line += entry.strTitle;
+        }
+        if (!entry.strAlbum.empty())
+            line += u" @ " + entry.strAlbum;
+    }
+    if (line.empty())
+        line = entry.strName;
+    if (!entry.strPlayTime.empty() && entry.strPlayTime != u"00:00")
+        line += u" [" + entry.strPlayTime + u"]";
+    return line;
+}
+
+void CDisplayLCD::SetText(const QString& text) {
+    if (text.isEmpty())
+        return;
+    m_line = text;
+    LayoutLine();
+}
+
+void CDisplayLCD::SetTrackInfo(const _SFileInfo& entry) {
+    m_entry = entry;
+    m_hasEntry = true;
+    SetText(QString::fromStdU16String(BuildLine(entry, m_showTags)));
+}
+
+void CDisplayLCD::ShowStatus(const QString& text, int milliseconds) {
+    m_temporary = true;
+    m_status = text;
+    m_statusSteps = 0;
+    m_statusMilliseconds = milliseconds;
+    Render(m_status);
+    update();
+    if (!m_scrollEnabled)
+        m_statusTimer.start(milliseconds, this);
+}
+
+void CDisplayLCD::SetScroll(bool on) {
+    m_scrollEnabled = on;
+    if (!m_line.isEmpty())
+        LayoutLine();
+    // A status text waiting for scroll steps that will no longer come waits for its time.
+    if (m_temporary && !on && !m_statusTimer.isActive())
+        m_statusTimer.start(m_statusMilliseconds, this);
+}
+
+void CDisplayLCD::ScrollStep() {
+    if (m_closing)
+        return;
+    if (m_temporary) {
+        if (++m_statusSteps >= kStatusSteps)
+            ReturnFromStatus();
+        return;
+    }
+    if (m_scroll.Step())
+        update();
+}
+
+int CDisplayLCD::MeasureWidth(const QString& text) const {
+    return QFontMetrics(m_font).horizontalAdvance(text);
+}
+
+// A new line is laid out at once; while a status text is up it shows when the status goes.
+void CDisplayLCD::LayoutLine() {
+    m_lineWidth = MeasureWidth(m_line);
+    m_layoutSize = size();
+    m_scroll.Layout(m_lineWidth, width(), m_scrollEnabled);
+    if (!m_temporary) {
+        Render(m_line);
+        update();
+    }
+}
+
+void CDisplayLCD::Render(const QString& text) {
+    const QFontMetrics metrics(m_font);
+    const int textWidth = metrics.horizontalAdvance(text);
+    const int textHeight = metrics.height();
+    const int pictureHeight = std::max(1, height());
+    m_picture = QImage(textWidth + kPictureMargin, pictureHeight, QImage::Format_RGB32);
+    m_picture.fill(m_background.QtColor());
+
+    QPainter painter(&m_picture);
+    painter.setFont(m_font);
+    const int y = pictureHeight / 2 - textHeight / 2;
+    // The shadow is always 2 pixels right of and below the text; which of the two stands on the
+    // centred line depends on the face.
+    const int textY = m_tahoma ? y - kShadowOffset : y;
+    const int shadowY = textY + kShadowOffset;
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    painter.setPen(m_shadowColor.QtColor());
+    painter.drawText(
+        QRect(kTextLeft + kShadowOffset, shadowY, textWidth + kPictureMargin, textHeight), flags,
+        text);
+    painter.setPen(m_textColor.QtColor());
+    painter.drawText(QRect(kTextLeft, textY, textWidth + kPictureMargin, textHeight), flags, text);
+}
+
+void CDisplayLCD::ReturnFromStatus() {
+    m_statusTimer.stop();
+    m_temporary = false;
+    m_status.clear();
+    Render(m_line);
+    update();
+}
+
+bool CDisplayLCD::event(QEvent* event) {
+    if (const WindowMessageEvent* message = WindowMessageEvent::From(event)) {
+        if (message->message == kScrollStepMessage) {
+            ScrollStep();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void CDisplayLCD::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), m_background.QtColor());
+    if (m_picture.isNull())
+        return;
+    if (m_temporary) {
+        painter.drawImage(0, 0, m_picture);
+        return;
+    }
+    painter.drawImage(m_scroll.X1(), 0, m_picture);
+    if (m_scroll.Scrolling())
+        painter.drawImage(m_scroll.X2(), 0, m_picture);
+}
+
+void CDisplayLCD::mouseDoubleClickEvent(QMouseEvent*) {
+    if (m_temporary || !m_hasEntry)
+        return;
+    m_showTags = !m_showTags;
+    SetTrackInfo(m_entry);
+    Settings::Set(m_profile, setting::kDispID3, m_showTags ? 1 : 0);
+}
+
+void CDisplayLCD::keyPressEvent(QKeyEvent* event) {
+    ForwardKeyToParent(this, *event);
+}
+
+void CDisplayLCD::keyReleaseEvent(QKeyEvent* event) {
+    ForwardKeyToParent(this, *event);
+}
+
+void CDisplayLCD::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_statusTimer.timerId()) {
+        ReturnFromStatus();
+        return;
+    }
+    QWidget::timerEvent(event);
+}
+
+// Qt also sends resize events that change nothing (before a first grab, for one); only a new size
+// lays the line out again.
+void CDisplayLCD::resizeEvent(QResizeEvent*) {
+    if (size() == m_layoutSize)
+        return;
+    if (!m_line.isEmpty())
+        LayoutLine();
+    if (m_temporary)
+        Render(m_status);
+}
