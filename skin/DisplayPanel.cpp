@@ -1,0 +1,310 @@
+#include "skin/DisplayPanel.h"
+
+#include "app/Settings.h"
+#include "skin/ImageCells.h"
+#include "skin/LevelSource.h"
+#include "skin/MuteSwitch.h"
+#include "skin/VirtualKey.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimerEvent>
+
+#include <algorithm>
+
+namespace {
+
+// Digit strips: a blank cell, then the digits 0 to 9.
+constexpr int kDigitColumns = 11;
+constexpr int kQualityRows = 2;
+constexpr int kPlayStateRows = 4;
+constexpr int kHoldRows = 2;
+
+QString Digits(int value, int width) {
+    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+CDisplayPanel::CDisplayPanel(Profile& profile, LevelSource* levels, MuteVolume* volume,
+                             QWidget* parent)
+    : QWidget(parent), m_profile(profile), m_levels(levels) {
+    setObjectName(QStringLiteral("DisplayPanel"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    m_background.LoadImage(u"DisplayPanel", u"DisplayPanel", 145);
+    m_largeDigits.LoadImage(u"DisplayPanel", u"LargeDigital", 141);
+    m_smallDigits.LoadImage(u"DisplayPanel", u"SmallDigital", 142);
+    m_qualityImage.LoadImage(u"DisplayPanel", u"AudioQuality", 143);
+    m_playStateImage.LoadImage(u"DisplayPanel", u"PlayStatus", 144);
+    m_vuImage.LoadImage(u"DisplayPanel", u"VUMeter", 153);
+    m_holdImage.LoadImage(u"DisplayPanel", u"Hold", 245);
+
+    m_vuOn = Settings::Get(profile, setting::kVUMeter) != 0;
+    m_timeMode = Settings::Get(profile, setting::kTimeDisplay) == 1 ? 1 : 0;
+
+    m_mute = new CMuteSwitch(profile, volume, this);
+    m_mute->setGeometry(kMuteSwitchPlace);
+    m_mute->setProperty("controlId", kMuteSwitchId);
+}
+
+CDisplayPanel::~CDisplayPanel() {
+    m_blinkTimer.stop();
+    Settings::Set(m_profile, setting::kVUMeter, m_vuOn ? 1 : 0);
+    Settings::Set(m_profile, setting::kTimeDisplay, m_timeMode);
+}
+
+CDisplayPanel::ShownTime CDisplayPanel::TimeOf(int totalSeconds, int elapsedSeconds, int timeMode) {
+    ShownTime time;
+    if (totalSeconds <= 0 || totalSeconds < elapsedSeconds)
+        return time;
+    const int shown = std::max(0, timeMode == 1 ? elapsedSeconds : totalSeconds - elapsedSeconds);
+    const int minutes = shown / 60;
+    time.seconds = shown % 60;
+    time.minutes = minutes % 100;
+    time.blink = minutes >= 100;
+    return time;
+}
+
+int CDisplayPanel::DigitColumn(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9') ? c.unicode() - '0' + 1 : 0;
+}
+
+void CDisplayPanel::SetTrackNumber(int number) {
+    m_track = Digits(number % 1000, 3);
+    update(kTrackPlace);
+}
+
+bool CDisplayPanel::SetQuality(const QString& rate, const QString& bitRate) {
+    if (rate.size() != 2 || bitRate.size() < 3 || bitRate.size() > 4)
+        return false;
+    const QRect oldBitRate = BitRatePlace();
+    m_rate = rate;
+    m_bitRate = bitRate;
+    update(kRatePlace);
+    update(oldBitRate.united(BitRatePlace()));
+    return true;
+}
+
+QRect CDisplayPanel::BitRatePlace() const {
+    QRect place = kBitRatePlace;
+    if (m_bitRate.size() == 4)
+        place.setLeft(kBitRateLeft4);
+    return place;
+}
+
+void CDisplayPanel::SetTime(int totalSeconds, int elapsedSeconds) {
+    m_total = totalSeconds;
+    m_elapsed = elapsedSeconds;
+    if (m_streamMode && totalSeconds > 0 && totalSeconds >= elapsedSeconds)
+        m_timeMode = 1;
+    ApplyTime();
+}
+
+void CDisplayPanel::ApplyTime() {
+    m_time = TimeOf(m_total, m_elapsed, m_timeMode);
+    if (m_time.blink) {
+        if (!m_blinkTimer.isActive()) {
+            m_blinkHidden = false;
+            m_blinkTimer.start(kBlinkMilliseconds, this);
+        }
+    } else {
+        m_blinkTimer.stop();
+        m_blinkHidden = false;
+    }
+    if (m_active)
+        UpdateTime();
+}
+
+void CDisplayPanel::UpdateTime() {
+    update(kMinutesPlace);
+    update(kSecondsPlace);
+}
+
+void CDisplayPanel::SetPlayState(int state) {
+    state = std::clamp(state, 0, kPlayStateRows - 1);
+    if (state == m_playState)
+        return;
+    m_playState = state;
+    update(kPlayStatePlace);
+}
+
+void CDisplayPanel::SetAudioQuality(int quality) {
+    if (quality == m_quality)
+        return;
+    m_quality = quality;
+    update(kQualityPlace);
+}
+
+void CDisplayPanel::SetHold(int hold) {
+    hold = hold ? 1 : 0;
+    if (hold == m_hold)
+        return;
+    m_hold = hold;
+    update(kHoldPlace);
+}
+
+void CDisplayPanel::SetActive(bool on) {
+    m_active = on;
+    m_mute->SetActive(on);
+    update();
+}
+
+// The view sets exactly one of playing, paused and stopped; setting one clears the others. The
+// meter's values go when it stops.
+void CDisplayPanel::SetPlaying(bool on) {
+    m_playing = on;
+    if (on)
+        m_paused = m_stopped = false;
+    else
+        m_meter.Clear();
+    m_mute->SetPlaying(on);
+    update();
+}
+
+void CDisplayPanel::SetPaused(bool on) {
+    m_paused = on;
+    if (on) {
+        m_stopped = false;
+        m_meter.Clear();
+    }
+    m_mute->SetPaused(on);
+    update();
+}
+
+void CDisplayPanel::SetStopped(bool on) {
+    m_stopped = on;
+    if (on) {
+        m_playing = m_paused = false;
+        m_meter.Clear();
+    }
+    m_mute->SetStopped(on);
+    update();
+}
+
+void CDisplayPanel::SetVUMeter(bool on) {
+    m_vuOn = on;
+    if (m_levels) {
+        if (on)
+            m_levels->StartLevels();
+        else
+            m_levels->StopLevels();
+    }
+    if (!on)
+        m_meter.Clear();
+    UpdateVu();
+}
+
+void CDisplayPanel::LevelStep() {
+    if (!m_vuOn || !MeterRunning())
+        return;
+    float left = 0.0f;
+    float right = 0.0f;
+    if (!m_levels || !m_levels->Levels(left, right))
+        left = right = 0.0f;
+    m_meter.Step(CVuMeter::Segments(left), CVuMeter::Segments(right));
+    UpdateVu();
+}
+
+void CDisplayPanel::SetClosing(bool closing) {
+    m_mute->SetClosing(closing);
+}
+
+void CDisplayPanel::UpdateVu() {
+    update(kVuArea);
+}
+
+bool CDisplayPanel::event(QEvent* event) {
+    if (const WindowMessageEvent* message = WindowMessageEvent::From(event)) {
+        if (message->message == kLevelStepMessage) {
+            LevelStep();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void CDisplayPanel::DrawDigits(QPainter& painter, const CSkinManager& strip, QPoint at,
+                               const QString& text) const {
+    const ImageCells cells = ImageCells::Of(strip.GetBitmap(), kDigitColumns, 1);
+    for (int i = 0; i < text.size(); ++i)
+        cells.Draw(painter, at + QPoint(i * cells.width, 0), strip.GetBitmap(),
+                   DigitColumn(text[i]), 0);
+}
+
+void CDisplayPanel::DrawRow(QPainter& painter, const CSkinManager& image, QPoint at, int rows,
+                            int row) const {
+    ImageCells::Of(image.GetBitmap(), 1, rows).Draw(painter, at, image.GetBitmap(), 0, row);
+}
+
+// The unlit bar, `shown` segments of the lit bar from the left, and the lit peak segment.
+void CDisplayPanel::DrawVuChannel(QPainter& painter, QPoint at, int shown, int peak) const {
+    const QImage& image = m_vuImage.GetBitmap();
+    if (image.isNull())
+        return;
+    const int segment = image.width() / CVuMeter::kSegments;
+    const int half = image.height() / 2;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(at, image, QRect(0, 0, image.width(), half));
+    if (shown > 0)
+        painter.drawImage(at, image, QRect(0, half, shown * segment, half));
+    if (peak > 0) {
+        const int x = (peak - 1) * segment;
+        painter.drawImage(at + QPoint(x, 0), image, QRect(x, half, segment, half));
+    }
+    painter.setCompositionMode(mode);
+}
+
+void CDisplayPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    m_background.Draw(painter, 0, 0);
+    if (!m_active)
+        return;
+
+    DrawDigits(painter, m_largeDigits, kTrackPlace.topLeft(), m_track);
+    if (!m_blinkHidden)
+        DrawDigits(painter, m_largeDigits, kMinutesPlace.topLeft(), Digits(m_time.minutes, 2));
+    DrawDigits(painter, m_largeDigits, kSecondsPlace.topLeft(), Digits(m_time.seconds, 2));
+    DrawDigits(painter, m_smallDigits, kRatePlace.topLeft(), m_rate);
+    DrawDigits(painter, m_smallDigits, BitRatePlace().topLeft(), m_bitRate);
+
+    DrawRow(painter, m_qualityImage, kQualityPlace.topLeft(), kQualityRows, m_quality == 1 ? 0 : 1);
+    DrawRow(painter, m_playStateImage, kPlayStatePlace.topLeft(), kPlayStateRows, m_playState);
+    DrawRow(painter, m_holdImage, kHoldPlace.topLeft(), kHoldRows, m_hold);
+
+    DrawVuChannel(painter, kVuLeft, m_meter.Shown(0), m_meter.Peak(0));
+    DrawVuChannel(painter, kVuRight, m_meter.Shown(1), m_meter.Peak(1));
+}
+
+void CDisplayPanel::mousePressEvent(QMouseEvent* event) {
+    if (!m_active)
+        return;
+    const QPoint point = event->position().toPoint();
+    if (kVuArea.contains(point)) {
+        SetVUMeter(!m_vuOn);
+    } else if (kTimeArea.contains(point)) {
+        m_timeMode = m_streamMode ? 1 : 1 - m_timeMode;
+        ApplyTime();
+    }
+}
+
+void CDisplayPanel::keyPressEvent(QKeyEvent* event) {
+    ForwardKeyToParent(this, *event);
+}
+
+void CDisplayPanel::keyReleaseEvent(QKeyEvent* event) {
+    ForwardKeyToParent(this, *event);
+}
+
+void CDisplayPanel::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_blinkTimer.timerId()) {
+        m_blinkHidden = !m_blinkHidden;
+        update(kMinutesPlace);
+        return;
+    }
+    QWidget::timerEvent(event);
+}

@@ -1,0 +1,113 @@
+#include "skin/MuteSwitch.h"
+
+#include "app/Settings.h"
+#include "skin/ImageCells.h"
+#include "skin/MuteVolume.h"
+#include "skin/VirtualKey.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+CMuteSwitch::CMuteSwitch(Profile& profile, MuteVolume* volume, QWidget* parent)
+    : QWidget(parent), m_profile(profile), m_volume(volume) {
+    setObjectName(QStringLiteral("MuteSwitch"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_speaker.LoadImage(u"DisplayPanel", u"Speaker", 152);
+}
+
+// The run-time library's channel volume is kept only when the volume control works on it
+// rather than on the system volume.
+bool CMuteSwitch::KeepsLibraryVolume() {
+    return Settings::Get(m_profile, setting::kUseSystemVolume) == 0;
+}
+
+void CMuteSwitch::SetMute(bool on) {
+    if (on == m_muted)
+        return;
+    m_muted = on;
+    if (m_volume) {
+        if (on) {
+            m_savedWaveOutVolume = m_volume->WaveOutVolume();
+            m_volume->SetWaveOutVolume(0);
+            if (KeepsLibraryVolume())
+                m_savedLibraryVolume = m_volume->LibraryVolume();
+        } else {
+            m_volume->SetWaveOutVolume(m_savedWaveOutVolume);
+            if (KeepsLibraryVolume())
+                m_volume->SetLibraryVolume(m_savedLibraryVolume);
+        }
+    }
+    update();
+}
+
+void CMuteSwitch::AnimateStep() {
+    if (m_closing || !Animating())
+        return;
+    m_shownFrame = m_frame;
+    m_frame = (m_frame + 1) % kFrames;
+    update();
+}
+
+void CMuteSwitch::SetActive(bool on) {
+    m_active = on;
+    update();
+}
+
+// Play, pause and stop exclude each other: setting one clears the others.
+void CMuteSwitch::SetPlaying(bool on) {
+    m_playing = on;
+    if (on)
+        m_paused = false;
+    update();
+}
+
+void CMuteSwitch::SetPaused(bool on) {
+    m_paused = on;
+    update();
+}
+
+void CMuteSwitch::SetStopped(bool on) {
+    if (on) {
+        m_playing = false;
+        m_paused = false;
+    }
+    update();
+}
+
+bool CMuteSwitch::event(QEvent* event) {
+    if (const WindowMessageEvent* message = WindowMessageEvent::From(event)) {
+        if (message->message == kAnimateMessage) {
+            AnimateStep();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void CMuteSwitch::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QImage& image = m_speaker.GetBitmap();
+    if (image.isNull()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    const ImageCells cells = ImageCells::Of(image, kFrames, 1);
+    cells.Draw(painter, QPoint(0, 0), image, 0, 0);
+    if (Animating())
+        cells.Draw(painter, QPoint(0, 0), image, m_shownFrame, 0);
+}
+
+void CMuteSwitch::mousePressEvent(QMouseEvent*) {
+    if (!m_active)
+        return;
+    SetMute(!m_muted);
+}
+
+void CMuteSwitch::keyPressEvent(QKeyEvent* event) {
+    ForwardKeyToParent(this, *event);
+}
+
+void CMuteSwitch::keyReleaseEvent(QKeyEvent* event) {
+    ForwardKeyToParent(this, *event);
+}
