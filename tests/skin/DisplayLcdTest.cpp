@@ -183,4 +183,16 @@ TEST_F(DisplayLcdTest, DoubleTapFlipsTagsAndStoresTheChoice) {
     EXPECT_EQ(skin.Setting(setting::kDispID3), 0);
 }
 
+TEST(DisplayLcdBuiltIn, WithoutASkinTheDefaultColoursShow) {
+    TempFolder folder;
+    Registry registry(folder / "registry.db");
+    Profile profile(registry, setting::kRegistryKeyWord, setting::kProfileName);
+    ASSERT_FALSE(CSkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
+    CDisplayLCD lcd(profile);
+    lcd.resize(450, 30);
+    lcd.SetText(QStringLiteral("Hello"));
+    const QImage image = lcd.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(image.pixel(449, 15), qRgb(107, 115, 140));
+}
+
 } // namespace

@@ -232,4 +232,21 @@ TEST_F(DisplayPanelTest, TheMuteSwitchFollowsThePanel) {
     EXPECT_EQ(mute->ShownFrame(), -1);
 }
 
+TEST(DisplayPanelBuiltIn, WithoutASkinTheBuiltInImagesShow) {
+    TempFolder folder;
+    Registry registry(folder / "registry.db");
+    Profile profile(registry, setting::kRegistryKeyWord, setting::kProfileName);
+    ASSERT_FALSE(CSkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
+    CDisplayPanel panel(profile, nullptr, nullptr);
+    panel.resize(368, 166);
+    panel.SetPlaying(true);
+    panel.LevelStep(); // no level source: the meter stays down
+    EXPECT_EQ(panel.Meter().Shown(0), 0);
+    CSkinManager background;
+    background.LoadImage(u"DisplayPanel", u"DisplayPanel", 145);
+    ASSERT_TRUE(background.HasImage());
+    const QImage image = panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(image.pixel(1, 1), background.GetBitmap().pixel(1, 1) | 0xFF000000);
+}
+
 } // namespace
