@@ -19,7 +19,9 @@ public:
     // For storing.
     CArchive() = default;
     // For loading from `bytes`, which must outlive the archive.
+    // Reads from `bytes`, which must outlive the archive.
     explicit CArchive(std::string_view bytes) : m_in(bytes) {}
+    explicit CArchive(std::string&&) = delete;
 
     void WriteInt32(int32_t value);
     void WriteString(std::u16string_view text);

@@ -5,6 +5,7 @@
 #include "runtime/fsound.h"
 #include "tests/TempFolder.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -92,10 +93,12 @@ TEST(LyricsLoader, LrcFileComesFirstThenTheTagsThenTheTextFile) {
 TEST(LyricsLoader, LdbSourcesOnlyWithTheSetting) {
     TempFolder folder;
     // A USLT lyrics block, and no SYLT.
+    const std::string record("\x08\x00\xA1\x74\x04\x05"
+                             "Block",
+                             11);
     std::vector<uint8_t> block(70, 0);
-    block.insert(block.end(), {8, 0, 161, 116, 4, 5});
-    for (char c : std::string("Block"))
-        block.push_back(static_cast<uint8_t>(c));
+    block.resize(70 + record.size());
+    std::copy(record.begin(), record.end(), block.begin() + 70);
     std::vector<std::string> asked;
     auto finder = [&](const char* name, const uint8_t*& data, int& length) {
         asked.emplace_back(name);

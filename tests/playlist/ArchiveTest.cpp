@@ -39,13 +39,16 @@ TEST(ArchiveTest, ValuesRunningPastTheEndFailWithoutMoving) {
     EXPECT_EQ(in.Remaining(), bytes.size());
 
     // A 32-bit length far beyond the data is refused, not allocated.
-    CArchive huge("\xFF\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F"s);
+    const std::string hugeBytes = "\xFF\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F"s;
+    CArchive huge(hugeBytes);
     EXPECT_FALSE(huge.ReadString(text));
 
     int32_t value = 7;
-    CArchive shortNumber("\x01\x02\x03"s);
+    const std::string shortBytes = "\x01\x02\x03"s;
+    CArchive shortNumber(shortBytes);
     EXPECT_FALSE(shortNumber.ReadInt32(value));
-    CArchive negative("\xFE\xFF\xFF\xFF"s);
+    const std::string negativeBytes = "\xFE\xFF\xFF\xFF"s;
+    CArchive negative(negativeBytes);
     ASSERT_TRUE(negative.ReadInt32(value));
     EXPECT_EQ(value, -2);
 }
