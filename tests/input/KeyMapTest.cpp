@@ -1,0 +1,177 @@
+#include "input/KeyMap.h"
+
+#include "app/SettingNames.h"
+#include "app/Settings.h"
+#include "input/KeyFunctions.h"
+#include "input/KeyNames.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+
+#include "tests/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace setting;
+
+namespace {
+
+class KeyMapTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    Registry reg{folder / "registry.db"};
+    Profile profile{reg, kRegistryKeyWord, kProfileName};
+
+    void Write(const char* format, int index, int32_t value) {
+        profile.WriteProfileInt(kKeySection, Settings::IndexedName(format, index), value);
+    }
+    bool Has(const char* format, int index) {
+        return reg
+            .QueryValue(HKEY_CURRENT_USER, profile.SectionKey(kKeySection),
+                        Settings::IndexedName(format, index))
+            .has_value();
+    }
+};
+
+TEST_F(KeyMapTest, FreshStoreGetsTheNineDefaultSinglePresses) {
+    ASSERT_TRUE(KeyMap::InitializeIfFresh(profile));
+    EXPECT_EQ(profile.GetProfileInt(kKeySection, u"KeyMapCnt", 0), 9);
+    EXPECT_EQ(profile.GetProfileInt(kKeySection, u"KeyMapInit", 0), 0);
+    EXPECT_FALSE(Has(kDblClickFormat, 0));
+
+    KeyMap map;
+    map.Load(profile);
+    EXPECT_EQ(map.Size(), 9u);
+    EXPECT_EQ(map.Find(13, false), KeyFunctions::kNextTrack);
+    EXPECT_EQ(map.Find(38, false), KeyFunctions::kVolumeUp);
+    EXPECT_EQ(map.Find(40, false), KeyFunctions::kVolumeDown);
+    EXPECT_EQ(map.Find(37, false), KeyFunctions::kPreviousTrack);
+    EXPECT_EQ(map.Find(39, false), KeyFunctions::kFastForward);
+    EXPECT_EQ(map.Find(193, false), KeyFunctions::kHold);
+    EXPECT_EQ(map.Find(194, false), KeyFunctions::kPlayPause);
+    EXPECT_EQ(map.Find(195, false), KeyFunctions::kRepeatSection);
+    EXPECT_EQ(map.Find(196, false), KeyFunctions::kDisplay);
+    EXPECT_FALSE(map.Find(13, true));
+    EXPECT_FALSE(map.HasDouble(13));
+    EXPECT_TRUE(map.ContKeyMap()); // absent means on
+
+    // Written once: the second start-up leaves the store alone.
+    EXPECT_FALSE(KeyMap::InitializeIfFresh(profile));
+}
+
+TEST_F(KeyMapTest, SavedEmptyMapStaysEmpty) {
+    KeyMap::Save(profile, {}, false);
+    EXPECT_FALSE(KeyMap::InitializeIfFresh(profile));
+    KeyMap map;
+    map.Load(profile);
+    EXPECT_TRUE(map.Empty());
+    EXPECT_FALSE(map.ContKeyMap());
+}
+
+TEST_F(KeyMapTest, SaveAndLoadRoundTrip) {
+    const std::vector<KeyMapEntry> entries{{13, 0, 0}, {13, 1, 24}, {200, 0, 21}, {38, 0, 9}};
+    KeyMap::Save(profile, entries, true);
+    EXPECT_EQ(profile.GetProfileInt(kKeySection, u"KeyMapInit", 0), 1);
+    EXPECT_EQ(profile.GetProfileInt(kKeySection, u"ContKeyMap", 0), 1);
+
+    const std::vector<KeyMapEntry> read = KeyMap::ReadEntries(profile);
+    ASSERT_EQ(read.size(), entries.size());
+    for (size_t i = 0; i < read.size(); ++i) {
+        EXPECT_EQ(read[i].keyCode, entries[i].keyCode);
+        EXPECT_EQ(read[i].dbl, entries[i].dbl);
+        EXPECT_EQ(read[i].functionIndex, entries[i].functionIndex);
+    }
+
+    KeyMap map;
+    map.Load(profile);
+    EXPECT_EQ(map.Find(13, false), KeyFunctions::kPlay);
+    EXPECT_EQ(map.Find(13, true), KeyFunctions::kShuffle);
+    EXPECT_TRUE(map.HasDouble(13));
+    EXPECT_FALSE(map.HasDouble(38));
+    EXPECT_EQ(map.KeysMappedTo(KeyFunctions::kActivate), std::vector<uint16_t>{200});
+    EXPECT_EQ(map.MappedKeys(), (std::vector<uint16_t>{13, 38, 200}));
+
+    // A shorter save leaves the old tail in the store, where it is not read.
+    KeyMap::Save(profile, {{39, 0, 6}}, false);
+    EXPECT_TRUE(Has(kKeyCodeFormat, 3));
+    map.Load(profile);
+    EXPECT_EQ(map.Size(), 1u);
+    EXPECT_EQ(map.Find(39, false), KeyFunctions::kNextTrack);
+    EXPECT_FALSE(map.Find(13, false));
+}
+
+TEST_F(KeyMapTest, LoadTakesEntriesUnvalidatedAndLaterOnesWin) {
+    profile.WriteProfileInt(kKeySection, u"KeyMapCnt", 3);
+    Write(kKeyCodeFormat, 0, 40);
+    Write(kFuncCodeFormat, 0, 1);
+    Write(kKeyCodeFormat, 1, 40);
+    Write(kFuncCodeFormat, 1, 2);
+    // Entry 2 has no values at all: key -1, function -1.
+    KeyMap map;
+    map.Load(profile);
+    EXPECT_EQ(map.Find(40, false), KeyFunctions::kPause);
+    EXPECT_EQ(map.Find(0xFFFF, false), KeyFunctions::kFirstCode - 1);
+    EXPECT_EQ(map.Size(), 2u);
+
+    // The page lists only entries with both key and function set.
+    EXPECT_EQ(KeyMap::ReadEntries(profile).size(), 2u);
+}
+
+TEST_F(KeyMapTest, BrokenCountsAreBounded) {
+    profile.WriteProfileInt(kKeySection, u"KeyMapCnt", -5);
+    KeyMap map;
+    map.Load(profile);
+    EXPECT_TRUE(map.Empty());
+
+    profile.WriteProfileInt(kKeySection, u"KeyMapCnt", 2000000000);
+    Write(kKeyCodeFormat, 0, 13);
+    Write(kFuncCodeFormat, 0, 3);
+    map.Load(profile);
+    EXPECT_EQ(map.Find(13, false), KeyFunctions::kPlayStop);
+    EXPECT_EQ(map.Size(), 2u); // entry 0 and the absent entries, which all land on key -1
+}
+
+TEST_F(KeyMapTest, InitializationClearsStaleDoubleFlags) {
+    KeyMap::Save(profile, {{13, 1, 0}, {38, 1, 1}}, true);
+    KeyMap::WriteDefault(profile);
+    EXPECT_FALSE(Has(kDblClickFormat, 0));
+    EXPECT_FALSE(Has(kDblClickFormat, 1));
+    KeyMap map;
+    map.Load(profile);
+    EXPECT_EQ(map.Find(13, false), KeyFunctions::kNextTrack);
+    EXPECT_FALSE(map.Find(13, true));
+}
+
+TEST(KeyNamesTest, NamesAndUnknownKeys) {
+    const KeyNames names;
+    EXPECT_EQ(names.Name(13), u"Action");
+    EXPECT_EQ(names.Name(39), u"Right");
+    EXPECT_EQ(names.Name(199), u"Button7");
+    EXPECT_EQ(names.Name(181), u"Remote6");
+    EXPECT_EQ(names.Name(243), u"Remote7");
+    EXPECT_EQ(names.Name(205), u"Remote4");
+    EXPECT_EQ(names.Name(142), u"Remote1");
+    EXPECT_EQ(names.Name(140), u"Remote5");
+    EXPECT_EQ(names.Name(136), u"Remote7");
+    EXPECT_EQ(names.Name(112), u"Remote1");
+    EXPECT_EQ(names.Name(200), u"Unknown200");
+    EXPECT_EQ(names.Name(-1), u"Unknown-1");
+    EXPECT_FALSE(names.Contains(200));
+    EXPECT_FALSE(names.Contains(116));
+    EXPECT_TRUE(names.Contains(115));
+    EXPECT_EQ(names.Keys().size(), 5u + 7u + 6u + 7u + 4u + 7u + 4u);
+}
+
+TEST(KeyFunctionsTest, NamesByIndexAndLanguage) {
+    EXPECT_EQ(KeyFunctions::EnglishName(11), u"Repeat Section (A<->B)");
+    EXPECT_EQ(KeyFunctions::Name(10, 1042), u"불륨 줄이기");
+    EXPECT_EQ(KeyFunctions::Name(10, 1033), u"Volume Down");
+    EXPECT_TRUE(KeyFunctions::EnglishName(26).empty());
+    EXPECT_TRUE(KeyFunctions::KoreanName(-1).empty());
+    EXPECT_EQ(KeyFunctions::IndexOfName(u"Shuffle On/Off"), 24);
+    EXPECT_EQ(KeyFunctions::IndexOfName(u"시간 알림"), 23);
+    EXPECT_EQ(KeyFunctions::IndexOfName(u"no such function"), 0);
+    EXPECT_EQ(KeyFunctions::CodeOf(21), KeyFunctions::kActivate);
+    EXPECT_EQ(KeyFunctions::EnglishStringId(0), 65110u);
+}
+
+} // namespace
