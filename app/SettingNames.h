@@ -161,7 +161,7 @@ inline constexpr NumberSetting kSleepDisplayOffTimer{u"SleepDisplayOffTimer", 1}
 // "Settings\Key": the key map. Indexed names append a decimal index ("KeyCode%d").
 inline constexpr NumberSetting kKeyMapCnt{u"KeyMapCnt", 0};
 inline constexpr NumberSetting kKeyMapInit{u"KeyMapInit", 0};
-inline constexpr NumberSetting kContKeyMap{u"ContKeyMap", 0};
+inline constexpr NumberSetting kContKeyMap{u"ContKeyMap", 1};
 inline constexpr const char* kKeyCodeFormat = "KeyCode%d";
 inline constexpr const char* kFuncCodeFormat = "FuncCode%d";
 inline constexpr const char* kDblClickFormat = "DblClick%d";

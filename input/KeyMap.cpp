@@ -14,7 +14,6 @@ using namespace setting;
 namespace {
 
 // "ContKeyMap" when absent: the buttons keep working in the background.
-constexpr int32_t kContKeyMapDefault = 1;
 
 int32_t ReadIndexed(Profile& profile, const char* format, int index, int32_t defaultValue) {
     return profile.GetProfileInt(kKeySection, Settings::IndexedName(format, index), defaultValue);
@@ -36,12 +35,13 @@ void KeyMap::Load(Profile& profile) {
         map_[KeyMapInfo{static_cast<uint16_t>(keyCode), dbl}] =
             static_cast<uint32_t>(function) + KeyFunctions::kFirstCode;
     }
-    contKeyMap_ = profile.GetProfileInt(kKeySection, kContKeyMap.name, kContKeyMapDefault) == 1;
+    contKeyMap_ =
+        profile.GetProfileInt(kKeySection, kContKeyMap.name, kContKeyMap.defaultValue) == 1;
 }
 
 void KeyMap::Clear() {
     map_.clear();
-    contKeyMap_ = kContKeyMapDefault == 1;
+    contKeyMap_ = kContKeyMap.defaultValue == 1;
 }
 
 std::optional<uint32_t> KeyMap::Find(uint32_t keyCode, bool dbl) const {
