@@ -18,9 +18,20 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# Without a display the player can't open its window: the demo track plays in the terminal instead.
+DEMO_TRACK = app/resources/demo/sonvale-demo.ogg
+
 run: build
-	@echo "Built so far:"
-	@cd $(BUILD_DIR) && find . -maxdepth 2 -type f -perm -u+x \( -name 'sonvale*' -o -name 'mantlery' -o -name '*.so' \) | sort
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$${QT_QPA_PLATFORM+set}" ]; then \
+		echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): playing the demo track with sonvale-cli instead."; \
+		program=$(BUILD_DIR)/bin/sonvale-cli; set -- play $(DEMO_TRACK); \
+	else \
+		program=$(BUILD_DIR)/bin/sonvale; set --; \
+	fi; \
+	if [ ! -x "$$program" ]; then \
+		echo "make run: $$program has not been built" >&2; exit 1; \
+	fi; \
+	exec "$$program" "$$@"
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
