@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -21,25 +22,7 @@ uint32_t Get32(const uint8_t* at) {
 
 CSpokenTime::CSpokenTime(SoundSource source) : source_(std::move(source)) {}
 
-std::vector<int> CSpokenTime::SoundIds(int hour, int minute) {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59)
-        return {};
-    std::vector<int> ids;
-    ids.push_back(hour < 12 ? 326 : 324);
-    const int h12 = hour <= 12 ? hour + 12 : hour;
-    ids.push_back(295 + (h12 - 12));
-    if (minute == 0) {
-        ids.push_back(323);
-        return ids;
-    }
-    if (minute >= 10)
-        ids.push_back(307 + minute / 10);
-    const int units = minute % 10;
-    ids.push_back(units == 0 ? 322 : 313 + units - 1);
-    return ids;
-}
-
-int CSpokenTime::Play(const std::vector<int>& ids) {
+int CSpokenTime::Play(const std::vector<uint32_t>& ids) {
     Event done;
     std::unique_ptr<WaveOut> device = WaveOut::Create();
     if (!device)
@@ -47,7 +30,7 @@ int CSpokenTime::Play(const std::vector<int>& ids) {
     bool open = false;
     WaveOut::Format openFormat;
     int played = 0;
-    for (const int id : ids) {
+    for (const uint32_t id : ids) {
         const std::string file = source_ ? source_(id) : std::string();
         Sound sound;
         if (!ParseWav(file, sound))

@@ -15,8 +15,6 @@
 
 namespace {
 
-using Ids = std::vector<int>;
-
 // A mono 22050 Hz sound whose samples tell it apart: `frames` samples counting up from `base`.
 std::vector<int16_t> Samples(int16_t base, int frames) {
     std::vector<int16_t> samples;
@@ -32,33 +30,13 @@ std::string ReadFile(const std::string& path) {
 
 } // namespace
 
-TEST(SpokenTimeTest, SoundIdsFollowTheClock) {
-    EXPECT_EQ(CSpokenTime::SoundIds(0, 0), (Ids{326, 295, 323}));
-    EXPECT_EQ(CSpokenTime::SoundIds(13, 45), (Ids{324, 296, 311, 317}));
-    EXPECT_EQ(CSpokenTime::SoundIds(12, 0), (Ids{324, 307, 323}));
-    EXPECT_EQ(CSpokenTime::SoundIds(11, 59), (Ids{326, 306, 312, 321}));
-    EXPECT_EQ(CSpokenTime::SoundIds(1, 30), (Ids{326, 296, 310, 322}));
-    EXPECT_EQ(CSpokenTime::SoundIds(23, 10), (Ids{324, 306, 308, 322}));
-    EXPECT_EQ(CSpokenTime::SoundIds(23, 19), (Ids{324, 306, 308, 321}));
-    // Minutes below ten have no tens sound.
-    EXPECT_EQ(CSpokenTime::SoundIds(7, 5), (Ids{326, 302, 317}));
-    EXPECT_EQ(CSpokenTime::SoundIds(19, 1), (Ids{324, 302, 313}));
-}
-
-TEST(SpokenTimeTest, TimesOutOfRangeSayNothing) {
-    EXPECT_TRUE(CSpokenTime::SoundIds(-1, 0).empty());
-    EXPECT_TRUE(CSpokenTime::SoundIds(24, 0).empty());
-    EXPECT_TRUE(CSpokenTime::SoundIds(12, 60).empty());
-    EXPECT_TRUE(CSpokenTime::SoundIds(12, -1).empty());
-}
-
 TEST(SpokenTimeTest, PlaysTheSoundsInOrder) {
     TempFolder folder;
     const std::string out = folder / "out.wav";
     ScopedAudio audio("wav:" + out + ",fast");
-    const std::map<int, std::vector<int16_t>> sounds = {
+    const std::map<uint32_t, std::vector<int16_t>> sounds = {
         {1, Samples(1000, 300)}, {2, Samples(-5000, 120)}, {3, Samples(20000, 701)}};
-    CSpokenTime speaker([&](int id) {
+    CSpokenTime speaker([&](uint32_t id) {
         const auto found = sounds.find(id);
         return found == sounds.end() ? std::string() : WavFile::Bytes(1, 22050, found->second);
     });
@@ -71,7 +49,7 @@ TEST(SpokenTimeTest, PlaysTheSoundsInOrder) {
     EXPECT_EQ(played.rate, 22050);
     EXPECT_EQ(played.bits, 16);
     std::vector<int16_t> expected;
-    for (const int id : {3, 1, 2, 1})
+    for (const uint32_t id : {3u, 1u, 2u, 1u})
         expected.insert(expected.end(), sounds.at(id).begin(), sounds.at(id).end());
     EXPECT_EQ(played.samples, expected);
 }
@@ -92,16 +70,16 @@ TEST(SpokenTimeTest, BrokenSoundsAreLeftOut) {
     hugeChunk[16] = hugeChunk[17] = hugeChunk[18] = hugeChunk[19] = static_cast<char>(0xFF);
     std::string threeBytes = good;
     threeBytes[34] = 24; // 24-bit samples
-    const std::map<int, std::string> files = {{1, good},
-                                              {2, cutShort},
-                                              {3, float32},
-                                              {4, noFormat},
-                                              {5, hugeChunk},
-                                              {6, threeBytes},
-                                              {7, "RIFF"},
-                                              {8, std::string(44, '\0')},
-                                              {9, good.substr(0, 30)}};
-    CSpokenTime speaker([&](int id) {
+    const std::map<uint32_t, std::string> files = {{1, good},
+                                                   {2, cutShort},
+                                                   {3, float32},
+                                                   {4, noFormat},
+                                                   {5, hugeChunk},
+                                                   {6, threeBytes},
+                                                   {7, "RIFF"},
+                                                   {8, std::string(44, '\0')},
+                                                   {9, good.substr(0, 30)}};
+    CSpokenTime speaker([&](uint32_t id) {
         const auto found = files.find(id);
         return found == files.end() ? std::string() : found->second;
     });
@@ -119,7 +97,7 @@ TEST(SpokenTimeTest, BrokenSoundsAreLeftOut) {
 TEST(SpokenTimeTest, SoundsOfAnotherFormatPlayToo) {
     TempFolder folder;
     ScopedAudio audio("wav:" + folder / "out.wav" + ",fast");
-    CSpokenTime speaker([](int id) {
+    CSpokenTime speaker([](uint32_t id) {
         return id == 1 ? WavFile::Bytes(1, 22050, Samples(0, 100))
                        : WavFile::Bytes(2, 44100, Samples(0, 200));
     });
@@ -129,20 +107,20 @@ TEST(SpokenTimeTest, SoundsOfAnotherFormatPlayToo) {
 TEST(SpokenTimeTest, WithoutADeviceNothingPlays) {
     ScopedAudio audio("no-such-backend");
     int asked = 0;
-    CSpokenTime speaker([&](int) {
+    CSpokenTime speaker([&](uint32_t) {
         ++asked;
         return WavFile::Bytes(1, 22050, Samples(0, 10));
     });
-    EXPECT_EQ(speaker.SayTime(13, 45), 0);
+    EXPECT_EQ(speaker.Play({324, 296, 311, 317}), 0);
     EXPECT_EQ(asked, 0);
     CSpokenTime silent(nullptr);
     EXPECT_EQ(silent.Play({1, 2}), 0);
 }
 
 // The sounds the player embeds: every id is a 16-bit mono 22050 Hz WAV with speech in it, and
-// saying a time plays exactly the sounds it names.
+// saying a time (13:45 here) plays exactly those sounds.
 TEST(SpokenTimeTest, TheShippedSoundsSayTheTime) {
-    auto load = [](int id) {
+    auto load = [](uint32_t id) {
         return ReadFile(std::string(SONVALE_SOUNDS) + "/" + std::to_string(id) + ".wav");
     };
     for (int id = 295; id <= 326; ++id) {
@@ -169,7 +147,7 @@ TEST(SpokenTimeTest, TheShippedSoundsSayTheTime) {
     const std::string out = folder / "out.wav";
     ScopedAudio audio("wav:" + out + ",fast");
     CSpokenTime speaker(load);
-    EXPECT_EQ(speaker.SayTime(13, 45), 4);
+    EXPECT_EQ(speaker.Play({324, 296, 311, 317}), 4);
     WavFile played;
     ASSERT_TRUE(played.Read(out));
     std::vector<int16_t> expected;
