@@ -1,0 +1,95 @@
+#include "playback/FmodLibraryBackend.h"
+
+#include "playback/FmodLibrary.h"
+#include "playback/FmodTagSource.h"
+#include "playback/LibraryEffects.h"
+
+bool CFmodLibraryBackend::Open(const std::string& path, unsigned mode) {
+    Close();
+    m_stream = m_fsound.Stream_Open(path.c_str(), mode, 0, 0);
+    return m_stream != nullptr;
+}
+
+int CFmodLibraryBackend::OpenState() {
+    return m_stream ? m_fsound.Stream_GetOpenState(m_stream) : FSOUND_OPENSTATE_FAILED;
+}
+
+void CFmodLibraryBackend::Close() {
+    if (!m_stream)
+        return;
+    m_fsound.Stream_Stop(m_stream);
+    m_fsound.Stream_Close(m_stream);
+    m_stream = nullptr;
+}
+
+int CFmodLibraryBackend::LastError() {
+    return m_fsound.GetError();
+}
+
+int CFmodLibraryBackend::LengthMs() {
+    return m_stream ? m_fsound.Stream_GetLengthMs(m_stream) : 0;
+}
+
+int CFmodLibraryBackend::LengthBytes() {
+    return m_stream ? m_fsound.Stream_GetLength(m_stream) : 0;
+}
+
+int CFmodLibraryBackend::DefaultRate() {
+    FSOUND_SAMPLE* sample = m_stream ? m_fsound.Stream_GetSample(m_stream) : nullptr;
+    int rate = 0, volume = 0, pan = 0, priority = 0;
+    if (!sample || !m_fsound.Sample_GetDefaults(sample, &rate, &volume, &pan, &priority))
+        return 0;
+    return rate;
+}
+
+TagLyrics::TagFieldFinder CFmodLibraryBackend::Finder() {
+    return CFmodTagSource::Finder(m_fsound, m_stream);
+}
+
+int CFmodLibraryBackend::Play() {
+    return m_stream ? m_fsound.Stream_Play(FSOUND_FREE, m_stream) : -1;
+}
+
+void CFmodLibraryBackend::Stop() {
+    if (m_stream)
+        m_fsound.Stream_Stop(m_stream);
+}
+
+int CFmodLibraryBackend::TimeMs() {
+    return m_stream ? m_fsound.Stream_GetTime(m_stream) : 0;
+}
+
+void CFmodLibraryBackend::SetTimeMs(int ms) {
+    if (m_stream)
+        m_fsound.Stream_SetTime(m_stream, ms);
+}
+
+void CFmodLibraryBackend::SetPaused(int channel, bool paused) {
+    m_fsound.SetPaused(channel, paused ? 1 : 0);
+}
+
+void CFmodLibraryBackend::SetSurround(int channel, bool on) {
+    m_fsound.SetSurround(channel, on ? 1 : 0);
+}
+
+int CFmodLibraryBackend::Frequency(int channel) {
+    return m_fsound.GetFrequency(channel);
+}
+
+void CFmodLibraryBackend::SetFrequency(int channel, int hz) {
+    m_fsound.SetFrequency(channel, hz);
+}
+
+void CFmodLibraryBackend::SetVolume(int volume) {
+    m_fsound.SetVolume(FSOUND_ALL, volume);
+}
+
+bool CFmodLibraryBackend::Levels(int channel, float& left, float& right) {
+    left = right = 0.0f;
+    return m_fsound.GetCurrentLevels(channel, &left, &right) != 0;
+}
+
+void CFmodLibraryBackend::ResetEffects() {
+    if (m_effects)
+        m_effects->ClearHistory();
+}

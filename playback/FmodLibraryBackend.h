@@ -1,0 +1,44 @@
+#pragma once
+
+#include "playback/LibraryBackend.h"
+#include "runtime/fsound.h"
+
+struct FmodFunctions;
+class CLibraryEffects;
+
+// The controller's stream in the run-time library bound by name.
+class CFmodLibraryBackend : public LibraryBackend {
+public:
+    // `effects` may be null (no effects on the library's mix).
+    CFmodLibraryBackend(const FmodFunctions& fsound, CLibraryEffects* effects)
+        : m_fsound(fsound), m_effects(effects) {}
+    ~CFmodLibraryBackend() override { Close(); }
+    CFmodLibraryBackend(const CFmodLibraryBackend&) = delete;
+    CFmodLibraryBackend& operator=(const CFmodLibraryBackend&) = delete;
+
+    bool Open(const std::string& path, unsigned mode) override;
+    int OpenState() override;
+    void Close() override;
+    bool IsOpen() const override { return m_stream != nullptr; }
+    int LastError() override;
+    int LengthMs() override;
+    int LengthBytes() override;
+    int DefaultRate() override;
+    TagLyrics::TagFieldFinder Finder() override;
+    int Play() override;
+    void Stop() override;
+    int TimeMs() override;
+    void SetTimeMs(int ms) override;
+    void SetPaused(int channel, bool paused) override;
+    void SetSurround(int channel, bool on) override;
+    int Frequency(int channel) override;
+    void SetFrequency(int channel, int hz) override;
+    void SetVolume(int volume) override;
+    bool Levels(int channel, float& left, float& right) override;
+    void ResetEffects() override;
+
+private:
+    const FmodFunctions& m_fsound;
+    CLibraryEffects* m_effects;
+    FSOUND_STREAM* m_stream = nullptr;
+};

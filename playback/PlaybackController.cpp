@@ -1,0 +1,996 @@
+#include "playback/PlaybackController.h"
+
+#include "app/SettingNames.h"
+#include "app/Settings.h"
+#include "engine/player/PlayerTypes.h"
+#include "lyrics/LyricsLoader.h"
+#include "platform/Profile.h"
+#include "platform/TextCodec.h"
+#include "playback/EngineBackend.h"
+#include "playback/LibraryBackend.h"
+#include "playback/MediaPlayerBackend.h"
+#include "playback/PlaybackTexts.h"
+#include "playlist/EntryTags.h"
+#include "playlist/Playlist.h"
+#include "runtime/fsound_errors.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+using namespace setting;
+using Button = PlaybackUi::Button;
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+namespace {
+
+constexpr int kOpenReady = 0; // the library's open state of a ready stream
+constexpr int kPreviousRestartSeconds = 4;
+constexpr int kVbrDifferenceMs = 2999;
+constexpr int kSilenceDurationMs = 30000;
+constexpr int kSilenceWindowMs = 10000;
+constexpr int kSilentReadingsToEnd = 4;
+constexpr int kConnectingAtOpenMs = 1000;
+constexpr int kStreamStatusMs = 600;
+constexpr int kVbrNoteSeconds = 60;
+constexpr double kSpeedStep = 0.05;
+constexpr double kSpeedMin = 0.6;
+constexpr double kSpeedMax = 1.4;
+
+// Streaming states of the engine.
+constexpr int32_t kStreamStopped = 1;
+constexpr int32_t kStreamConnecting = 2;
+constexpr int32_t kStreamBuffering = 3;
+constexpr int32_t kStreamPlaying = 4;
+
+bool KnownExtension(const std::u16string& ext) {
+    static const char16_t* const kKnown[] = {u".mp2", u".mp3", u".ogg", u".wma",
+                                             u".asf", u".wav", u".wpl", u".url"};
+    return std::any_of(std::begin(kKnown), std::end(kKnown),
+                       [&](const char16_t* known) { return ext == known; });
+}
+
+void NormaliseExtension(_SFileInfo& entry) {
+    if (!KnownExtension(entry.strExt))
+        entry.strExt = CEntryTags::Lower(CEntryTags::Extension(entry.strPath));
+}
+
+bool IsStream(const _SFileInfo& entry) {
+    return entry.strExt == u".url" || CEntryTags::Lower(entry.strPath).starts_with(u"http://");
+}
+
+bool IsMediaPlayerFile(const _SFileInfo& entry) {
+    return entry.strExt == u".wma" || entry.strExt == u".asf";
+}
+
+} // namespace
+
+CPlaybackController::CPlaybackController(Profile& profile, CPlaylist& playlist, PlaybackUi& ui,
+                                         LibraryBackend& library, EngineBackend& engine,
+                                         MediaPlayerBackend* media)
+    : m_profile(profile), m_playlist(playlist), m_ui(ui), m_library(&library), m_engine(&engine),
+      m_media(media) {
+    m_lyricsSync = Settings::LyricsSync(profile);
+    m_savedRepeatType = Number(kRepeatType);
+}
+
+void CPlaybackController::SetBackends(LibraryBackend& library, EngineBackend& engine) {
+    Lock lock(m_trackLock);
+    m_library = &library;
+    m_engine = &engine;
+    m_channel = -1;
+    m_loaded = false;
+}
+
+int32_t CPlaybackController::Number(const NumberSetting& value) const {
+    return Settings::Get(m_profile, value);
+}
+
+bool CPlaybackController::Korean() const {
+    return m_ui.Korean();
+}
+
+void CPlaybackController::Error(const std::u16string& text) {
+    m_ui.MessageBox(text, CPlaybackTexts::Text(PlaybackText::DecoderErrorTitle, Korean()));
+}
+
+bool CPlaybackController::ButtonShown(Button button) const {
+    switch (button) {
+    case Button::Play:
+        return m_playShown;
+    case Button::Pause:
+        return m_pauseShown;
+    case Button::Stop:
+        return m_stopShown;
+    default:
+        return m_playlist.ListMode();
+    }
+}
+
+void CPlaybackController::ShowButtons(bool play, bool pause, bool stop) {
+    m_playShown = play;
+    m_pauseShown = pause;
+    m_stopShown = stop;
+    m_ui.ShowButton(Button::Play, play);
+    m_ui.ShowButton(Button::Pause, pause);
+    m_ui.ShowButton(Button::Stop, stop);
+}
+
+// ---- Opening
+
+bool CPlaybackController::OpenCurrent(bool keepList) {
+    Lock lock(m_trackLock);
+    Stop(false, false);
+    if (!keepList && !m_playlist.ListMode()) {
+        m_playlist.Entries().clear();
+        m_ui.ShowButton(Button::Previous, false);
+        m_ui.ShowButton(Button::Next, false);
+        m_playlist.SetListMode(false);
+        m_playlist.SetCurIndex(0);
+    }
+
+    _SFileInfo& entry = m_playlist.Current();
+    NormaliseExtension(entry);
+    m_openError = false;
+    m_loaded = false;
+    if (entry.strExt == u".wpl") {
+        const std::u16string listPath = entry.strPath;
+        if (!m_playlist.PlaylistLoad(listPath, true) || m_playlist.Count() == 0) {
+            m_mode = Mode::None;
+            return FailOpen({});
+        }
+        if (m_playlist.Count() > 1) {
+            m_ui.ShowButton(Button::Previous, true);
+            m_ui.ShowButton(Button::Next, true);
+            m_playlist.SetListMode(true);
+        }
+        m_playlist.SetCurIndex(0);
+        entry = m_playlist.Entries().front();
+        NormaliseExtension(entry);
+        if (entry.strExt == u".wpl") {
+            m_mode = Mode::None;
+            return FailOpen({});
+        }
+    }
+
+    if (IsMediaPlayerFile(entry))
+        m_mode = Mode::MediaPlayer;
+    else if (IsStream(entry))
+        m_mode = Mode::Stream;
+    else
+        m_mode = Number(kUseDefaultDecoder) == 1 ? Mode::Library : Mode::Engine;
+
+    ResetForOpen();
+    if (entry.strPath.empty())
+        return true;
+
+    bool ok = false;
+    if (m_mode == Mode::MediaPlayer)
+        ok = OpenMediaPlayer(entry);
+    else if (m_mode == Mode::Stream)
+        ok = OpenStream(entry);
+    else
+        ok = OpenLocal(entry);
+    if (!ok)
+        return FailOpen({});
+    m_loaded = true;
+    m_ui.ShowTitle(entry);
+    if (m_mode == Mode::Stream)
+        m_ui.ShowStatus(CPlaybackTexts::Text(PlaybackText::Connecting, Korean()),
+                        kConnectingAtOpenMs);
+    return true;
+}
+
+bool CPlaybackController::FailOpen(const std::u16string& text) {
+    if (!text.empty())
+        Error(text);
+    m_openError = true;
+    m_loaded = false;
+    m_ui.ShowSeekSlider(false);
+    m_playShown = false;
+    m_ui.ShowButton(Button::Play, false);
+    return false;
+}
+
+void CPlaybackController::ResetForOpen() {
+    m_positionMs = 0;
+    m_lyricKey = -1;
+    m_silentReadings = 0;
+    MoveSlider(0);
+    m_ui.ShowSeekSlider(m_mode != Mode::Stream);
+    m_ui.SetSpectrum(m_mode == Mode::Library ? PlaybackUi::Spectrum::Clear
+                                             : PlaybackUi::Spectrum::Off);
+    m_ui.SetPanelTime(0);
+    m_ui.SetTrackNumber(m_playlist.CurIndex() + 1);
+    ShowButtons(true, false, false);
+    m_readyToPlay = true;
+    m_playing = false;
+    m_paused = false;
+    m_opened = false;
+}
+
+void CPlaybackController::SetDuration(int32_t ms) {
+    m_durationMs = ms;
+    const int seconds = ms / 1000;
+    m_ui.SetSeekRange(ms / 100);
+    m_ui.SetPanelTotal(seconds);
+    SetPlayTime(m_playlist.Current(),
+                CPlaybackTexts::Format(u"%02d:%02d", {seconds / 60, seconds % 60}));
+}
+
+void CPlaybackController::SetPlayTime(_SFileInfo& entry, const std::u16string& text) {
+    entry.strPlayTime = text;
+    const int index = m_playlist.IndexOfExact(entry.strPath);
+    if (index < m_playlist.Count())
+        m_playlist.Entries()[static_cast<size_t>(index)].strPlayTime = text;
+}
+
+bool CPlaybackController::OpenMediaPlayer(_SFileInfo& entry) {
+    if (!m_media || !m_media->Ready() || !m_media->Open(entry.strPath))
+        return false;
+    m_ui.SetPanelFormat(u"44", u"128");
+    const int seconds = m_media->Duration();
+    SetDuration(seconds > 0 ? seconds * 1000 : kUnknownDurationMs);
+    LoadLyrics(entry, true);
+    return true;
+}
+
+bool CPlaybackController::OpenStream(_SFileInfo& entry) {
+    m_lyrics.LyricsReset();
+    if (!m_engine->OpenUrl(entry.strPath))
+        return false;
+    m_ui.SetPanelFormat(u"44", u"128");
+    SetDuration(kStreamDurationMs);
+    SetPlayTime(entry, u"00:00");
+    m_ui.LyricsLoaded();
+    return true;
+}
+
+bool CPlaybackController::OpenLocal(_SFileInfo& entry) {
+    bool noted = false;
+    const bool ok = OpenLocalSteps(entry, noted);
+    if (noted)
+        m_ui.RemoveBubble();
+    return ok;
+}
+
+bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
+    const bool korean = Korean();
+    const bool useLibrary = m_mode == Mode::Library;
+    if (m_library->IsOpen()) {
+        m_library->ResetEffects();
+        m_library->Close();
+    }
+    m_engine->Close();
+    m_channel = -1;
+
+    const std::string path8 = TextCodec::WideToMultiByte(entry.strPath);
+    auto errorText = [](int code) { return TextCodec::Utf8ToUtf16(FMOD_ErrorString(code)); };
+    unsigned mode = kOpenMode;
+    bool exact = false;
+    int32_t lengthMs = 0;
+    PlayerFileInfo info;
+    for (;;) {
+        if (!m_library->Open(path8, mode)) {
+            Error(CPlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
+                                         {errorText(m_library->LastError()), entry.strPath}));
+            return false;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        int state = m_library->OpenState();
+        while (state != kOpenReady && state != -1 && state != -3) {
+            if (!exact && std::chrono::steady_clock::now() - start > m_openTimeout) {
+                m_library->Close();
+                Error(CPlaybackTexts::Format(PlaybackText::FileLoadingTimeout, korean,
+                                             {entry.strPath}));
+                return false;
+            }
+            std::this_thread::yield();
+            state = m_library->OpenState();
+        }
+        if (state != kOpenReady) {
+            const int code = m_library->LastError();
+            m_library->Close();
+            if (m_decoderRestarted) {
+                Settings::Set(m_profile, kCurPlayPos, m_playlist.CurPlayPos());
+                Settings::Set(m_profile, kResume, 1);
+                Settings::Set(m_profile, kSaveDefList, 1);
+                m_ui.PostToView(kRestartProgram, 0, 0);
+                return false;
+            }
+            if (code == 9 || code == 11)
+                Error(CPlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
+                                             {errorText(code), entry.strPath}));
+            else
+                Error(CPlaybackTexts::Format(PlaybackText::FileOpenFailed, korean,
+                                             {code, entry.strPath}));
+            return false;
+        }
+
+        lengthMs = m_library->LengthMs();
+        info = PlayerFileInfo{};
+        info.sampleRate = 44100;
+        info.channels = 2;
+        const bool engineOpen = m_engine->OpenFile(entry.strPath);
+        PlayerFileInfo engineInfo;
+        if (engineOpen && m_engine->FileInfo(engineInfo))
+            info = engineInfo;
+
+        if (!useLibrary) {
+            lengthMs = m_engine->Duration();
+            break;
+        }
+        if (entry.strExt == u".mp3" && !exact && engineOpen &&
+            std::abs(info.duration - lengthMs) > kVbrDifferenceMs &&
+            Number(kVBRMpegAccurate) == 1) {
+            m_library->Close();
+            m_engine->Close();
+            mode |= kExactLength;
+            exact = true;
+            if (Number(kDisplayVBRMP3Msg) == 1) {
+                m_ui.ShowBubble(CPlaybackTexts::Text(PlaybackText::AlarmTitle, korean),
+                                CPlaybackTexts::Text(PlaybackText::VbrNote, korean),
+                                kVbrNoteSeconds);
+                noted = true;
+            }
+            continue;
+        }
+        break;
+    }
+
+    int rate = info.sampleRate;
+    int kbps = info.bitrate;
+    if (useLibrary) {
+        if (const int libraryRate = m_library->DefaultRate(); libraryRate > 0)
+            rate = libraryRate;
+        const double bytes = m_library->LengthBytes();
+        kbps = lengthMs > 0 ? static_cast<int>(bytes * 0.008 / (lengthMs / 1000.0)) : 0;
+        m_library->ResetEffects();
+        m_engine->Close();
+    }
+    m_ui.SetPanelFormat(CPlaybackTexts::Format(u"%02d", {rate / 1000}),
+                        CPlaybackTexts::Format(u"%03d", {kbps}));
+    SetDuration(lengthMs);
+    ReadTags(entry);
+    LoadLyrics(entry, false);
+    if (!useLibrary)
+        m_library->Close();
+    return true;
+}
+
+void CPlaybackController::ReadTags(_SFileInfo& entry) {
+    if (!entry.strTitle.empty() && entry.strTitle != entry.strName)
+        return;
+    const TagLyrics::TagFieldFinder finder = m_library->Finder();
+    auto field = [&](const char* name) {
+        const uint8_t* data = nullptr;
+        int length = 0;
+        if (!finder || !finder(name, data, length) || !data || length <= 0)
+            return std::u16string();
+        return CEntryTags::FrameText(name, std::string_view(reinterpret_cast<const char*>(data),
+                                                            static_cast<size_t>(length)));
+    };
+    std::u16string title = field("TIT2");
+    std::u16string artist = entry.strArtist.empty() ? field("TPE1") : std::u16string();
+    std::u16string album = entry.strAlbum.empty() ? field("TALB") : std::u16string();
+    if (title.empty() && artist.empty() && album.empty())
+        return;
+    if (!title.empty())
+        entry.strTitle = title;
+    if (!artist.empty())
+        entry.strArtist = artist;
+    if (!album.empty())
+        entry.strAlbum = album;
+    for (_SFileInfo& listed : m_playlist.Entries()) {
+        if (listed.strPath == entry.strPath) {
+            listed.strTitle = entry.strTitle;
+            listed.strArtist = entry.strArtist;
+            listed.strAlbum = entry.strAlbum;
+        }
+    }
+}
+
+void CPlaybackController::LoadLyrics(_SFileInfo& entry, bool mediaPlayer) {
+    LrcFile::EntryText lrcEntry;
+    const auto opened =
+        mediaPlayer ? LyricsLoader::Opened::MediaPlayer : LyricsLoader::Opened::Stream;
+    const TagLyrics::TagFieldFinder finder =
+        mediaPlayer ? TagLyrics::TagFieldFinder() : m_library->Finder();
+    LyricsLoader::Load(entry.strPath, entry.strExt, opened, Number(kUseLDBLyrics) == 1, finder,
+                       m_lyrics, lrcEntry);
+    m_lyricKey = -1;
+    m_ui.LyricsLoaded();
+}
+
+// ---- Play, pause, stop
+
+void CPlaybackController::Play(bool focus) {
+    Lock lock(m_trackLock);
+    if (!m_readyToPlay)
+        return;
+    if (!m_loaded && !OpenCurrent(true))
+        return;
+    switch (m_mode) {
+    case Mode::MediaPlayer:
+        m_media->Play();
+        break;
+    case Mode::Library:
+        if (m_channel < 0) {
+            m_channel = m_library->Play();
+            if (m_channel < 0) {
+                Error(CPlaybackTexts::Text(PlaybackText::InvalidChannel, Korean()));
+                return;
+            }
+            m_library->SetSurround(m_channel, true);
+            m_baseFrequency = m_library->Frequency(m_channel);
+            if (m_speed != 1.0) {
+                m_library->SetFrequency(m_channel, static_cast<int>(m_baseFrequency * m_speed));
+                m_ui.SpeedApplied(m_speed);
+            }
+        } else {
+            m_library->SetPaused(m_channel, false);
+        }
+        break;
+    case Mode::Stream:
+    case Mode::Engine:
+        m_engine->Play();
+        break;
+    case Mode::None:
+        return;
+    }
+    if (!m_ui.Muted())
+        ApplyVolume();
+    m_playing = true;
+    m_readyToPlay = false;
+    m_opened = true;
+    m_paused = false;
+    if (m_mode == Mode::Library || m_mode == Mode::Engine)
+        m_ui.SetSpectrum(PlaybackUi::Spectrum::On);
+    m_ui.SetPanelState(PlaybackUi::PanelState::Play);
+    ShowButtons(false, true, true);
+    if (focus)
+        m_ui.FocusButton(Button::Pause);
+    if (Number(kNoUsePowerSave) == 1)
+        m_ui.HoldBacklight(true);
+}
+
+void CPlaybackController::Pause(bool focus) {
+    Lock lock(m_trackLock);
+    if (!m_playing)
+        return;
+    switch (m_mode) {
+    case Mode::MediaPlayer:
+        m_media->Pause();
+        break;
+    case Mode::Stream:
+        m_engine->Stop();
+        break;
+    case Mode::Engine:
+        m_engine->Pause();
+        break;
+    case Mode::Library:
+        if (m_channel >= 0)
+            m_library->SetPaused(m_channel, true);
+        m_library->ResetEffects();
+        break;
+    case Mode::None:
+        break;
+    }
+    m_playing = false;
+    m_paused = true;
+    m_readyToPlay = true;
+    m_ui.SetPanelState(PlaybackUi::PanelState::Pause);
+    ShowButtons(true, false, m_stopShown);
+    if (focus)
+        m_ui.FocusButton(Button::Play);
+    if (Number(kNoUsePowerSave) == 1)
+        m_ui.HoldBacklight(false);
+}
+
+void CPlaybackController::Stop(bool focus, bool keepPower) {
+    Lock lock(m_trackLock);
+    if (!m_opened)
+        return;
+    m_playing = false;
+    m_paused = false;
+    m_readyToPlay = true;
+    m_opened = false;
+    switch (m_mode) {
+    case Mode::MediaPlayer:
+        m_media->Stop();
+        break;
+    case Mode::Stream:
+    case Mode::Engine:
+        m_engine->Stop();
+        break;
+    case Mode::Library:
+        m_library->Stop();
+        m_library->SetTimeMs(0);
+        m_library->ResetEffects();
+        m_channel = -1;
+        break;
+    case Mode::None:
+        break;
+    }
+    m_positionMs = 0;
+    m_playlist.SetCurPlayPos(0);
+    m_lyricKey = -1;
+    m_silentReadings = 0;
+    if (m_mode != Mode::Stream)
+        m_ui.ShowSeekSlider(true);
+    MoveSlider(0);
+    m_ui.SetSpectrum(PlaybackUi::Spectrum::Clear);
+    m_ui.SetPanelTime(keepPower ? 0 : m_durationMs / 1000);
+    m_ui.SetPanelState(PlaybackUi::PanelState::Stop);
+    ShowButtons(true, false, false);
+    if (focus)
+        m_ui.FocusButton(Button::Play);
+    if (!keepPower)
+        m_ui.HoldBacklight(false);
+}
+
+void CPlaybackController::CloseLibraryStream() {
+    Lock lock(m_trackLock);
+    if (m_mode == Mode::Library) {
+        Stop(false, false);
+        m_loaded = false;
+    }
+    m_library->Close();
+    m_channel = -1;
+}
+
+// ---- Track changes
+
+bool CPlaybackController::StepTrack(int step, bool updateNumber) {
+    Lock lock(m_trackLock);
+    if (m_playlist.Count() == 0)
+        return false;
+    m_ui.BeginWait();
+    m_playlist.Current().Reset();
+    const int before = m_playlist.CurIndex();
+    m_playlist.PickNextEntry(step);
+    int index = m_playlist.CurIndex();
+    if (index < 0) {
+        index = m_playlist.Count() - 1;
+        m_playlist.SetCurIndex(index);
+    }
+    bool opened = false;
+    bool playNext = false;
+    if (index < m_playlist.Count()) {
+        m_playlist.Current() = m_playlist.Entries()[static_cast<size_t>(index)];
+        if (m_playing || m_paused)
+            Stop(false, false);
+        opened = OpenCurrent(true);
+        playNext = opened;
+    } else {
+        m_playlist.Current() = m_playlist.Entries().front();
+        m_playlist.SetPrevIndex(before);
+        m_playlist.SetCurIndex(0);
+        index = 0;
+        if (m_playing)
+            Stop(false, false);
+        opened = OpenCurrent(true);
+        playNext = opened && Number(kRepeat) == 1;
+    }
+    if (playNext && m_userWantsPlay)
+        Play(false);
+    m_ui.ShowTitle(m_playlist.Current());
+    if (updateNumber)
+        m_ui.SetTrackNumber(index + 1);
+    m_ui.CurrentEntryChanged(m_playlist.Current());
+    m_ui.EndWait();
+    return opened;
+}
+
+void CPlaybackController::RestartCurrent() {
+    Lock lock(m_trackLock);
+    m_seeking = true;
+    m_lyricKey = -1;
+    m_positionMs = 0;
+    m_playlist.SetCurPlayPos(0);
+    BackendSeek(0);
+    m_seeking = false;
+    m_ui.ShowLyric(LyricsData::Lookup{});
+}
+
+void CPlaybackController::PreviousTrack() {
+    Lock lock(m_trackLock);
+    if (PositionSeconds() > kPreviousRestartSeconds)
+        RestartCurrent();
+    else
+        StepTrack(-1, true);
+}
+
+void CPlaybackController::NextTrack() {
+    Lock lock(m_trackLock);
+    StepTrack(+1, true);
+}
+
+void CPlaybackController::EndOfTrack() {
+    Lock lock(m_trackLock);
+    if (!m_playing)
+        return;
+    Stop(false, true);
+    const bool repeatOne = Number(kRepeat) == 1 && Number(kRepeatType) == 1;
+    if (m_playlist.ListMode()) {
+        if (m_openError)
+            return;
+        if (!repeatOne) {
+            StepTrack(+1, true);
+            return;
+        }
+    } else if (Number(kRepeat) == 0) {
+        return;
+    }
+    Play(false);
+}
+
+// ---- Commands
+
+void CPlaybackController::PlayCommand() {
+    Lock lock(m_trackLock);
+    if (!m_playShown)
+        return;
+    m_userWantsPlay = true;
+    Play(true);
+}
+
+void CPlaybackController::PauseCommand() {
+    Lock lock(m_trackLock);
+    if (!m_pauseShown)
+        return;
+    m_userWantsPlay = false;
+    Pause(true);
+}
+
+void CPlaybackController::StopCommand() {
+    Lock lock(m_trackLock);
+    m_userWantsPlay = false;
+    Stop(true, false);
+}
+
+void CPlaybackController::RepeatCommand() {
+    if (m_playlist.ListMode()) {
+        RepeatChoice(m_ui.RepeatPopup(Number(kRepeatType)));
+        return;
+    }
+    if (Number(kRepeat) == 1) {
+        m_savedRepeatType = Number(kRepeatType);
+        Settings::Set(m_profile, kRepeat, 0);
+        Settings::Set(m_profile, kRepeatType, 0);
+    } else {
+        Settings::Set(m_profile, kRepeat, 1);
+        Settings::Set(m_profile, kRepeatType, m_savedRepeatType);
+    }
+}
+
+void CPlaybackController::RepeatChoice(int id) {
+    int repeat = 0, type = 0;
+    switch (id) {
+    case kRepeatNone:
+        break;
+    case kRepeatOne:
+        repeat = type = 1;
+        break;
+    case kRepeatAll:
+        repeat = 1;
+        type = 2;
+        break;
+    default:
+        return;
+    }
+    Settings::Set(m_profile, kRepeat, repeat);
+    Settings::Set(m_profile, kRepeatType, type);
+}
+
+void CPlaybackController::ShuffleCommand() {
+    Settings::Set(m_profile, kShuffle, Number(kShuffle) == 1 ? 0 : 1);
+}
+
+// ---- Messages and the monitor
+
+bool CPlaybackController::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == WM_PLAYER_STATUS) {
+        if (wParam == PlayerStatusStop && lParam > 0xFFFF && m_playing)
+            EndOfTrack();
+        return true;
+    }
+    if (message == kMediaPlayerNotice) {
+        Lock lock(m_trackLock);
+        if (wParam == 1 && m_mode == Mode::MediaPlayer && m_media) {
+            if (const int seconds = m_media->Duration(); seconds > 0)
+                SetDuration(seconds * 1000);
+        } else if (wParam == 2 && m_playing) {
+            EndOfTrack();
+        }
+        return true;
+    }
+    return false;
+}
+
+void CPlaybackController::RunMonitor() {
+    if (m_monitorBusy.exchange(true))
+        return;
+    struct Done {
+        std::atomic<bool>& busy;
+        ~Done() { busy = false; }
+    } done{m_monitorBusy};
+    Lock lock(m_trackLock);
+
+    if (Number(kUseDefaultDecoder) == 1 && Settings::WidcommStackMode(m_profile.Store())) {
+        Settings::Set(m_profile, kUseDefaultDecoder, 0);
+        m_ui.PostToView(kRestartDecoder, 0, 0);
+        return;
+    }
+    if (m_mode == Mode::Stream) {
+        RunStreamMonitor();
+        return;
+    }
+    if (!m_playing || m_seeking)
+        return;
+
+    const int32_t position = BackendPosition();
+    UpdatePosition(position);
+
+    if (m_markCount >= 2) {
+        if (position < m_markA * 100 || position >= m_markB * 100) {
+            BackendSeek(m_markA * 100);
+            m_positionMs = m_markA * 100;
+            MoveSlider(m_markA);
+        }
+        return;
+    }
+    MoveSlider(position / 100);
+    m_playlist.SetCurPlayPos(position);
+    if (m_markCount != 0)
+        return;
+    if (TrailingSilence() || (m_durationMs > 0 && position / 1000 >= m_durationMs / 1000))
+        EndOfTrack();
+}
+
+bool CPlaybackController::TrailingSilence() {
+    if (m_mode != Mode::Library || m_channel < 0 || Number(kRemoveZeroSample) != 1 ||
+        m_durationMs <= kSilenceDurationMs || m_durationMs - m_positionMs > kSilenceWindowMs) {
+        m_silentReadings = 0;
+        return false;
+    }
+    float left = 0.0f, right = 0.0f;
+    if (!m_library->Levels(m_channel, left, right) || left != 0.0f || right != 0.0f) {
+        m_silentReadings = 0;
+        return false;
+    }
+    return ++m_silentReadings >= kSilentReadingsToEnd;
+}
+
+void CPlaybackController::RunStreamMonitor() {
+    if (m_streamMonitorBusy.exchange(true))
+        return;
+    struct Done {
+        std::atomic<bool>& busy;
+        ~Done() { busy = false; }
+    } done{m_streamMonitorBusy};
+    Lock lock(m_trackLock);
+    if (m_mode == Mode::Stream)
+        StreamMonitor();
+}
+
+void CPlaybackController::StreamMonitor() {
+    const bool korean = Korean();
+    switch (m_engine->StreamingState()) {
+    case kStreamPlaying: {
+        UpdatePosition(m_engine->Position());
+        const std::u16string title = m_engine->StreamTitle();
+        _SFileInfo& entry = m_playlist.Current();
+        if (!title.empty() && title != entry.strPath && title != entry.strTitle) {
+            entry.strTitle = title;
+            m_ui.ShowTitle(entry);
+        }
+        break;
+    }
+    case kStreamConnecting:
+        m_ui.ShowStatus(CPlaybackTexts::Text(PlaybackText::Connecting, korean), kStreamStatusMs);
+        break;
+    case kStreamBuffering: {
+        const int32_t prebuffer = m_engine->PrebufferBlocks();
+        const int64_t percent =
+            prebuffer > 0
+                ? std::min<int64_t>(100, int64_t{m_engine->StreamingBuffered()} * 100 / prebuffer)
+                : 0;
+        m_ui.ShowStatus(CPlaybackTexts::Format(PlaybackText::Buffering, korean, {percent}),
+                        kStreamStatusMs);
+        break;
+    }
+    case kStreamStopped:
+        Stop(false, false);
+        break;
+    default:
+        break;
+    }
+}
+
+int32_t CPlaybackController::BackendPosition() {
+    switch (m_mode) {
+    case Mode::MediaPlayer:
+        if (m_durationMs == kUnknownDurationMs) {
+            if (const int seconds = m_media->Duration(); seconds > 0)
+                SetDuration(seconds * 1000);
+        }
+        return m_media->Position() * 1000;
+    case Mode::Library:
+        return m_library->TimeMs();
+    case Mode::Engine:
+    case Mode::Stream:
+        return m_engine->Position();
+    case Mode::None:
+        break;
+    }
+    return 0;
+}
+
+void CPlaybackController::UpdatePosition(int32_t ms) {
+    const int before = m_positionMs / 1000;
+    m_positionMs = ms;
+    if (!m_lyrics.listTimes.empty()) {
+        const LyricsData::Lookup line = m_lyrics.LyricAt(ms, m_lyricsSync);
+        if (line.key != m_lyricKey) {
+            m_lyricKey = line.key;
+            m_ui.ShowLyric(line);
+        }
+    }
+    if (ms / 1000 != before)
+        m_ui.SetPanelTime(ms / 1000);
+}
+
+void CPlaybackController::MoveSlider(int position) {
+    m_sliderPos = position;
+    m_ui.SetSeekPos(position);
+}
+
+// ---- Seeking
+
+void CPlaybackController::BackendSeek(int32_t ms) {
+    switch (m_mode) {
+    case Mode::MediaPlayer:
+        m_media->Seek(ms / 1000);
+        break;
+    case Mode::Library:
+        m_library->SetTimeMs(ms);
+        break;
+    case Mode::Engine:
+    case Mode::Stream:
+        m_engine->Seek(ms);
+        break;
+    case Mode::None:
+        break;
+    }
+}
+
+void CPlaybackController::SeekTo(int32_t ms) {
+    Lock lock(m_trackLock);
+    if (!m_loaded)
+        return;
+    BackendSeek(ms);
+    m_playlist.SetCurPlayPos(ms);
+    MoveSlider(ms / 100);
+    UpdatePosition(ms);
+}
+
+void CPlaybackController::SeekSliderMoving(int value) {
+    m_seeking = true;
+    m_ui.SetPanelTime(value * 100 / 1000);
+}
+
+void CPlaybackController::SeekSliderReleased(int value) {
+    Lock lock(m_trackLock);
+    SeekTo(value * 100);
+    m_seeking = false;
+}
+
+void CPlaybackController::SetSectionMarks(int count, int a, int b) {
+    Lock lock(m_trackLock);
+    m_markCount = count;
+    m_markA = a;
+    m_markB = b;
+}
+
+bool CPlaybackController::Rewind() {
+    return SeekBy(false);
+}
+
+bool CPlaybackController::FastForward() {
+    return SeekBy(true);
+}
+
+int CPlaybackController::LyricTarget(bool forward) {
+    const std::vector<int>& times = m_lyrics.listTimes;
+    int key = -1;
+    if (forward) {
+        const auto next = std::upper_bound(times.begin(), times.end(), m_lyricKey);
+        if (next == times.end())
+            return -1;
+        key = *next;
+    } else {
+        const auto at = std::lower_bound(times.begin(), times.end(), m_lyricKey);
+        if (at == times.begin())
+            return 0;
+        key = *std::prev(at);
+    }
+    // A line shows half a second ahead of its key, moved by the sync offset.
+    return std::max(0, (key - m_lyricsSync - 1) * LyricsData::kMsPerKey);
+}
+
+bool CPlaybackController::SeekBy(bool forward) {
+    Lock lock(m_trackLock);
+    if (!(m_playing || m_paused || m_loaded) || m_mode == Mode::Stream || m_seeking)
+        return false;
+    m_seeking = true;
+    const bool channel = m_mode == Mode::Library && m_channel >= 0;
+    if (channel)
+        m_library->SetPaused(m_channel, true);
+
+    int32_t target = 0;
+    bool seek = true;
+    if (Number(kSeekLyricsTime) == 1 && !m_lyrics.listTimes.empty()) {
+        target = LyricTarget(forward);
+        seek = target >= 0 && target < m_durationMs;
+    } else {
+        const int32_t interval = Number(kSeekInterval) * 1000;
+        target = m_sliderPos * 100 + (forward ? interval : -interval);
+        if (!forward)
+            target = std::max(0, target);
+        seek = !forward || target < m_durationMs;
+    }
+    if (seek) {
+        BackendSeek(target);
+        m_playlist.SetCurPlayPos(target);
+        MoveSlider(target / 100);
+        UpdatePosition(target);
+    }
+    if (channel && m_playing)
+        m_library->SetPaused(m_channel, false);
+    m_seeking = false;
+    return seek;
+}
+
+// ---- Volume and speed
+
+void CPlaybackController::ApplyVolume() {
+    Lock lock(m_trackLock);
+    const int32_t range = Settings::VolumeRange(m_profile);
+    const int64_t volume = Settings::Volume(m_profile, range);
+    const uint32_t half =
+        static_cast<uint32_t>(std::clamp<int64_t>(volume * 0xFFFF / range, 0, 0xFFFF));
+    const uint32_t word = half | (half << 16);
+    const bool deviceVolume =
+        Number(kUseSystemVolume) != 0 || m_mode == Mode::MediaPlayer || m_mode == Mode::Stream;
+    if (!deviceVolume) {
+        if (Number(kUseDefaultDecoder) == 1)
+            m_library->SetVolume(
+                static_cast<int>(std::clamp<int64_t>(volume * 255 / range, 0, 255)));
+        else
+            m_engine->SetVolume(word);
+        return;
+    }
+    m_ui.SetWaveOutVolume(word);
+    m_library->SetVolume(255);
+    m_engine->SetVolume(0xFFFFFFFFu);
+}
+
+void CPlaybackController::SetSpeed(double speed) {
+    Lock lock(m_trackLock);
+    m_speed = speed;
+    if (m_mode == Mode::Library && m_channel >= 0 && m_baseFrequency > 0) {
+        m_library->SetFrequency(m_channel, static_cast<int>(m_baseFrequency * speed));
+        m_ui.SpeedApplied(speed);
+    }
+}
+
+bool CPlaybackController::SpeedStep(int direction) {
+    if (Number(kUseDefaultDecoder) != 1)
+        return false;
+    double speed = m_speed + (direction > 0 ? kSpeedStep : -kSpeedStep);
+    speed = std::clamp(std::round(speed * 100.0) / 100.0, kSpeedMin, kSpeedMax);
+    SetSpeed(speed);
+    return true;
+}
