@@ -1,0 +1,213 @@
+#include "app/MainFrame.h"
+
+#include "app/ChildView.h"
+#include "app/MainMenu.h"
+#include "app/TelephonyLine.h"
+#include "app/TrayIcon.h"
+#include "app/WindowMessage.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPointer>
+
+namespace {
+
+// The view's key functions the frame's mapped commands stand for.
+constexpr int kKeyPlayPause = 65014;
+constexpr int kKeyPreviousTrack = 65015;
+constexpr int kKeyNextTrack = 65016;
+
+// The commands posted to the view for a telephone call.
+constexpr int kPlayCommand = 32773;
+constexpr int kPauseCommand = 32774;
+
+bool IsMouseButtonEvent(QEvent::Type type) {
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick;
+}
+
+} // namespace
+
+CMainFrame* CMainFrame::s_instance = nullptr;
+
+CMainFrame::CMainFrame(std::unique_ptr<TelephonyLine> line)
+    : m_line(std::move(line)), m_bubble([this] { return m_tray ? m_tray->Icon() : nullptr; }) {
+    s_instance = this;
+}
+
+CMainFrame::~CMainFrame() {
+    OnDestroy();
+    qApp->removeEventFilter(this);
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+bool CMainFrame::Create() {
+    setWindowTitle(QStringLiteral("Sonvale"));
+    setWindowIcon(CTrayIcon::AppIcon());
+
+    m_view = new CChildView(this);
+    m_view->setFixedSize(480, 536);
+    setCentralWidget(m_view);
+    setFocusProxy(m_view);
+    if (!m_view->Create())
+        return false;
+
+    m_popups = CMainMenu::CreatePopups(this, CMainMenu::Kind::MenuBar);
+    for (QMenu* popup : m_popups)
+        menuBar()->addMenu(popup);
+    connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
+        if (const int id = CMainMenu::CommandId(action))
+            PostWindowMessage(this, WM_COMMAND, MakeWParam(static_cast<uint16_t>(id), 0), 0);
+    });
+    // The window is as large as the view and its menu bar, and no larger.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_tray = std::make_unique<CTrayIcon>(this);
+    qApp->installEventFilter(this);
+
+    if (m_line && !m_line->Open([this](uint32_t state) { OnCallState(state); }))
+        m_line.reset();
+    return true;
+}
+
+bool CMainFrame::OnCmdMsg(int id) {
+    if (m_view && m_view->OnCommand(id))
+        return true;
+    return OnCommand(id);
+}
+
+bool CMainFrame::OnCommand(int id) {
+    if (!m_view)
+        return false;
+    switch (id) {
+    case kPlayPauseCommand:
+        return m_view->OnCommand(kKeyPlayPause);
+    case kPreviousTrackCommand:
+        return m_view->OnCommand(kKeyPreviousTrack);
+    case kNextTrackCommand:
+        return m_view->OnCommand(kKeyNextTrack);
+    case kOkCommand:
+        showMinimized();
+        return true;
+    case kExitCommand:
+        // The view takes Exit itself; this is what remains when it did not.
+        m_view->SetExiting();
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::OnCopyData(const QString& commandLine) {
+    showNormal();
+    raise();
+    activateWindow();
+    if (m_view)
+        m_view->OnCopyData(commandLine.toStdU16String());
+}
+
+void CMainFrame::OnCallState(uint32_t state) {
+    if (!m_view)
+        return;
+    if (TelephonyLine::IsCallActive(state)) {
+        if (m_view->IsPlaying()) {
+            PostViewCommand(kPauseCommand);
+            m_pausedByCall = true;
+        }
+    } else if (state == TelephonyLine::kDisconnected && m_pausedByCall) {
+        PostViewCommand(kPlayCommand);
+        raise();
+        activateWindow();
+        m_pausedByCall = false;
+    }
+}
+
+void CMainFrame::SetTrayIcon(bool on) {
+    if (m_tray)
+        m_tray->SetVisible(on);
+}
+
+bool CMainFrame::HasTrayIcon() const {
+    return m_tray && m_tray->IsVisible();
+}
+
+void CMainFrame::OnDestroy() {
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    if (m_view)
+        m_view->Shutdown();
+    m_bubble.Remove();
+    if (m_tray)
+        m_tray->SetVisible(false);
+    if (m_line) {
+        m_line->Close();
+        m_line.reset();
+    }
+}
+
+bool CMainFrame::event(QEvent* event) {
+    if (const WindowMessageEvent* message = WindowMessageEvent::From(event)) {
+        if (message->message != WM_COMMAND)
+            return false;
+        OnCmdMsg(LowWord(message->wParam));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // Hold: taps on the player's window are discarded before anyone sees them.
+    if (IsMouseButtonEvent(event->type()) && m_view && m_view->IsHoldOn() && IsOwnWidget(watched))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange)
+        PostActivate();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        OnDestroy();
+}
+
+void CMainFrame::PostViewCommand(int id) {
+    QPointer<CChildView> view = m_view;
+    QMetaObject::invokeMethod(
+        this,
+        [view, id] {
+            if (view)
+                view->OnCommand(id);
+        },
+        Qt::QueuedConnection);
+}
+
+void CMainFrame::PostActivate() {
+    QPointer<CChildView> view = m_view;
+    const bool active = isActiveWindow();
+    const bool minimised = isMinimized();
+    QMetaObject::invokeMethod(
+        this,
+        [view, active, minimised] {
+            if (view)
+                view->OnActivate(active, minimised);
+        },
+        Qt::QueuedConnection);
+}
+
+bool CMainFrame::IsOwnWidget(QObject* object) const {
+    if (!object->isWidgetType())
+        return false;
+    const auto* widget = static_cast<QWidget*>(object);
+    return widget == this || isAncestorOf(widget);
+}

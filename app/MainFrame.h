@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/NotificationBubble.h"
+#include "app/TelephonyLine.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <memory>
+
+class CChildView;
+class CTrayIcon;
+class QMenu;
+
+// The main window: title "Sonvale", the skinned main view as its central widget, the menu bar,
+// and the services the view uses: the tray icon, the notification bubble and pausing for
+// telephone calls. Commands go to the view first.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // Command ids the frame itself maps to key functions of the view.
+    static constexpr int kPlayPauseCommand = 40027;
+    static constexpr int kPreviousTrackCommand = 40037;
+    static constexpr int kNextTrackCommand = 40038;
+    static constexpr int kOkCommand = 1; // the title bar's OK button
+    static constexpr int kExitCommand = 57665;
+
+    // The line to watch for calls, or null for none.
+    explicit CMainFrame(std::unique_ptr<TelephonyLine> line = nullptr);
+    ~CMainFrame() override;
+
+    // Window creation: the view (and its own creation), the menu bar and the telephone line.
+    // False when the view could not be created.
+    bool Create();
+
+    static CMainFrame* Instance() { return s_instance; }
+    CChildView* View() const { return m_view; }
+    const QList<QMenu*>& MenuPopups() const { return m_popups; }
+
+    // A command: the view's first, then the frame's own. True when one of them handled it.
+    bool OnCmdMsg(int id);
+    // The command line of a second instance: the window comes forward, the view gets the text.
+    void OnCopyData(const QString& commandLine);
+    // A call state of the telephone line.
+    void OnCallState(uint32_t state);
+    bool IsPausedByCall() const { return m_pausedByCall; }
+
+    // The tray icon on or off (the view's choice).
+    void SetTrayIcon(bool on);
+    bool HasTrayIcon() const;
+    CNotificationBubble& Bubble() { return m_bubble; }
+
+    // The frame's WM_DESTROY: the view's shutdown, the tray icon and the telephone line. Runs
+    // once, when the window closes or at the latest when the frame goes.
+    void OnDestroy();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool OnCommand(int id);
+    void PostViewCommand(int id);
+    void PostActivate();
+    bool IsOwnWidget(QObject* object) const;
+
+    static CMainFrame* s_instance;
+
+    CChildView* m_view = nullptr;
+    QList<QMenu*> m_popups;
+    std::unique_ptr<TelephonyLine> m_line;
+    std::unique_ptr<CTrayIcon> m_tray;
+    CNotificationBubble m_bubble;
+    bool m_pausedByCall = false;
+    bool m_destroyed = false;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QList>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+// The player's menu: the popups of the menu bar, or of the tap menu that the main view opens
+// over its menu area. Every command item carries its command id as the action's data.
+class CMainMenu {
+    Q_DECLARE_TR_FUNCTIONS(CMainMenu)
+
+public:
+    enum class Kind {
+        MenuBar, // the frame's menu bar
+        TapMenu, // "Search Lyrics..." for "Download Lyrics...", "Always on top" in Tools
+    };
+
+    // The top-level popups, in order, owned by parent.
+    static QList<QMenu*> CreatePopups(QWidget* parent, Kind kind);
+
+    // The command id of an action, or 0 for one that carries none.
+    static int CommandId(const QAction* action);
+    // The action with the command id among the popups and their nested popups, or null.
+    static QAction* FindCommand(const QList<QMenu*>& popups, int id);
+};

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "app/Settings.h"
+
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+class CMainFrame;
+class CMediaKeys;
+class CSingleInstance;
+class Profile;
+class QApplication;
+class QObject;
+class QTranslator;
+class Registry;
+
+// The application object: one instance per executable path, the settings profile, fonts and
+// UI language, the media-key object, the main frame, the wake-up registration, and the restart
+// that follows the program's end when one was asked for.
+class CSonvaleApp {
+public:
+    // Exit code of a second instance that handed its command line over, and of a failed start.
+    static constexpr int kExitHandedOver = 255;
+
+    explicit CSonvaleApp(QApplication& app);
+    ~CSonvaleApp();
+    CSonvaleApp(const CSonvaleApp&) = delete;
+    CSonvaleApp& operator=(const CSonvaleApp&) = delete;
+
+    // The program: the one-instance rule, instance start-up, the event loop, instance exit.
+    // Answers the process's exit code.
+    int Run();
+
+    static CSonvaleApp* Instance() { return s_instance; }
+
+    // The command line the program was started with (program arguments joined by blanks).
+    const QString& CommandLine() const { return m_commandLine; }
+    const QString& ModulePath() const { return m_modulePath; }
+    int UiLanguage() const { return m_uiLanguage; }
+    bool IsKorean() const;
+    const FontSetting& Font(int slot) const;
+    Profile& AppProfile() const { return *m_profile; }
+    CMainFrame* Frame() const { return m_frame.get(); }
+    CMediaKeys* MediaKeys() const { return m_mediaKeys.get(); }
+    // The media-key object's target (the view sets itself); nothing without the object.
+    void SetMediaKeyTarget(QObject* target);
+
+    // Asks for a new start of the program once this one has ended.
+    void RequestRestart(bool withPlay);
+    bool IsRestartRequested() const { return m_restartRequested; }
+
+    // Registers the program for launch at wake-up unless it lives in the root folder or in a
+    // storage-card mount folder; then "MudulePath" holds the path. True when registered.
+    static bool RegisterForWakeup(Registry& registry, Profile& profile,
+                                  const std::string& modulePath);
+    // A folder on which removable storage is mounted.
+    static bool IsStorageCardFolder(const std::string& folder);
+    // Installs the Korean texts when the language is 1042. True when they are in place.
+    static bool InstallLanguage(QApplication& app, int language);
+    // The OEM information text, at most 256 characters.
+    static QString OemText();
+
+private:
+    bool InitInstance();
+    void ExitInstance();
+    void OnCopyData(const QString& commandLine);
+    void ParseArguments();
+    void ScheduleScreenshot();
+
+    static CSonvaleApp* s_instance;
+
+    QApplication& m_app;
+    QString m_modulePath;
+    QString m_commandLine;
+    QString m_screenshotPath;
+    std::optional<QString> m_pendingCopyData;
+    int m_uiLanguage = 0;
+    bool m_wakeupRegistered = false;
+    bool m_restartRequested = false;
+    bool m_restartWithPlay = false;
+    std::array<FontSetting, setting::kFontSlots> m_fonts;
+    std::unique_ptr<Profile> m_profile;
+    std::unique_ptr<CSingleInstance> m_instance;
+    std::unique_ptr<CMediaKeys> m_mediaKeys;
+    std::unique_ptr<CMainFrame> m_frame;
+};
