@@ -1,6 +1,5 @@
 #include "app/MainFrame.h"
 
-#include "app/ChildView.h"
 #include "app/MainMenu.h"
 #include "app/TelephonyLine.h"
 #include "app/TrayIcon.h"
@@ -12,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPointer>
 
 namespace {
 
@@ -34,8 +32,9 @@ bool IsMouseButtonEvent(QEvent::Type type) {
 
 CMainFrame* CMainFrame::s_instance = nullptr;
 
-CMainFrame::CMainFrame(std::unique_ptr<TelephonyLine> line)
-    : m_line(std::move(line)), m_bubble([this] { return m_tray ? m_tray->Icon() : nullptr; }) {
+CMainFrame::CMainFrame(ViewFactory makeView, std::unique_ptr<TelephonyLine> line)
+    : m_makeView(std::move(makeView)), m_line(std::move(line)),
+      m_bubble([this] { return m_tray ? m_tray->Icon() : nullptr; }) {
     s_instance = this;
 }
 
@@ -46,14 +45,18 @@ CMainFrame::~CMainFrame() {
         s_instance = nullptr;
 }
 
-bool CMainFrame::Create() {
+bool CMainFrame::Create(const std::u16string& startCommandLine) {
     setWindowTitle(QStringLiteral("Sonvale"));
     setWindowIcon(CTrayIcon::AppIcon());
 
-    m_view = new CChildView(this);
-    m_view->setFixedSize(480, 536);
-    setCentralWidget(m_view);
-    setFocusProxy(m_view);
+    m_view = m_makeView ? m_makeView(this) : nullptr;
+    if (!m_view || !m_view->Widget())
+        return false;
+    QWidget* view = m_view->Widget();
+    view->setFixedSize(480, 536);
+    setCentralWidget(view);
+    setFocusProxy(view);
+    m_view->SetStartCommandLine(startCommandLine);
     if (!m_view->Create())
         return false;
 
@@ -182,25 +185,23 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::PostViewCommand(int id) {
-    QPointer<CChildView> view = m_view;
     QMetaObject::invokeMethod(
         this,
-        [view, id] {
-            if (view)
-                view->OnCommand(id);
+        [this, id] {
+            if (m_view && !m_destroyed)
+                m_view->OnCommand(id);
         },
         Qt::QueuedConnection);
 }
 
 void CMainFrame::PostActivate() {
-    QPointer<CChildView> view = m_view;
     const bool active = isActiveWindow();
     const bool minimised = isMinimized();
     QMetaObject::invokeMethod(
         this,
-        [view, active, minimised] {
-            if (view)
-                view->OnActivate(active, minimised);
+        [this, active, minimised] {
+            if (m_view && !m_destroyed)
+                m_view->OnActivate(active, minimised);
         },
         Qt::QueuedConnection);
 }

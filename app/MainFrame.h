@@ -1,14 +1,15 @@
 #pragma once
 
+#include "app/FrameView.h"
 #include "app/NotificationBubble.h"
 #include "app/TelephonyLine.h"
 
 #include <QMainWindow>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
-class CChildView;
 class CTrayIcon;
 class QMenu;
 
@@ -25,16 +26,19 @@ public:
     static constexpr int kOkCommand = 1; // the title bar's OK button
     static constexpr int kExitCommand = 57665;
 
+    // Makes the view as a child of the frame.
+    using ViewFactory = std::function<std::unique_ptr<FrameView>(QWidget* parent)>;
+
     // The line to watch for calls, or null for none.
-    explicit CMainFrame(std::unique_ptr<TelephonyLine> line = nullptr);
+    explicit CMainFrame(ViewFactory makeView, std::unique_ptr<TelephonyLine> line = nullptr);
     ~CMainFrame() override;
 
     // Window creation: the view (and its own creation), the menu bar and the telephone line.
     // False when the view could not be created.
-    bool Create();
+    bool Create(const std::u16string& startCommandLine = {});
 
     static CMainFrame* Instance() { return s_instance; }
-    CChildView* View() const { return m_view; }
+    FrameView* View() const { return m_view.get(); }
     const QList<QMenu*>& MenuPopups() const { return m_popups; }
 
     // A command: the view's first, then the frame's own. True when one of them handled it.
@@ -68,7 +72,8 @@ private:
 
     static CMainFrame* s_instance;
 
-    CChildView* m_view = nullptr;
+    ViewFactory m_makeView;
+    std::unique_ptr<FrameView> m_view;
     QList<QMenu*> m_popups;
     std::unique_ptr<TelephonyLine> m_line;
     std::unique_ptr<CTrayIcon> m_tray;

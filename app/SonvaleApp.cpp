@@ -1,6 +1,5 @@
 #include "app/SonvaleApp.h"
 
-#include "app/ChildView.h"
 #include "app/MainFrame.h"
 #include "app/MediaKeys.h"
 #include "app/SettingNames.h"
@@ -65,7 +64,8 @@ private:
 
 CSonvaleApp* CSonvaleApp::s_instance = nullptr;
 
-CSonvaleApp::CSonvaleApp(QApplication& app) : m_app(app) {
+CSonvaleApp::CSonvaleApp(QApplication& app, CMainFrame::ViewFactory makeView)
+    : m_app(app), m_makeView(std::move(makeView)) {
     s_instance = this;
 }
 
@@ -133,9 +133,10 @@ bool CSonvaleApp::InitInstance() {
     if (CMediaKeys::IsWantedOn(OemText()))
         m_mediaKeys = std::make_unique<CMediaKeys>();
 
-    m_frame = std::make_unique<CMainFrame>(TelephonyLine::System());
-    if (!m_frame->Create())
+    m_frame = std::make_unique<CMainFrame>(m_makeView, TelephonyLine::System());
+    if (!m_frame->Create(m_commandLine.toStdU16String()))
         return false;
+    SetMediaKeyTarget(m_frame->View()->Widget());
     m_frame->show();
     if (!m_screenshotPath.isEmpty())
         ScheduleScreenshot();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MainFrame.h"
 #include "app/Settings.h"
 
 #include <QString>
@@ -9,7 +10,6 @@
 #include <optional>
 #include <string>
 
-class CMainFrame;
 class CMediaKeys;
 class CSingleInstance;
 class Profile;
@@ -26,7 +26,8 @@ public:
     // Exit code of a second instance that handed its command line over, and of a failed start.
     static constexpr int kExitHandedOver = 255;
 
-    explicit CSonvaleApp(QApplication& app);
+    // makeView creates the main view inside the frame.
+    CSonvaleApp(QApplication& app, CMainFrame::ViewFactory makeView);
     ~CSonvaleApp();
     CSonvaleApp(const CSonvaleApp&) = delete;
     CSonvaleApp& operator=(const CSonvaleApp&) = delete;
@@ -74,6 +75,7 @@ private:
     static CSonvaleApp* s_instance;
 
     QApplication& m_app;
+    CMainFrame::ViewFactory m_makeView;
     QString m_modulePath;
     QString m_commandLine;
     QString m_screenshotPath;

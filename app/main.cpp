@@ -2,6 +2,7 @@
 //   sonvale [FILE | PowerOnRestart | PowerOnRestart&Play | AppRunAfterWakeup]
 //   sonvale --screenshot FILE.png   (writes the main window after start-up and ends)
 
+#include "app/ChildViewHost.h"
 #include "app/SonvaleApp.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sonvale"));
-    CSonvaleApp sonvale(app);
+    CSonvaleApp sonvale(app, [](QWidget* parent) -> std::unique_ptr<FrameView> {
+        return std::make_unique<CChildViewHost>(parent);
+    });
     return sonvale.Run();
 }

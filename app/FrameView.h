@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+// What the main frame needs of the view it hosts: the widget, its creation and shutdown, the
+// commands it takes first, the text of a second instance, activation, and the state that the
+// frame's own rules read (Hold for taps, playing for calls).
+class FrameView {
+public:
+    virtual ~FrameView() = default;
+
+    // The view's window; the frame's child and central widget.
+    virtual QWidget* Widget() = 0;
+    // The view's creation. False when the player can't run (the frame then fails too).
+    virtual bool Create() = 0;
+    // True when the view handled the command.
+    virtual bool OnCommand(int id) = 0;
+    virtual void OnCopyData(const std::u16string& commandLine) = 0;
+    virtual void OnActivate(bool active, bool minimised) = 0;
+    virtual void Shutdown() = 0;
+    virtual bool IsHoldOn() const = 0;
+    virtual bool IsPlaying() const = 0;
+    virtual void SetExiting() = 0;
+    // The command line the program was started with; set before Create.
+    virtual void SetStartCommandLine(const std::u16string& commandLine) = 0;
+};

@@ -1,0 +1,168 @@
+#include "app/SonvaleApp.h"
+#include "app/SettingNames.h"
+#include "app/SingleInstance.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+#include "platform/RunAppAtEvent.h"
+#include "tests/TempFolder.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace setting;
+
+std::u16string StoredModulePath(Profile& profile) {
+    return profile.GetProfileString(kRootSection, kModulePath.name, u"<none>");
+}
+
+TEST(SonvaleAppTest, WakeupRegistrationWritesTheModulePath) {
+    TempFolder folder;
+    Registry registry(folder / "registry.db");
+    Profile profile(registry, kRegistryKeyWord, kProfileName);
+
+    ASSERT_TRUE(CSonvaleApp::RegisterForWakeup(registry, profile, "/opt/sonvale/bin/sonvale"));
+    EXPECT_EQ(StoredModulePath(profile), u"/opt/sonvale/bin/sonvale");
+    const auto registrations = RunAppAtEvent::List(registry);
+    ASSERT_EQ(registrations.size(), 1u);
+    EXPECT_EQ(registrations[0].application, u"/opt/sonvale/bin/sonvale");
+    EXPECT_EQ(registrations[0].event, RunAppAtEvent::kEventWakeup);
+
+    // A path without any folder registers too.
+    Registry bare(folder / "bare.db");
+    Profile bareProfile(bare, kRegistryKeyWord, kProfileName);
+    EXPECT_TRUE(CSonvaleApp::RegisterForWakeup(bare, bareProfile, "sonvale"));
+    EXPECT_EQ(StoredModulePath(bareProfile), u"sonvale");
+}
+
+TEST(SonvaleAppTest, ProgramInTheRootFolderDoesNotRegister) {
+    TempFolder folder;
+    Registry registry(folder / "registry.db");
+    Profile profile(registry, kRegistryKeyWord, kProfileName);
+    EXPECT_FALSE(CSonvaleApp::RegisterForWakeup(registry, profile, "/sonvale"));
+    EXPECT_EQ(StoredModulePath(profile), u"<none>");
+    EXPECT_TRUE(RunAppAtEvent::List(registry).empty());
+}
+
+TEST(SonvaleAppTest, OnlyMountPointsUnderTheMediaFoldersAreCards) {
+    EXPECT_FALSE(CSonvaleApp::IsStorageCardFolder("/usr/bin"));
+    EXPECT_FALSE(CSonvaleApp::IsStorageCardFolder("/proc")); // a mount point, but no card
+    EXPECT_FALSE(CSonvaleApp::IsStorageCardFolder("/media/no-such-card"));
+    EXPECT_FALSE(CSonvaleApp::IsStorageCardFolder(""));
+}
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(m_runtime.Path()));
+    }
+    void TearDown() override { qputenv("XDG_RUNTIME_DIR", m_saved); }
+
+    TempFolder m_runtime;
+    QByteArray m_saved;
+};
+
+TEST_F(SingleInstanceTest, SecondInstanceHandsItsCommandLineToTheFirst) {
+    CSingleInstance first("/opt/sonvale/bin/sonvale");
+    ASSERT_TRUE(first.Acquire());
+    EXPECT_TRUE(first.ServerPath().startsWith(QString::fromStdString(m_runtime.Path())));
+    QSignalSpy received(&first, &CSingleInstance::CommandLineReceived);
+
+    CSingleInstance second("/opt/sonvale/bin/sonvale");
+    EXPECT_FALSE(second.Acquire());
+    const QString text = QString::fromUtf8("/음악/노래 하나.mp3");
+    ASSERT_TRUE(second.HandOver(text));
+    ASSERT_TRUE(received.wait(5000));
+    EXPECT_EQ(received.at(0).at(0).toString(), text);
+
+    // Another program path is another instance.
+    CSingleInstance other("/usr/local/bin/sonvale");
+    EXPECT_TRUE(other.Acquire());
+    EXPECT_NE(other.ServerPath(), first.ServerPath());
+}
+
+TEST_F(SingleInstanceTest, LockComesFreeWhenTheFirstEnds) {
+    {
+        CSingleInstance first("/opt/sonvale/bin/sonvale");
+        ASSERT_TRUE(first.Acquire());
+    }
+    CSingleInstance next("/opt/sonvale/bin/sonvale");
+    EXPECT_TRUE(next.Acquire());
+}
+
+// The real program, twice, in a private home and runtime folder.
+class ProgramTest : public ::testing::Test {
+protected:
+    QProcessEnvironment Environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("SONVALE_HOME", QString::fromStdString(m_home.Path()));
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(m_runtime.Path()));
+        env.insert("SONVALE_AUDIO", "null");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("QT_LOGGING_RULES", "sonvale.instance.info=true");
+        return env;
+    }
+
+    void Start(QProcess& process, const QStringList& arguments) const {
+        process.setProcessEnvironment(Environment());
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(SONVALE_PROGRAM, arguments);
+    }
+
+    // Waits until the process's error output holds the text; returns all of it.
+    static bool WaitForOutput(QProcess& process, const QString& text, QString& output) {
+        for (int waited = 0; waited < 30000; waited += 100) {
+            output += QString::fromUtf8(process.readAllStandardError());
+            if (output.contains(text))
+                return true;
+            if (process.state() == QProcess::NotRunning)
+                return false;
+            process.waitForReadyRead(100);
+        }
+        return false;
+    }
+
+    TempFolder m_home;
+    TempFolder m_runtime;
+};
+
+TEST_F(ProgramTest, SecondStartHandsItsArgumentToTheFirstAndEndsWith255) {
+    QProcess first;
+    Start(first, {});
+    QString firstOutput;
+    ASSERT_TRUE(WaitForOutput(first, "running; listening", firstOutput))
+        << firstOutput.toStdString();
+
+    QProcess second;
+    Start(second, {"/music/Second Start.mp3"});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 255);
+
+    EXPECT_TRUE(WaitForOutput(first, "command line from another instance: /music/Second Start.mp3",
+                              firstOutput))
+        << firstOutput.toStdString();
+    first.kill();
+    first.waitForFinished(10000);
+}
+
+TEST_F(ProgramTest, ScreenshotIsTheMainWindow) {
+    const QString path = QString::fromStdString(m_home / "shot.png");
+    QProcess program;
+    Start(program, {"--screenshot", path});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    const QImage shot(path);
+    ASSERT_FALSE(shot.isNull());
+    // The view with the menu bar above it.
+    EXPECT_EQ(shot.width(), 480);
+    EXPECT_GT(shot.height(), 536);
+}
+
+} // namespace
