@@ -72,6 +72,8 @@ CPlaybackController::CPlaybackController(Profile& profile, CPlaylist& playlist, 
     : m_profile(profile), m_playlist(playlist), m_ui(ui), m_library(&library), m_engine(&engine),
       m_media(media) {
     m_lyricsSync = Settings::LyricsSync(profile);
+    m_volumeRange = Settings::VolumeRange(profile);
+    m_volume = Settings::Volume(profile, m_volumeRange);
     m_savedRepeatType = Number(kRepeatType);
 }
 
@@ -955,10 +957,16 @@ bool CPlaybackController::SeekBy(bool forward) {
 
 // ---- Volume and speed
 
+void CPlaybackController::SetVolume(int32_t volume, int32_t range) {
+    Lock lock(m_trackLock);
+    m_volumeRange = std::max(1, range);
+    m_volume = std::clamp(volume, 0, m_volumeRange);
+}
+
 void CPlaybackController::ApplyVolume() {
     Lock lock(m_trackLock);
-    const int32_t range = Settings::VolumeRange(m_profile);
-    const int64_t volume = Settings::Volume(m_profile, range);
+    const int32_t range = m_volumeRange;
+    const int64_t volume = m_volume;
     const uint32_t half =
         static_cast<uint32_t>(std::clamp<int64_t>(volume * 0xFFFF / range, 0, 0xFFFF));
     const uint32_t word = half | (half << 16);

@@ -98,6 +98,9 @@ public:
     // The A-B marks of the seek slider (100 ms units): how many are set, and A and B.
     void SetSectionMarks(int count, int a, int b);
 
+    // The view's volume step (0 .. "VolumeRange"), kept for ApplyVolume; read from the settings
+    // at construction.
+    void SetVolume(int32_t volume, int32_t range);
     // The volume rule for the current mode and settings.
     void ApplyVolume();
     // The playback speed factor, applied to a playing library channel at once.
@@ -195,6 +198,8 @@ private:
     int m_channel = -1;
     int m_baseFrequency = 0;
     double m_speed = 1.0;
+    int32_t m_volume = 0;
+    int32_t m_volumeRange = 100;
     int32_t m_savedRepeatType = 0;
 
     LyricsData m_lyrics;

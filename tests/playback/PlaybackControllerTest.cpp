@@ -355,9 +355,8 @@ TEST_F(PlaybackControllerTest, TrailingSilenceEndsTheTrackOnTheFourthReading) {
 }
 
 TEST_F(PlaybackControllerTest, VolumeGoesToTheLibraryOrTheDevice) {
-    Set(kVolumeRange, 20);
-    Set(kVolume, 10);
     Set(kUseSystemVolume, 0);
+    controller.SetVolume(10, 20);
     Load({"a.mp3"});
     controller.PlayCommand();
     EXPECT_EQ(library.volumes.back(), 127);
@@ -369,6 +368,13 @@ TEST_F(PlaybackControllerTest, VolumeGoesToTheLibraryOrTheDevice) {
     EXPECT_EQ(ui.waveOutVolumes.back(), 0x7FFF7FFFu);
     EXPECT_EQ(library.volumes.back(), 255);
     EXPECT_EQ(engine.volumes.back(), 0xFFFFFFFFu);
+
+    // The stored step is the start value.
+    Set(kVolumeRange, 20);
+    Set(kVolume, 5);
+    CPlaybackController fresh(profile, list, ui, library, engine);
+    fresh.ApplyVolume();
+    EXPECT_EQ(ui.waveOutVolumes.back(), 0x3FFF3FFFu);
 }
 
 TEST_F(PlaybackControllerTest, SpeedSetsTheChannelFrequency) {
