@@ -1,9 +1,23 @@
 #include "app/ChildView.h"
 
+#include "app/MainFrame.h"
 #include "app/SettingNames.h"
 #include "app/Settings.h"
+#include "app/SonvaleApp.h"
+#include "engine/player/PlayerApi.h"
+#include "engine/player/PlayerTypes.h"
+#include "input/KeyFunctionRules.h"
+#include "input/SpokenTime.h"
+#include "input/VolumeStep.h"
 #include "platform/Registry.h"
 #include "platform/SystemLocale.h"
+#include "playback/FmodLibraryBackend.h"
+#include "playback/FmodTagSource.h"
+#include "playback/PlaybackController.h"
+#include "playback/PlayerEngineBackend.h"
+#include "playback/SpokenTime.h"
+#include "playlist/MediaOpener.h"
+#include "playlist/Playlist.h"
 #include "skin/ControlStyles.h"
 #include "skin/DisplayLCD.h"
 #include "skin/DisplayPanel.h"
@@ -11,10 +25,17 @@
 #include "skin/ImageSlideBar.h"
 #include "skin/MuteSwitch.h"
 #include "skin/ToggleButton.h"
+#include "skin/VirtualKey.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
+
+#include <algorithm>
 
 using namespace setting;
 
@@ -32,10 +53,18 @@ QString Text(const std::u16string& text) {
     return QString::fromStdU16String(text);
 }
 
+// The first word of a command line, and the whole line without surrounding quotes.
+std::u16string Unquoted(std::u16string line) {
+    while (!line.empty() && (line.back() == u' ' || line.back() == u'"'))
+        line.pop_back();
+    size_t start = line.find_first_not_of(u" \"");
+    return start == std::u16string::npos ? std::u16string() : line.substr(start);
+}
+
 } // namespace
 
 CChildView::CChildView(QWidget* parent)
-    : QWidget(parent), m_profile(Registry::Shared(), kRegistryKeyWord, kProfileName) {
+    : QWidget(parent), m_profile(Registry::Shared(), kRegistryKeyWord, kProfileName), m_ui(*this) {
     setFixedSize(480, 536);
     setFocusPolicy(Qt::StrongFocus);
     m_language = Settings::UiLanguage(m_profile, SystemLocale::LanguageId());
@@ -51,25 +80,48 @@ CChildView::~CChildView() {
 }
 
 bool CChildView::Create() {
-    // 1. Audio start-up (the run-time library and the built-in engine).
+    // 1. Audio start-up: the run-time library and the built-in engine.
     m_audio = std::make_unique<CFmodBackend>(m_profile, Registry::Shared(), *this, m_language);
     if (!m_audio->Start()) {
         QMessageBox::critical(this, Text(m_audio->FailureTitle()), Text(m_audio->FailureText()));
         m_audio.reset();
         return false;
     }
+    m_tagSource = std::make_unique<CFmodTagSource>(&m_audio->Fsound());
+    m_library = std::make_unique<CFmodLibraryBackend>(m_audio->Fsound(), &m_audio->Effects());
+    m_engine = std::make_unique<CPlayerEngineBackend>(m_audio->Engine());
+    m_playlist = std::make_unique<CPlaylist>(m_profile, m_ui, m_tagSource.get());
+    m_opener = std::make_unique<CMediaOpener>(*m_playlist);
+    m_controller =
+        std::make_unique<CPlaybackController>(m_profile, *m_playlist, m_ui, *m_library, *m_engine);
+    m_audio->SetStreamShutdown([this](const FmodFunctions&) {
+        if (m_controller)
+            m_controller->CloseLibraryStream();
+    });
 
-    // 2. The skin and the controls.
+    // 2-3. The skin and the controls.
     CSkinManager::LoadSkin(u"", &m_profile);
     m_background.LoadImage(u"Main", u"Main", 130);
     CreateControls();
     m_panel->SetQuality("00", "000");
+    if (auto* app = CSonvaleApp::Instance())
+        app->SetMediaKeyTarget(this);
 
-    // 4-5. Volume, and the buttons the skin and "ButtonMode" show.
-    int32_t range = Settings::VolumeRange(m_profile);
-    m_volume->SetRange(0, range, 1);
-    m_volume->SetPos(Settings::Volume(m_profile, range));
+    // 4-5. Volumes, and the buttons the skin and "ButtonMode" show.
+    m_volumeRange = Settings::VolumeRange(m_profile);
+    m_volumeStep = Settings::Volume(m_profile, m_volumeRange);
+    m_volume->SetRange(0, m_volumeRange, 1);
+    m_volume->SetPos(m_volumeStep);
     ShowButtonPair(Settings::Get(m_profile, kButtonMode));
+    ApplyVolume(m_volumeStep);
+
+    // 6. The key map, the tray icon.
+    m_keyMap.Load(m_profile);
+    m_dispatcher = std::make_unique<KeyDispatcher>(m_keyMap, m_ui);
+    if (auto* frame = CMainFrame::Instance()) {
+        frame->SetTrayIcon(true);
+        frame->Bubble().Remove();
+    }
 
     // 7-9. The tick starts, then the workers; the rest of the start-up runs from the loop.
     m_audio->ActivateTick();
@@ -80,11 +132,12 @@ bool CChildView::Create() {
 }
 
 void CChildView::CreateControls() {
-    auto button = [this](const char16_t* key, int image, uint32_t grid, int x, int y, int id,
-                         bool enabled) {
-        auto* b = new CImageButton(Element(u"Main", key, image), grid, QPoint(x, y), this, id);
+    auto button = [this](const char16_t* section, const char16_t* key, int image, uint32_t grid,
+                         int x, int y, int id, bool enabled) {
+        auto* b = new CImageButton(Element(section, key, image), grid, QPoint(x, y), this, id);
         b->setEnabled(enabled);
         m_buttons[id] = b;
+        return b;
     };
     auto toggle = [this](const char16_t* key, int image, int x, int y, int id) {
         auto* t = new CToggleButton(Element(u"Main", key, image), 0, QPoint(x, y), this, id, true);
@@ -92,14 +145,8 @@ void CChildView::CreateControls() {
         return t;
     };
 
-    auto* minimise = new CImageButton(Element(u"Title", u"MinButton", 243), IBS_ONE_COLUMN,
-                                      QPoint(386, 10), this, 32891);
-    minimise->hide();
-    auto* quit = new CImageButton(Element(u"Title", u"QuitButton", 244), IBS_ONE_COLUMN,
-                                  QPoint(430, 10), this, 32892);
-    quit->hide();
-    m_buttons[32891] = minimise;
-    m_buttons[32892] = quit;
+    button(u"Title", u"MinButton", 243, IBS_ONE_COLUMN, 386, 10, 32891, true)->hide();
+    button(u"Title", u"QuitButton", 244, IBS_ONE_COLUMN, 430, 10, 32892, true)->hide();
 
     m_lcd = new CDisplayLCD(m_profile, this);
     m_lcd->setGeometry(QRect(QPoint(16, 14), QPoint(465, 43)));
@@ -114,14 +161,15 @@ void CChildView::CreateControls() {
 
     m_panel = new CDisplayPanel(m_profile, this, this, this);
     m_panel->setGeometry(QRect(QPoint(86, 68), QPoint(453, 233)));
+    m_panel->SetActive(true);
 
-    button(u"PowerButton", 176, IBS_TWO_COLUMNS, 24, 68, 57665, true);
-    button(u"LastTrackButton", 131, IBS_THREE_COLUMNS, 32, 250, 32780, false);
-    button(u"PlayButton", 134, IBS_THREE_COLUMNS, 86, 250, 32773, false);
-    button(u"PauseButton", 136, IBS_THREE_COLUMNS, 210, 250, 32774, false);
-    button(u"StopButton", 133, IBS_THREE_COLUMNS, 264, 250, 32775, false);
-    button(u"NextTrackButton", 146, IBS_THREE_COLUMNS, 318, 250, 32781, false);
-    button(u"EjectButton", 135, IBS_TWO_COLUMNS, 372, 250, 32772, true);
+    button(u"Main", u"PowerButton", 176, IBS_TWO_COLUMNS, 24, 68, 57665, true);
+    button(u"Main", u"LastTrackButton", 131, IBS_THREE_COLUMNS, 32, 250, 32780, false);
+    button(u"Main", u"PlayButton", 134, IBS_THREE_COLUMNS, 86, 250, 32773, false);
+    button(u"Main", u"PauseButton", 136, IBS_THREE_COLUMNS, 210, 250, 32774, false);
+    button(u"Main", u"StopButton", 133, IBS_THREE_COLUMNS, 264, 250, 32775, false);
+    button(u"Main", u"NextTrackButton", 146, IBS_THREE_COLUMNS, 318, 250, 32781, false);
+    button(u"Main", u"EjectButton", 135, IBS_TWO_COLUMNS, 372, 250, 32772, true);
     toggle(u"ShuffleButton", 158, 32, 466, 32783)->SetCheck(Settings::Get(m_profile, kShuffle));
     toggle(u"RepeatButton", 159, 168, 466, 32784)->SetCheck(Settings::Get(m_profile, kRepeat));
     toggle(u"SpeedButton", 252, 32, 466, 32857);
@@ -138,46 +186,83 @@ void CChildView::ShowButtonPair(int buttonMode) {
     m_buttons[1105]->setVisible(!shuffleRepeat);
 }
 
+bool CChildView::IsPlaying() const {
+    return m_controller && m_controller->IsPlaying();
+}
+
 bool CChildView::StartVuMeter(const FmodFunctions&) {
     return true; // the display panel's meter reads the levels through LevelSource
 }
 
 bool CChildView::StartSpectrum(const FmodFunctions&) {
+    return true; // the spectrum window is not part of this view yet
+}
+
+// The levels of what plays: the library's channel, or the built-in engine's meter.
+bool CChildView::Levels(float& left, float& right) {
+    left = right = 0.0f;
+    if (!m_controller || !m_audio || !m_controller->IsPlaying())
+        return false;
+    if (m_controller->CurrentMode() == CPlaybackController::Mode::Library) {
+        int channel = m_controller->LibraryChannel();
+        return channel >= 0 && m_audio->Fsound().GetCurrentLevels(channel, &left, &right);
+    }
+    int32_t l = 0, r = 0;
+    PlayerSetLevelMeter(m_audio->Engine(), true);
+    PlayerGetLevels(m_audio->Engine(), &l, &r);
+    left = std::min(1.0f, l / 32768.0f);
+    right = std::min(1.0f, r / 32768.0f);
     return true;
 }
 
-void CChildView::StartLevels() {}
-
-void CChildView::StopLevels() {}
-
-bool CChildView::Levels(float& left, float& right) {
-    left = right = 0.0f;
-    return false;
-}
-
 uint32_t CChildView::WaveOutVolume() {
-    return 0xFFFFFFFF;
+    return m_outputVolume;
 }
 
-void CChildView::SetWaveOutVolume(uint32_t) {}
+// The program's output volume: the built-in engine's device and the library's master volume.
+void CChildView::SetWaveOutVolume(uint32_t volume) {
+    m_outputVolume = volume;
+    if (!m_audio)
+        return;
+    PlayerSetVolume(m_audio->Engine(), volume);
+    m_audio->Fsound().SetSFXMasterVolume(static_cast<int>((volume & 0xFFFF) * 255 / 0xFFFF));
+}
 
 int CChildView::LibraryVolume() {
-    return 255;
+    if (!m_controller || m_controller->LibraryChannel() < 0)
+        return 255;
+    return m_audio->Fsound().GetVolume(m_controller->LibraryChannel());
 }
 
-void CChildView::SetLibraryVolume(int) {}
+void CChildView::SetLibraryVolume(int volume) {
+    if (m_controller && m_controller->LibraryChannel() >= 0)
+        m_audio->Fsound().SetVolume(m_controller->LibraryChannel(), volume);
+}
 
-// Once per mixed block, on the library's mixer thread: count and pulse the workers.
+// Once per mixed block, on the library's mixer thread: count, and pulse the workers due.
 void CChildView::OnTick() {
-    if (m_stopWorkers)
+    if (m_stopWorkers || !m_controller)
         return;
-    static constexpr std::array<uint16_t, kWorkers> kLimits{16, 31, 151, 31, 16};
-    for (int i = 0; i < kWorkers; ++i) {
-        if (++m_tickCounts[i] > kLimits[i]) {
-            m_tickCounts[i] = 0;
-            m_workerEvents[i]->Set();
-        }
-    }
+    CTickJobs::State state;
+    state.playing = m_controller->IsPlaying();
+    state.paused = m_controller->IsPaused();
+    state.seeking = m_controller->IsSeeking();
+    state.displayOn = m_displayOn;
+    state.active = m_active;
+    state.syncedLyrics = !m_controller->Lyrics().listTimes.empty();
+    state.lcdScrolls = true; // the LCD takes a step only while its text scrolls
+    state.speed = m_controller->Speed();
+    uint32_t jobs = m_tickJobs.Tick(state);
+    if (jobs & CTickJobs::LcdScroll)
+        m_workerEvents[0]->Set();
+    if (jobs & CTickJobs::LevelMeter)
+        m_workerEvents[1]->Set();
+    if (jobs & CTickJobs::DisplayCheck)
+        m_workerEvents[2]->Set();
+    if (jobs & CTickJobs::SleepTimers)
+        m_workerEvents[3]->Set();
+    if (jobs & CTickJobs::Monitor)
+        m_workerEvents[4]->Set();
 }
 
 void CChildView::StartWorkers() {
@@ -208,38 +293,167 @@ void CChildView::StopWorkers() {
 void CChildView::RunWorkerJob(int worker) {
     switch (worker) {
     case 1:
-        if (m_displayOn && m_active)
-            PostWindowMessage(m_lcd, CDisplayLCD::kScrollStepMessage, 0, 0);
+        PostWindowMessage(m_lcd, CDisplayLCD::kScrollStepMessage, 0, 0);
         break;
     case 2:
-        if (m_displayOn && m_active) {
-            PostWindowMessage(m_panel, CDisplayPanel::kLevelStepMessage, 0, 0);
-            PostWindowMessage(m_panel->MuteSwitch(), CMuteSwitch::kAnimateMessage, 0, 0);
-        }
+        PostWindowMessage(m_panel, CDisplayPanel::kLevelStepMessage, 0, 0);
+        PostWindowMessage(m_panel->MuteSwitch(), CMuteSwitch::kAnimateMessage, 0, 0);
+        break;
+    case 5:
+        if (m_controller->StreamMode())
+            m_controller->RunStreamMonitor();
+        else
+            m_controller->RunMonitor();
         break;
     default:
-        break;
+        break; // 3 and 4: the display-off check and the sleep timers come with power management
     }
 }
 
 bool CChildView::OnCommand(int id) {
+    if (!m_controller)
+        return false;
+    if (id >= 65010 && id <= 65035) {
+        RunKeyFunction(static_cast<uint32_t>(id));
+        return true;
+    }
     switch (id) {
+    case 32772:
+        OpenFilesCommand();
+        return true;
+    case 32968:
+        OpenFolderCommand();
+        return true;
+    case 32966:
+        OpenUrlCommand();
+        return true;
+    case 32893:
+        DeleteFileCommand();
+        return true;
+    case 57665:
+    case 32892:
+        ExitCommand();
+        return true;
+    case 32773:
+        m_controller->PlayCommand();
+        return true;
+    case 32774:
+        m_controller->PauseCommand();
+        return true;
+    case 32775:
+        m_controller->StopCommand();
+        return true;
+    case 32780:
+        m_controller->PreviousTrack();
+        return true;
+    case 32781:
+        m_controller->NextTrack();
+        return true;
+    case 32783:
+        m_controller->ShuffleCommand();
+        static_cast<CToggleButton*>(m_buttons[32783])->SetCheck(Settings::Get(m_profile, kShuffle));
+        return true;
+    case 32784:
+        m_controller->RepeatCommand();
+        static_cast<CToggleButton*>(m_buttons[32784])->SetCheck(Settings::Get(m_profile, kRepeat));
+        return true;
+    case 1053:
+    case 1054:
+    case 1055:
+        m_controller->RepeatChoice(id);
+        static_cast<CToggleButton*>(m_buttons[32784])->SetCheck(Settings::Get(m_profile, kRepeat));
+        return true;
+    case 1105:
+        if (m_controller->IsLoaded())
+            MarkSection();
+        return true;
     case 32922: // "Shuffle/Repeat"
     case 32923: // "Speed/A<->B"
         Settings::Set(m_profile, kButtonMode, id == 32922 ? 1 : 0);
         ShowButtonPair(id == 32922 ? 1 : 0);
+        return true;
+    case 32964:
+        EnableFavorites();
+        return true;
+    case 32967:
+        ToggleFavorite();
+        return true;
+    case 32890: {
+        QWidget* top = window();
+        bool onTop = !(top->windowFlags() & Qt::WindowStaysOnTopHint);
+        top->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        top->show();
+        Settings::Set(m_profile, kAlwaysOnTop, onTop ? 1 : 0);
+        return true;
+    }
+    case 32891:
+        window()->showMinimized();
         return true;
     default:
         return false;
     }
 }
 
+bool CChildView::CommandAvailable(int id) const {
+    switch (id) {
+    case 32772:
+    case 32893:
+    case 32968:
+    case 32966:
+    case 57665:
+    case 32780:
+    case 32773:
+    case 32774:
+    case 32775:
+    case 32781:
+    case 32922:
+    case 32923:
+    case 32964:
+    case 32967:
+    case 32890:
+        return true;
+    default:
+        return false; // dialogs that come later
+    }
+}
+
 void CChildView::OnCopyData(const std::u16string& commandLine) {
-    m_startLine = commandLine;
+    std::u16string path = Unquoted(commandLine);
+    if (path.empty() || path == u"PowerOnRestart" || path == u"PowerOnRestart&Play" ||
+        path == u"AppRunAfterWakeup")
+        return;
+    OpenPathLater(path);
+}
+
+void CChildView::OpenPathLater(const std::u16string& path) {
+    m_pendingPath = path;
+    PostWindowMessage(this, kOpenFile, 0, 0);
 }
 
 void CChildView::OnActivate(bool active, bool minimised) {
+    if (m_exiting)
+        return;
     m_active = active && !minimised;
+    m_panel->SetActive(m_active);
+    if (m_active)
+        ApplyVolume(m_volumeStep);
+}
+
+// Start-up continuation: a file named on the command line, the start-up folder, or the saved
+// playlist.
+void CChildView::StartupContinuation() {
+    std::u16string line = Unquoted(m_startLine);
+    if (line == u"PowerOnRestart" || line == u"PowerOnRestart&Play") {
+        m_playlist->SetRestartFlags(true, line == u"PowerOnRestart&Play");
+        PostWindowMessage(this, kRestorePlaylist, 0, 0);
+    } else if (line.empty()) {
+        if (Settings::Get(m_profile, kOpenFolderAtStartup) == 1)
+            PostWindowMessage(this, kOpenStartupFolder, 0, 0);
+        else if (Settings::Get(m_profile, kSaveDefList) == 1)
+            PostWindowMessage(this, kRestorePlaylist, 0, 0);
+    } else {
+        OpenPathLater(line);
+    }
 }
 
 bool CChildView::event(QEvent* event) {
@@ -248,14 +462,273 @@ bool CChildView::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t) {
+bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (!m_controller || m_shutDown)
+        return true;
     switch (message) {
     case WM_COMMAND:
         OnCommand(LowWord(wParam));
-        return true;
+        break;
+    case WM_KEYDOWN:
+        m_dispatcher->KeyDown(static_cast<uint32_t>(wParam));
+        break;
+    case WM_SLIDEBAR_NOTIFY:
+        if (wParam == kSeekSliderId && lParam == SLIDEBAR_MOVED)
+            m_controller->SeekSliderMoving(m_seek->GetPos());
+        else if (wParam == kSeekSliderId && lParam == SLIDEBAR_RELEASED)
+            m_controller->SeekSliderReleased(m_seek->GetPos());
+        else if (wParam == kVolumeSliderId && lParam == SLIDEBAR_MOVED)
+            ApplyVolume(m_volume->GetPos());
+        break;
+    case WM_PLAYER_STATUS:
+    case WM_PLAYER_STREAMTITLE:
+    case 0x3E99:
+        m_controller->HandleMessage(message, wParam, lParam);
+        break;
+    case kRunMonitor:
+        m_controller->RunMonitor();
+        break;
+    case kRunStreamMonitor:
+        m_controller->RunStreamMonitor();
+        break;
+    case kStartupContinuation:
+        StartupContinuation();
+        break;
+    case kRestorePlaylist:
+        m_playlist->PlaylistRestore();
+        break;
+    case kOpenStartupFolder:
+        m_opener->OpenStartupFolder();
+        break;
+    case kOpenFile:
+        if (!m_pendingPath.empty())
+            m_opener->OpenPath(std::exchange(m_pendingPath, std::u16string()));
+        break;
+    case kRestartProgram:
+        if (auto* app = CSonvaleApp::Instance())
+            app->RequestRestart(true);
+        ExitCommand();
+        break;
     default:
-        return true;
+        break;
     }
+    return true;
+}
+
+void CChildView::keyPressEvent(QKeyEvent* event) {
+    uint32_t key = VirtualKeyFromQt(*event);
+    if (key == 0 || !m_dispatcher) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    m_dispatcher->KeyDown(key);
+}
+
+// A key function: the rules of the function table decide, the controller plays.
+void CChildView::RunKeyFunction(uint32_t functionCode) {
+    auto shown = [this](int id) { return m_buttons[id]->isVisible(); };
+    KeyViewState state;
+    state.hold = m_hold;
+    state.streamMode = m_controller->StreamMode();
+    state.deleting = m_deleting;
+    state.trackLoaded = m_controller->IsLoaded();
+    state.seeking = m_controller->IsSeeking();
+    state.playing = m_controller->IsPlaying();
+    state.stopped =
+        m_controller->IsLoaded() && !m_controller->IsPlaying() && !m_controller->IsPaused();
+    state.active = m_active;
+    state.displayOn = m_displayOn;
+    state.useDefaultDecoder = m_audio->UseDefaultDecoder() == 1;
+    state.playShown = shown(32773);
+    state.stopShown = shown(32775);
+    state.pauseShown = shown(32774);
+    state.previousShown = shown(32780);
+    state.nextShown = shown(32781);
+    state.openFilesShown = shown(32772);
+    state.exitShown = shown(57665);
+
+    switch (KeyFunctionRules::Resolve(functionCode, state)) {
+    case KeyAction::Play:
+        m_controller->PlayCommand();
+        break;
+    case KeyAction::Stop:
+        m_controller->StopCommand();
+        break;
+    case KeyAction::Pause:
+        m_controller->PauseCommand();
+        break;
+    case KeyAction::PreviousTrack:
+        m_controller->PreviousTrack();
+        break;
+    case KeyAction::RestartTrack:
+        m_controller->RestartCurrent();
+        break;
+    case KeyAction::NextTrack:
+        m_controller->NextTrack();
+        break;
+    case KeyAction::Rewind:
+        m_seek->setFocus();
+        m_controller->Rewind();
+        break;
+    case KeyAction::FastForward:
+        m_seek->setFocus();
+        m_controller->FastForward();
+        break;
+    case KeyAction::VolumeUp:
+    case KeyAction::VolumeDown:
+        StepVolume(KeyFunctionRules::Resolve(functionCode, state) == KeyAction::VolumeUp);
+        break;
+    case KeyAction::MarkSection:
+        MarkSection();
+        break;
+    case KeyAction::ToggleMute:
+        m_panel->MuteSwitch()->SetMute(!m_panel->MuteSwitch()->IsMuted());
+        break;
+    case KeyAction::PowerOff:
+        break; // power management comes with the power work
+    case KeyAction::SpeedUp:
+        m_controller->SpeedStep(+1);
+        break;
+    case KeyAction::SpeedDown:
+        m_controller->SpeedStep(-1);
+        break;
+    case KeyAction::DeleteFile:
+        DeleteFileCommand();
+        break;
+    case KeyAction::OpenFiles:
+        OpenFilesCommand();
+        break;
+    case KeyAction::Exit:
+        ExitCommand();
+        break;
+    case KeyAction::ToggleHold:
+        m_hold = !m_hold;
+        m_panel->SetHold(m_hold ? 1 : 0);
+        break;
+    case KeyAction::Minimize:
+        window()->showMinimized();
+        break;
+    case KeyAction::Restore:
+        window()->showNormal();
+        window()->activateWindow();
+        break;
+    case KeyAction::SpeakTime:
+        SpeakTime();
+        break;
+    case KeyAction::ToggleShuffle:
+        OnCommand(32783);
+        break;
+    default:
+        break; // the display, the playlist dialog: later
+    }
+}
+
+void CChildView::StepVolume(bool up) {
+    m_volume->setFocus();
+    int32_t volume = up ? VolumeStep::Up(m_volumeStep, m_volumeRange)
+                        : VolumeStep::Down(m_volumeStep, m_volumeRange);
+    m_volume->SetPos(volume);
+    if (m_displayOn)
+        m_lcd->ShowStatus(Text(VolumeStep::Text(volume, m_volumeRange)), 600);
+    ApplyVolume(volume);
+}
+
+// "Volume" and the back end's volume; while muted only the mute switch keeps it.
+void CChildView::ApplyVolume(int32_t volume) {
+    m_volumeStep = volume;
+    Settings::Set(m_profile, kVolume, volume);
+    m_controller->SetVolume(volume, m_volumeRange);
+    if (!m_panel->MuteSwitch()->IsMuted())
+        m_controller->ApplyVolume();
+}
+
+// The next A-B point: A, then B, then none.
+void CChildView::MarkSection() {
+    m_seek->MarkSelection();
+    int a = 0, b = 0;
+    int count = m_seek->MarkCount();
+    m_seek->GetSelection(a, b);
+    m_controller->SetSectionMarks(count, a, b);
+    static_cast<CToggleButton*>(m_buttons[1105])->SetCheck(count > 0);
+}
+
+void CChildView::SpeakTime() {
+    QTime now = QTime::currentTime();
+    CSpokenTime speaker([](uint32_t id) {
+        QFile file(QStringLiteral(":/sounds/%1.wav").arg(id));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    });
+    speaker.Play(SpokenTime::Sounds(now.hour(), now.minute()));
+}
+
+void CChildView::OpenFilesCommand() {
+    QString folder = Text(Settings::Get(m_profile, kLastPath));
+    QStringList files = QFileDialog::getOpenFileNames(
+        this, m_language == 1042 ? QStringLiteral("파일 열기") : QStringLiteral("Open Files"),
+        folder, QStringLiteral("Audio (*.mp3 *.mp2 *.ogg *.wav *.wma *.asf *.wpl);;All files (*)"));
+    if (files.isEmpty())
+        return;
+    Settings::Set(m_profile, kLastPath, QFileInfo(files.front()).absolutePath().toStdU16String());
+    std::vector<std::u16string> selection;
+    for (const QString& file : files)
+        selection.push_back(file.toStdU16String());
+    m_opener->OpenFiles(selection);
+}
+
+void CChildView::OpenFolderCommand() {
+    std::u16string before = Settings::Get(m_profile, kOpenFolderName);
+    QString folder = QFileDialog::getExistingDirectory(
+        this,
+        m_language == 1042 ? QStringLiteral("오디오 파일이 있는 폴더 선택")
+                           : QStringLiteral("Select folder with audio files"),
+        Text(before));
+    if (folder.isEmpty())
+        return;
+    Settings::Set(m_profile, kOpenFolderName, (folder + '/').toStdU16String());
+    m_opener->OpenFolder(before);
+}
+
+void CChildView::OpenUrlCommand() {
+    bool ok = false;
+    QString address =
+        QInputDialog::getText(this, QStringLiteral("Open URL"), QStringLiteral("URL:"),
+                              QLineEdit::Normal, QStringLiteral("http://"), &ok);
+    if (ok)
+        m_opener->OpenUrl(address.toStdU16String());
+}
+
+void CChildView::DeleteFileCommand() {
+    if (m_deleting)
+        return;
+    m_deleting = true;
+    m_opener->DeleteCurrentFile();
+    m_deleting = false;
+}
+
+void CChildView::ToggleFavorite() {
+    auto& entries = m_playlist->Entries();
+    int index = m_playlist->CurIndex();
+    if (index < 0 || index >= static_cast<int>(entries.size()))
+        return;
+    entries[index].nFavorite = entries[index].nFavorite == 1 ? 0 : 1;
+    auto& favorites = m_playlist->Favorites();
+    std::erase(favorites, entries[index].strPath);
+    if (entries[index].nFavorite == 1)
+        favorites.push_back(entries[index].strPath);
+}
+
+void CChildView::EnableFavorites() {
+    bool on = Settings::Get(m_profile, kEnableFavorites) != 1;
+    Settings::Set(m_profile, kEnableFavorites, on ? 1 : 0);
+    int index = m_playlist->CurIndex();
+    const _SFileInfo* entry = m_playlist->EntryAt(index);
+    if (on && m_playlist->Count() >= 2 && entry && entry->nFavorite != 1)
+        m_controller->NextTrack();
+}
+
+void CChildView::ExitCommand() {
+    m_exiting = true;
+    window()->close();
 }
 
 void CChildView::paintEvent(QPaintEvent*) {
@@ -263,20 +736,25 @@ void CChildView::paintEvent(QPaintEvent*) {
     m_background.Draw(painter, 0, 0);
 }
 
-void CChildView::keyPressEvent(QKeyEvent* event) {
-    QWidget::keyPressEvent(event);
-}
-
-void CChildView::keyReleaseEvent(QKeyEvent* event) {
-    QWidget::keyReleaseEvent(event);
+// The values written at exit.
+void CChildView::WriteSettingsAtExit() {
+    Settings::Set(m_profile, kVolume, m_volumeStep);
+    Settings::Set(m_profile, kVolumeRange, m_volumeRange);
 }
 
 void CChildView::Shutdown() {
     if (!m_created || m_shutDown)
         return;
     m_shutDown = true;
+    if (auto* app = CSonvaleApp::Instance())
+        app->SetMediaKeyTarget(nullptr);
     StopWorkers();
-    Settings::Set(m_profile, kVolume, m_volume->GetPos());
-    if (m_audio)
-        m_audio->Shutdown();
+    WriteSettingsAtExit();
+    m_ui.StopTimer(KeyDispatcher::kTimerId);
+    m_lcd->SetClosing(true);
+    m_panel->SetClosing(true);
+    m_playlist->PlaylistStore(m_controller->PositionMs());
+    if (auto* frame = CMainFrame::Instance())
+        frame->SetTrayIcon(false);
+    m_audio->Shutdown(); // writes the effect values, closes the library's stream and the library
 }

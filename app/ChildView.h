@@ -1,11 +1,15 @@
 #pragma once
 
+#include "app/ViewUi.h"
 #include "app/WindowMessage.h"
+#include "input/KeyDispatcher.h"
+#include "input/KeyMap.h"
 #include "platform/Event.h"
 #include "platform/Profile.h"
 #include "platform/Thread.h"
 #include "playback/FmodBackend.h"
 #include "playback/FmodView.h"
+#include "playback/TickJobs.h"
 #include "skin/LevelSource.h"
 #include "skin/MuteVolume.h"
 #include "skin/SkinManager.h"
@@ -15,20 +19,25 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 class CDisplayLCD;
 class CDisplayPanel;
+class CFmodLibraryBackend;
+class CFmodTagSource;
 class CImageSlideBar;
-class CToggleButton;
+class CMediaOpener;
+class CPlaybackController;
+class CPlayerEngineBackend;
+class CPlaylist;
 class CVirtualButton;
 
-// The skinned main view: the player's controls, the audio back ends and everything that plays.
-// The frame hosts it and hands it commands first. The run-time library's mixer calls it once per
-// mixed block (the tick); five worker threads run the periodic jobs the tick paces.
+// The skinned main view: the player's controls, the audio back ends, the playlist and the
+// playback controller, the key dispatcher. The frame hosts it and hands it commands first. The
+// run-time library's mixer calls it once per mixed block (the tick); five worker threads run the
+// periodic jobs the tick paces.
 class CChildView : public QWidget, public FmodView, public LevelSource, public MuteVolume {
 public:
     explicit CChildView(QWidget* parent = nullptr);
@@ -38,9 +47,10 @@ public:
     // audio could not start (the message has been shown); the frame then fails too.
     bool Create();
 
-    // Command routing: true when the view handled the command.
+    // Command routing: true when the view handled the command. Key function codes (65010 ..
+    // 65035) are taken as commands too.
     bool OnCommand(int id);
-    // The command line of a second instance (or of this one at start-up).
+    // The command line of a second instance.
     void OnCopyData(const std::u16string& commandLine);
     // The frame's WM_ACTIVATE, passed on.
     void OnActivate(bool active, bool minimised);
@@ -48,18 +58,26 @@ public:
     void Shutdown();
 
     bool IsHoldOn() const { return m_hold; }
-    bool IsPlaying() const { return m_playing; }
+    bool IsPlaying() const;
     void SetExiting() { m_exiting = true; }
     // The command line the program was started with (the start-up continuation reads it).
     void SetStartCommandLine(const std::u16string& line) { m_startLine = line; }
+    // Whether a command has something to act on now (the menu greys out the others).
+    bool CommandAvailable(int id) const;
 
     // The view of the running program, while it exists.
     static CChildView* Instance() { return s_instance; }
 
-    // Command ids and private messages of the view.
     static constexpr int kSeekSliderId = 1110;
     static constexpr int kVolumeSliderId = 1120;
+    // Private messages.
+    static constexpr uint32_t kOpenStartupFolder = 0x71;
+    static constexpr uint32_t kRunMonitor = 0x5F7;
+    static constexpr uint32_t kRestartProgram = 0x5F9;
     static constexpr uint32_t kStartupContinuation = 0x5FB;
+    static constexpr uint32_t kRunStreamMonitor = 0x5FC;
+    static constexpr uint32_t kOpenFile = 0x803C;
+    static constexpr uint32_t kRestorePlaylist = 0x8056;
 
     // FmodView.
     void* WindowHandle() override { return this; }
@@ -71,11 +89,11 @@ public:
     void OnTick() override;
 
     // LevelSource: the display panel's VU meter.
-    void StartLevels() override;
-    void StopLevels() override;
+    void StartLevels() override {}
+    void StopLevels() override {}
     bool Levels(float& left, float& right) override;
 
-    // MuteVolume: the mute switch.
+    // MuteVolume: the mute switch. The wave-out volume is the program's output volume.
     uint32_t WaveOutVolume() override;
     void SetWaveOutVolume(uint32_t volume) override;
     int LibraryVolume() override;
@@ -85,9 +103,10 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    friend class CViewUi;
+
     // The five workers: 1 LCD scrolling, 2 level meter, 3 display-off check, 4 sleep timers,
     // 5 the monitor.
     static constexpr int kWorkers = 5;
@@ -98,13 +117,38 @@ private:
     void StopWorkers();
     void RunWorkerJob(int worker);
     bool HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void StartupContinuation();
+    void OpenPathLater(const std::u16string& path);
+    void RunKeyFunction(uint32_t functionCode);
+    void StepVolume(bool up);
+    void ApplyVolume(int32_t volume);
+    void MarkSection();
+    void SpeakTime();
+    void OpenFilesCommand();
+    void OpenFolderCommand();
+    void OpenUrlCommand();
+    void DeleteFileCommand();
+    void ToggleFavorite();
+    void EnableFavorites();
+    void ExitCommand();
+    void WriteSettingsAtExit();
 
     static CChildView* s_instance;
 
     Profile m_profile;
     int m_language = 1033;
     WindowMessageSink m_sink{this};
+    CViewUi m_ui;
     std::unique_ptr<CFmodBackend> m_audio;
+    std::unique_ptr<CFmodTagSource> m_tagSource;
+    std::unique_ptr<CFmodLibraryBackend> m_library;
+    std::unique_ptr<CPlayerEngineBackend> m_engine;
+    std::unique_ptr<CPlaylist> m_playlist;
+    std::unique_ptr<CMediaOpener> m_opener;
+    std::unique_ptr<CPlaybackController> m_controller;
+    KeyMap m_keyMap;
+    std::unique_ptr<KeyDispatcher> m_dispatcher;
+    CTickJobs m_tickJobs;
 
     CSkinManager m_background;
     CDisplayLCD* m_lcd = nullptr;
@@ -116,14 +160,18 @@ private:
     std::array<Thread, kWorkers> m_workers;
     std::array<std::unique_ptr<Event>, kWorkers> m_workerEvents;
     std::atomic<bool> m_stopWorkers{false};
-    std::array<uint16_t, kWorkers> m_tickCounts{};
 
     std::u16string m_startLine;
+    std::u16string m_pendingPath; // the file of the next kOpenFile
+    uint32_t m_outputVolume = 0xFFFFFFFF;
+    int32_t m_volumeRange = 100;
+    int32_t m_volumeStep = 50;
     bool m_created = false;
     bool m_shutDown = false;
+    bool m_deleting = false;
     std::atomic<bool> m_hold{false};
-    std::atomic<bool> m_playing{false};
     std::atomic<bool> m_exiting{false};
     std::atomic<bool> m_active{true};
     std::atomic<bool> m_displayOn{true};
+    std::atomic<bool> m_lcdScrolls{false};
 };

@@ -1,5 +1,7 @@
 #include "app/SonvaleApp.h"
 
+#include "input/KeyMap.h"
+
 #include "app/MainFrame.h"
 #include "app/MediaKeys.h"
 #include "app/SettingNames.h"
@@ -141,13 +143,7 @@ bool CSonvaleApp::InitInstance() {
     if (!m_screenshotPath.isEmpty())
         ScheduleScreenshot();
 
-    const int32_t keyMapInit =
-        m_profile->GetProfileInt(setting::kKeySection, setting::kKeyMapInit.name, 0);
-    const int32_t keyMapCount =
-        m_profile->GetProfileInt(setting::kKeySection, setting::kKeyMapCnt.name, 0);
-    if (keyMapInit == 0 && keyMapCount == 0) {
-        // TODO(key map): write the default key map here once input/KeyMap.h provides it.
-    }
+    KeyMap::InitializeIfFresh(*m_profile);
 
     m_wakeupRegistered =
         RegisterForWakeup(Registry::Shared(), *m_profile, m_modulePath.toStdString());

@@ -1,0 +1,300 @@
+#include "app/ViewUi.h"
+
+#include "app/ChildView.h"
+#include "app/MainFrame.h"
+#include "playback/PlaybackController.h"
+#include "skin/DisplayLCD.h"
+#include "skin/DisplayPanel.h"
+#include "skin/ImageSlideBar.h"
+#include "skin/MuteSwitch.h"
+#include "skin/VirtualButton.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimerEvent>
+
+#include <chrono>
+
+namespace {
+
+QString Text(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+// The play-status rows of the display panel's indicator.
+constexpr int kPanelStop = 0;
+constexpr int kPanelPlay = 1;
+constexpr int kPanelPause = 2;
+
+} // namespace
+
+CViewUi::CViewUi(CChildView& view) : m_view(view) {}
+
+void CViewUi::OnUi(std::function<void()> work) {
+    if (QThread::currentThread() == m_view.thread())
+        work();
+    else
+        QMetaObject::invokeMethod(&m_view, std::move(work), Qt::QueuedConnection);
+}
+
+bool CViewUi::Korean() const {
+    return m_view.m_language == 1042;
+}
+
+bool CViewUi::Muted() const {
+    return m_view.m_panel && m_view.m_panel->MuteSwitch()->IsMuted();
+}
+
+void CViewUi::MessageBox(const std::u16string& text, const std::u16string& title) {
+    OnUi([this, text, title] { QMessageBox::critical(&m_view, Text(title), Text(text)); });
+}
+
+bool CViewUi::MessageBox(const std::u16string& text, const std::u16string& caption, Box box) {
+    if (box == Box::Question)
+        return QMessageBox::question(&m_view, Text(caption), Text(text)) == QMessageBox::Yes;
+    QMessageBox::critical(&m_view, Text(caption), Text(text));
+    return true;
+}
+
+void CViewUi::ShowTitle(const _SFileInfo& entry) {
+    OnUi([this, entry] { m_view.m_lcd->SetTrackInfo(entry); });
+}
+
+void CViewUi::ShowTitle(const std::u16string& text) {
+    OnUi([this, text] { m_view.m_lcd->SetText(Text(text)); });
+}
+
+void CViewUi::ShowStatus(const std::u16string& text, int durationMs) {
+    OnUi([this, text, durationMs] { m_view.m_lcd->ShowStatus(Text(text), durationMs); });
+}
+
+void CViewUi::SetPanelTime(int seconds) {
+    OnUi([this, seconds] {
+        m_elapsedSeconds = seconds;
+        m_view.m_panel->SetTime(m_totalSeconds, m_elapsedSeconds);
+    });
+}
+
+void CViewUi::SetPanelTotal(int seconds) {
+    OnUi([this, seconds] {
+        m_totalSeconds = seconds;
+        m_view.m_panel->SetTime(m_totalSeconds, m_elapsedSeconds);
+    });
+}
+
+void CViewUi::SetPanelFormat(const std::u16string& rate, const std::u16string& bitrate) {
+    OnUi([this, rate, bitrate] { m_view.m_panel->SetQuality(Text(rate), Text(bitrate)); });
+}
+
+void CViewUi::SetTrackNumber(int number) {
+    OnUi([this, number] { m_view.m_panel->SetTrackNumber(number); });
+}
+
+void CViewUi::SetPanelState(PanelState state) {
+    OnUi([this, state] {
+        CDisplayPanel* panel = m_view.m_panel;
+        switch (state) {
+        case PanelState::Play:
+            panel->SetPlayState(kPanelPlay);
+            panel->SetPlaying(true);
+            break;
+        case PanelState::Pause:
+            panel->SetPlayState(kPanelPause);
+            panel->SetPaused(true);
+            break;
+        case PanelState::Stop:
+            panel->SetPlayState(kPanelStop);
+            panel->SetStopped(true);
+            break;
+        }
+    });
+}
+
+void CViewUi::ShowSeekSlider(bool show) {
+    OnUi([this, show] {
+        m_view.m_seek->setVisible(show);
+        m_view.m_seek->setEnabled(show);
+    });
+}
+
+void CViewUi::SetSeekRange(int maximum) {
+    OnUi([this, maximum] { m_view.m_seek->SetRange(0, maximum, 10); });
+}
+
+void CViewUi::SetSeekPos(int position) {
+    OnUi([this, position] {
+        if (!m_view.m_seek->IsDragging())
+            m_view.m_seek->SetPos(position);
+    });
+}
+
+QWidget* CViewUi::ButtonWidget(Button button) const {
+    static constexpr int kIds[] = {32773, 32774, 32775, 32780, 32781};
+    auto found = m_view.m_buttons.find(kIds[static_cast<int>(button)]);
+    return found == m_view.m_buttons.end() ? nullptr : found->second;
+}
+
+void CViewUi::ShowButton(Button button, bool show) {
+    OnUi([this, button, show] {
+        if (QWidget* widget = ButtonWidget(button)) {
+            widget->setVisible(show);
+            widget->setEnabled(true);
+        }
+    });
+}
+
+void CViewUi::FocusButton(Button button) {
+    OnUi([this, button] {
+        if (QWidget* widget = ButtonWidget(button))
+            widget->setFocus();
+    });
+}
+
+void CViewUi::SetSpectrum(Spectrum) {
+    // The spectrum window is not part of the view yet; the display panel's meter runs alone.
+}
+
+void CViewUi::LyricsLoaded() {
+    // The lyrics window is not part of the view yet; lines go to the LCD (ShowLyric).
+}
+
+// The current lyrics line, on the LCD for now.
+void CViewUi::ShowLyric(const LyricsData::Lookup& line) {
+    if (line.key < 0 || line.first.empty())
+        return;
+    OnUi([this, text = line.first] { m_view.m_lcd->ShowStatus(Text(text), 3000); });
+}
+
+void CViewUi::ShowBubble(const std::u16string& title, const std::u16string& html, int seconds) {
+    OnUi([title, html, seconds] {
+        if (auto* frame = CMainFrame::Instance())
+            frame->Bubble().Show(Text(html), Text(title), seconds);
+    });
+}
+
+void CViewUi::RemoveBubble() {
+    OnUi([] {
+        if (auto* frame = CMainFrame::Instance())
+            frame->Bubble().Remove();
+    });
+}
+
+void CViewUi::BeginWait() {
+    if (QThread::currentThread() != m_view.thread())
+        return;
+    if (m_waits++ == 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void CViewUi::EndWait() {
+    if (QThread::currentThread() != m_view.thread() || m_waits == 0)
+        return;
+    if (--m_waits == 0)
+        QApplication::restoreOverrideCursor();
+}
+
+void CViewUi::PostToView(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    PostWindowMessage(&m_view, message, wParam, lParam);
+}
+
+void CViewUi::CurrentEntryChanged(const _SFileInfo&) {
+    // The playlist dialog is not part of the player yet.
+}
+
+void CViewUi::SpeedApplied(double) {
+    // The speed dialog is not part of the player yet.
+}
+
+void CViewUi::HoldBacklight(bool) {
+    // Keeping the display lit comes with the power management.
+}
+
+void CViewUi::SetWaveOutVolume(uint32_t volume) {
+    OnUi([this, volume] { m_view.SetWaveOutVolume(volume); });
+}
+
+int CViewUi::RepeatPopup(int repeatType) {
+    QMenu menu(&m_view);
+    const bool korean = Korean();
+    struct Item {
+        int id;
+        const char* english;
+        const char* korean;
+    };
+    static constexpr Item kItems[] = {
+        {1053, "None", "반복없음"}, {1054, "One", "단일파일"}, {1055, "All", "재생목록"}};
+    for (const Item& item : kItems) {
+        QAction* action = menu.addAction(QString::fromUtf8(korean ? item.korean : item.english));
+        action->setData(item.id);
+        action->setCheckable(true);
+        action->setChecked(item.id - 1053 == repeatType);
+    }
+    QWidget* button = m_view.m_buttons[32784];
+    QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, 0)));
+    return chosen ? chosen->data().toInt() : 0;
+}
+
+bool CViewUi::OpenCurrent() {
+    return m_view.m_controller->OpenCurrent(true);
+}
+
+void CViewUi::Seek(int32_t ms) {
+    m_view.m_controller->SeekTo(ms);
+}
+
+void CViewUi::Play() {
+    m_view.m_controller->SetUserWantsPlay(true);
+    m_view.m_controller->Play();
+}
+
+bool CViewUi::IsPlaying() {
+    return m_view.m_controller->IsPlaying();
+}
+
+void CViewUi::Stop() {
+    m_view.m_controller->Stop();
+}
+
+bool CViewUi::StepTrack(int step) {
+    return m_view.m_controller->StepTrack(step, true);
+}
+
+uint32_t CViewUi::NowMs() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void CViewUi::StartTimer(uint32_t id, uint32_t intervalMs) {
+    StopTimer(id);
+    m_timers[startTimer(static_cast<int>(intervalMs))] = id;
+}
+
+void CViewUi::StopTimer(uint32_t id) {
+    for (auto it = m_timers.begin(); it != m_timers.end();) {
+        if (it->second == id) {
+            killTimer(it->first);
+            it = m_timers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CViewUi::timerEvent(QTimerEvent* event) {
+    auto found = m_timers.find(event->timerId());
+    if (found == m_timers.end())
+        return;
+    uint32_t id = found->second;
+    if (m_view.m_dispatcher)
+        m_view.m_dispatcher->Timer(id);
+}
+
+void CViewUi::RunFunction(uint32_t functionCode) {
+    m_view.RunKeyFunction(functionCode);
+}
