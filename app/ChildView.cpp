@@ -9,6 +9,7 @@
 #include "input/KeyFunctionRules.h"
 #include "input/SpokenTime.h"
 #include "input/VolumeStep.h"
+#include "platform/Folders.h"
 #include "platform/Registry.h"
 #include "platform/SystemLocale.h"
 #include "playback/FmodLibraryBackend.h"
@@ -28,6 +29,7 @@
 #include "skin/VirtualKey.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -425,6 +427,25 @@ void CChildView::OnCopyData(const std::u16string& commandLine) {
     OpenPathLater(path);
 }
 
+// The first start with nothing to play plays the demo track (with its lyrics), copied from the
+// program's resources into the data folder.
+void CChildView::PlayDemoOnFirstStart() {
+    if (Settings::Get(m_profile, kDemoPlayed) == 1)
+        return;
+    Settings::Set(m_profile, kDemoPlayed, 1);
+    QString folder = QString::fromStdString(Folders::DataFolder()) + QStringLiteral("/demo/");
+    QDir().mkpath(folder);
+    for (const char* name : {"sonvale-demo.lrc", "sonvale-demo.ogg"}) {
+        QString target = folder + QLatin1String(name);
+        if (!QFile::exists(target) &&
+            !QFile::copy(QStringLiteral(":/demo/") + QLatin1String(name), target))
+            return;
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                          QFile::ReadOther);
+    }
+    OpenPathLater((folder + QStringLiteral("sonvale-demo.ogg")).toStdU16String());
+}
+
 void CChildView::OpenPathLater(const std::u16string& path) {
     m_pendingPath = path;
     PostWindowMessage(this, kOpenFile, 0, 0);
@@ -496,6 +517,8 @@ bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
         break;
     case kRestorePlaylist:
         m_playlist->PlaylistRestore();
+        if (m_playlist->Count() == 0 && m_playlist->Current().strPath.empty())
+            PlayDemoOnFirstStart();
         break;
     case kOpenStartupFolder:
         m_opener->OpenStartupFolder();

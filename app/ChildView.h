@@ -119,6 +119,7 @@ private:
     bool HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void StartupContinuation();
     void OpenPathLater(const std::u16string& path);
+    void PlayDemoOnFirstStart();
     void RunKeyFunction(uint32_t functionCode);
     void StepVolume(bool up);
     void ApplyVolume(int32_t volume);

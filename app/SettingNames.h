@@ -48,6 +48,8 @@ inline constexpr NumberSetting kRepeatType{u"RepeatType", 2};     // 0 None, 1 O
 inline constexpr NumberSetting kSeekInterval{u"SeekInterval", 5}; // seconds, 1 .. 20
 inline constexpr NumberSetting kPlayOnStart{u"PlayOnStart", 1};
 inline constexpr NumberSetting kSaveDefList{u"SaveDefList", 1};
+// Set once the demo track was offered on a first start with nothing to play.
+inline constexpr NumberSetting kDemoPlayed{u"DemoPlayed", 0};
 inline constexpr NumberSetting kResume{u"Resume", 1};
 inline constexpr TextSetting kCurPlayFilePath{u"CurPlayFilePath", u""};
 inline constexpr NumberSetting kCurPlayPos{u"CurPlayPos", 0};

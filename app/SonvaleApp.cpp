@@ -35,7 +35,8 @@ namespace {
 
 constexpr int kOemTextLimit = 256;
 constexpr int kScreenshotFallbackMs = 5000;
-constexpr int kScreenshotSettleMs = 100;
+// Long enough for the start-up continuation to open and start the first track.
+constexpr int kScreenshotSettleMs = 2000;
 
 std::u16string ToU16(const std::string& text) {
     return QString::fromStdString(text).toStdU16String();
