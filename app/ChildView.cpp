@@ -759,10 +759,28 @@ void CChildView::paintEvent(QPaintEvent*) {
     m_background.Draw(painter, 0, 0);
 }
 
-// The values written at exit.
+// The values written at exit; the effect values are written again, from the back end that was
+// in use, when the audio shuts down.
 void CChildView::WriteSettingsAtExit() {
-    Settings::Set(m_profile, kVolume, m_volumeStep);
-    Settings::Set(m_profile, kVolumeRange, m_volumeRange);
+    ExitSettings exit;
+    exit.systemVolume = m_outputVolume;
+    exit.volume = m_volumeStep;
+    exit.lastPath = Settings::Get(m_profile, kLastPath);
+    exit.shuffle = Settings::Get(m_profile, kShuffle);
+    exit.repeat = Settings::Get(m_profile, kRepeat);
+    exit.repeatType = Settings::Get(m_profile, kRepeatType);
+    exit.alwaysOnTop = window()->windowFlags() & Qt::WindowStaysOnTopHint ? 1 : 0;
+    exit.buttonMode = Settings::Get(m_profile, kButtonMode);
+    exit.enableFavorites = Settings::Get(m_profile, kEnableFavorites);
+    exit.keepLyricsSync = Settings::Get(m_profile, kKeepLyricsSync);
+    exit.lyricsSync = Settings::LyricsSync(m_profile);
+    exit.resume = Settings::Get(m_profile, kResume);
+    exit.curPlayFilePath = m_playlist->Current().strPath;
+    exit.curPlayPos = m_controller->PositionMs();
+    exit.curIndex = m_playlist->CurIndex();
+    exit.useDefaultDecoder = m_audio->UseDefaultDecoder();
+    exit.effects = Settings::ReadEffects(m_profile);
+    Settings::WriteAtExit(m_profile, exit);
 }
 
 void CChildView::Shutdown() {

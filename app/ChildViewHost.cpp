@@ -48,3 +48,7 @@ void CChildViewHost::SetStartCommandLine(const std::u16string& commandLine) {
     if (m_view)
         m_view->SetStartCommandLine(commandLine);
 }
+
+bool CChildViewHost::CommandAvailable(int id) const {
+    return m_view && m_view->CommandAvailable(id);
+}

@@ -22,6 +22,7 @@ public:
     bool IsPlaying() const override;
     void SetExiting() override;
     void SetStartCommandLine(const std::u16string& commandLine) override;
+    bool CommandAvailable(int id) const override;
 
 private:
     QPointer<CChildView> m_view;

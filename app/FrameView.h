@@ -23,6 +23,11 @@ public:
     virtual bool IsHoldOn() const = 0;
     virtual bool IsPlaying() const = 0;
     virtual void SetExiting() = 0;
+    // Whether a command can run now; the menus grey out the others when they open.
+    virtual bool CommandAvailable(int id) const {
+        (void)id;
+        return true;
+    }
     // The command line the program was started with; set before Create.
     virtual void SetStartCommandLine(const std::u16string& commandLine) = 0;
 };

@@ -61,8 +61,10 @@ bool CMainFrame::Create(const std::u16string& startCommandLine) {
         return false;
 
     m_popups = CMainMenu::CreatePopups(this, CMainMenu::Kind::MenuBar);
-    for (QMenu* popup : m_popups)
+    for (QMenu* popup : m_popups) {
         menuBar()->addMenu(popup);
+        EnableCommandsOnShow(popup);
+    }
     connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
         if (const int id = CMainMenu::CommandId(action))
             PostWindowMessage(this, WM_COMMAND, MakeWParam(static_cast<uint16_t>(id), 0), 0);
@@ -82,6 +84,18 @@ bool CMainFrame::OnCmdMsg(int id) {
     if (m_view && m_view->OnCommand(id))
         return true;
     return OnCommand(id);
+}
+
+// A popup (and each popup inside it) greys out, when it opens, the commands the view can't run.
+void CMainFrame::EnableCommandsOnShow(QMenu* popup) {
+    connect(popup, &QMenu::aboutToShow, this, [this, popup] {
+        for (QAction* action : popup->actions())
+            if (const int id = CMainMenu::CommandId(action))
+                action->setEnabled(m_view->CommandAvailable(id));
+    });
+    for (QAction* action : popup->actions())
+        if (QMenu* inner = action->menu())
+            EnableCommandsOnShow(inner);
 }
 
 bool CMainFrame::OnCommand(int id) {

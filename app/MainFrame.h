@@ -67,6 +67,7 @@ protected:
 private:
     bool OnCommand(int id);
     void PostViewCommand(int id);
+    void EnableCommandsOnShow(QMenu* popup);
     void PostActivate();
     bool IsOwnWidget(QObject* object) const;
 

@@ -25,6 +25,7 @@ public:
     explicit FakeFrameView(QWidget* parent) : surface(new Surface(parent)) {}
 
     QWidget* Widget() override { return surface; }
+    bool CommandAvailable(int id) const override { return unavailable.count(id) == 0; }
     bool Create() override {
         ++creations;
         return createResult;
@@ -52,6 +53,7 @@ public:
     bool createResult = true;
     int creations = 0;
     std::set<int> handled;
+    std::set<int> unavailable; // commands the menus must grey out
     std::vector<int> commands;
     std::vector<std::u16string> copyData;
     bool lastActive = false;

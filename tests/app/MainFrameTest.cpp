@@ -122,6 +122,25 @@ TEST_F(MainFrameTest, MenuBarHasEveryCommandWithItsId) {
     EXPECT_EQ(qobject_cast<QMenu*>(faster->parent())->title(), "Sync Lyrics");
 }
 
+TEST_F(MainFrameTest, PopupsGreyOutWhatTheViewCantRunWhenTheyOpen) {
+    auto frame = MakeFrame();
+    ASSERT_TRUE(frame->Create());
+    view->unavailable = {32840, 32924};
+    const QList<QMenu*>& popups = frame->MenuPopups();
+    for (QMenu* popup : popups) {
+        emit popup->aboutToShow();
+        for (QAction* action : popup->actions())
+            if (QMenu* inner = action->menu())
+                emit inner->aboutToShow();
+    }
+    EXPECT_FALSE(CMainMenu::FindCommand(popups, 32840)->isEnabled());
+    EXPECT_FALSE(CMainMenu::FindCommand(popups, 32924)->isEnabled()); // inside "Sync Lyrics"
+    EXPECT_TRUE(CMainMenu::FindCommand(popups, 32773)->isEnabled());
+    view->unavailable.clear();
+    emit popups.back()->aboutToShow();
+    EXPECT_TRUE(CMainMenu::FindCommand(popups, 32840)->isEnabled());
+}
+
 TEST_F(MainFrameTest, TapMenuSearchesLyricsAndHasAlwaysOnTop) {
     QWidget owner;
     const QList<QMenu*> popups = CMainMenu::CreatePopups(&owner, CMainMenu::Kind::TapMenu);
