@@ -77,6 +77,10 @@ CChildView::CChildView(QWidget* parent)
 
 CChildView::~CChildView() {
     Shutdown();
+    // The displays write their settings when they go, through this view's profile: they go
+    // first.
+    const QObjectList children = this->children();
+    qDeleteAll(children);
     if (s_instance == this)
         s_instance = nullptr;
 }
@@ -491,7 +495,9 @@ bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
         OnCommand(LowWord(wParam));
         break;
     case WM_KEYDOWN:
-        m_dispatcher->KeyDown(static_cast<uint32_t>(wParam));
+        // A held key's repeats (bit 30: the key was already down) are not new presses.
+        if (!(lParam & (intptr_t{1} << 30)))
+            m_dispatcher->KeyDown(static_cast<uint32_t>(wParam));
         break;
     case WM_SLIDEBAR_NOTIFY:
         if (wParam == kSeekSliderId && lParam == SLIDEBAR_MOVED)
@@ -540,6 +546,8 @@ bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
 
 void CChildView::keyPressEvent(QKeyEvent* event) {
     uint32_t key = VirtualKeyFromQt(*event);
+    if (event->isAutoRepeat() && key != 0)
+        return; // a held key is one press
     if (key == 0 || !m_dispatcher) {
         QWidget::keyPressEvent(event);
         return;
