@@ -31,68 +31,50 @@ SoundSystem::~SoundSystem() {
     Close();
 }
 
-bool SoundSystem::SetBufferSize(int ms) {
+// A set-up value: refused once initialised (FMOD_ERR_BUSY) or when `valid` is false
+// (FMOD_ERR_INVALID_PARAM).
+bool SoundSystem::AcceptSetUp(bool valid) {
     if (m_initialized) {
         SetError(FMOD_ERR_BUSY);
         return false;
     }
-    if (ms <= 0) {
+    if (!valid) {
         SetError(FMOD_ERR_INVALID_PARAM);
         return false;
     }
+    return true;
+}
+
+bool SoundSystem::SetBufferSize(int ms) {
+    if (!AcceptSetUp(ms > 0))
+        return false;
     m_bufferMs = std::clamp(ms, 25, 2000);
     return true;
 }
 
 bool SoundSystem::SetStreamBufferSize(int ms) {
-    if (m_initialized) {
-        SetError(FMOD_ERR_BUSY);
+    if (!AcceptSetUp(ms > 0))
         return false;
-    }
-    if (ms <= 0) {
-        SetError(FMOD_ERR_INVALID_PARAM);
-        return false;
-    }
     m_streamBufferMs = ms;
     return true;
 }
 
 bool SoundSystem::SetMixer(int mixer) {
-    if (m_initialized) {
-        SetError(FMOD_ERR_BUSY);
+    if (!AcceptSetUp(mixer >= FSOUND_MIXER_AUTODETECT && mixer <= FSOUND_MIXER_QUALITY_FPU))
         return false;
-    }
-    if (mixer < FSOUND_MIXER_AUTODETECT || mixer > FSOUND_MIXER_QUALITY_FPU) {
-        SetError(FMOD_ERR_INVALID_PARAM);
-        return false;
-    }
     m_mixer = mixer;
     return true;
 }
 
 bool SoundSystem::SetOutput(int output) {
-    if (m_initialized) {
-        SetError(FMOD_ERR_BUSY);
+    if (!AcceptSetUp(output >= FSOUND_OUTPUT_AUTODETECT && output <= FSOUND_OUTPUT_WAVEOUT))
         return false;
-    }
-    if (output < FSOUND_OUTPUT_AUTODETECT || output > FSOUND_OUTPUT_WAVEOUT) {
-        SetError(FMOD_ERR_INVALID_PARAM);
-        return false;
-    }
     m_output = output;
     return true;
 }
 
 bool SoundSystem::SetDriver(int driver) {
-    if (m_initialized) {
-        SetError(FMOD_ERR_BUSY);
-        return false;
-    }
-    if (driver != 0) {
-        SetError(FMOD_ERR_INVALID_PARAM);
-        return false;
-    }
-    return true;
+    return AcceptSetUp(driver == 0);
 }
 
 bool SoundSystem::SetSpeakerMode(unsigned int) {
@@ -100,14 +82,8 @@ bool SoundSystem::SetSpeakerMode(unsigned int) {
 }
 
 bool SoundSystem::Init(int rate, int channels) {
-    if (m_initialized) {
-        SetError(FMOD_ERR_BUSY);
+    if (!AcceptSetUp(rate >= 4000 && rate <= 192000 && channels > 0))
         return false;
-    }
-    if (rate < 4000 || rate > 192000 || channels <= 0) {
-        SetError(FMOD_ERR_INVALID_PARAM);
-        return false;
-    }
     m_rate = rate;
     m_mixBlocks = std::max(2, (m_bufferMs * rate / 1000 + kBlockFrames - 1) / kBlockFrames);
 

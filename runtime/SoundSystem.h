@@ -104,6 +104,7 @@ private:
     SoundSystem();
     ~SoundSystem();
 
+    bool AcceptSetUp(bool valid);
     void MixerLoop();
     void MixBlock();
     void CallUnits();
