@@ -22,8 +22,8 @@
 #include "skin/ControlStyles.h"
 #include "skin/DisplayLCD.h"
 #include "skin/DisplayPanel.h"
-#include "skin/ImageButton.h"
 #include "skin/ImageSlideBar.h"
+#include "skin/MainViewLayout.h"
 #include "skin/MuteSwitch.h"
 #include "skin/ToggleButton.h"
 #include "skin/VirtualKey.h"
@@ -44,12 +44,6 @@ using namespace setting;
 CChildView* CChildView::s_instance = nullptr;
 
 namespace {
-
-QImage Element(const char16_t* section, const char16_t* key, int id) {
-    CSkinManager element;
-    element.LoadImage(section, key, id);
-    return element.GetBitmap();
-}
 
 QString Text(const std::u16string& text) {
     return QString::fromStdU16String(text);
@@ -109,16 +103,16 @@ bool CChildView::Create() {
     CSkinManager::LoadSkin(u"", &m_profile);
     m_background.LoadImage(u"Main", u"Main", 130);
     CreateControls();
-    m_panel->SetQuality("00", "000");
+    m_layout->panel->SetQuality("00", "000");
     if (auto* app = CSonvaleApp::Instance())
         app->SetMediaKeyTarget(this);
 
     // 4-5. Volumes, and the buttons the skin and "ButtonMode" show.
     m_volumeRange = Settings::VolumeRange(m_profile);
     m_volumeStep = Settings::Volume(m_profile, m_volumeRange);
-    m_volume->SetRange(0, m_volumeRange, 1);
-    m_volume->SetPos(m_volumeStep);
-    ShowButtonPair(Settings::Get(m_profile, kButtonMode));
+    m_layout->volume->SetRange(0, m_volumeRange, 1);
+    m_layout->volume->SetPos(m_volumeStep);
+    m_layout->ShowButtonPair(Settings::Get(m_profile, kButtonMode));
     ApplyVolume(m_volumeStep);
 
     // 6. The key map, the tray icon.
@@ -138,58 +132,12 @@ bool CChildView::Create() {
 }
 
 void CChildView::CreateControls() {
-    auto button = [this](const char16_t* section, const char16_t* key, int image, uint32_t grid,
-                         int x, int y, int id, bool enabled) {
-        auto* b = new CImageButton(Element(section, key, image), grid, QPoint(x, y), this, id);
-        b->setEnabled(enabled);
-        m_buttons[id] = b;
-        return b;
-    };
-    auto toggle = [this](const char16_t* key, int image, int x, int y, int id) {
-        auto* t = new CToggleButton(Element(u"Main", key, image), 0, QPoint(x, y), this, id, true);
-        m_buttons[id] = t;
-        return t;
-    };
-
-    button(u"Title", u"MinButton", 243, IBS_ONE_COLUMN, 386, 10, 32891, true)->hide();
-    button(u"Title", u"QuitButton", 244, IBS_ONE_COLUMN, 430, 10, 32892, true)->hide();
-
-    m_lcd = new CDisplayLCD(m_profile, this);
-    m_lcd->setGeometry(QRect(QPoint(16, 14), QPoint(465, 43)));
-
-    m_seek = new CImageSlideBar(0, QRect(QPoint(24, 314), QPoint(455, 345)), this, kSeekSliderId,
-                                Element(u"Main", u"ProgressSlideTrack", 139),
-                                Element(u"Main", u"ProgressThumb", 140), true);
-    m_seek->setEnabled(false);
-    m_volume = new CImageSlideBar(TBS_VERT, QRect(QPoint(34, 132), QPoint(69, 223)), this,
-                                  kVolumeSliderId, Element(u"Main", u"VolumeSlideTrack", 138),
-                                  Element(u"Main", u"VolumeThumb", 137), false);
-
-    m_panel = new CDisplayPanel(m_profile, this, this, this);
-    m_panel->setGeometry(QRect(QPoint(86, 68), QPoint(453, 233)));
-    m_panel->SetActive(true);
-
-    button(u"Main", u"PowerButton", 176, IBS_TWO_COLUMNS, 24, 68, 57665, true);
-    button(u"Main", u"LastTrackButton", 131, IBS_THREE_COLUMNS, 32, 250, 32780, false);
-    button(u"Main", u"PlayButton", 134, IBS_THREE_COLUMNS, 86, 250, 32773, false);
-    button(u"Main", u"PauseButton", 136, IBS_THREE_COLUMNS, 210, 250, 32774, false);
-    button(u"Main", u"StopButton", 133, IBS_THREE_COLUMNS, 264, 250, 32775, false);
-    button(u"Main", u"NextTrackButton", 146, IBS_THREE_COLUMNS, 318, 250, 32781, false);
-    button(u"Main", u"EjectButton", 135, IBS_TWO_COLUMNS, 372, 250, 32772, true);
-    toggle(u"ShuffleButton", 158, 32, 466, 32783)->SetCheck(Settings::Get(m_profile, kShuffle));
-    toggle(u"RepeatButton", 159, 168, 466, 32784)->SetCheck(Settings::Get(m_profile, kRepeat));
-    toggle(u"SpeedButton", 252, 32, 466, 32857);
-    toggle(u"AtoBButton", 253, 168, 466, 1105);
-    toggle(u"PlayListButton", 160, 292, 466, 32815);
-}
-
-// "ButtonMode" 1 shows shuffle and repeat; any other value speed and A-B, at the same places.
-void CChildView::ShowButtonPair(int buttonMode) {
-    bool shuffleRepeat = buttonMode == 1;
-    m_buttons[32783]->setVisible(shuffleRepeat);
-    m_buttons[32784]->setVisible(shuffleRepeat);
-    m_buttons[32857]->setVisible(!shuffleRepeat);
-    m_buttons[1105]->setVisible(!shuffleRepeat);
+    m_layout = std::make_unique<CMainViewLayout>(this, m_profile, this, this);
+    m_layout->panel->SetActive(true);
+    static_cast<CToggleButton*>(m_layout->buttons[32783])
+        ->SetCheck(Settings::Get(m_profile, kShuffle));
+    static_cast<CToggleButton*>(m_layout->buttons[32784])
+        ->SetCheck(Settings::Get(m_profile, kRepeat));
 }
 
 bool CChildView::IsPlaying() const {
@@ -299,11 +247,11 @@ void CChildView::StopWorkers() {
 void CChildView::RunWorkerJob(int worker) {
     switch (worker) {
     case 1:
-        PostWindowMessage(m_lcd, CDisplayLCD::kScrollStepMessage, 0, 0);
+        PostWindowMessage(m_layout->lcd, CDisplayLCD::kScrollStepMessage, 0, 0);
         break;
     case 2:
-        PostWindowMessage(m_panel, CDisplayPanel::kLevelStepMessage, 0, 0);
-        PostWindowMessage(m_panel->MuteSwitch(), CMuteSwitch::kAnimateMessage, 0, 0);
+        PostWindowMessage(m_layout->panel, CDisplayPanel::kLevelStepMessage, 0, 0);
+        PostWindowMessage(m_layout->panel->MuteSwitch(), CMuteSwitch::kAnimateMessage, 0, 0);
         break;
     case 5:
         if (m_controller->StreamMode())
@@ -357,17 +305,20 @@ bool CChildView::OnCommand(int id) {
         return true;
     case 32783:
         m_controller->ShuffleCommand();
-        static_cast<CToggleButton*>(m_buttons[32783])->SetCheck(Settings::Get(m_profile, kShuffle));
+        static_cast<CToggleButton*>(m_layout->buttons[32783])
+            ->SetCheck(Settings::Get(m_profile, kShuffle));
         return true;
     case 32784:
         m_controller->RepeatCommand();
-        static_cast<CToggleButton*>(m_buttons[32784])->SetCheck(Settings::Get(m_profile, kRepeat));
+        static_cast<CToggleButton*>(m_layout->buttons[32784])
+            ->SetCheck(Settings::Get(m_profile, kRepeat));
         return true;
     case 1053:
     case 1054:
     case 1055:
         m_controller->RepeatChoice(id);
-        static_cast<CToggleButton*>(m_buttons[32784])->SetCheck(Settings::Get(m_profile, kRepeat));
+        static_cast<CToggleButton*>(m_layout->buttons[32784])
+            ->SetCheck(Settings::Get(m_profile, kRepeat));
         return true;
     case 1105:
         if (m_controller->IsLoaded())
@@ -376,7 +327,7 @@ bool CChildView::OnCommand(int id) {
     case 32922: // "Shuffle/Repeat"
     case 32923: // "Speed/A<->B"
         Settings::Set(m_profile, kButtonMode, id == 32922 ? 1 : 0);
-        ShowButtonPair(id == 32922 ? 1 : 0);
+        m_layout->ShowButtonPair(id == 32922 ? 1 : 0);
         return true;
     case 32964:
         EnableFavorites();
@@ -459,7 +410,7 @@ void CChildView::OnActivate(bool active, bool minimised) {
     if (m_exiting)
         return;
     m_active = active && !minimised;
-    m_panel->SetActive(m_active);
+    m_layout->panel->SetActive(m_active);
     if (m_active)
         ApplyVolume(m_volumeStep);
 }
@@ -500,12 +451,12 @@ bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
             m_dispatcher->KeyDown(static_cast<uint32_t>(wParam));
         break;
     case WM_SLIDEBAR_NOTIFY:
-        if (wParam == kSeekSliderId && lParam == SLIDEBAR_MOVED)
-            m_controller->SeekSliderMoving(m_seek->GetPos());
-        else if (wParam == kSeekSliderId && lParam == SLIDEBAR_RELEASED)
-            m_controller->SeekSliderReleased(m_seek->GetPos());
-        else if (wParam == kVolumeSliderId && lParam == SLIDEBAR_MOVED)
-            ApplyVolume(m_volume->GetPos());
+        if (wParam == CMainViewLayout::kSeekSliderId && lParam == SLIDEBAR_MOVED)
+            m_controller->SeekSliderMoving(m_layout->seek->GetPos());
+        else if (wParam == CMainViewLayout::kSeekSliderId && lParam == SLIDEBAR_RELEASED)
+            m_controller->SeekSliderReleased(m_layout->seek->GetPos());
+        else if (wParam == CMainViewLayout::kVolumeSliderId && lParam == SLIDEBAR_MOVED)
+            ApplyVolume(m_layout->volume->GetPos());
         break;
     case WM_PLAYER_STATUS:
     case WM_PLAYER_STREAMTITLE:
@@ -557,7 +508,7 @@ void CChildView::keyPressEvent(QKeyEvent* event) {
 
 // A key function: the rules of the function table decide, the controller plays.
 void CChildView::RunKeyFunction(uint32_t functionCode) {
-    auto shown = [this](int id) { return m_buttons[id]->isVisible(); };
+    auto shown = [this](int id) { return m_layout->buttons[id]->isVisible(); };
     KeyViewState state;
     state.hold = m_hold;
     state.streamMode = m_controller->StreamMode();
@@ -598,11 +549,11 @@ void CChildView::RunKeyFunction(uint32_t functionCode) {
         m_controller->NextTrack();
         break;
     case KeyAction::Rewind:
-        m_seek->setFocus();
+        m_layout->seek->setFocus();
         m_controller->Rewind();
         break;
     case KeyAction::FastForward:
-        m_seek->setFocus();
+        m_layout->seek->setFocus();
         m_controller->FastForward();
         break;
     case KeyAction::VolumeUp:
@@ -613,7 +564,7 @@ void CChildView::RunKeyFunction(uint32_t functionCode) {
         MarkSection();
         break;
     case KeyAction::ToggleMute:
-        m_panel->MuteSwitch()->SetMute(!m_panel->MuteSwitch()->IsMuted());
+        m_layout->panel->MuteSwitch()->SetMute(!m_layout->panel->MuteSwitch()->IsMuted());
         break;
     case KeyAction::PowerOff:
         break; // power management comes with the power work
@@ -634,7 +585,7 @@ void CChildView::RunKeyFunction(uint32_t functionCode) {
         break;
     case KeyAction::ToggleHold:
         m_hold = !m_hold;
-        m_panel->SetHold(m_hold ? 1 : 0);
+        m_layout->panel->SetHold(m_hold ? 1 : 0);
         break;
     case KeyAction::Minimize:
         window()->showMinimized();
@@ -655,12 +606,12 @@ void CChildView::RunKeyFunction(uint32_t functionCode) {
 }
 
 void CChildView::StepVolume(bool up) {
-    m_volume->setFocus();
+    m_layout->volume->setFocus();
     int32_t volume = up ? VolumeStep::Up(m_volumeStep, m_volumeRange)
                         : VolumeStep::Down(m_volumeStep, m_volumeRange);
-    m_volume->SetPos(volume);
+    m_layout->volume->SetPos(volume);
     if (m_displayOn)
-        m_lcd->ShowStatus(Text(VolumeStep::Text(volume, m_volumeRange)), 600);
+        m_layout->lcd->ShowStatus(Text(VolumeStep::Text(volume, m_volumeRange)), 600);
     ApplyVolume(volume);
 }
 
@@ -669,18 +620,18 @@ void CChildView::ApplyVolume(int32_t volume) {
     m_volumeStep = volume;
     Settings::Set(m_profile, kVolume, volume);
     m_controller->SetVolume(volume, m_volumeRange);
-    if (!m_panel->MuteSwitch()->IsMuted())
+    if (!m_layout->panel->MuteSwitch()->IsMuted())
         m_controller->ApplyVolume();
 }
 
 // The next A-B point: A, then B, then none.
 void CChildView::MarkSection() {
-    m_seek->MarkSelection();
+    m_layout->seek->MarkSelection();
     int a = 0, b = 0;
-    int count = m_seek->MarkCount();
-    m_seek->GetSelection(a, b);
+    int count = m_layout->seek->MarkCount();
+    m_layout->seek->GetSelection(a, b);
     m_controller->SetSectionMarks(count, a, b);
-    static_cast<CToggleButton*>(m_buttons[1105])->SetCheck(count > 0);
+    static_cast<CToggleButton*>(m_layout->buttons[1105])->SetCheck(count > 0);
 }
 
 void CChildView::SpeakTime() {
@@ -800,8 +751,8 @@ void CChildView::Shutdown() {
     StopWorkers();
     WriteSettingsAtExit();
     m_ui.StopTimer(KeyDispatcher::kTimerId);
-    m_lcd->SetClosing(true);
-    m_panel->SetClosing(true);
+    m_layout->lcd->SetClosing(true);
+    m_layout->panel->SetClosing(true);
     m_playlist->PlaylistStore(m_controller->PositionMs());
     if (auto* frame = CMainFrame::Instance())
         frame->SetTrayIcon(false);

@@ -23,16 +23,13 @@
 #include <memory>
 #include <string>
 
-class CDisplayLCD;
-class CDisplayPanel;
+class CMainViewLayout;
 class CFmodLibraryBackend;
 class CFmodTagSource;
-class CImageSlideBar;
 class CMediaOpener;
 class CPlaybackController;
 class CPlayerEngineBackend;
 class CPlaylist;
-class CVirtualButton;
 
 // The skinned main view: the player's controls, the audio back ends, the playlist and the
 // playback controller, the key dispatcher. The frame hosts it and hands it commands first. The
@@ -68,8 +65,6 @@ public:
     // The view of the running program, while it exists.
     static CChildView* Instance() { return s_instance; }
 
-    static constexpr int kSeekSliderId = 1110;
-    static constexpr int kVolumeSliderId = 1120;
     // Private messages.
     static constexpr uint32_t kOpenStartupFolder = 0x71;
     static constexpr uint32_t kRunMonitor = 0x5F7;
@@ -112,7 +107,6 @@ private:
     static constexpr int kWorkers = 5;
 
     void CreateControls();
-    void ShowButtonPair(int buttonMode);
     void StartWorkers();
     void StopWorkers();
     void RunWorkerJob(int worker);
@@ -152,11 +146,8 @@ private:
     CTickJobs m_tickJobs;
 
     CSkinManager m_background;
-    CDisplayLCD* m_lcd = nullptr;
-    CDisplayPanel* m_panel = nullptr;
-    CImageSlideBar* m_seek = nullptr;
-    CImageSlideBar* m_volume = nullptr;
-    std::map<int, CVirtualButton*> m_buttons; // by command id
+    // The controls; children of the view, which deletes them.
+    std::unique_ptr<CMainViewLayout> m_layout;
 
     std::array<Thread, kWorkers> m_workers;
     std::array<std::unique_ptr<Event>, kWorkers> m_workerEvents;

@@ -6,6 +6,7 @@
 #include "skin/DisplayLCD.h"
 #include "skin/DisplayPanel.h"
 #include "skin/ImageSlideBar.h"
+#include "skin/MainViewLayout.h"
 #include "skin/MuteSwitch.h"
 #include "skin/VirtualButton.h"
 
@@ -45,7 +46,7 @@ bool CViewUi::Korean() const {
 }
 
 bool CViewUi::Muted() const {
-    return m_view.m_panel && m_view.m_panel->MuteSwitch()->IsMuted();
+    return m_view.m_layout->panel && m_view.m_layout->panel->MuteSwitch()->IsMuted();
 }
 
 void CViewUi::MessageBox(const std::u16string& text, const std::u16string& title) {
@@ -60,42 +61,42 @@ bool CViewUi::MessageBox(const std::u16string& text, const std::u16string& capti
 }
 
 void CViewUi::ShowTitle(const _SFileInfo& entry) {
-    OnUi([this, entry] { m_view.m_lcd->SetTrackInfo(entry); });
+    OnUi([this, entry] { m_view.m_layout->lcd->SetTrackInfo(entry); });
 }
 
 void CViewUi::ShowTitle(const std::u16string& text) {
-    OnUi([this, text] { m_view.m_lcd->SetText(Text(text)); });
+    OnUi([this, text] { m_view.m_layout->lcd->SetText(Text(text)); });
 }
 
 void CViewUi::ShowStatus(const std::u16string& text, int durationMs) {
-    OnUi([this, text, durationMs] { m_view.m_lcd->ShowStatus(Text(text), durationMs); });
+    OnUi([this, text, durationMs] { m_view.m_layout->lcd->ShowStatus(Text(text), durationMs); });
 }
 
 void CViewUi::SetPanelTime(int seconds) {
     OnUi([this, seconds] {
         m_elapsedSeconds = seconds;
-        m_view.m_panel->SetTime(m_totalSeconds, m_elapsedSeconds);
+        m_view.m_layout->panel->SetTime(m_totalSeconds, m_elapsedSeconds);
     });
 }
 
 void CViewUi::SetPanelTotal(int seconds) {
     OnUi([this, seconds] {
         m_totalSeconds = seconds;
-        m_view.m_panel->SetTime(m_totalSeconds, m_elapsedSeconds);
+        m_view.m_layout->panel->SetTime(m_totalSeconds, m_elapsedSeconds);
     });
 }
 
 void CViewUi::SetPanelFormat(const std::u16string& rate, const std::u16string& bitrate) {
-    OnUi([this, rate, bitrate] { m_view.m_panel->SetQuality(Text(rate), Text(bitrate)); });
+    OnUi([this, rate, bitrate] { m_view.m_layout->panel->SetQuality(Text(rate), Text(bitrate)); });
 }
 
 void CViewUi::SetTrackNumber(int number) {
-    OnUi([this, number] { m_view.m_panel->SetTrackNumber(number); });
+    OnUi([this, number] { m_view.m_layout->panel->SetTrackNumber(number); });
 }
 
 void CViewUi::SetPanelState(PanelState state) {
     OnUi([this, state] {
-        CDisplayPanel* panel = m_view.m_panel;
+        CDisplayPanel* panel = m_view.m_layout->panel;
         switch (state) {
         case PanelState::Play:
             panel->SetPlayState(kPanelPlay);
@@ -115,26 +116,26 @@ void CViewUi::SetPanelState(PanelState state) {
 
 void CViewUi::ShowSeekSlider(bool show) {
     OnUi([this, show] {
-        m_view.m_seek->setVisible(show);
-        m_view.m_seek->setEnabled(show);
+        m_view.m_layout->seek->setVisible(show);
+        m_view.m_layout->seek->setEnabled(show);
     });
 }
 
 void CViewUi::SetSeekRange(int maximum) {
-    OnUi([this, maximum] { m_view.m_seek->SetRange(0, maximum, 10); });
+    OnUi([this, maximum] { m_view.m_layout->seek->SetRange(0, maximum, 10); });
 }
 
 void CViewUi::SetSeekPos(int position) {
     OnUi([this, position] {
-        if (!m_view.m_seek->IsDragging())
-            m_view.m_seek->SetPos(position);
+        if (!m_view.m_layout->seek->IsDragging())
+            m_view.m_layout->seek->SetPos(position);
     });
 }
 
 QWidget* CViewUi::ButtonWidget(Button button) const {
     static constexpr int kIds[] = {32773, 32774, 32775, 32780, 32781};
-    auto found = m_view.m_buttons.find(kIds[static_cast<int>(button)]);
-    return found == m_view.m_buttons.end() ? nullptr : found->second;
+    auto found = m_view.m_layout->buttons.find(kIds[static_cast<int>(button)]);
+    return found == m_view.m_layout->buttons.end() ? nullptr : found->second;
 }
 
 void CViewUi::ShowButton(Button button, bool show) {
@@ -165,7 +166,7 @@ void CViewUi::LyricsLoaded() {
 void CViewUi::ShowLyric(const LyricsData::Lookup& line) {
     if (line.key < 0 || line.first.empty())
         return;
-    OnUi([this, text = line.first] { m_view.m_lcd->ShowStatus(Text(text), 3000); });
+    OnUi([this, text = line.first] { m_view.m_layout->lcd->ShowStatus(Text(text), 3000); });
 }
 
 void CViewUi::ShowBubble(const std::u16string& title, const std::u16string& html, int seconds) {
@@ -234,7 +235,7 @@ int CViewUi::RepeatPopup(int repeatType) {
         action->setCheckable(true);
         action->setChecked(item.id - 1053 == repeatType);
     }
-    QWidget* button = m_view.m_buttons[32784];
+    QWidget* button = m_view.m_layout->buttons[32784];
     QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, 0)));
     return chosen ? chosen->data().toInt() : 0;
 }

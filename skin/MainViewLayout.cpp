@@ -1,0 +1,77 @@
+#include "skin/MainViewLayout.h"
+
+#include "skin/ControlStyles.h"
+#include "skin/DisplayLCD.h"
+#include "skin/DisplayPanel.h"
+#include "skin/ImageButton.h"
+#include "skin/ImageSlideBar.h"
+#include "skin/SkinManager.h"
+#include "skin/ToggleButton.h"
+
+namespace {
+
+QImage Element(const char16_t* section, const char16_t* key, int id) {
+    CSkinManager element;
+    element.LoadImage(section, key, id);
+    return element.GetBitmap();
+}
+
+} // namespace
+
+CMainViewLayout::CMainViewLayout(QWidget* view, Profile& profile, LevelSource* levels,
+                                 MuteVolume* muteVolume) {
+    auto button = [&](const char16_t* section, const char16_t* key, int image, uint32_t grid, int x,
+                      int y, int id, bool enabled) {
+        auto* b = new CImageButton(Element(section, key, image), grid, QPoint(x, y), view, id);
+        b->setEnabled(enabled);
+        buttons[id] = b;
+        return b;
+    };
+    auto toggle = [&](const char16_t* key, int image, int x, int y, int id) {
+        buttons[id] =
+            new CToggleButton(Element(u"Main", key, image), 0, QPoint(x, y), view, id, true);
+    };
+
+    button(u"Title", u"MinButton", 243, IBS_ONE_COLUMN, 386, 10, 32891, true)->hide();
+    button(u"Title", u"QuitButton", 244, IBS_ONE_COLUMN, 430, 10, 32892, true)->hide();
+
+    lcd = new CDisplayLCD(profile, view);
+    lcd->setGeometry(QRect(QPoint(16, 14), QPoint(465, 43)));
+
+    seek = new CImageSlideBar(0, QRect(QPoint(24, 314), QPoint(455, 345)), view, kSeekSliderId,
+                              Element(u"Main", u"ProgressSlideTrack", 139),
+                              Element(u"Main", u"ProgressThumb", 140), true);
+    seek->setEnabled(false);
+    volume = new CImageSlideBar(TBS_VERT, QRect(QPoint(34, 132), QPoint(69, 223)), view,
+                                kVolumeSliderId, Element(u"Main", u"VolumeSlideTrack", 138),
+                                Element(u"Main", u"VolumeThumb", 137), false);
+
+    panel = new CDisplayPanel(profile, levels, muteVolume, view);
+    panel->setGeometry(QRect(QPoint(86, 68), QPoint(453, 233)));
+
+    button(u"Main", u"PowerButton", 176, IBS_TWO_COLUMNS, 24, 68, 57665, true);
+    button(u"Main", u"LastTrackButton", 131, IBS_THREE_COLUMNS, 32, 250, 32780, false);
+    button(u"Main", u"PlayButton", 134, IBS_THREE_COLUMNS, 86, 250, 32773, false);
+    button(u"Main", u"PauseButton", 136, IBS_THREE_COLUMNS, 210, 250, 32774, false);
+    button(u"Main", u"StopButton", 133, IBS_THREE_COLUMNS, 264, 250, 32775, false);
+    button(u"Main", u"NextTrackButton", 146, IBS_THREE_COLUMNS, 318, 250, 32781, false);
+    button(u"Main", u"EjectButton", 135, IBS_TWO_COLUMNS, 372, 250, 32772, true);
+    toggle(u"ShuffleButton", 158, 32, 466, 32783);
+    toggle(u"RepeatButton", 159, 168, 466, 32784);
+    toggle(u"SpeedButton", 252, 32, 466, 32857);
+    toggle(u"AtoBButton", 253, 168, 466, 1105);
+    toggle(u"PlayListButton", 160, 292, 466, 32815);
+}
+
+void CMainViewLayout::ShowButtonPair(int buttonMode) {
+    bool shuffleRepeat = buttonMode == 1;
+    buttons[32783]->setVisible(shuffleRepeat);
+    buttons[32784]->setVisible(shuffleRepeat);
+    buttons[32857]->setVisible(!shuffleRepeat);
+    buttons[1105]->setVisible(!shuffleRepeat);
+}
+
+CVirtualButton* CMainViewLayout::Button(int id) const {
+    auto found = buttons.find(id);
+    return found == buttons.end() ? nullptr : found->second;
+}
