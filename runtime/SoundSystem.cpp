@@ -110,6 +110,7 @@ bool SoundSystem::Init(int rate, int channels) {
         m_nextBlock = 0;
         m_filled = 0;
         m_playedFrames = 0;
+        m_queuedBlocks = 0;
         m_mixedFrames = 0;
     }
 
@@ -412,7 +413,8 @@ int SoundSystem::WriteOutput() {
     if (m_filled == 0) {
         std::unique_lock<std::mutex> lock(m_outLock);
         m_waiting = true;
-        m_blockFree.wait(lock, [&] { return m_stop.load() || !(block->flags & WHDR_INQUEUE); });
+        const int count = static_cast<int>(m_blocks.size());
+        m_blockFree.wait(lock, [&] { return m_stop.load() || m_queuedBlocks.load() < count; });
         m_waiting = false;
         if (m_stop.load())
             return -1;
@@ -426,9 +428,13 @@ int SoundSystem::WriteOutput() {
         return 1;
     m_filled = 0;
     block->bytesUsed = kOutputFrames * 4;
-    // Not under m_outLock: a backend may hand the block back from inside Write.
-    if (m_out->Write(block) != WaveOut::kOk)
+    // Counted before it goes, since a backend may hand it back from inside Write (which is why
+    // m_outLock is not held here either).
+    m_queuedBlocks.fetch_add(1);
+    if (m_out->Write(block) != WaveOut::kOk) {
+        m_queuedBlocks.fetch_sub(1);
         return 0;
+    }
     m_nextBlock = (m_nextBlock + 1) % static_cast<int>(m_blocks.size());
     return 1;
 }
@@ -441,17 +447,14 @@ bool SoundSystem::DeviceAheadOfClock(std::chrono::steady_clock::time_point start
 }
 
 int SoundSystem::QueuedOutputBlocks() const {
-    int queued = 0;
-    for (const WaveHeader& block : m_blocks)
-        if (block.flags & WHDR_INQUEUE)
-            ++queued;
-    return queued;
+    return m_queuedBlocks.load();
 }
 
+// Blocks come back in the order they were written, so the count of queued blocks tells whether
+// the next one in the ring is free.
 void SoundSystem::OnBlockDone(WaveHeader* block) {
     m_playedFrames.fetch_add(block->bytesUsed / 4, std::memory_order_relaxed);
-    // The flags were set before this call on the device's thread; the lock orders them before
-    // the mixer's next look.
+    m_queuedBlocks.fetch_sub(1); // the block is the mixer's again from here
     if (!m_waiting.load())
         return;
     { std::lock_guard<std::mutex> lock(m_outLock); }

@@ -155,6 +155,7 @@ private:
     std::mutex m_outLock;
     std::condition_variable m_blockFree;
     std::atomic<bool> m_waiting{false};
+    std::atomic<int> m_queuedBlocks{0};     // written and not yet handed back
     std::atomic<int64_t> m_playedFrames{0}; // handed back by the device since Init
     std::atomic<int64_t> m_mixedFrames{0};  // put into output blocks since Init
 };
