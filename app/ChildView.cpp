@@ -203,7 +203,7 @@ void CChildView::OnTick() {
     state.seeking = m_controller->IsSeeking();
     state.displayOn = m_displayOn;
     state.active = m_active;
-    state.syncedLyrics = !m_controller->Lyrics().listTimes.empty();
+    state.syncedLyrics = m_syncedLyrics;
     state.lcdScrolls = true; // the LCD takes a step only while its text scrolls
     state.speed = m_controller->Speed();
     uint32_t jobs = m_tickJobs.Tick(state);

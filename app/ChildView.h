@@ -165,5 +165,5 @@ private:
     std::atomic<bool> m_exiting{false};
     std::atomic<bool> m_active{true};
     std::atomic<bool> m_displayOn{true};
-    std::atomic<bool> m_lcdScrolls{false};
+    std::atomic<bool> m_syncedLyrics{false}; // the open track has timed lyrics (read by the tick)
 };

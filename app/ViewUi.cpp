@@ -158,8 +158,10 @@ void CViewUi::SetSpectrum(Spectrum) {
     // The spectrum window is not part of the view yet; the display panel's meter runs alone.
 }
 
+// Called with the controller's track lock held, so its lyrics can be read here. The lyrics
+// window is not part of the view yet; lines go to the LCD (ShowLyric).
 void CViewUi::LyricsLoaded() {
-    // The lyrics window is not part of the view yet; lines go to the LCD (ShowLyric).
+    m_view.m_syncedLyrics = !m_view.m_controller->Lyrics().listTimes.empty();
 }
 
 // The current lyrics line, on the LCD for now.

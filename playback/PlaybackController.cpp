@@ -426,9 +426,9 @@ void CPlaybackController::Play(bool focus) {
             }
             m_library->SetSurround(m_channel, true);
             m_baseFrequency = m_library->Frequency(m_channel);
-            if (m_speed != 1.0) {
-                m_library->SetFrequency(m_channel, static_cast<int>(m_baseFrequency * m_speed));
-                m_ui.SpeedApplied(m_speed);
+            if (const double speed = m_speed; speed != 1.0) {
+                m_library->SetFrequency(m_channel, static_cast<int>(m_baseFrequency * speed));
+                m_ui.SpeedApplied(speed);
             }
         } else {
             m_library->SetPaused(m_channel, false);

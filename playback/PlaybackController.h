@@ -197,7 +197,7 @@ private:
 
     int m_channel = -1;
     int m_baseFrequency = 0;
-    double m_speed = 1.0;
+    std::atomic<double> m_speed{1.0}; // also read by the tick
     int32_t m_volume = 0;
     int32_t m_volumeRange = 100;
     int32_t m_savedRepeatType = 0;
