@@ -1,6 +1,7 @@
 #include "app/ChildView.h"
 
 #include "app/MainFrame.h"
+#include "app/MainMenu.h"
 #include "app/SettingNames.h"
 #include "app/Settings.h"
 #include "app/SonvaleApp.h"
@@ -28,13 +29,16 @@
 #include "skin/ToggleButton.h"
 #include "skin/VirtualKey.h"
 
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -711,6 +715,34 @@ void CChildView::EnableFavorites() {
 void CChildView::ExitCommand() {
     m_exiting = true;
     window()->close();
+}
+
+// The tap menu: the menu bar's commands in one popup, for a right click on the view, or a tap
+// on the skin's name strip below the buttons.
+void CChildView::ShowTapMenu(const QPoint& globalPosition) {
+    QMenu menu(this);
+    const QList<QMenu*> popups = CMainMenu::CreatePopups(&menu, CMainMenu::Kind::TapMenu);
+    for (QMenu* popup : popups) {
+        menu.addMenu(popup);
+        for (QAction* action : popup->findChildren<QAction*>())
+            if (const int id = CMainMenu::CommandId(action))
+                action->setEnabled(CommandAvailable(id));
+    }
+    QAction* chosen = menu.exec(globalPosition);
+    if (const int id = chosen ? CMainMenu::CommandId(chosen) : 0)
+        PostWindowMessage(window(), WM_COMMAND, MakeWParam(static_cast<uint16_t>(id), 0), 0);
+}
+
+void CChildView::contextMenuEvent(QContextMenuEvent* event) {
+    ShowTapMenu(event->globalPos());
+}
+
+void CChildView::mousePressEvent(QMouseEvent* event) {
+    static constexpr int kNameStripTop = 510;
+    if (event->button() == Qt::LeftButton && event->position().y() >= kNameStripTop)
+        ShowTapMenu(event->globalPosition().toPoint());
+    else
+        QWidget::mousePressEvent(event);
 }
 
 void CChildView::paintEvent(QPaintEvent*) {

@@ -98,6 +98,8 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     friend class CViewUi;
@@ -127,6 +129,7 @@ private:
     void EnableFavorites();
     void ExitCommand();
     void WriteSettingsAtExit();
+    void ShowTapMenu(const QPoint& globalPosition);
 
     static CChildView* s_instance;
 
