@@ -112,6 +112,8 @@ bool CChildView::Create() {
         app->SetMediaKeyTarget(this);
 
     // 4-5. Volumes, and the buttons the skin and "ButtonMode" show.
+    SetWaveOutVolume(static_cast<uint32_t>(
+        m_profile.GetProfileInt(kSettings, kSystemVolume, static_cast<int32_t>(WaveOutVolume()))));
     m_volumeRange = Settings::VolumeRange(m_profile);
     m_volumeStep = Settings::Volume(m_profile, m_volumeRange);
     m_layout->volume->SetRange(0, m_volumeRange, 1);
