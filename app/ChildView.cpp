@@ -130,6 +130,7 @@ bool CChildView::Create() {
     }
 
     // 7-9. The tick starts, then the workers; the rest of the start-up runs from the loop.
+    m_ticking = true; // publishes everything above to the mixer thread
     m_audio->ActivateTick();
     StartWorkers();
     PostWindowMessage(this, kStartupContinuation, 0, 0);
@@ -201,7 +202,7 @@ void CChildView::SetLibraryVolume(int volume) {
 
 // Once per mixed block, on the library's mixer thread: count, and pulse the workers due.
 void CChildView::OnTick() {
-    if (m_stopWorkers || !m_controller)
+    if (!m_ticking || m_stopWorkers)
         return;
     CTickJobs::State state;
     state.playing = m_controller->IsPlaying();
@@ -780,6 +781,7 @@ void CChildView::Shutdown() {
     if (!m_created || m_shutDown)
         return;
     m_shutDown = true;
+    m_ticking = false;
     if (auto* app = CSonvaleApp::Instance())
         app->SetMediaKeyTarget(nullptr);
     StopWorkers();

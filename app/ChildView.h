@@ -155,6 +155,7 @@ private:
     std::array<Thread, kWorkers> m_workers;
     std::array<std::unique_ptr<Event>, kWorkers> m_workerEvents;
     std::atomic<bool> m_stopWorkers{false};
+    std::atomic<bool> m_ticking{false}; // the view is complete: the tick may use it
 
     std::u16string m_startLine;
     std::u16string m_pendingPath; // the file of the next kOpenFile
