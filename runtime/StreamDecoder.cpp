@@ -95,6 +95,12 @@ std::unique_ptr<StreamDecoder> StreamDecoder::Open(const std::string& path, bool
     case Kind::SoundFile:
     case Kind::Unknown:
         decoder = SndFileDecoder::Open(path, error);
+        // MPEG audio in a WAV file (format tags 0x50 and 0x55), which libsndfile may not take:
+        // mpg123 finds the frames after the RIFF header.
+        if (!decoder && size >= 4 && std::memcmp(head, "RIFF", 4) == 0) {
+            int mpegError = FMOD_ERR_NONE;
+            decoder = Mpg123Decoder::Open(path, exactLength, mpegError);
+        }
         break;
     }
     if (!decoder && !byContent && error == FMOD_ERR_FILE_BAD)
