@@ -5,10 +5,12 @@
 // Exit.
 
 #include "app/ChildViewHost.h"
+#include "app/MainFrame.h"
 #include "app/SonvaleApp.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 
 #include <csignal>
@@ -32,12 +34,15 @@ void CloseOnSignals(QApplication& app) {
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
         char byte = 0;
         [[maybe_unused]] ssize_t got = read(g_signalPipe[0], &byte, 1);
-        if (QWidget* window = QApplication::activeWindow())
-            window->close();
-        else
-            for (QWidget* top : QApplication::topLevelWidgets())
-                if (top->isVisible())
-                    top->close();
+        // Open dialogs and menus are closed first; the main window closes once their event
+        // loops have returned.
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->isVisible() && top != CMainFrame::Instance())
+                top->close();
+        QTimer::singleShot(0, [] {
+            if (CMainFrame* frame = CMainFrame::Instance())
+                frame->close();
+        });
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
