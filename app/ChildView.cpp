@@ -162,7 +162,7 @@ bool CChildView::StartSpectrum(const FmodFunctions&) {
 // The levels of what plays: the library's channel, or the built-in engine's meter.
 bool CChildView::Levels(float& left, float& right) {
     left = right = 0.0f;
-    if (!m_controller || !m_audio || !m_controller->IsPlaying())
+    if (!AudioRunning() || !m_controller->IsPlaying())
         return false;
     if (m_controller->CurrentMode() == CPlaybackController::Mode::Library) {
         int channel = m_controller->LibraryChannel();
@@ -183,20 +183,20 @@ uint32_t CChildView::WaveOutVolume() {
 // The program's output volume: the built-in engine's device and the library's master volume.
 void CChildView::SetWaveOutVolume(uint32_t volume) {
     m_outputVolume = volume;
-    if (!m_audio)
+    if (!AudioRunning())
         return;
     PlayerSetVolume(m_audio->Engine(), volume);
     m_audio->Fsound().SetSFXMasterVolume(static_cast<int>((volume & 0xFFFF) * 255 / 0xFFFF));
 }
 
 int CChildView::LibraryVolume() {
-    if (!m_controller || m_controller->LibraryChannel() < 0)
+    if (!AudioRunning() || m_controller->LibraryChannel() < 0)
         return 255;
     return m_audio->Fsound().GetVolume(m_controller->LibraryChannel());
 }
 
 void CChildView::SetLibraryVolume(int volume) {
-    if (m_controller && m_controller->LibraryChannel() >= 0)
+    if (AudioRunning() && m_controller->LibraryChannel() >= 0)
         m_audio->Fsound().SetVolume(m_controller->LibraryChannel(), volume);
 }
 
@@ -271,8 +271,14 @@ void CChildView::RunWorkerJob(int worker) {
     }
 }
 
+// The audio and the controller are there from creation until shutdown; calls that arrive later
+// (queued from a worker, a key) find nothing to do.
+bool CChildView::AudioRunning() const {
+    return !m_shutDown && m_controller && m_audio && m_audio->IsStarted();
+}
+
 bool CChildView::OnCommand(int id) {
-    if (!m_controller)
+    if (!AudioRunning())
         return false;
     if (id >= 65010 && id <= 65035) {
         RunKeyFunction(static_cast<uint32_t>(id));
@@ -515,6 +521,8 @@ void CChildView::keyPressEvent(QKeyEvent* event) {
 
 // A key function: the rules of the function table decide, the controller plays.
 void CChildView::RunKeyFunction(uint32_t functionCode) {
+    if (!AudioRunning())
+        return;
     auto shown = [this](int id) { return m_layout->buttons[id]->isVisible(); };
     KeyViewState state;
     state.hold = m_hold;

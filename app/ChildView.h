@@ -108,6 +108,7 @@ private:
     // 5 the monitor.
     static constexpr int kWorkers = 5;
 
+    bool AudioRunning() const;
     void CreateControls();
     void StartWorkers();
     void StopWorkers();

@@ -35,10 +35,18 @@ constexpr int kPanelPause = 2;
 CViewUi::CViewUi(CChildView& view) : m_view(view) {}
 
 void CViewUi::OnUi(std::function<void()> work) {
-    if (QThread::currentThread() == m_view.thread())
+    if (QThread::currentThread() == m_view.thread()) {
         work();
-    else
-        QMetaObject::invokeMethod(&m_view, std::move(work), Qt::QueuedConnection);
+        return;
+    }
+    // Work queued by the monitor may arrive after the view shut down: it is dropped then.
+    QMetaObject::invokeMethod(
+        &m_view,
+        [this, work = std::move(work)] {
+            if (m_view.AudioRunning())
+                work();
+        },
+        Qt::QueuedConnection);
 }
 
 bool CViewUi::Korean() const {
