@@ -57,6 +57,8 @@ bool CMainFrame::Create(const std::u16string& startCommandLine) {
     setCentralWidget(view);
     setFocusProxy(view);
     m_view->SetStartCommandLine(startCommandLine);
+    // The view shows the tray icon while it is created.
+    m_tray = std::make_unique<CTrayIcon>(this);
     if (!m_view->Create())
         return false;
 
@@ -72,7 +74,6 @@ bool CMainFrame::Create(const std::u16string& startCommandLine) {
     // The window is as large as the view and its menu bar, and no larger.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_tray = std::make_unique<CTrayIcon>(this);
     qApp->installEventFilter(this);
 
     if (m_line && !m_line->Open([this](uint32_t state) { OnCallState(state); }))

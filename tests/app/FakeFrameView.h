@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +29,8 @@ public:
     bool CommandAvailable(int id) const override { return unavailable.count(id) == 0; }
     bool Create() override {
         ++creations;
+        if (onCreate)
+            onCreate();
         return createResult;
     }
     bool OnCommand(int id) override {
@@ -53,7 +56,8 @@ public:
     bool createResult = true;
     int creations = 0;
     std::set<int> handled;
-    std::set<int> unavailable; // commands the menus must grey out
+    std::set<int> unavailable;      // commands the menus must grey out
+    std::function<void()> onCreate; // what the view does while it is created
     std::vector<int> commands;
     std::vector<std::u16string> copyData;
     bool lastActive = false;

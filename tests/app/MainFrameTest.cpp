@@ -13,6 +13,7 @@
 #include <QTranslator>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -29,6 +30,7 @@ protected:
                 auto fake = std::make_unique<FakeFrameView>(parent);
                 view = fake.get();
                 view->createResult = viewCreates;
+                view->onCreate = onViewCreate;
                 return fake;
             },
             std::move(line));
@@ -39,6 +41,7 @@ protected:
     FakeTelephonyLine::Script script;
     FakeFrameView* view = nullptr;
     bool viewCreates = true;
+    std::function<void()> onViewCreate;
 };
 
 // Every command of the menu bar with its text, popup by popup.
@@ -97,6 +100,13 @@ TEST_F(MainFrameTest, CreationHostsTheViewUnderTheTitleSonvale) {
     EXPECT_EQ(view->startLine, u"/music/a.mp3");
     EXPECT_EQ(CMainFrame::Instance(), frame.get());
     EXPECT_TRUE(script.open);
+}
+
+TEST_F(MainFrameTest, TheViewCanShowTheTrayIconWhileItIsCreated) {
+    onViewCreate = [] { CMainFrame::Instance()->SetTrayIcon(true); };
+    auto frame = MakeFrame();
+    ASSERT_TRUE(frame->Create());
+    EXPECT_TRUE(frame->HasTrayIcon());
 }
 
 TEST_F(MainFrameTest, AViewThatFailsFailsTheFrame) {
