@@ -3,6 +3,7 @@
 #include "app/ChildView.h"
 #include "app/MainFrame.h"
 #include "playback/PlaybackController.h"
+#include "playback/PlaybackTexts.h"
 #include "skin/DisplayLCD.h"
 #include "skin/DisplayPanel.h"
 #include "skin/ImageSlideBar.h"
@@ -231,19 +232,14 @@ void CViewUi::SetWaveOutVolume(uint32_t volume) {
 
 int CViewUi::RepeatPopup(int repeatType) {
     QMenu menu(&m_view);
-    const bool korean = Korean();
-    struct Item {
-        int id;
-        const char* english;
-        const char* korean;
-    };
-    static constexpr Item kItems[] = {
-        {1053, "None", "반복없음"}, {1054, "One", "단일파일"}, {1055, "All", "재생목록"}};
-    for (const Item& item : kItems) {
-        QAction* action = menu.addAction(QString::fromUtf8(korean ? item.korean : item.english));
-        action->setData(item.id);
+    const std::pair<int, PlaybackText> kItems[] = {{1053, PlaybackText::RepeatNone},
+                                                   {1054, PlaybackText::RepeatOne},
+                                                   {1055, PlaybackText::RepeatAll}};
+    for (const auto& [id, text] : kItems) {
+        QAction* action = menu.addAction(Text(CPlaybackTexts::Text(text, Korean())));
+        action->setData(id);
         action->setCheckable(true);
-        action->setChecked(item.id - 1053 == repeatType);
+        action->setChecked(id - 1053 == repeatType);
     }
     QWidget* button = m_view.m_layout->buttons[32784];
     QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, 0)));
