@@ -108,6 +108,7 @@ bool CChildView::Create() {
     m_background.LoadImage(u"Main", u"Main", 130);
     CreateControls();
     m_layout->panel->SetQuality("00", "000");
+    m_layout->panel->SetVUMeter(Settings::Get(m_profile, kVUMeter) != 0); // starts the levels
     if (auto* app = CSonvaleApp::Instance())
         app->SetMediaKeyTarget(this);
 
@@ -169,11 +170,21 @@ bool CChildView::Levels(float& left, float& right) {
         return channel >= 0 && m_audio->Fsound().GetCurrentLevels(channel, &left, &right);
     }
     int32_t l = 0, r = 0;
-    PlayerSetLevelMeter(m_audio->Engine(), true);
     PlayerGetLevels(m_audio->Engine(), &l, &r);
     left = std::min(1.0f, l / 32768.0f);
     right = std::min(1.0f, r / 32768.0f);
     return true;
+}
+
+// The built-in engine measures levels only while the VU meter asks for them.
+void CChildView::StartLevels() {
+    if (AudioRunning())
+        PlayerSetLevelMeter(m_audio->Engine(), true);
+}
+
+void CChildView::StopLevels() {
+    if (AudioRunning())
+        PlayerSetLevelMeter(m_audio->Engine(), false);
 }
 
 uint32_t CChildView::WaveOutVolume() {

@@ -84,8 +84,8 @@ public:
     void OnTick() override;
 
     // LevelSource: the display panel's VU meter.
-    void StartLevels() override {}
-    void StopLevels() override {}
+    void StartLevels() override;
+    void StopLevels() override;
     bool Levels(float& left, float& right) override;
 
     // MuteVolume: the mute switch. The wave-out volume is the program's output volume.
