@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -49,14 +50,20 @@ protected:
         ASSERT_TRUE(uninstallInit && uninstallExit && installInit && installExit);
     }
 
-    // Makes an installation folder with nested sub-folders and files.
-    std::string MakeInstallation() {
+    // Installs into a folder with nested sub-folders and files, calling the install hooks
+    // around the copy as an installer does; `copy` adds to what is copied.
+    std::string MakeInstallation(const std::function<void(const std::string&)>& copy = {}) {
         const std::string dir = work / "SonvalePro";
+        const std::u16string wide = TextCodec::Utf8ToUtf16(dir);
+        EXPECT_EQ(installInit(nullptr, 1, 0, wide.c_str()), 0);
         work.Write("SonvalePro/sonvale", "binary");
         work.Write("SonvalePro/skins/dark/skin.wps", "[Main]");
         work.Write("SonvalePro/skins/dark/images/play.png", "png");
         work.Write("SonvalePro/skins/empty/.keep", "");
         fs::create_directories(dir + "/plugins/none");
+        if (copy)
+            copy(dir);
+        EXPECT_EQ(installExit(nullptr, wide.c_str(), 0, 0, 0, 0, 0), 0);
         return dir;
     }
 
@@ -82,14 +89,55 @@ protected:
     Uninstall_Exit_t uninstallExit = library.Get<Uninstall_Exit_t>("Uninstall_Exit");
 };
 
-TEST_F(SetupTest, InstallHooksContinueAndTouchNothing) {
-    const std::string dir = MakeInstallation();
-    const std::u16string wide = TextCodec::Utf8ToUtf16(dir);
+TEST_F(SetupTest, InstallRecordsWhatTheCopyAddedAndTouchesNothing) {
+    work.Write("SonvalePro/notes.txt", "the user's");
+    work.Write("SonvalePro/sonvale", "an older build");
     RunAppAtEvent::Register(reg, u"/opt/SonvalePro/Sonvale", RunAppAtEvent::kEventWakeup);
-    EXPECT_EQ(installInit(nullptr, 1, 0, wide.c_str()), 0);
-    EXPECT_EQ(installExit(nullptr, wide.c_str(), 0, 0, 0, 0, 0), 0);
+    const std::string dir = MakeInstallation();
     EXPECT_TRUE(fs::exists(dir + "/skins/dark/skin.wps"));
     EXPECT_EQ(RegisteredPaths().size(), 1u);
+    EXPECT_EQ(work.Read("SonvalePro/sonvale.manifest"),
+              "plugins/\nplugins/none/\nskins/\nskins/dark/\nskins/dark/images/\n"
+              "skins/dark/images/play.png\nskins/dark/skin.wps\nskins/empty/\n"
+              "skins/empty/.keep\nsonvale\n");
+}
+
+// The uninstall takes what the installation put there and leaves what the user did: files
+// that were there before, files added since, and the folders that hold them.
+TEST_F(SetupTest, UninstallLeavesTheUsersFiles) {
+    work.Write("SonvalePro/notes.txt", "before");
+    const std::string dir = MakeInstallation();
+    work.Write("SonvalePro/skins/dark/mine.png", "after");
+    work.Write("SonvalePro/presets/rock.gpe", "after");
+
+    EXPECT_EQ(Uninstall(dir), 0);
+    EXPECT_EQ(Uninstaller::Leftovers(dir),
+              (std::vector<std::string>{"notes.txt", "presets", "presets/rock.gpe", "skins",
+                                        "skins/dark", "skins/dark/mine.png"}));
+}
+
+// An older installation has no manifest: only the player's own files go, by name.
+TEST_F(SetupTest, WithoutAManifestOnlyTheProgramFilesGo) {
+    work.Write("Old/sonvale", "binary");
+    work.Write("Old/lib/libfmodce.so", "library");
+    work.Write("Old/skins/dark/skin.wps", "[Main]");
+    EXPECT_EQ(Uninstall(work / "Old"), 0);
+    EXPECT_EQ(Uninstaller::Leftovers(work / "Old"),
+              (std::vector<std::string>{"skins", "skins/dark", "skins/dark/skin.wps"}));
+}
+
+// A manifest that names paths outside the folder, or through a link, removes nothing there.
+TEST_F(SetupTest, AManifestCannotReachOutsideTheFolder) {
+    const std::string outside = work.Write("outside/keep.txt", "mine");
+    const std::string dir = MakeInstallation([&](const std::string& dir) {
+        fs::create_directory_symlink(work / "outside", dir + "/out");
+    });
+    work.Write("SonvalePro/sonvale.manifest", "../outside/keep.txt\n" + outside +
+                                                  "\nout/keep.txt\nskins/../../outside/keep.txt\n"
+                                                  "sonvale\n");
+    EXPECT_EQ(Uninstall(dir), 0);
+    EXPECT_TRUE(fs::exists(outside));
+    EXPECT_FALSE(fs::exists(dir + "/sonvale"));
 }
 
 // Installed on a storage card, the player never stored "MudulePath": only the two default
@@ -124,10 +172,11 @@ TEST_F(SetupTest, BothBuildsRegisteredAreBothCancelled) {
 }
 
 TEST_F(SetupTest, TheTreeGoesButNothingBehindALink) {
-    const std::string dir = MakeInstallation();
     const std::string outside = work.Write("outside/keep.txt", "mine");
-    fs::create_directory_symlink(work / "outside", dir + "/skins/linked");
-    fs::create_symlink(outside, dir + "/keep-link");
+    const std::string dir = MakeInstallation([&](const std::string& dir) {
+        fs::create_directory_symlink(work / "outside", dir + "/skins/linked");
+        fs::create_symlink(outside, dir + "/keep-link");
+    });
 
     EXPECT_EQ(Uninstall(dir), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir)));
@@ -172,11 +221,19 @@ TEST_F(SetupTest, DriverCallsTheHooksInTheInstallersOrder) {
     char line[4096];
     std::snprintf(line, sizeof line, command.c_str(), "install");
     ASSERT_EQ(std::system(line), 0);
-    EXPECT_TRUE(fs::exists(dir));
+    EXPECT_TRUE(fs::exists(dir + "/libsonvale-setup.so")); // copied from beside the driver
     std::snprintf(line, sizeof line, command.c_str(), "uninstall");
     ASSERT_EQ(std::system(line), 0);
     EXPECT_FALSE(fs::exists(dir));
     EXPECT_TRUE(RegisteredPaths().empty());
+
+    // What the installation did not put there stays, and the driver says so.
+    MakeInstallation();
+    work.Write("SonvalePro/notes.txt", "mine");
+    std::snprintf(line, sizeof line, command.c_str(), "uninstall");
+    ASSERT_EQ(std::system(line), 0);
+    EXPECT_EQ(Uninstaller::Leftovers(dir), std::vector<std::string>{"notes.txt"});
+    EXPECT_NE(work.Read("out.txt").find("notes.txt"), std::string::npos);
 
     std::snprintf(line, sizeof line, command.c_str(), "remove");
     EXPECT_NE(std::system(line), 0);
