@@ -15,6 +15,7 @@ struct _SFileInfo {
     std::u16string strReserved; // stored and read with the entry, never filled
     int32_t nFavorite = 1;      // 1: the entry belongs to the favourites
     int32_t nShowArtist = 0;    // in memory only: copy of "DispArtist" while a list is shown
+    bool bMissing = false;      // in memory only: the file was not there when the list was loaded
 
     void Reset() { *this = _SFileInfo{}; }
 };

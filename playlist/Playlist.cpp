@@ -7,6 +7,7 @@
 #include "playlist/Archive.h"
 #include "playlist/EntryTags.h"
 #include "playlist/PlaylistHost.h"
+#include "support/AtomicFile.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <unordered_set>
+#include <utility>
 
 using namespace setting;
 
@@ -45,11 +47,32 @@ bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
 }
 
 bool WriteWholeFile(const std::u16string& path, const std::string& bytes) {
-    std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
+    return AtomicFile::Write(TextCodec::Utf16ToUtf8(path), bytes);
+}
+
+size_t Hash(const std::string& bytes) {
+    return std::hash<std::string>{}(bytes);
+}
+
+std::u16string Number(int number) {
+    return TextCodec::Utf8ToUtf16(std::to_string(number));
+}
+
+bool ReadEntry(CArchive& archive, _SFileInfo& entry) {
+    for (std::u16string* text :
+         {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
+          &entry.strArtist, &entry.strAlbum, &entry.strReserved})
+        if (!archive.ReadString(*text))
+            return false;
+    return archive.ReadInt32(entry.nFavorite);
+}
+
+void WriteEntry(CArchive& archive, const _SFileInfo& entry) {
+    for (const std::u16string* text :
+         {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
+          &entry.strArtist, &entry.strAlbum, &entry.strReserved})
+        archive.WriteString(*text);
+    archive.WriteInt32(entry.nFavorite);
 }
 
 void RemoveFile(const std::u16string& path) {
@@ -81,6 +104,7 @@ bool CPlaylist::Append(const _SFileInfo& entry) {
     if (Count() >= kMaxEntries || Contains(entry.strPath))
         return false;
     m_entries.push_back(entry);
+    ++m_changes;
     return true;
 }
 
@@ -106,8 +130,21 @@ bool CPlaylist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
         }
         return false;
     }
+    const LoadResult result = LoadListBytes(bytes);
+    if (reportErrors) {
+        if (result.damaged)
+            Notify(DamagedText(path, false));
+        if (result.leftOut > 0)
+            Notify(LeftOutText(result.leftOut));
+        ShowNotices();
+    }
+    return !m_entries.empty();
+}
 
+CPlaylist::LoadResult CPlaylist::LoadListBytes(const std::string& bytes) {
+    LoadResult result;
     m_favorites.clear();
+    ++m_changes;
     // The paths already listed, in lower case, so that a long file loads in linear time.
     std::unordered_set<std::u16string> listed;
     std::unordered_set<std::u16string> favorites;
@@ -115,27 +152,31 @@ bool CPlaylist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
         listed.insert(CEntryTags::Lower(entry.strPath));
     CArchive archive(bytes);
     int32_t count = 0;
-    if (!archive.ReadInt32(count))
+    if (!archive.ReadInt32(count) || count < 0) {
+        result.damaged = true;
         count = 0;
+    }
     for (int32_t i = 0; i < count; ++i) {
         _SFileInfo entry;
         // A record cut short ends the file: what was read before it stays.
-        if (!archive.ReadString(entry.strName) || !archive.ReadString(entry.strPath) ||
-            !archive.ReadString(entry.strExt) || !archive.ReadString(entry.strPlayTime) ||
-            !archive.ReadString(entry.strTitle) || !archive.ReadString(entry.strArtist) ||
-            !archive.ReadString(entry.strAlbum) || !archive.ReadString(entry.strReserved) ||
-            !archive.ReadInt32(entry.nFavorite))
+        if (!ReadEntry(archive, entry)) {
+            result.damaged = true;
             break;
+        }
         const std::u16string ext = CEntryTags::Lower(entry.strExt);
         if (!m_wmaAvailable && (ext == u".wma" || ext == u".asf"))
             continue;
         std::u16string lower = CEntryTags::Lower(entry.strPath);
-        if (listed.count(lower) != 0)
+        if (entry.strPath.empty() || listed.count(lower) != 0)
             continue;
-        if (Count() >= kMaxEntries)
-            break;
-        if (!IsPlayable(entry.strPath))
+        if (Count() >= kMaxEntries) {
+            ++result.leftOut;
+            listed.insert(std::move(lower));
             continue;
+        }
+        // An entry whose file is not there now (a card taken out, a file moved away for a
+        // while) stays in the list; playing steps over it.
+        entry.bMissing = !IsPlayable(entry.strPath);
         listed.insert(std::move(lower));
         if (entry.strTitle.empty())
             entry.strTitle = entry.strName;
@@ -143,19 +184,32 @@ bool CPlaylist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
         if (entry.nFavorite == 1 && favorites.insert(entry.strPath).second)
             m_favorites.push_back(entry.strPath);
     }
-    return !m_entries.empty();
+    if (archive.Remaining() != 0)
+        result.damaged = true;
+    return result;
+}
+
+std::string CPlaylist::ListBytes() const {
+    // A single file opened outside the list is kept with it, as at shutdown.
+    const bool withCurrent = !m_current.strName.empty() && !m_current.strPath.empty() &&
+                             !m_current.strExt.empty() && Count() < kMaxEntries &&
+                             !Contains(m_current.strPath);
+    if (m_entries.empty() && !withCurrent)
+        return {};
+    CArchive archive;
+    archive.WriteInt32(Count() + (withCurrent ? 1 : 0));
+    for (const _SFileInfo& entry : m_entries)
+        WriteEntry(archive, entry);
+    if (withCurrent)
+        WriteEntry(archive, m_current);
+    return archive.Bytes();
 }
 
 bool CPlaylist::PlaylistSave(const std::u16string& path) const {
     CArchive archive;
     archive.WriteInt32(Count());
-    for (const _SFileInfo& entry : m_entries) {
-        for (const std::u16string* text :
-             {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
-              &entry.strArtist, &entry.strAlbum, &entry.strReserved})
-            archive.WriteString(*text);
-        archive.WriteInt32(entry.nFavorite);
-    }
+    for (const _SFileInfo& entry : m_entries)
+        WriteEntry(archive, entry);
     return WriteWholeFile(path, archive.Bytes());
 }
 
@@ -163,7 +217,12 @@ bool CPlaylist::LoadPlayedList(const std::u16string& path) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes))
         return false;
-    m_played.clear();
+    LoadPlayedBytes(bytes);
+    return true;
+}
+
+void CPlaylist::LoadPlayedBytes(const std::string& bytes) {
+    ClearPlayed();
     CArchive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count))
@@ -174,15 +233,106 @@ bool CPlaylist::LoadPlayedList(const std::u16string& path) {
             break;
         AddPlayed(played);
     }
-    return true;
 }
 
-bool CPlaylist::SavePlayedList(const std::u16string& path) const {
+std::string CPlaylist::PlayedBytes() const {
     CArchive archive;
     archive.WriteInt32(static_cast<int32_t>(m_played.size()));
     for (const std::u16string& played : m_played)
         archive.WriteString(played);
-    return WriteWholeFile(path, archive.Bytes());
+    return archive.Bytes();
+}
+
+bool CPlaylist::SavePlayedList(const std::u16string& path) const {
+    return WriteWholeFile(path, PlayedBytes());
+}
+
+std::optional<CPlaylist::ListFiles> CPlaylist::ChangedLists() {
+    const uint64_t changes = m_changes;
+    const bool shuffle = On(m_profile, kShuffle);
+    if (changes == m_lastChanges && shuffle == m_lastShuffle &&
+        m_current.strPath == m_lastCurrentPath)
+        return std::nullopt;
+    m_lastChanges = changes;
+    m_lastShuffle = shuffle;
+    m_lastCurrentPath = m_current.strPath;
+    ListFiles files;
+    files.list = ListBytes();
+    if (shuffle && !m_played.empty())
+        files.played = PlayedBytes();
+    return files;
+}
+
+void CPlaylist::WriteLists(const ListFiles& files) {
+    auto update = [](const std::u16string& path, const std::string& bytes, DiskFile& disk) {
+        if (bytes.empty()) {
+            if (disk.owned)
+                RemoveFile(path);
+            disk.owned = false;
+            return;
+        }
+        const size_t hash = Hash(bytes);
+        if (disk.owned && disk.hash == hash)
+            return;
+        Folders::Ensure(Folders::DataFolder());
+        if (WriteWholeFile(path, bytes))
+            disk = {true, hash};
+    };
+    update(DefaultListPath(), files.list, m_listOnDisk);
+    update(PlayedListPath(), files.played, m_playedOnDisk);
+}
+
+void CPlaylist::SaveResumeValues(int32_t positionMs) {
+    if (!On(m_profile, kResume) ||
+        (m_current.strPath == m_resumePath && m_curIndex == m_resumeIndex))
+        return;
+    m_resumePath = m_current.strPath;
+    m_resumeIndex = m_curIndex;
+    Settings::Set(m_profile, kCurPlayFilePath, m_resumePath);
+    Settings::Set(m_profile, kCurPlayPos, positionMs);
+    Settings::Set(m_profile, kCurIndex, m_resumeIndex);
+}
+
+void CPlaylist::Notify(const std::u16string& text) {
+    m_notices.push_back(text);
+}
+
+void CPlaylist::ShowNotices() {
+    const bool korean = m_host.Korean();
+    for (const std::u16string& text : std::exchange(m_notices, {}))
+        m_host.MessageBox(text, korean ? u"Sonvale 에러" : u"Sonvale Error",
+                          PlaylistHost::Box::Error);
+}
+
+std::u16string CPlaylist::DamagedText(const std::u16string& path, bool saved) const {
+    const std::u16string count = Number(Count());
+    if (m_host.Korean())
+        return saved ? u"저장된 재생 목록이 손상되었습니다. 읽을 수 있었던 항목(" + count +
+                           u"개)은 그대로 두었고, 손상된 파일은 \"" + path +
+                           u"\" 파일로 보관했습니다."
+                     : u"재생 목록 파일이 손상되었습니다(\"" + path + u"\"). 항목 " + count +
+                           u"개만 읽을 수 있었습니다.";
+    return saved ? u"The saved playlist is damaged. What could be read of it (" + count +
+                       u" entries) is kept; the damaged file was saved as \"" + path + u"\"."
+                 : u"The playlist file \"" + path + u"\" is damaged; only " + count +
+                       u" entries could be read from it.";
+}
+
+std::u16string CPlaylist::LeftOutText(int leftOut) const {
+    if (m_host.Korean())
+        return u"재생 목록에는 항목을 최대 9999개까지 담을 수 있어 " + Number(leftOut) +
+               u"개 항목을 넣지 못했습니다.";
+    return u"A playlist holds at most 9999 entries; " + Number(leftOut) +
+           u" entries were left out.";
+}
+
+bool CPlaylist::Missing(int index) {
+    if (index < 0 || index >= Count())
+        return false;
+    _SFileInfo& entry = m_entries[static_cast<size_t>(index)];
+    if (entry.bMissing && IsPlayable(entry.strPath))
+        entry.bMissing = false;
+    return entry.bMissing;
 }
 
 std::u16string CPlaylist::DefaultListPath() {
@@ -193,20 +343,43 @@ std::u16string CPlaylist::PlayedListPath() {
     return TextCodec::Utf8ToUtf16(Folders::DataFolder() + "/shuffle.lst");
 }
 
+std::u16string CPlaylist::DamagedListPath() {
+    return DefaultListPath() + u".bad";
+}
+
 void CPlaylist::PlaylistRestore() {
     m_host.BeginWait();
     const std::u16string listPath = DefaultListPath();
-    if (IsFile(listPath) && PlaylistLoad(listPath, false)) {
-        RemoveFile(listPath);
+    std::string bytes;
+    m_savedListFound = IsFile(listPath);
+    if (m_savedListFound && ReadWholeFile(listPath, bytes)) {
+        const LoadResult result = LoadListBytes(bytes);
+        // The files stay on disk while the program runs and are written again when the list
+        // changes; a file that gave no entry stays as it is. A damaged list is kept aside
+        // before anything replaces it.
+        m_listOnDisk = {!m_entries.empty(), Hash(bytes)};
+        if (result.damaged) {
+            const bool kept = WriteWholeFile(DamagedListPath(), bytes);
+            Notify(kept ? DamagedText(DamagedListPath(), true) : DamagedText(listPath, false));
+        }
+        if (result.leftOut > 0)
+            Notify(LeftOutText(result.leftOut));
+    }
+    if (!m_entries.empty()) {
         const bool shuffle = On(m_profile, kShuffle);
-        if (shuffle && LoadPlayedList(PlayedListPath()))
-            RemoveFile(PlayedListPath());
+        std::string played;
+        if (shuffle && ReadWholeFile(PlayedListPath(), played)) {
+            LoadPlayedBytes(played);
+            m_playedOnDisk = {true, Hash(played)};
+        }
 
         if (On(m_profile, kResume) || m_restarted) {
             const std::u16string resumePath =
                 m_profile.GetProfileString(kSettings, kCurPlayFilePath.name, u"");
             m_curPlayPos = m_profile.GetProfileInt(kSettings, kCurPlayPos.name, m_curPlayPos);
             m_curIndex = m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex);
+            m_resumePath = resumePath;
+            m_resumeIndex = m_curIndex;
             if (const _SFileInfo* entry = EntryAt(m_curIndex)) {
                 m_current = *entry;
                 if (entry->strPath != resumePath)
@@ -240,6 +413,8 @@ void CPlaylist::PlaylistRestore() {
 
 void CPlaylist::PlaylistStore(int32_t positionMs) {
     if (On(m_profile, kResume)) {
+        m_resumePath = m_current.strPath;
+        m_resumeIndex = m_curIndex;
         Settings::Set(m_profile, kCurPlayFilePath, m_current.strPath);
         Settings::Set(m_profile, kCurPlayPos, positionMs);
         Settings::Set(m_profile, kCurIndex, m_curIndex);
@@ -251,12 +426,9 @@ void CPlaylist::PlaylistStore(int32_t positionMs) {
     if (!m_current.strName.empty() && !m_current.strPath.empty() && !m_current.strExt.empty())
         Append(m_current);
 
-    if (!m_entries.empty() || (On(m_profile, kShuffle) && !m_played.empty()))
-        Folders::Ensure(Folders::DataFolder());
-    if (!m_entries.empty())
-        PlaylistSave(DefaultListPath());
-    if (On(m_profile, kShuffle) && !m_played.empty())
-        SavePlayedList(PlayedListPath());
+    m_lastChanges = 0; // write what differs from the disk, whatever was seen before
+    if (const std::optional<ListFiles> files = ChangedLists())
+        WriteLists(*files);
 }
 
 bool CPlaylist::FillEntryTags(const std::u16string& path, TagInfo& info) const {
@@ -294,13 +466,26 @@ int CPlaylist::Pick(int m) {
     return r;
 }
 
-bool CPlaylist::InPlayed(const std::u16string& path) const {
-    return std::find(m_played.begin(), m_played.end(), path) != m_played.end();
+bool CPlaylist::InPlayed(const std::u16string& path) {
+    if (m_playedIndexStale) {
+        m_playedIndex = {m_played.begin(), m_played.end()};
+        m_playedIndexStale = false;
+    }
+    return m_playedIndex.count(path) != 0;
 }
 
 void CPlaylist::AddPlayed(const std::u16string& path) {
-    if (!InPlayed(path))
-        m_played.push_back(path);
+    if (InPlayed(path))
+        return;
+    m_played.push_back(path);
+    m_playedIndex.insert(path);
+    ++m_changes;
+}
+
+void CPlaylist::ClearPlayed() {
+    m_played.clear();
+    m_playedIndex.clear();
+    ++m_changes;
 }
 
 void CPlaylist::MoveTo(int index) {
@@ -329,7 +514,7 @@ bool CPlaylist::StepToFavorite(int step, bool wrapBackward) {
 // a new one.
 void CPlaylist::NextInOrder() {
     const int index = m_curIndex + 1 >= Count() || m_curIndex + 1 < 0 ? 0 : m_curIndex + 1;
-    m_played.clear();
+    ClearPlayed();
     if (const _SFileInfo* entry = EntryAt(index))
         AddPlayed(entry->strPath);
     MoveTo(index);
@@ -339,7 +524,7 @@ void CPlaylist::ShuffleFavorites() {
     const size_t count = m_entries.size();
     const int favorites = static_cast<int>(m_favorites.size());
     if (m_played.size() >= count || m_played.size() >= m_favorites.size())
-        m_played.clear();
+        ClearPlayed();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     auto accept = [&](int k, int& index) {
@@ -372,7 +557,7 @@ void CPlaylist::ShuffleFavorites() {
 void CPlaylist::ShuffleAll() {
     const int count = Count();
     if (m_played.size() == m_entries.size())
-        m_played.clear();
+        ClearPlayed();
 
     auto accept = [&](int n) {
         return n != m_curIndex && n != m_prevIndex &&

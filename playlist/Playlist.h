@@ -3,8 +3,11 @@
 #include "engine/player/PlayerTypes.h"
 #include "playlist/FileInfo.h"
 
+#include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class LibraryTagSource;
@@ -20,7 +23,11 @@ public:
 
     CPlaylist(Profile& profile, PlaylistHost& host, LibraryTagSource* library = nullptr);
 
-    std::vector<_SFileInfo>& Entries() { return m_entries; }
+    // The non-const accessors count as a change of the list files (see ChangedLists).
+    std::vector<_SFileInfo>& Entries() {
+        ++m_changes;
+        return m_entries;
+    }
     const std::vector<_SFileInfo>& Entries() const { return m_entries; }
     int Count() const { return static_cast<int>(m_entries.size()); }
     // The entry at `index`; null when there is none.
@@ -38,8 +45,14 @@ public:
     void SetPrevIndex(int index) { m_prevIndex = index; }
     int32_t CurPlayPos() const { return m_curPlayPos; }
     void SetCurPlayPos(int32_t ms) { m_curPlayPos = ms; }
-    std::vector<std::u16string>& PlayedList() { return m_played; }
+    std::vector<std::u16string>& PlayedList() {
+        ++m_changes;
+        m_playedIndexStale = true;
+        return m_played;
+    }
+    const std::vector<std::u16string>& PlayedList() const { return m_played; }
     std::vector<std::u16string>& Favorites() { return m_favorites; }
+    const std::vector<std::u16string>& Favorites() const { return m_favorites; }
     bool ListMode() const { return m_listMode; }
     void SetListMode(bool on) { m_listMode = on; }
 
@@ -67,6 +80,30 @@ public:
     bool LoadPlayedList(const std::u16string& path);
     bool SavePlayedList(const std::u16string& path) const;
 
+    // What "playlist.wpl" and "shuffle.lst" should hold now; an empty text means that the file
+    // should not be there.
+    struct ListFiles {
+        std::string list;
+        std::string played;
+    };
+    // The list files as shutdown would write them, when anything they hold may have changed
+    // since the last call; nullopt otherwise. The caller keeps the playlist still meanwhile.
+    std::optional<ListFiles> ChangedLists();
+    // Writes the files whose bytes differ from what is on disk and removes the ones no longer
+    // wanted. A file this run neither loaded nor wrote is never removed. One thread at a time.
+    void WriteLists(const ListFiles& files);
+    // Keeps the resume values in step with the current entry (when Resume is on), so that a
+    // start after a crash resumes on it. `positionMs` is where the current entry is playing.
+    void SaveResumeValues(int32_t positionMs);
+    // The start-up found a saved playlist file, readable or not.
+    bool SavedListFound() const { return m_savedListFound; }
+    // Shows the messages the start-up left for the user (a damaged list, entries left out).
+    void ShowNotices();
+
+    // The entry at `index` is marked missing and its file is still not there; the mark is
+    // cleared when the file has come back.
+    bool Missing(int index);
+
     bool FillEntryTags(const std::u16string& path, TagInfo& info) const;
 
     static bool IsPlayable(const std::u16string& path);
@@ -80,13 +117,27 @@ public:
     // A pseudo-random number 0 .. 2^31 - 1 from three draws of the C library's rand().
     static int32_t Random31();
 
-    // Paths of the data files: "playlist.wpl" and "shuffle.lst" in the data folder.
+    // Paths of the data files: "playlist.wpl" and "shuffle.lst" in the data folder, and the copy
+    // a damaged "playlist.wpl" is kept as.
     static std::u16string DefaultListPath();
     static std::u16string PlayedListPath();
+    static std::u16string DamagedListPath();
 
 private:
-    bool InPlayed(const std::u16string& path) const;
+    struct LoadResult {
+        bool damaged = false; // the records ran past the end, or the count did not match them
+        int leftOut = 0;      // entries past the limit
+    };
+    LoadResult LoadListBytes(const std::string& bytes);
+    std::u16string DamagedText(const std::u16string& path, bool saved) const;
+    std::u16string LeftOutText(int leftOut) const;
+    void Notify(const std::u16string& text);
+    std::string ListBytes() const;
+    std::string PlayedBytes() const;
+    bool InPlayed(const std::u16string& path);
     void AddPlayed(const std::u16string& path);
+    void ClearPlayed();
+    void LoadPlayedBytes(const std::string& bytes);
     bool StepToFavorite(int step, bool wrapBackward);
     void MoveTo(int index);
     void NextInOrder();
@@ -102,9 +153,27 @@ private:
     int m_prevIndex = 0;
     int32_t m_curPlayPos = 0;
     std::vector<std::u16string> m_played;
+    std::unordered_set<std::u16string> m_playedIndex; // the played paths, for a quick lookup
+    bool m_playedIndexStale = false;                  // m_played was handed out for changes
     std::vector<std::u16string> m_favorites;
     bool m_listMode = false;
     bool m_wmaAvailable = false;
     bool m_restarted = false;
     bool m_playAfterRestart = false;
+
+    // Changes of what the list files hold, and what was last written or loaded.
+    std::atomic<uint64_t> m_changes{1};
+    uint64_t m_lastChanges = 0;
+    std::u16string m_lastCurrentPath;
+    bool m_lastShuffle = false;
+    struct DiskFile {
+        bool owned = false; // loaded or written in this run
+        size_t hash = 0;    // of the bytes on disk
+    };
+    DiskFile m_listOnDisk;
+    DiskFile m_playedOnDisk;
+    std::u16string m_resumePath;
+    int m_resumeIndex = -1;
+    bool m_savedListFound = false;
+    std::vector<std::u16string> m_notices;
 };

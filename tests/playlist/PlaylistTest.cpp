@@ -9,7 +9,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
+#include <sys/stat.h>
 
 using namespace setting;
 using namespace std::string_literals;
@@ -27,6 +29,16 @@ protected:
         const std::u16string path = home.File16(name);
         EXPECT_TRUE(writer.PlaylistSave(path));
         return path;
+    }
+
+    // Writes the list files when they changed, as the view does once a second.
+    void SaveChanged(CPlaylist& playlist) {
+        if (const std::optional<CPlaylist::ListFiles> files = playlist.ChangedLists())
+            playlist.WriteLists(*files);
+    }
+    ino_t Inode(const std::string& name) {
+        struct stat info {};
+        return ::stat((home / name).c_str(), &info) == 0 ? info.st_ino : 0;
     }
 
     void Fill(int count) {
@@ -85,7 +97,7 @@ TEST_F(PlaylistTest, HandBuiltFileWithEightBitStringsLoads) {
     EXPECT_EQ(list.Favorites().size(), 1u);
 }
 
-TEST_F(PlaylistTest, LoadDropsDuplicatesUnplayableAndWmaWithoutSupport) {
+TEST_F(PlaylistTest, LoadDropsDuplicatesAndWmaWithoutSupportAndKeepsMissingFiles) {
     _SFileInfo upper = FileEntry("Song.mp3");
     _SFileInfo lower = upper;
     for (char16_t& c : lower.strPath)
@@ -99,14 +111,21 @@ TEST_F(PlaylistTest, LoadDropsDuplicatesUnplayableAndWmaWithoutSupport) {
     wma.strExt = u".WMA";
     const std::u16string path = WriteList("mixed.wpl", {upper, lower, gone, folder, wma});
 
-    ASSERT_TRUE(list.PlaylistLoad(path, false));
-    ASSERT_EQ(list.Count(), 1);
+    ASSERT_TRUE(list.PlaylistLoad(path, true));
+    // A file that is not there (or is a folder) stays in the list, marked for playing to skip.
+    ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(list.Entries()[0].strPath, upper.strPath);
+    EXPECT_FALSE(list.Entries()[0].bMissing);
+    EXPECT_EQ(list.Entries()[1].strPath, gone.strPath);
+    EXPECT_TRUE(list.Missing(1));
+    EXPECT_TRUE(list.Missing(2));
+    home.Write("music/gone.mp3", "back");
+    EXPECT_FALSE(list.Missing(1));
 
     list.Entries().clear();
     list.SetWmaAvailable(true);
     ASSERT_TRUE(list.PlaylistLoad(path, false));
-    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Count(), 4);
     EXPECT_TRUE(host.messages.empty());
 
     host.korean = true;
@@ -121,11 +140,15 @@ TEST_F(PlaylistTest, TenThousandEntriesLoadAsTheLimit) {
     for (int i = 0; i < 10000; ++i)
         entries.push_back(
             StreamEntry(u"http://radio/" + TextCodec::Utf8ToUtf16(std::to_string(i))));
+    entries.push_back(entries[5]); // a duplicate is not counted as left out
     const std::u16string path = WriteList("big.wpl", entries);
-    ASSERT_TRUE(list.PlaylistLoad(path, false));
+    ASSERT_TRUE(list.PlaylistLoad(path, true));
     EXPECT_EQ(list.Count(), 9999);
     EXPECT_EQ(list.Entries().back().strPath, u"http://radio/9998");
     EXPECT_FALSE(list.Append(StreamEntry(u"http://radio/extra")));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text,
+              u"A playlist holds at most 9999 entries; 1 entries were left out.");
 }
 
 TEST_F(PlaylistTest, DamagedFilesKeepWhatCameBeforeTheDamage) {
@@ -136,21 +159,26 @@ TEST_F(PlaylistTest, DamagedFilesKeepWhatCameBeforeTheDamage) {
     for (size_t cut : {bytes.size() - 1, bytes.size() - 20, size_t{6}, size_t{2}}) {
         home.Write("cut.wpl", bytes.substr(0, cut));
         list.Entries().clear();
-        list.PlaylistLoad(home.File16("cut.wpl"), true);
+        list.PlaylistLoad(home.File16("cut.wpl"), false);
         EXPECT_LE(list.Count(), 2) << cut;
     }
+    EXPECT_TRUE(host.messages.empty());
     home.Write("cut.wpl", bytes.substr(0, bytes.size() - 1));
     list.Entries().clear();
     ASSERT_TRUE(list.PlaylistLoad(home.File16("cut.wpl"), true));
     EXPECT_EQ(list.Count(), 2);
-    // A count larger than the records behaves the same.
-    std::string more = bytes;
-    more[0] = 100;
-    home.Write("more.wpl", more);
-    list.Entries().clear();
-    ASSERT_TRUE(list.PlaylistLoad(home.File16("more.wpl"), true));
-    EXPECT_EQ(list.Count(), 3);
-    EXPECT_TRUE(host.messages.empty());
+    // A count larger or smaller than the records is damage too; the user is told.
+    for (char count : {'\x64', '\x02'}) {
+        std::string other = bytes;
+        other[0] = count;
+        home.Write("other.wpl", other);
+        list.Entries().clear();
+        ASSERT_TRUE(list.PlaylistLoad(home.File16("other.wpl"), true));
+        EXPECT_EQ(list.Count(), count == 2 ? 2 : 3);
+    }
+    ASSERT_EQ(host.messages.size(), 3u);
+    EXPECT_EQ(host.messages[2].text, u"The playlist file \"" + home.File16("other.wpl") +
+                                         u"\" is damaged; only 2 entries could be read from it.");
 
     list.PlayedList() = {u"http://a/1", u"http://a/2"};
     ASSERT_TRUE(list.SavePlayedList(home.File16("shuffle.lst")));
@@ -167,7 +195,7 @@ TEST_F(PlaylistTest, RestoreResumesOnlyTheSameEntry) {
     SetNumber(kCurIndex, 1);
     SetNumber(kCurPlayPos, 42000);
     list.PlaylistRestore();
-    EXPECT_FALSE(Exists("playlist.wpl"));
+    EXPECT_TRUE(Exists("playlist.wpl"));
     EXPECT_EQ(list.CurIndex(), 1);
     EXPECT_EQ(list.Current().strPath, u"http://a/2");
     EXPECT_TRUE(list.ListMode());
@@ -218,6 +246,104 @@ TEST_F(PlaylistTest, StoreWritesResumeValuesAndTheSingleCurrentFile) {
     CPlaylist empty(profile, host);
     empty.PlaylistStore(0);
     EXPECT_FALSE(Exists("playlist.wpl"));
+}
+
+TEST_F(PlaylistTest, ListFilesFollowTheListWhileItRuns) {
+    SetNumber(kShuffle, 1);
+    WriteList("playlist.wpl",
+              {StreamEntry(u"http://a/1"), StreamEntry(u"http://a/2"), StreamEntry(u"http://a/3")});
+    const ino_t restored = Inode("playlist.wpl");
+    list.PlaylistRestore();
+    SaveChanged(list);
+    EXPECT_EQ(Inode("playlist.wpl"), restored); // the same bytes are not written again
+    EXPECT_FALSE(list.ChangedLists());
+
+    // An added entry, a shuffled move and the new current entry reach the disk at once.
+    ASSERT_TRUE(list.Append(StreamEntry(u"http://a/4")));
+    list.PickNextEntry(+1);
+    list.Current() = *list.EntryAt(list.CurIndex());
+    list.SaveResumeValues(500);
+    SaveChanged(list);
+    CPlaylist read(profile, host);
+    ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), false));
+    EXPECT_EQ(read.Count(), 4);
+    ASSERT_TRUE(read.LoadPlayedList(home.File16("shuffle.lst")));
+    EXPECT_EQ(read.PlayedList().size(), 2u);
+    EXPECT_EQ(read.PlayedList(), list.PlayedList());
+    EXPECT_EQ(Settings::Get(profile, kCurIndex), list.CurIndex());
+    EXPECT_EQ(Settings::Get(profile, kCurPlayFilePath), list.Current().strPath);
+    EXPECT_EQ(Settings::Get(profile, kCurPlayPos), 500);
+    // Replaced whole: no temporary file is left beside them.
+    for (const auto& item : std::filesystem::directory_iterator(home.Path()))
+        EXPECT_NE(item.path().filename().string()[0], '.') << item.path();
+
+    // A single file opened outside the list is kept with it; an emptied list leaves no files.
+    list.Current() = FileEntry("single.ogg");
+    SaveChanged(list);
+    ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), false));
+    EXPECT_EQ(read.Count(), 5);
+    list.Entries().clear();
+    list.PlayedList().clear();
+    list.Current().Reset();
+    SaveChanged(list);
+    EXPECT_FALSE(Exists("playlist.wpl"));
+    EXPECT_FALSE(Exists("shuffle.lst"));
+}
+
+TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
+    WriteList("playlist.wpl",
+              {StreamEntry(u"http://a/1"), StreamEntry(u"http://a/2"), StreamEntry(u"http://a/3")});
+    const std::string whole = home.Read("playlist.wpl");
+    const std::string damaged = whole.substr(0, whole.size() - 5);
+    home.Write("playlist.wpl", damaged);
+    list.PlaylistRestore();
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(home.Read("playlist.wpl.bad"), damaged);
+    EXPECT_TRUE(host.messages.empty()); // told once the start-up is done
+    list.ShowNotices();
+    list.ShowNotices();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text,
+              u"The saved playlist is damaged. What could be read of it (2 entries) is kept; the "
+              u"damaged file was saved as \"" +
+                  home.File16("playlist.wpl.bad") + u"\".");
+    SaveChanged(list);
+    CPlaylist read(profile, host);
+    ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), true));
+    EXPECT_EQ(read.Count(), 2);
+    EXPECT_EQ(host.messages.size(), 1u); // the rewritten list is whole
+
+    // Nothing readable: the file is not replaced, not even at shutdown.
+    host.messages.clear();
+    host.korean = true;
+    home.Write("playlist.wpl", whole.substr(0, 10));
+    CPlaylist unreadable(profile, host);
+    unreadable.PlaylistRestore();
+    EXPECT_EQ(unreadable.Count(), 0);
+    EXPECT_TRUE(unreadable.SavedListFound());
+    unreadable.ShowNotices();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].caption, u"Sonvale 에러");
+    EXPECT_EQ(host.messages[0].text,
+              u"저장된 재생 목록이 손상되었습니다. 읽을 수 있었던 항목(0개)은 그대로 두었고, "
+              u"손상된 파일은 \"" +
+                  home.File16("playlist.wpl.bad") + u"\" 파일로 보관했습니다.");
+    unreadable.PlaylistStore(0);
+    EXPECT_EQ(home.Read("playlist.wpl"), whole.substr(0, 10));
+    EXPECT_FALSE(CPlaylist(profile, host).SavedListFound());
+}
+
+TEST_F(PlaylistTest, LongPlayedListLoadsWhole) {
+    CArchive archive;
+    archive.WriteInt32(80001);
+    for (int i = 0; i < 80000; ++i)
+        archive.WriteString(u"/music/" + TextCodec::Utf8ToUtf16(std::to_string(i)) + u".mp3");
+    archive.WriteString(u"/music/7.mp3"); // a repeated path is kept once
+    home.Write("shuffle.lst", archive.Bytes());
+    ASSERT_TRUE(list.LoadPlayedList(home.File16("shuffle.lst")));
+    ASSERT_EQ(list.PlayedList().size(), 80000u);
+    EXPECT_EQ(list.PlayedList()[7], u"/music/7.mp3");
+    EXPECT_EQ(list.PlayedList().back(), u"/music/79999.mp3");
 }
 
 TEST_F(PlaylistTest, LabelsAndPaths) {
