@@ -551,12 +551,16 @@ bool CPlaybackController::StepTrack(int step, bool updateNumber) {
     m_ui.BeginWait();
     m_playlist.Current().Reset();
     const int before = m_playlist.CurIndex();
-    m_playlist.PickNextEntry(step);
-    int index = m_playlist.CurIndex();
-    if (index < 0) {
-        index = m_playlist.Count() - 1;
-        m_playlist.SetCurIndex(index);
-    }
+    auto pick = [this, step] {
+        m_playlist.PickNextEntry(step);
+        if (m_playlist.CurIndex() < 0)
+            m_playlist.SetCurIndex(m_playlist.Count() - 1);
+        return m_playlist.CurIndex();
+    };
+    int index = pick();
+    // Entries whose files are gone are stepped over while there is another one to try.
+    for (int tries = 1; tries < m_playlist.Count() && m_playlist.Missing(index); ++tries)
+        index = pick();
     bool opened = false;
     bool playNext = false;
     if (index < m_playlist.Count()) {
@@ -566,10 +570,12 @@ bool CPlaybackController::StepTrack(int step, bool updateNumber) {
         opened = OpenCurrent(true);
         playNext = opened;
     } else {
-        m_playlist.Current() = m_playlist.Entries().front();
-        m_playlist.SetPrevIndex(before);
-        m_playlist.SetCurIndex(0);
         index = 0;
+        while (index + 1 < m_playlist.Count() && m_playlist.Missing(index))
+            ++index;
+        m_playlist.Current() = m_playlist.Entries()[static_cast<size_t>(index)];
+        m_playlist.SetPrevIndex(before);
+        m_playlist.SetCurIndex(index);
         if (m_playing)
             Stop(false, false);
         opened = OpenCurrent(true);

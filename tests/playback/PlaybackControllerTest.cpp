@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -257,6 +258,39 @@ TEST_F(PlaybackControllerTest, FailedOpenStopsTheAdvance) {
     controller.NextTrack();
     EXPECT_FALSE(controller.OpenError());
     EXPECT_TRUE(controller.IsPlaying());
+}
+
+TEST_F(PlaybackControllerTest, EntriesWithMissingFilesAreSteppedOver) {
+    Set(kRepeat, 1);
+    Load({"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
+    for (int i : {1, 3}) // no file is made for them: they stay missing
+        list.Entries()[static_cast<size_t>(i)].bMissing = true;
+    controller.PlayCommand();
+    controller.NextTrack();
+    EXPECT_EQ(list.CurIndex(), 2);
+    EXPECT_EQ(library.opens.back().first, Path("c.mp3"));
+    EXPECT_TRUE(controller.IsPlaying());
+    // The end of the list wraps past the last entry to the first one.
+    PlayAt(120000);
+    EXPECT_EQ(list.CurIndex(), 0);
+    EXPECT_EQ(library.opens.back().first, Path("a.mp3"));
+    controller.PreviousTrack();
+    EXPECT_EQ(list.CurIndex(), 2);
+    EXPECT_EQ(ui.trackNumber, 3);
+
+    // A file that came back is played again.
+    home.Write("music/d.mp3", "back");
+    controller.NextTrack();
+    EXPECT_EQ(list.CurIndex(), 3);
+    for (_SFileInfo& entry : list.Entries())
+        entry.bMissing = entry.strPath != home.File16("music/d.mp3");
+    controller.NextTrack(); // past the end the first entry with a file is this one again
+    EXPECT_EQ(list.CurIndex(), 3);
+    // With every file gone the step still ends.
+    std::filesystem::remove(home / "music/d.mp3");
+    list.Entries()[3].bMissing = true;
+    controller.PreviousTrack();
+    EXPECT_LT(list.CurIndex(), 4);
 }
 
 TEST_F(PlaybackControllerTest, OpenErrorTexts) {
