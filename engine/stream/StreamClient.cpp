@@ -1,9 +1,11 @@
 #include "engine/stream/StreamClient.h"
 
+#include "engine/stream/StreamUrl.h"
 #include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -13,6 +15,8 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <new>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -20,41 +24,54 @@
 namespace {
 
 constexpr int kSliceMs = 200;
-constexpr int kConnectLimitMs = 15000;
 constexpr int kReceiveLimitMs = 5000;
 constexpr size_t kHeaderBuffer = 2048;
 constexpr size_t kValueLength = 256;
 
 char16_t titleBuffer[StreamClient::kTextLength] = {};
 
-// "host[:port][/...]" after an optional "http://". False when the host is empty or too long, or
-// the port is not a valid number. A missing port is 80.
-bool ParseHostPort(const std::string& text, std::string& host, int& port) {
-    std::string_view rest = text;
-    if (rest.substr(0, 7) == "http://")
-        rest.remove_prefix(7);
-    const size_t end = rest.find_first_of(":/");
-    host = std::string(rest.substr(0, end));
-    if (host.empty() || host.size() >= StreamClient::kTextLength)
-        return false;
-    port = 80;
-    if (end != std::string_view::npos && rest[end] == ':') {
-        const std::string digits(rest.substr(end + 1));
-        char* stop = nullptr;
-        const long value = std::strtol(digits.c_str(), &stop, 10);
-        if (stop != digits.c_str()) {
-            if (value < 1 || value > 65535)
-                return false;
-            port = static_cast<int>(value);
-        }
-    }
-    return true;
+bool IsRedirect(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-std::string PathOf(const std::string& url) {
-    size_t start = url.compare(0, 7, "http://") == 0 ? 7 : 0;
-    const size_t slash = url.find('/', start);
-    return slash == std::string::npos ? std::string("/") : url.substr(slash);
+// Where the body begins: after the empty line that ends the header. Lines may end in "\r\n" or
+// in a bare "\n". npos while the header is incomplete.
+size_t BodyStart(std::string_view text) {
+    for (size_t line = 0;;) {
+        const size_t end = text.find('\n', line);
+        if (end == std::string_view::npos)
+            return std::string_view::npos;
+        if (line > 0 && (end == line || (end == line + 1 && text[line] == '\r')))
+            return end + 1;
+        line = end + 1;
+    }
+}
+
+// The value of the header line "name: value", the name compared without case, blanks around
+// the value dropped. False when no line has the name.
+bool FieldValue(std::string_view header, std::string_view name, std::string& value) {
+    for (size_t line = 0; line < header.size();) {
+        size_t end = header.find('\n', line);
+        if (end == std::string_view::npos)
+            end = header.size();
+        std::string_view text = header.substr(line, end - line);
+        line = end + 1;
+        if (text.size() <= name.size() || text[name.size()] != ':')
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(text[i])) == name[i];
+        if (!same)
+            continue;
+        text.remove_prefix(name.size() + 1);
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        while (!text.empty() && (text.back() == '\r' || text.back() == ' ' || text.back() == '\t'))
+            text.remove_suffix(1);
+        value = std::string(text);
+        return true;
+    }
+    return false;
 }
 
 // The value after `name` and its colon: up to 256 bytes before the line end, leading blanks
@@ -192,7 +209,9 @@ bool StreamClient::Connect(std::u16string_view url) {
         genre_.clear();
         stationUrl_.clear();
         lastTitle_.clear();
+        error_.clear();
     }
+    gaveUp_ = false;
     freeBlock_.Set();
     dataAvailable_.Reset();
     stop_ = false;
@@ -278,31 +297,46 @@ bool StreamClient::WaitForPrebuffer() {
             return false;
         if (FilledBlocks() >= prebuffer)
             return true;
-        if (!SocketOpen()) // the receive thread has filed its last block
-            return endOfStream_ || FilledBlocks() >= prebuffer;
+        // The receive thread has filed its last block: what arrived still plays, unless the
+        // stream was given up.
+        if (!SocketOpen())
+            return !gaveUp_ && (endOfStream_ || FilledBlocks() > 0);
         Thread::Sleep(1);
     }
 }
 
 void StreamClient::ReceiveThread() {
+    // OpenSSL writes with write(): a server gone while a request goes out must not end the
+    // program with SIGPIPE. Held for this thread, the signal leaves a plain EPIPE.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+
     std::u16string url;
     {
         std::lock_guard<std::mutex> lock(infoMutex_);
         url = url_;
     }
-    int redirects = 0;
-    for (;;) {
+    for (int redirects = 0;; ++redirects) {
         const Request result = ConnectionRequest(url);
         if (result == Request::Ok)
             break;
-        if (result == Request::Failed || stop_ || redirects == kMaxRedirects)
+        if (result == Request::Failed || stop_)
             return;
-        ++redirects;
+        if (redirects == kMaxRedirects) {
+            SetError("more than " + std::to_string(kMaxRedirects) + " redirects");
+            return;
+        }
         std::lock_guard<std::mutex> lock(infoMutex_);
         url = redirect_;
         url_ = redirect_;
     }
+    ReceiveAudio();
+    CloseSocket();
+}
 
+void StreamClient::ReceiveAudio() {
     std::unique_ptr<Block> current;
     {
         CriticalSection::Lock lock(listLock_);
@@ -317,7 +351,7 @@ void StreamClient::ReceiveThread() {
         if (!current) {
             freeBlock_.Wait();
             if (stop_)
-                break;
+                return;
             CriticalSection::Lock lock(listLock_);
             if (free_.empty()) {
                 freeBlock_.Reset();
@@ -330,23 +364,24 @@ void StreamClient::ReceiveThread() {
             current->filled = 0;
             current->read = 0;
         }
-        if (!WaitReadable())
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kReceiveLimitMs);
+        const long got = Receive(current->data + current->filled, kBlockSize - current->filled,
+                                 deadline, "the server sent nothing for 5 s");
+        if (got < 0)
             break;
-        const ssize_t got =
-            recv(socket_, current->data + current->filled, kBlockSize - current->filled, 0);
-        if (got < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
-                continue;
-            break;
-        }
-        if (got == 0)
+        if (got == 0) {
             endOfStream_ = true;
-        else
-            current->filled +=
+        } else {
+            const size_t audio =
                 StripMetadata(current->data + current->filled, static_cast<size_t>(got));
+            current->filled += audio;
+            if (!MetadataInProportion(static_cast<size_t>(got), audio))
+                return;
+        }
         if (current->filled == kBlockSize || endOfStream_) {
             if (stop_)
-                break;
+                return;
             if (current->filled == 0)
                 continue;
             CriticalSection::Lock lock(listLock_);
@@ -361,10 +396,22 @@ void StreamClient::ReceiveThread() {
         filled_.push_back(std::move(current));
         dataAvailable_.Set();
     }
-    CloseSocket();
+}
+
+void StreamClient::SetError(const std::string& text) {
+    if (stop_)
+        return; // the owner ended the connection: nothing went wrong
+    std::lock_guard<std::mutex> lock(infoMutex_);
+    error_ = text;
+}
+
+std::string StreamClient::LastError() const {
+    std::lock_guard<std::mutex> lock(infoMutex_);
+    return error_;
 }
 
 void StreamClient::CloseSocket() {
+    tls_.End();
     const int fd = socket_.exchange(-1);
     if (fd >= 0) {
         shutdown(fd, SHUT_RDWR);
@@ -372,48 +419,96 @@ void StreamClient::CloseSocket() {
     }
 }
 
-bool StreamClient::WaitReadable() {
-    for (int waited = 0; waited < kReceiveLimitMs; waited += kSliceMs) {
+bool StreamClient::WaitFor(bool write, Deadline deadline) {
+    for (;;) {
         if (stop_)
             return false;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
         const int fd = socket_;
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(fd, &readable);
-        timeval slice{0, kSliceMs * 1000};
-        const int ready = select(fd + 1, &readable, nullptr, nullptr, &slice);
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(fd, &set);
+        timeval slice{0, static_cast<long>(std::min<long>(kSliceMs, left.count())) * 1000};
+        const int ready =
+            select(fd + 1, write ? nullptr : &set, write ? &set : nullptr, nullptr, &slice);
         if (ready < 0 && errno != EINTR)
             return false;
         if (ready > 0)
             return !stop_;
     }
-    return false;
 }
 
-bool StreamClient::SendAll(const std::string& text) {
-    size_t sent = 0;
-    for (int waited = 0; sent < text.size();) {
-        const ssize_t n = send(socket_, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<size_t>(n);
-            continue;
+long StreamClient::Receive(uint8_t* buffer, size_t length, Deadline deadline, const char* late) {
+    bool wantWrite = false;
+    for (;;) {
+        if (!tls_.HasPending() && !WaitFor(wantWrite, deadline)) {
+            SetError(late);
+            return -1;
         }
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        if (tls_.Active()) {
+            size_t got = 0;
+            switch (tls_.Read(buffer, length, got)) {
+            case TlsSession::kDone:
+                return static_cast<long>(got);
+            case TlsSession::kClosed:
+                return 0;
+            case TlsSession::kWantRead:
+                wantWrite = false;
+                continue;
+            case TlsSession::kWantWrite:
+                wantWrite = true;
+                continue;
+            case TlsSession::kFailed:
+                SetError(tls_.Error());
+                return -1;
+            }
+        }
+        const ssize_t got = recv(socket_, buffer, length, 0);
+        if (got >= 0)
+            return static_cast<long>(got);
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            SetError(std::string("receiving failed: ") + std::strerror(errno));
+            return -1;
+        }
+    }
+}
+
+bool StreamClient::SendAll(const std::string& text, Deadline deadline) {
+    size_t sent = 0;
+    bool wantRead = false;
+    while (sent < text.size()) {
+        if (tls_.Active()) {
+            size_t n = 0;
+            const TlsSession::Result result = tls_.Write(text.data() + sent, text.size() - sent, n);
+            sent += n;
+            if (result == TlsSession::kFailed || result == TlsSession::kClosed) {
+                SetError(tls_.Error().empty() ? "the server closed the connection" : tls_.Error());
+                return false;
+            }
+            wantRead = result == TlsSession::kWantRead;
+        } else {
+            const ssize_t n = send(socket_, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+            if (n > 0) {
+                sent += static_cast<size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+                SetError(std::string("sending the request failed: ") + std::strerror(errno));
+                return false;
+            }
+        }
+        if (sent < text.size() && !WaitFor(!wantRead, deadline)) {
+            SetError("the request could not be sent in time");
             return false;
-        if (stop_ || waited >= kReceiveLimitMs)
-            return false;
-        const int fd = socket_;
-        fd_set writable;
-        FD_ZERO(&writable);
-        FD_SET(fd, &writable);
-        timeval slice{0, kSliceMs * 1000};
-        select(fd + 1, nullptr, &writable, nullptr, &slice);
-        waited += kSliceMs;
+        }
     }
     return true;
 }
 
-bool StreamClient::ConnectSocket(const std::string& host, int port) {
+bool StreamClient::ConnectSocket(const std::string& host, int port, Deadline deadline) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
@@ -422,27 +517,33 @@ bool StreamClient::ConnectSocket(const std::string& host, int port) {
         hints.ai_family = AF_INET;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
-        if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+        if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) {
+            SetError("cannot find the server " + host);
             return false;
+        }
         address.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
         freeaddrinfo(found);
     }
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    if (fd < 0) {
+        SetError(std::string("no socket: ") + std::strerror(errno));
         return false;
+    }
     socket_ = fd;
     const int flags = fcntl(fd, F_GETFL, 0);
     if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) {
         CloseSocket();
         return false;
     }
+    const std::string where = host + ":" + std::to_string(port);
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
         return true;
     if (errno != EINPROGRESS) {
+        SetError("cannot connect to " + where + ": " + std::strerror(errno));
         CloseSocket();
         return false;
     }
-    for (int waited = 0; waited < kConnectLimitMs && !stop_; waited += kSliceMs) {
+    while (!stop_ && std::chrono::steady_clock::now() < deadline) {
         fd_set writable;
         fd_set failed;
         FD_ZERO(&writable);
@@ -458,15 +559,91 @@ bool StreamClient::ConnectSocket(const std::string& host, int port) {
         int error = 0;
         socklen_t size = sizeof error;
         if (FD_ISSET(fd, &failed) || getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0 ||
-            error != 0)
-            break;
+            error != 0) {
+            SetError("cannot connect to " + where + ": " + std::strerror(error ? error : EIO));
+            CloseSocket();
+            return false;
+        }
         return true;
     }
+    SetError("no connection to " + where + " in time");
     CloseSocket();
     return false;
 }
 
+bool StreamClient::StartTls(const std::string& host, Deadline deadline) {
+    if (!tls_.Begin(socket_, host)) {
+        SetError(tls_.Error());
+        return false;
+    }
+    for (;;) {
+        const TlsSession::Result result = tls_.Handshake();
+        if (result == TlsSession::kDone)
+            return true;
+        if (result == TlsSession::kFailed || result == TlsSession::kClosed) {
+            SetError(tls_.Error().empty() ? "the server closed the connection during the TLS "
+                                            "handshake"
+                                          : tls_.Error());
+            return false;
+        }
+        if (!WaitFor(result == TlsSession::kWantWrite, deadline)) {
+            SetError("the TLS handshake took too long");
+            return false;
+        }
+    }
+}
+
+bool StreamClient::OpenTunnel(const std::string& host, int port, const std::string& agent,
+                              Deadline deadline) {
+    const std::string where = host + ":" + std::to_string(port);
+    if (!SendAll("CONNECT " + where + " HTTP/1.0\r\nHost: " + where + "\r\nUser-Agent: " + agent +
+                     "\r\n\r\n",
+                 deadline))
+        return false;
+    char buffer[kHeaderBuffer] = {};
+    size_t length = 0, bodyStart = 0;
+    int status = 0;
+    return ReceiveHeader(buffer, sizeof buffer, length, bodyStart, status, deadline,
+                         [](int code) { return code / 100 == 2; });
+}
+
+bool StreamClient::ReceiveHeader(char* buffer, size_t size, size_t& length, size_t& bodyStart,
+                                 int& status, Deadline deadline, bool (*acceptable)(int)) {
+    length = 0;
+    status = 0;
+    for (;;) {
+        if (length >= size - 1) {
+            SetError("the answer's header is longer than " + std::to_string(size - 1) + " bytes");
+            return false;
+        }
+        const long got = Receive(reinterpret_cast<uint8_t*>(buffer) + length, size - 1 - length,
+                                 deadline, "no complete answer within 15 s");
+        if (got == 0)
+            SetError("the server closed the connection without an answer");
+        if (got <= 0)
+            return false;
+        length += static_cast<size_t>(got);
+        buffer[length] = 0;
+        const std::string_view received(buffer, length);
+        const size_t lineEnd = received.find('\n');
+        if (status == 0 && lineEnd != std::string_view::npos) {
+            // The status is read after the first word, so "ICY 200 OK" passes as well.
+            if (std::sscanf(buffer, " %*s %d", &status) != 1 || !acceptable(status)) {
+                std::string line(received.substr(0, std::min<size_t>(lineEnd, 80)));
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                SetError("the server answered \"" + line + "\"");
+                return false;
+            }
+        }
+        bodyStart = BodyStart(received);
+        if (bodyStart != std::string_view::npos)
+            return true;
+    }
+}
+
 StreamClient::Request StreamClient::ConnectionRequest(const std::u16string& wideUrl) {
+    const Deadline deadline = std::chrono::steady_clock::now() + kRequestLimit;
     StreamingOptions options = Options();
     const std::string url = TextCodec::WideToMultiByte(wideUrl, TextCodec::kAnsi);
     const std::string proxy =
@@ -474,93 +651,69 @@ StreamClient::Request StreamClient::ConnectionRequest(const std::u16string& wide
     const std::string agent =
         TextCodec::WideToMultiByte(FromArray(options.userAgent, kTextLength), TextCodec::kAnsi);
     if (url.empty() || url.size() >= kTextLength || proxy.size() >= kTextLength ||
-        agent.size() >= kTextLength)
+        agent.size() >= kTextLength) {
+        SetError(url.empty() ? "no address" : "the address is too long");
         return Request::Failed;
-
-    std::string host;
-    int port = 80;
-    std::string path;
-    std::string hostHeader;
-    if (options.useProxy && !proxy.empty()) {
-        if (!ParseHostPort(proxy, host, port))
-            return Request::Failed;
-        path = url;
-        // The Host header names the server the request is for, not the proxy.
-        int urlPort = 80;
-        if (!ParseHostPort(url, hostHeader, urlPort))
-            return Request::Failed;
-    } else {
-        if (!ParseHostPort(url, host, port))
-            return Request::Failed;
-        path = PathOf(url);
-        hostHeader = host;
     }
-    if (!ConnectSocket(host, port))
-        return Request::Failed;
 
-    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: " + hostHeader +
+    StreamUrl target;
+    if (!target.Parse(url)) {
+        SetError("not a stream address: " + url);
+        return Request::Failed;
+    }
+    const bool proxied = options.useProxy && !proxy.empty();
+    StreamUrl server = target;
+    if (proxied && !server.Parse(proxy)) {
+        SetError("not a proxy address: " + proxy);
+        return Request::Failed;
+    }
+    if (!ConnectSocket(server.Host(), server.Port(), deadline))
+        return Request::Failed;
+    // Through a proxy, plain http asks for the whole address; https goes through a tunnel.
+    std::string path = target.Path();
+    if (target.Secure()) {
+        if ((proxied && !OpenTunnel(target.Host(), target.Port(), agent, deadline)) ||
+            !StartTls(target.Host(), deadline)) {
+            CloseSocket();
+            return Request::Failed;
+        }
+    } else if (proxied) {
+        path = url;
+    }
+
+    // The Host header names the server the request is for, not the proxy.
+    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: " + target.Host() +
                                 "\r\nAccept: */*\r\nIcy-MetaData:1\r\nUser-Agent: " + agent +
                                 "\r\n\r\n";
-    if (!SendAll(request)) {
+    if (!SendAll(request, deadline)) {
         CloseSocket();
         return Request::Failed;
     }
 
     char buffer[kHeaderBuffer] = {};
-    size_t length = 0;
+    size_t length = 0, bodyStart = 0;
     int status = 0;
-    size_t headerEnd = std::string_view::npos;
-    while (headerEnd == std::string_view::npos) {
-        if (length >= kHeaderBuffer - 1 || !WaitReadable()) {
-            CloseSocket();
-            return Request::Failed;
-        }
-        const ssize_t got = recv(socket_, buffer + length, kHeaderBuffer - 1 - length, 0);
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
-            continue;
-        if (got <= 0) {
-            CloseSocket();
-            return Request::Failed;
-        }
-        length += static_cast<size_t>(got);
-        buffer[length] = 0;
-        const std::string_view received(buffer, length);
-        if (status == 0 && received.find('\n') != std::string_view::npos) {
-            // The status is read after the first word, so "ICY 200 OK" passes as well.
-            if (std::sscanf(buffer, " %*s %d", &status) != 1 || (status != 200 && status != 302)) {
-                CloseSocket();
-                return Request::Failed;
-            }
-        }
-        headerEnd = received.find("\r\n\r\n");
+    if (!ReceiveHeader(buffer, sizeof buffer, length, bodyStart, status, deadline,
+                       [](int code) { return code == 200 || IsRedirect(code); })) {
+        CloseSocket();
+        return Request::Failed;
     }
-    if (status == 0) {
-        if (std::sscanf(buffer, " %*s %d", &status) != 1 || (status != 200 && status != 302)) {
-            CloseSocket();
-            return Request::Failed;
-        }
-    }
-    const std::string_view header(buffer, headerEnd + 2);
+    const std::string_view header(buffer, bodyStart);
 
-    if (status == 302) {
+    if (IsRedirect(status)) {
         CloseSocket();
         std::string location;
-        const size_t at = header.find("Location: ");
-        if (at == std::string_view::npos)
+        if (!FieldValue(header, "location", location) || location.empty()) {
+            SetError("the server redirects without saying where");
             return Request::Failed;
-        const size_t start = at + 10;
-        const size_t end = header.find_first_of("\r\n", start);
-        location = std::string(header.substr(start, std::min(end - start, kValueLength)));
-        if (location.empty())
-            return Request::Failed;
+        }
         std::lock_guard<std::mutex> lock(infoMutex_);
-        redirect_ = Wide(location);
+        redirect_ = Wide(target.Resolve(location.substr(0, kValueLength)));
         return Request::Redirect;
     }
 
     ReadHeaders(header);
 
-    const size_t bodyStart = headerEnd + 4;
     CriticalSection::Lock lock(listLock_);
     if (free_.empty()) {
         CloseSocket();
@@ -571,6 +724,10 @@ StreamClient::Request StreamClient::ConnectionRequest(const std::u16string& wide
     std::memcpy(block.data, buffer + bodyStart, body);
     block.filled = StripMetadata(block.data, body);
     block.read = 0;
+    if (!MetadataInProportion(body, block.filled)) {
+        CloseSocket();
+        return Request::Failed;
+    }
     return Request::Ok;
 }
 
@@ -601,6 +758,28 @@ void StreamClient::ReadHeaders(std::string_view header) {
     }
     metaCounter_ = metaInterval_;
     metaLength_ = 0;
+    windowReceived_ = 0;
+    windowAudio_ = 0;
+}
+
+bool StreamClient::MetadataInProportion(size_t received, size_t audio) {
+    if (metaInterval_ == 0)
+        return true;
+    windowReceived_ += received;
+    windowAudio_ += audio;
+    if (windowReceived_ < kMetadataWindow)
+        return true;
+    const bool fine = windowAudio_ * 2 >= windowReceived_;
+    windowReceived_ = 0;
+    windowAudio_ = 0;
+    if (!fine) {
+        // A "stream" of titles with a byte of audio between them: decoding it would only burn
+        // the processor.
+        gaveUp_ = true;
+        SetError("the stream carries more metadata than audio (icy-metaint " +
+                 std::to_string(metaInterval_) + "); given up");
+    }
+    return fine;
 }
 
 size_t StreamClient::StripMetadata(uint8_t* data, size_t length) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "engine/player/PlayerTypes.h"
+#include "engine/stream/TlsSession.h"
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "platform/MessageSink.h"
 #include "platform/Thread.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -15,15 +17,20 @@
 #include <string>
 #include <string_view>
 
-// The client side of an http:// radio stream (HTTP/1.0, SHOUTcast-style ICY headers and
-// metadata). A receive thread fills a list of 2048-byte blocks from a non-blocking socket, strips
-// the metadata from the audio bytes and posts each stream title to the owner as
-// WM_PLAYER_STREAMTITLE (wParam: SharedTitleBuffer()). Decoders take the audio with Read.
+// The client side of an http:// or https:// radio stream (HTTP/1.0, SHOUTcast-style ICY headers
+// and metadata). A receive thread fills a list of 2048-byte blocks from a non-blocking socket
+// (through TLS for https://), strips the metadata from the audio bytes and posts each stream
+// title to the owner as WM_PLAYER_STREAMTITLE (wParam: SharedTitleBuffer()). Decoders take the
+// audio with Read.
 class StreamClient {
 public:
     static constexpr size_t kBlockSize = 2048;
     static constexpr size_t kTextLength = 260;
     static constexpr int kMaxRedirects = 10;
+    // Connecting, sending the request and receiving the whole answer header: one time limit.
+    static constexpr std::chrono::seconds kRequestLimit{15};
+    // Over each window of this many received bytes, metadata may not outweigh the audio.
+    static constexpr size_t kMetadataWindow = 64 * 1024;
 
     explicit StreamClient(MessageSink* owner);
     ~StreamClient();
@@ -45,7 +52,7 @@ public:
     // fewer than `length` when the stream is gone (connection closed and nothing left).
     size_t Read(void* buffer, size_t length);
     // Waits until the prebuffer count of blocks is filled. When the connection closes first,
-    // true only if the stream ended normally. False on Stop.
+    // true if the stream ended normally or anything arrived. False on Stop.
     bool WaitForPrebuffer();
 
     int FilledBlocks() const;
@@ -59,6 +66,11 @@ public:
     bool IcyHeadersSeen() const { return icySeen_.load(); }
     bool EndOfStream() const { return endOfStream_.load(); }
     bool SocketOpen() const { return socket_.load() >= 0; }
+    // The stream was refused for good (its metadata outweighs its audio): connecting again is
+    // pointless. Cleared by the next Connect.
+    bool GaveUp() const { return gaveUp_.load(); }
+    // Why the last connection failed or ended early; empty when it did not.
+    std::string LastError() const;
 
     // The text of the last WM_PLAYER_STREAMTITLE (kTextLength units, zero-terminated).
     static const char16_t* SharedTitleBuffer();
@@ -71,16 +83,33 @@ private:
     };
 
     enum class Request { Ok, Redirect, Failed };
+    using Deadline = std::chrono::steady_clock::time_point;
 
     void ReceiveThread();
+    void ReceiveAudio();
     Request ConnectionRequest(const std::u16string& url);
-    bool ConnectSocket(const std::string& host, int port);
-    bool WaitReadable();
-    bool SendAll(const std::string& text);
+    bool ConnectSocket(const std::string& host, int port, Deadline deadline);
+    bool StartTls(const std::string& host, Deadline deadline);
+    bool OpenTunnel(const std::string& host, int port, const std::string& agent, Deadline deadline);
+    // Reads an answer header into `buffer` (at most its size - 1 bytes); `length` is all that
+    // arrived, `bodyStart` where the body begins. False (error set) when it did not come whole.
+    // The status line is checked as soon as it is there: `acceptable` must take its code.
+    bool ReceiveHeader(char* buffer, size_t size, size_t& length, size_t& bodyStart, int& status,
+                       Deadline deadline, bool (*acceptable)(int));
+    // Waits until the socket is readable (or writable), in slices that watch the stop flag.
+    // False on stop or at the deadline.
+    bool WaitFor(bool write, Deadline deadline);
+    // > 0 bytes received, 0 the server ended the stream, -1 a failure, a stop or the deadline
+    // (`late` is the error then).
+    long Receive(uint8_t* buffer, size_t length, Deadline deadline, const char* late);
+    bool SendAll(const std::string& text, Deadline deadline);
+    void SetError(const std::string& text);
     void CloseSocket();
     void FreeBlocks();
     void ReadHeaders(std::string_view header);
     size_t StripMetadata(uint8_t* data, size_t length);
+    // Counts what one receive brought; false once the metadata outweighs the audio.
+    bool MetadataInProportion(size_t received, size_t audio);
     void MetadataComplete();
 
     MessageSink* owner_;
@@ -93,9 +122,12 @@ private:
     std::u16string genre_;
     std::u16string stationUrl_;
     std::u16string lastTitle_;
+    std::string error_;
     std::atomic<bool> icySeen_{false};
+    std::atomic<bool> gaveUp_{false};
 
     std::atomic<int> socket_{-1};
+    TlsSession tls_; // receive thread only
     Thread thread_;
 
     // Metadata state, used by the receive thread only.
@@ -103,6 +135,8 @@ private:
     long metaCounter_ = 0;
     uint8_t metaBuffer_[255 * 16 + 1] = {};
     size_t metaLength_ = 0;
+    size_t windowReceived_ = 0;
+    size_t windowAudio_ = 0;
 
     std::atomic<bool> stop_{false};
     std::atomic<bool> endOfStream_{false};

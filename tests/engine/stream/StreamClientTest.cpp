@@ -3,7 +3,7 @@
 #include "platform/QueueMessageSink.h"
 #include "platform/TextCodec.h"
 
-#include "tests/LoopbackSocket.h"
+#include "tests/LoopbackServer.h"
 
 #include <gtest/gtest.h>
 
@@ -22,88 +22,7 @@
 
 namespace {
 
-// A loopback server: accepts connections on 127.0.0.1 one after the other, reads the request
-// and hands the socket to a scripted handler. The socket is closed when the handler returns.
-class TestServer {
-public:
-    using Handler = std::function<void(TestServer& server, int fd)>;
-
-    explicit TestServer(Handler handler) : handler_(std::move(handler)) {
-        listener_ = LoopbackSocket::Listen(port_, 16);
-        thread_ = std::thread([this] { Run(); });
-    }
-
-    ~TestServer() {
-        stop_ = true;
-        thread_.join();
-        close(listener_);
-    }
-
-    int Port() const { return port_; }
-    std::string Url(const std::string& path = "/live") const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
-    int Connections() const { return connections_; }
-    std::string Request() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return request_;
-    }
-    bool Stopping() const { return stop_; }
-
-    static void Send(int fd, const std::string& bytes) { LoopbackSocket::SendAll(fd, bytes); }
-
-    // Keeps the connection open until the client closes it, the server stops or `ms` pass.
-    void Hold(int fd, int ms) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!stop_ && std::chrono::steady_clock::now() < until) {
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 20) > 0) {
-                char scratch[512];
-                if (recv(fd, scratch, sizeof scratch, 0) <= 0)
-                    return;
-            }
-        }
-    }
-
-private:
-    void Run() {
-        while (!stop_) {
-            pollfd p{listener_, POLLIN, 0};
-            if (poll(&p, 1, 20) <= 0)
-                continue;
-            const int fd = accept(listener_, nullptr, nullptr);
-            if (fd < 0)
-                continue;
-            ++connections_;
-            std::string request;
-            char scratch[512];
-            while (request.find("\r\n\r\n") == std::string::npos && !stop_) {
-                pollfd c{fd, POLLIN, 0};
-                if (poll(&c, 1, 20) <= 0)
-                    continue;
-                const ssize_t n = recv(fd, scratch, sizeof scratch, 0);
-                if (n <= 0)
-                    break;
-                request.append(scratch, static_cast<size_t>(n));
-            }
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                request_ = request;
-            }
-            handler_(*this, fd);
-            close(fd);
-        }
-    }
-
-    Handler handler_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> connections_{0};
-    mutable std::mutex mutex_;
-    std::string request_;
-    std::thread thread_;
-};
+using TestServer = LoopbackServer;
 
 std::u16string U16(const std::string& text) {
     return TextCodec::Utf8ToUtf16(text);
@@ -413,6 +332,103 @@ TEST(StreamClientTest, StalledServerEndsTheConnectionButKeepsTheData) {
     EXPECT_FALSE(client.EndOfStream());
     // The partial block is kept as well.
     EXPECT_EQ(ReadAll(client), Audio(3000));
+}
+
+TEST(StreamClientTest, RelativeRedirectsEveryRedirectCodeAndBareLineFeeds) {
+    std::mutex lock;
+    std::vector<std::string> paths;
+    TestServer server([&](TestServer& s, int fd) {
+        const std::string request = s.Request();
+        const std::string path = request.substr(4, request.find(' ', 4) - 4);
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            paths.push_back(path);
+        }
+        const std::string port = std::to_string(s.Port());
+        if (path == "/radio/start")
+            TestServer::Send(fd, "HTTP/1.0 301 Moved\nlocation: next.mp3\n\n");
+        else if (path == "/radio/next.mp3")
+            TestServer::Send(fd, "HTTP/1.1 303 See Other\r\nLocation: /Deep/Stream.MP3\r\n\r\n");
+        else if (path == "/Deep/Stream.MP3")
+            TestServer::Send(fd, "HTTP/1.1 307 Temporary\r\nLOCATION:  //127.0.0.1:" + port +
+                                     "/last \r\n\r\n");
+        else if (path == "/last")
+            TestServer::Send(fd, "HTTP/1.1 308 Permanent\nLocation: http://127.0.0.1:" + port +
+                                     "/play\n\n");
+        else
+            TestServer::Send(fd, "ICY 200 OK\nicy-name: Bare\nicy-metaint: 4\n\n" +
+                                     std::string("abcd\0efgh", 9));
+    });
+    StreamClient client(nullptr);
+    ASSERT_TRUE(client.Connect(U16(server.Url("/radio/start")))) << client.LastError();
+    EXPECT_EQ(paths, (std::vector<std::string>{"/radio/start", "/radio/next.mp3",
+                                               "/Deep/Stream.MP3", "/last", "/play"}));
+    EXPECT_EQ(client.StationName(), u"Bare");
+    WaitForEnd(client);
+    EXPECT_EQ(ReadAll(client), "abcdefgh");
+}
+
+// The one slow test: a server that drips its header out a byte at a time.
+TEST(StreamClientTest, AHeaderThatTricklesInFailsAtTheRequestLimit) {
+    TestServer server([](TestServer& s, int fd) {
+        const std::string header = "ICY 200 OK\r\nicy-name: " + std::string(500, 'x');
+        for (size_t i = 0; i < header.size() && !s.Stopping(); ++i) {
+            if (!LoopbackSocket::SendAll(fd, header.substr(i, 1)))
+                return;
+            s.Hold(fd, 50);
+        }
+    });
+    StreamClient client(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(client.Connect(U16(server.Url())));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, StreamClient::kRequestLimit - std::chrono::milliseconds(500));
+    EXPECT_LT(took, StreamClient::kRequestLimit + std::chrono::seconds(2));
+    EXPECT_NE(client.LastError().find("15 s"), std::string::npos) << client.LastError();
+}
+
+TEST(StreamClientTest, MetadataThatOutweighsTheAudioIsGivenUp) {
+    // One audio byte, then a full metadata block, over and over: 4 MB of it.
+    const std::string meta = Metadata(std::string(255 * 16 - 20, 'x'));
+    std::string cycle = "a" + meta;
+    std::atomic<size_t> sent{0};
+    TestServer server([&](TestServer&, int fd) {
+        TestServer::Send(fd, "ICY 200 OK\r\nicy-metaint: 1\r\n\r\n");
+        std::string chunk;
+        for (int i = 0; i < 16; ++i)
+            chunk += cycle;
+        for (int i = 0; i < 64 && LoopbackSocket::SendAll(fd, chunk); ++i)
+            sent += chunk.size();
+    });
+    QueueMessageSink sink;
+    StreamClient client(&sink);
+    ASSERT_TRUE(client.Connect(U16(server.Url())));
+    WaitForEnd(client);
+    EXPECT_FALSE(client.SocketOpen());
+    EXPECT_TRUE(client.GaveUp());
+    EXPECT_NE(client.LastError().find("more metadata than audio"), std::string::npos);
+    EXPECT_FALSE(client.WaitForPrebuffer());
+    EXPECT_LT(sent.load(), 2u << 20); // the client hung up long before the end
+    // A new connection starts afresh.
+    TestServer fine([](TestServer&, int fd) { TestServer::Send(fd, "ICY 200 OK\r\n\r\nok"); });
+    ASSERT_TRUE(client.Connect(U16(fine.Url())));
+    EXPECT_FALSE(client.GaveUp());
+    EXPECT_EQ(client.LastError(), "");
+}
+
+TEST(StreamClientTest, AResetBeforeThePrebufferKeepsWhatArrived) {
+    TestServer server([](TestServer&, int fd) {
+        TestServer::Send(fd, "ICY 200 OK\r\n\r\n" + Audio(5000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        linger reset{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    });
+    StreamClient client(nullptr);
+    ASSERT_TRUE(client.Connect(U16(server.Url())));
+    EXPECT_TRUE(client.WaitForPrebuffer());
+    EXPECT_FALSE(client.EndOfStream());
+    EXPECT_NE(client.LastError(), "");
+    EXPECT_EQ(ReadAll(client), Audio(5000));
 }
 
 } // namespace
