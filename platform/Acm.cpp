@@ -299,6 +299,8 @@ bool Acm::Open(const WaveFormat& source, const WaveFormat& pcm) {
         return false;
     }
     kept_.resize(std::max(kKeptFrames, blockFrames_) * channels_ * outBytes_);
+    if (parser_)
+        parseInput_.assign(kPacketBytes + AV_INPUT_BUFFER_PADDING_SIZE, 0);
     keptStart_ = keptEnd_ = 0;
     drained_ = false;
     return true;
@@ -312,6 +314,7 @@ void Acm::Close() {
     av_packet_free(&packet_);
     av_frame_free(&frame_);
     kept_.clear();
+    parseInput_.clear();
     keptStart_ = keptEnd_ = 0;
     blockBytes_ = blockFrames_ = 0;
     drained_ = false;
@@ -343,11 +346,17 @@ size_t Acm::NextPacket(const uint8_t* source, size_t bytes, size_t destRoom, boo
     if (parser_) {
         if (bytes == 0 && !end)
             return 0;
+        // The frame splitter reads past the end of what it is given (libavcodec asks for zeroed
+        // padding after every input), so it works on a padded copy, never on the caller's bytes.
+        const size_t chunk = std::min(bytes, kPacketBytes);
+        if (chunk > 0)
+            std::memcpy(parseInput_.data(), source, chunk);
+        std::memset(parseInput_.data() + chunk, 0, AV_INPUT_BUFFER_PADDING_SIZE);
         uint8_t* out = nullptr;
         int outSize = 0;
         const int taken = av_parser_parse2(
-            parser_, context_, &out, &outSize, bytes ? source : nullptr,
-            static_cast<int>(std::min(bytes, kPacketBytes)), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+            parser_, context_, &out, &outSize, chunk ? parseInput_.data() : nullptr,
+            static_cast<int>(chunk), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         if (outSize > 0) {
             packet = out;
             packetBytes = static_cast<size_t>(outSize);

@@ -104,7 +104,8 @@ private:
     int outBytes_ = 2;       // output bytes per sample: 2, or 1 for 8-bit PCM
     bool drained_ = false;   // the end was converted; only kept output remains
 
-    std::vector<uint8_t> kept_; // converted bytes that did not fit the destination
+    std::vector<uint8_t> parseInput_; // the frame splitter's input, with zeroed padding after it
+    std::vector<uint8_t> kept_;       // converted bytes that did not fit the destination
     size_t keptStart_ = 0;
     size_t keptEnd_ = 0;
 };

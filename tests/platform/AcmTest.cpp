@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,6 +89,34 @@ std::vector<uint8_t> AdpcmBlock(int16_t value, uint8_t predictor = 0) {
     }
     return block;
 }
+
+// Room for a few pages of bytes that end right where an unreadable page begins: a read past
+// them faults.
+class GuardedBytes {
+public:
+    GuardedBytes() : page_(static_cast<size_t>(sysconf(_SC_PAGESIZE))) {
+        void* map =
+            mmap(nullptr, 3 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (map != MAP_FAILED &&
+            mprotect(static_cast<uint8_t*>(map) + 2 * page_, page_, PROT_NONE) == 0)
+            map_ = static_cast<uint8_t*>(map);
+    }
+    ~GuardedBytes() {
+        if (map_)
+            munmap(map_, 3 * page_);
+    }
+    bool Ready() const { return map_ != nullptr; }
+    // Copies `bytes` (at most two pages) to end at the guard page.
+    const uint8_t* Place(const std::vector<uint8_t>& bytes) {
+        uint8_t* at = map_ + 2 * page_ - bytes.size();
+        std::memcpy(at, bytes.data(), bytes.size());
+        return at;
+    }
+
+private:
+    size_t page_;
+    uint8_t* map_ = nullptr;
+};
 
 } // namespace
 
@@ -221,4 +255,43 @@ TEST(Acm, SkipsDamagedBlocksAndForgetsEverythingOnReset) {
     ASSERT_TRUE(
         acm.Convert(good.data(), good.size(), out.data(), out.size(), false, used, produced));
     EXPECT_EQ(std::vector<int16_t>(500, -7), Samples(out));
+}
+
+TEST(Acm, MpegFrameSplitterReadsNothingPastTheSource) {
+    // Damaged MPEG audio, handed over the way the WAV reader does: what is left of the last
+    // round and up to 4 KB more, in a buffer of exactly that size.
+    const WaveFormat source = Make(kWaveFormatMpeg, 1, 273, 0, 288);
+    GuardedBytes guarded;
+    ASSERT_TRUE(guarded.Ready());
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(SONVALE_WAV_CORPUS)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string file((std::istreambuf_iterator<char>(in)), {});
+        const size_t data = file.find("data", 12);
+        if (data == std::string::npos)
+            continue;
+        ++files;
+        WaveFormat pcm;
+        Acm acm;
+        ASSERT_TRUE(Acm::SuggestPcm(source, pcm) && acm.Open(source, pcm));
+        std::vector<uint8_t> pending, out(8192);
+        size_t next = data + 8, decoded = 0;
+        for (int round = 0; round < 1000; ++round) {
+            const size_t more = std::min(4096 - pending.size(), file.size() - next);
+            pending.insert(pending.end(), file.begin() + next, file.begin() + next + more);
+            next += more;
+            const bool end = next == file.size();
+            size_t used = 0, produced = 0;
+            if (!acm.Convert(guarded.Place(pending), pending.size(), out.data(), out.size(), end,
+                             used, produced))
+                break;
+            pending.erase(pending.begin(), pending.begin() + used);
+            decoded += produced;
+            if (end && used == 0 && produced == 0)
+                break;
+        }
+        EXPECT_EQ(0u, decoded % 2);
+    }
+    EXPECT_GE(files, 8);
 }

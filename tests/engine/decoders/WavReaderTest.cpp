@@ -292,3 +292,18 @@ TEST(WavReader, DamagedAndTruncatedFilesEndWithoutHarm) {
         }
     }
 }
+
+TEST(WavReader, DamagedMpegAudioFromTheFuzzCorpusDecodes) {
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(SONVALE_WAV_CORPUS)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        ++files;
+        for (const size_t space : {8192u, 4095u, 333u}) {
+            const Decoded decoded = DecodeFile(entry.path().string(), space);
+            EXPECT_TRUE(decoded.opened);
+            EXPECT_EQ(1, decoded.channels);
+            EXPECT_LT(decoded.bytes.size(), 1u << 20);
+        }
+    }
+    EXPECT_GE(files, 8);
+}
