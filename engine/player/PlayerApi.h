@@ -16,7 +16,8 @@ void PlayerDestroy(Player* player);
 void PlayerSetOwner(Player* player, MessageSink* owner);
 
 bool PlayerOpenFile(Player* player, const char16_t* path);
-// Streams: only "http://" URLs are taken; the texts are 260 units, zero-terminated.
+// Streams: only "http://" and "https://" URLs are taken; the texts are 260 units,
+// zero-terminated.
 bool PlayerOpenUrl(Player* player, const char16_t* url);
 bool PlayerGetStreamingOptions(Player* player, StreamingOptions* options);
 bool PlayerSetStreamingOptions(Player* player, const StreamingOptions* options);

@@ -2,6 +2,7 @@
 
 #include "engine/decoders/MpegHeader.h"
 #include "engine/player/DecodeContext.h"
+#include "engine/stream/StreamUrl.h"
 #include "engine/tags/Id3Tag.h"
 #include "platform/TextCodec.h"
 #include "platform/Thread.h"
@@ -55,7 +56,7 @@ bool StreamSource::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 bool StreamSource::Open(const std::u16string& url, const PlayerOptions&, PlayerFileInfo&,
                         int64_t& totalSamples) {
-    if (url.rfind(u"http://", 0) != 0)
+    if (!StreamUrl::HasWebScheme(TextCodec::Utf16ToUtf8(url)))
         return false;
     client_.Stop();
     url_ = url;
@@ -91,10 +92,11 @@ std::u16string StreamSource::Title() const {
 
 bool StreamSource::WaitForPrebuffer(DecodeContext& context) {
     while (client_.FilledBlocks() < client_.PrebufferBlocks()) {
-        if (context.StopRequested())
+        if (context.StopRequested() || client_.GaveUp())
             return false;
+        // A connection that ended or broke off early: what arrived still plays.
         if (!client_.SocketOpen())
-            return client_.EndOfStream() || client_.FilledBlocks() >= client_.PrebufferBlocks();
+            return client_.EndOfStream() || client_.FilledBlocks() > 0;
         Thread::Sleep(1);
     }
     return !context.StopRequested();
@@ -225,9 +227,30 @@ void StreamSource::Release() {
 }
 
 StreamSource::Next StreamSource::Rebuffer(DecodeContext& context) {
-    if (client_.EndOfStream() || !client_.IcyHeadersSeen())
+    if (client_.GaveUp())
+        return kFinishError;
+    const bool alive = client_.SocketOpen();
+    if (!alive && (client_.EndOfStream() || !client_.IcyHeadersSeen()))
         return kFinishDrain;
     context.BeginRebuffer();
+    if (alive) {
+        // The output ran dry while the server is still sending: the same connection fills the
+        // buffer again.
+        state_ = kBuffering;
+        const bool filled = WaitForPrebuffer(context);
+        if (context.StopRequested())
+            return kFinishStop;
+        if (filled) {
+            state_ = kPlaying;
+            context.EndRebuffer();
+            return kResumed;
+        }
+        // It broke off with nothing more: connect again, or end with what was played.
+        if (client_.GaveUp())
+            return kFinishError;
+        if (client_.EndOfStream() || !client_.IcyHeadersSeen())
+            return kFinishDrain;
+    }
     state_ = kConnecting;
     const bool connected = client_.Connect(url_);
     if (context.StopRequested())
@@ -248,8 +271,12 @@ StreamSource::Next StreamSource::NextChunk(DecodeContext& context, uint8_t* out,
     while (client_.FilledBlocks() < kLowBlocks && client_.SocketOpen()) {
         if (context.StopRequested())
             return kFinishStop;
-        if (context.OutputUnderrun())
-            return Rebuffer(context);
+        if (context.OutputUnderrun()) {
+            const Next next = Rebuffer(context);
+            if (next != kResumed)
+                return next;
+            continue;
+        }
         Thread::Sleep(1);
     }
     if (context.StopRequested())

@@ -14,9 +14,9 @@
 #include <mutex>
 #include <string>
 
-// http:// radio streams: a StreamClient receives the bytes; Start connects, prebuffers and
-// recognises MPEG audio, Ogg Vorbis or a stream decoder plug-in's format, the decode loop plays it
-// and re-buffers when the output runs dry.
+// http:// and https:// radio streams: a StreamClient receives the bytes; Start connects, prebuffers
+// and recognises MPEG audio, Ogg Vorbis or a stream decoder plug-in's format, the decode loop plays
+// it and re-buffers when the output runs dry.
 class StreamSource : public Source, private MessageSink {
 public:
     static constexpr size_t kChunkSize = 4096;
@@ -33,7 +33,7 @@ public:
     MessageSink* Owner() const { return owner_.load(); }
 
     PlayerSource Type() const override { return SourceStream; }
-    // Takes only "http://" URLs; nothing is connected yet.
+    // Takes only "http://" and "https://" URLs; nothing is connected yet.
     bool Open(const std::u16string& url, const PlayerOptions& options, PlayerFileInfo& info,
               int64_t& totalSamples) override;
     void Close() override;
@@ -60,7 +60,8 @@ public:
 
 private:
     enum Kind { kNone, kMpeg, kOgg, kPlugin };
-    enum Next { kGot, kReconnected, kFinishDrain, kFinishStop, kFinishError };
+    // kResumed: a re-buffer on the same connection succeeded (the data goes on seamlessly).
+    enum Next { kGot, kResumed, kReconnected, kFinishDrain, kFinishStop, kFinishError };
 
     bool Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 

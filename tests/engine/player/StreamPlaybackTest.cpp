@@ -4,6 +4,7 @@
 #include "platform/QueueMessageSink.h"
 #include "platform/TextCodec.h"
 
+#include "tests/LoopbackServer.h"
 #include "tests/LoopbackSocket.h"
 #include "tests/ScopedAudio.h"
 #include "tests/TempFolder.h"
@@ -403,6 +404,49 @@ TEST(StreamPlayback, AStreamWithoutIcyHeadersThatDropsEndsWithoutReconnecting) {
     EXPECT_EQ(server.Connections(), 1);
 }
 
+std::vector<uintptr_t> StatusList(const Played& played) {
+    std::vector<uintptr_t> status;
+    for (const auto& m : played.status)
+        status.push_back(m.wParam);
+    return status;
+}
+
+TEST(StreamPlayback, AServerThatPausesIsWaitedForOnTheSameConnection) {
+    TempFolder folder;
+    const std::string mp3 = FixtureBytes("mpeg1-l3-cbr-plain.mp3");
+    // No ICY headers; the output runs dry during the pause while the connection stays up.
+    LoopbackServer server([&](LoopbackServer& s, int fd) {
+        LoopbackServer::Send(fd, "HTTP/1.0 200 OK\r\n\r\n" + Repeated(mp3, 2));
+        s.Hold(fd, 1500);
+        LoopbackServer::Send(fd, Repeated(mp3, 2));
+    });
+    StreamingOptions options;
+    options.bufferSize = 16;
+    options.prebufferSize = 8;
+    const Played played = PlayUrl(TextCodec::Utf8ToUtf16(server.Url()), folder,
+                                  PluginRegistry::DefaultFolders(), options);
+    const std::vector<uintptr_t> expected = {PlayerStatusPreparing, PlayerStatusPlay,
+                                             PlayerStatusPreparing, PlayerStatusPlay,
+                                             PlayerStatusStop};
+    EXPECT_EQ(StatusList(played), expected);
+    EXPECT_EQ(played.status.back().lParam, 0x10000);
+    EXPECT_EQ(server.Connections(), 1);
+    WavFile ref;
+    ASSERT_TRUE(ref.Read(kFixtures + "/mpeg1-l3-cbr-plain.ref.wav"));
+    EXPECT_GT(played.wav.Frames(), ref.Frames() * 7 / 2); // all four copies played
+}
+
+TEST(StreamPlayback, AResetBeforeThePrebufferFillsPlaysWhatArrived) {
+    TempFolder folder;
+    // Less than the prebuffer of 32 blocks, then a reset; no ICY headers, so no second try.
+    OneShotServer server("HTTP/1.0 200 OK\r\n\r\n" + FixtureBytes("mpeg1-l3-cbr-plain.mp3"),
+                         "HTTP/1.0 404 Not Found\r\n\r\n");
+    const Played played = PlayUrl(server.Url(), folder);
+    ExpectPlayedToTheEnd(played);
+    EXPECT_EQ(server.Connections(), 1);
+    ExpectLengthOf(played, "mpeg1-l3-cbr-plain.ref.wav");
+}
+
 TEST(StreamPlayback, WithTheProxyOptionTheStreamComesThroughTheProxy) {
     TempFolder folder;
     OneShotServer server("ICY 200 OK\r\nicy-name: Proxy FM\r\n\r\n" +
@@ -422,12 +466,15 @@ TEST(StreamPlayback, WithTheProxyOptionTheStreamComesThroughTheProxy) {
     ExpectLengthOf(played, "mpeg1-l3-cbr-plain.ref.wav");
 }
 
-TEST(StreamPlayback, OnlyHttpUrlsAreTaken) {
+TEST(StreamPlayback, OnlyHttpAndHttpsUrlsAreTaken) {
     Player player;
     EXPECT_FALSE(PlayerOpenUrl(&player, u"ftp://x"));
     EXPECT_FALSE(PlayerOpenUrl(&player, u"HTTP:/x"));
+    EXPECT_FALSE(PlayerOpenUrl(&player, u"https:/x"));
     EXPECT_EQ(PlayerGetStreamingState(&player), 0);
     EXPECT_EQ(player.SourceType(), SourceNone);
+    EXPECT_TRUE(PlayerOpenUrl(&player, u"https://127.0.0.1:1/Secure.MP3"));
+    EXPECT_EQ(PlayerGetStreamingState(&player), 1);
     EXPECT_TRUE(PlayerOpenUrl(&player, u"http://127.0.0.1:1/"));
     EXPECT_EQ(PlayerGetStreamingState(&player), 1);
     EXPECT_EQ(PlayerGetStreamingBuffered(&player), 0);
