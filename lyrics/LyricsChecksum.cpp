@@ -1,6 +1,7 @@
 #include "lyrics/LyricsChecksum.h"
 
 #include "engine/decoders/MpegHeader.h"
+#include "platform/RegularFile.h"
 
 #include <openssl/evp.h>
 
@@ -110,7 +111,7 @@ int64_t FindStart(int fd) {
 } // namespace
 
 int64_t LyricsChecksum::FindStart(const std::string& path) {
-    FileCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    FileCloser file{RegularFile::Open(path)};
     if (file.fd < 0)
         return -1;
     ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -119,7 +120,7 @@ int64_t LyricsChecksum::FindStart(const std::string& path) {
 
 bool LyricsChecksum::Compute(const std::string& path, std::string& checksum) {
     checksum.clear();
-    FileCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    FileCloser file{RegularFile::Open(path)};
     if (file.fd < 0)
         return false;
     ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);

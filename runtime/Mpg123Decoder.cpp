@@ -5,6 +5,7 @@
 #include <mpg123.h>
 
 #include <mutex>
+#include <unistd.h>
 
 namespace {
 
@@ -24,12 +25,14 @@ Mpg123Decoder::~Mpg123Decoder() {
         mpg123_close(m_handle);
         mpg123_delete(m_handle);
     }
+    if (m_fd >= 0)
+        close(m_fd);
 }
 
-std::unique_ptr<Mpg123Decoder> Mpg123Decoder::Open(const std::string& path, bool exactLength,
-                                                   int& error) {
+std::unique_ptr<Mpg123Decoder> Mpg123Decoder::Open(int fd, bool exactLength, int& error) {
     InitLibrary();
     std::unique_ptr<Mpg123Decoder> decoder(new Mpg123Decoder);
+    decoder->m_fd = fd;
     int result = MPG123_OK;
     decoder->m_handle = mpg123_new(nullptr, &result);
     if (!decoder->m_handle) {
@@ -48,7 +51,7 @@ std::unique_ptr<Mpg123Decoder> Mpg123Decoder::Open(const std::string& path, bool
     for (size_t i = 0; i < count; ++i)
         mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
-    if (mpg123_open(handle, path.c_str()) != MPG123_OK) {
+    if (mpg123_open_fd(handle, fd) != MPG123_OK) {
         error = FMOD_ERR_FILE_NOTFOUND;
         return nullptr;
     }

@@ -3,7 +3,6 @@
 #include "runtime/StreamDecoder.h"
 
 #include <memory>
-#include <string>
 
 struct mpg123_handle_struct;
 
@@ -14,9 +13,10 @@ class Mpg123Decoder : public StreamDecoder {
 public:
     ~Mpg123Decoder() override;
 
-    // Null on failure with `error` set (FMOD_ERR_FILE_BAD when no frame can be decoded).
-    static std::unique_ptr<Mpg123Decoder> Open(const std::string& path, bool exactLength,
-                                               int& error);
+    // Decodes the file open on `fd`, read from its start; the decoder owns `fd` from here on,
+    // also when it fails. Null on failure with `error` set (FMOD_ERR_FILE_BAD when no frame can be
+    // decoded).
+    static std::unique_ptr<Mpg123Decoder> Open(int fd, bool exactLength, int& error);
 
     int Rate() const override { return m_rate; }
     int Channels() const override { return m_channels; }
@@ -27,6 +27,7 @@ public:
 private:
     Mpg123Decoder() = default;
 
+    int m_fd = -1;
     mpg123_handle_struct* m_handle = nullptr;
     int m_rate = 0;
     int m_channels = 0;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unistd.h>
 
 namespace {
 
@@ -17,17 +18,21 @@ constexpr int kFloatBlock = 2048;
 SndFileDecoder::~SndFileDecoder() {
     if (m_file)
         sf_close(m_file);
+    if (m_fd >= 0)
+        close(m_fd);
 }
 
-std::unique_ptr<SndFileDecoder> SndFileDecoder::Open(const std::string& path, int& error) {
+std::unique_ptr<SndFileDecoder> SndFileDecoder::Open(int fd, int& error) {
+    std::unique_ptr<SndFileDecoder> decoder(new SndFileDecoder);
+    decoder->m_fd = fd;
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    // The descriptor stays ours: libsndfile would close it on some failures and not on others.
+    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
     if (!file) {
         const int reason = sf_error(nullptr);
         error = reason == SF_ERR_UNRECOGNISED_FORMAT ? FMOD_ERR_FILE_FORMAT : FMOD_ERR_FILE_BAD;
         return nullptr;
     }
-    std::unique_ptr<SndFileDecoder> decoder(new SndFileDecoder);
     decoder->m_file = file;
     if (info.channels < 1 || info.samplerate <= 0 || info.frames < 0) {
         error = FMOD_ERR_FILE_BAD;

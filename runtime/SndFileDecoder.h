@@ -3,7 +3,6 @@
 #include "runtime/StreamDecoder.h"
 
 #include <memory>
-#include <string>
 #include <vector>
 
 struct sf_private_tag;
@@ -17,7 +16,8 @@ public:
 
     // Null on failure with `error` set: FMOD_ERR_FILE_FORMAT when libsndfile does not know the
     // format, FMOD_ERR_FILE_BAD when it knows it but can't read the file.
-    static std::unique_ptr<SndFileDecoder> Open(const std::string& path, int& error);
+    // The file open on `fd`, read from its start; the decoder owns `fd`, also when it fails.
+    static std::unique_ptr<SndFileDecoder> Open(int fd, int& error);
 
     int Rate() const override { return m_rate; }
     int Channels() const override { return m_channels; }
@@ -28,6 +28,7 @@ public:
 private:
     SndFileDecoder() = default;
 
+    int m_fd = -1;
     sf_private_tag* m_file = nullptr;
     int m_rate = 0;
     int m_channels = 0;

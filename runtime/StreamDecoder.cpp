@@ -1,5 +1,6 @@
 #include "runtime/StreamDecoder.h"
 
+#include "platform/RegularFile.h"
 #include "runtime/Mpg123Decoder.h"
 #include "runtime/SndFileDecoder.h"
 #include "runtime/VorbisFileDecoder.h"
@@ -9,6 +10,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -56,22 +59,35 @@ Kind KindOfExtension(const std::string& path) {
     return Kind::Unknown;
 }
 
+// Closes the checked file at the end of the open; the decoders get copies of it.
+struct FileCloser {
+    int fd;
+    ~FileCloser() { close(fd); }
+};
+
+// A descriptor of its own for a decoder, at the start of the file.
+int CopyAtStart(int fd) {
+    const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy >= 0)
+        lseek(copy, 0, SEEK_SET);
+    return copy;
+}
+
 } // namespace
 
 std::unique_ptr<StreamDecoder> StreamDecoder::Open(const std::string& path, bool exactLength,
                                                    int& error) {
     error = FMOD_ERR_NONE;
-    unsigned char head[16] = {};
-    size_t size = 0;
-    {
-        FILE* file = std::fopen(path.c_str(), "rb");
-        if (!file) {
-            error = FMOD_ERR_FILE_NOTFOUND;
-            return nullptr;
-        }
-        size = std::fread(head, 1, sizeof head, file);
-        std::fclose(file);
+    // Only a regular file is decoded: a FIFO or a device would hang a reading decoder.
+    const int fd = RegularFile::Open(path);
+    if (fd < 0) {
+        error = FMOD_ERR_FILE_NOTFOUND;
+        return nullptr;
     }
+    const FileCloser closer{fd};
+    unsigned char head[16] = {};
+    const ssize_t got = pread(fd, head, sizeof head, 0);
+    const size_t size = got > 0 ? static_cast<size_t>(got) : 0;
 
     Kind kind = KindOfContent(head, size);
     // The extension only decides for contents that say nothing themselves (an MPEG file with
@@ -84,22 +100,22 @@ std::unique_ptr<StreamDecoder> StreamDecoder::Open(const std::string& path, bool
     std::unique_ptr<StreamDecoder> decoder;
     switch (kind) {
     case Kind::Mpeg:
-        decoder = Mpg123Decoder::Open(path, exactLength, error);
+        decoder = Mpg123Decoder::Open(CopyAtStart(fd), exactLength, error);
         break;
     case Kind::Ogg:
-        decoder = VorbisFileDecoder::Open(path, error);
+        decoder = VorbisFileDecoder::Open(CopyAtStart(fd), error);
         // Ogg that isn't Vorbis (FLAC or Opus in Ogg) may still be libsndfile's.
         if (!decoder && error == FMOD_ERR_FILE_FORMAT)
-            decoder = SndFileDecoder::Open(path, error);
+            decoder = SndFileDecoder::Open(CopyAtStart(fd), error);
         break;
     case Kind::SoundFile:
     case Kind::Unknown:
-        decoder = SndFileDecoder::Open(path, error);
+        decoder = SndFileDecoder::Open(CopyAtStart(fd), error);
         // MPEG audio in a WAV file (format tags 0x50 and 0x55), which libsndfile may not take:
         // mpg123 finds the frames after the RIFF header.
         if (!decoder && size >= 4 && std::memcmp(head, "RIFF", 4) == 0) {
             int mpegError = FMOD_ERR_NONE;
-            decoder = Mpg123Decoder::Open(path, exactLength, mpegError);
+            decoder = Mpg123Decoder::Open(CopyAtStart(fd), exactLength, mpegError);
         }
         break;
     }

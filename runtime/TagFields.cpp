@@ -1,5 +1,6 @@
 #include "runtime/TagFields.h"
 
+#include "platform/RegularFile.h"
 #include "runtime/fsound.h"
 
 #include <taglib/id3v2header.h>
@@ -248,6 +249,9 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
 
 void TagFields::Load(const std::string& path) {
     m_fields.clear();
+    // TagLib and the stream below open by path: a FIFO or a device would block them.
+    if (!RegularFile::Check(path))
+        return;
     std::ifstream in(path, std::ios::binary);
     char magic[4] = {};
     if (!in || !in.read(magic, 4))

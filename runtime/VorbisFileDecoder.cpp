@@ -4,6 +4,8 @@
 
 #include <vorbis/vorbisfile.h>
 
+#include <unistd.h>
+
 namespace {
 
 // OV_HOLE answers (a gap in the data) in a row before the file counts as broken.
@@ -16,13 +18,22 @@ VorbisFileDecoder::VorbisFileDecoder() : m_file(std::make_unique<OggVorbis_File>
 VorbisFileDecoder::~VorbisFileDecoder() {
     if (m_open)
         ov_clear(m_file.get());
+    if (m_stdio)
+        std::fclose(m_stdio);
 }
 
-std::unique_ptr<VorbisFileDecoder> VorbisFileDecoder::Open(const std::string& path, int& error) {
+std::unique_ptr<VorbisFileDecoder> VorbisFileDecoder::Open(int fd, int& error) {
     std::unique_ptr<VorbisFileDecoder> decoder(new VorbisFileDecoder);
-    const int result = ov_fopen(path.c_str(), decoder->m_file.get());
+    decoder->m_stdio = fdopen(fd, "rb");
+    if (!decoder->m_stdio) {
+        close(fd);
+        error = FMOD_ERR_FILE_NOTFOUND;
+        return nullptr;
+    }
+    // The stream stays ours (closed with the decoder), whether the open succeeds or not.
+    const int result = ov_open_callbacks(decoder->m_stdio, decoder->m_file.get(), nullptr, 0,
+                                         OV_CALLBACKS_NOCLOSE);
     if (result != 0) {
-        // ov_fopen has closed the file and cleared the structure on failure.
         error = result == OV_ENOTVORBIS ? FMOD_ERR_FILE_FORMAT : FMOD_ERR_FILE_BAD;
         return nullptr;
     }

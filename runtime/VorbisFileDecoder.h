@@ -2,8 +2,8 @@
 
 #include "runtime/StreamDecoder.h"
 
+#include <cstdio>
 #include <memory>
-#include <string>
 
 struct OggVorbis_File;
 
@@ -17,7 +17,8 @@ public:
 
     // Null on failure with `error` set: FMOD_ERR_FILE_FORMAT when the file is not Ogg Vorbis,
     // FMOD_ERR_FILE_BAD when it is but can't be read.
-    static std::unique_ptr<VorbisFileDecoder> Open(const std::string& path, int& error);
+    // The file open on `fd`, read from its start; the decoder owns `fd`, also when it fails.
+    static std::unique_ptr<VorbisFileDecoder> Open(int fd, int& error);
 
     int Rate() const override { return m_rate; }
     int Channels() const override { return m_channels; }
@@ -28,6 +29,7 @@ public:
 private:
     VorbisFileDecoder();
 
+    std::FILE* m_stdio = nullptr;
     std::unique_ptr<OggVorbis_File> m_file;
     bool m_open = false;
     int m_rate = 0;

@@ -1,6 +1,7 @@
 #include "engine/decoders/OggFile.h"
 
-#include "platform/TextCodec.h"
+#include "engine/decoders/OggChain.h"
+#include "platform/RegularFile.h"
 
 #include <cstdio>
 
@@ -9,7 +10,7 @@ namespace {
 FILE* OpenStdio(const std::u16string& path) {
     if (path.empty())
         return nullptr;
-    return std::fopen(TextCodec::Utf16ToUtf8(path).c_str(), "rbe");
+    return RegularFile::OpenStream(path);
 }
 
 } // namespace
@@ -36,7 +37,7 @@ bool OggFile::Open(const std::u16string& path) {
     FILE* stdio = OpenStdio(path);
     if (!stdio)
         return false;
-    if (ov_open(stdio, &file_, nullptr, 0) != 0) {
+    if (!OggChain::LinksIntact(stdio) || ov_open(stdio, &file_, nullptr, 0) != 0) {
         std::fclose(stdio);
         return false;
     }
@@ -92,7 +93,12 @@ bool OggFile::Seek(int64_t ms, int64_t& reachedSample) {
         return false;
     if (ms < 0)
         ms = 0;
-    if (ov_pcm_seek(&file_, ms * Rate() / 1000) != 0)
+    const int64_t rate = Rate();
+    if (rate <= 0)
+        return false;
+    // Far beyond any real stream's end (where the seek fails) when the product does not fit.
+    const int64_t sample = ms > INT64_MAX / rate ? INT64_MAX : ms * rate / 1000;
+    if (ov_pcm_seek(&file_, sample) != 0)
         return false;
     reachedSample = ov_pcm_tell(&file_);
     return true;

@@ -1,9 +1,8 @@
 #include "engine/player/FileReader.h"
 
-#include "platform/TextCodec.h"
+#include "platform/RegularFile.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,12 +13,7 @@ FileReader::~FileReader() {
 bool FileReader::Open(const std::u16string& path) {
     CriticalSection::Lock lock(lock_);
     Close();
-    fd_ = ::open(TextCodec::Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info;
-    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode))) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    fd_ = RegularFile::Open(path);
     return fd_ >= 0;
 }
 

@@ -15,7 +15,8 @@ public:
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
-    // Opens an existing file for reading; closes any file open before.
+    // Opens an existing regular file for reading (a FIFO, a device or a folder fails at once, with
+    // errno set); closes any file open before.
     bool Open(const std::u16string& path);
     void Close();
     bool IsOpen() const;

@@ -3,6 +3,7 @@
 #include "engine/player/DecodeContext.h"
 #include "engine/plugins/PluginRegistry.h"
 #include "platform/CriticalSection.h"
+#include "platform/RegularFile.h"
 #include "platform/WaveHeader.h"
 
 #include <cstddef>
@@ -22,6 +23,9 @@ bool PluginSource::AppliesEqualizer() const {
 
 bool PluginSource::Open(const std::u16string& path, const PlayerOptions&, PlayerFileInfo& info,
                         int64_t& totalSamples) {
+    // Plug-ins open the file themselves: a FIFO or a device would block them.
+    if (!RegularFile::Check(path))
+        return false;
     for (size_t i = 0; i < registry_.Count(); ++i) {
         const PluginRegistry::Entry& entry = registry_.At(i);
         if (!(entry.caps & DECODER_PLUGIN_FILES))

@@ -2,6 +2,7 @@
 
 #include "engine/tags/GenreTable.h"
 #include "engine/tags/TagText.h"
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 
 #include <algorithm>
@@ -267,9 +268,8 @@ bool Id3Tag::ReadV1File(int fd, TagInfo& tag) {
 }
 
 bool Id3Tag::ReadFile(const std::u16string& path, TagInfo& tag) {
-    const FileHandle file(::open(TextCodec::Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat info;
-    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode))
+    const FileHandle file(RegularFile::Open(path));
+    if (file.Get() < 0)
         return false;
     return ReadV2File(file.Get(), tag) || ReadV1File(file.Get(), tag);
 }

@@ -2,11 +2,13 @@
 #include "runtime/StreamDecoder.h"
 #include "runtime/fsound.h"
 #include "tests/TempFolder.h"
+#include "tests/UnwrittenFifo.h"
 #include "tests/WavFile.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <random>
 
@@ -281,6 +283,16 @@ TEST(StreamDecoder, BrokenFilesFailWithTheirErrorCode) {
     int error = 0;
     EXPECT_FALSE(StreamDecoder::Open(folder / "missing.mp3", false, error));
     EXPECT_EQ(FMOD_ERR_FILE_NOTFOUND, error);
+    // Neither a FIFO nor a device is read, whatever the name says (and nothing waits for them).
+    UnwrittenFifo fifo(folder / "fifo.mp3");
+    const std::string zero = folder / "zero.ogg";
+    ASSERT_EQ(0, symlink("/dev/zero", zero.c_str()));
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::string& path : {fifo.Path(), zero, folder.Path()}) {
+        EXPECT_FALSE(StreamDecoder::Open(path, false, error)) << path;
+        EXPECT_EQ(FMOD_ERR_FILE_NOTFOUND, error);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, fifo.Patience());
 
     // Cut files play what is there and then end.
     for (const auto& [name, bytes] : {std::pair{"cut.mp3", mp3.substr(0, mp3.size() / 2 + 77)},
