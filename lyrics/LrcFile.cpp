@@ -1,6 +1,7 @@
 #include "lyrics/LrcFile.h"
 
 #include "lyrics/LyricsData.h"
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 #include "support/TextFileRead.h"
 
@@ -16,15 +17,27 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 FilePtr Open(const std::u16string& path) {
-    return FilePtr(std::fopen(TextCodec::Utf16ToUtf8(path).c_str(), "rbe"));
+    return FilePtr(RegularFile::OpenStream(path));
 }
 
-// Reads one 8-bit line through the fixed buffer, without its line feed (and the carriage return
-// of a CR LF pair). False at the end of the file.
-bool ReadAnsiLine(std::FILE* file, std::u16string& line) {
+// Reads one 8-bit line through the fixed buffer as fgets does, without its line feed (and the
+// carriage return of a CR LF pair); the line ends at a zero byte. False at the end of the file,
+// or once `budget` bytes have been read.
+bool ReadAnsiLine(std::FILE* file, std::u16string& line, long long& budget) {
     std::array<char, LrcFile::kLineBuffer> buffer;
-    if (std::fgets(buffer.data(), static_cast<int>(buffer.size()), file) == nullptr)
+    size_t size = 0;
+    while (size + 1 < buffer.size() && budget > 0) {
+        const int c = std::getc(file);
+        if (c == EOF)
+            break;
+        --budget;
+        buffer[size++] = static_cast<char>(c);
+        if (c == '\n')
+            break;
+    }
+    if (size == 0)
         return false;
+    buffer[size] = '\0';
     std::string_view bytes(buffer.data());
     if (!bytes.empty() && bytes.back() == '\n')
         bytes.remove_suffix(1);
@@ -183,10 +196,12 @@ std::u16string LrcFile::LoadLrc(std::FILE* file, LyricsData& data, EntryText& en
     if (utf16) {
         // UTF-16 lyrics end at the first empty line.
         CTextFileRead reader(file);
+        reader.SetMaxLineLength(kMaxLineLength);
         while (reader.ReadLine(line) && !line.empty())
             ParseLine(line, offsetMs, data, entry, result);
     } else {
-        while (ReadAnsiLine(file, line))
+        long long budget = kMaxFileBytes;
+        while (ReadAnsiLine(file, line, budget))
             ParseLine(line, offsetMs, data, entry, result);
     }
     return result;
@@ -204,7 +219,8 @@ std::u16string LrcFile::LoadText(std::FILE* file) {
     if (file == nullptr)
         return result;
     std::u16string line;
-    while (ReadAnsiLine(file, line)) {
+    long long budget = kMaxFileBytes;
+    while (ReadAnsiLine(file, line, budget)) {
         result += line;
         result += u"\r\n";
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -7,6 +8,7 @@
 class LyricsData;
 
 // Lyrics files beside a track: F/N.lrc (timed lines, 8-bit or UTF-16) and F/N.txt (plain text).
+// Only regular files are read, and of them only the first kMaxFileBytes.
 class LrcFile {
 public:
     // The entry fields an LRC file may set with its [ti:], [ar:] and [al:] tags. The caller fills
@@ -39,4 +41,7 @@ public:
 
     // 8-bit lines are read through a buffer of this size; a longer line comes out in pieces.
     static constexpr int kLineBuffer = 2048;
+    // UTF-16 lines are cut to this many characters.
+    static constexpr size_t kMaxLineLength = 1024;
+    static constexpr long long kMaxFileBytes = 4 << 20;
 };

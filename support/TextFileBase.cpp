@@ -22,7 +22,7 @@ unsigned char CTextFileBase::ReadByte() {
     if (m_eof)
         return 0;
     if (m_index < 0 || m_index >= m_fill) {
-        m_fill = static_cast<int>(std::fread(m_buffer.data(), 1, m_buffer.size(), m_file));
+        m_fill = FillBuffer();
         if (m_fill <= 0) {
             m_fill = 0;
             m_index = -1;
@@ -32,4 +32,12 @@ unsigned char CTextFileBase::ReadByte() {
         m_index = 0;
     }
     return m_buffer[m_index++];
+}
+
+int CTextFileBase::FillBuffer() {
+    const long long left = kMaxBytes - m_bytesRead;
+    const size_t wanted = left < kBufferSize ? static_cast<size_t>(left) : m_buffer.size();
+    const size_t got = wanted > 0 ? std::fread(m_buffer.data(), 1, wanted, m_file) : 0;
+    m_bytesRead += static_cast<long long>(got);
+    return static_cast<int>(got);
 }

@@ -4,7 +4,8 @@
 #include <cstdio>
 
 // Common state of the line readers: the file, its encoding, the code page for 8-bit text and a
-// 1,024-byte read buffer. Only a reader can be constructed.
+// 1,024-byte read buffer. Only a reader can be constructed. At most kMaxBytes are read from a file:
+// what follows counts as past its end, so a huge or endless file can't exhaust the memory.
 class CTextFileBase {
 public:
     enum Encoding {
@@ -32,12 +33,15 @@ public:
 
 protected:
     static constexpr int kBufferSize = 1024;
+    static constexpr long long kMaxBytes = 4 << 20;
 
     // `owns`: the file is closed with the reader.
     CTextFileBase(std::FILE* file, bool owns);
 
     // The next byte through the buffer; at the end of the file sets the end flag and gives 0.
     unsigned char ReadByte();
+    // Fills the buffer with the next bytes of the file, within kMaxBytes; how many it got.
+    int FillBuffer();
 
     std::FILE* m_file;
     bool m_owns;
@@ -46,6 +50,7 @@ protected:
     std::array<unsigned char, kBufferSize> m_buffer{};
     int m_fill = 0;
     int m_index = -1; // -1: nothing buffered
+    long long m_bytesRead = 0;
     bool m_eof;
     bool m_hasPushBack = false;
     char16_t m_pushBack = 0;

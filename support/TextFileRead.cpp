@@ -1,5 +1,6 @@
 #include "support/TextFileRead.h"
 
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 
 #include <utility>
@@ -7,7 +8,7 @@
 namespace {
 
 std::FILE* OpenForReading(const std::u16string& path) {
-    return std::fopen(TextCodec::Utf16ToUtf8(path).c_str(), "rbe");
+    return RegularFile::OpenStream(path);
 }
 
 } // namespace
@@ -27,7 +28,7 @@ void CTextFileRead::DetectEncoding() {
     // The mark is looked for in the first buffer load, so that a file without one loses no byte
     // (and needn't be seekable). A short first load is not yet the end of the file: that is only
     // known once a read returns nothing.
-    m_fill = static_cast<int>(std::fread(m_buffer.data(), 1, m_buffer.size(), m_file));
+    m_fill = FillBuffer();
     m_index = m_fill > 0 ? 0 : -1;
     if (m_fill >= 2 && m_buffer[0] == 0xFF && m_buffer[1] == 0xFE) {
         m_encoding = Utf16Le;
@@ -92,18 +93,24 @@ bool CTextFileRead::ReadLine(std::u16string& line) {
     }
     m_firstLine = false;
 
-    // 8-bit text is converted as a whole line, so that no multi-byte character is split.
+    // 8-bit text is converted as a whole line, so that no multi-byte character is split; it keeps
+    // enough bytes for the longest line in any code page.
     std::u16string text;
     std::string bytes;
+    const size_t maxBytes = m_maxLineLength * 4;
     while (!m_eof && c != u'\r' && c != u'\n') {
-        if (m_encoding == Ansi)
+        if (m_encoding != Ansi) {
+            if (text.size() < m_maxLineLength)
+                text.push_back(c);
+        } else if (bytes.size() < maxBytes) {
             bytes.push_back(static_cast<char>(c));
-        else
-            text.push_back(c);
+        }
         c = ReadChar();
     }
     m_pushBack = c;
     m_hasPushBack = true;
     line = m_encoding == Ansi ? TextCodec::MultiByteToWide(bytes, m_codePage) : std::move(text);
+    if (line.size() > m_maxLineLength)
+        line.resize(m_maxLineLength);
     return true;
 }

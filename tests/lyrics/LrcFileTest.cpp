@@ -150,3 +150,17 @@ TEST(LrcFile, LongAnsiLinesComeInPieces) {
     EXPECT_EQ(std::u16string(LrcFile::kLineBuffer - 1 - 10, u'x'), data.mapTextByTime.at(2));
     EXPECT_EQ(u"after", data.mapTextByTime.at(4));
 }
+
+TEST(LrcFile, LongUtf16LinesAreCut) {
+    TempFolder folder;
+    const std::u16string longText(1'000'000, u'\uAC00');
+    folder.Write("long.lrc",
+                 "\xFF\xFE" + Utf16Le(u"[00:01.00]" + longText + u"\r\n[00:02.00]after\r\n"));
+    LyricsData data;
+    LrcFile::EntryText entry;
+    const std::u16string text = LrcFile::LoadLrcFile(folder.File16("long.mp3"), data, entry);
+    // The cut comes after the time tag's 10 characters.
+    EXPECT_EQ(std::u16string(LrcFile::kMaxLineLength - 10, u'\uAC00'), data.mapTextByTime.at(2));
+    EXPECT_EQ(u"after", data.mapTextByTime.at(4));
+    EXPECT_EQ(LrcFile::kMaxLineLength - 10 + 2 + 5 + 2, text.size());
+}

@@ -4,8 +4,10 @@
 #include "runtime/TagFields.h"
 #include "runtime/fsound.h"
 #include "tests/TempFolder.h"
+#include "tests/UnwrittenFifo.h"
 
 #include <algorithm>
+#include <chrono>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -142,4 +144,23 @@ TEST(LyricsLoader, OggSynclyricFromARealFile) {
                                  finder.Get(), data, entry));
     EXPECT_EQ(u"First line", data.LyricAt(1000, 0).first);
     EXPECT_EQ(u"Second line", data.LyricAt(1000, 0).second);
+}
+
+// A track that is a FIFO, with a FIFO for its LRC file and a link to /dev/zero for its text file:
+// nothing is read from any of them, and nothing waits for a writer.
+TEST(LyricsLoader, FifosAndDevicesGiveNoLyricsAtOnce) {
+    TempFolder folder;
+    UnwrittenFifo track(folder.File("song.mp3"));
+    UnwrittenFifo lrc(folder.File("song.lrc"));
+    ASSERT_TRUE(track.Made() && lrc.Made());
+    ASSERT_EQ(0, symlink("/dev/zero", folder.File("song.txt").c_str()));
+
+    const auto start = std::chrono::steady_clock::now();
+    FileFinder finder(track.Path());
+    LyricsData data;
+    LrcFile::EntryText entry;
+    EXPECT_EQ(Source::None, LyricsLoader::Load(U16(track.Path()), u".mp3", Opened::Stream, true,
+                                               finder.Get(), data, entry));
+    EXPECT_TRUE(data.strLyrics.empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, track.Patience());
 }

@@ -2,7 +2,9 @@
 
 #include "platform/TextCodec.h"
 #include "tests/TempFolder.h"
+#include "tests/UnwrittenFifo.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <random>
 #include <unistd.h>
@@ -88,6 +90,36 @@ TEST_F(TextFileReadTest, OwnershipOfTheFile) {
     EXPECT_FALSE(none.ReadLine(line));
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_FALSE(missing.ReadLine(line));
+}
+
+TEST_F(TextFileReadTest, FifosLongLinesAndHugeFilesAreBounded) {
+    UnwrittenFifo fifo(folder / "fifo.txt");
+    ASSERT_TRUE(fifo.Made());
+    const auto start = std::chrono::steady_clock::now();
+    CTextFileRead fromFifo(TextCodec::Utf8ToUtf16(fifo.Path()));
+    EXPECT_FALSE(fromFifo.IsOpen());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, fifo.Patience());
+
+    // A long line is cut, and the next one is read whole; 8-bit text alike.
+    for (const std::string& bytes : {"\xFF\xFE" + Utf16Le(std::u16string(5000, u'a') + u"\r\nb"),
+                                     std::string(5000, 'a') + "\r\nb"}) {
+        folder.Write("long.txt", bytes);
+        CTextFileRead reader(folder.File16("long.txt"));
+        reader.SetMaxLineLength(100);
+        std::u16string line;
+        EXPECT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(std::u16string(100, u'a'), line);
+        EXPECT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(u"b", line);
+    }
+
+    // Of a 5 MiB file only the first 4 MiB are read.
+    constexpr size_t kLine = 16, kRead = 4 << 20;
+    std::string big;
+    while (big.size() < (5u << 20))
+        big += "fifteen letters\n";
+    const Lines lines = ReadAll(big);
+    EXPECT_EQ(kRead / kLine + 1, lines.size()); // the last line break yields an empty line
 }
 
 // Random lines of every length around the 1,024-byte buffer, with every terminator, in every
