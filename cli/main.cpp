@@ -6,14 +6,20 @@
 
 #include "cli/CliOptions.h"
 #include "cli/Terminal.h"
+#include "cli/WavWriter.h"
+#include "cli/WavWriterDevice.h"
 #include "engine/player/Player.h"
 #include "engine/player/PlayerApi.h"
 #include "platform/QueueMessageSink.h"
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 namespace {
@@ -51,9 +57,10 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Creates the player with the command line's settings and opens the file.
-PlayerPtr OpenPlayer(const CliOptions& o, QueueMessageSink& sink) {
-    PlayerPtr player(PlayerCreate());
+// Sets up the player (by default one on the audio output of $SONVALE_AUDIO) with the command
+// line's settings and opens the file.
+PlayerPtr OpenPlayer(const CliOptions& o, QueueMessageSink& sink,
+                     PlayerPtr player = PlayerPtr(PlayerCreate())) {
     if (!player) {
         std::fprintf(stderr, "sonvale-cli: out of memory\n");
         return nullptr;
@@ -81,6 +88,12 @@ PlayerPtr OpenPlayer(const CliOptions& o, QueueMessageSink& sink) {
             return nullptr;
         }
         return player;
+    }
+    // Said before the engine tries: a missing or unreadable file, a folder, a FIFO or a device.
+    if (!RegularFile::Check(o.file)) {
+        std::fprintf(stderr, "sonvale-cli: cannot open %s: %s\n", o.file.c_str(),
+                     RegularFile::ErrorText(errno).c_str());
+        return nullptr;
     }
     if (!PlayerOpenFile(player.get(), path.c_str())) {
         std::fprintf(stderr, "sonvale-cli: cannot open %s: not a file the engine can play\n",
@@ -143,21 +156,43 @@ int Info(const CliOptions& o) {
 }
 
 int Decode(CliOptions o) {
-    // The whole engine runs, into the WAV backend, as fast as the machine allows.
-    const std::string device = "wav:" + o.output + ",fast";
-    setenv("SONVALE_AUDIO", device.c_str(), 1);
+    // The whole engine runs into the WAV file, as fast as the machine allows.
+    WavWriter writer;
     o.player.alwaysOpenDevice = 0;
     QueueMessageSink sink;
-    PlayerPtr player = OpenPlayer(o, sink);
+    auto device = [&writer] { return std::make_unique<WavWriterDevice>(writer); };
+    PlayerPtr player = OpenPlayer(o, sink, PlayerPtr(new (std::nothrow) Player(device)));
     if (!player)
         return 1;
+    switch (writer.Open(o.output, o.file)) {
+    case WavWriter::OpenResult::kOk:
+        break;
+    case WavWriter::OpenResult::kSameAsInput:
+        std::fprintf(stderr, "sonvale-cli: %s is the input file; it is left as it is\n",
+                     o.output.c_str());
+        return 1;
+    case WavWriter::OpenResult::kFailed:
+        std::fprintf(stderr, "sonvale-cli: cannot write %s: %s\n", o.output.c_str(),
+                     std::strerror(writer.Error()));
+        return 1;
+    }
     if (!PlayerPlay(player.get())) {
         std::fprintf(stderr, "sonvale-cli: cannot start decoding %s\n", o.file.c_str());
         return 1;
     }
     const intptr_t result = WaitForStop(sink);
+    player.reset(); // the decoding and output threads are done with the writer
+    if (!writer.Close()) {
+        std::fprintf(stderr, "sonvale-cli: writing %s failed: %s\n", o.output.c_str(),
+                     std::strerror(writer.Error()));
+        return 1;
+    }
     if (result & kPlayerStoppedOnError) {
         std::fprintf(stderr, "sonvale-cli: decoding %s failed\n", o.file.c_str());
+        return 1;
+    }
+    if (writer.DataBytes() == 0) {
+        std::fprintf(stderr, "sonvale-cli: no audio could be decoded from %s\n", o.file.c_str());
         return 1;
     }
     return 0;

@@ -1,0 +1,135 @@
+#include "cli/WavWriter.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kHeaderBytes = 44;
+constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36; // the RIFF size must fit 32 bits
+
+void Put16(uint8_t* at, uint32_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void Put32(uint8_t* at, uint32_t value) {
+    Put16(at, value & 0xFFFF);
+    Put16(at + 2, value >> 16);
+}
+
+} // namespace
+
+WavWriter::~WavWriter() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+WavWriter::OpenResult WavWriter::Open(const std::string& path, const std::string& input) {
+    // Opened without truncating, so that the input can be recognised before anything is lost;
+    // without waiting, so that a FIFO nobody reads fails at once.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    struct stat out {};
+    if (fd_ < 0 || ::fstat(fd_, &out) != 0) {
+        Fail(errno);
+        return OpenResult::kFailed;
+    }
+    struct stat in {};
+    if (::stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+        ::close(fd_);
+        fd_ = -1;
+        return OpenResult::kSameAsInput;
+    }
+    regular_ = S_ISREG(out.st_mode);
+    if (::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0 ||
+        (regular_ && ::ftruncate(fd_, 0) != 0)) {
+        Fail(errno);
+        return OpenResult::kFailed;
+    }
+    return OpenResult::kOk;
+}
+
+bool WavWriter::Start(int channels, int rate, int bits) {
+    if (fd_ < 0 || error_ != 0)
+        return false;
+    if (dataBytes_ > 0 && channels == channels_ && rate == rate_ && bits == bits_)
+        return true;
+    if (dataBytes_ > 0 && regular_ && ::ftruncate(fd_, 0) != 0)
+        return Fail(errno);
+    channels_ = channels;
+    rate_ = rate;
+    bits_ = bits;
+    dataBytes_ = 0;
+    const auto align = static_cast<uint32_t>(channels * bits / 8);
+    uint8_t header[kHeaderBytes];
+    std::memcpy(header, "RIFF", 4);
+    Put32(header + 4, 36);
+    std::memcpy(header + 8, "WAVEfmt ", 8);
+    Put32(header + 16, 16);
+    Put16(header + 20, 1); // PCM
+    Put16(header + 22, static_cast<uint32_t>(channels));
+    Put32(header + 24, static_cast<uint32_t>(rate));
+    Put32(header + 28, static_cast<uint32_t>(rate) * align);
+    Put16(header + 32, align);
+    Put16(header + 34, static_cast<uint32_t>(bits));
+    std::memcpy(header + 36, "data", 4);
+    Put32(header + 40, 0);
+    return Write(header, kHeaderBytes, 0);
+}
+
+bool WavWriter::Append(const uint8_t* data, size_t bytes) {
+    if (fd_ < 0 || error_ != 0 || channels_ == 0)
+        return false;
+    if (dataBytes_ + bytes > kMaxDataBytes)
+        return Fail(EFBIG);
+    if (!Write(data, bytes, kHeaderBytes + dataBytes_))
+        return false;
+    dataBytes_ += bytes;
+    return true;
+}
+
+bool WavWriter::UpdateHeader() {
+    // Also after a failed write: the sizes then cover what did arrive.
+    if (fd_ < 0 || channels_ == 0)
+        return false;
+    uint8_t size[4];
+    Put32(size, static_cast<uint32_t>(36 + dataBytes_));
+    if (!Write(size, 4, 4))
+        return false;
+    Put32(size, static_cast<uint32_t>(dataBytes_));
+    return Write(size, 4, 40);
+}
+
+bool WavWriter::Close() {
+    if (fd_ < 0)
+        return error_ == 0;
+    if (channels_ != 0)
+        UpdateHeader();
+    if (::close(fd_) != 0)
+        Fail(errno);
+    fd_ = -1;
+    return error_ == 0;
+}
+
+bool WavWriter::Write(const uint8_t* data, size_t bytes, uint64_t offset) {
+    while (bytes > 0) {
+        const ssize_t written = ::pwrite(fd_, data, bytes, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return Fail(written < 0 ? errno : EIO);
+        data += written;
+        bytes -= static_cast<size_t>(written);
+        offset += static_cast<uint64_t>(written);
+    }
+    return true;
+}
+
+bool WavWriter::Fail(int error) {
+    if (error_ == 0)
+        error_ = error;
+    return false;
+}
