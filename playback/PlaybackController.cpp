@@ -12,6 +12,7 @@
 #include "playback/PlaybackTexts.h"
 #include "playlist/EntryTags.h"
 #include "playlist/Playlist.h"
+#include "playlist/StreamAddress.h"
 #include "runtime/fsound_errors.h"
 
 #include <algorithm>
@@ -57,7 +58,7 @@ void NormaliseExtension(_SFileInfo& entry) {
 }
 
 bool IsStream(const _SFileInfo& entry) {
-    return entry.strExt == u".url" || CEntryTags::Lower(entry.strPath).starts_with(u"http://");
+    return entry.strExt == u".url" || StreamAddress::HasScheme(entry.strPath);
 }
 
 bool IsMediaPlayerFile(const _SFileInfo& entry) {

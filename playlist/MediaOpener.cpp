@@ -6,6 +6,7 @@
 #include "playlist/EntryTags.h"
 #include "playlist/Playlist.h"
 #include "playlist/PlaylistHost.h"
+#include "playlist/StreamAddress.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -203,10 +204,10 @@ void CMediaOpener::OpenPath(const std::u16string& path) {
     host.EndWait();
 }
 
-void CMediaOpener::OpenUrl(const std::u16string& address) {
-    const std::u16string lower = CEntryTags::Lower(address);
-    if (!lower.starts_with(u"http://") || lower.size() <= 7)
-        return;
+bool CMediaOpener::OpenUrl(const std::u16string& address) {
+    if (!StreamAddress::IsStream(address))
+        return false;
+    const std::u16string url = StreamAddress::Normalised(address);
     PlaylistHost& host = m_playlist.Host();
     host.BeginWait();
     m_playlist.SetCurIndex(0);
@@ -215,10 +216,11 @@ void CMediaOpener::OpenUrl(const std::u16string& address) {
     m_playlist.SetListMode(false);
     _SFileInfo& current = m_playlist.Current();
     current.Reset();
-    current.strName = current.strPath = current.strTitle = lower;
+    current.strName = current.strPath = current.strTitle = url;
     current.strExt = u".url";
     OpenAndPlay(true);
     host.EndWait();
+    return true;
 }
 
 bool CMediaOpener::DeleteCurrentFile() {

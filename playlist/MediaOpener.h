@@ -27,8 +27,9 @@ public:
     void OpenStartupFolder();
     // A path given on the command line.
     void OpenPath(const std::u16string& path);
-    // An address from the URL page.
-    void OpenUrl(const std::u16string& address);
+    // An address from the URL page: an http:// or https:// stream becomes the only entry. False
+    // for any other address.
+    bool OpenUrl(const std::u16string& address);
     // Asks, moves to the next track, removes the entry and deletes the file. False when the
     // user said no or nothing was deleted.
     bool DeleteCurrentFile();

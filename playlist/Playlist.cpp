@@ -7,6 +7,7 @@
 #include "playlist/Archive.h"
 #include "playlist/EntryTags.h"
 #include "playlist/PlaylistHost.h"
+#include "playlist/StreamAddress.h"
 #include "support/AtomicFile.h"
 
 #include <algorithm>
@@ -436,7 +437,7 @@ bool CPlaylist::FillEntryTags(const std::u16string& path, TagInfo& info) const {
 }
 
 bool CPlaylist::IsPlayable(const std::u16string& path) {
-    return CEntryTags::Lower(path).starts_with(u"http://") || IsFile(path);
+    return StreamAddress::HasScheme(path) || IsFile(path);
 }
 
 bool CPlaylist::SamePath(const _SFileInfo& a, const _SFileInfo& b) {

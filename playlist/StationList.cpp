@@ -5,6 +5,7 @@
 #include "platform/TextCodec.h"
 #include "playlist/EntryTags.h"
 #include "playlist/PlaylistHost.h"
+#include "playlist/StreamAddress.h"
 #include "support/IniFile.h"
 
 #include <algorithm>
@@ -96,7 +97,7 @@ int CStationList::ImportPls(const std::u16string& path) {
         pls.GetValue(u"playlist", Name("Title%d", d), title);
         if (!pls.GetValue(u"playlist", Name("File%d", d), address))
             continue;
-        if (!CEntryTags::Lower(address).starts_with(u"http://") || Known(address))
+        if (!StreamAddress::HasScheme(address) || Known(address))
             continue;
         m_rows.push_back({title.empty() ? address : title, address});
         m_addresses.push_back(address);
@@ -112,13 +113,13 @@ std::u16string CStationList::Accept(const std::u16string& title, const std::u16s
         WriteStation(i, m_rows[static_cast<size_t>(i)].title,
                      m_rows[static_cast<size_t>(i)].address);
 
-    const std::u16string lower = CEntryTags::Lower(address);
-    if (lower.empty() || lower == u"http://")
+    const std::u16string url = StreamAddress::Normalised(address);
+    if (url.empty() || url == u"http://" || url == u"https://")
         return {};
-    if (!Known(lower)) {
-        WriteStation(count, title, lower);
+    if (!Known(url)) {
+        WriteStation(count, title, url);
         m_profile.WriteProfileInt(kShoutCastSection, kShoutCastCount.name, count + 1);
-        m_addresses.push_back(lower);
+        m_addresses.push_back(url);
     }
-    return lower;
+    return url;
 }

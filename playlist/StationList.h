@@ -29,13 +29,14 @@ public:
     void Remove(int row);
     void RemoveAll() { m_rows.clear(); }
 
-    // Adds the "http://" stations of a ".pls" file that are not yet listed; other files are
-    // ignored. A ".pls" that can't be read shows "File open error.". The number of rows added.
+    // Adds the "http://" and "https://" stations of a ".pls" file that are not yet listed; other
+    // files are ignored. A ".pls" that can't be read shows "File open error.". The number of rows
+    // added.
     int ImportPls(const std::u16string& path);
 
-    // OK on the page: writes all rows, then takes the address (lower case). When it is more
-    // than "http://" it is returned for opening and, when new, stored as one more station with
-    // `title`. Empty when there is nothing to open.
+    // OK on the page: writes all rows, then takes the address (its scheme and host in lower
+    // case). When it is more than "http://" or "https://" it is returned for opening and, when
+    // new, stored as one more station with `title`. Empty when there is nothing to open.
     std::u16string Accept(const std::u16string& title, const std::u16string& address);
 
     static constexpr int kDefaultCount = 3;

@@ -129,15 +129,20 @@ TEST_F(MediaOpenerTest, OpenPathAndOpenUrlLeaveASingleCurrentEntry) {
     EXPECT_EQ(list.Current().strExt, u".mp3");
     EXPECT_EQ(host.plays, 1);
 
-    opener.OpenUrl(u"http://");
-    opener.OpenUrl(u"ftp://host/x");
+    EXPECT_FALSE(opener.OpenUrl(u"http://"));
+    EXPECT_FALSE(opener.OpenUrl(u"https://"));
+    EXPECT_FALSE(opener.OpenUrl(u"ftp://host/x"));
     EXPECT_EQ(host.opens, 1);
-    opener.OpenUrl(u"HTTP://Radio.Example:8000/");
+    EXPECT_TRUE(opener.OpenUrl(u"HTTP://Radio.Example:8000/"));
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.Current().strPath, u"http://radio.example:8000/");
     EXPECT_EQ(list.Current().strTitle, list.Current().strPath);
     EXPECT_EQ(list.Current().strExt, u".url");
     EXPECT_EQ(host.plays, 2);
+    // Only the scheme and host lose their case: the server's path may depend on it.
+    EXPECT_TRUE(opener.OpenUrl(u"HTTPS://User:Pw@Secure.Example/Live/Stream.MP3?Key=A"));
+    EXPECT_EQ(list.Current().strPath, u"https://User:Pw@secure.example/Live/Stream.MP3?Key=A");
+    EXPECT_EQ(host.plays, 3);
 }
 
 TEST_F(MediaOpenerTest, DeleteAsksMovesOnRemovesAndDeletes) {

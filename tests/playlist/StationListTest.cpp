@@ -62,7 +62,11 @@ TEST_F(StationListTest, RowsSkipMissingAddressesAndShowTheAddressForNoTitle) {
     EXPECT_EQ(stations.Accept(u"Again", u"http://mine:8000"), u"http://mine:8000");
     EXPECT_EQ(Count(), 1); // known already: not added again
     EXPECT_EQ(stations.Accept(u"", u"http://"), u"");
+    EXPECT_EQ(stations.Accept(u"", u"HTTPS://"), u"");
     EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(stations.Accept(u"S", u"Https://Secure.Example/Radio.AAC"),
+              u"https://secure.example/Radio.AAC");
+    EXPECT_EQ(Count(), 2);
     // Another scheme is stored but is not for opening by the caller's rule.
     EXPECT_EQ(stations.Accept(u"F", u"ftp://x"), u"ftp://x");
     EXPECT_EQ(Count(), 2);
@@ -77,8 +81,8 @@ TEST_F(StationListTest, PlsImportFollowsItsNames) {
     EXPECT_EQ(stations.Rows()[0].title, u"A");
     EXPECT_EQ(stations.Rows()[1].title, u"HTTP://c:3");
 
-    home.Write("alt.pls", "[playlist]\nNumberofentries=1\nFile1=http://d:4\n");
-    EXPECT_EQ(stations.ImportPls(home.File16("alt.pls")), 1);
+    home.Write("alt.pls", "[playlist]\nNumberofentries=2\nFile1=http://d:4\nFile2=Https://s/\n");
+    EXPECT_EQ(stations.ImportPls(home.File16("alt.pls")), 2);
     home.Write("caps.pls", "[Playlist]\nnumberofentries=1\nFile1=http://e:5\n");
     EXPECT_EQ(stations.ImportPls(home.File16("caps.pls")), 0);
     home.Write("key.pls", "[playlist]\nNumberOfEntries=1\nFile1=http://f:6\n");
