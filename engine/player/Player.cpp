@@ -6,8 +6,10 @@
 #include "platform/MessageSink.h"
 #include "platform/WaveHeader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -16,6 +18,17 @@ namespace {
 // block before it looks at its flags again (a stop or a seek also wake it at once).
 constexpr uint32_t kDrainPollMs = 1;
 constexpr uint32_t kFreeBlockWaitMs = 100;
+
+// Milliseconds of `samples` at `rate`, rounded down; the largest int64_t when that does not fit
+// (a damaged file can claim any sample count).
+int64_t SamplesToMs(int64_t samples, int64_t rate) {
+    if (samples <= 0 || rate <= 0)
+        return 0;
+    const int64_t seconds = samples / rate, rest = samples % rate;
+    if (seconds > (INT64_MAX - 999) / 1000)
+        return INT64_MAX;
+    return seconds * 1000 + rest * 1000 / rate;
+}
 
 } // namespace
 
@@ -175,8 +188,7 @@ bool Player::SeekLocked(int64_t ms) {
     CriticalSection::Lock decode(decodeLock_);
     if (!source_ || source_->Type() == SourceStream)
         return false;
-    const auto duration =
-        static_cast<int64_t>(static_cast<double>(totalSamples_) / fileInfo_.sampleRate * 1000.0);
+    const int64_t duration = SamplesToMs(totalSamples_, fileInfo_.sampleRate);
     if (ms < 0)
         ms = 0;
     if (ms >= duration)
@@ -215,12 +227,16 @@ int64_t Player::Position() {
 }
 
 int64_t Player::Duration() const {
-    if (!source_ || fileInfo_.sampleRate <= 0)
+    // The decoding thread writes the file info when it prepares a playback.
+    CriticalSection::Lock api(apiLock_);
+    if (!source_)
         return 0;
-    return totalSamples_ * 1000 / fileInfo_.sampleRate;
+    // Handed out as a 32-bit count of milliseconds: longer is shown as the longest.
+    return std::min<int64_t>(SamplesToMs(totalSamples_, fileInfo_.sampleRate), INT32_MAX);
 }
 
 bool Player::GetFileInfo(PlayerFileInfo& info) const {
+    CriticalSection::Lock api(apiLock_);
     if (!source_)
         return false;
     info = fileInfo_;

@@ -131,7 +131,7 @@ private:
     int BlockAlign() const { return fileInfo_.channels * bits_ / 8; }
 
     std::atomic<MessageSink*> owner_{nullptr};
-    CriticalSection apiLock_;
+    mutable CriticalSection apiLock_;
     CriticalSection decodeLock_;
 
     PluginRegistry plugins_;

@@ -12,9 +12,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -464,6 +467,30 @@ TEST(Player, AlwaysOpenDeviceStaysOpenAfterAStop) {
     EXPECT_EQ(total, 0u);
 }
 
+TEST(Player, DurationsTooLongForMillisecondsShowAsTheLongest) {
+    constexpr int32_t kLongest = std::numeric_limits<int32_t>::max();
+    Player player;
+    PlayerFileInfo info;
+    // The last page's granule position is the largest there is.
+    ASSERT_TRUE(player.OpenFile(Fixture("vorbis-granule-max.ogg")));
+    EXPECT_EQ(kLongest, PlayerGetDuration(&player));
+    ASSERT_TRUE(player.GetFileInfo(info));
+    EXPECT_EQ(kLongest, info.duration);
+    EXPECT_TRUE(player.Seek(1000));
+
+    // 32 GB of 32 kbit/s MPEG audio: a few real frames, then a hole in a sparse file.
+    TempFolder folder;
+    std::ifstream in(kFixtures + "/tag-id3v1.mp3", std::ios::binary);
+    std::string frames((std::istreambuf_iterator<char>(in)), {});
+    frames.resize(frames.size() - 128); // without the tag
+    const std::string path = folder.Write("long.mp3", frames);
+    ASSERT_EQ(0, truncate(path.c_str(), int64_t{32} << 30));
+    ASSERT_TRUE(player.OpenFile(TextCodec::Utf8ToUtf16(path)));
+    EXPECT_EQ(kLongest, PlayerGetDuration(&player));
+    ASSERT_TRUE(player.GetFileInfo(info));
+    EXPECT_EQ(kLongest, info.duration);
+}
+
 // Two threads hammer one player with random commands; it must end without a deadlock.
 TEST(Player, RandomCommandsFromTwoThreadsNeverDeadlock) {
     ScopedAudio audio("null");
@@ -488,9 +515,13 @@ TEST(Player, RandomCommandsFromTwoThreadsNeverDeadlock) {
             case 3:
                 player.Stop();
                 break;
-            case 4:
+            case 4: {
                 player.Position();
+                player.Duration(); // the decoding thread writes the file info as it starts
+                PlayerFileInfo info;
+                player.GetFileInfo(info);
                 break;
+            }
             case 5:
                 if (random() % 20 == 0) {
                     player.Close();
