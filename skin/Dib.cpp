@@ -1,18 +1,20 @@
 #include "skin/Dib.h"
 
+#include "platform/RegularFile.h"
+
 #include <png.h>
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
+#include <memory>
 
 namespace {
 
 constexpr png_uint_32 kMaxSide = 8192;
 // A skin image file larger than this is refused before it is read.
-constexpr std::streamoff kMaxFileBytes = 64 * 1024 * 1024;
+constexpr long kMaxFileBytes = 64 * 1024 * 1024;
 // No single chunk (text, ICC profile, ...) may make libpng allocate more than this.
 constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
 
@@ -120,16 +122,15 @@ bool CDib::DecodePng(const uint8_t* data, size_t size) {
 
 bool CDib::LoadPngFile(const std::string& path) {
     Clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // Only a regular file: a FIFO named as a skin image would block the window.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(RegularFile::OpenStream(path), std::fclose);
+    if (!in || std::fseek(in.get(), 0, SEEK_END) != 0)
         return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff length = in.tellg();
-    if (length <= 0 || length > kMaxFileBytes)
+    const long length = std::ftell(in.get());
+    if (length <= 0 || length > kMaxFileBytes || std::fseek(in.get(), 0, SEEK_SET) != 0)
         return false;
-    in.seekg(0, std::ios::beg);
     std::vector<uint8_t> bytes(static_cast<size_t>(length));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), length))
+    if (std::fread(bytes.data(), 1, bytes.size(), in.get()) != bytes.size())
         return false;
     return DecodePng(bytes.data(), bytes.size());
 }

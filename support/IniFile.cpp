@@ -1,5 +1,6 @@
 #include "support/IniFile.h"
 
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 #include "support/TextFile.h"
 
@@ -31,10 +32,10 @@ private:
     int m_fd;
 };
 
-// Reads up to the size the file had when opened. False if it can't be opened, its size can't be
-// read, or a read fails.
+// Reads up to the size the file had when opened. False if it can't be opened or is no regular
+// file (a FIFO would block, a device never end), its size can't be read, or a read fails.
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    const ReadDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const ReadDescriptor file(RegularFile::Open(path));
     if (file.Get() < 0)
         return false;
     struct stat info;

@@ -1,5 +1,8 @@
 #include "skin/Dib.h"
 
+#include "tests/TempFolder.h"
+#include "tests/UnwrittenFifo.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -213,5 +216,12 @@ TEST(DibTest, LoadsFilesAndRefusesMissingOnes) {
     CDib dib;
     EXPECT_FALSE(dib.LoadPngFile("/nonexistent/folder/picture.png"));
     EXPECT_FALSE(dib.LoadPngFile("/"));
+    EXPECT_FALSE(dib.LoadPngFile("/dev/zero"));
+    TempFolder folder;
+    UnwrittenFifo fifo(folder.File("play.png"));
+    ASSERT_TRUE(fifo.Made());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(dib.LoadPngFile(fifo.Path()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, fifo.Patience());
     EXPECT_FALSE(dib.IsValid());
 }

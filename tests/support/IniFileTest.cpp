@@ -1,6 +1,7 @@
 #include "support/IniFile.h"
 
 #include "tests/TempFolder.h"
+#include "tests/UnwrittenFifo.h"
 
 #include <climits>
 #include <csignal>
@@ -97,6 +98,13 @@ TEST_F(IniFileTest, EmptyMissingAndMarkOnlyFiles) {
     ini.SetValue(u"A", u"k", u"v");
     EXPECT_TRUE(ini.Save());
     EXPECT_EQ(folder.Read("missing.ini"), kMark + Utf16Le(u"\r\n[A]\r\nk=v\r\n"));
+
+    // A FIFO named as a skin or a station list is refused at once, not waited on.
+    UnwrittenFifo fifo(folder.File("fifo.pls"));
+    ASSERT_TRUE(fifo.Made());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ini.Load(folder.File16("fifo.pls")));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, fifo.Patience());
 }
 
 TEST_F(IniFileTest, ModifiedFlagAndDelete) {
