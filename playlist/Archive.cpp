@@ -25,8 +25,12 @@ void CArchive::WriteString(std::u16string_view text) {
         WriteUnsigned(0xFFFF, 2);
         WriteUnsigned(static_cast<uint32_t>(length), 4);
     }
-    for (const char16_t unit : text)
-        WriteUnsigned(unit, 2);
+    size_t at = m_out.size();
+    m_out.resize(at + 2 * length);
+    for (const char16_t unit : text) {
+        m_out[at++] = static_cast<char>(unit & 0xFF);
+        m_out[at++] = static_cast<char>(unit >> 8);
+    }
 }
 
 bool CArchive::ReadBytes(size_t count, std::string_view& bytes) {

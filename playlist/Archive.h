@@ -23,6 +23,8 @@ public:
     explicit CArchive(std::string_view bytes) : m_in(bytes) {}
     explicit CArchive(std::string&&) = delete;
 
+    // Room for `bytes` more bytes, so that a long archive is not copied while it grows.
+    void Reserve(size_t bytes) { m_out.reserve(m_out.size() + bytes); }
     void WriteInt32(int32_t value);
     void WriteString(std::u16string_view text);
     const std::string& Bytes() const { return m_out; }

@@ -68,6 +68,13 @@ bool ReadEntry(CArchive& archive, _SFileInfo& entry) {
     return archive.ReadInt32(entry.nFavorite);
 }
 
+// The bytes an entry takes at most: nine lengths of up to 10 bytes and the texts.
+size_t EntrySize(const _SFileInfo& entry) {
+    return 94 + 2 * (entry.strName.size() + entry.strPath.size() + entry.strExt.size() +
+                     entry.strPlayTime.size() + entry.strTitle.size() + entry.strArtist.size() +
+                     entry.strAlbum.size() + entry.strReserved.size());
+}
+
 void WriteEntry(CArchive& archive, const _SFileInfo& entry) {
     for (const std::u16string* text :
          {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
@@ -194,10 +201,15 @@ std::string CPlaylist::ListBytes() const {
     // A single file opened outside the list is kept with it, as at shutdown.
     const bool withCurrent = !m_current.strName.empty() && !m_current.strPath.empty() &&
                              !m_current.strExt.empty() && Count() < kMaxEntries &&
+                             IndexOfExact(m_current.strPath) == Count() &&
                              !Contains(m_current.strPath);
     if (m_entries.empty() && !withCurrent)
         return {};
+    size_t size = 4 + (withCurrent ? EntrySize(m_current) : 0);
+    for (const _SFileInfo& entry : m_entries)
+        size += EntrySize(entry);
     CArchive archive;
+    archive.Reserve(size);
     archive.WriteInt32(Count() + (withCurrent ? 1 : 0));
     for (const _SFileInfo& entry : m_entries)
         WriteEntry(archive, entry);
