@@ -42,6 +42,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <optional>
 
 using namespace setting;
 
@@ -134,6 +137,8 @@ bool CChildView::Create() {
     m_ticking = true; // publishes everything above to the mixer thread
     m_audio->ActivateTick();
     StartWorkers();
+    connect(&m_listSaver, &QTimer::timeout, this, [this] { SaveListsIfChanged(); });
+    m_listSaver.start(1000);
     PostWindowMessage(this, kStartupContinuation, 0, 0);
     m_created = true;
     return true;
@@ -497,9 +502,17 @@ bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
         StartupContinuation();
         break;
     case kRestorePlaylist:
+        WaitForListWrite();
         m_playlist->PlaylistRestore();
-        if (m_playlist->Count() == 0 && m_playlist->Current().strPath.empty())
+        // The demo never takes the place of a saved list, even one that could not be read.
+        if (m_playlist->Count() == 0 && m_playlist->Current().strPath.empty() &&
+            !m_playlist->SavedListFound())
             PlayDemoOnFirstStart();
+        // What the start-up has to tell, once it has started playing.
+        QTimer::singleShot(0, this, [this] {
+            if (AudioRunning())
+                m_playlist->ShowNotices();
+        });
         break;
     case kOpenStartupFolder:
         m_opener->OpenStartupFolder();
@@ -796,6 +809,30 @@ void CChildView::WriteSettingsAtExit() {
     Settings::WriteAtExit(m_profile, exit);
 }
 
+// The playlist files and the resume values follow the list while the program runs, so that a
+// crash or a kill loses nothing. A track change holding the track lock is waited out by the
+// next round.
+void CChildView::SaveListsIfChanged() {
+    if (!AudioRunning() || (m_listWrite.valid() && m_listWrite.wait_for(std::chrono::seconds(0)) !=
+                                                       std::future_status::ready))
+        return;
+    std::unique_lock lock(m_controller->TrackLock(), std::try_to_lock);
+    if (!lock.owns_lock())
+        return;
+    m_playlist->SaveResumeValues(m_controller->PositionMs());
+    std::optional<CPlaylist::ListFiles> files = m_playlist->ChangedLists();
+    lock.unlock();
+    if (files)
+        m_listWrite = std::async(std::launch::async, [this, files = std::move(*files)] {
+            m_playlist->WriteLists(files);
+        });
+}
+
+void CChildView::WaitForListWrite() {
+    if (m_listWrite.valid())
+        m_listWrite.wait();
+}
+
 void CChildView::Shutdown() {
     if (!m_created || m_shutDown)
         return;
@@ -804,6 +841,8 @@ void CChildView::Shutdown() {
     if (auto* app = CSonvaleApp::Instance())
         app->SetMediaKeyTarget(nullptr);
     StopWorkers();
+    m_listSaver.stop();
+    WaitForListWrite();
     WriteSettingsAtExit();
     m_ui.StopTimer(KeyDispatcher::kTimerId);
     m_layout->lcd->SetClosing(true);

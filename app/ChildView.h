@@ -14,11 +14,13 @@
 #include "skin/MuteVolume.h"
 #include "skin/SkinManager.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -130,6 +132,8 @@ private:
     void EnableFavorites();
     void ExitCommand();
     void WriteSettingsAtExit();
+    void SaveListsIfChanged();
+    void WaitForListWrite();
     void ShowTapMenu(const QPoint& globalPosition);
 
     static CChildView* s_instance;
@@ -152,6 +156,10 @@ private:
     CSkinManager m_background;
     // The controls; children of the view, which deletes them.
     std::unique_ptr<CMainViewLayout> m_layout;
+    // Once a second: the playlist files and the resume values, when they changed. The files are
+    // written on a thread of their own.
+    QTimer m_listSaver;
+    std::future<void> m_listWrite;
 
     std::array<Thread, kWorkers> m_workers;
     std::array<std::unique_ptr<Event>, kWorkers> m_workerEvents;

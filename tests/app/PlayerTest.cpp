@@ -4,6 +4,8 @@
 #include "app/Settings.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/TextCodec.h"
+#include "playlist/Archive.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 
@@ -15,6 +17,8 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 using namespace setting;
 
@@ -41,12 +45,54 @@ protected:
         Profile profile(registry, kRegistryKeyWord, kProfileName);
         return Settings::Get(profile, value);
     }
+    std::u16string Stored(const TextSetting& value) {
+        Registry registry(m_home.File("registry.db"));
+        Profile profile(registry, kRegistryKeyWord, kProfileName);
+        return Settings::Get(profile, value);
+    }
 
-    void Start(QProcess& process, const QStringList& arguments) {
+    // A playlist file of these files, as the player writes one.
+    void WriteList(const std::string& name, const std::vector<std::string>& paths) {
+        CArchive archive;
+        archive.WriteInt32(static_cast<int32_t>(paths.size()));
+        for (const std::string& path : paths) {
+            const std::u16string wide = TextCodec::Utf8ToUtf16(path);
+            const std::u16string stem = std::filesystem::path(path).stem().u16string();
+            for (const std::u16string& text :
+                 {stem, wide, std::u16string(u".ogg"), std::u16string(), stem, std::u16string(),
+                  std::u16string(), std::u16string()})
+                archive.WriteString(text);
+            archive.WriteInt32(1);
+        }
+        m_home.Write(name, archive.Bytes());
+    }
+    // The paths the saved playlist holds, in order (none when it can't be read whole).
+    std::vector<std::u16string> SavedList() {
+        const std::string bytes = m_home.Read("playlist.wpl");
+        CArchive archive(bytes);
+        int32_t count = 0;
+        std::vector<std::u16string> paths;
+        if (!archive.ReadInt32(count))
+            return {};
+        for (int32_t i = 0; i < count; ++i) {
+            std::u16string text, path;
+            int32_t favorite = 0;
+            bool ok = archive.ReadString(text) && archive.ReadString(path);
+            for (int field = 2; field < 8 && ok; ++field)
+                ok = archive.ReadString(text);
+            if (!ok || !archive.ReadInt32(favorite))
+                return {};
+            paths.push_back(path);
+        }
+        return archive.Remaining() == 0 ? paths : std::vector<std::u16string>{};
+    }
+
+    void Start(QProcess& process, const QStringList& arguments, const std::string& output = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("SONVALE_HOME", QString::fromStdString(m_home.Path()));
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(m_home.Path()));
-        env.insert("SONVALE_AUDIO", QString::fromStdString("wav:" + Output()));
+        env.insert("SONVALE_AUDIO",
+                   QString::fromStdString(output.empty() ? "wav:" + Output() : output));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.start(SONVALE_PROGRAM, arguments);
@@ -54,11 +100,12 @@ protected:
     }
 
     // Waits until the output holds `seconds` of sound (44100 Hz stereo 16-bit).
-    bool WaitForOutput(QProcess& process, double seconds) {
+    bool WaitForOutput(QProcess& process, double seconds, const std::string& output = {}) {
         const auto bytes = static_cast<std::uintmax_t>(44 + seconds * 44100 * 4);
         for (int waited = 0; waited < 30000; waited += 50) {
             std::error_code error;
-            if (std::filesystem::file_size(Output(), error) >= bytes && !error)
+            if (std::filesystem::file_size(output.empty() ? Output() : output, error) >= bytes &&
+                !error)
                 return true;
             if (process.state() == QProcess::NotRunning)
                 return false;
@@ -136,6 +183,66 @@ TEST_F(PlayerTest, AFileHandedOverBySecondStartIsPlayedByTheFirst) {
     Sound(played, audible, lastSound);
     EXPECT_NEAR(audible, 0.5 + 1.38, 0.25); // the first file, then the handed-over one
     EXPECT_GT(lastSound, 1.5);
+}
+
+// The playlist is on disk while the program plays, and the resume values follow the track: a
+// kill loses neither.
+TEST_F(PlayerTest, AKilledPlayerStartsAgainWithItsWholePlaylistOnTheSameEntry) {
+    std::vector<std::string> tracks;
+    for (const char* name : {"one", "two", "three"}) {
+        tracks.push_back(m_home.File(std::string("music/") + name + ".ogg"));
+        std::filesystem::create_directories(m_home.File("music"));
+        std::filesystem::copy_file(Fixture("vorbis-44100.ogg"), tracks.back());
+    }
+    WriteList("mix.wpl", tracks);
+    std::vector<std::u16string> expected;
+    for (const std::string& track : tracks)
+        expected.push_back(TextCodec::Utf8ToUtf16(track));
+
+    QProcess first;
+    Start(first, {QString::fromStdString(m_home.File("mix.wpl"))}, "null");
+    int32_t index = 0;
+    for (int waited = 0; waited < 20000 && (index < 1 || SavedList() != expected); waited += 100) {
+        ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().toStdString();
+        first.waitForFinished(100);
+        index = Stored(kCurIndex);
+    }
+    ASSERT_EQ(SavedList(), expected);
+    ASSERT_GE(index, 1); // the first track ended; the player moved on
+    const std::u16string path = Stored(kCurPlayFilePath);
+    EXPECT_EQ(path, expected[static_cast<size_t>(index)]);
+    first.kill();
+    ASSERT_TRUE(first.waitForFinished(10000));
+
+    QProcess second;
+    Start(second, {}, "wav:" + m_home.File("second.wav"));
+    ASSERT_TRUE(WaitForOutput(second, 0.3, m_home.File("second.wav")))
+        << second.readAllStandardError().toStdString();
+    Close(second);
+    EXPECT_EQ(SavedList(), expected);
+    EXPECT_EQ(Stored(kCurIndex), index);
+    EXPECT_EQ(Stored(kCurPlayFilePath), path);
+}
+
+// A saved list that can't be read is kept aside, and the demo of a first start does not take
+// its place.
+TEST_F(PlayerTest, ADamagedPlaylistIsKeptAndNotReplacedByTheDemo) {
+    WriteList("playlist.wpl", {Fixture("vorbis-44100.ogg"), Fixture("tag-vorbis.ogg")});
+    const std::string damaged = m_home.Read("playlist.wpl").substr(0, 30);
+    m_home.Write("playlist.wpl", damaged);
+
+    QProcess player;
+    Start(player, {});
+    for (int waited = 0;
+         waited < 10000 && !std::filesystem::exists(m_home.File("playlist.wpl.bad")); waited += 100)
+        player.waitForFinished(100);
+    ASSERT_EQ(player.state(), QProcess::Running);
+    player.waitForFinished(1500); // the demo would have started by now
+    Close(player);                // the message about the damage is open: SIGTERM closes it
+    EXPECT_EQ(m_home.Read("playlist.wpl.bad"), damaged);
+    EXPECT_EQ(m_home.Read("playlist.wpl"), damaged);
+    EXPECT_EQ(Stored(kDemoPlayed), 0);
+    EXPECT_FALSE(std::filesystem::exists(m_home.File("demo")));
 }
 
 } // namespace
