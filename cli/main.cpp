@@ -1,6 +1,7 @@
 // sonvale-cli: the built-in engine without the window.
 //   play FILE     real-time playback on the chosen backend ($SONVALE_AUDIO) with a status line
-//   play URL      the same for an http:// radio stream: station, stream title, elapsed time
+//   play URL      the same for an http:// or https:// radio stream: station, stream title,
+//                 elapsed time; exits 0 when the stream ended, 1 when it failed
 //   decode FILE   through the whole engine into a WAV file, faster than real time
 //   info FILE     what the engine knows of the file
 
@@ -10,6 +11,7 @@
 #include "cli/WavWriterDevice.h"
 #include "engine/player/Player.h"
 #include "engine/player/PlayerApi.h"
+#include "engine/stream/StreamUrl.h"
 #include "platform/QueueMessageSink.h"
 #include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
@@ -49,7 +51,7 @@ const char* StatusName(PlayerStatus status) {
 }
 
 bool IsUrl(const std::string& text) {
-    return text.rfind("http://", 0) == 0;
+    return StreamUrl::HasWebScheme(text);
 }
 
 std::string BaseName(const std::string& path) {
@@ -253,7 +255,13 @@ int Play(const CliOptions& o) {
     }
     std::printf("\n");
     if (stopped & kPlayerStoppedOnError) {
-        std::fprintf(stderr, "sonvale-cli: playing %s failed\n", o.file.c_str());
+        if (stream)
+            std::fprintf(stderr,
+                         "sonvale-cli: the stream %s failed: no connection, refused by the server "
+                         "or its certificate, broken off or not audio\n",
+                         o.file.c_str());
+        else
+            std::fprintf(stderr, "sonvale-cli: playing %s failed\n", o.file.c_str());
         return 1;
     }
     return 0;
