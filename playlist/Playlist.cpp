@@ -296,7 +296,8 @@ void CPlaylist::WriteLists(const ListFiles& files) {
 }
 
 void CPlaylist::SaveResumeValues(int32_t positionMs) {
-    if (!On(m_profile, kResume) ||
+    // Nothing open (as before the start-up restored the list): the stored values stand.
+    if (m_current.strPath.empty() || !On(m_profile, kResume) ||
         (m_current.strPath == m_resumePath && m_curIndex == m_resumeIndex))
         return;
     m_resumePath = m_current.strPath;

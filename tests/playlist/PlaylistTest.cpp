@@ -194,6 +194,7 @@ TEST_F(PlaylistTest, RestoreResumesOnlyTheSameEntry) {
     Settings::Set(profile, kCurPlayFilePath, u"http://a/2");
     SetNumber(kCurIndex, 1);
     SetNumber(kCurPlayPos, 42000);
+    list.SaveResumeValues(0); // a save before the restore keeps the stored values
     list.PlaylistRestore();
     EXPECT_TRUE(Exists("playlist.wpl"));
     EXPECT_EQ(list.CurIndex(), 1);
