@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -116,6 +117,44 @@ TEST_F(StreamTlsTest, UntrustedOrMisnamedCertificatesAreRefused) {
         EXPECT_FALSE(client.SocketOpen());
         EXPECT_EQ(server.Request(), "");
     }
+}
+
+TEST_F(StreamTlsTest, ThroughAProxyHttpsGoesThroughATunnel) {
+    TlsServer secure(*trusted_, "ICY 200 OK\r\nicy-name: Tunnelled\r\n\r\nthrough");
+    // A CONNECT proxy: answers 200, then relays both ways until one side hangs up.
+    LoopbackServer proxy([](LoopbackServer& s, int client) {
+        int port = 0;
+        if (std::sscanf(s.Request().c_str(), "CONNECT 127.0.0.1:%d HTTP/1.0\r\n", &port) != 1)
+            return LoopbackServer::Send(client, "HTTP/1.0 400 Bad Request\r\n\r\n");
+        const int server = LoopbackSocket::Connect(port);
+        LoopbackServer::Send(client, "HTTP/1.0 200 Connection established\r\n\r\n");
+        for (bool open = server >= 0; open && !s.Stopping();) {
+            pollfd p[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+            if (poll(p, 2, 20) <= 0)
+                continue;
+            for (int i = 0; i < 2 && open; ++i) {
+                char buffer[4096];
+                if (!(p[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                    continue;
+                const ssize_t n = recv(p[i].fd, buffer, sizeof buffer, 0);
+                open = n > 0 && LoopbackSocket::SendAll(
+                                    p[1 - i].fd, std::string(buffer, static_cast<size_t>(n)));
+            }
+        }
+        if (server >= 0)
+            close(server);
+    });
+    StreamClient client(nullptr);
+    StreamingOptions options = client.Options();
+    options.useProxy = 1;
+    const std::u16string proxyText = U16("127.0.0.1:" + std::to_string(proxy.Port()));
+    std::copy(proxyText.begin(), proxyText.end(), options.proxy);
+    ASSERT_TRUE(client.SetOptions(options));
+    ASSERT_TRUE(client.Connect(U16(secure.Url()))) << client.LastError();
+    EXPECT_EQ(proxy.Request().rfind("CONNECT 127.0.0.1:", 0), 0u);
+    EXPECT_EQ(secure.Request().rfind("GET /live HTTP/1.0\r\n", 0), 0u);
+    EXPECT_EQ(client.StationName(), u"Tunnelled");
+    EXPECT_EQ(ReadAll(client), "through");
 }
 
 TEST_F(StreamTlsTest, StopEndsAHandshakeTheServerNeverAnswers) {
