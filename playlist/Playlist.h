@@ -68,10 +68,14 @@ public:
     Profile& SettingsProfile() { return m_profile; }
 
     // Appends the entries of a playlist file; true when the playlist is non-empty afterwards.
+    // With `reportErrors` a file that can't be opened, is damaged (what could be read is kept)
+    // or holds entries past the limit is reported to the user.
     bool PlaylistLoad(const std::u16string& path, bool reportErrors);
     // Writes the whole playlist; false when the file can't be written.
     bool PlaylistSave(const std::u16string& path) const;
-    // Start-up: the playlist, played list and resume position of the last run.
+    // Start-up: the playlist, played list and resume position of the last run. The files stay;
+    // a damaged list is copied to DamagedListPath() and, like entries past the limit, left for
+    // ShowNotices to report.
     void PlaylistRestore();
     // Shutdown: resume values, "playlist.wpl" and "shuffle.lst". `positionMs` is where the
     // current entry is playing.
