@@ -68,3 +68,25 @@ TEST(OggFile, DamagedFilesEndWithoutHarm) {
         DecodeOggFile(folder.Write("damaged.ogg", bytes));
     }
 }
+
+TEST(OggFile, ChainsWithADamagedLinkAndHugeGranulesOpenAsTheyShould) {
+    // The second link's setup header page is damaged: the chain is refused (the sanitizer
+    // build also checks that nothing of the attempt is left behind).
+    const std::u16string damaged = Fixture16("vorbis-chained-damaged.ogg");
+    EXPECT_TRUE(OggFile::Probe(damaged));
+    OggFile ogg;
+    EXPECT_FALSE(ogg.Open(damaged));
+    EXPECT_FALSE(ogg.IsOpen());
+
+    // A link on its own with the largest granule position on its last page.
+    ASSERT_TRUE(ogg.Open(Fixture16("vorbis-granule-max.ogg")));
+    EXPECT_EQ(INT64_MAX, ogg.TotalSamples());
+    int64_t reached = 0;
+    ASSERT_TRUE(ogg.Seek(500, reached));
+    EXPECT_EQ(22050, reached);
+    uint8_t block[4096];
+    EXPECT_GT(ogg.Read(block, sizeof block), 0);
+    // Past the real end, where the claimed one still lies ahead: nothing more to read.
+    ASSERT_TRUE(ogg.Seek(INT64_MAX / 2, reached));
+    EXPECT_EQ(0, ogg.Read(block, sizeof block));
+}
