@@ -171,9 +171,6 @@ CPlaylist::LoadResult CPlaylist::LoadListBytes(const std::string& bytes) {
             result.damaged = true;
             break;
         }
-        const std::u16string ext = CEntryTags::Lower(entry.strExt);
-        if (!m_wmaAvailable && (ext == u".wma" || ext == u".asf"))
-            continue;
         std::u16string lower = CEntryTags::Lower(entry.strPath);
         if (entry.strPath.empty() || listed.count(lower) != 0)
             continue;
@@ -183,8 +180,9 @@ CPlaylist::LoadResult CPlaylist::LoadListBytes(const std::string& bytes) {
             continue;
         }
         // An entry whose file is not there now (a card taken out, a file moved away for a
-        // while) stays in the list; playing steps over it.
-        entry.bMissing = !IsPlayable(entry.strPath);
+        // while), or that can't be played here (WMA without its decoder), stays in the list;
+        // playing steps over it.
+        entry.bMissing = Unplayable(entry);
         listed.insert(std::move(lower));
         if (entry.strTitle.empty())
             entry.strTitle = entry.strName;
@@ -344,9 +342,14 @@ bool CPlaylist::Missing(int index) {
     if (index < 0 || index >= Count())
         return false;
     _SFileInfo& entry = m_entries[static_cast<size_t>(index)];
-    if (entry.bMissing && IsPlayable(entry.strPath))
+    if (entry.bMissing && !Unplayable(entry))
         entry.bMissing = false;
     return entry.bMissing;
+}
+
+bool CPlaylist::Unplayable(const _SFileInfo& entry) const {
+    const std::u16string ext = CEntryTags::Lower(entry.strExt);
+    return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) || !IsPlayable(entry.strPath);
 }
 
 std::u16string CPlaylist::DefaultListPath() {

@@ -128,6 +128,8 @@ public:
     static std::u16string DamagedListPath();
 
 private:
+    // The entry's file is not there, or is WMA/ASF while WMA can't be played.
+    bool Unplayable(const _SFileInfo& entry) const;
     struct LoadResult {
         bool damaged = false; // the records ran past the end, or the count did not match them
         int leftOut = 0;      // entries past the limit

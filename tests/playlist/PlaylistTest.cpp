@@ -97,7 +97,7 @@ TEST_F(PlaylistTest, HandBuiltFileWithEightBitStringsLoads) {
     EXPECT_EQ(list.Favorites().size(), 1u);
 }
 
-TEST_F(PlaylistTest, LoadDropsDuplicatesAndWmaWithoutSupportAndKeepsMissingFiles) {
+TEST_F(PlaylistTest, LoadDropsDuplicatesAndKeepsMissingFilesAndWmaWithoutSupport) {
     _SFileInfo upper = FileEntry("Song.mp3");
     _SFileInfo lower = upper;
     for (char16_t& c : lower.strPath)
@@ -112,15 +112,19 @@ TEST_F(PlaylistTest, LoadDropsDuplicatesAndWmaWithoutSupportAndKeepsMissingFiles
     const std::u16string path = WriteList("mixed.wpl", {upper, lower, gone, folder, wma});
 
     ASSERT_TRUE(list.PlaylistLoad(path, true));
-    // A file that is not there (or is a folder) stays in the list, marked for playing to skip.
-    ASSERT_EQ(list.Count(), 3);
+    // A file that is not there (or is a folder), or WMA without its decoder, stays in the list,
+    // marked for playing to skip: the next save keeps it.
+    ASSERT_EQ(list.Count(), 4);
     EXPECT_EQ(list.Entries()[0].strPath, upper.strPath);
     EXPECT_FALSE(list.Entries()[0].bMissing);
     EXPECT_EQ(list.Entries()[1].strPath, gone.strPath);
     EXPECT_TRUE(list.Missing(1));
     EXPECT_TRUE(list.Missing(2));
+    EXPECT_TRUE(list.Missing(3));
     home.Write("music/gone.mp3", "back");
     EXPECT_FALSE(list.Missing(1));
+    list.SetWmaAvailable(true);
+    EXPECT_FALSE(list.Missing(3));
 
     list.Entries().clear();
     list.SetWmaAvailable(true);
