@@ -431,7 +431,7 @@ void Player::ThreadMain() {
     SetStatus(PlayerStatusPlay);
     for (;;) {
         const Source::LoopResult result = source_->DecodeLoop(*this);
-        if (result == Source::kEndOfData && !Finish(true, false))
+        if (result == Source::kEndOfData && !Finish(true, source_->EndedEarly()))
             continue; // a seek during the drain: decode from the new position
         if (result != Source::kEndOfData)
             Finish(false, result == Source::kError);

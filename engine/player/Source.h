@@ -35,6 +35,9 @@ public:
     virtual void Release() {}
     // Decodes until the end of the data, a stop request or an error.
     virtual LoopResult DecodeLoop(DecodeContext& context) = 0;
+    // After kEndOfData: the data broke off before its end (a stream's lost connection). What
+    // arrived is played, then the playback stops with the error flag as well.
+    virtual bool EndedEarly() const { return false; }
 
     // Positions the source at `ms` (already clamped by the Player); `sample` is the sample
     // reached. Runs under the decode lock.

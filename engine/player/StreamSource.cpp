@@ -104,6 +104,7 @@ bool StreamSource::WaitForPrebuffer(DecodeContext& context) {
 
 bool StreamSource::Start(DecodeContext& context, PlayerFileInfo& info) {
     kind_ = kNone;
+    brokenOff_ = false;
     state_ = kConnecting;
     const bool connected = client_.Connect(url_);
     if (!connected || context.StopRequested())
@@ -231,7 +232,7 @@ StreamSource::Next StreamSource::Rebuffer(DecodeContext& context) {
         return kFinishError;
     const bool alive = client_.SocketOpen();
     if (!alive && (client_.EndOfStream() || !client_.IcyHeadersSeen()))
-        return kFinishDrain;
+        return Ended();
     context.BeginRebuffer();
     if (alive) {
         // The output ran dry while the server is still sending: the same connection fills the
@@ -249,7 +250,7 @@ StreamSource::Next StreamSource::Rebuffer(DecodeContext& context) {
         if (client_.GaveUp())
             return kFinishError;
         if (client_.EndOfStream() || !client_.IcyHeadersSeen())
-            return kFinishDrain;
+            return Ended();
     }
     state_ = kConnecting;
     const bool connected = client_.Connect(url_);
@@ -263,6 +264,11 @@ StreamSource::Next StreamSource::Rebuffer(DecodeContext& context) {
     state_ = kPlaying;
     context.EndRebuffer();
     return kReconnected;
+}
+
+StreamSource::Next StreamSource::Ended() {
+    brokenOff_ = !client_.EndOfStream();
+    return kFinishDrain;
 }
 
 StreamSource::Next StreamSource::NextChunk(DecodeContext& context, uint8_t* out, size_t& got,

@@ -44,6 +44,7 @@ public:
     bool Prepare() override;
     void Release() override;
     LoopResult DecodeLoop(DecodeContext& context) override;
+    bool EndedEarly() const override { return brokenOff_; }
     bool Seek(int64_t, const PlayerOptions&, int64_t&) override { return false; }
     void Rewind() override {}
 
@@ -72,6 +73,8 @@ private:
     Next NextChunk(DecodeContext& context, uint8_t* out, size_t& got, size_t want = kChunkSize);
     bool RecognisePlugin(PlayerFileInfo& info);
     Next Rebuffer(DecodeContext& context);
+    // The end when no reconnection follows: a clean end of the stream, or one broken off.
+    Next Ended();
     static LoopResult Finished(Next next);
     LoopResult MpegLoop(DecodeContext& context);
     LoopResult OggLoop(DecodeContext& context);
@@ -84,6 +87,7 @@ private:
     std::u16string url_;
     std::atomic<int> state_{kNoStream};
     Kind kind_ = kNone;
+    bool brokenOff_ = false; // decoding thread only
 
     uint8_t chunk_[kChunkSize] = {}; // the last chunk read while recognising
     size_t chunkBytes_ = 0;

@@ -124,8 +124,14 @@ TEST(CliStream, HttpsStationsPlayAndFailuresSayWhat) {
     ASSERT_TRUE(one.Read(kFixtures + "/mpeg1-l3-cbr-plain.ref.wav"));
     EXPECT_GT(good.played.Frames(), one.Frames() * 3 / 2);
 
-    for (const LoopbackServer* server : {&untrusted, &refusing}) {
-        const std::string url = server == &untrusted ? https(untrusted) : refusing.Url();
+    LoopbackServer cut([](LoopbackServer&, int fd) { // broken off: a reset, not an end
+        LoopbackServer::Send(fd, "HTTP/1.0 200 OK\r\n\r\n" + Mp3Copies(1));
+        std::this_thread::sleep_for(200ms);
+        linger reset{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    });
+    for (const LoopbackServer* server : {&untrusted, &refusing, &cut}) {
+        const std::string url = server == &untrusted ? https(untrusted) : server->Url();
         SCOPED_TRACE(url);
         const StreamRun bad = PlayUrl(folder, url);
         EXPECT_EQ(bad.exitCode, 1);

@@ -268,12 +268,13 @@ Played PlayUrl(const std::u16string& url, const TempFolder& folder,
     return played;
 }
 
-void ExpectPlayedToTheEnd(const Played& played) {
+// `stopFlags`: at the end, and with the error flag when the connection broke off.
+void ExpectPlayedToTheEnd(const Played& played, intptr_t stopFlags = kPlayerStoppedAtEnd) {
     ASSERT_EQ(played.status.size(), 3u);
     EXPECT_EQ(played.status[0].wParam, static_cast<uintptr_t>(PlayerStatusPreparing));
     EXPECT_EQ(played.status[1].wParam, static_cast<uintptr_t>(PlayerStatusPlay));
     EXPECT_EQ(played.status[2].wParam, static_cast<uintptr_t>(PlayerStatusStop));
-    EXPECT_EQ(played.status[2].lParam, 0x10000);
+    EXPECT_EQ(played.status[2].lParam, stopFlags);
     EXPECT_EQ(played.stateWhilePlaying, 4);
 }
 
@@ -400,7 +401,8 @@ TEST(StreamPlayback, AStreamWithoutIcyHeadersThatDropsEndsWithoutReconnecting) {
     OneShotServer server("HTTP/1.0 200 OK\r\n\r\n" + Repeated(mp3, 4),
                          "HTTP/1.0 200 OK\r\n\r\n" + mp3);
     const Played played = PlayUrl(server.Url(), folder);
-    ExpectPlayedToTheEnd(played);
+    // What arrived plays; the stop says the stream failed.
+    ExpectPlayedToTheEnd(played, kPlayerStoppedAtEnd | kPlayerStoppedOnError);
     EXPECT_EQ(server.Connections(), 1);
 }
 
@@ -442,7 +444,7 @@ TEST(StreamPlayback, AResetBeforeThePrebufferFillsPlaysWhatArrived) {
     OneShotServer server("HTTP/1.0 200 OK\r\n\r\n" + FixtureBytes("mpeg1-l3-cbr-plain.mp3"),
                          "HTTP/1.0 404 Not Found\r\n\r\n");
     const Played played = PlayUrl(server.Url(), folder);
-    ExpectPlayedToTheEnd(played);
+    ExpectPlayedToTheEnd(played, kPlayerStoppedAtEnd | kPlayerStoppedOnError);
     EXPECT_EQ(server.Connections(), 1);
     ExpectLengthOf(played, "mpeg1-l3-cbr-plain.ref.wav");
 }
