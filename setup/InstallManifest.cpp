@@ -1,42 +1,13 @@
 #include "setup/InstallManifest.h"
 
-#include <cstdio>
-#include <fcntl.h>
+#include "support/AtomicFile.h"
+
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Writes `text` to `path` through a temporary file beside it, synced before it replaces the
-// old file, so that a crash leaves the old manifest or the new one, never a part.
-bool WriteAtomically(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".new";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    const bool written = done == text.size() && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !written || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    const int folder = ::open(fs::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return true;
-}
 
 bool Inside(const fs::path& relative) {
     if (relative.empty() || relative.is_absolute() || relative == "." || relative == "./")
@@ -85,7 +56,7 @@ bool InstallManifest::Write(const std::string& folder, const Snapshot& before,
     std::string text;
     for (const std::string& entry : entries)
         text += entry + "\n";
-    return WriteAtomically((fs::path(folder) / kFileName).string(), text);
+    return AtomicFile::Write((fs::path(folder) / kFileName).string(), text);
 }
 
 bool InstallManifest::Read(const std::string& folder, std::set<std::string>& entries) {
