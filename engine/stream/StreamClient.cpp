@@ -707,8 +707,14 @@ StreamClient::Request StreamClient::ConnectionRequest(const std::u16string& wide
             SetError("the server redirects without saying where");
             return Request::Failed;
         }
+        const std::string next = target.Resolve(location);
+        if (next.size() >= kTextLength) {
+            SetError("the server redirects to an address longer than " +
+                     std::to_string(kTextLength - 1) + " characters");
+            return Request::Failed;
+        }
         std::lock_guard<std::mutex> lock(infoMutex_);
-        redirect_ = Wide(target.Resolve(location.substr(0, kValueLength)));
+        redirect_ = Wide(next);
         return Request::Redirect;
     }
 

@@ -192,6 +192,7 @@ TEST(StreamClientTest, RedirectIsFollowedToTheSecondServer) {
 TEST(StreamClientTest, FailedAnswersFailTheConnection) {
     const std::vector<std::string> answers = {
         "HTTP/1.0 302 Found\r\nServer: x\r\n\r\n", // redirect without a place to go
+        "HTTP/1.0 301 Moved\r\nLocation: " + std::string(250, 'a') + "\r\n\r\n", // too long
         "HTTP/1.0 404 Not Found\r\n\r\n",
         "garbage\r\n\r\n",
         "HTTP/1.0 200 OK\r\n" + std::string(3000, 'x'), // header never ends within 2047 bytes
@@ -206,6 +207,8 @@ TEST(StreamClientTest, FailedAnswersFailTheConnection) {
         StreamClient client(nullptr);
         EXPECT_FALSE(client.Connect(U16(server.Url())));
         EXPECT_FALSE(client.SocketOpen());
+        EXPECT_EQ(server.Connections(), 1);
+        EXPECT_NE(client.LastError(), "");
         // The blocks were freed, so the options may change again.
         EXPECT_TRUE(client.SetOptions(client.Options()));
     }
