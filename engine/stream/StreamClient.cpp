@@ -611,13 +611,15 @@ bool StreamClient::ReceiveHeader(char* buffer, size_t size, size_t& length, size
                                  int& status, Deadline deadline, bool (*acceptable)(int)) {
     length = 0;
     status = 0;
+    const std::string late =
+        "no complete answer within " + std::to_string(kRequestLimit.count()) + " s";
     for (;;) {
         if (length >= size - 1) {
             SetError("the answer's header is longer than " + std::to_string(size - 1) + " bytes");
             return false;
         }
         const long got = Receive(reinterpret_cast<uint8_t*>(buffer) + length, size - 1 - length,
-                                 deadline, "no complete answer within 15 s");
+                                 deadline, late.c_str());
         if (got == 0)
             SetError("the server closed the connection without an answer");
         if (got <= 0)
