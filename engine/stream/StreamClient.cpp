@@ -8,10 +8,13 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <new>
@@ -19,6 +22,8 @@
 #include <signal.h>
 #include <sys/select.h>
 #include <sys/socket.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -508,22 +513,61 @@ bool StreamClient::SendAll(const std::string& text, Deadline deadline) {
     return true;
 }
 
+// The system's name lookup can't be interrupted and may take long without a network, so it
+// runs on a thread of its own while this one keeps to the deadline and the stop request; a
+// lookup given up on finishes by itself and frees what it shares.
+bool StreamClient::LookUp(const std::string& host, in_addr& found, Deadline deadline) {
+    struct Lookup {
+        std::mutex lock;
+        std::condition_variable done;
+        bool finished = false;
+        bool ok = false;
+        in_addr address{};
+    };
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, host] {
+            addrinfo hints{};
+            hints.ai_family = AF_INET;
+            hints.ai_socktype = SOCK_STREAM;
+            addrinfo* list = nullptr;
+            const bool ok = getaddrinfo(host.c_str(), nullptr, &hints, &list) == 0 && list;
+            std::lock_guard guard(lookup->lock);
+            if (ok)
+                lookup->address = reinterpret_cast<sockaddr_in*>(list->ai_addr)->sin_addr;
+            if (list)
+                freeaddrinfo(list);
+            lookup->ok = ok;
+            lookup->finished = true;
+            lookup->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        SetError("cannot find the server " + host + ": no thread for the lookup");
+        return false;
+    }
+    std::unique_lock guard(lookup->lock);
+    while (!lookup->finished && !stop_ && std::chrono::steady_clock::now() < deadline)
+        lookup->done.wait_for(guard, std::chrono::milliseconds(kSliceMs));
+    if (!lookup->finished) {
+        if (!stop_)
+            SetError("cannot find the server " + host + " in time");
+        return false;
+    }
+    if (!lookup->ok) {
+        SetError("cannot find the server " + host);
+        return false;
+    }
+    found = lookup->address;
+    return true;
+}
+
 bool StreamClient::ConnectSocket(const std::string& host, int port, Deadline deadline) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
-    if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) {
-            SetError("cannot find the server " + host);
-            return false;
-        }
-        address.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-        freeaddrinfo(found);
-    }
+    if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1 &&
+        !LookUp(host, address.sin_addr, deadline))
+        return false;
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         SetError(std::string("no socket: ") + std::strerror(errno));

@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
 #include <string>
 #include <string_view>
 
@@ -88,6 +89,7 @@ private:
     void ReceiveThread();
     void ReceiveAudio();
     Request ConnectionRequest(const std::u16string& url);
+    bool LookUp(const std::string& host, in_addr& found, Deadline deadline);
     bool ConnectSocket(const std::string& host, int port, Deadline deadline);
     bool StartTls(const std::string& host, Deadline deadline);
     bool OpenTunnel(const std::string& host, int port, const std::string& agent, Deadline deadline);
