@@ -121,31 +121,38 @@ struct Link {
     }
 };
 
-// Reads the whole file: every link (a run of pages that begin streams, and what follows them)
-// needs a Vorbis stream whose headers are all in before the next link begins.
+// Reads the whole file the way the layer finds its links: a link is the streams a run of pages
+// begins, and goes on as long as the pages belong to one of them; the first page of another
+// stream starts the next link. Every link needs a Vorbis stream whose headers are all in before
+// the link ends.
 bool WalkLinks(FILE* file) {
     if (fseeko(file, 0, SEEK_SET) != 0)
         return false;
     ogg_sync_state sync;
     ogg_sync_init(&sync);
     Link link;
-    bool inLink = false, beginning = false, intact = true;
+    std::vector<int> serials; // the streams the current link began
+    bool beginning = false, intact = true;
     ogg_page page;
     while (intact && NextPage(file, sync, page)) {
-        if (ogg_page_bos(&page)) {
-            if (!beginning) { // a new link
-                intact = !inLink || link.headers == 3;
+        const int serial = ogg_page_serialno(&page);
+        const bool known = std::find(serials.begin(), serials.end(), serial) != serials.end();
+        if (ogg_page_bos(&page) && !known) {
+            if (!beginning) { // the next link
+                intact = serials.empty() || link.headers == 3;
                 link.Clear();
-                inLink = beginning = true;
+                serials.clear();
+                beginning = true;
             }
+            serials.push_back(serial);
             link.Begin(page);
             continue;
         }
         beginning = false;
-        if (inLink)
-            intact = link.vorbis && link.Take(page);
+        // A page of a stream that nothing began where the next link should begin.
+        intact = known && link.vorbis && link.Take(page);
     }
-    intact = intact && (!inLink || link.headers == 3);
+    intact = intact && link.headers == 3;
     link.Clear();
     ogg_sync_clear(&sync);
     return intact;
