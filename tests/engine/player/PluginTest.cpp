@@ -111,6 +111,8 @@ TEST_F(PluginPlayback, APluginFileOpensDecodesAndSeeks) {
         player.SetOwner(&sink);
         ASSERT_TRUE(player.Play());
         EXPECT_EQ(WaitForStop(sink), kPlayerStoppedAtEnd);
+        player.Stop(); // the decoding thread has ended before the sink goes
+        player.SetOwner(nullptr);
         player.CloseDevice();
     }
     WavFile wav;
@@ -127,6 +129,8 @@ TEST_F(PluginPlayback, APluginFileOpensDecodesAndSeeks) {
         EXPECT_EQ(player.Position(), 500);
         ASSERT_TRUE(player.Play());
         EXPECT_EQ(WaitForStop(sink), kPlayerStoppedAtEnd);
+        player.Stop(); // the decoding thread has ended before the sink goes
+        player.SetOwner(nullptr);
         player.Close();
     }
     WavFile rest;
@@ -162,6 +166,8 @@ TEST_F(PluginPlayback, ThePcmPreampAppliesToPluginsThatDoNotEqualise) {
         player.SetOwner(&sink);
         ASSERT_TRUE(player.Play());
         EXPECT_EQ(WaitForStop(sink), kPlayerStoppedAtEnd);
+        player.Stop(); // the decoding thread has ended before the sink goes
+        player.SetOwner(nullptr);
         player.Close();
     }
     WavFile wav;
