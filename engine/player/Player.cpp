@@ -4,6 +4,7 @@
 #include "engine/tags/Id3Tag.h"
 #include "engine/tags/VorbisComments.h"
 #include "platform/MessageSink.h"
+#include "platform/RegularFile.h"
 #include "platform/WaveHeader.h"
 
 #include <algorithm>
@@ -346,6 +347,9 @@ bool Player::GetStreamTitle(std::u16string& title) const {
 }
 
 bool Player::IsValidFile(const std::u16string& path) {
+    // Plug-ins open the path themselves: a FIFO or a device must not get that far.
+    if (!RegularFile::Check(path))
+        return false;
     {
         FileReader file;
         if (file.Open(path) && MpegFile::Probe(file))
@@ -383,6 +387,8 @@ bool Player::GetTag(TagInfo& tag) {
 }
 
 bool Player::GetFileTag(const std::u16string& path, TagInfo& tag) {
+    if (!RegularFile::Check(path))
+        return false;
     for (size_t i = 0; i < plugins_.Count(); ++i) {
         const PluginRegistry::Entry& entry = plugins_.At(i);
         if ((entry.caps & DECODER_PLUGIN_TAGS) &&

@@ -6,8 +6,10 @@
 
 #include "tests/ScopedAudio.h"
 #include "tests/TempFolder.h"
+#include "tests/UnwrittenFifo.h"
 #include "tests/WavFile.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -93,6 +95,16 @@ TEST_F(PluginPlayback, APluginFileOpensDecodesAndSeeks) {
     EXPECT_EQ(player.Decoder(1), nullptr);
     EXPECT_TRUE(player.IsValidFile(path));
     EXPECT_FALSE(player.IsValidFile(TextCodec::Utf8ToUtf16(folder.Write("x.au", "not audio"))));
+    {
+        // The plug-in is never handed a FIFO to open (it would wait for a writer).
+        UnwrittenFifo fifo(folder / "fifo.au");
+        ASSERT_TRUE(fifo.Made());
+        const auto start = std::chrono::steady_clock::now();
+        TagInfo tag;
+        EXPECT_FALSE(player.IsValidFile(TextCodec::Utf8ToUtf16(fifo.Path())));
+        EXPECT_FALSE(player.GetFileTag(TextCodec::Utf8ToUtf16(fifo.Path()), tag));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, fifo.Patience());
+    }
 
     ASSERT_TRUE(player.OpenFile(path));
     EXPECT_EQ(player.SourceType(), SourcePlugin);
