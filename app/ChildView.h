@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/ViewUi.h"
-#include "app/WindowMessage.h"
 #include "input/KeyDispatcher.h"
 #include "input/KeyMap.h"
 #include "platform/Event.h"
@@ -13,6 +12,7 @@
 #include "skin/LevelSource.h"
 #include "skin/MuteVolume.h"
 #include "skin/SkinManager.h"
+#include "ui/WindowMessage.h"
 
 #include <QTimer>
 #include <QWidget>

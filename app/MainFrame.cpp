@@ -3,7 +3,7 @@
 #include "app/MainMenu.h"
 #include "app/TelephonyLine.h"
 #include "app/TrayIcon.h"
-#include "app/WindowMessage.h"
+#include "ui/WindowMessage.h"
 
 #include <QApplication>
 #include <QCloseEvent>

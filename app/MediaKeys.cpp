@@ -1,6 +1,6 @@
 #include "app/MediaKeys.h"
 
-#include "app/WindowMessage.h"
+#include "ui/WindowMessage.h"
 
 #include <QString>
 

@@ -4,7 +4,6 @@
 
 #include "app/MainFrame.h"
 #include "app/MediaKeys.h"
-#include "app/SettingNames.h"
 #include "app/SingleInstance.h"
 #include "app/TelephonyLine.h"
 #include "platform/Folders.h"
@@ -12,6 +11,7 @@
 #include "platform/Registry.h"
 #include "platform/RunAppAtEvent.h"
 #include "platform/SystemLocale.h"
+#include "settings/SettingNames.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/MainFrame.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // Puts the input in a memory file and runs the MPEG probe over it; when the probe accepts it,
 // opens it the way the engine does (with and without counting every frame). The probe must
 // leave the file position where it was.
+#include "engine/core/FileReader.h"
 #include "engine/decoders/MpegFile.h"
-#include "engine/player/FileReader.h"
 
 #include <cstddef>
 #include <cstdint>

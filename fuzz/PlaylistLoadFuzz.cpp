@@ -1,11 +1,11 @@
 // Loads the input as a playlist file, then saves what was loaded and loads that again: the
 // second load must keep every entry, and saving it must give the same bytes.
-#include "app/SettingNames.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
 #include "playlist/Playlist.h"
 #include "playlist/PlaylistHost.h"
+#include "settings/SettingNames.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Puts the input in a memory file and opens it as a WAV file the way the engine does: the probe
 // (which must leave the file position where it was), the open, decoding to the end in rounds of
 // changing sizes, then a seek back to the start, after which decoding gives the same PCM again.
+#include "engine/core/FileReader.h"
 #include "engine/decoders/WavReader.h"
-#include "engine/player/FileReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,10 @@
 #include "input/KeyMap.h"
 
-#include "app/SettingNames.h"
-#include "app/Settings.h"
 #include "input/KeyFunctions.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
 
 #include <algorithm>
 #include <set>

@@ -1,6 +1,6 @@
 #include "lyrics/LyricsChecksum.h"
 
-#include "engine/decoders/MpegHeader.h"
+#include "engine/core/MpegHeader.h"
 #include "platform/RegularFile.h"
 
 #include <openssl/evp.h>

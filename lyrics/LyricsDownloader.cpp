@@ -1,11 +1,11 @@
 #include "lyrics/LyricsDownloader.h"
 
-#include "app/Settings.h"
 #include "lyrics/LrcFileWriter.h"
 #include "lyrics/LyricsAnswer.h"
 #include "lyrics/LyricsChecksum.h"
 #include "platform/TextCodec.h"
 #include "platform/Thread.h"
+#include "settings/Settings.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "playback/FmodBackend.h"
 
-#include "app/Settings.h"
 #include "engine/player/PlayerApi.h"
 #include "platform/Profile.h"
 #include "playback/FmodView.h"
+#include "settings/Settings.h"
 
 #include <algorithm>
 

@@ -1,8 +1,6 @@
 #include "playback/PlaybackController.h"
 
-#include "app/SettingNames.h"
-#include "app/Settings.h"
-#include "engine/player/PlayerTypes.h"
+#include "engine/core/PlayerTypes.h"
 #include "lyrics/LyricsLoader.h"
 #include "platform/Profile.h"
 #include "platform/TextCodec.h"
@@ -14,6 +12,8 @@
 #include "playlist/Playlist.h"
 #include "playlist/StreamAddress.h"
 #include "runtime/fsound_errors.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/player/PlayerTypes.h"
+#include "engine/core/PlayerTypes.h"
 
 #include <string>
 #include <string_view>

@@ -1,12 +1,12 @@
 #include "playlist/MediaOpener.h"
 
-#include "app/Settings.h"
 #include "platform/Profile.h"
 #include "platform/TextCodec.h"
 #include "playlist/EntryTags.h"
 #include "playlist/Playlist.h"
 #include "playlist/PlaylistHost.h"
 #include "playlist/StreamAddress.h"
+#include "settings/Settings.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,6 +1,5 @@
 #include "playlist/Playlist.h"
 
-#include "app/Settings.h"
 #include "platform/Folders.h"
 #include "platform/Profile.h"
 #include "platform/TextCodec.h"
@@ -8,6 +7,7 @@
 #include "playlist/EntryTags.h"
 #include "playlist/PlaylistHost.h"
 #include "playlist/StreamAddress.h"
+#include "settings/Settings.h"
 #include "support/AtomicFile.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 #include "playlist/StationList.h"
 
-#include "app/Settings.h"
 #include "platform/Profile.h"
 #include "platform/TextCodec.h"
 #include "playlist/EntryTags.h"
 #include "playlist/PlaylistHost.h"
 #include "playlist/StreamAddress.h"
+#include "settings/Settings.h"
 #include "support/IniFile.h"
 
 #include <algorithm>

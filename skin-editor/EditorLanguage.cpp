@@ -1,9 +1,9 @@
 #include "skin-editor/EditorLanguage.h"
 
-#include "app/Settings.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/SystemLocale.h"
+#include "settings/Settings.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

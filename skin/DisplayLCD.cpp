@@ -1,8 +1,8 @@
 #include "skin/DisplayLCD.h"
 
-#include "app/Settings.h"
-#include "app/WindowMessage.h"
+#include "settings/Settings.h"
 #include "skin/VirtualKey.h"
+#include "ui/WindowMessage.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/WindowMessage.h"
 #include "playlist/FileInfo.h"
 #include "skin/LcdScroll.h"
 #include "skin/SkinManager.h"
+#include "ui/WindowMessage.h"
 
 #include <QBasicTimer>
 #include <QFont>

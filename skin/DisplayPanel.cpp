@@ -1,6 +1,6 @@
 #include "skin/DisplayPanel.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "skin/ImageCells.h"
 #include "skin/LevelSource.h"
 #include "skin/MuteSwitch.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/WindowMessage.h"
 #include "skin/SkinManager.h"
 #include "skin/VuMeter.h"
+#include "ui/WindowMessage.h"
 
 #include <QBasicTimer>
 #include <QRect>

@@ -1,8 +1,8 @@
 #include "skin/ImageSlideBar.h"
 
-#include "app/WindowMessage.h"
 #include "skin/ControlStyles.h"
 #include "skin/VirtualKey.h"
+#include "ui/WindowMessage.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "skin/MuteSwitch.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "skin/ImageCells.h"
 #include "skin/MuteVolume.h"
 #include "skin/VirtualKey.h"

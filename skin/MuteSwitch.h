@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/WindowMessage.h"
 #include "skin/SkinManager.h"
+#include "ui/WindowMessage.h"
 
 #include <QWidget>
 

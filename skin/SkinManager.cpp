@@ -1,9 +1,9 @@
 #include "skin/SkinManager.h"
 
-#include "app/Settings.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
+#include "settings/Settings.h"
 #include "support/IniFile.h"
 
 #include <QColor>

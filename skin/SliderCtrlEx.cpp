@@ -1,7 +1,7 @@
 #include "skin/SliderCtrlEx.h"
 
-#include "app/WindowMessage.h"
 #include "skin/ControlStyles.h"
+#include "ui/WindowMessage.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

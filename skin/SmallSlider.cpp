@@ -1,8 +1,8 @@
 #include "skin/SmallSlider.h"
 
-#include "app/WindowMessage.h"
 #include "skin/ControlStyles.h"
 #include "skin/SkinManager.h"
+#include "ui/WindowMessage.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "skin/VirtualKey.h"
 
-#include "app/WindowMessage.h"
+#include "ui/WindowMessage.h"
 
 #include <QKeyEvent>
 #include <QWidget>

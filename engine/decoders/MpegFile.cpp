@@ -1,6 +1,6 @@
 #include "engine/decoders/MpegFile.h"
 
-#include "engine/player/FileReader.h"
+#include "engine/core/FileReader.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/decoders/MpegHeader.h"
+#include "engine/core/MpegHeader.h"
 
 #include <cstddef>
 #include <cstdint>

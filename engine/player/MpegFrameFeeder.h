@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/core/MpegHeader.h"
+#include "engine/core/PlayerTypes.h"
 #include "engine/decoders/MpegDecoder.h"
-#include "engine/decoders/MpegHeader.h"
-#include "engine/player/PlayerTypes.h"
 
 #include <atomic>
 #include <cstddef>

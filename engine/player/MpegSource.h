@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/core/FileReader.h"
 #include "engine/decoders/MpegFile.h"
-#include "engine/player/FileReader.h"
 #include "engine/player/MpegFrameFeeder.h"
 #include "engine/player/Source.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/PlayerTypes.h"
 #include "engine/effects/BassBoostEffect.h"
 #include "engine/effects/Chorus3DEffect.h"
 #include "engine/effects/EchoReverbEffect.h"
@@ -8,7 +9,6 @@
 #include "engine/player/DecodeContext.h"
 #include "engine/player/MpegSource.h"
 #include "engine/player/OggSource.h"
-#include "engine/player/PlayerTypes.h"
 #include "engine/player/PluginSource.h"
 #include "engine/player/StreamSource.h"
 #include "engine/player/WavSource.h"

@@ -3,7 +3,7 @@
 // The built-in engine's interface: free functions over one Player. Times are milliseconds,
 // texts UTF-16; every record passed in or out belongs to the caller.
 
-#include "engine/player/PlayerTypes.h"
+#include "engine/core/PlayerTypes.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "engine/player/StreamSource.h"
 
-#include "engine/decoders/MpegHeader.h"
+#include "engine/core/MpegHeader.h"
 #include "engine/player/DecodeContext.h"
 #include "engine/stream/StreamUrl.h"
 #include "engine/tags/Id3Tag.h"

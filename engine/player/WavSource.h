@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/core/FileReader.h"
 #include "engine/decoders/WavReader.h"
-#include "engine/player/FileReader.h"
 #include "engine/player/Source.h"
 
 // WAV files: 8- and 16-bit PCM as it is, other wave formats through the audio compression

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/DecoderPlugin.h"
+#include "engine/plugins/DecoderPlugin.h"
 
 #include <cstdint>
 #include <string>

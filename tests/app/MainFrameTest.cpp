@@ -1,9 +1,9 @@
 #include "app/MainFrame.h"
 #include "app/MainMenu.h"
 #include "app/SonvaleApp.h"
-#include "app/WindowMessage.h"
 #include "tests/app/FakeFrameView.h"
 #include "tests/app/FakeTelephonyLine.h"
+#include "ui/WindowMessage.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "app/MediaKeys.h"
-#include "app/WindowMessage.h"
+#include "ui/WindowMessage.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

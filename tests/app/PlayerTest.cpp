@@ -1,11 +1,11 @@
 // The real player program, started as a user would, in a private home folder, with its output
 // written to a WAV file in real time.
-#include "app/SettingNames.h"
-#include "app/Settings.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
 #include "playlist/Archive.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include "platform/Profile.h"
 #include "platform/Registry.h"

@@ -1,9 +1,9 @@
 #include "app/SonvaleApp.h"
-#include "app/SettingNames.h"
 #include "app/SingleInstance.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/RunAppAtEvent.h"
+#include "settings/SettingNames.h"
 #include "tests/TempFolder.h"
 
 #include <QImage>

@@ -1,11 +1,11 @@
 #include "input/KeyMap.h"
 
-#include "app/SettingNames.h"
-#include "app/Settings.h"
 #include "input/KeyFunctions.h"
 #include "input/KeyNames.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
 
 #include "tests/TempFolder.h"
 

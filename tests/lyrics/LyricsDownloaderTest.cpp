@@ -1,8 +1,8 @@
 #include "lyrics/LyricsDownloader.h"
 
-#include "app/SettingNames.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "settings/SettingNames.h"
 
 #include "tests/LoopbackSocket.h"
 #include "tests/TempFolder.h"

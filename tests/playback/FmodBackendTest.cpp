@@ -1,10 +1,10 @@
 #include "playback/FmodBackend.h"
 
-#include "app/Settings.h"
 #include "engine/player/PlayerApi.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "playback/FmodView.h"
+#include "settings/Settings.h"
 
 #include "tests/TempFolder.h"
 #include "tests/playback/FakeFmodce.h"

@@ -1,9 +1,9 @@
 #include "playback/FmodBackend.h"
 
-#include "app/Settings.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "playback/FmodView.h"
+#include "settings/Settings.h"
 
 #include "tests/ScopedAudio.h"
 #include "tests/TempFolder.h"

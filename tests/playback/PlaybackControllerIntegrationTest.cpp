@@ -1,7 +1,6 @@
 // The playback controller over the real run-time library and the real engine, silent output.
 #include "playback/PlaybackController.h"
 
-#include "app/SettingNames.h"
 #include "engine/player/PlayerApi.h"
 #include "platform/Profile.h"
 #include "platform/QueueMessageSink.h"
@@ -10,6 +9,7 @@
 #include "playback/FmodLibraryBackend.h"
 #include "playback/PlayerEngineBackend.h"
 #include "playlist/Playlist.h"
+#include "settings/SettingNames.h"
 
 #include "tests/ScopedAudio.h"
 #include "tests/TempFolder.h"

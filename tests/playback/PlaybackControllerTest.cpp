@@ -1,12 +1,12 @@
 #include "playback/PlaybackController.h"
 
-#include "app/SettingNames.h"
-#include "engine/player/PlayerTypes.h"
+#include "engine/core/PlayerTypes.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
 #include "playback/PlaybackTexts.h"
 #include "playlist/Playlist.h"
+#include "settings/SettingNames.h"
 
 #include "tests/TempFolder.h"
 #include "tests/playback/FakePlaybackParts.h"

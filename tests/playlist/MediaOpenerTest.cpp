@@ -1,6 +1,6 @@
 #include "playlist/MediaOpener.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "tests/playlist/PlaylistFixture.h"
 
 #include <gtest/gtest.h>

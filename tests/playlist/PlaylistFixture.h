@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/SettingNames.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "playlist/Playlist.h"
+#include "settings/SettingNames.h"
 
 #include "tests/TempFolder.h"
 #include "tests/playlist/FakePlaylistHost.h"

@@ -1,8 +1,8 @@
 #include "playlist/Playlist.h"
 #include "playlist/Archive.h"
 
-#include "app/Settings.h"
 #include "platform/TextCodec.h"
+#include "settings/Settings.h"
 #include "tests/playlist/PlaylistFixture.h"
 
 #include <gtest/gtest.h>

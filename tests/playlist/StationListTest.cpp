@@ -1,6 +1,6 @@
 #include "playlist/StationList.h"
 
-#include "app/SettingNames.h"
+#include "settings/SettingNames.h"
 #include "tests/playlist/PlaylistFixture.h"
 
 #include <gtest/gtest.h>

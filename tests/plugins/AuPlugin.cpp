@@ -2,7 +2,7 @@
 // seeking and the header's annotation as the title, and the same data as a stream. Built with the
 // tests to exercise the plug-in interface end to end.
 
-#include "engine/DecoderPlugin.h"
+#include "engine/plugins/DecoderPlugin.h"
 
 #include <algorithm>
 #include <cstdio>

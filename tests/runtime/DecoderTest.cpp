@@ -1,4 +1,4 @@
-#include "engine/decoders/MpegHeader.h"
+#include "engine/core/MpegHeader.h"
 #include "runtime/StreamDecoder.h"
 #include "runtime/fsound.h"
 #include "tests/TempFolder.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/WindowMessage.h"
 #include "skin/SkinManager.h"
 #include "tests/TempFolder.h"
+#include "ui/WindowMessage.h"
 
 #include <QApplication>
 #include <QColor>

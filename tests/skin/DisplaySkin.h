@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/SettingNames.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "settings/SettingNames.h"
 #include "skin/SkinManager.h"
 
 #include "tests/TempFolder.h"

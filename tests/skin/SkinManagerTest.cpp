@@ -1,8 +1,8 @@
 #include "skin/SkinManager.h"
 
-#include "app/SettingNames.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "settings/SettingNames.h"
 #include "support/IniFile.h"
 
 #include "tests/TempFolder.h"

@@ -1,10 +1,10 @@
-#include "app/WindowMessage.h"
 #include "skin/ControlStyles.h"
 #include "skin/NonFSDialog.h"
 #include "skin/SliderCtrlEx.h"
 #include "skin/SmallSlider.h"
 #include "skin/ThumbnailStatic.h"
 #include "tests/skin/ControlTestSupport.h"
+#include "ui/WindowMessage.h"
 
 namespace {
 

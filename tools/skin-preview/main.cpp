@@ -2,11 +2,11 @@
 // or a given skin file, shows a sample track, and writes the picture as a PNG.
 //   skin-preview [--skin FILE.wps] OUT.png
 // Settings (fonts, the display's modes) come from $SONVALE_HOME like the player's.
-#include "app/SettingNames.h"
-#include "app/Settings.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "playlist/FileInfo.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
 #include "skin/DisplayLCD.h"
 #include "skin/DisplayPanel.h"
 #include "skin/ImageSlideBar.h"

@@ -1,10 +1,10 @@
 #include "DecoderTestFiles.h"
 
+#include "engine/core/FileReader.h"
 #include "engine/decoders/MpegDecoder.h"
 #include "engine/decoders/MpegFile.h"
 #include "engine/decoders/OggFile.h"
 #include "engine/decoders/OggStream.h"
-#include "engine/player/FileReader.h"
 
 #include <algorithm>
 #include <cmath>

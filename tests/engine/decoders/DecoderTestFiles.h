@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/player/PlayerTypes.h"
+#include "engine/core/PlayerTypes.h"
 
 #include <cstdint>
 #include <string>

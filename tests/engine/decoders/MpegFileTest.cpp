@@ -1,7 +1,7 @@
 #include "DecoderTestFiles.h"
 
+#include "engine/core/FileReader.h"
 #include "engine/decoders/MpegFile.h"
-#include "engine/player/FileReader.h"
 #include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "engine/DecoderPlugin.h"
 #include "engine/player/Player.h"
+#include "engine/plugins/DecoderPlugin.h"
 #include "engine/plugins/PluginRegistry.h"
 #include "platform/QueueMessageSink.h"
 #include "platform/TextCodec.h"

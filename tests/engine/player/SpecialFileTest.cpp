@@ -1,5 +1,5 @@
+#include "engine/core/FileReader.h"
 #include "engine/decoders/OggFile.h"
-#include "engine/player/FileReader.h"
 #include "engine/player/Player.h"
 #include "engine/tags/Id3Tag.h"
 #include "platform/RegularFile.h"

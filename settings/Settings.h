@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SettingNames.h"
+#include "settings/SettingNames.h"
 
 #include <array>
 #include <cstdint>

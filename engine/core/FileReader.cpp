@@ -1,4 +1,4 @@
-#include "engine/player/FileReader.h"
+#include "engine/core/FileReader.h"
 
 #include "platform/RegularFile.h"
 

@@ -1,4 +1,4 @@
-#include "app/WindowMessage.h"
+#include "ui/WindowMessage.h"
 
 #include <QCoreApplication>
 #include <QObject>
