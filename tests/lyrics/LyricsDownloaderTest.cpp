@@ -255,8 +255,9 @@ TEST_F(LyricsDownloaderTest, FailedAnswersWriteNoFile) {
          }},
         {"garbage", [](int fd) { LoopbackSocket::SendAll(fd, std::string(300, '\x01')); }},
     };
-    for (const auto& [what, reply] : replies) {
-        SCOPED_TRACE(what);
+    for (const auto& entry : replies) {
+        SCOPED_TRACE(entry.first);
+        const auto& reply = entry.second;
         SoapServer server([&reply](SoapServer&, int fd) { reply(fd); });
         EXPECT_FALSE(Download(server.Host()));
         EXPECT_EQ(server.Connections(), 1);
