@@ -9,13 +9,13 @@
 #include <functional>
 #include <map>
 
-class CChildView;
+class ChildView;
 
 // The main view as the playback controller, the playlist and the key dispatcher see it. Calls
 // from other threads (the monitor runs on a worker) are handed to the UI thread.
-class CViewUi : public QObject, public PlaybackUi, public PlaylistHost, public KeyDispatcher::Host {
+class ViewUi : public QObject, public PlaybackUi, public PlaylistHost, public KeyDispatcher::Host {
 public:
-    explicit CViewUi(CChildView& view);
+    explicit ViewUi(ChildView& view);
 
     // PlaybackUi and PlaylistHost.
     bool Korean() const override;
@@ -72,7 +72,7 @@ private:
     void OnUi(std::function<void()> work);
     QWidget* ButtonWidget(Button button) const;
 
-    CChildView& m_view;
+    ChildView& m_view;
     int m_totalSeconds = 0;
     int m_elapsedSeconds = 0;
     int m_waits = 0;

@@ -6,32 +6,32 @@
 #include <algorithm>
 #include <new>
 
-CAudio3DChorusEffect::CAudio3DChorusEffect() {
+Audio3DChorusEffect::Audio3DChorusEffect() {
     gain_ = Chorus3DEffect::Gain(level_);
 }
 
-void CAudio3DChorusEffect::SetStatus(int status) {
+void Audio3DChorusEffect::SetStatus(int status) {
     CriticalSection::Lock lock(lock_);
     enabled_ = status;
 }
 
-void CAudio3DChorusEffect::SetValue(int level) {
+void Audio3DChorusEffect::SetValue(int level) {
     CriticalSection::Lock lock(lock_);
     level_ = std::clamp(level, 0, 100);
     gain_ = Chorus3DEffect::Gain(level_);
 }
 
-int CAudio3DChorusEffect::GetStatus() const {
+int Audio3DChorusEffect::GetStatus() const {
     CriticalSection::Lock lock(lock_);
     return enabled_;
 }
 
-int CAudio3DChorusEffect::GetValue() const {
+int Audio3DChorusEffect::GetValue() const {
     CriticalSection::Lock lock(lock_);
     return level_;
 }
 
-void CAudio3DChorusEffect::Prepare(int rate) {
+void Audio3DChorusEffect::Prepare(int rate) {
     CriticalSection::Lock lock(lock_);
     length_ = 0;
     for (auto& line : lines_)
@@ -51,12 +51,12 @@ void CAudio3DChorusEffect::Prepare(int rate) {
     ClearLocked();
 }
 
-void CAudio3DChorusEffect::ClearHistory() {
+void Audio3DChorusEffect::ClearHistory() {
     CriticalSection::Lock lock(lock_);
     ClearLocked();
 }
 
-void CAudio3DChorusEffect::ClearLocked() {
+void Audio3DChorusEffect::ClearLocked() {
     gain_ = Chorus3DEffect::Gain(level_);
     write_[0] = write_[1] = 0;
     phase_[0] = 0;
@@ -65,14 +65,14 @@ void CAudio3DChorusEffect::ClearLocked() {
         std::fill(line.begin(), line.end(), 0);
 }
 
-void CAudio3DChorusEffect::Release() {
+void Audio3DChorusEffect::Release() {
     CriticalSection::Lock lock(lock_);
     length_ = 0;
     for (auto& line : lines_)
         std::vector<int32_t>().swap(line);
 }
 
-void CAudio3DChorusEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
+void Audio3DChorusEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
     CriticalSection::Lock lock(lock_);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
     if (enabled_ != 1 || level_ == 0 || length_ == 0 || width == 0 || data == nullptr)

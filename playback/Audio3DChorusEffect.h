@@ -8,11 +8,11 @@
 
 // The 3D chorus on the run-time library's stereo mix buffer. Its 32-bit results are not
 // clamped.
-class CAudio3DChorusEffect {
+class Audio3DChorusEffect {
 public:
-    CAudio3DChorusEffect();
-    CAudio3DChorusEffect(const CAudio3DChorusEffect&) = delete;
-    CAudio3DChorusEffect& operator=(const CAudio3DChorusEffect&) = delete;
+    Audio3DChorusEffect();
+    Audio3DChorusEffect(const Audio3DChorusEffect&) = delete;
+    Audio3DChorusEffect& operator=(const Audio3DChorusEffect&) = delete;
 
     // Enabled when the status word is 1.
     void SetStatus(int status);

@@ -11,7 +11,7 @@ int64_t Clamp(int64_t value, int64_t low, int64_t high) {
 }
 } // namespace
 
-void CAudioAmplifier::SetRate(int rate) {
+void AudioAmplifier::SetRate(int rate) {
     CriticalSection::Lock lock(lock_);
     rate_ = rate;
     const float factor = static_cast<float>(rate) * (1.0f / 31.0f);
@@ -19,23 +19,23 @@ void CAudioAmplifier::SetRate(int rate) {
     active_ = status_ == 1 && static_cast<float>(rate) / 31.0f != 1.0f;
 }
 
-void CAudioAmplifier::SetStatus(int status) {
+void AudioAmplifier::SetStatus(int status) {
     CriticalSection::Lock lock(lock_);
     status_ = status;
     SetRate(rate_);
 }
 
-int CAudioAmplifier::GetRate() const {
+int AudioAmplifier::GetRate() const {
     CriticalSection::Lock lock(lock_);
     return rate_;
 }
 
-int CAudioAmplifier::GetStatus() const {
+int AudioAmplifier::GetStatus() const {
     CriticalSection::Lock lock(lock_);
     return status_;
 }
 
-void CAudioAmplifier::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
+void AudioAmplifier::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
     CriticalSection::Lock lock(lock_);
     if (!active_ || data == nullptr)
         return;

@@ -8,11 +8,11 @@
 // The amplifier on the run-time library's stereo mix buffer: with status 1 and rate / 31 not
 // exactly 1, every sample is multiplied by rate × (1/31), truncated and clamped (8-bit to
 // -128..127, 16- and 32-bit to -32768..32767).
-class CAudioAmplifier {
+class AudioAmplifier {
 public:
-    CAudioAmplifier() = default;
-    CAudioAmplifier(const CAudioAmplifier&) = delete;
-    CAudioAmplifier& operator=(const CAudioAmplifier&) = delete;
+    AudioAmplifier() = default;
+    AudioAmplifier(const AudioAmplifier&) = delete;
+    AudioAmplifier& operator=(const AudioAmplifier&) = delete;
 
     void SetRate(int rate);
     void SetStatus(int status);

@@ -5,48 +5,47 @@
 
 #include <algorithm>
 
-const BassBoostConstants CAudioBassBoostEffect::kConstants{140.0, 0.0125, 1.0 / 3, 28};
+const BassBoostConstants AudioBassBoostEffect::kConstants{140.0, 0.0125, 1.0 / 3, 28};
 
-void CAudioBassBoostEffect::SetStatus(int status) {
+void AudioBassBoostEffect::SetStatus(int status) {
     CriticalSection::Lock lock(lock_);
     enabled_ = status;
 }
 
-void CAudioBassBoostEffect::SetLevel(int level) {
+void AudioBassBoostEffect::SetLevel(int level) {
     CriticalSection::Lock lock(lock_);
     level_ = std::clamp(level, 0, BassBoostEffect::kMaxLevel);
     UpdateFilter();
 }
 
-int CAudioBassBoostEffect::GetStatus() const {
+int AudioBassBoostEffect::GetStatus() const {
     CriticalSection::Lock lock(lock_);
     return enabled_;
 }
 
-int CAudioBassBoostEffect::GetLevel() const {
+int AudioBassBoostEffect::GetLevel() const {
     CriticalSection::Lock lock(lock_);
     return level_;
 }
 
-void CAudioBassBoostEffect::Prepare(int rate) {
+void AudioBassBoostEffect::Prepare(int rate) {
     CriticalSection::Lock lock(lock_);
     rate_ = rate < 0 ? 0 : rate;
     UpdateFilter();
     std::fill(std::begin(histories_), std::end(histories_), BassBoostHistory{});
 }
 
-void CAudioBassBoostEffect::ClearHistory() {
+void AudioBassBoostEffect::ClearHistory() {
     CriticalSection::Lock lock(lock_);
     std::fill(std::begin(histories_), std::end(histories_), BassBoostHistory{});
 }
 
-void CAudioBassBoostEffect::UpdateFilter() {
+void AudioBassBoostEffect::UpdateFilter() {
     coefficients_ = BassBoostEffect::Design(kConstants, level_, rate_);
     gain_ = BassBoostEffect::OutputGain(level_);
 }
 
-void CAudioBassBoostEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame,
-                                    int rate) {
+void AudioBassBoostEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame, int rate) {
     CriticalSection::Lock lock(lock_);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
     if (enabled_ != 1 || level_ == 0 || rate <= 0 || width == 0 || data == nullptr)

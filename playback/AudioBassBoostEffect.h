@@ -8,14 +8,14 @@
 
 // The bass boost on the run-time library's stereo mix buffer: the engine's low shelf with its
 // own corner, slope and step, and coefficients scaled by 2^28.
-class CAudioBassBoostEffect {
+class AudioBassBoostEffect {
 public:
     // f0 140 Hz, k 0.0125, 1/S 1/3, scale 2^28.
     static const BassBoostConstants kConstants;
 
-    CAudioBassBoostEffect() = default;
-    CAudioBassBoostEffect(const CAudioBassBoostEffect&) = delete;
-    CAudioBassBoostEffect& operator=(const CAudioBassBoostEffect&) = delete;
+    AudioBassBoostEffect() = default;
+    AudioBassBoostEffect(const AudioBassBoostEffect&) = delete;
+    AudioBassBoostEffect& operator=(const AudioBassBoostEffect&) = delete;
 
     // Enabled when the status word is 1.
     void SetStatus(int status);

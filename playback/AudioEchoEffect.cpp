@@ -5,61 +5,61 @@
 #include <algorithm>
 #include <new>
 
-CAudioEchoEffect::CAudioEchoEffect(Kind kind) : kind_(kind) {}
+AudioEchoEffect::AudioEchoEffect(Kind kind) : kind_(kind) {}
 
-void CAudioEchoEffect::SetStatus(int status) {
+void AudioEchoEffect::SetStatus(int status) {
     CriticalSection::Lock lock(lock_);
     enabled_ = status;
     BuildRing();
 }
 
-void CAudioEchoEffect::SetDelay(int delay) {
+void AudioEchoEffect::SetDelay(int delay) {
     CriticalSection::Lock lock(lock_);
     delay_ = std::clamp(delay, 0, EchoReverbEffect::kMaxDelay);
     BuildRing();
 }
 
-void CAudioEchoEffect::SetRate(int rate) {
+void AudioEchoEffect::SetRate(int rate) {
     CriticalSection::Lock lock(lock_);
     rate_ = rate;
     BuildRing();
 }
 
-int CAudioEchoEffect::GetStatus() const {
+int AudioEchoEffect::GetStatus() const {
     CriticalSection::Lock lock(lock_);
     return enabled_;
 }
 
-int CAudioEchoEffect::GetDelay() const {
+int AudioEchoEffect::GetDelay() const {
     CriticalSection::Lock lock(lock_);
     return delay_;
 }
 
-int CAudioEchoEffect::GetRate() const {
+int AudioEchoEffect::GetRate() const {
     CriticalSection::Lock lock(lock_);
     return rate_;
 }
 
-void CAudioEchoEffect::Prepare(int sampleRate) {
+void AudioEchoEffect::Prepare(int sampleRate) {
     CriticalSection::Lock lock(lock_);
     sampleRate_ = sampleRate < 0 ? 0 : sampleRate;
     BuildRing();
 }
 
-void CAudioEchoEffect::Release() {
+void AudioEchoEffect::Release() {
     CriticalSection::Lock lock(lock_);
     sampleRate_ = 0;
     BuildRing();
 }
 
-void CAudioEchoEffect::ClearHistory() {
+void AudioEchoEffect::ClearHistory() {
     CriticalSection::Lock lock(lock_);
     std::fill(ring_.begin(), ring_.end(), 0);
     read_ = ring_.empty() ? 0 : 1;
     write_ = 0;
 }
 
-void CAudioEchoEffect::BuildRing() {
+void AudioEchoEffect::BuildRing() {
     std::vector<int32_t>().swap(ring_);
     read_ = 0;
     write_ = 0;
@@ -77,7 +77,7 @@ void CAudioEchoEffect::BuildRing() {
     read_ = 1;
 }
 
-void CAudioEchoEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
+void AudioEchoEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
     CriticalSection::Lock lock(lock_);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
     if (enabled_ != 1 || ring_.empty() || width == 0 || data == nullptr)

@@ -9,13 +9,13 @@
 
 // Echo or reverb on the run-time library's stereo mix buffer: the engine's delay ring with
 // two interleaved channels.
-class CAudioEchoEffect {
+class AudioEchoEffect {
 public:
     using Kind = EchoReverbEffect::Kind;
 
-    explicit CAudioEchoEffect(Kind kind);
-    CAudioEchoEffect(const CAudioEchoEffect&) = delete;
-    CAudioEchoEffect& operator=(const CAudioEchoEffect&) = delete;
+    explicit AudioEchoEffect(Kind kind);
+    AudioEchoEffect(const AudioEchoEffect&) = delete;
+    AudioEchoEffect& operator=(const AudioEchoEffect&) = delete;
 
     // Each setter builds the ring again while prepared. Enabled when the status word is 1.
     void SetStatus(int status);

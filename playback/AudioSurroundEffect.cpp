@@ -4,37 +4,37 @@
 #include "engine/effects/SurroundEffect.h"
 #include "playback/MixSample.h"
 
-CAudioSurroundEffect::CAudioSurroundEffect() {
+AudioSurroundEffect::AudioSurroundEffect() {
     gain_ = pcm::GainPercent(0.00175, rate_);
 }
 
-void CAudioSurroundEffect::SetStatus(int status) {
+void AudioSurroundEffect::SetStatus(int status) {
     CriticalSection::Lock lock(lock_);
     enabled_ = status;
 }
 
-void CAudioSurroundEffect::SetValue(int rate) {
+void AudioSurroundEffect::SetValue(int rate) {
     CriticalSection::Lock lock(lock_);
     rate_ = rate < 1 ? 0 : (rate > 99 ? 100 : rate);
     gain_ = pcm::GainPercent(0.00175, rate_);
 }
 
-int CAudioSurroundEffect::GetStatus() const {
+int AudioSurroundEffect::GetStatus() const {
     CriticalSection::Lock lock(lock_);
     return enabled_;
 }
 
-int CAudioSurroundEffect::GetValue() const {
+int AudioSurroundEffect::GetValue() const {
     CriticalSection::Lock lock(lock_);
     return rate_;
 }
 
-int CAudioSurroundEffect::GetGain() const {
+int AudioSurroundEffect::GetGain() const {
     CriticalSection::Lock lock(lock_);
     return gain_;
 }
 
-void CAudioSurroundEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
+void AudioSurroundEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
     CriticalSection::Lock lock(lock_);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
     if (enabled_ != 1 || rate_ == 0 || width == 0 || data == nullptr)

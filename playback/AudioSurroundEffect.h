@@ -6,12 +6,12 @@
 #include <cstdint>
 
 // The surround effect on the run-time library's stereo mix buffer.
-class CAudioSurroundEffect {
+class AudioSurroundEffect {
 public:
-    CAudioSurroundEffect();
-    virtual ~CAudioSurroundEffect() = default;
-    CAudioSurroundEffect(const CAudioSurroundEffect&) = delete;
-    CAudioSurroundEffect& operator=(const CAudioSurroundEffect&) = delete;
+    AudioSurroundEffect();
+    virtual ~AudioSurroundEffect() = default;
+    AudioSurroundEffect(const AudioSurroundEffect&) = delete;
+    AudioSurroundEffect& operator=(const AudioSurroundEffect&) = delete;
 
     // Enabled when the status word is 1.
     void SetStatus(int status);

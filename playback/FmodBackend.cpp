@@ -26,25 +26,25 @@ constexpr int kBytesPerMixFrame = 8; // two 32-bit integers
 
 } // namespace
 
-CFmodBackend::CFmodBackend(Profile& profile, Registry& registry, FmodView& view, int language)
+FmodBackend::FmodBackend(Profile& profile, Registry& registry, FmodView& view, int language)
     : profile_(profile), registry_(registry), view_(view), language_(language) {}
 
-CFmodBackend::~CFmodBackend() {
+FmodBackend::~FmodBackend() {
     Shutdown();
 }
 
-bool CFmodBackend::Start() {
+bool FmodBackend::Start() {
     if (started_)
         return true;
     reason_.clear();
 
     useDefaultDecoder_ = Settings::AudioStartupUseDefaultDecoder(profile_, registry_);
 
-    const CFmodLibrary::Result loaded =
+    const FmodLibrary::Result loaded =
         libraryPath_.empty() ? library_.Load() : library_.LoadFrom(libraryPath_);
-    if (loaded == CFmodLibrary::Result::LoadFailed)
+    if (loaded == FmodLibrary::Result::LoadFailed)
         return Fail(DecoderMessage::LoadFailed);
-    if (loaded == CFmodLibrary::Result::SymbolMissing)
+    if (loaded == FmodLibrary::Result::SymbolMissing)
         return Fail(DecoderMessage::BindFailed);
     const FmodFunctions& fs = library_.Functions();
 
@@ -74,13 +74,13 @@ bool CFmodBackend::Start() {
 
     // The library-path effects run only while the library plays.
     if (useDefaultDecoder_ == 1) {
-        effectsUnit_ = fs.DSP_Create(&CFmodBackend::EffectsCallback, kEffectsPriority, this);
+        effectsUnit_ = fs.DSP_Create(&FmodBackend::EffectsCallback, kEffectsPriority, this);
         if (!effectsUnit_)
             return Fail(DecoderMessage::DspFailed);
         fs.DSP_SetActive(effectsUnit_, 1);
     }
     // Created inactive; the view switches it on once it is ready for ticks.
-    tickUnit_ = fs.DSP_Create(&CFmodBackend::TickCallback, kTickPriority, &view_);
+    tickUnit_ = fs.DSP_Create(&FmodBackend::TickCallback, kTickPriority, &view_);
     if (!tickUnit_)
         return Fail(DecoderMessage::DspFailed);
 
@@ -88,7 +88,7 @@ bool CFmodBackend::Start() {
     return true;
 }
 
-bool CFmodBackend::InitMixer() {
+bool FmodBackend::InitMixer() {
     const FmodFunctions& fs = library_.Functions();
     int rate = Settings::Get(profile_, kMixRate);
     bool ok = fs.Init(rate, kMaxChannels, kInitFlags) != 0;
@@ -104,7 +104,7 @@ bool CFmodBackend::InitMixer() {
     return true;
 }
 
-bool CFmodBackend::CreateEngine() {
+bool FmodBackend::CreateEngine() {
     engine_ = PlayerCreate();
     if (!engine_)
         return false;
@@ -157,7 +157,7 @@ bool CFmodBackend::CreateEngine() {
     return true;
 }
 
-void CFmodBackend::ConfigureLibraryEffects() {
+void FmodBackend::ConfigureLibraryEffects() {
     const EffectSettings e = Settings::ReadEffects(profile_);
     effects_.amplifier.SetRate(e.amplifyRate);
     effects_.amplifier.SetStatus(e.amplifyStatus);
@@ -176,22 +176,22 @@ void CFmodBackend::ConfigureLibraryEffects() {
     effects_.Prepare(mixRate_);
 }
 
-bool CFmodBackend::ActivateTick(bool active) {
+bool FmodBackend::ActivateTick(bool active) {
     if (!started_ || !tickUnit_)
         return false;
     library_.Functions().DSP_SetActive(tickUnit_, active ? 1 : 0);
     return true;
 }
 
-std::u16string CFmodBackend::FailureText() const {
-    return CDecoderMessages::FailureText(reason_, language_);
+std::u16string FmodBackend::FailureText() const {
+    return DecoderMessages::FailureText(reason_, language_);
 }
 
-std::u16string CFmodBackend::FailureTitle() const {
-    return CDecoderMessages::Title(language_);
+std::u16string FmodBackend::FailureTitle() const {
+    return DecoderMessages::Title(language_);
 }
 
-void CFmodBackend::Shutdown() {
+void FmodBackend::Shutdown() {
     if (!started_)
         return;
     WriteEffectSettings();
@@ -199,7 +199,7 @@ void CFmodBackend::Shutdown() {
     started_ = false;
 }
 
-void CFmodBackend::WriteEffectSettings() {
+void FmodBackend::WriteEffectSettings() {
     const EffectSettings stored = Settings::ReadEffects(profile_);
     if (useDefaultDecoder_ == 1) {
         EffectSettings e = stored;
@@ -239,7 +239,7 @@ void CFmodBackend::WriteEffectSettings() {
     Settings::WriteEffects(profile_, Settings::FromEngine(engine, stored), useDefaultDecoder_);
 }
 
-void CFmodBackend::FreeUnit(FSOUND_DSPUNIT*& unit) {
+void FmodBackend::FreeUnit(FSOUND_DSPUNIT*& unit) {
     if (!unit)
         return;
     library_.Functions().DSP_SetActive(unit, 0);
@@ -248,7 +248,7 @@ void CFmodBackend::FreeUnit(FSOUND_DSPUNIT*& unit) {
 }
 
 // Everything started, in reverse; what did not start is skipped.
-void CFmodBackend::TearDown() {
+void FmodBackend::TearDown() {
     FreeUnit(tickUnit_);
     FreeUnit(effectsUnit_);
     if (spectrum_)
@@ -270,19 +270,19 @@ void CFmodBackend::TearDown() {
     library_.Unload();
 }
 
-bool CFmodBackend::Fail(DecoderMessage message) {
-    reason_ = CDecoderMessages::Text(message, language_);
+bool FmodBackend::Fail(DecoderMessage message) {
+    reason_ = DecoderMessages::Text(message, language_);
     TearDown();
     return false;
 }
 
-void* CFmodBackend::TickCallback(void*, void* buffer, int, void* view) {
+void* FmodBackend::TickCallback(void*, void* buffer, int, void* view) {
     static_cast<FmodView*>(view)->OnTick();
     return buffer;
 }
 
-void* CFmodBackend::EffectsCallback(void*, void* buffer, int length, void* backend) {
-    auto* self = static_cast<CFmodBackend*>(backend);
+void* FmodBackend::EffectsCallback(void*, void* buffer, int length, void* backend) {
+    auto* self = static_cast<FmodBackend*>(backend);
     if (buffer && length > 0)
         self->effects_.Process(static_cast<uint8_t*>(buffer),
                                static_cast<size_t>(length) * kBytesPerMixFrame, kBytesPerMixFrame,

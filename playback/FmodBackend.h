@@ -16,7 +16,7 @@ class Registry;
 // Audio start-up and shutdown: the run-time library loaded, set up and initialised, the built-in
 // engine created and configured from the settings, the view's meters started and the library's
 // DSP units created (the library-path effects and the view's tick).
-class CFmodBackend {
+class FmodBackend {
 public:
     // Priorities of the units: the effects change the mix before the tick sees it; the library's
     // own FFT unit runs at 1000.
@@ -27,11 +27,11 @@ public:
     static constexpr unsigned kInitFlags = 8;
     static constexpr int kInitRetries = 10;
 
-    CFmodBackend(Profile& profile, Registry& registry, FmodView& view, int language);
+    FmodBackend(Profile& profile, Registry& registry, FmodView& view, int language);
     // Shuts down what is still running.
-    ~CFmodBackend();
-    CFmodBackend(const CFmodBackend&) = delete;
-    CFmodBackend& operator=(const CFmodBackend&) = delete;
+    ~FmodBackend();
+    FmodBackend(const FmodBackend&) = delete;
+    FmodBackend& operator=(const FmodBackend&) = delete;
 
     // Loads the library from this file only, instead of beside the executable and then through
     // the library path.
@@ -63,7 +63,7 @@ public:
     const FmodFunctions& Fsound() const { return library_.Functions(); }
     Player* Engine() const { return engine_; }
     // The library-path effects; the effects pages call their setters.
-    CLibraryEffects& Effects() { return effects_; }
+    LibraryEffects& Effects() { return effects_; }
     FSOUND_DSPUNIT* TickUnit() const { return tickUnit_; }
     FSOUND_DSPUNIT* EffectsUnit() const { return effectsUnit_; }
 
@@ -86,8 +86,8 @@ private:
     std::string libraryPath_;
     std::function<void(const FmodFunctions&)> streamShutdown_;
 
-    CFmodLibrary library_;
-    CLibraryEffects effects_;
+    FmodLibrary library_;
+    LibraryEffects effects_;
     Player* engine_ = nullptr;
     FSOUND_DSPUNIT* tickUnit_ = nullptr;
     FSOUND_DSPUNIT* effectsUnit_ = nullptr;

@@ -4,11 +4,11 @@
 
 #include <dlfcn.h>
 
-CFmodLibrary::~CFmodLibrary() {
+FmodLibrary::~FmodLibrary() {
     Unload();
 }
 
-CFmodLibrary::Result CFmodLibrary::Load() {
+FmodLibrary::Result FmodLibrary::Load() {
     Unload();
     const std::string beside = Folders::ProgramFolder() + "/" + kFileName;
     handle_ = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -19,7 +19,7 @@ CFmodLibrary::Result CFmodLibrary::Load() {
     return Bind();
 }
 
-CFmodLibrary::Result CFmodLibrary::LoadFrom(const std::string& path) {
+FmodLibrary::Result FmodLibrary::LoadFrom(const std::string& path) {
     Unload();
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_)
@@ -27,7 +27,7 @@ CFmodLibrary::Result CFmodLibrary::LoadFrom(const std::string& path) {
     return Bind();
 }
 
-void CFmodLibrary::Unload() {
+void FmodLibrary::Unload() {
     functions_ = FmodFunctions{};
     if (handle_) {
         dlclose(handle_);
@@ -45,7 +45,7 @@ template <typename Pointer> bool BindOne(void* handle, const char* name, Pointer
 
 } // namespace
 
-CFmodLibrary::Result CFmodLibrary::Bind() {
+FmodLibrary::Result FmodLibrary::Bind() {
     missingName_.clear();
 #define SONVALE_FSOUND_BIND(name)                                                                  \
     if (!BindOne(handle_, "FSOUND_" #name, functions_.name)) {                                     \

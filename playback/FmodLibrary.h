@@ -84,7 +84,7 @@ struct FmodFunctions {
 };
 
 // The run-time audio library, loaded with dlopen and bound by function name; never linked.
-class CFmodLibrary {
+class FmodLibrary {
 public:
     static constexpr const char* kFileName = "libfmodce.so";
 
@@ -94,10 +94,10 @@ public:
         SymbolMissing, // a function of the list is not exported
     };
 
-    CFmodLibrary() = default;
-    ~CFmodLibrary();
-    CFmodLibrary(const CFmodLibrary&) = delete;
-    CFmodLibrary& operator=(const CFmodLibrary&) = delete;
+    FmodLibrary() = default;
+    ~FmodLibrary();
+    FmodLibrary(const FmodLibrary&) = delete;
+    FmodLibrary& operator=(const FmodLibrary&) = delete;
 
     // Loads the library beside the executable, else by plain name through the library path,
     // and binds every function. Anything loaded before is unloaded first.

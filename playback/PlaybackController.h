@@ -10,7 +10,7 @@
 #include <string>
 
 struct NumberSetting;
-class CPlaylist;
+class Playlist;
 class EngineBackend;
 class LibraryBackend;
 class MediaPlayerBackend;
@@ -24,7 +24,7 @@ struct _SFileInfo;
 //
 // Every operation takes the track lock (recursive), so the monitor on its worker thread and the
 // commands on the UI thread never change a track at the same time.
-class CPlaybackController {
+class PlaybackController {
 public:
     // Messages the controller handles or posts.
     static constexpr uint32_t kMediaPlayerNotice = 0x3E99; // wParam 1 duration known, 2 ended
@@ -45,11 +45,11 @@ public:
 
     // The back ends must outlive the controller (or be replaced by SetBackends); `media` null
     // means there is no media player control.
-    CPlaybackController(Profile& profile, CPlaylist& playlist, PlaybackUi& ui,
-                        LibraryBackend& library, EngineBackend& engine,
-                        MediaPlayerBackend* media = nullptr);
-    CPlaybackController(const CPlaybackController&) = delete;
-    CPlaybackController& operator=(const CPlaybackController&) = delete;
+    PlaybackController(Profile& profile, Playlist& playlist, PlaybackUi& ui,
+                       LibraryBackend& library, EngineBackend& engine,
+                       MediaPlayerBackend* media = nullptr);
+    PlaybackController(const PlaybackController&) = delete;
+    PlaybackController& operator=(const PlaybackController&) = delete;
 
     // After an audio restart: the new library and engine.
     void SetBackends(LibraryBackend& library, EngineBackend& engine);
@@ -163,7 +163,7 @@ private:
     int32_t Number(const NumberSetting& value) const;
 
     Profile& m_profile;
-    CPlaylist& m_playlist;
+    Playlist& m_playlist;
     PlaybackUi& m_ui;
     LibraryBackend* m_library;
     EngineBackend* m_engine;

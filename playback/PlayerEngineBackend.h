@@ -5,10 +5,10 @@
 class Player;
 
 // The controller's side of the built-in engine: its interface functions over one Player.
-class CPlayerEngineBackend : public EngineBackend {
+class PlayerEngineBackend : public EngineBackend {
 public:
     // `player` may be null: every call then fails or answers 0.
-    explicit CPlayerEngineBackend(Player* player) : m_player(player) {}
+    explicit PlayerEngineBackend(Player* player) : m_player(player) {}
 
     bool OpenFile(const std::u16string& path) override;
     bool OpenUrl(const std::u16string& url) override;

@@ -26,13 +26,13 @@ std::u16string FolderOf(const std::u16string& path) {
 
 bool SamePathIn(const std::vector<_SFileInfo>& list, const _SFileInfo& entry) {
     return std::any_of(list.begin(), list.end(),
-                       [&](const _SFileInfo& other) { return CPlaylist::SamePath(other, entry); });
+                       [&](const _SFileInfo& other) { return Playlist::SamePath(other, entry); });
 }
 
 } // namespace
 
-void CMediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
-                              std::vector<_SFileInfo>& list) {
+void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
+                             std::vector<_SFileInfo>& list) {
     std::u16string base = folder;
     if (!base.empty() && base.back() != u'/')
         base += u'/';
@@ -50,7 +50,7 @@ void CMediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
         }
         if (!item.is_regular_file(typeError) || name.size() < 4)
             continue;
-        const std::u16string lower = CEntryTags::Lower(name);
+        const std::u16string lower = EntryTags::Lower(name);
         const std::u16string ext = lower.substr(lower.size() - 4);
         const bool wma = ext == u".wma" || ext == u".asf";
         if (ext != u".mp3" && ext != u".ogg" && ext != u".wav" &&
@@ -63,7 +63,7 @@ void CMediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
         entry.strPath = base + name;
         entry.strExt = ext;
         entry.strTitle = entry.strName;
-        if (SamePathIn(list, entry) || list.size() >= static_cast<size_t>(CPlaylist::kMaxEntries))
+        if (SamePathIn(list, entry) || list.size() >= static_cast<size_t>(Playlist::kMaxEntries))
             continue;
         if (ext == u".mp3" || ext == u".ogg") {
             TagInfo info;
@@ -72,7 +72,7 @@ void CMediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
                 entry.strArtist = info.artist;
                 entry.strAlbum = info.album;
                 // Without a tag title the name stands in, as strName has it.
-                if (entry.strTitle.empty() || entry.strTitle == CEntryTags::Stem(name))
+                if (entry.strTitle.empty() || entry.strTitle == EntryTags::Stem(name))
                     entry.strTitle = entry.strName;
             }
         }
@@ -80,12 +80,12 @@ void CMediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
     }
 }
 
-void CMediaOpener::ResetCurrentTo(const std::u16string& path) {
+void MediaOpener::ResetCurrentTo(const std::u16string& path) {
     _SFileInfo& current = m_playlist.Current();
     current.Reset();
     current.strPath = path;
-    current.strName = CEntryTags::Stem(path);
-    current.strExt = CEntryTags::Extension(path);
+    current.strName = EntryTags::Stem(path);
+    current.strExt = EntryTags::Extension(path);
     if (current.strExt != u".wpl") {
         TagInfo info;
         m_playlist.FillEntryTags(path, info);
@@ -97,13 +97,13 @@ void CMediaOpener::ResetCurrentTo(const std::u16string& path) {
         current.strTitle = current.strName;
 }
 
-void CMediaOpener::OpenAndPlay(bool play) {
+void MediaOpener::OpenAndPlay(bool play) {
     PlaylistHost& host = m_playlist.Host();
     if (host.OpenCurrent() && play)
         host.Play();
 }
 
-void CMediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
+void MediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
     if (selection.empty())
         return;
     PlaylistHost& host = m_playlist.Host();
@@ -122,19 +122,19 @@ void CMediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
         for (size_t i = 1; i < selection.size(); ++i) {
             const std::u16string path =
                 folder + (folder.ends_with(u'/') ? u"" : u"/") + selection[i];
-            if (CEntryTags::Extension(path) == u".wpl") {
+            if (EntryTags::Extension(path) == u".wpl") {
                 m_playlist.PlaylistLoad(path, true);
                 continue;
             }
-            if (m_playlist.Contains(path) || m_playlist.Count() >= CPlaylist::kMaxEntries)
+            if (m_playlist.Contains(path) || m_playlist.Count() >= Playlist::kMaxEntries)
                 continue;
             TagInfo info;
             if (!m_playlist.FillEntryTags(path, info))
                 continue;
             _SFileInfo entry;
             entry.strPath = path;
-            entry.strName = CEntryTags::Stem(path);
-            entry.strExt = CEntryTags::Extension(path);
+            entry.strName = EntryTags::Stem(path);
+            entry.strExt = EntryTags::Extension(path);
             entry.strTitle = info.title;
             entry.strArtist = info.artist;
             entry.strAlbum = info.album;
@@ -155,7 +155,7 @@ void CMediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
     host.EndWait();
 }
 
-bool CMediaOpener::ScanAndOpen(const std::u16string& folder, bool recurse, bool play) {
+bool MediaOpener::ScanAndOpen(const std::u16string& folder, bool recurse, bool play) {
     std::vector<_SFileInfo> found;
     ScanFolder(folder, recurse, found);
     if (found.empty())
@@ -178,7 +178,7 @@ bool CMediaOpener::ScanAndOpen(const std::u16string& folder, bool recurse, bool 
     return true;
 }
 
-void CMediaOpener::OpenFolder(const std::u16string& folderBefore) {
+void MediaOpener::OpenFolder(const std::u16string& folderBefore) {
     Profile& profile = m_playlist.SettingsProfile();
     const std::u16string folder = Settings::Get(profile, kOpenFolderName);
     if (folder.empty() || folder == folderBefore)
@@ -186,7 +186,7 @@ void CMediaOpener::OpenFolder(const std::u16string& folderBefore) {
     ScanAndOpen(folder, Settings::Get(profile, kOpenSubFolder) == 1, true);
 }
 
-void CMediaOpener::OpenStartupFolder() {
+void MediaOpener::OpenStartupFolder() {
     Profile& profile = m_playlist.SettingsProfile();
     const bool play = m_playlist.Restarted() ? m_playlist.PlayAfterRestart()
                                              : Settings::Get(profile, kPlayOnStart) == 1;
@@ -196,7 +196,7 @@ void CMediaOpener::OpenStartupFolder() {
     m_playlist.SetRestartFlags(false, false);
 }
 
-void CMediaOpener::OpenPath(const std::u16string& path) {
+void MediaOpener::OpenPath(const std::u16string& path) {
     PlaylistHost& host = m_playlist.Host();
     host.BeginWait();
     ResetCurrentTo(path);
@@ -204,7 +204,7 @@ void CMediaOpener::OpenPath(const std::u16string& path) {
     host.EndWait();
 }
 
-bool CMediaOpener::OpenUrl(const std::u16string& address) {
+bool MediaOpener::OpenUrl(const std::u16string& address) {
     if (!StreamAddress::IsStream(address))
         return false;
     const std::u16string url = StreamAddress::Normalised(address);
@@ -223,7 +223,7 @@ bool CMediaOpener::OpenUrl(const std::u16string& address) {
     return true;
 }
 
-bool CMediaOpener::DeleteCurrentFile() {
+bool MediaOpener::DeleteCurrentFile() {
     if (m_deleting || m_playlist.Current().strPath.empty())
         return false;
     PlaylistHost& host = m_playlist.Host();
@@ -253,10 +253,10 @@ bool CMediaOpener::DeleteCurrentFile() {
     return deleted;
 }
 
-void CMediaOpener::RemoveEntry(const _SFileInfo& entry) {
+void MediaOpener::RemoveEntry(const _SFileInfo& entry) {
     std::vector<_SFileInfo>& entries = m_playlist.Entries();
     const auto found = std::find_if(entries.begin(), entries.end(), [&](const _SFileInfo& other) {
-        return CPlaylist::SamePath(other, entry);
+        return Playlist::SamePath(other, entry);
     });
     if (found != entries.end())
         entries.erase(found);

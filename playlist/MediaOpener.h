@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-class CPlaylist;
+class Playlist;
 
 // Fills the playlist from files, folders, a command-line path or a stream address, and deletes
 // the current file. The dialogs that come before these steps belong to the view; these take
 // their results.
-class CMediaOpener {
+class MediaOpener {
 public:
-    explicit CMediaOpener(CPlaylist& playlist) : m_playlist(playlist) {}
+    explicit MediaOpener(Playlist& playlist) : m_playlist(playlist) {}
 
     // Appends the audio files of `folder` (ending in "/") to `list`, descending into subfolders
     // when `recurse`, in the order the file system lists them.
@@ -41,6 +41,6 @@ private:
     void ResetCurrentTo(const std::u16string& path);
     void OpenAndPlay(bool play);
 
-    CPlaylist& m_playlist;
+    Playlist& m_playlist;
     bool m_deleting = false;
 };

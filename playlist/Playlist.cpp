@@ -59,7 +59,7 @@ std::u16string Number(int number) {
     return TextCodec::Utf8ToUtf16(std::to_string(number));
 }
 
-bool ReadEntry(CArchive& archive, _SFileInfo& entry) {
+bool ReadEntry(Archive& archive, _SFileInfo& entry) {
     for (std::u16string* text :
          {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
           &entry.strArtist, &entry.strAlbum, &entry.strReserved})
@@ -75,7 +75,7 @@ size_t EntrySize(const _SFileInfo& entry) {
                      entry.strAlbum.size() + entry.strReserved.size());
 }
 
-void WriteEntry(CArchive& archive, const _SFileInfo& entry) {
+void WriteEntry(Archive& archive, const _SFileInfo& entry) {
     for (const std::u16string* text :
          {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
           &entry.strArtist, &entry.strAlbum, &entry.strReserved})
@@ -94,21 +94,21 @@ bool On(Profile& profile, const NumberSetting& value) {
 
 } // namespace
 
-CPlaylist::CPlaylist(Profile& profile, PlaylistHost& host, LibraryTagSource* library)
+Playlist::Playlist(Profile& profile, PlaylistHost& host, LibraryTagSource* library)
     : m_profile(profile), m_host(host), m_library(library) {}
 
-const _SFileInfo* CPlaylist::EntryAt(int index) const {
+const _SFileInfo* Playlist::EntryAt(int index) const {
     return index >= 0 && index < Count() ? &m_entries[static_cast<size_t>(index)] : nullptr;
 }
 
-bool CPlaylist::Contains(const std::u16string& path) const {
-    const std::u16string lower = CEntryTags::Lower(path);
+bool Playlist::Contains(const std::u16string& path) const {
+    const std::u16string lower = EntryTags::Lower(path);
     return std::any_of(m_entries.begin(), m_entries.end(), [&](const _SFileInfo& entry) {
-        return CEntryTags::Lower(entry.strPath) == lower;
+        return EntryTags::Lower(entry.strPath) == lower;
     });
 }
 
-bool CPlaylist::Append(const _SFileInfo& entry) {
+bool Playlist::Append(const _SFileInfo& entry) {
     if (Count() >= kMaxEntries || Contains(entry.strPath))
         return false;
     m_entries.push_back(entry);
@@ -116,18 +116,18 @@ bool CPlaylist::Append(const _SFileInfo& entry) {
     return true;
 }
 
-int CPlaylist::IndexOfExact(const std::u16string& path) const {
+int Playlist::IndexOfExact(const std::u16string& path) const {
     const auto found = std::find_if(m_entries.begin(), m_entries.end(),
                                     [&](const _SFileInfo& entry) { return entry.strPath == path; });
     return static_cast<int>(found - m_entries.begin());
 }
 
-void CPlaylist::SetRestartFlags(bool restarted, bool playAfterLoad) {
+void Playlist::SetRestartFlags(bool restarted, bool playAfterLoad) {
     m_restarted = restarted;
     m_playAfterRestart = playAfterLoad;
 }
 
-bool CPlaylist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
+bool Playlist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
         if (reportErrors) {
@@ -149,7 +149,7 @@ bool CPlaylist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
     return !m_entries.empty();
 }
 
-CPlaylist::LoadResult CPlaylist::LoadListBytes(const std::string& bytes) {
+Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
     LoadResult result;
     m_favorites.clear();
     ++m_changes;
@@ -157,8 +157,8 @@ CPlaylist::LoadResult CPlaylist::LoadListBytes(const std::string& bytes) {
     std::unordered_set<std::u16string> listed;
     std::unordered_set<std::u16string> favorites;
     for (const _SFileInfo& entry : m_entries)
-        listed.insert(CEntryTags::Lower(entry.strPath));
-    CArchive archive(bytes);
+        listed.insert(EntryTags::Lower(entry.strPath));
+    Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count) || count < 0) {
         result.damaged = true;
@@ -171,7 +171,7 @@ CPlaylist::LoadResult CPlaylist::LoadListBytes(const std::string& bytes) {
             result.damaged = true;
             break;
         }
-        std::u16string lower = CEntryTags::Lower(entry.strPath);
+        std::u16string lower = EntryTags::Lower(entry.strPath);
         if (entry.strPath.empty() || listed.count(lower) != 0)
             continue;
         if (Count() >= kMaxEntries) {
@@ -195,7 +195,7 @@ CPlaylist::LoadResult CPlaylist::LoadListBytes(const std::string& bytes) {
     return result;
 }
 
-std::string CPlaylist::ListBytes() const {
+std::string Playlist::ListBytes() const {
     // A single file opened outside the list is kept with it, as at shutdown.
     const bool withCurrent = !m_current.strName.empty() && !m_current.strPath.empty() &&
                              !m_current.strExt.empty() && Count() < kMaxEntries &&
@@ -206,7 +206,7 @@ std::string CPlaylist::ListBytes() const {
     size_t size = 4 + (withCurrent ? EntrySize(m_current) : 0);
     for (const _SFileInfo& entry : m_entries)
         size += EntrySize(entry);
-    CArchive archive;
+    Archive archive;
     archive.Reserve(size);
     archive.WriteInt32(Count() + (withCurrent ? 1 : 0));
     for (const _SFileInfo& entry : m_entries)
@@ -216,15 +216,15 @@ std::string CPlaylist::ListBytes() const {
     return archive.Bytes();
 }
 
-bool CPlaylist::PlaylistSave(const std::u16string& path) const {
-    CArchive archive;
+bool Playlist::PlaylistSave(const std::u16string& path) const {
+    Archive archive;
     archive.WriteInt32(Count());
     for (const _SFileInfo& entry : m_entries)
         WriteEntry(archive, entry);
     return WriteWholeFile(path, archive.Bytes());
 }
 
-bool CPlaylist::LoadPlayedList(const std::u16string& path) {
+bool Playlist::LoadPlayedList(const std::u16string& path) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes))
         return false;
@@ -232,9 +232,9 @@ bool CPlaylist::LoadPlayedList(const std::u16string& path) {
     return true;
 }
 
-void CPlaylist::LoadPlayedBytes(const std::string& bytes) {
+void Playlist::LoadPlayedBytes(const std::string& bytes) {
     ClearPlayed();
-    CArchive archive(bytes);
+    Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count))
         count = 0;
@@ -246,19 +246,19 @@ void CPlaylist::LoadPlayedBytes(const std::string& bytes) {
     }
 }
 
-std::string CPlaylist::PlayedBytes() const {
-    CArchive archive;
+std::string Playlist::PlayedBytes() const {
+    Archive archive;
     archive.WriteInt32(static_cast<int32_t>(m_played.size()));
     for (const std::u16string& played : m_played)
         archive.WriteString(played);
     return archive.Bytes();
 }
 
-bool CPlaylist::SavePlayedList(const std::u16string& path) const {
+bool Playlist::SavePlayedList(const std::u16string& path) const {
     return WriteWholeFile(path, PlayedBytes());
 }
 
-std::optional<CPlaylist::ListFiles> CPlaylist::ChangedLists() {
+std::optional<Playlist::ListFiles> Playlist::ChangedLists() {
     const uint64_t changes = m_changes;
     const bool shuffle = On(m_profile, kShuffle);
     if (changes == m_lastChanges && shuffle == m_lastShuffle &&
@@ -274,7 +274,7 @@ std::optional<CPlaylist::ListFiles> CPlaylist::ChangedLists() {
     return files;
 }
 
-void CPlaylist::WriteLists(const ListFiles& files) {
+void Playlist::WriteLists(const ListFiles& files) {
     auto update = [](const std::u16string& path, const std::string& bytes, DiskFile& disk) {
         if (bytes.empty()) {
             if (disk.owned)
@@ -293,7 +293,7 @@ void CPlaylist::WriteLists(const ListFiles& files) {
     update(PlayedListPath(), files.played, m_playedOnDisk);
 }
 
-void CPlaylist::SaveResumeValues(int32_t positionMs) {
+void Playlist::SaveResumeValues(int32_t positionMs) {
     // Nothing open (as before the start-up restored the list): the stored values stand.
     if (m_current.strPath.empty() || !On(m_profile, kResume) ||
         (m_current.strPath == m_resumePath && m_curIndex == m_resumeIndex))
@@ -305,18 +305,18 @@ void CPlaylist::SaveResumeValues(int32_t positionMs) {
     Settings::Set(m_profile, kCurIndex, m_resumeIndex);
 }
 
-void CPlaylist::Notify(const std::u16string& text) {
+void Playlist::Notify(const std::u16string& text) {
     m_notices.push_back(text);
 }
 
-void CPlaylist::ShowNotices() {
+void Playlist::ShowNotices() {
     const bool korean = m_host.Korean();
     for (const std::u16string& text : std::exchange(m_notices, {}))
         m_host.MessageBox(text, korean ? u"Sonvale 에러" : u"Sonvale Error",
                           PlaylistHost::Box::Error);
 }
 
-std::u16string CPlaylist::DamagedText(const std::u16string& path, bool saved) const {
+std::u16string Playlist::DamagedText(const std::u16string& path, bool saved) const {
     const std::u16string count = Number(Count());
     if (m_host.Korean())
         return saved ? u"저장된 재생 목록이 손상되었습니다. 읽을 수 있었던 항목(" + count +
@@ -330,7 +330,7 @@ std::u16string CPlaylist::DamagedText(const std::u16string& path, bool saved) co
                        u" entries could be read from it.";
 }
 
-std::u16string CPlaylist::LeftOutText(int leftOut) const {
+std::u16string Playlist::LeftOutText(int leftOut) const {
     if (m_host.Korean())
         return u"재생 목록에는 항목을 최대 9999개까지 담을 수 있어 " + Number(leftOut) +
                u"개 항목을 넣지 못했습니다.";
@@ -338,7 +338,7 @@ std::u16string CPlaylist::LeftOutText(int leftOut) const {
            u" entries were left out.";
 }
 
-bool CPlaylist::Missing(int index) {
+bool Playlist::Missing(int index) {
     if (index < 0 || index >= Count())
         return false;
     _SFileInfo& entry = m_entries[static_cast<size_t>(index)];
@@ -347,24 +347,24 @@ bool CPlaylist::Missing(int index) {
     return entry.bMissing;
 }
 
-bool CPlaylist::Unplayable(const _SFileInfo& entry) const {
-    const std::u16string ext = CEntryTags::Lower(entry.strExt);
+bool Playlist::Unplayable(const _SFileInfo& entry) const {
+    const std::u16string ext = EntryTags::Lower(entry.strExt);
     return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) || !IsPlayable(entry.strPath);
 }
 
-std::u16string CPlaylist::DefaultListPath() {
+std::u16string Playlist::DefaultListPath() {
     return TextCodec::Utf8ToUtf16(Folders::DataFolder() + "/playlist.wpl");
 }
 
-std::u16string CPlaylist::PlayedListPath() {
+std::u16string Playlist::PlayedListPath() {
     return TextCodec::Utf8ToUtf16(Folders::DataFolder() + "/shuffle.lst");
 }
 
-std::u16string CPlaylist::DamagedListPath() {
+std::u16string Playlist::DamagedListPath() {
     return DefaultListPath() + u".bad";
 }
 
-void CPlaylist::PlaylistRestore() {
+void Playlist::PlaylistRestore() {
     m_host.BeginWait();
     const std::u16string listPath = DefaultListPath();
     std::string bytes;
@@ -428,7 +428,7 @@ void CPlaylist::PlaylistRestore() {
     m_host.EndWait();
 }
 
-void CPlaylist::PlaylistStore(int32_t positionMs) {
+void Playlist::PlaylistStore(int32_t positionMs) {
     if (On(m_profile, kResume)) {
         m_resumePath = m_current.strPath;
         m_resumeIndex = m_curIndex;
@@ -448,33 +448,33 @@ void CPlaylist::PlaylistStore(int32_t positionMs) {
         WriteLists(*files);
 }
 
-bool CPlaylist::FillEntryTags(const std::u16string& path, TagInfo& info) const {
-    return CEntryTags::Fill(path, info, m_library);
+bool Playlist::FillEntryTags(const std::u16string& path, TagInfo& info) const {
+    return EntryTags::Fill(path, info, m_library);
 }
 
-bool CPlaylist::IsPlayable(const std::u16string& path) {
+bool Playlist::IsPlayable(const std::u16string& path) {
     return StreamAddress::HasScheme(path) || IsFile(path);
 }
 
-bool CPlaylist::SamePath(const _SFileInfo& a, const _SFileInfo& b) {
-    return CEntryTags::Lower(a.strPath) == CEntryTags::Lower(b.strPath);
+bool Playlist::SamePath(const _SFileInfo& a, const _SFileInfo& b) {
+    return EntryTags::Lower(a.strPath) == EntryTags::Lower(b.strPath);
 }
 
-std::u16string CPlaylist::EntryLabel(const _SFileInfo& entry, bool useTitle, bool showArtist) {
+std::u16string Playlist::EntryLabel(const _SFileInfo& entry, bool useTitle, bool showArtist) {
     const std::u16string& base = useTitle ? entry.strTitle : entry.strName;
     if (showArtist && !entry.strArtist.empty())
         return u"<" + entry.strArtist + u"> " + base;
     return base;
 }
 
-int32_t CPlaylist::Random31() {
+int32_t Playlist::Random31() {
     const int r1 = std::rand();
     const int r2 = std::rand();
     const int r3 = std::rand();
     return static_cast<int32_t>((r1 & 0xFFF) | ((r2 & 0xFFF) << 12) | ((r3 & 0x7F) << 24));
 }
 
-int CPlaylist::Pick(int m) {
+int Playlist::Pick(int m) {
     int r = Random31() % m;
     if (r < m - 1)
         r = Random31() % m;
@@ -483,7 +483,7 @@ int CPlaylist::Pick(int m) {
     return r;
 }
 
-bool CPlaylist::InPlayed(const std::u16string& path) {
+bool Playlist::InPlayed(const std::u16string& path) {
     if (m_playedIndexStale) {
         m_playedIndex = {m_played.begin(), m_played.end()};
         m_playedIndexStale = false;
@@ -491,7 +491,7 @@ bool CPlaylist::InPlayed(const std::u16string& path) {
     return m_playedIndex.count(path) != 0;
 }
 
-void CPlaylist::AddPlayed(const std::u16string& path) {
+void Playlist::AddPlayed(const std::u16string& path) {
     if (InPlayed(path))
         return;
     m_played.push_back(path);
@@ -499,18 +499,18 @@ void CPlaylist::AddPlayed(const std::u16string& path) {
     ++m_changes;
 }
 
-void CPlaylist::ClearPlayed() {
+void Playlist::ClearPlayed() {
     m_played.clear();
     m_playedIndex.clear();
     ++m_changes;
 }
 
-void CPlaylist::MoveTo(int index) {
+void Playlist::MoveTo(int index) {
     m_prevIndex = m_curIndex;
     m_curIndex = index;
 }
 
-bool CPlaylist::StepToFavorite(int step, bool wrapBackward) {
+bool Playlist::StepToFavorite(int step, bool wrapBackward) {
     const int count = Count();
     int index = m_curIndex;
     for (int tries = 0; tries < count; ++tries) {
@@ -529,7 +529,7 @@ bool CPlaylist::StepToFavorite(int step, bool wrapBackward) {
 
 // When no entry satisfies the shuffle rules the cycle is over: the next entry in order starts
 // a new one.
-void CPlaylist::NextInOrder() {
+void Playlist::NextInOrder() {
     const int index = m_curIndex + 1 >= Count() || m_curIndex + 1 < 0 ? 0 : m_curIndex + 1;
     ClearPlayed();
     if (const _SFileInfo* entry = EntryAt(index))
@@ -537,7 +537,7 @@ void CPlaylist::NextInOrder() {
     MoveTo(index);
 }
 
-void CPlaylist::ShuffleFavorites() {
+void Playlist::ShuffleFavorites() {
     const size_t count = m_entries.size();
     const int favorites = static_cast<int>(m_favorites.size());
     if (m_played.size() >= count || m_played.size() >= m_favorites.size())
@@ -571,7 +571,7 @@ void CPlaylist::ShuffleFavorites() {
     MoveTo(index);
 }
 
-void CPlaylist::ShuffleAll() {
+void Playlist::ShuffleAll() {
     const int count = Count();
     if (m_played.size() == m_entries.size())
         ClearPlayed();
@@ -600,7 +600,7 @@ void CPlaylist::ShuffleAll() {
     MoveTo(n);
 }
 
-void CPlaylist::PickNextEntry(int step) {
+void Playlist::PickNextEntry(int step) {
     const int count = Count();
     const bool favorites = On(m_profile, kEnableFavorites);
     const size_t favoriteCount = m_favorites.size();

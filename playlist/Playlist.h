@@ -17,11 +17,11 @@ class Profile;
 // The list the main view plays from: the entries, the current entry and its index, the resume
 // position, the played list of the shuffle cycle and the favorites list; their files
 // ("playlist.wpl", "shuffle.lst" in the data folder) and the rules that pick the next entry.
-class CPlaylist {
+class Playlist {
 public:
     static constexpr int kMaxEntries = 9999;
 
-    CPlaylist(Profile& profile, PlaylistHost& host, LibraryTagSource* library = nullptr);
+    Playlist(Profile& profile, PlaylistHost& host, LibraryTagSource* library = nullptr);
 
     // The non-const accessors count as a change of the list files (see ChangedLists).
     std::vector<_SFileInfo>& Entries() {

@@ -68,11 +68,11 @@ protected:
     Registry registry{home / "registry.db"};
     Profile profile{registry, kRegistryKeyWord, kProfileName};
     FakePlaylistHost host;
-    CPlaylist list{profile, host};
+    Playlist list{profile, host};
     FakeLibrary library;
     FakeEngine engine;
     FakeUi ui;
-    CPlaybackController controller{profile, list, ui, library, engine};
+    PlaybackController controller{profile, list, ui, library, engine};
 };
 
 TEST_F(PlaybackControllerTest, ShuffleWithTwoEntriesStepsInOrder) {
@@ -208,9 +208,9 @@ TEST_F(PlaybackControllerTest, EndOfTrackComesFromEngineMediaPlayerAndMonitor) {
     controller.HandleMessage(WM_PLAYER_STATUS, PlayerStatusStop, kPlayerStoppedAtEnd);
     EXPECT_EQ(list.CurIndex(), 1);
     EXPECT_TRUE(controller.IsPlaying());
-    controller.HandleMessage(CPlaybackController::kMediaPlayerNotice, 1, 0);
+    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 1, 0);
     EXPECT_EQ(list.CurIndex(), 1);
-    controller.HandleMessage(CPlaybackController::kMediaPlayerNotice, 2, 0);
+    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 2, 0);
     EXPECT_EQ(list.CurIndex(), 2);
     engine.position = 120000;
     controller.RunMonitor();
@@ -331,7 +331,7 @@ TEST_F(PlaybackControllerTest, FailedOpenAfterDecoderRestartRestartsTheProgram) 
     library.failingPaths[Path("a.mp3")] = 11;
     EXPECT_FALSE(controller.OpenCurrent(true));
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(ui.posts, std::vector<uint32_t>{CPlaybackController::kRestartProgram});
+    EXPECT_EQ(ui.posts, std::vector<uint32_t>{PlaybackController::kRestartProgram});
     EXPECT_EQ(Get(kCurPlayPos), 42000);
     EXPECT_EQ(Get(kResume), 1);
     EXPECT_EQ(Get(kSaveDefList), 1);
@@ -406,7 +406,7 @@ TEST_F(PlaybackControllerTest, VolumeGoesToTheLibraryOrTheDevice) {
     // The stored step is the start value.
     Set(kVolumeRange, 20);
     Set(kVolume, 5);
-    CPlaybackController fresh(profile, list, ui, library, engine);
+    PlaybackController fresh(profile, list, ui, library, engine);
     fresh.ApplyVolume();
     EXPECT_EQ(ui.waveOutVolumes.back(), 0x3FFF3FFFu);
 }
@@ -437,11 +437,11 @@ TEST_F(PlaybackControllerTest, RepeatPopupAndToggle) {
     EXPECT_EQ(Get(kRepeatType), 2);
 
     list.SetListMode(true);
-    ui.repeatChoice = CPlaybackController::kRepeatOne;
+    ui.repeatChoice = PlaybackController::kRepeatOne;
     controller.RepeatCommand();
     EXPECT_EQ(Get(kRepeat), 1);
     EXPECT_EQ(Get(kRepeatType), 1);
-    controller.RepeatChoice(CPlaybackController::kRepeatNone);
+    controller.RepeatChoice(PlaybackController::kRepeatNone);
     EXPECT_EQ(Get(kRepeat), 0);
     EXPECT_EQ(Get(kRepeatType), 0);
 }
@@ -461,11 +461,11 @@ TEST_F(PlaybackControllerTest, FastForwardNearTheEndDoesNothingAndRewindStopsAtZ
 }
 
 TEST(PlaybackTextsTest, FormatFillsTextsNumbersAndWidths) {
-    EXPECT_EQ(CPlaybackTexts::Format(u"%02d:%02d", {3, 7}), u"03:07");
-    EXPECT_EQ(CPlaybackTexts::Format(u"Volume Change : %3d %%", {55}), u"Volume Change :  55 %");
-    EXPECT_EQ(CPlaybackTexts::Format(PlaybackText::ErrorWithPath, false, {u"x", u"/a b"}),
+    EXPECT_EQ(PlaybackTexts::Format(u"%02d:%02d", {3, 7}), u"03:07");
+    EXPECT_EQ(PlaybackTexts::Format(u"Volume Change : %3d %%", {55}), u"Volume Change :  55 %");
+    EXPECT_EQ(PlaybackTexts::Format(PlaybackText::ErrorWithPath, false, {u"x", u"/a b"}),
               u"x (/a b)");
-    EXPECT_EQ(CPlaybackTexts::Format(u"%03d %d%q", {-5}), u"-05 %q");
+    EXPECT_EQ(PlaybackTexts::Format(u"%03d %d%q", {-5}), u"-05 %q");
 }
 
 } // namespace

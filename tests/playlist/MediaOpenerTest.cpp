@@ -23,7 +23,7 @@ protected:
         return paths;
     }
 
-    CMediaOpener opener{list};
+    MediaOpener opener{list};
 };
 
 TEST_F(MediaOpenerTest, ScanKeepsTheRealCaseInPathsAndSkipsOtherKinds) {
@@ -38,7 +38,7 @@ TEST_F(MediaOpenerTest, ScanKeepsTheRealCaseInPathsAndSkipsOtherKinds) {
     EXPECT_EQ(found[0].strTitle, u"song");
     EXPECT_EQ(found[0].strExt, u".mp3");
     EXPECT_EQ(found[0].strPath, home.File16("scan/Song.MP3"));
-    EXPECT_TRUE(CPlaylist::IsPlayable(found[0].strPath));
+    EXPECT_TRUE(Playlist::IsPlayable(found[0].strPath));
 }
 
 TEST_F(MediaOpenerTest, SubfoldersOnlyWhenAsked) {
@@ -102,7 +102,7 @@ TEST_F(MediaOpenerTest, OpenFilesWithOneOrSeveralFiles) {
     EXPECT_EQ(host.titles.back(), u"a");
     EXPECT_EQ(host.plays, 1);
 
-    CPlaylist saved(profile, host);
+    Playlist saved(profile, host);
     saved.Entries() = {StreamEntry(u"http://from/list")};
     saved.PlaylistSave(home.File16("pick/list.wpl"));
     opener.OpenFiles({home.File16("pick"), u"b.ogg", u"gone.mp3", u"list.wpl", u"A.MP3"});

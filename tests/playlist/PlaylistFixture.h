@@ -49,5 +49,5 @@ protected:
     Registry registry{home / "registry.db"};
     Profile profile{registry, setting::kRegistryKeyWord, setting::kProfileName};
     FakePlaylistHost host;
-    CPlaylist list{profile, host};
+    Playlist list{profile, host};
 };

@@ -24,7 +24,7 @@ protected:
 
     // Writes `entries` as a playlist file through a second playlist.
     std::u16string WriteList(const std::string& name, const std::vector<_SFileInfo>& entries) {
-        CPlaylist writer(profile, host);
+        Playlist writer(profile, host);
         writer.Entries() = entries;
         const std::u16string path = home.File16(name);
         EXPECT_TRUE(writer.PlaylistSave(path));
@@ -32,8 +32,8 @@ protected:
     }
 
     // Writes the list files when they changed, as the view does once a second.
-    void SaveChanged(CPlaylist& playlist) {
-        if (const std::optional<CPlaylist::ListFiles> files = playlist.ChangedLists())
+    void SaveChanged(Playlist& playlist) {
+        if (const std::optional<Playlist::ListFiles> files = playlist.ChangedLists())
             playlist.WriteLists(*files);
     }
     ino_t Inode(const std::string& name) {
@@ -60,7 +60,7 @@ TEST_F(PlaylistTest, SavedPlaylistReadsBackAndSavesByteForByte) {
     const std::string bytes = home.Read("first.wpl");
     EXPECT_EQ(bytes.substr(0, 8), "\x02\x00\x00\x00\xFF\xFE\xFF\x09"s);
 
-    CPlaylist again(profile, host);
+    Playlist again(profile, host);
     ASSERT_TRUE(again.PlaylistLoad(first, true));
     ASSERT_EQ(again.Count(), 2);
     // Every field took part: saving again gives the same bytes.
@@ -210,7 +210,7 @@ TEST_F(PlaylistTest, RestoreResumesOnlyTheSameEntry) {
     EXPECT_EQ(host.waits, host.waitEnds);
 
     // The saved index now names another path: start at the first entry, position 0.
-    CPlaylist other(profile, host);
+    Playlist other(profile, host);
     WriteList("playlist.wpl", {StreamEntry(u"http://a/1"), StreamEntry(u"http://a/3")});
     host.seeks.clear();
     SetNumber(kPlayOnStart, 0);
@@ -241,14 +241,14 @@ TEST_F(PlaylistTest, StoreWritesResumeValuesAndTheSingleCurrentFile) {
     EXPECT_EQ(Settings::Get(profile, kCurIndex), 3);
     ASSERT_TRUE(Exists("playlist.wpl"));
     EXPECT_FALSE(Exists("shuffle.lst"));
-    CPlaylist read(profile, host);
+    Playlist read(profile, host);
     ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), false));
     ASSERT_EQ(read.Count(), 1);
     EXPECT_EQ(read.Entries()[0].strPath, list.Current().strPath);
 
     // Nothing to keep: no file.
     std::filesystem::remove(home / "playlist.wpl");
-    CPlaylist empty(profile, host);
+    Playlist empty(profile, host);
     empty.PlaylistStore(0);
     EXPECT_FALSE(Exists("playlist.wpl"));
 }
@@ -269,7 +269,7 @@ TEST_F(PlaylistTest, ListFilesFollowTheListWhileItRuns) {
     list.Current() = *list.EntryAt(list.CurIndex());
     list.SaveResumeValues(500);
     SaveChanged(list);
-    CPlaylist read(profile, host);
+    Playlist read(profile, host);
     ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), false));
     EXPECT_EQ(read.Count(), 4);
     ASSERT_TRUE(read.LoadPlayedList(home.File16("shuffle.lst")));
@@ -313,7 +313,7 @@ TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
               u"damaged file was saved as \"" +
                   home.File16("playlist.wpl.bad") + u"\".");
     SaveChanged(list);
-    CPlaylist read(profile, host);
+    Playlist read(profile, host);
     ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), true));
     EXPECT_EQ(read.Count(), 2);
     EXPECT_EQ(host.messages.size(), 1u); // the rewritten list is whole
@@ -322,7 +322,7 @@ TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
     host.messages.clear();
     host.korean = true;
     home.Write("playlist.wpl", whole.substr(0, 10));
-    CPlaylist unreadable(profile, host);
+    Playlist unreadable(profile, host);
     unreadable.PlaylistRestore();
     EXPECT_EQ(unreadable.Count(), 0);
     EXPECT_TRUE(unreadable.SavedListFound());
@@ -335,11 +335,11 @@ TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
                   home.File16("playlist.wpl.bad") + u"\" 파일로 보관했습니다.");
     unreadable.PlaylistStore(0);
     EXPECT_EQ(home.Read("playlist.wpl"), whole.substr(0, 10));
-    EXPECT_FALSE(CPlaylist(profile, host).SavedListFound());
+    EXPECT_FALSE(Playlist(profile, host).SavedListFound());
 }
 
 TEST_F(PlaylistTest, LongPlayedListLoadsWhole) {
-    CArchive archive;
+    Archive archive;
     archive.WriteInt32(80001);
     for (int i = 0; i < 80000; ++i)
         archive.WriteString(u"/music/" + TextCodec::Utf8ToUtf16(std::to_string(i)) + u".mp3");
@@ -355,20 +355,20 @@ TEST_F(PlaylistTest, LabelsAndPaths) {
     _SFileInfo entry = StreamEntry(u"http://A/x");
     entry.strName = u"name";
     entry.strTitle = u"title";
-    EXPECT_EQ(CPlaylist::EntryLabel(entry, true, true), u"title");
-    EXPECT_EQ(CPlaylist::EntryLabel(entry, false, true), u"name");
+    EXPECT_EQ(Playlist::EntryLabel(entry, true, true), u"title");
+    EXPECT_EQ(Playlist::EntryLabel(entry, false, true), u"name");
     entry.strArtist = u"artist";
-    EXPECT_EQ(CPlaylist::EntryLabel(entry, true, true), u"<artist> title");
-    EXPECT_EQ(CPlaylist::EntryLabel(entry, true, false), u"title");
+    EXPECT_EQ(Playlist::EntryLabel(entry, true, true), u"<artist> title");
+    EXPECT_EQ(Playlist::EntryLabel(entry, true, false), u"title");
 
-    EXPECT_TRUE(CPlaylist::IsPlayable(u"HTTP://nowhere"));
-    EXPECT_FALSE(CPlaylist::IsPlayable(home.File16("missing.mp3")));
+    EXPECT_TRUE(Playlist::IsPlayable(u"HTTP://nowhere"));
+    EXPECT_FALSE(Playlist::IsPlayable(home.File16("missing.mp3")));
 }
 
 TEST(PickTest, OneChoiceIsAlwaysZero) {
     std::srand(7);
     for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(CPlaylist::Pick(1), 0);
+        EXPECT_EQ(Playlist::Pick(1), 0);
 }
 
 TEST(PickTest, LandingOnTheLastIndexTakesItAfterOneDraw) {
@@ -376,10 +376,10 @@ TEST(PickTest, LandingOnTheLastIndexTakesItAfterOneDraw) {
     int found = 0;
     for (unsigned seed = 1; seed < 200; ++seed) {
         std::srand(seed);
-        const int first = CPlaylist::Random31() % kM;
-        const int second = CPlaylist::Random31() % kM;
+        const int first = Playlist::Random31() % kM;
+        const int second = Playlist::Random31() % kM;
         std::srand(seed);
-        const int picked = CPlaylist::Pick(kM);
+        const int picked = Playlist::Pick(kM);
         const int next = std::rand();
         std::srand(seed);
         for (int i = 0; i < (first == kM - 1 ? 3 : 6); ++i)
