@@ -505,7 +505,7 @@ bool ChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPara
         WaitForListWrite();
         m_playlist->PlaylistRestore();
         // The demo never takes the place of a saved list, even one that could not be read.
-        if (m_playlist->Count() == 0 && m_playlist->Current().strPath.empty() &&
+        if (m_playlist->Count() == 0 && m_playlist->Current().path.empty() &&
             !m_playlist->SavedListFound())
             PlayDemoOnFirstStart();
         // What the start-up has to tell, once it has started playing.
@@ -731,19 +731,19 @@ void ChildView::ToggleFavorite() {
     int index = m_playlist->CurIndex();
     if (index < 0 || index >= static_cast<int>(entries.size()))
         return;
-    entries[index].nFavorite = entries[index].nFavorite == 1 ? 0 : 1;
+    entries[index].favorite = entries[index].favorite == 1 ? 0 : 1;
     auto& favorites = m_playlist->Favorites();
-    std::erase(favorites, entries[index].strPath);
-    if (entries[index].nFavorite == 1)
-        favorites.push_back(entries[index].strPath);
+    std::erase(favorites, entries[index].path);
+    if (entries[index].favorite == 1)
+        favorites.push_back(entries[index].path);
 }
 
 void ChildView::EnableFavorites() {
     bool on = Settings::Get(m_profile, kEnableFavorites) != 1;
     Settings::Set(m_profile, kEnableFavorites, on ? 1 : 0);
     int index = m_playlist->CurIndex();
-    const _SFileInfo* entry = m_playlist->EntryAt(index);
-    if (on && m_playlist->Count() >= 2 && entry && entry->nFavorite != 1)
+    const FileInfo* entry = m_playlist->EntryAt(index);
+    if (on && m_playlist->Count() >= 2 && entry && entry->favorite != 1)
         m_controller->NextTrack();
 }
 
@@ -801,7 +801,7 @@ void ChildView::WriteSettingsAtExit() {
     exit.keepLyricsSync = Settings::Get(m_profile, kKeepLyricsSync);
     exit.lyricsSync = Settings::LyricsSync(m_profile);
     exit.resume = Settings::Get(m_profile, kResume);
-    exit.curPlayFilePath = m_playlist->Current().strPath;
+    exit.curPlayFilePath = m_playlist->Current().path;
     exit.curPlayPos = m_controller->PositionMs();
     exit.curIndex = m_playlist->CurIndex();
     exit.useDefaultDecoder = m_audio->UseDefaultDecoder();

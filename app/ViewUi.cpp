@@ -69,7 +69,7 @@ bool ViewUi::MessageBox(const std::u16string& text, const std::u16string& captio
     return true;
 }
 
-void ViewUi::ShowTitle(const _SFileInfo& entry) {
+void ViewUi::ShowTitle(const FileInfo& entry) {
     OnUi([this, entry] { m_view.m_layout->lcd->SetTrackInfo(entry); });
 }
 
@@ -214,7 +214,7 @@ void ViewUi::PostToView(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     PostWindowMessage(&m_view, message, wParam, lParam);
 }
 
-void ViewUi::CurrentEntryChanged(const _SFileInfo&) {
+void ViewUi::CurrentEntryChanged(const FileInfo&) {
     // The playlist dialog is not part of the player yet.
 }
 

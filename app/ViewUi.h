@@ -22,7 +22,7 @@ public:
     bool Muted() const override;
     void MessageBox(const std::u16string& text, const std::u16string& title) override;
     bool MessageBox(const std::u16string& text, const std::u16string& caption, Box box) override;
-    void ShowTitle(const _SFileInfo& entry) override;
+    void ShowTitle(const FileInfo& entry) override;
     void ShowTitle(const std::u16string& text) override;
     void ShowStatus(const std::u16string& text, int durationMs) override;
     void SetPanelTime(int seconds) override;
@@ -44,7 +44,7 @@ public:
     void BeginWait() override;
     void EndWait() override;
     void PostToView(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
-    void CurrentEntryChanged(const _SFileInfo& entry) override;
+    void CurrentEntryChanged(const FileInfo& entry) override;
     void SpeedApplied(double speed) override;
     void HoldBacklight(bool hold) override;
     void SetWaveOutVolume(uint32_t volume) override;

@@ -52,17 +52,17 @@ bool KnownExtension(const std::u16string& ext) {
                        [&](const char16_t* known) { return ext == known; });
 }
 
-void NormaliseExtension(_SFileInfo& entry) {
-    if (!KnownExtension(entry.strExt))
-        entry.strExt = EntryTags::Lower(EntryTags::Extension(entry.strPath));
+void NormaliseExtension(FileInfo& entry) {
+    if (!KnownExtension(entry.ext))
+        entry.ext = EntryTags::Lower(EntryTags::Extension(entry.path));
 }
 
-bool IsStream(const _SFileInfo& entry) {
-    return entry.strExt == u".url" || StreamAddress::HasScheme(entry.strPath);
+bool IsStream(const FileInfo& entry) {
+    return entry.ext == u".url" || StreamAddress::HasScheme(entry.path);
 }
 
-bool IsMediaPlayerFile(const _SFileInfo& entry) {
-    return entry.strExt == u".wma" || entry.strExt == u".asf";
+bool IsMediaPlayerFile(const FileInfo& entry) {
+    return entry.ext == u".wma" || entry.ext == u".asf";
 }
 
 } // namespace
@@ -133,12 +133,12 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         m_playlist.SetCurIndex(0);
     }
 
-    _SFileInfo& entry = m_playlist.Current();
+    FileInfo& entry = m_playlist.Current();
     NormaliseExtension(entry);
     m_openError = false;
     m_loaded = false;
-    if (entry.strExt == u".wpl") {
-        const std::u16string listPath = entry.strPath;
+    if (entry.ext == u".wpl") {
+        const std::u16string listPath = entry.path;
         if (!m_playlist.PlaylistLoad(listPath, true) || m_playlist.Count() == 0) {
             m_mode = Mode::None;
             return FailOpen({});
@@ -151,7 +151,7 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         m_playlist.SetCurIndex(0);
         entry = m_playlist.Entries().front();
         NormaliseExtension(entry);
-        if (entry.strExt == u".wpl") {
+        if (entry.ext == u".wpl") {
             m_mode = Mode::None;
             return FailOpen({});
         }
@@ -165,7 +165,7 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         m_mode = Number(kUseDefaultDecoder) == 1 ? Mode::Library : Mode::Engine;
 
     ResetForOpen();
-    if (entry.strPath.empty())
+    if (entry.path.empty())
         return true;
 
     bool ok = false;
@@ -222,15 +222,15 @@ void PlaybackController::SetDuration(int32_t ms) {
                 PlaybackTexts::Format(u"%02d:%02d", {seconds / 60, seconds % 60}));
 }
 
-void PlaybackController::SetPlayTime(_SFileInfo& entry, const std::u16string& text) {
-    entry.strPlayTime = text;
-    const int index = m_playlist.IndexOfExact(entry.strPath);
+void PlaybackController::SetPlayTime(FileInfo& entry, const std::u16string& text) {
+    entry.playTime = text;
+    const int index = m_playlist.IndexOfExact(entry.path);
     if (index < m_playlist.Count())
-        m_playlist.Entries()[static_cast<size_t>(index)].strPlayTime = text;
+        m_playlist.Entries()[static_cast<size_t>(index)].playTime = text;
 }
 
-bool PlaybackController::OpenMediaPlayer(_SFileInfo& entry) {
-    if (!m_media || !m_media->Ready() || !m_media->Open(entry.strPath))
+bool PlaybackController::OpenMediaPlayer(FileInfo& entry) {
+    if (!m_media || !m_media->Ready() || !m_media->Open(entry.path))
         return false;
     m_ui.SetPanelFormat(u"44", u"128");
     const int seconds = m_media->Duration();
@@ -239,9 +239,9 @@ bool PlaybackController::OpenMediaPlayer(_SFileInfo& entry) {
     return true;
 }
 
-bool PlaybackController::OpenStream(_SFileInfo& entry) {
+bool PlaybackController::OpenStream(FileInfo& entry) {
     m_lyrics.LyricsReset();
-    if (!m_engine->OpenUrl(entry.strPath))
+    if (!m_engine->OpenUrl(entry.path))
         return false;
     m_ui.SetPanelFormat(u"44", u"128");
     SetDuration(kStreamDurationMs);
@@ -250,7 +250,7 @@ bool PlaybackController::OpenStream(_SFileInfo& entry) {
     return true;
 }
 
-bool PlaybackController::OpenLocal(_SFileInfo& entry) {
+bool PlaybackController::OpenLocal(FileInfo& entry) {
     bool noted = false;
     const bool ok = OpenLocalSteps(entry, noted);
     if (noted)
@@ -258,7 +258,7 @@ bool PlaybackController::OpenLocal(_SFileInfo& entry) {
     return ok;
 }
 
-bool PlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
+bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
     const bool korean = Korean();
     const bool useLibrary = m_mode == Mode::Library;
     if (m_library->IsOpen()) {
@@ -268,7 +268,7 @@ bool PlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
     m_engine->Close();
     m_channel = -1;
 
-    const std::string path8 = TextCodec::WideToMultiByte(entry.strPath);
+    const std::string path8 = TextCodec::WideToMultiByte(entry.path);
     auto errorText = [](int code) { return TextCodec::Utf8ToUtf16(FMOD_ErrorString(code)); };
     unsigned mode = kOpenMode;
     bool exact = false;
@@ -277,7 +277,7 @@ bool PlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
     for (;;) {
         if (!m_library->Open(path8, mode)) {
             Error(PlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
-                                        {errorText(m_library->LastError()), entry.strPath}));
+                                        {errorText(m_library->LastError()), entry.path}));
             return false;
         }
         const auto start = std::chrono::steady_clock::now();
@@ -285,8 +285,8 @@ bool PlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
         while (state != kOpenReady && state != -1 && state != -3) {
             if (!exact && std::chrono::steady_clock::now() - start > m_openTimeout) {
                 m_library->Close();
-                Error(PlaybackTexts::Format(PlaybackText::FileLoadingTimeout, korean,
-                                            {entry.strPath}));
+                Error(
+                    PlaybackTexts::Format(PlaybackText::FileLoadingTimeout, korean, {entry.path}));
                 return false;
             }
             std::this_thread::yield();
@@ -304,10 +304,10 @@ bool PlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
             }
             if (code == 9 || code == 11)
                 Error(PlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
-                                            {errorText(code), entry.strPath}));
+                                            {errorText(code), entry.path}));
             else
                 Error(PlaybackTexts::Format(PlaybackText::FileOpenFailed, korean,
-                                            {code, entry.strPath}));
+                                            {code, entry.path}));
             return false;
         }
 
@@ -315,16 +315,16 @@ bool PlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
         info = PlayerFileInfo{};
         info.sampleRate = 44100;
         info.channels = 2;
-        const bool engineOpen = m_engine->OpenFile(entry.strPath);
+        const bool engineOpen = m_engine->OpenFile(entry.path);
         PlayerFileInfo engineInfo;
-        if (engineOpen && m_engine->FileInfo(engineInfo))
+        if (engineOpen && m_engine->GetFileInfo(engineInfo))
             info = engineInfo;
 
         if (!useLibrary) {
             lengthMs = m_engine->Duration();
             break;
         }
-        if (entry.strExt == u".mp3" && !exact && engineOpen &&
+        if (entry.ext == u".mp3" && !exact && engineOpen &&
             std::abs(info.duration - lengthMs) > kVbrDifferenceMs &&
             Number(kVBRMpegAccurate) == 1) {
             m_library->Close();
@@ -362,8 +362,8 @@ bool PlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
     return true;
 }
 
-void PlaybackController::ReadTags(_SFileInfo& entry) {
-    if (!entry.strTitle.empty() && entry.strTitle != entry.strName)
+void PlaybackController::ReadTags(FileInfo& entry) {
+    if (!entry.title.empty() && entry.title != entry.name)
         return;
     const TagLyrics::TagFieldFinder finder = m_library->Finder();
     auto field = [&](const char* name) {
@@ -375,33 +375,33 @@ void PlaybackController::ReadTags(_SFileInfo& entry) {
                                                            static_cast<size_t>(length)));
     };
     std::u16string title = field("TIT2");
-    std::u16string artist = entry.strArtist.empty() ? field("TPE1") : std::u16string();
-    std::u16string album = entry.strAlbum.empty() ? field("TALB") : std::u16string();
+    std::u16string artist = entry.artist.empty() ? field("TPE1") : std::u16string();
+    std::u16string album = entry.album.empty() ? field("TALB") : std::u16string();
     if (title.empty() && artist.empty() && album.empty())
         return;
     if (!title.empty())
-        entry.strTitle = title;
+        entry.title = title;
     if (!artist.empty())
-        entry.strArtist = artist;
+        entry.artist = artist;
     if (!album.empty())
-        entry.strAlbum = album;
-    for (_SFileInfo& listed : m_playlist.Entries()) {
-        if (listed.strPath == entry.strPath) {
-            listed.strTitle = entry.strTitle;
-            listed.strArtist = entry.strArtist;
-            listed.strAlbum = entry.strAlbum;
+        entry.album = album;
+    for (FileInfo& listed : m_playlist.Entries()) {
+        if (listed.path == entry.path) {
+            listed.title = entry.title;
+            listed.artist = entry.artist;
+            listed.album = entry.album;
         }
     }
 }
 
-void PlaybackController::LoadLyrics(_SFileInfo& entry, bool mediaPlayer) {
+void PlaybackController::LoadLyrics(FileInfo& entry, bool mediaPlayer) {
     LrcFile::EntryText lrcEntry;
     const auto opened =
         mediaPlayer ? LyricsLoader::Opened::MediaPlayer : LyricsLoader::Opened::Stream;
     const TagLyrics::TagFieldFinder finder =
         mediaPlayer ? TagLyrics::TagFieldFinder() : m_library->Finder();
-    LyricsLoader::Load(entry.strPath, entry.strExt, opened, Number(kUseLDBLyrics) == 1, finder,
-                       m_lyrics, lrcEntry);
+    LyricsLoader::Load(entry.path, entry.ext, opened, Number(kUseLDBLyrics) == 1, finder, m_lyrics,
+                       lrcEntry);
     m_lyricKey = -1;
     m_ui.LyricsLoaded();
 }
@@ -790,9 +790,9 @@ void PlaybackController::StreamMonitor() {
     case kStreamPlaying: {
         UpdatePosition(m_engine->Position());
         const std::u16string title = m_engine->StreamTitle();
-        _SFileInfo& entry = m_playlist.Current();
-        if (!title.empty() && title != entry.strPath && title != entry.strTitle) {
-            entry.strTitle = title;
+        FileInfo& entry = m_playlist.Current();
+        if (!title.empty() && title != entry.path && title != entry.title) {
+            entry.title = title;
             m_ui.ShowTitle(entry);
         }
         break;

@@ -15,7 +15,7 @@ class EngineBackend;
 class LibraryBackend;
 class MediaPlayerBackend;
 class Profile;
-struct _SFileInfo;
+struct FileInfo;
 
 // The main view's control of playback: which back end plays the playlist's current entry,
 // opening it, play, pause, stop and seek, the end of a track and the step to the next one under
@@ -139,16 +139,16 @@ public:
     std::recursive_mutex& TrackLock() { return m_trackLock; }
 
 private:
-    bool OpenLocal(_SFileInfo& entry);
-    bool OpenLocalSteps(_SFileInfo& entry, bool& noted);
-    bool OpenStream(_SFileInfo& entry);
-    bool OpenMediaPlayer(_SFileInfo& entry);
+    bool OpenLocal(FileInfo& entry);
+    bool OpenLocalSteps(FileInfo& entry, bool& noted);
+    bool OpenStream(FileInfo& entry);
+    bool OpenMediaPlayer(FileInfo& entry);
     bool FailOpen(const std::u16string& text);
     void ResetForOpen();
     void SetDuration(int32_t ms);
-    void SetPlayTime(_SFileInfo& entry, const std::u16string& text);
-    void ReadTags(_SFileInfo& entry);
-    void LoadLyrics(_SFileInfo& entry, bool mediaPlayer);
+    void SetPlayTime(FileInfo& entry, const std::u16string& text);
+    void ReadTags(FileInfo& entry);
+    void LoadLyrics(FileInfo& entry, bool mediaPlayer);
     void ShowButtons(bool play, bool pause, bool stop);
     void BackendSeek(int32_t ms);
     int32_t BackendPosition();

@@ -41,7 +41,7 @@ int32_t PlayerEngineBackend::Duration() {
     return m_player ? PlayerGetDuration(m_player) : 0;
 }
 
-bool PlayerEngineBackend::FileInfo(PlayerFileInfo& info) {
+bool PlayerEngineBackend::GetFileInfo(PlayerFileInfo& info) {
     return m_player && PlayerGetFileInfo(m_player, &info);
 }
 

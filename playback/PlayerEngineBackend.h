@@ -19,7 +19,7 @@ public:
     bool Seek(int32_t ms) override;
     int32_t Position() override;
     int32_t Duration() override;
-    bool FileInfo(PlayerFileInfo& info) override;
+    bool GetFileInfo(PlayerFileInfo& info) override;
     void SetVolume(uint32_t volume) override;
     int32_t StreamingState() override;
     int32_t StreamingBuffered() override;

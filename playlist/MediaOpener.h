@@ -16,7 +16,7 @@ public:
 
     // Appends the audio files of `folder` (ending in "/") to `list`, descending into subfolders
     // when `recurse`, in the order the file system lists them.
-    void ScanFolder(const std::u16string& folder, bool recurse, std::vector<_SFileInfo>& list);
+    void ScanFolder(const std::u16string& folder, bool recurse, std::vector<FileInfo>& list);
 
     // The result of the "Open Files" dialog: one full path, or the folder followed by the names.
     void OpenFiles(const std::vector<std::u16string>& selection);
@@ -34,7 +34,7 @@ public:
     // user said no or nothing was deleted.
     bool DeleteCurrentFile();
     // Removes the entry with the same path and finds the current entry's index again.
-    void RemoveEntry(const _SFileInfo& entry);
+    void RemoveEntry(const FileInfo& entry);
 
 private:
     bool ScanAndOpen(const std::u16string& folder, bool recurse, bool play);

@@ -59,28 +59,26 @@ std::u16string Number(int number) {
     return TextCodec::Utf8ToUtf16(std::to_string(number));
 }
 
-bool ReadEntry(Archive& archive, _SFileInfo& entry) {
-    for (std::u16string* text :
-         {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
-          &entry.strArtist, &entry.strAlbum, &entry.strReserved})
+bool ReadEntry(Archive& archive, FileInfo& entry) {
+    for (std::u16string* text : {&entry.name, &entry.path, &entry.ext, &entry.playTime,
+                                 &entry.title, &entry.artist, &entry.album, &entry.reserved})
         if (!archive.ReadString(*text))
             return false;
-    return archive.ReadInt32(entry.nFavorite);
+    return archive.ReadInt32(entry.favorite);
 }
 
 // The bytes an entry takes at most: nine lengths of up to 10 bytes and the texts.
-size_t EntrySize(const _SFileInfo& entry) {
-    return 94 + 2 * (entry.strName.size() + entry.strPath.size() + entry.strExt.size() +
-                     entry.strPlayTime.size() + entry.strTitle.size() + entry.strArtist.size() +
-                     entry.strAlbum.size() + entry.strReserved.size());
+size_t EntrySize(const FileInfo& entry) {
+    return 94 + 2 * (entry.name.size() + entry.path.size() + entry.ext.size() +
+                     entry.playTime.size() + entry.title.size() + entry.artist.size() +
+                     entry.album.size() + entry.reserved.size());
 }
 
-void WriteEntry(Archive& archive, const _SFileInfo& entry) {
-    for (const std::u16string* text :
-         {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
-          &entry.strArtist, &entry.strAlbum, &entry.strReserved})
+void WriteEntry(Archive& archive, const FileInfo& entry) {
+    for (const std::u16string* text : {&entry.name, &entry.path, &entry.ext, &entry.playTime,
+                                       &entry.title, &entry.artist, &entry.album, &entry.reserved})
         archive.WriteString(*text);
-    archive.WriteInt32(entry.nFavorite);
+    archive.WriteInt32(entry.favorite);
 }
 
 void RemoveFile(const std::u16string& path) {
@@ -97,19 +95,19 @@ bool On(Profile& profile, const NumberSetting& value) {
 Playlist::Playlist(Profile& profile, PlaylistHost& host, LibraryTagSource* library)
     : m_profile(profile), m_host(host), m_library(library) {}
 
-const _SFileInfo* Playlist::EntryAt(int index) const {
+const FileInfo* Playlist::EntryAt(int index) const {
     return index >= 0 && index < Count() ? &m_entries[static_cast<size_t>(index)] : nullptr;
 }
 
 bool Playlist::Contains(const std::u16string& path) const {
     const std::u16string lower = EntryTags::Lower(path);
-    return std::any_of(m_entries.begin(), m_entries.end(), [&](const _SFileInfo& entry) {
-        return EntryTags::Lower(entry.strPath) == lower;
+    return std::any_of(m_entries.begin(), m_entries.end(), [&](const FileInfo& entry) {
+        return EntryTags::Lower(entry.path) == lower;
     });
 }
 
-bool Playlist::Append(const _SFileInfo& entry) {
-    if (Count() >= kMaxEntries || Contains(entry.strPath))
+bool Playlist::Append(const FileInfo& entry) {
+    if (Count() >= kMaxEntries || Contains(entry.path))
         return false;
     m_entries.push_back(entry);
     ++m_changes;
@@ -118,7 +116,7 @@ bool Playlist::Append(const _SFileInfo& entry) {
 
 int Playlist::IndexOfExact(const std::u16string& path) const {
     const auto found = std::find_if(m_entries.begin(), m_entries.end(),
-                                    [&](const _SFileInfo& entry) { return entry.strPath == path; });
+                                    [&](const FileInfo& entry) { return entry.path == path; });
     return static_cast<int>(found - m_entries.begin());
 }
 
@@ -156,8 +154,8 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
     // The paths already listed, in lower case, so that a long file loads in linear time.
     std::unordered_set<std::u16string> listed;
     std::unordered_set<std::u16string> favorites;
-    for (const _SFileInfo& entry : m_entries)
-        listed.insert(EntryTags::Lower(entry.strPath));
+    for (const FileInfo& entry : m_entries)
+        listed.insert(EntryTags::Lower(entry.path));
     Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count) || count < 0) {
@@ -165,14 +163,14 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
         count = 0;
     }
     for (int32_t i = 0; i < count; ++i) {
-        _SFileInfo entry;
+        FileInfo entry;
         // A record cut short ends the file: what was read before it stays.
         if (!ReadEntry(archive, entry)) {
             result.damaged = true;
             break;
         }
-        std::u16string lower = EntryTags::Lower(entry.strPath);
-        if (entry.strPath.empty() || listed.count(lower) != 0)
+        std::u16string lower = EntryTags::Lower(entry.path);
+        if (entry.path.empty() || listed.count(lower) != 0)
             continue;
         if (Count() >= kMaxEntries) {
             ++result.leftOut;
@@ -182,13 +180,13 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
         // An entry whose file is not there now (a card taken out, a file moved away for a
         // while), or that can't be played here (WMA without its decoder), stays in the list;
         // playing steps over it.
-        entry.bMissing = Unplayable(entry);
+        entry.missing = Unplayable(entry);
         listed.insert(std::move(lower));
-        if (entry.strTitle.empty())
-            entry.strTitle = entry.strName;
+        if (entry.title.empty())
+            entry.title = entry.name;
         m_entries.push_back(entry);
-        if (entry.nFavorite == 1 && favorites.insert(entry.strPath).second)
-            m_favorites.push_back(entry.strPath);
+        if (entry.favorite == 1 && favorites.insert(entry.path).second)
+            m_favorites.push_back(entry.path);
     }
     if (archive.Remaining() != 0)
         result.damaged = true;
@@ -197,19 +195,18 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
 
 std::string Playlist::ListBytes() const {
     // A single file opened outside the list is kept with it, as at shutdown.
-    const bool withCurrent = !m_current.strName.empty() && !m_current.strPath.empty() &&
-                             !m_current.strExt.empty() && Count() < kMaxEntries &&
-                             IndexOfExact(m_current.strPath) == Count() &&
-                             !Contains(m_current.strPath);
+    const bool withCurrent = !m_current.name.empty() && !m_current.path.empty() &&
+                             !m_current.ext.empty() && Count() < kMaxEntries &&
+                             IndexOfExact(m_current.path) == Count() && !Contains(m_current.path);
     if (m_entries.empty() && !withCurrent)
         return {};
     size_t size = 4 + (withCurrent ? EntrySize(m_current) : 0);
-    for (const _SFileInfo& entry : m_entries)
+    for (const FileInfo& entry : m_entries)
         size += EntrySize(entry);
     Archive archive;
     archive.Reserve(size);
     archive.WriteInt32(Count() + (withCurrent ? 1 : 0));
-    for (const _SFileInfo& entry : m_entries)
+    for (const FileInfo& entry : m_entries)
         WriteEntry(archive, entry);
     if (withCurrent)
         WriteEntry(archive, m_current);
@@ -219,7 +216,7 @@ std::string Playlist::ListBytes() const {
 bool Playlist::PlaylistSave(const std::u16string& path) const {
     Archive archive;
     archive.WriteInt32(Count());
-    for (const _SFileInfo& entry : m_entries)
+    for (const FileInfo& entry : m_entries)
         WriteEntry(archive, entry);
     return WriteWholeFile(path, archive.Bytes());
 }
@@ -261,12 +258,11 @@ bool Playlist::SavePlayedList(const std::u16string& path) const {
 std::optional<Playlist::ListFiles> Playlist::ChangedLists() {
     const uint64_t changes = m_changes;
     const bool shuffle = On(m_profile, kShuffle);
-    if (changes == m_lastChanges && shuffle == m_lastShuffle &&
-        m_current.strPath == m_lastCurrentPath)
+    if (changes == m_lastChanges && shuffle == m_lastShuffle && m_current.path == m_lastCurrentPath)
         return std::nullopt;
     m_lastChanges = changes;
     m_lastShuffle = shuffle;
-    m_lastCurrentPath = m_current.strPath;
+    m_lastCurrentPath = m_current.path;
     ListFiles files;
     files.list = ListBytes();
     if (shuffle && !m_played.empty())
@@ -295,10 +291,10 @@ void Playlist::WriteLists(const ListFiles& files) {
 
 void Playlist::SaveResumeValues(int32_t positionMs) {
     // Nothing open (as before the start-up restored the list): the stored values stand.
-    if (m_current.strPath.empty() || !On(m_profile, kResume) ||
-        (m_current.strPath == m_resumePath && m_curIndex == m_resumeIndex))
+    if (m_current.path.empty() || !On(m_profile, kResume) ||
+        (m_current.path == m_resumePath && m_curIndex == m_resumeIndex))
         return;
-    m_resumePath = m_current.strPath;
+    m_resumePath = m_current.path;
     m_resumeIndex = m_curIndex;
     Settings::Set(m_profile, kCurPlayFilePath, m_resumePath);
     Settings::Set(m_profile, kCurPlayPos, positionMs);
@@ -341,15 +337,15 @@ std::u16string Playlist::LeftOutText(int leftOut) const {
 bool Playlist::Missing(int index) {
     if (index < 0 || index >= Count())
         return false;
-    _SFileInfo& entry = m_entries[static_cast<size_t>(index)];
-    if (entry.bMissing && !Unplayable(entry))
-        entry.bMissing = false;
-    return entry.bMissing;
+    FileInfo& entry = m_entries[static_cast<size_t>(index)];
+    if (entry.missing && !Unplayable(entry))
+        entry.missing = false;
+    return entry.missing;
 }
 
-bool Playlist::Unplayable(const _SFileInfo& entry) const {
-    const std::u16string ext = EntryTags::Lower(entry.strExt);
-    return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) || !IsPlayable(entry.strPath);
+bool Playlist::Unplayable(const FileInfo& entry) const {
+    const std::u16string ext = EntryTags::Lower(entry.ext);
+    return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) || !IsPlayable(entry.path);
 }
 
 std::u16string Playlist::DefaultListPath() {
@@ -397,23 +393,23 @@ void Playlist::PlaylistRestore() {
             m_curIndex = m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex);
             m_resumePath = resumePath;
             m_resumeIndex = m_curIndex;
-            if (const _SFileInfo* entry = EntryAt(m_curIndex)) {
+            if (const FileInfo* entry = EntryAt(m_curIndex)) {
                 m_current = *entry;
-                if (entry->strPath != resumePath)
+                if (entry->path != resumePath)
                     m_curPlayPos = m_curIndex = 0;
             }
         } else {
             m_curPlayPos = m_curIndex = 0;
         }
 
-        const _SFileInfo* entry = EntryAt(m_curIndex);
+        const FileInfo* entry = EntryAt(m_curIndex);
         if (shuffle && entry)
-            AddPlayed(entry->strPath);
+            AddPlayed(entry->path);
         if (Count() > 1)
             m_listMode = true;
         if (entry) {
             m_current = *entry;
-            m_host.ShowTitle(m_current.strName);
+            m_host.ShowTitle(m_current.name);
             if (m_host.OpenCurrent()) {
                 if (m_curPlayPos != 0)
                     m_host.Seek(m_curPlayPos);
@@ -430,9 +426,9 @@ void Playlist::PlaylistRestore() {
 
 void Playlist::PlaylistStore(int32_t positionMs) {
     if (On(m_profile, kResume)) {
-        m_resumePath = m_current.strPath;
+        m_resumePath = m_current.path;
         m_resumeIndex = m_curIndex;
-        Settings::Set(m_profile, kCurPlayFilePath, m_current.strPath);
+        Settings::Set(m_profile, kCurPlayFilePath, m_current.path);
         Settings::Set(m_profile, kCurPlayPos, positionMs);
         Settings::Set(m_profile, kCurIndex, m_curIndex);
     } else {
@@ -440,7 +436,7 @@ void Playlist::PlaylistStore(int32_t positionMs) {
         Settings::Set(m_profile, kCurIndex, 0);
     }
 
-    if (!m_current.strName.empty() && !m_current.strPath.empty() && !m_current.strExt.empty())
+    if (!m_current.name.empty() && !m_current.path.empty() && !m_current.ext.empty())
         Append(m_current);
 
     m_lastChanges = 0; // write what differs from the disk, whatever was seen before
@@ -456,14 +452,14 @@ bool Playlist::IsPlayable(const std::u16string& path) {
     return StreamAddress::HasScheme(path) || IsFile(path);
 }
 
-bool Playlist::SamePath(const _SFileInfo& a, const _SFileInfo& b) {
-    return EntryTags::Lower(a.strPath) == EntryTags::Lower(b.strPath);
+bool Playlist::SamePath(const FileInfo& a, const FileInfo& b) {
+    return EntryTags::Lower(a.path) == EntryTags::Lower(b.path);
 }
 
-std::u16string Playlist::EntryLabel(const _SFileInfo& entry, bool useTitle, bool showArtist) {
-    const std::u16string& base = useTitle ? entry.strTitle : entry.strName;
-    if (showArtist && !entry.strArtist.empty())
-        return u"<" + entry.strArtist + u"> " + base;
+std::u16string Playlist::EntryLabel(const FileInfo& entry, bool useTitle, bool showArtist) {
+    const std::u16string& base = useTitle ? entry.title : entry.name;
+    if (showArtist && !entry.artist.empty())
+        return u"<" + entry.artist + u"> " + base;
     return base;
 }
 
@@ -519,7 +515,7 @@ bool Playlist::StepToFavorite(int step, bool wrapBackward) {
             index = 0;
         else if (index < 0)
             index = wrapBackward ? count - 1 : 0;
-        if (m_entries[static_cast<size_t>(index)].nFavorite == 1) {
+        if (m_entries[static_cast<size_t>(index)].favorite == 1) {
             MoveTo(index);
             return true;
         }
@@ -532,8 +528,8 @@ bool Playlist::StepToFavorite(int step, bool wrapBackward) {
 void Playlist::NextInOrder() {
     const int index = m_curIndex + 1 >= Count() || m_curIndex + 1 < 0 ? 0 : m_curIndex + 1;
     ClearPlayed();
-    if (const _SFileInfo* entry = EntryAt(index))
-        AddPlayed(entry->strPath);
+    if (const FileInfo* entry = EntryAt(index))
+        AddPlayed(entry->path);
     MoveTo(index);
 }
 
@@ -578,7 +574,7 @@ void Playlist::ShuffleAll() {
 
     auto accept = [&](int n) {
         return n != m_curIndex && n != m_prevIndex &&
-               !InPlayed(m_entries[static_cast<size_t>(n)].strPath);
+               !InPlayed(m_entries[static_cast<size_t>(n)].path);
     };
     int first = -1;
     for (int n = 0; n < count && first < 0; ++n)
@@ -596,7 +592,7 @@ void Playlist::ShuffleAll() {
             break;
         }
     }
-    AddPlayed(m_entries[static_cast<size_t>(n)].strPath);
+    AddPlayed(m_entries[static_cast<size_t>(n)].path);
     MoveTo(n);
 }
 

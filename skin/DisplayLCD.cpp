@@ -49,23 +49,23 @@ DisplayLCD::~DisplayLCD() {
     Settings::Set(m_profile, setting::kDispID3, m_showTags ? 1 : 0);
 }
 
-std::u16string DisplayLCD::BuildLine(const _SFileInfo& entry, bool showTags) {
+std::u16string DisplayLCD::BuildLine(const FileInfo& entry, bool showTags) {
     std::u16string line;
     if (showTags) {
-        if (!entry.strArtist.empty())
-            line += u"<" + entry.strArtist + u">";
-        if (!entry.strTitle.empty()) {
+        if (!entry.artist.empty())
+            line += u"<" + entry.artist + u">";
+        if (!entry.title.empty()) {
             if (!line.empty())
                 line += u" ";
-            line += entry.strTitle;
+            line += entry.title;
         }
-        if (!entry.strAlbum.empty())
-            line += u" @ " + entry.strAlbum;
+        if (!entry.album.empty())
+            line += u" @ " + entry.album;
     }
     if (line.empty())
-        line = entry.strName;
-    if (!entry.strPlayTime.empty() && entry.strPlayTime != u"00:00")
-        line += u" [" + entry.strPlayTime + u"]";
+        line = entry.name;
+    if (!entry.playTime.empty() && entry.playTime != u"00:00")
+        line += u" [" + entry.playTime + u"]";
     return line;
 }
 
@@ -76,7 +76,7 @@ void DisplayLCD::SetText(const QString& text) {
     LayoutLine();
 }
 
-void DisplayLCD::SetTrackInfo(const _SFileInfo& entry) {
+void DisplayLCD::SetTrackInfo(const FileInfo& entry) {
     m_entry = entry;
     m_hasEntry = true;
     SetText(QString::fromStdU16String(BuildLine(entry, m_showTags)));

@@ -28,11 +28,11 @@ public:
 
     // The line of a playlist entry: "<artist> title @ album [m:ss]" with tags shown, else the
     // entry's name; the name also when the tags give nothing. Streams ("00:00") get no time.
-    static std::u16string BuildLine(const _SFileInfo& entry, bool showTags);
+    static std::u16string BuildLine(const FileInfo& entry, bool showTags);
 
     // Shows the text as the line; an empty text is ignored.
     void SetText(const QString& text);
-    void SetTrackInfo(const _SFileInfo& entry);
+    void SetTrackInfo(const FileInfo& entry);
     // Shows a temporary text, then returns to the line: after `milliseconds` with scrolling
     // off, on the fourth scroll step with scrolling on.
     void ShowStatus(const QString& text, int milliseconds);
@@ -83,7 +83,7 @@ private:
     bool m_showTags = true;
     bool m_closing = false;
 
-    _SFileInfo m_entry;
+    FileInfo m_entry;
     bool m_hasEntry = false;
 
     bool m_temporary = false;

@@ -52,12 +52,12 @@ TEST(PlaybackControllerIntegrationTest, PlaysAnMp3ToItsEndWithTheLibraryAndWithT
         FakeUi ui;
         PlaybackController controller(profile, list, ui, library, engine);
 
-        _SFileInfo entry;
-        entry.strPath =
+        FileInfo entry;
+        entry.path =
             std::filesystem::path(std::string(SONVALE_FIXTURES) + "/mpeg1-l3-cbr-plain.mp3")
                 .u16string();
-        entry.strName = entry.strTitle = u"mpeg1-l3-cbr-plain";
-        entry.strExt = u".mp3";
+        entry.name = entry.title = u"mpeg1-l3-cbr-plain";
+        entry.ext = u".mp3";
         list.Entries().push_back(entry);
         list.Current() = entry;
 

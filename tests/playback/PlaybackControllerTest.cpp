@@ -36,12 +36,12 @@ protected:
         return profile.GetProfileInt(kSettings, value.name, value.defaultValue);
     }
 
-    _SFileInfo Entry(const std::string& name) {
-        _SFileInfo entry;
-        entry.strPath = home.File16("music/" + name);
+    FileInfo Entry(const std::string& name) {
+        FileInfo entry;
+        entry.path = home.File16("music/" + name);
         const size_t dot = name.find_last_of('.');
-        entry.strName = entry.strTitle = TextCodec::Utf8ToUtf16(name.substr(0, dot));
-        entry.strExt = TextCodec::Utf8ToUtf16(name.substr(dot));
+        entry.name = entry.title = TextCodec::Utf8ToUtf16(name.substr(0, dot));
+        entry.ext = TextCodec::Utf8ToUtf16(name.substr(dot));
         return entry;
     }
     std::string Path(const std::string& name) { return home.File("music/" + name); }
@@ -141,7 +141,7 @@ TEST_F(PlaybackControllerTest, VbrFileReopensOnceWithExactLengthAndShowsTheNoteO
     EXPECT_TRUE(ui.bubbles[0].text.starts_with(u"<HTML><BODY>The MP3 file of VBR form"));
     EXPECT_EQ(ui.bubblesRemoved, 1);
     EXPECT_EQ(controller.DurationMs(), 97000);
-    EXPECT_EQ(list.Current().strPlayTime, u"01:37");
+    EXPECT_EQ(list.Current().playTime, u"01:37");
 
     // 2999 ms apart is close enough; other extensions are never reopened.
     library.opens.clear();
@@ -157,8 +157,8 @@ TEST_F(PlaybackControllerTest, VbrFileReopensOnceWithExactLengthAndShowsTheNoteO
 
 TEST_F(PlaybackControllerTest, UrlEntryPlaysThroughTheEngineWithEitherDecoder) {
     Set(kUseDefaultDecoder, 1);
-    list.Current().strPath = list.Current().strName = u"http://127.0.0.1:8000/live";
-    list.Current().strExt = u".url";
+    list.Current().path = list.Current().name = u"http://127.0.0.1:8000/live";
+    list.Current().ext = u".url";
     ASSERT_TRUE(controller.OpenCurrent(true));
     EXPECT_TRUE(controller.StreamMode());
     EXPECT_EQ(engine.urlOpens, std::vector<std::u16string>{u"http://127.0.0.1:8000/live"});
@@ -216,7 +216,7 @@ TEST_F(PlaybackControllerTest, EndOfTrackComesFromEngineMediaPlayerAndMonitor) {
     controller.RunMonitor();
     EXPECT_EQ(list.CurIndex(), 3);
     EXPECT_TRUE(controller.IsPlaying());
-    EXPECT_EQ(engine.fileOpens.back(), list.Entries()[3].strPath);
+    EXPECT_EQ(engine.fileOpens.back(), list.Entries()[3].path);
 
     // Nothing ends while paused.
     controller.PauseCommand();
@@ -245,7 +245,7 @@ TEST_F(PlaybackControllerTest, FailedOpenStopsTheAdvance) {
     EXPECT_FALSE(ui.seekSliderShown);
     EXPECT_FALSE(ui.buttons[Button::Play]);
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, u"File open failed:10 (" + list.Entries()[1].strPath + u")");
+    EXPECT_EQ(ui.boxes[0].text, u"File open failed:10 (" + list.Entries()[1].path + u")");
     EXPECT_EQ(ui.boxes[0].title, u"Decoder Error");
 
     const size_t opens = library.opens.size();
@@ -264,7 +264,7 @@ TEST_F(PlaybackControllerTest, EntriesWithMissingFilesAreSteppedOver) {
     Set(kRepeat, 1);
     Load({"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
     for (int i : {1, 3}) // no file is made for them: they stay missing
-        list.Entries()[static_cast<size_t>(i)].bMissing = true;
+        list.Entries()[static_cast<size_t>(i)].missing = true;
     controller.PlayCommand();
     controller.NextTrack();
     EXPECT_EQ(list.CurIndex(), 2);
@@ -282,20 +282,20 @@ TEST_F(PlaybackControllerTest, EntriesWithMissingFilesAreSteppedOver) {
     home.Write("music/d.mp3", "back");
     controller.NextTrack();
     EXPECT_EQ(list.CurIndex(), 3);
-    for (_SFileInfo& entry : list.Entries())
-        entry.bMissing = entry.strPath != home.File16("music/d.mp3");
+    for (FileInfo& entry : list.Entries())
+        entry.missing = entry.path != home.File16("music/d.mp3");
     controller.NextTrack(); // past the end the first entry with a file is this one again
     EXPECT_EQ(list.CurIndex(), 3);
     // With every file gone the step still ends.
     std::filesystem::remove(home / "music/d.mp3");
-    list.Entries()[3].bMissing = true;
+    list.Entries()[3].missing = true;
     controller.PreviousTrack();
     EXPECT_LT(list.CurIndex(), 4);
 }
 
 TEST_F(PlaybackControllerTest, OpenErrorTexts) {
     Load({"a.mp3"}, false);
-    const std::u16string path = list.Current().strPath;
+    const std::u16string path = list.Current().path;
 
     library.giveStream = false;
     library.error = 9;
@@ -338,8 +338,8 @@ TEST_F(PlaybackControllerTest, FailedOpenAfterDecoderRestartRestartsTheProgram) 
 }
 
 TEST_F(PlaybackControllerTest, StreamMonitorTexts) {
-    list.Current().strPath = list.Current().strName = list.Current().strTitle = u"http://h/live";
-    list.Current().strExt = u".url";
+    list.Current().path = list.Current().name = list.Current().title = u"http://h/live";
+    list.Current().ext = u".url";
     ASSERT_TRUE(controller.OpenCurrent(true));
     controller.PlayCommand();
     ui.statuses.clear();
@@ -365,7 +365,7 @@ TEST_F(PlaybackControllerTest, StreamMonitorTexts) {
     engine.streamTitle = u"Artist - Song";
     engine.position = 7500;
     controller.RunMonitor();
-    EXPECT_EQ(list.Current().strTitle, u"Artist - Song");
+    EXPECT_EQ(list.Current().title, u"Artist - Song");
     EXPECT_EQ(ui.titles.back(), u"Artist - Song");
     EXPECT_EQ(ui.panelTime, 7);
     engine.streamingState = 1;

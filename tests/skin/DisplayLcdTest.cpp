@@ -8,19 +8,19 @@
 
 namespace {
 
-_SFileInfo Entry(std::u16string artist, std::u16string title, std::u16string album,
-                 std::u16string playTime) {
-    _SFileInfo entry;
-    entry.strName = u"track01";
-    entry.strArtist = std::move(artist);
-    entry.strTitle = std::move(title);
-    entry.strAlbum = std::move(album);
-    entry.strPlayTime = std::move(playTime);
+FileInfo Entry(std::u16string artist, std::u16string title, std::u16string album,
+               std::u16string playTime) {
+    FileInfo entry;
+    entry.name = u"track01";
+    entry.artist = std::move(artist);
+    entry.title = std::move(title);
+    entry.album = std::move(album);
+    entry.playTime = std::move(playTime);
     return entry;
 }
 
 TEST(LcdLine, TagsBracketsAndTime) {
-    const _SFileInfo song = Entry(u"Ann", u"Song", u"", u"03:25");
+    const FileInfo song = Entry(u"Ann", u"Song", u"", u"03:25");
     EXPECT_EQ(DisplayLCD::BuildLine(song, true), u"<Ann> Song [03:25]");
     EXPECT_EQ(DisplayLCD::BuildLine(song, false), u"track01 [03:25]");
     EXPECT_EQ(DisplayLCD::BuildLine(Entry(u"Ann", u"Song", u"Best", u""), true),

@@ -83,11 +83,11 @@ int main(int argc, char** argv) {
     PreviewView view;
     SampleLevels levels;
     MainViewLayout layout(&view, profile, &levels, nullptr);
-    _SFileInfo track;
-    track.strName = u"Midnight Drive";
-    track.strTitle = u"Midnight Drive";
-    track.strArtist = u"Sonvale Demo Band";
-    track.strAlbum = u"Night Lines";
+    FileInfo track;
+    track.name = u"Midnight Drive";
+    track.title = u"Midnight Drive";
+    track.artist = u"Sonvale Demo Band";
+    track.album = u"Night Lines";
     layout.lcd->SetTrackInfo(track);
     layout.seek->SetRange(0, 2450, 10);
     layout.seek->SetPos(830);
