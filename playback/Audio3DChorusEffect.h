@@ -30,14 +30,14 @@ public:
 private:
     void ClearLocked();
 
-    mutable CriticalSection lock_;
-    int enabled_ = 0;
-    int level_ = 50;
-    int gain_ = 100;
+    mutable CriticalSection m_lock;
+    int m_enabled = 0;
+    int m_level = 50;
+    int m_gain = 100;
 
-    int length_ = 0;
-    int baseDelay_ = 0;
-    std::vector<int32_t> lines_[2];
-    int write_[2] = {0, 0};
-    int phase_[2] = {0, 0};
+    int m_length = 0;
+    int m_baseDelay = 0;
+    std::vector<int32_t> m_lines[2];
+    int m_write[2] = {0, 0};
+    int m_phase[2] = {0, 0};
 };

@@ -22,9 +22,9 @@ public:
     void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
 
 private:
-    mutable CriticalSection lock_;
-    int rate_ = 31;
-    int status_ = 0;
-    bool active_ = false; // status 1 and a factor other than exactly 1
-    int64_t factor_ = 0;  // rate × (1/31) in single precision, times 2^24
+    mutable CriticalSection m_lock;
+    int m_rate = 31;
+    int m_status = 0;
+    bool m_active = false; // status 1 and a factor other than exactly 1
+    int64_t m_factor = 0;  // rate × (1/31) in single precision, times 2^24
 };

@@ -33,11 +33,11 @@ public:
 private:
     void UpdateFilter();
 
-    mutable CriticalSection lock_;
-    int enabled_ = 0;
-    int level_ = 0;
-    int rate_ = 0;
-    int gain_ = 100;
-    BassBoostCoefficients coefficients_;
-    BassBoostHistory histories_[2];
+    mutable CriticalSection m_lock;
+    int m_enabled = 0;
+    int m_level = 0;
+    int m_rate = 0;
+    int m_gain = 100;
+    BassBoostCoefficients m_coefficients;
+    BassBoostHistory m_histories[2];
 };

@@ -5,44 +5,44 @@
 #include "playback/MixSample.h"
 
 AudioSurroundEffect::AudioSurroundEffect() {
-    gain_ = pcm::GainPercent(0.00175, rate_);
+    m_gain = pcm::GainPercent(0.00175, m_rate);
 }
 
 void AudioSurroundEffect::SetStatus(int status) {
-    CriticalSection::Lock lock(lock_);
-    enabled_ = status;
+    CriticalSection::Lock lock(m_lock);
+    m_enabled = status;
 }
 
 void AudioSurroundEffect::SetValue(int rate) {
-    CriticalSection::Lock lock(lock_);
-    rate_ = rate < 1 ? 0 : (rate > 99 ? 100 : rate);
-    gain_ = pcm::GainPercent(0.00175, rate_);
+    CriticalSection::Lock lock(m_lock);
+    m_rate = rate < 1 ? 0 : (rate > 99 ? 100 : rate);
+    m_gain = pcm::GainPercent(0.00175, m_rate);
 }
 
 int AudioSurroundEffect::GetStatus() const {
-    CriticalSection::Lock lock(lock_);
-    return enabled_;
+    CriticalSection::Lock lock(m_lock);
+    return m_enabled;
 }
 
 int AudioSurroundEffect::GetValue() const {
-    CriticalSection::Lock lock(lock_);
-    return rate_;
+    CriticalSection::Lock lock(m_lock);
+    return m_rate;
 }
 
 int AudioSurroundEffect::GetGain() const {
-    CriticalSection::Lock lock(lock_);
-    return gain_;
+    CriticalSection::Lock lock(m_lock);
+    return m_gain;
 }
 
 void AudioSurroundEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
-    CriticalSection::Lock lock(lock_);
+    CriticalSection::Lock lock(m_lock);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
-    if (enabled_ != 1 || rate_ == 0 || width == 0 || data == nullptr)
+    if (m_enabled != 1 || m_rate == 0 || width == 0 || data == nullptr)
         return;
     for (size_t frames = bytes / (2 * width); frames > 0; --frames, data += 2 * width) {
         const int32_t left = mix::Read(data, width);
         const int32_t right = mix::Read(data + width, width);
-        mix::Write(data, width, SurroundEffect::Mix(gain_, rate_, left, right));
-        mix::Write(data + width, width, SurroundEffect::Mix(gain_, rate_, right, left));
+        mix::Write(data, width, SurroundEffect::Mix(m_gain, m_rate, left, right));
+        mix::Write(data + width, width, SurroundEffect::Mix(m_gain, m_rate, right, left));
     }
 }

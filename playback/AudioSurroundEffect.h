@@ -24,8 +24,8 @@ public:
     void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
 
 private:
-    mutable CriticalSection lock_;
-    int enabled_ = 0;
-    int rate_ = 20;
-    int gain_ = 100;
+    mutable CriticalSection m_lock;
+    int m_enabled = 0;
+    int m_rate = 20;
+    int m_gain = 100;
 };

@@ -11,27 +11,27 @@ FmodLibrary::~FmodLibrary() {
 FmodLibrary::Result FmodLibrary::Load() {
     Unload();
     const std::string beside = Folders::ProgramFolder() + "/" + kFileName;
-    handle_ = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_)
-        handle_ = dlopen(kFileName, RTLD_NOW | RTLD_LOCAL);
-    if (!handle_)
+    m_handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle)
+        m_handle = dlopen(kFileName, RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle)
         return Result::LoadFailed;
     return Bind();
 }
 
 FmodLibrary::Result FmodLibrary::LoadFrom(const std::string& path) {
     Unload();
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_)
+    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle)
         return Result::LoadFailed;
     return Bind();
 }
 
 void FmodLibrary::Unload() {
-    functions_ = FmodFunctions{};
-    if (handle_) {
-        dlclose(handle_);
-        handle_ = nullptr;
+    m_functions = FmodFunctions{};
+    if (m_handle) {
+        dlclose(m_handle);
+        m_handle = nullptr;
     }
 }
 
@@ -46,10 +46,10 @@ template <typename Pointer> bool BindOne(void* handle, const char* name, Pointer
 } // namespace
 
 FmodLibrary::Result FmodLibrary::Bind() {
-    missingName_.clear();
+    m_missingName.clear();
 #define SONVALE_FSOUND_BIND(name)                                                                  \
-    if (!BindOne(handle_, "FSOUND_" #name, functions_.name)) {                                     \
-        missingName_ = "FSOUND_" #name;                                                            \
+    if (!BindOne(m_handle, "FSOUND_" #name, m_functions.name)) {                                   \
+        m_missingName = "FSOUND_" #name;                                                           \
         Unload();                                                                                  \
         return Result::SymbolMissing;                                                              \
     }

@@ -107,15 +107,15 @@ public:
     // Forgets the functions and closes the library; harmless when nothing is loaded.
     void Unload();
 
-    bool IsLoaded() const { return handle_ != nullptr; }
-    const FmodFunctions& Functions() const { return functions_; }
+    bool IsLoaded() const { return m_handle != nullptr; }
+    const FmodFunctions& Functions() const { return m_functions; }
     // The full name of the first function not found by the last load, "" when none was missing.
-    const std::string& MissingName() const { return missingName_; }
+    const std::string& MissingName() const { return m_missingName; }
 
 private:
     Result Bind();
 
-    void* handle_ = nullptr;
-    FmodFunctions functions_;
-    std::string missingName_;
+    void* m_handle = nullptr;
+    FmodFunctions m_functions;
+    std::string m_missingName;
 };

@@ -20,7 +20,7 @@ uint32_t Get32(const uint8_t* at) {
 
 } // namespace
 
-SpokenTimePlayer::SpokenTimePlayer(SoundSource source) : source_(std::move(source)) {}
+SpokenTimePlayer::SpokenTimePlayer(SoundSource source) : m_source(std::move(source)) {}
 
 int SpokenTimePlayer::Play(const std::vector<uint32_t>& ids) {
     Event done;
@@ -31,7 +31,7 @@ int SpokenTimePlayer::Play(const std::vector<uint32_t>& ids) {
     WaveOut::Format openFormat;
     int played = 0;
     for (const uint32_t id : ids) {
-        const std::string file = source_ ? source_(id) : std::string();
+        const std::string file = m_source ? m_source(id) : std::string();
         Sound sound;
         if (!ParseWav(file, sound))
             continue;

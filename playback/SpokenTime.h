@@ -37,5 +37,5 @@ private:
     // Queues the sound as one block and waits until the device hands it back.
     static bool PlaySound(WaveOut& device, const Sound& sound, Event& done);
 
-    SoundSource source_;
+    SoundSource m_source;
 };
