@@ -170,7 +170,7 @@ void ViewUi::SetSpectrum(Spectrum) {
 // Called with the controller's track lock held, so its lyrics can be read here. The lyrics
 // window is not part of the view yet; lines go to the LCD (ShowLyric).
 void ViewUi::LyricsLoaded() {
-    m_view.m_syncedLyrics = !m_view.m_controller->Lyrics().listTimes.empty();
+    m_view.m_syncedLyrics = !m_view.m_controller->Lyrics().times.empty();
 }
 
 // The current lyrics line, on the LCD for now.

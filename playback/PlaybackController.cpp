@@ -840,7 +840,7 @@ int32_t PlaybackController::BackendPosition() {
 void PlaybackController::UpdatePosition(int32_t ms) {
     const int before = m_positionMs / 1000;
     m_positionMs = ms;
-    if (!m_lyrics.listTimes.empty()) {
+    if (!m_lyrics.times.empty()) {
         const LyricsData::Lookup line = m_lyrics.LyricAt(ms, m_lyricsSync);
         if (line.key != m_lyricKey) {
             m_lyricKey = line.key;
@@ -912,7 +912,7 @@ bool PlaybackController::FastForward() {
 }
 
 int PlaybackController::LyricTarget(bool forward) {
-    const std::vector<int>& times = m_lyrics.listTimes;
+    const std::vector<int>& times = m_lyrics.times;
     int key = -1;
     if (forward) {
         const auto next = std::upper_bound(times.begin(), times.end(), m_lyricKey);
@@ -940,7 +940,7 @@ bool PlaybackController::SeekBy(bool forward) {
 
     int32_t target = 0;
     bool seek = true;
-    if (Number(kSeekLyricsTime) == 1 && !m_lyrics.listTimes.empty()) {
+    if (Number(kSeekLyricsTime) == 1 && !m_lyrics.times.empty()) {
         target = LyricTarget(forward);
         seek = target >= 0 && target < m_durationMs;
     } else {

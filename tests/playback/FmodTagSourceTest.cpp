@@ -58,7 +58,7 @@ TEST_F(FmodTagSourceTest, LyricsFromTheTagsOfTheOpenTrack) {
     LyricsData lyrics;
     std::u16string text = TagLyrics::Read(FmodTagSource::Finder(*fs, stream), "SYLT", lyrics);
     EXPECT_EQ(text, u"First line\r\nSecond line\r\nThird line\r\n");
-    ASSERT_EQ(lyrics.listTimes.size(), 3u);
+    ASSERT_EQ(lyrics.times.size(), 3u);
     fs->Stream_Close(stream);
 
     stream = fs->Stream_Open(Fixture("tag-synclyric.ogg").c_str(), 0x80151, 0, 0);
