@@ -48,7 +48,7 @@
 
 using namespace setting;
 
-CChildView* CChildView::s_instance = nullptr;
+ChildView* ChildView::s_instance = nullptr;
 
 namespace {
 
@@ -66,7 +66,7 @@ std::u16string Unquoted(std::u16string line) {
 
 } // namespace
 
-CChildView::CChildView(QWidget* parent)
+ChildView::ChildView(QWidget* parent)
     : QWidget(parent), m_profile(Registry::Shared(), kRegistryKeyWord, kProfileName), m_ui(*this) {
     setFixedSize(480, 536);
     setFocusPolicy(Qt::StrongFocus);
@@ -76,7 +76,7 @@ CChildView::CChildView(QWidget* parent)
     s_instance = this;
 }
 
-CChildView::~CChildView() {
+ChildView::~ChildView() {
     Shutdown();
     // The displays write their settings when they go, through this view's profile: they go
     // first.
@@ -86,33 +86,33 @@ CChildView::~CChildView() {
         s_instance = nullptr;
 }
 
-bool CChildView::Create() {
+bool ChildView::Create() {
     // 1. Audio start-up: the run-time library and the built-in engine.
-    m_audio = std::make_unique<CFmodBackend>(m_profile, Registry::Shared(), *this, m_language);
+    m_audio = std::make_unique<FmodBackend>(m_profile, Registry::Shared(), *this, m_language);
     if (!m_audio->Start()) {
         QMessageBox::critical(this, Text(m_audio->FailureTitle()), Text(m_audio->FailureText()));
         m_audio.reset();
         return false;
     }
-    m_tagSource = std::make_unique<CFmodTagSource>(&m_audio->Fsound());
-    m_library = std::make_unique<CFmodLibraryBackend>(m_audio->Fsound(), &m_audio->Effects());
-    m_engine = std::make_unique<CPlayerEngineBackend>(m_audio->Engine());
-    m_playlist = std::make_unique<CPlaylist>(m_profile, m_ui, m_tagSource.get());
-    m_opener = std::make_unique<CMediaOpener>(*m_playlist);
+    m_tagSource = std::make_unique<FmodTagSource>(&m_audio->Fsound());
+    m_library = std::make_unique<FmodLibraryBackend>(m_audio->Fsound(), &m_audio->Effects());
+    m_engine = std::make_unique<PlayerEngineBackend>(m_audio->Engine());
+    m_playlist = std::make_unique<Playlist>(m_profile, m_ui, m_tagSource.get());
+    m_opener = std::make_unique<MediaOpener>(*m_playlist);
     m_controller =
-        std::make_unique<CPlaybackController>(m_profile, *m_playlist, m_ui, *m_library, *m_engine);
+        std::make_unique<PlaybackController>(m_profile, *m_playlist, m_ui, *m_library, *m_engine);
     m_audio->SetStreamShutdown([this](const FmodFunctions&) {
         if (m_controller)
             m_controller->CloseLibraryStream();
     });
 
     // 2-3. The skin and the controls.
-    CSkinManager::LoadSkin(u"", &m_profile);
+    SkinManager::LoadSkin(u"", &m_profile);
     m_background.LoadImage(u"Main", u"Main", 130);
     CreateControls();
     m_layout->panel->SetQuality("00", "000");
     m_layout->panel->SetVUMeter(Settings::Get(m_profile, kVUMeter) != 0); // starts the levels
-    if (auto* app = CSonvaleApp::Instance())
+    if (auto* app = SonvaleApp::Instance())
         app->SetMediaKeyTarget(this);
 
     // 4-5. Volumes, and the buttons the skin and "ButtonMode" show.
@@ -128,7 +128,7 @@ bool CChildView::Create() {
     // 6. The key map, the tray icon.
     m_keyMap.Load(m_profile);
     m_dispatcher = std::make_unique<KeyDispatcher>(m_keyMap, m_ui);
-    if (auto* frame = CMainFrame::Instance()) {
+    if (auto* frame = MainFrame::Instance()) {
         frame->SetTrayIcon(true);
         frame->Bubble().Remove();
     }
@@ -144,33 +144,33 @@ bool CChildView::Create() {
     return true;
 }
 
-void CChildView::CreateControls() {
-    m_layout = std::make_unique<CMainViewLayout>(this, m_profile, this, this);
+void ChildView::CreateControls() {
+    m_layout = std::make_unique<MainViewLayout>(this, m_profile, this, this);
     m_layout->panel->SetActive(true);
-    static_cast<CToggleButton*>(m_layout->buttons[32783])
+    static_cast<ToggleButton*>(m_layout->buttons[32783])
         ->SetCheck(Settings::Get(m_profile, kShuffle));
-    static_cast<CToggleButton*>(m_layout->buttons[32784])
+    static_cast<ToggleButton*>(m_layout->buttons[32784])
         ->SetCheck(Settings::Get(m_profile, kRepeat));
 }
 
-bool CChildView::IsPlaying() const {
+bool ChildView::IsPlaying() const {
     return m_controller && m_controller->IsPlaying();
 }
 
-bool CChildView::StartVuMeter(const FmodFunctions&) {
+bool ChildView::StartVuMeter(const FmodFunctions&) {
     return true; // the display panel's meter reads the levels through LevelSource
 }
 
-bool CChildView::StartSpectrum(const FmodFunctions&) {
+bool ChildView::StartSpectrum(const FmodFunctions&) {
     return true; // the spectrum window is not part of this view yet
 }
 
 // The levels of what plays: the library's channel, or the built-in engine's meter.
-bool CChildView::Levels(float& left, float& right) {
+bool ChildView::Levels(float& left, float& right) {
     left = right = 0.0f;
     if (!AudioRunning() || !m_controller->IsPlaying())
         return false;
-    if (m_controller->CurrentMode() == CPlaybackController::Mode::Library) {
+    if (m_controller->CurrentMode() == PlaybackController::Mode::Library) {
         int channel = m_controller->LibraryChannel();
         return channel >= 0 && m_audio->Fsound().GetCurrentLevels(channel, &left, &right);
     }
@@ -182,22 +182,22 @@ bool CChildView::Levels(float& left, float& right) {
 }
 
 // The built-in engine measures levels only while the VU meter asks for them.
-void CChildView::StartLevels() {
+void ChildView::StartLevels() {
     if (AudioRunning())
         PlayerSetLevelMeter(m_audio->Engine(), true);
 }
 
-void CChildView::StopLevels() {
+void ChildView::StopLevels() {
     if (AudioRunning())
         PlayerSetLevelMeter(m_audio->Engine(), false);
 }
 
-uint32_t CChildView::WaveOutVolume() {
+uint32_t ChildView::WaveOutVolume() {
     return m_outputVolume;
 }
 
 // The program's output volume: the built-in engine's device and the library's master volume.
-void CChildView::SetWaveOutVolume(uint32_t volume) {
+void ChildView::SetWaveOutVolume(uint32_t volume) {
     m_outputVolume = volume;
     if (!AudioRunning())
         return;
@@ -205,22 +205,22 @@ void CChildView::SetWaveOutVolume(uint32_t volume) {
     m_audio->Fsound().SetSFXMasterVolume(static_cast<int>((volume & 0xFFFF) * 255 / 0xFFFF));
 }
 
-int CChildView::LibraryVolume() {
+int ChildView::LibraryVolume() {
     if (!AudioRunning() || m_controller->LibraryChannel() < 0)
         return 255;
     return m_audio->Fsound().GetVolume(m_controller->LibraryChannel());
 }
 
-void CChildView::SetLibraryVolume(int volume) {
+void ChildView::SetLibraryVolume(int volume) {
     if (AudioRunning() && m_controller->LibraryChannel() >= 0)
         m_audio->Fsound().SetVolume(m_controller->LibraryChannel(), volume);
 }
 
 // Once per mixed block, on the library's mixer thread: count, and pulse the workers due.
-void CChildView::OnTick() {
+void ChildView::OnTick() {
     if (!m_ticking || m_stopWorkers)
         return;
-    CTickJobs::State state;
+    TickJobs::State state;
     state.playing = m_controller->IsPlaying();
     state.paused = m_controller->IsPaused();
     state.seeking = m_controller->IsSeeking();
@@ -230,19 +230,19 @@ void CChildView::OnTick() {
     state.lcdScrolls = true; // the LCD takes a step only while its text scrolls
     state.speed = m_controller->Speed();
     uint32_t jobs = m_tickJobs.Tick(state);
-    if (jobs & CTickJobs::LcdScroll)
+    if (jobs & TickJobs::LcdScroll)
         m_workerEvents[0]->Set();
-    if (jobs & CTickJobs::LevelMeter)
+    if (jobs & TickJobs::LevelMeter)
         m_workerEvents[1]->Set();
-    if (jobs & CTickJobs::DisplayCheck)
+    if (jobs & TickJobs::DisplayCheck)
         m_workerEvents[2]->Set();
-    if (jobs & CTickJobs::SleepTimers)
+    if (jobs & TickJobs::SleepTimers)
         m_workerEvents[3]->Set();
-    if (jobs & CTickJobs::Monitor)
+    if (jobs & TickJobs::Monitor)
         m_workerEvents[4]->Set();
 }
 
-void CChildView::StartWorkers() {
+void ChildView::StartWorkers() {
     m_stopWorkers = false;
     for (int i = 0; i < kWorkers; ++i) {
         m_workerEvents[i]->Reset();
@@ -259,7 +259,7 @@ void CChildView::StartWorkers() {
     }
 }
 
-void CChildView::StopWorkers() {
+void ChildView::StopWorkers() {
     m_stopWorkers = true;
     for (auto& event : m_workerEvents)
         event->Set();
@@ -267,14 +267,14 @@ void CChildView::StopWorkers() {
         worker.Wait(1000);
 }
 
-void CChildView::RunWorkerJob(int worker) {
+void ChildView::RunWorkerJob(int worker) {
     switch (worker) {
     case 1:
-        PostWindowMessage(m_layout->lcd, CDisplayLCD::kScrollStepMessage, 0, 0);
+        PostWindowMessage(m_layout->lcd, DisplayLCD::kScrollStepMessage, 0, 0);
         break;
     case 2:
-        PostWindowMessage(m_layout->panel, CDisplayPanel::kLevelStepMessage, 0, 0);
-        PostWindowMessage(m_layout->panel->MuteSwitch(), CMuteSwitch::kAnimateMessage, 0, 0);
+        PostWindowMessage(m_layout->panel, DisplayPanel::kLevelStepMessage, 0, 0);
+        PostWindowMessage(m_layout->panel->GetMuteSwitch(), MuteSwitch::kAnimateMessage, 0, 0);
         break;
     case 5:
         if (m_controller->StreamMode())
@@ -289,11 +289,11 @@ void CChildView::RunWorkerJob(int worker) {
 
 // The audio and the controller are there from creation until shutdown; calls that arrive later
 // (queued from a worker, a key) find nothing to do.
-bool CChildView::AudioRunning() const {
+bool ChildView::AudioRunning() const {
     return !m_shutDown && m_controller && m_audio && m_audio->IsStarted();
 }
 
-bool CChildView::OnCommand(int id) {
+bool ChildView::OnCommand(int id) {
     if (!AudioRunning())
         return false;
     if (id >= 65010 && id <= 65035) {
@@ -334,19 +334,19 @@ bool CChildView::OnCommand(int id) {
         return true;
     case 32783:
         m_controller->ShuffleCommand();
-        static_cast<CToggleButton*>(m_layout->buttons[32783])
+        static_cast<ToggleButton*>(m_layout->buttons[32783])
             ->SetCheck(Settings::Get(m_profile, kShuffle));
         return true;
     case 32784:
         m_controller->RepeatCommand();
-        static_cast<CToggleButton*>(m_layout->buttons[32784])
+        static_cast<ToggleButton*>(m_layout->buttons[32784])
             ->SetCheck(Settings::Get(m_profile, kRepeat));
         return true;
     case 1053:
     case 1054:
     case 1055:
         m_controller->RepeatChoice(id);
-        static_cast<CToggleButton*>(m_layout->buttons[32784])
+        static_cast<ToggleButton*>(m_layout->buttons[32784])
             ->SetCheck(Settings::Get(m_profile, kRepeat));
         return true;
     case 1105:
@@ -380,7 +380,7 @@ bool CChildView::OnCommand(int id) {
     }
 }
 
-bool CChildView::CommandAvailable(int id) const {
+bool ChildView::CommandAvailable(int id) const {
     switch (id) {
     case 32772:
     case 32893:
@@ -403,7 +403,7 @@ bool CChildView::CommandAvailable(int id) const {
     }
 }
 
-void CChildView::OnCopyData(const std::u16string& commandLine) {
+void ChildView::OnCopyData(const std::u16string& commandLine) {
     std::u16string path = Unquoted(commandLine);
     if (path.empty() || path == u"PowerOnRestart" || path == u"PowerOnRestart&Play" ||
         path == u"AppRunAfterWakeup")
@@ -413,7 +413,7 @@ void CChildView::OnCopyData(const std::u16string& commandLine) {
 
 // The first start with nothing to play plays the demo track (with its lyrics), copied from the
 // program's resources into the data folder.
-void CChildView::PlayDemoOnFirstStart() {
+void ChildView::PlayDemoOnFirstStart() {
     if (Settings::Get(m_profile, kDemoPlayed) == 1)
         return;
     Settings::Set(m_profile, kDemoPlayed, 1);
@@ -430,12 +430,12 @@ void CChildView::PlayDemoOnFirstStart() {
     OpenPathLater((folder + QStringLiteral("sonvale-demo.ogg")).toStdU16String());
 }
 
-void CChildView::OpenPathLater(const std::u16string& path) {
+void ChildView::OpenPathLater(const std::u16string& path) {
     m_pendingPath = path;
     PostWindowMessage(this, kOpenFile, 0, 0);
 }
 
-void CChildView::OnActivate(bool active, bool minimised) {
+void ChildView::OnActivate(bool active, bool minimised) {
     if (m_exiting)
         return;
     m_active = active && !minimised;
@@ -446,7 +446,7 @@ void CChildView::OnActivate(bool active, bool minimised) {
 
 // Start-up continuation: a file named on the command line, the start-up folder, or the saved
 // playlist.
-void CChildView::StartupContinuation() {
+void ChildView::StartupContinuation() {
     std::u16string line = Unquoted(m_startLine);
     if (line == u"PowerOnRestart" || line == u"PowerOnRestart&Play") {
         m_playlist->SetRestartFlags(true, line == u"PowerOnRestart&Play");
@@ -461,13 +461,13 @@ void CChildView::StartupContinuation() {
     }
 }
 
-bool CChildView::event(QEvent* event) {
+bool ChildView::event(QEvent* event) {
     if (const auto* message = WindowMessageEvent::From(event))
         return HandleMessage(message->message, message->wParam, message->lParam);
     return QWidget::event(event);
 }
 
-bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+bool ChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!m_controller || m_shutDown)
         return true;
     switch (message) {
@@ -480,11 +480,11 @@ bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
             m_dispatcher->KeyDown(static_cast<uint32_t>(wParam));
         break;
     case WM_SLIDEBAR_NOTIFY:
-        if (wParam == CMainViewLayout::kSeekSliderId && lParam == SLIDEBAR_MOVED)
+        if (wParam == MainViewLayout::kSeekSliderId && lParam == SLIDEBAR_MOVED)
             m_controller->SeekSliderMoving(m_layout->seek->GetPos());
-        else if (wParam == CMainViewLayout::kSeekSliderId && lParam == SLIDEBAR_RELEASED)
+        else if (wParam == MainViewLayout::kSeekSliderId && lParam == SLIDEBAR_RELEASED)
             m_controller->SeekSliderReleased(m_layout->seek->GetPos());
-        else if (wParam == CMainViewLayout::kVolumeSliderId && lParam == SLIDEBAR_MOVED)
+        else if (wParam == MainViewLayout::kVolumeSliderId && lParam == SLIDEBAR_MOVED)
             ApplyVolume(m_layout->volume->GetPos());
         break;
     case WM_PLAYER_STATUS:
@@ -505,7 +505,7 @@ bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
         WaitForListWrite();
         m_playlist->PlaylistRestore();
         // The demo never takes the place of a saved list, even one that could not be read.
-        if (m_playlist->Count() == 0 && m_playlist->Current().strPath.empty() &&
+        if (m_playlist->Count() == 0 && m_playlist->Current().path.empty() &&
             !m_playlist->SavedListFound())
             PlayDemoOnFirstStart();
         // What the start-up has to tell, once it has started playing.
@@ -522,7 +522,7 @@ bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
             m_opener->OpenPath(std::exchange(m_pendingPath, std::u16string()));
         break;
     case kRestartProgram:
-        if (auto* app = CSonvaleApp::Instance())
+        if (auto* app = SonvaleApp::Instance())
             app->RequestRestart(true);
         ExitCommand();
         break;
@@ -532,7 +532,7 @@ bool CChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
     return true;
 }
 
-void CChildView::keyPressEvent(QKeyEvent* event) {
+void ChildView::keyPressEvent(QKeyEvent* event) {
     uint32_t key = VirtualKeyFromQt(*event);
     if (event->isAutoRepeat() && key != 0)
         return; // a held key is one press
@@ -544,7 +544,7 @@ void CChildView::keyPressEvent(QKeyEvent* event) {
 }
 
 // A key function: the rules of the function table decide, the controller plays.
-void CChildView::RunKeyFunction(uint32_t functionCode) {
+void ChildView::RunKeyFunction(uint32_t functionCode) {
     if (!AudioRunning())
         return;
     auto shown = [this](int id) { return m_layout->buttons[id]->isVisible(); };
@@ -603,7 +603,7 @@ void CChildView::RunKeyFunction(uint32_t functionCode) {
         MarkSection();
         break;
     case KeyAction::ToggleMute:
-        m_layout->panel->MuteSwitch()->SetMute(!m_layout->panel->MuteSwitch()->IsMuted());
+        m_layout->panel->GetMuteSwitch()->SetMute(!m_layout->panel->GetMuteSwitch()->IsMuted());
         break;
     case KeyAction::PowerOff:
         break; // power management comes with the power work
@@ -644,7 +644,7 @@ void CChildView::RunKeyFunction(uint32_t functionCode) {
     }
 }
 
-void CChildView::StepVolume(bool up) {
+void ChildView::StepVolume(bool up) {
     m_layout->volume->setFocus();
     int32_t volume = up ? VolumeStep::Up(m_volumeStep, m_volumeRange)
                         : VolumeStep::Down(m_volumeStep, m_volumeRange);
@@ -655,34 +655,34 @@ void CChildView::StepVolume(bool up) {
 }
 
 // "Volume" and the back end's volume; while muted only the mute switch keeps it.
-void CChildView::ApplyVolume(int32_t volume) {
+void ChildView::ApplyVolume(int32_t volume) {
     m_volumeStep = volume;
     Settings::Set(m_profile, kVolume, volume);
     m_controller->SetVolume(volume, m_volumeRange);
-    if (!m_layout->panel->MuteSwitch()->IsMuted())
+    if (!m_layout->panel->GetMuteSwitch()->IsMuted())
         m_controller->ApplyVolume();
 }
 
 // The next A-B point: A, then B, then none.
-void CChildView::MarkSection() {
+void ChildView::MarkSection() {
     m_layout->seek->MarkSelection();
     int a = 0, b = 0;
     int count = m_layout->seek->MarkCount();
     m_layout->seek->GetSelection(a, b);
     m_controller->SetSectionMarks(count, a, b);
-    static_cast<CToggleButton*>(m_layout->buttons[1105])->SetCheck(count > 0);
+    static_cast<ToggleButton*>(m_layout->buttons[1105])->SetCheck(count > 0);
 }
 
-void CChildView::SpeakTime() {
+void ChildView::SpeakTime() {
     QTime now = QTime::currentTime();
-    CSpokenTime speaker([](uint32_t id) {
+    SpokenTimePlayer speaker([](uint32_t id) {
         QFile file(QStringLiteral(":/sounds/%1.wav").arg(id));
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     });
     speaker.Play(SpokenTime::Sounds(now.hour(), now.minute()));
 }
 
-void CChildView::OpenFilesCommand() {
+void ChildView::OpenFilesCommand() {
     QString folder = Text(Settings::Get(m_profile, kLastPath));
     QStringList files = QFileDialog::getOpenFileNames(
         this, m_language == 1042 ? QStringLiteral("파일 열기") : QStringLiteral("Open Files"),
@@ -696,7 +696,7 @@ void CChildView::OpenFilesCommand() {
     m_opener->OpenFiles(selection);
 }
 
-void CChildView::OpenFolderCommand() {
+void ChildView::OpenFolderCommand() {
     std::u16string before = Settings::Get(m_profile, kOpenFolderName);
     QString folder = QFileDialog::getExistingDirectory(
         this,
@@ -709,7 +709,7 @@ void CChildView::OpenFolderCommand() {
     m_opener->OpenFolder(before);
 }
 
-void CChildView::OpenUrlCommand() {
+void ChildView::OpenUrlCommand() {
     bool ok = false;
     QString address =
         QInputDialog::getText(this, QStringLiteral("Open URL"), QStringLiteral("URL:"),
@@ -718,7 +718,7 @@ void CChildView::OpenUrlCommand() {
         m_opener->OpenUrl(address.toStdU16String());
 }
 
-void CChildView::DeleteFileCommand() {
+void ChildView::DeleteFileCommand() {
     if (m_deleting)
         return;
     m_deleting = true;
@@ -726,53 +726,53 @@ void CChildView::DeleteFileCommand() {
     m_deleting = false;
 }
 
-void CChildView::ToggleFavorite() {
+void ChildView::ToggleFavorite() {
     auto& entries = m_playlist->Entries();
     int index = m_playlist->CurIndex();
     if (index < 0 || index >= static_cast<int>(entries.size()))
         return;
-    entries[index].nFavorite = entries[index].nFavorite == 1 ? 0 : 1;
+    entries[index].favorite = entries[index].favorite == 1 ? 0 : 1;
     auto& favorites = m_playlist->Favorites();
-    std::erase(favorites, entries[index].strPath);
-    if (entries[index].nFavorite == 1)
-        favorites.push_back(entries[index].strPath);
+    std::erase(favorites, entries[index].path);
+    if (entries[index].favorite == 1)
+        favorites.push_back(entries[index].path);
 }
 
-void CChildView::EnableFavorites() {
+void ChildView::EnableFavorites() {
     bool on = Settings::Get(m_profile, kEnableFavorites) != 1;
     Settings::Set(m_profile, kEnableFavorites, on ? 1 : 0);
     int index = m_playlist->CurIndex();
-    const _SFileInfo* entry = m_playlist->EntryAt(index);
-    if (on && m_playlist->Count() >= 2 && entry && entry->nFavorite != 1)
+    const FileInfo* entry = m_playlist->EntryAt(index);
+    if (on && m_playlist->Count() >= 2 && entry && entry->favorite != 1)
         m_controller->NextTrack();
 }
 
-void CChildView::ExitCommand() {
+void ChildView::ExitCommand() {
     m_exiting = true;
     window()->close();
 }
 
 // The tap menu: the menu bar's commands in one popup, for a right click on the view, or a tap
 // on the skin's name strip below the buttons.
-void CChildView::ShowTapMenu(const QPoint& globalPosition) {
+void ChildView::ShowTapMenu(const QPoint& globalPosition) {
     QMenu menu(this);
-    const QList<QMenu*> popups = CMainMenu::CreatePopups(&menu, CMainMenu::Kind::TapMenu);
+    const QList<QMenu*> popups = MainMenu::CreatePopups(&menu, MainMenu::Kind::TapMenu);
     for (QMenu* popup : popups) {
         menu.addMenu(popup);
         for (QAction* action : popup->findChildren<QAction*>())
-            if (const int id = CMainMenu::CommandId(action))
+            if (const int id = MainMenu::CommandId(action))
                 action->setEnabled(CommandAvailable(id));
     }
     QAction* chosen = menu.exec(globalPosition);
-    if (const int id = chosen ? CMainMenu::CommandId(chosen) : 0)
+    if (const int id = chosen ? MainMenu::CommandId(chosen) : 0)
         PostWindowMessage(window(), WM_COMMAND, MakeWParam(static_cast<uint16_t>(id), 0), 0);
 }
 
-void CChildView::contextMenuEvent(QContextMenuEvent* event) {
+void ChildView::contextMenuEvent(QContextMenuEvent* event) {
     ShowTapMenu(event->globalPos());
 }
 
-void CChildView::mousePressEvent(QMouseEvent* event) {
+void ChildView::mousePressEvent(QMouseEvent* event) {
     static constexpr int kNameStripTop = 510;
     if (event->button() == Qt::LeftButton && event->position().y() >= kNameStripTop)
         ShowTapMenu(event->globalPosition().toPoint());
@@ -780,14 +780,14 @@ void CChildView::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
 }
 
-void CChildView::paintEvent(QPaintEvent*) {
+void ChildView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     m_background.Draw(painter, 0, 0);
 }
 
 // The values written at exit; the effect values are written again, from the back end that was
 // in use, when the audio shuts down.
-void CChildView::WriteSettingsAtExit() {
+void ChildView::WriteSettingsAtExit() {
     ExitSettings exit;
     exit.systemVolume = m_outputVolume;
     exit.volume = m_volumeStep;
@@ -801,7 +801,7 @@ void CChildView::WriteSettingsAtExit() {
     exit.keepLyricsSync = Settings::Get(m_profile, kKeepLyricsSync);
     exit.lyricsSync = Settings::LyricsSync(m_profile);
     exit.resume = Settings::Get(m_profile, kResume);
-    exit.curPlayFilePath = m_playlist->Current().strPath;
+    exit.curPlayFilePath = m_playlist->Current().path;
     exit.curPlayPos = m_controller->PositionMs();
     exit.curIndex = m_playlist->CurIndex();
     exit.useDefaultDecoder = m_audio->UseDefaultDecoder();
@@ -812,7 +812,7 @@ void CChildView::WriteSettingsAtExit() {
 // The playlist files and the resume values follow the list while the program runs, so that a
 // crash or a kill loses nothing. A track change holding the track lock is waited out by the
 // next round.
-void CChildView::SaveListsIfChanged() {
+void ChildView::SaveListsIfChanged() {
     if (!AudioRunning() || (m_listWrite.valid() && m_listWrite.wait_for(std::chrono::seconds(0)) !=
                                                        std::future_status::ready))
         return;
@@ -820,7 +820,7 @@ void CChildView::SaveListsIfChanged() {
     if (!lock.owns_lock())
         return;
     m_playlist->SaveResumeValues(m_controller->PositionMs());
-    std::optional<CPlaylist::ListFiles> files = m_playlist->ChangedLists();
+    std::optional<Playlist::ListFiles> files = m_playlist->ChangedLists();
     lock.unlock();
     if (files)
         m_listWrite = std::async(std::launch::async, [this, files = std::move(*files)] {
@@ -828,17 +828,17 @@ void CChildView::SaveListsIfChanged() {
         });
 }
 
-void CChildView::WaitForListWrite() {
+void ChildView::WaitForListWrite() {
     if (m_listWrite.valid())
         m_listWrite.wait();
 }
 
-void CChildView::Shutdown() {
+void ChildView::Shutdown() {
     if (!m_created || m_shutDown)
         return;
     m_shutDown = true;
     m_ticking = false;
-    if (auto* app = CSonvaleApp::Instance())
+    if (auto* app = SonvaleApp::Instance())
         app->SetMediaKeyTarget(nullptr);
     StopWorkers();
     m_listSaver.stop();
@@ -848,7 +848,7 @@ void CChildView::Shutdown() {
     m_layout->lcd->SetClosing(true);
     m_layout->panel->SetClosing(true);
     m_playlist->PlaylistStore(m_controller->PositionMs());
-    if (auto* frame = CMainFrame::Instance())
+    if (auto* frame = MainFrame::Instance())
         frame->SetTrayIcon(false);
     m_audio->Shutdown(); // writes the effect values, closes the library's stream and the library
 }

@@ -25,22 +25,22 @@
 #include <memory>
 #include <string>
 
-class CMainViewLayout;
-class CFmodLibraryBackend;
-class CFmodTagSource;
-class CMediaOpener;
-class CPlaybackController;
-class CPlayerEngineBackend;
-class CPlaylist;
+class MainViewLayout;
+class FmodLibraryBackend;
+class FmodTagSource;
+class MediaOpener;
+class PlaybackController;
+class PlayerEngineBackend;
+class Playlist;
 
 // The skinned main view: the player's controls, the audio back ends, the playlist and the
 // playback controller, the key dispatcher. The frame hosts it and hands it commands first. The
 // run-time library's mixer calls it once per mixed block (the tick); five worker threads run the
 // periodic jobs the tick paces.
-class CChildView : public QWidget, public FmodView, public LevelSource, public MuteVolume {
+class ChildView : public QWidget, public FmodView, public LevelSource, public MuteVolume {
 public:
-    explicit CChildView(QWidget* parent = nullptr);
-    ~CChildView() override;
+    explicit ChildView(QWidget* parent = nullptr);
+    ~ChildView() override;
 
     // The view's creation: audio start-up, skin and controls, settings, workers. False when the
     // audio could not start (the message has been shown); the frame then fails too.
@@ -65,7 +65,7 @@ public:
     bool CommandAvailable(int id) const;
 
     // The view of the running program, while it exists.
-    static CChildView* Instance() { return s_instance; }
+    static ChildView* Instance() { return s_instance; }
 
     // Private messages.
     static constexpr uint32_t kOpenStartupFolder = 0x71;
@@ -104,7 +104,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    friend class CViewUi;
+    friend class ViewUi;
 
     // The five workers: 1 LCD scrolling, 2 level meter, 3 display-off check, 4 sleep timers,
     // 5 the monitor.
@@ -136,26 +136,26 @@ private:
     void WaitForListWrite();
     void ShowTapMenu(const QPoint& globalPosition);
 
-    static CChildView* s_instance;
+    static ChildView* s_instance;
 
     Profile m_profile;
     int m_language = 1033;
     WindowMessageSink m_sink{this};
-    CViewUi m_ui;
-    std::unique_ptr<CFmodBackend> m_audio;
-    std::unique_ptr<CFmodTagSource> m_tagSource;
-    std::unique_ptr<CFmodLibraryBackend> m_library;
-    std::unique_ptr<CPlayerEngineBackend> m_engine;
-    std::unique_ptr<CPlaylist> m_playlist;
-    std::unique_ptr<CMediaOpener> m_opener;
-    std::unique_ptr<CPlaybackController> m_controller;
+    ViewUi m_ui;
+    std::unique_ptr<FmodBackend> m_audio;
+    std::unique_ptr<FmodTagSource> m_tagSource;
+    std::unique_ptr<FmodLibraryBackend> m_library;
+    std::unique_ptr<PlayerEngineBackend> m_engine;
+    std::unique_ptr<Playlist> m_playlist;
+    std::unique_ptr<MediaOpener> m_opener;
+    std::unique_ptr<PlaybackController> m_controller;
     KeyMap m_keyMap;
     std::unique_ptr<KeyDispatcher> m_dispatcher;
-    CTickJobs m_tickJobs;
+    TickJobs m_tickJobs;
 
-    CSkinManager m_background;
+    SkinManager m_background;
     // The controls; children of the view, which deletes them.
-    std::unique_ptr<CMainViewLayout> m_layout;
+    std::unique_ptr<MainViewLayout> m_layout;
     // Once a second: the playlist files and the resume values, when they changed. The files are
     // written on a thread of their own.
     QTimer m_listSaver;

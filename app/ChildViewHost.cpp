@@ -2,53 +2,53 @@
 
 #include "app/ChildView.h"
 
-CChildViewHost::CChildViewHost(QWidget* parent) : m_view(new CChildView(parent)) {}
+ChildViewHost::ChildViewHost(QWidget* parent) : m_view(new ChildView(parent)) {}
 
-QWidget* CChildViewHost::Widget() {
+QWidget* ChildViewHost::Widget() {
     return m_view.data();
 }
 
-bool CChildViewHost::Create() {
+bool ChildViewHost::Create() {
     return m_view && m_view->Create();
 }
 
-bool CChildViewHost::OnCommand(int id) {
+bool ChildViewHost::OnCommand(int id) {
     return m_view && m_view->OnCommand(id);
 }
 
-void CChildViewHost::OnCopyData(const std::u16string& commandLine) {
+void ChildViewHost::OnCopyData(const std::u16string& commandLine) {
     if (m_view)
         m_view->OnCopyData(commandLine);
 }
 
-void CChildViewHost::OnActivate(bool active, bool minimised) {
+void ChildViewHost::OnActivate(bool active, bool minimised) {
     if (m_view)
         m_view->OnActivate(active, minimised);
 }
 
-void CChildViewHost::Shutdown() {
+void ChildViewHost::Shutdown() {
     if (m_view)
         m_view->Shutdown();
 }
 
-bool CChildViewHost::IsHoldOn() const {
+bool ChildViewHost::IsHoldOn() const {
     return m_view && m_view->IsHoldOn();
 }
 
-bool CChildViewHost::IsPlaying() const {
+bool ChildViewHost::IsPlaying() const {
     return m_view && m_view->IsPlaying();
 }
 
-void CChildViewHost::SetExiting() {
+void ChildViewHost::SetExiting() {
     if (m_view)
         m_view->SetExiting();
 }
 
-void CChildViewHost::SetStartCommandLine(const std::u16string& commandLine) {
+void ChildViewHost::SetStartCommandLine(const std::u16string& commandLine) {
     if (m_view)
         m_view->SetStartCommandLine(commandLine);
 }
 
-bool CChildViewHost::CommandAvailable(int id) const {
+bool ChildViewHost::CommandAvailable(int id) const {
     return m_view && m_view->CommandAvailable(id);
 }

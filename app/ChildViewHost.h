@@ -4,13 +4,13 @@
 
 #include <QPointer>
 
-class CChildView;
+class ChildView;
 
 // The player's main view as the frame sees it.
-class CChildViewHost : public FrameView {
+class ChildViewHost : public FrameView {
 public:
     // Creates the view as a child of parent (which owns the widget).
-    explicit CChildViewHost(QWidget* parent);
+    explicit ChildViewHost(QWidget* parent);
 
     QWidget* Widget() override;
     bool Create() override;
@@ -25,5 +25,5 @@ public:
     bool CommandAvailable(int id) const override;
 
 private:
-    QPointer<CChildView> m_view;
+    QPointer<ChildView> m_view;
 };

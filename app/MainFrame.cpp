@@ -30,24 +30,24 @@ bool IsMouseButtonEvent(QEvent::Type type) {
 
 } // namespace
 
-CMainFrame* CMainFrame::s_instance = nullptr;
+MainFrame* MainFrame::s_instance = nullptr;
 
-CMainFrame::CMainFrame(ViewFactory makeView, std::unique_ptr<TelephonyLine> line)
+MainFrame::MainFrame(ViewFactory makeView, std::unique_ptr<TelephonyLine> line)
     : m_makeView(std::move(makeView)), m_line(std::move(line)),
       m_bubble([this] { return m_tray ? m_tray->Icon() : nullptr; }) {
     s_instance = this;
 }
 
-CMainFrame::~CMainFrame() {
+MainFrame::~MainFrame() {
     OnDestroy();
     qApp->removeEventFilter(this);
     if (s_instance == this)
         s_instance = nullptr;
 }
 
-bool CMainFrame::Create(const std::u16string& startCommandLine) {
+bool MainFrame::Create(const std::u16string& startCommandLine) {
     setWindowTitle(QStringLiteral("Sonvale"));
-    setWindowIcon(CTrayIcon::AppIcon());
+    setWindowIcon(TrayIcon::AppIcon());
 
     m_view = m_makeView ? m_makeView(this) : nullptr;
     if (!m_view || !m_view->Widget())
@@ -58,17 +58,17 @@ bool CMainFrame::Create(const std::u16string& startCommandLine) {
     setFocusProxy(view);
     m_view->SetStartCommandLine(startCommandLine);
     // The view shows the tray icon while it is created.
-    m_tray = std::make_unique<CTrayIcon>(this);
+    m_tray = std::make_unique<TrayIcon>(this);
     if (!m_view->Create())
         return false;
 
-    m_popups = CMainMenu::CreatePopups(this, CMainMenu::Kind::MenuBar);
+    m_popups = MainMenu::CreatePopups(this, MainMenu::Kind::MenuBar);
     for (QMenu* popup : m_popups) {
         menuBar()->addMenu(popup);
         EnableCommandsOnShow(popup);
     }
     connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
-        if (const int id = CMainMenu::CommandId(action))
+        if (const int id = MainMenu::CommandId(action))
             PostWindowMessage(this, WM_COMMAND, MakeWParam(static_cast<uint16_t>(id), 0), 0);
     });
     // The window is as large as the view and its menu bar, and no larger.
@@ -81,17 +81,17 @@ bool CMainFrame::Create(const std::u16string& startCommandLine) {
     return true;
 }
 
-bool CMainFrame::OnCmdMsg(int id) {
+bool MainFrame::OnCmdMsg(int id) {
     if (m_view && m_view->OnCommand(id))
         return true;
     return OnCommand(id);
 }
 
 // A popup (and each popup inside it) greys out, when it opens, the commands the view can't run.
-void CMainFrame::EnableCommandsOnShow(QMenu* popup) {
+void MainFrame::EnableCommandsOnShow(QMenu* popup) {
     connect(popup, &QMenu::aboutToShow, this, [this, popup] {
         for (QAction* action : popup->actions())
-            if (const int id = CMainMenu::CommandId(action))
+            if (const int id = MainMenu::CommandId(action))
                 action->setEnabled(m_view->CommandAvailable(id));
     });
     for (QAction* action : popup->actions())
@@ -99,7 +99,7 @@ void CMainFrame::EnableCommandsOnShow(QMenu* popup) {
             EnableCommandsOnShow(inner);
 }
 
-bool CMainFrame::OnCommand(int id) {
+bool MainFrame::OnCommand(int id) {
     if (!m_view)
         return false;
     switch (id) {
@@ -122,7 +122,7 @@ bool CMainFrame::OnCommand(int id) {
     }
 }
 
-void CMainFrame::OnCopyData(const QString& commandLine) {
+void MainFrame::OnCopyData(const QString& commandLine) {
     showNormal();
     raise();
     activateWindow();
@@ -130,7 +130,7 @@ void CMainFrame::OnCopyData(const QString& commandLine) {
         m_view->OnCopyData(commandLine.toStdU16String());
 }
 
-void CMainFrame::OnCallState(uint32_t state) {
+void MainFrame::OnCallState(uint32_t state) {
     if (!m_view)
         return;
     if (TelephonyLine::IsCallActive(state)) {
@@ -146,16 +146,16 @@ void CMainFrame::OnCallState(uint32_t state) {
     }
 }
 
-void CMainFrame::SetTrayIcon(bool on) {
+void MainFrame::SetTrayIcon(bool on) {
     if (m_tray)
         m_tray->SetVisible(on);
 }
 
-bool CMainFrame::HasTrayIcon() const {
+bool MainFrame::HasTrayIcon() const {
     return m_tray && m_tray->IsVisible();
 }
 
-void CMainFrame::OnDestroy() {
+void MainFrame::OnDestroy() {
     if (m_destroyed)
         return;
     m_destroyed = true;
@@ -170,7 +170,7 @@ void CMainFrame::OnDestroy() {
     }
 }
 
-bool CMainFrame::event(QEvent* event) {
+bool MainFrame::event(QEvent* event) {
     if (const WindowMessageEvent* message = WindowMessageEvent::From(event)) {
         if (message->message != WM_COMMAND)
             return false;
@@ -180,26 +180,26 @@ bool CMainFrame::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
     // Hold: taps on the player's window are discarded before anyone sees them.
     if (IsMouseButtonEvent(event->type()) && m_view && m_view->IsHoldOn() && IsOwnWidget(watched))
         return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
-void CMainFrame::changeEvent(QEvent* event) {
+void MainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange)
         PostActivate();
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainFrame::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         OnDestroy();
 }
 
-void CMainFrame::PostViewCommand(int id) {
+void MainFrame::PostViewCommand(int id) {
     QMetaObject::invokeMethod(
         this,
         [this, id] {
@@ -209,7 +209,7 @@ void CMainFrame::PostViewCommand(int id) {
         Qt::QueuedConnection);
 }
 
-void CMainFrame::PostActivate() {
+void MainFrame::PostActivate() {
     const bool active = isActiveWindow();
     const bool minimised = isMinimized();
     QMetaObject::invokeMethod(
@@ -221,7 +221,7 @@ void CMainFrame::PostActivate() {
         Qt::QueuedConnection);
 }
 
-bool CMainFrame::IsOwnWidget(QObject* object) const {
+bool MainFrame::IsOwnWidget(QObject* object) const {
     if (!object->isWidgetType())
         return false;
     const auto* widget = static_cast<QWidget*>(object);

@@ -10,13 +10,13 @@
 #include <functional>
 #include <memory>
 
-class CTrayIcon;
+class TrayIcon;
 class QMenu;
 
 // The main window: title "Sonvale", the skinned main view as its central widget, the menu bar,
 // and the services the view uses: the tray icon, the notification bubble and pausing for
 // telephone calls. Commands go to the view first.
-class CMainFrame : public QMainWindow {
+class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
     // Command ids the frame itself maps to key functions of the view.
@@ -30,14 +30,14 @@ public:
     using ViewFactory = std::function<std::unique_ptr<FrameView>(QWidget* parent)>;
 
     // The line to watch for calls, or null for none.
-    explicit CMainFrame(ViewFactory makeView, std::unique_ptr<TelephonyLine> line = nullptr);
-    ~CMainFrame() override;
+    explicit MainFrame(ViewFactory makeView, std::unique_ptr<TelephonyLine> line = nullptr);
+    ~MainFrame() override;
 
     // Window creation: the view (and its own creation), the menu bar and the telephone line.
     // False when the view could not be created.
     bool Create(const std::u16string& startCommandLine = {});
 
-    static CMainFrame* Instance() { return s_instance; }
+    static MainFrame* Instance() { return s_instance; }
     FrameView* View() const { return m_view.get(); }
     const QList<QMenu*>& MenuPopups() const { return m_popups; }
 
@@ -52,7 +52,7 @@ public:
     // The tray icon on or off (the view's choice).
     void SetTrayIcon(bool on);
     bool HasTrayIcon() const;
-    CNotificationBubble& Bubble() { return m_bubble; }
+    NotificationBubble& Bubble() { return m_bubble; }
 
     // The frame's WM_DESTROY: the view's shutdown, the tray icon and the telephone line. Runs
     // once, when the window closes or at the latest when the frame goes.
@@ -71,14 +71,14 @@ private:
     void PostActivate();
     bool IsOwnWidget(QObject* object) const;
 
-    static CMainFrame* s_instance;
+    static MainFrame* s_instance;
 
     ViewFactory m_makeView;
     std::unique_ptr<FrameView> m_view;
     QList<QMenu*> m_popups;
     std::unique_ptr<TelephonyLine> m_line;
-    std::unique_ptr<CTrayIcon> m_tray;
-    CNotificationBubble m_bubble;
+    std::unique_ptr<TrayIcon> m_tray;
+    NotificationBubble m_bubble;
     bool m_pausedByCall = false;
     bool m_destroyed = false;
 };

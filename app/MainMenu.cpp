@@ -13,7 +13,7 @@ QAction* AddCommand(QMenu* menu, const QString& text, int id) {
 
 } // namespace
 
-QList<QMenu*> CMainMenu::CreatePopups(QWidget* parent, Kind kind) {
+QList<QMenu*> MainMenu::CreatePopups(QWidget* parent, Kind kind) {
     QList<QMenu*> popups;
 
     auto* file = new QMenu(tr("File"), parent);
@@ -72,11 +72,11 @@ QList<QMenu*> CMainMenu::CreatePopups(QWidget* parent, Kind kind) {
     return popups;
 }
 
-int CMainMenu::CommandId(const QAction* action) {
+int MainMenu::CommandId(const QAction* action) {
     return action ? action->data().toInt() : 0;
 }
 
-QAction* CMainMenu::FindCommand(const QList<QMenu*>& popups, int id) {
+QAction* MainMenu::FindCommand(const QList<QMenu*>& popups, int id) {
     for (QMenu* popup : popups) {
         for (QAction* action : popup->actions()) {
             if (action->menu()) {

@@ -9,8 +9,8 @@ class QWidget;
 
 // The player's menu: the popups of the menu bar, or of the tap menu that the main view opens
 // over its menu area. Every command item carries its command id as the action's data.
-class CMainMenu {
-    Q_DECLARE_TR_FUNCTIONS(CMainMenu)
+class MainMenu {
+    Q_DECLARE_TR_FUNCTIONS(MainMenu)
 
 public:
     enum class Kind {

@@ -8,14 +8,14 @@
 // The media-key object: presses of the media-player buttons, as taps at fixed positions or as
 // Play/Pause/Next/Previous requests, become key presses for its target (the main view).
 // Nothing is forwarded while no target is set.
-class CMediaKeys : public QObject {
+class MediaKeys : public QObject {
     Q_OBJECT
 public:
     static constexpr uint32_t kNextTrack = 176;
     static constexpr uint32_t kPreviousTrack = 177;
     static constexpr uint32_t kPlayPause = 179;
 
-    explicit CMediaKeys(QObject* parent = nullptr);
+    explicit MediaKeys(QObject* parent = nullptr);
 
     void SetTarget(QObject* target);
     QObject* Target() const { return m_target.data(); }

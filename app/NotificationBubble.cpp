@@ -26,17 +26,17 @@ bool DesktopServiceRuns() {
 
 } // namespace
 
-CNotificationBubble::CNotificationBubble(TrayProvider tray) : m_tray(std::move(tray)) {}
+NotificationBubble::NotificationBubble(TrayProvider tray) : m_tray(std::move(tray)) {}
 
-CNotificationBubble::~CNotificationBubble() {
+NotificationBubble::~NotificationBubble() {
     Remove();
 }
 
-QString CNotificationBubble::PlainText(const QString& html) {
+QString NotificationBubble::PlainText(const QString& html) {
     return QTextDocumentFragment::fromHtml(html).toPlainText().trimmed();
 }
 
-void CNotificationBubble::Show(const QString& html, const QString& title, int seconds) {
+void NotificationBubble::Show(const QString& html, const QString& title, int seconds) {
     Remove();
     m_html = html;
     m_title = title;
@@ -45,14 +45,14 @@ void CNotificationBubble::Show(const QString& html, const QString& title, int se
     Post();
 }
 
-void CNotificationBubble::Update(const QString& html) {
+void NotificationBubble::Update(const QString& html) {
     if (!m_up)
         return;
     m_html = html;
     Post();
 }
 
-void CNotificationBubble::Remove() {
+void NotificationBubble::Remove() {
     if (!m_up)
         return;
     m_up = false;
@@ -64,7 +64,7 @@ void CNotificationBubble::Remove() {
     m_desktopId = 0;
 }
 
-void CNotificationBubble::Post() {
+void NotificationBubble::Post() {
     const QString text = PlainText(m_html);
     const int milliseconds = m_seconds * 1000;
     QSystemTrayIcon* tray = m_tray ? m_tray() : nullptr;

@@ -10,13 +10,13 @@ class QSystemTrayIcon;
 // The player's notification bubble: one at a time, with a title, an HTML text and a duration.
 // With a tray icon the bubble is the icon's message; otherwise a desktop notification on the
 // session bus when a notification service runs; otherwise nothing is shown.
-class CNotificationBubble {
+class NotificationBubble {
 public:
     // The tray icon shown at the moment, or null.
     using TrayProvider = std::function<QSystemTrayIcon*()>;
 
-    explicit CNotificationBubble(TrayProvider tray);
-    ~CNotificationBubble();
+    explicit NotificationBubble(TrayProvider tray);
+    ~NotificationBubble();
 
     // Replaces any bubble of the player that is up.
     void Show(const QString& html, const QString& title, int seconds);

@@ -31,31 +31,31 @@ QString Decode(const QByteArray& bytes) {
 
 } // namespace
 
-CSingleInstance::CSingleInstance(const QString& modulePath, QObject* parent) : QObject(parent) {
+SingleInstance::SingleInstance(const QString& modulePath, QObject* parent) : QObject(parent) {
     const QString base = RuntimeFolder() + QLatin1Char('/') + NameFor(modulePath);
     m_lockPath = base + QLatin1String(".lock");
     m_serverPath = base + QLatin1String(".sock");
 }
 
-CSingleInstance::~CSingleInstance() {
+SingleInstance::~SingleInstance() {
     Release();
 }
 
-QString CSingleInstance::RuntimeFolder() {
+QString SingleInstance::RuntimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir(runtime).exists())
         return runtime;
     return QDir::tempPath();
 }
 
-QString CSingleInstance::NameFor(const QString& modulePath) {
+QString SingleInstance::NameFor(const QString& modulePath) {
     QString path = modulePath;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QByteArray hash = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1);
     return QLatin1String("sonvale-") + QString::fromLatin1(hash.toHex().left(16));
 }
 
-bool CSingleInstance::Acquire() {
+bool SingleInstance::Acquire() {
     if (!m_lock) {
         m_lock = std::make_unique<QLockFile>(m_lockPath);
         // A lock left by a process that ended is taken over; a live holder keeps it.
@@ -66,7 +66,7 @@ bool CSingleInstance::Acquire() {
     return Listen();
 }
 
-bool CSingleInstance::HandOver(const QString& commandLine) {
+bool SingleInstance::HandOver(const QString& commandLine) {
     for (int attempt = 0; attempt < kHandOverAttempts; ++attempt) {
         if (attempt > 0)
             QThread::msleep(kAttemptPauseMs);
@@ -85,11 +85,11 @@ bool CSingleInstance::HandOver(const QString& commandLine) {
     return false;
 }
 
-bool CSingleInstance::TakeOver() {
+bool SingleInstance::TakeOver() {
     return Listen();
 }
 
-void CSingleInstance::Release() {
+void SingleInstance::Release() {
     if (m_server) {
         m_server->close();
         m_server.reset();
@@ -98,7 +98,7 @@ void CSingleInstance::Release() {
         m_lock->unlock();
 }
 
-bool CSingleInstance::Listen() {
+bool SingleInstance::Listen() {
     if (m_server && m_server->isListening())
         return true;
     m_server = std::make_unique<QLocalServer>();
@@ -107,11 +107,11 @@ bool CSingleInstance::Listen() {
     QLocalServer::removeServer(m_serverPath);
     if (!m_server->listen(m_serverPath))
         return false;
-    connect(m_server.get(), &QLocalServer::newConnection, this, &CSingleInstance::OnNewConnection);
+    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
     return true;
 }
 
-void CSingleInstance::OnNewConnection() {
+void SingleInstance::OnNewConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         // The sender writes its text and disconnects; the text is complete once it has gone.
         struct Transfer {

@@ -11,11 +11,11 @@ class QLockFile;
 // One running player per executable path: a lock file and a local socket in the runtime folder
 // ($XDG_RUNTIME_DIR, else the temporary folder), both named from a hash of the module path.
 // The first instance holds the lock and listens; a later one hands its command line to it.
-class CSingleInstance : public QObject {
+class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    explicit CSingleInstance(const QString& modulePath, QObject* parent = nullptr);
-    ~CSingleInstance() override;
+    explicit SingleInstance(const QString& modulePath, QObject* parent = nullptr);
+    ~SingleInstance() override;
 
     // True when this process is the first instance: the lock is taken and the socket listens.
     bool Acquire();

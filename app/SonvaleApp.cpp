@@ -65,14 +65,14 @@ private:
 
 } // namespace
 
-CSonvaleApp* CSonvaleApp::s_instance = nullptr;
+SonvaleApp* SonvaleApp::s_instance = nullptr;
 
-CSonvaleApp::CSonvaleApp(QApplication& app, CMainFrame::ViewFactory makeView)
+SonvaleApp::SonvaleApp(QApplication& app, MainFrame::ViewFactory makeView)
     : m_app(app), m_makeView(std::move(makeView)) {
     s_instance = this;
 }
 
-CSonvaleApp::~CSonvaleApp() {
+SonvaleApp::~SonvaleApp() {
     m_frame.reset();
     m_instance.reset();
     if (s_instance == this)
@@ -84,11 +84,11 @@ CSonvaleApp::~CSonvaleApp() {
     }
 }
 
-int CSonvaleApp::Run() {
+int SonvaleApp::Run() {
     ParseArguments();
     m_modulePath = QString::fromStdString(Folders::ModulePath());
 
-    m_instance = std::make_unique<CSingleInstance>(m_modulePath);
+    m_instance = std::make_unique<SingleInstance>(m_modulePath);
     if (!m_instance->Acquire()) {
         if (m_instance->HandOver(m_commandLine)) {
             qCInfo(lcInstance) << "handed the command line to the running instance";
@@ -97,7 +97,7 @@ int CSonvaleApp::Run() {
         qCInfo(lcInstance) << "the running instance did not answer; starting anyway";
         m_instance->TakeOver();
     }
-    QObject::connect(m_instance.get(), &CSingleInstance::CommandLineReceived, m_instance.get(),
+    QObject::connect(m_instance.get(), &SingleInstance::CommandLineReceived, m_instance.get(),
                      [this](const QString& commandLine) { OnCopyData(commandLine); });
 
     if (!InitInstance()) {
@@ -116,7 +116,7 @@ int CSonvaleApp::Run() {
     return code;
 }
 
-void CSonvaleApp::OnCopyData(const QString& commandLine) {
+void SonvaleApp::OnCopyData(const QString& commandLine) {
     qCInfo(lcInstance).noquote() << "command line from another instance:" << commandLine;
     if (m_frame)
         m_frame->OnCopyData(commandLine);
@@ -124,7 +124,7 @@ void CSonvaleApp::OnCopyData(const QString& commandLine) {
         m_pendingCopyData = commandLine; // the frame takes it once it exists
 }
 
-bool CSonvaleApp::InitInstance() {
+bool SonvaleApp::InitInstance() {
     m_profile = std::make_unique<Profile>(Registry::Shared(), setting::kRegistryKeyWord,
                                           setting::kProfileName);
     for (int slot = 0; slot < setting::kFontSlots; ++slot)
@@ -133,10 +133,10 @@ bool CSonvaleApp::InitInstance() {
     m_uiLanguage = Settings::UiLanguage(*m_profile, SystemLocale::LanguageId());
     InstallLanguage(m_app, m_uiLanguage);
 
-    if (CMediaKeys::IsWantedOn(OemText()))
-        m_mediaKeys = std::make_unique<CMediaKeys>();
+    if (MediaKeys::IsWantedOn(OemText()))
+        m_mediaKeys = std::make_unique<MediaKeys>();
 
-    m_frame = std::make_unique<CMainFrame>(m_makeView, TelephonyLine::System());
+    m_frame = std::make_unique<MainFrame>(m_makeView, TelephonyLine::System());
     if (!m_frame->Create(m_commandLine.toStdU16String()))
         return false;
     SetMediaKeyTarget(m_frame->View()->Widget());
@@ -151,7 +151,7 @@ bool CSonvaleApp::InitInstance() {
     return true;
 }
 
-void CSonvaleApp::ExitInstance() {
+void SonvaleApp::ExitInstance() {
     m_mediaKeys.reset();
     if (m_wakeupRegistered) {
         RunAppAtEvent::Register(Registry::Shared(), m_modulePath.toStdU16String(),
@@ -163,7 +163,7 @@ void CSonvaleApp::ExitInstance() {
         m_instance->Release();
 }
 
-void CSonvaleApp::ParseArguments() {
+void SonvaleApp::ParseArguments() {
     QStringList arguments = m_app.arguments();
     if (!arguments.isEmpty())
         arguments.removeFirst();
@@ -175,8 +175,8 @@ void CSonvaleApp::ParseArguments() {
     m_commandLine = arguments.join(QLatin1Char(' '));
 }
 
-void CSonvaleApp::ScheduleScreenshot() {
-    QPointer<CMainFrame> frame = m_frame.get();
+void SonvaleApp::ScheduleScreenshot() {
+    QPointer<MainFrame> frame = m_frame.get();
     const QString path = m_screenshotPath;
     auto taken = std::make_shared<bool>(false);
     auto shoot = [frame, path, taken] {
@@ -196,27 +196,27 @@ void CSonvaleApp::ScheduleScreenshot() {
     QTimer::singleShot(kScreenshotFallbackMs, frame, shoot);
 }
 
-bool CSonvaleApp::IsKorean() const {
+bool SonvaleApp::IsKorean() const {
     return m_uiLanguage == SystemLocale::kKorean;
 }
 
-const FontSetting& CSonvaleApp::Font(int slot) const {
+const FontSetting& SonvaleApp::Font(int slot) const {
     const int clamped = slot < 0 ? 0 : (slot >= setting::kFontSlots ? 0 : slot);
     return m_fonts[static_cast<size_t>(clamped)];
 }
 
-void CSonvaleApp::SetMediaKeyTarget(QObject* target) {
+void SonvaleApp::SetMediaKeyTarget(QObject* target) {
     if (m_mediaKeys)
         m_mediaKeys->SetTarget(target);
 }
 
-void CSonvaleApp::RequestRestart(bool withPlay) {
+void SonvaleApp::RequestRestart(bool withPlay) {
     m_restartRequested = true;
     m_restartWithPlay = withPlay;
 }
 
-bool CSonvaleApp::RegisterForWakeup(Registry& registry, Profile& profile,
-                                    const std::string& modulePath) {
+bool SonvaleApp::RegisterForWakeup(Registry& registry, Profile& profile,
+                                   const std::string& modulePath) {
     const size_t slash = modulePath.rfind('/');
     if (slash != std::string::npos) {
         const std::string folder = modulePath.substr(0, slash);
@@ -229,7 +229,7 @@ bool CSonvaleApp::RegisterForWakeup(Registry& registry, Profile& profile,
     return true;
 }
 
-bool CSonvaleApp::IsStorageCardFolder(const std::string& folder) {
+bool SonvaleApp::IsStorageCardFolder(const std::string& folder) {
     static const char* const kMountRoots[] = {"/media/", "/run/media/", "/mnt/"};
     bool underMountRoot = false;
     for (const char* root : kMountRoots)
@@ -246,7 +246,7 @@ bool CSonvaleApp::IsStorageCardFolder(const std::string& folder) {
     return own.st_dev != parent.st_dev;
 }
 
-bool CSonvaleApp::InstallLanguage(QApplication& app, int language) {
+bool SonvaleApp::InstallLanguage(QApplication& app, int language) {
     if (language != SystemLocale::kKorean)
         return false;
     auto own = std::make_unique<QTranslator>(&app);
@@ -259,7 +259,7 @@ bool CSonvaleApp::InstallLanguage(QApplication& app, int language) {
     return true;
 }
 
-QString CSonvaleApp::OemText() {
+QString SonvaleApp::OemText() {
     QFile file(QStringLiteral("/sys/class/dmi/id/product_name"));
     if (!file.open(QIODevice::ReadOnly))
         return {};

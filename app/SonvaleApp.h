@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-class CMediaKeys;
-class CSingleInstance;
+class MediaKeys;
+class SingleInstance;
 class Profile;
 class QApplication;
 class QObject;
@@ -21,22 +21,22 @@ class Registry;
 // The application object: one instance per executable path, the settings profile, fonts and
 // UI language, the media-key object, the main frame, the wake-up registration, and the restart
 // that follows the program's end when one was asked for.
-class CSonvaleApp {
+class SonvaleApp {
 public:
     // Exit code of a second instance that handed its command line over, and of a failed start.
     static constexpr int kExitHandedOver = 255;
 
     // makeView creates the main view inside the frame.
-    CSonvaleApp(QApplication& app, CMainFrame::ViewFactory makeView);
-    ~CSonvaleApp();
-    CSonvaleApp(const CSonvaleApp&) = delete;
-    CSonvaleApp& operator=(const CSonvaleApp&) = delete;
+    SonvaleApp(QApplication& app, MainFrame::ViewFactory makeView);
+    ~SonvaleApp();
+    SonvaleApp(const SonvaleApp&) = delete;
+    SonvaleApp& operator=(const SonvaleApp&) = delete;
 
     // The program: the one-instance rule, instance start-up, the event loop, instance exit.
     // Answers the process's exit code.
     int Run();
 
-    static CSonvaleApp* Instance() { return s_instance; }
+    static SonvaleApp* Instance() { return s_instance; }
 
     // The command line the program was started with (program arguments joined by blanks).
     const QString& CommandLine() const { return m_commandLine; }
@@ -45,8 +45,8 @@ public:
     bool IsKorean() const;
     const FontSetting& Font(int slot) const;
     Profile& AppProfile() const { return *m_profile; }
-    CMainFrame* Frame() const { return m_frame.get(); }
-    CMediaKeys* MediaKeys() const { return m_mediaKeys.get(); }
+    MainFrame* Frame() const { return m_frame.get(); }
+    MediaKeys* GetMediaKeys() const { return m_mediaKeys.get(); }
     // The media-key object's target (the view sets itself); nothing without the object.
     void SetMediaKeyTarget(QObject* target);
 
@@ -72,10 +72,10 @@ private:
     void ParseArguments();
     void ScheduleScreenshot();
 
-    static CSonvaleApp* s_instance;
+    static SonvaleApp* s_instance;
 
     QApplication& m_app;
-    CMainFrame::ViewFactory m_makeView;
+    MainFrame::ViewFactory m_makeView;
     QString m_modulePath;
     QString m_commandLine;
     QString m_screenshotPath;
@@ -86,7 +86,7 @@ private:
     bool m_restartWithPlay = false;
     std::array<FontSetting, setting::kFontSlots> m_fonts;
     std::unique_ptr<Profile> m_profile;
-    std::unique_ptr<CSingleInstance> m_instance;
-    std::unique_ptr<CMediaKeys> m_mediaKeys;
-    std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<MediaKeys> m_mediaKeys;
+    std::unique_ptr<MainFrame> m_frame;
 };

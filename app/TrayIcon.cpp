@@ -7,12 +7,12 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-CTrayIcon::CTrayIcon(QWidget* mainWindow, QObject* parent)
+TrayIcon::TrayIcon(QWidget* mainWindow, QObject* parent)
     : QObject(parent), m_mainWindow(mainWindow) {}
 
-CTrayIcon::~CTrayIcon() = default;
+TrayIcon::~TrayIcon() = default;
 
-void CTrayIcon::SetVisible(bool on) {
+void TrayIcon::SetVisible(bool on) {
     if (!on) {
         m_icon.reset();
         return;
@@ -29,15 +29,15 @@ void CTrayIcon::SetVisible(bool on) {
     m_icon->show();
 }
 
-bool CTrayIcon::IsVisible() const {
+bool TrayIcon::IsVisible() const {
     return m_icon != nullptr;
 }
 
-QSystemTrayIcon* CTrayIcon::Icon() const {
+QSystemTrayIcon* TrayIcon::Icon() const {
     return m_icon.get();
 }
 
-void CTrayIcon::RestoreWindow() {
+void TrayIcon::RestoreWindow() {
     if (!m_mainWindow)
         return;
     m_mainWindow->showNormal();
@@ -45,7 +45,7 @@ void CTrayIcon::RestoreWindow() {
     m_mainWindow->activateWindow();
 }
 
-QIcon CTrayIcon::AppIcon() {
+QIcon TrayIcon::AppIcon() {
     // A cyan disc with a dark note on it, in the built-in skin's colours.
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);

@@ -11,11 +11,11 @@ class QWidget;
 
 // The player's icon in the notification area: tip "Sonvale"; a tap or double tap restores the
 // main window and brings it to the front.
-class CTrayIcon : public QObject {
+class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    explicit CTrayIcon(QWidget* mainWindow, QObject* parent = nullptr);
-    ~CTrayIcon() override;
+    explicit TrayIcon(QWidget* mainWindow, QObject* parent = nullptr);
+    ~TrayIcon() override;
 
     void SetVisible(bool on);
     bool IsVisible() const;

@@ -33,9 +33,9 @@ constexpr int kPanelPause = 2;
 
 } // namespace
 
-CViewUi::CViewUi(CChildView& view) : m_view(view) {}
+ViewUi::ViewUi(ChildView& view) : m_view(view) {}
 
-void CViewUi::OnUi(std::function<void()> work) {
+void ViewUi::OnUi(std::function<void()> work) {
     if (QThread::currentThread() == m_view.thread()) {
         work();
         return;
@@ -50,62 +50,62 @@ void CViewUi::OnUi(std::function<void()> work) {
         Qt::QueuedConnection);
 }
 
-bool CViewUi::Korean() const {
+bool ViewUi::Korean() const {
     return m_view.m_language == 1042;
 }
 
-bool CViewUi::Muted() const {
-    return m_view.m_layout->panel && m_view.m_layout->panel->MuteSwitch()->IsMuted();
+bool ViewUi::Muted() const {
+    return m_view.m_layout->panel && m_view.m_layout->panel->GetMuteSwitch()->IsMuted();
 }
 
-void CViewUi::MessageBox(const std::u16string& text, const std::u16string& title) {
+void ViewUi::MessageBox(const std::u16string& text, const std::u16string& title) {
     OnUi([this, text, title] { QMessageBox::critical(&m_view, Text(title), Text(text)); });
 }
 
-bool CViewUi::MessageBox(const std::u16string& text, const std::u16string& caption, Box box) {
+bool ViewUi::MessageBox(const std::u16string& text, const std::u16string& caption, Box box) {
     if (box == Box::Question)
         return QMessageBox::question(&m_view, Text(caption), Text(text)) == QMessageBox::Yes;
     QMessageBox::critical(&m_view, Text(caption), Text(text));
     return true;
 }
 
-void CViewUi::ShowTitle(const _SFileInfo& entry) {
+void ViewUi::ShowTitle(const FileInfo& entry) {
     OnUi([this, entry] { m_view.m_layout->lcd->SetTrackInfo(entry); });
 }
 
-void CViewUi::ShowTitle(const std::u16string& text) {
+void ViewUi::ShowTitle(const std::u16string& text) {
     OnUi([this, text] { m_view.m_layout->lcd->SetText(Text(text)); });
 }
 
-void CViewUi::ShowStatus(const std::u16string& text, int durationMs) {
+void ViewUi::ShowStatus(const std::u16string& text, int durationMs) {
     OnUi([this, text, durationMs] { m_view.m_layout->lcd->ShowStatus(Text(text), durationMs); });
 }
 
-void CViewUi::SetPanelTime(int seconds) {
+void ViewUi::SetPanelTime(int seconds) {
     OnUi([this, seconds] {
         m_elapsedSeconds = seconds;
         m_view.m_layout->panel->SetTime(m_totalSeconds, m_elapsedSeconds);
     });
 }
 
-void CViewUi::SetPanelTotal(int seconds) {
+void ViewUi::SetPanelTotal(int seconds) {
     OnUi([this, seconds] {
         m_totalSeconds = seconds;
         m_view.m_layout->panel->SetTime(m_totalSeconds, m_elapsedSeconds);
     });
 }
 
-void CViewUi::SetPanelFormat(const std::u16string& rate, const std::u16string& bitrate) {
+void ViewUi::SetPanelFormat(const std::u16string& rate, const std::u16string& bitrate) {
     OnUi([this, rate, bitrate] { m_view.m_layout->panel->SetQuality(Text(rate), Text(bitrate)); });
 }
 
-void CViewUi::SetTrackNumber(int number) {
+void ViewUi::SetTrackNumber(int number) {
     OnUi([this, number] { m_view.m_layout->panel->SetTrackNumber(number); });
 }
 
-void CViewUi::SetPanelState(PanelState state) {
+void ViewUi::SetPanelState(PanelState state) {
     OnUi([this, state] {
-        CDisplayPanel* panel = m_view.m_layout->panel;
+        DisplayPanel* panel = m_view.m_layout->panel;
         switch (state) {
         case PanelState::Play:
             panel->SetPlayState(kPanelPlay);
@@ -123,31 +123,31 @@ void CViewUi::SetPanelState(PanelState state) {
     });
 }
 
-void CViewUi::ShowSeekSlider(bool show) {
+void ViewUi::ShowSeekSlider(bool show) {
     OnUi([this, show] {
         m_view.m_layout->seek->setVisible(show);
         m_view.m_layout->seek->setEnabled(show);
     });
 }
 
-void CViewUi::SetSeekRange(int maximum) {
+void ViewUi::SetSeekRange(int maximum) {
     OnUi([this, maximum] { m_view.m_layout->seek->SetRange(0, maximum, 10); });
 }
 
-void CViewUi::SetSeekPos(int position) {
+void ViewUi::SetSeekPos(int position) {
     OnUi([this, position] {
         if (!m_view.m_layout->seek->IsDragging())
             m_view.m_layout->seek->SetPos(position);
     });
 }
 
-QWidget* CViewUi::ButtonWidget(Button button) const {
+QWidget* ViewUi::ButtonWidget(Button button) const {
     static constexpr int kIds[] = {32773, 32774, 32775, 32780, 32781};
     auto found = m_view.m_layout->buttons.find(kIds[static_cast<int>(button)]);
     return found == m_view.m_layout->buttons.end() ? nullptr : found->second;
 }
 
-void CViewUi::ShowButton(Button button, bool show) {
+void ViewUi::ShowButton(Button button, bool show) {
     OnUi([this, button, show] {
         if (QWidget* widget = ButtonWidget(button)) {
             widget->setVisible(show);
@@ -156,45 +156,45 @@ void CViewUi::ShowButton(Button button, bool show) {
     });
 }
 
-void CViewUi::FocusButton(Button button) {
+void ViewUi::FocusButton(Button button) {
     OnUi([this, button] {
         if (QWidget* widget = ButtonWidget(button))
             widget->setFocus();
     });
 }
 
-void CViewUi::SetSpectrum(Spectrum) {
+void ViewUi::SetSpectrum(Spectrum) {
     // The spectrum window is not part of the view yet; the display panel's meter runs alone.
 }
 
 // Called with the controller's track lock held, so its lyrics can be read here. The lyrics
 // window is not part of the view yet; lines go to the LCD (ShowLyric).
-void CViewUi::LyricsLoaded() {
-    m_view.m_syncedLyrics = !m_view.m_controller->Lyrics().listTimes.empty();
+void ViewUi::LyricsLoaded() {
+    m_view.m_syncedLyrics = !m_view.m_controller->Lyrics().times.empty();
 }
 
 // The current lyrics line, on the LCD for now.
-void CViewUi::ShowLyric(const LyricsData::Lookup& line) {
+void ViewUi::ShowLyric(const LyricsData::Lookup& line) {
     if (line.key < 0 || line.first.empty())
         return;
     OnUi([this, text = line.first] { m_view.m_layout->lcd->ShowStatus(Text(text), 3000); });
 }
 
-void CViewUi::ShowBubble(const std::u16string& title, const std::u16string& html, int seconds) {
+void ViewUi::ShowBubble(const std::u16string& title, const std::u16string& html, int seconds) {
     OnUi([title, html, seconds] {
-        if (auto* frame = CMainFrame::Instance())
+        if (auto* frame = MainFrame::Instance())
             frame->Bubble().Show(Text(html), Text(title), seconds);
     });
 }
 
-void CViewUi::RemoveBubble() {
+void ViewUi::RemoveBubble() {
     OnUi([] {
-        if (auto* frame = CMainFrame::Instance())
+        if (auto* frame = MainFrame::Instance())
             frame->Bubble().Remove();
     });
 }
 
-void CViewUi::BeginWait() {
+void ViewUi::BeginWait() {
     if (QThread::currentThread() != m_view.thread())
         return;
     if (m_waits++ == 0) {
@@ -203,40 +203,40 @@ void CViewUi::BeginWait() {
     }
 }
 
-void CViewUi::EndWait() {
+void ViewUi::EndWait() {
     if (QThread::currentThread() != m_view.thread() || m_waits == 0)
         return;
     if (--m_waits == 0)
         QApplication::restoreOverrideCursor();
 }
 
-void CViewUi::PostToView(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+void ViewUi::PostToView(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     PostWindowMessage(&m_view, message, wParam, lParam);
 }
 
-void CViewUi::CurrentEntryChanged(const _SFileInfo&) {
+void ViewUi::CurrentEntryChanged(const FileInfo&) {
     // The playlist dialog is not part of the player yet.
 }
 
-void CViewUi::SpeedApplied(double) {
+void ViewUi::SpeedApplied(double) {
     // The speed dialog is not part of the player yet.
 }
 
-void CViewUi::HoldBacklight(bool) {
+void ViewUi::HoldBacklight(bool) {
     // Keeping the display lit comes with the power management.
 }
 
-void CViewUi::SetWaveOutVolume(uint32_t volume) {
+void ViewUi::SetWaveOutVolume(uint32_t volume) {
     OnUi([this, volume] { m_view.SetWaveOutVolume(volume); });
 }
 
-int CViewUi::RepeatPopup(int repeatType) {
+int ViewUi::RepeatPopup(int repeatType) {
     QMenu menu(&m_view);
     const std::pair<int, PlaybackText> kItems[] = {{1053, PlaybackText::RepeatNone},
                                                    {1054, PlaybackText::RepeatOne},
                                                    {1055, PlaybackText::RepeatAll}};
     for (const auto& [id, text] : kItems) {
-        QAction* action = menu.addAction(Text(CPlaybackTexts::Text(text, Korean())));
+        QAction* action = menu.addAction(Text(PlaybackTexts::Text(text, Korean())));
         action->setData(id);
         action->setCheckable(true);
         action->setChecked(id - 1053 == repeatType);
@@ -246,43 +246,43 @@ int CViewUi::RepeatPopup(int repeatType) {
     return chosen ? chosen->data().toInt() : 0;
 }
 
-bool CViewUi::OpenCurrent() {
+bool ViewUi::OpenCurrent() {
     return m_view.m_controller->OpenCurrent(true);
 }
 
-void CViewUi::Seek(int32_t ms) {
+void ViewUi::Seek(int32_t ms) {
     m_view.m_controller->SeekTo(ms);
 }
 
-void CViewUi::Play() {
+void ViewUi::Play() {
     m_view.m_controller->SetUserWantsPlay(true);
     m_view.m_controller->Play();
 }
 
-bool CViewUi::IsPlaying() {
+bool ViewUi::IsPlaying() {
     return m_view.m_controller->IsPlaying();
 }
 
-void CViewUi::Stop() {
+void ViewUi::Stop() {
     m_view.m_controller->Stop();
 }
 
-bool CViewUi::StepTrack(int step) {
+bool ViewUi::StepTrack(int step) {
     return m_view.m_controller->StepTrack(step, true);
 }
 
-uint32_t CViewUi::NowMs() {
+uint32_t ViewUi::NowMs() {
     using namespace std::chrono;
     return static_cast<uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void CViewUi::StartTimer(uint32_t id, uint32_t intervalMs) {
+void ViewUi::StartTimer(uint32_t id, uint32_t intervalMs) {
     StopTimer(id);
     m_timers[startTimer(static_cast<int>(intervalMs))] = id;
 }
 
-void CViewUi::StopTimer(uint32_t id) {
+void ViewUi::StopTimer(uint32_t id) {
     for (auto it = m_timers.begin(); it != m_timers.end();) {
         if (it->second == id) {
             killTimer(it->first);
@@ -293,7 +293,7 @@ void CViewUi::StopTimer(uint32_t id) {
     }
 }
 
-void CViewUi::timerEvent(QTimerEvent* event) {
+void ViewUi::timerEvent(QTimerEvent* event) {
     auto found = m_timers.find(event->timerId());
     if (found == m_timers.end())
         return;
@@ -302,6 +302,6 @@ void CViewUi::timerEvent(QTimerEvent* event) {
         m_view.m_dispatcher->Timer(id);
 }
 
-void CViewUi::RunFunction(uint32_t functionCode) {
+void ViewUi::RunFunction(uint32_t functionCode) {
     m_view.RunKeyFunction(functionCode);
 }

@@ -9,20 +9,20 @@
 #include <functional>
 #include <map>
 
-class CChildView;
+class ChildView;
 
 // The main view as the playback controller, the playlist and the key dispatcher see it. Calls
 // from other threads (the monitor runs on a worker) are handed to the UI thread.
-class CViewUi : public QObject, public PlaybackUi, public PlaylistHost, public KeyDispatcher::Host {
+class ViewUi : public QObject, public PlaybackUi, public PlaylistHost, public KeyDispatcher::Host {
 public:
-    explicit CViewUi(CChildView& view);
+    explicit ViewUi(ChildView& view);
 
     // PlaybackUi and PlaylistHost.
     bool Korean() const override;
     bool Muted() const override;
     void MessageBox(const std::u16string& text, const std::u16string& title) override;
     bool MessageBox(const std::u16string& text, const std::u16string& caption, Box box) override;
-    void ShowTitle(const _SFileInfo& entry) override;
+    void ShowTitle(const FileInfo& entry) override;
     void ShowTitle(const std::u16string& text) override;
     void ShowStatus(const std::u16string& text, int durationMs) override;
     void SetPanelTime(int seconds) override;
@@ -44,7 +44,7 @@ public:
     void BeginWait() override;
     void EndWait() override;
     void PostToView(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
-    void CurrentEntryChanged(const _SFileInfo& entry) override;
+    void CurrentEntryChanged(const FileInfo& entry) override;
     void SpeedApplied(double speed) override;
     void HoldBacklight(bool hold) override;
     void SetWaveOutVolume(uint32_t volume) override;
@@ -72,7 +72,7 @@ private:
     void OnUi(std::function<void()> work);
     QWidget* ButtonWidget(Button button) const;
 
-    CChildView& m_view;
+    ChildView& m_view;
     int m_totalSeconds = 0;
     int m_elapsedSeconds = 0;
     int m_waits = 0;

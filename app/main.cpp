@@ -37,10 +37,10 @@ void CloseOnSignals(QApplication& app) {
         // Open dialogs and menus are closed first; the main window closes once their event
         // loops have returned.
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->isVisible() && top != CMainFrame::Instance())
+            if (top->isVisible() && top != MainFrame::Instance())
                 top->close();
         QTimer::singleShot(0, [] {
-            if (CMainFrame* frame = CMainFrame::Instance())
+            if (MainFrame* frame = MainFrame::Instance())
                 frame->close();
         });
     });
@@ -58,8 +58,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sonvale"));
     CloseOnSignals(app);
-    CSonvaleApp sonvale(app, [](QWidget* parent) -> std::unique_ptr<FrameView> {
-        return std::make_unique<CChildViewHost>(parent);
+    SonvaleApp sonvale(app, [](QWidget* parent) -> std::unique_ptr<FrameView> {
+        return std::make_unique<ChildViewHost>(parent);
     });
     return sonvale.Run();
 }

@@ -4,25 +4,25 @@
 #include <unistd.h>
 
 Terminal::Terminal() {
-    interactive_ = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
-    if (!interactive_)
+    m_interactive = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+    if (!m_interactive)
         return;
-    if (tcgetattr(STDIN_FILENO, &saved_) != 0)
+    if (tcgetattr(STDIN_FILENO, &m_saved) != 0)
         return;
-    termios raw = saved_;
+    termios raw = m_saved;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_cc[VMIN] = 0;
     raw.c_cc[VTIME] = 0;
-    restore_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
+    m_restore = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
 }
 
 Terminal::~Terminal() {
-    if (restore_)
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    if (m_restore)
+        tcsetattr(STDIN_FILENO, TCSANOW, &m_saved);
 }
 
 Terminal::Key Terminal::ReadKey(int timeoutMs) {
-    if (!interactive_) {
+    if (!m_interactive) {
         usleep(static_cast<useconds_t>(timeoutMs) * 1000);
         return kNone;
     }

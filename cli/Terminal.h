@@ -12,12 +12,12 @@ public:
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;
 
-    bool IsInteractive() const { return interactive_; }
+    bool IsInteractive() const { return m_interactive; }
     // The next key pressed, waiting up to `timeoutMs`.
     Key ReadKey(int timeoutMs);
 
 private:
-    bool interactive_ = false;
-    bool restore_ = false;
-    termios saved_{};
+    bool m_interactive = false;
+    bool m_restore = false;
+    termios m_saved{};
 };

@@ -24,28 +24,28 @@ void Put32(uint8_t* at, uint32_t value) {
 } // namespace
 
 WavWriter::~WavWriter() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 WavWriter::OpenResult WavWriter::Open(const std::string& path, const std::string& input) {
     // Opened without truncating, so that the input can be recognised before anything is lost;
     // without waiting, so that a FIFO nobody reads fails at once.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     struct stat out {};
-    if (fd_ < 0 || ::fstat(fd_, &out) != 0) {
+    if (m_fd < 0 || ::fstat(m_fd, &out) != 0) {
         Fail(errno);
         return OpenResult::kFailed;
     }
     struct stat in {};
     if (::stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
-        ::close(fd_);
-        fd_ = -1;
+        ::close(m_fd);
+        m_fd = -1;
         return OpenResult::kSameAsInput;
     }
-    regular_ = S_ISREG(out.st_mode);
-    if (::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0 ||
-        (regular_ && ::ftruncate(fd_, 0) != 0)) {
+    m_regular = S_ISREG(out.st_mode);
+    if (::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+        (m_regular && ::ftruncate(m_fd, 0) != 0)) {
         Fail(errno);
         return OpenResult::kFailed;
     }
@@ -53,16 +53,16 @@ WavWriter::OpenResult WavWriter::Open(const std::string& path, const std::string
 }
 
 bool WavWriter::Start(int channels, int rate, int bits) {
-    if (fd_ < 0 || error_ != 0)
+    if (m_fd < 0 || m_error != 0)
         return false;
-    if (dataBytes_ > 0 && channels == channels_ && rate == rate_ && bits == bits_)
+    if (m_dataBytes > 0 && channels == m_channels && rate == m_rate && bits == m_bits)
         return true;
-    if (dataBytes_ > 0 && regular_ && ::ftruncate(fd_, 0) != 0)
+    if (m_dataBytes > 0 && m_regular && ::ftruncate(m_fd, 0) != 0)
         return Fail(errno);
-    channels_ = channels;
-    rate_ = rate;
-    bits_ = bits;
-    dataBytes_ = 0;
+    m_channels = channels;
+    m_rate = rate;
+    m_bits = bits;
+    m_dataBytes = 0;
     const auto align = static_cast<uint32_t>(channels * bits / 8);
     uint8_t header[kHeaderBytes];
     std::memcpy(header, "RIFF", 4);
@@ -81,42 +81,42 @@ bool WavWriter::Start(int channels, int rate, int bits) {
 }
 
 bool WavWriter::Append(const uint8_t* data, size_t bytes) {
-    if (fd_ < 0 || error_ != 0 || channels_ == 0)
+    if (m_fd < 0 || m_error != 0 || m_channels == 0)
         return false;
-    if (dataBytes_ + bytes > kMaxDataBytes)
+    if (m_dataBytes + bytes > kMaxDataBytes)
         return Fail(EFBIG);
-    if (!Write(data, bytes, kHeaderBytes + dataBytes_))
+    if (!Write(data, bytes, kHeaderBytes + m_dataBytes))
         return false;
-    dataBytes_ += bytes;
+    m_dataBytes += bytes;
     return true;
 }
 
 bool WavWriter::UpdateHeader() {
     // Also after a failed write: the sizes then cover what did arrive.
-    if (fd_ < 0 || channels_ == 0)
+    if (m_fd < 0 || m_channels == 0)
         return false;
     uint8_t size[4];
-    Put32(size, static_cast<uint32_t>(36 + dataBytes_));
+    Put32(size, static_cast<uint32_t>(36 + m_dataBytes));
     if (!Write(size, 4, 4))
         return false;
-    Put32(size, static_cast<uint32_t>(dataBytes_));
+    Put32(size, static_cast<uint32_t>(m_dataBytes));
     return Write(size, 4, 40);
 }
 
 bool WavWriter::Close() {
-    if (fd_ < 0)
-        return error_ == 0;
-    if (channels_ != 0)
+    if (m_fd < 0)
+        return m_error == 0;
+    if (m_channels != 0)
         UpdateHeader();
-    if (::close(fd_) != 0)
+    if (::close(m_fd) != 0)
         Fail(errno);
-    fd_ = -1;
-    return error_ == 0;
+    m_fd = -1;
+    return m_error == 0;
 }
 
 bool WavWriter::Write(const uint8_t* data, size_t bytes, uint64_t offset) {
     while (bytes > 0) {
-        const ssize_t written = ::pwrite(fd_, data, bytes, static_cast<off_t>(offset));
+        const ssize_t written = ::pwrite(m_fd, data, bytes, static_cast<off_t>(offset));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -129,7 +129,7 @@ bool WavWriter::Write(const uint8_t* data, size_t bytes, uint64_t offset) {
 }
 
 bool WavWriter::Fail(int error) {
-    if (error_ == 0)
-        error_ = error;
+    if (m_error == 0)
+        m_error = error;
     return false;
 }

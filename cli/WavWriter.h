@@ -29,16 +29,16 @@ public:
     bool Close();
 
     // The errno value of the first failure, 0 while there is none.
-    int Error() const { return error_; }
-    uint64_t DataBytes() const { return dataBytes_; }
+    int Error() const { return m_error; }
+    uint64_t DataBytes() const { return m_dataBytes; }
 
 private:
     bool Write(const uint8_t* data, size_t bytes, uint64_t offset);
     bool Fail(int error);
 
-    int fd_ = -1;
-    bool regular_ = false;
-    int error_ = 0;
-    int channels_ = 0, rate_ = 0, bits_ = 0;
-    uint64_t dataBytes_ = 0;
+    int m_fd = -1;
+    bool m_regular = false;
+    int m_error = 0;
+    int m_channels = 0, m_rate = 0, m_bits = 0;
+    uint64_t m_dataBytes = 0;
 };

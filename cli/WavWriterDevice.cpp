@@ -8,36 +8,36 @@ constexpr size_t kScratchBytes = 8192;
 
 } // namespace
 
-WavWriterDevice::WavWriterDevice(WavWriter& writer) : NullWaveOut(true), writer_(writer) {}
+WavWriterDevice::WavWriterDevice(WavWriter& writer) : NullWaveOut(true), m_writer(writer) {}
 
 WavWriterDevice::~WavWriterDevice() {
     Close();
 }
 
 int WavWriterDevice::OpenSink(const Format& format) {
-    if (!writer_.Start(format.channels, format.rate, format.bits))
+    if (!m_writer.Start(format.channels, format.rate, format.bits))
         return kError;
-    format_ = format;
-    scratch_.resize(kScratchBytes);
+    m_format = format;
+    m_scratch.resize(kScratchBytes);
     return NullWaveOut::OpenSink(format);
 }
 
 void WavWriterDevice::CloseSink() {
-    writer_.UpdateHeader();
+    m_writer.UpdateHeader();
     NullWaveOut::CloseSink();
 }
 
 void WavWriterDevice::Played(const uint8_t* data, size_t frames, uint32_t volume) {
-    const size_t frameBytes = static_cast<size_t>(FrameBytes(format_));
+    const size_t frameBytes = static_cast<size_t>(FrameBytes(m_format));
     if (volume == kUnityVolume) {
-        writer_.Append(data, frames * frameBytes);
+        m_writer.Append(data, frames * frameBytes);
         return;
     }
-    const size_t pieceFrames = scratch_.size() / frameBytes;
+    const size_t pieceFrames = m_scratch.size() / frameBytes;
     while (frames > 0) {
         const size_t count = std::min(frames, pieceFrames);
-        ApplyVolume(volume, format_, data, scratch_.data(), count);
-        if (!writer_.Append(scratch_.data(), count * frameBytes))
+        ApplyVolume(volume, m_format, data, m_scratch.data(), count);
+        if (!m_writer.Append(m_scratch.data(), count * frameBytes))
             return;
         data += count * frameBytes;
         frames -= count;
@@ -45,5 +45,5 @@ void WavWriterDevice::Played(const uint8_t* data, size_t frames, uint32_t volume
 }
 
 void WavWriterDevice::BlockPlayed() {
-    writer_.UpdateHeader();
+    m_writer.UpdateHeader();
 }

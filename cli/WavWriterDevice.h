@@ -18,7 +18,7 @@ private:
     void Played(const uint8_t* data, size_t frames, uint32_t volume) override;
     void BlockPlayed() override;
 
-    WavWriter& writer_;
-    Format format_;
-    std::vector<uint8_t> scratch_;
+    WavWriter& m_writer;
+    Format m_format;
+    std::vector<uint8_t> m_scratch;
 };

@@ -40,12 +40,12 @@ void RemoveFolder() {
     std::filesystem::remove_all(Folder(), ignored);
 }
 
-bool SameDocument(const CIniFile& a, const CIniFile& b) {
+bool SameDocument(const IniFile& a, const IniFile& b) {
     if (a.GetSectionOrder() != b.GetSectionOrder())
         return false;
     for (const std::u16string& name : a.GetSectionOrder()) {
-        const CIniSection* left = a.GetSection(name);
-        const CIniSection* right = b.GetSection(name);
+        const IniSection* left = a.GetSection(name);
+        const IniSection* right = b.GetSection(name);
         if (left == nullptr || right == nullptr || left->GetKeyOrder() != right->GetKeyOrder())
             return false;
         for (const std::u16string& key : left->GetKeyOrder()) {
@@ -67,12 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
 
-    CIniFile ini;
+    IniFile ini;
     const bool loaded = ini.Load(TextCodec::Utf8ToUtf16(input));
     if (loaded != (size > 0))
         __builtin_trap();
     for (const std::u16string& name : ini.GetSectionOrder()) {
-        const CIniSection* section = ini.GetSection(name);
+        const IniSection* section = ini.GetSection(name);
         if (section == nullptr)
             __builtin_trap();
         for (const std::u16string& key : section->GetKeyOrder()) {
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (!ini.Save(TextCodec::Utf8ToUtf16(output)) || ini.IsModified())
         __builtin_trap();
-    CIniFile again;
+    IniFile again;
     if (!again.Load(TextCodec::Utf8ToUtf16(output)) || !SameDocument(ini, again))
         __builtin_trap();
     return 0;

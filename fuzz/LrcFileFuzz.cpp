@@ -19,19 +19,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string text = LrcFile::LoadLrc(file, lyrics, entry);
     std::fclose(file);
 
-    if (lyrics.listTimes.size() != lyrics.mapTextByTime.size() ||
-        lyrics.listTimes.size() != lyrics.mapLineByTime.size())
+    if (lyrics.times.size() != lyrics.textByTime.size() ||
+        lyrics.times.size() != lyrics.lineByTime.size())
         __builtin_trap();
-    for (const auto& [key, line] : lyrics.mapTextByTime) {
+    for (const auto& [key, line] : lyrics.textByTime) {
         if (key < 0 || line.empty() || text.find(line) == std::u16string::npos)
             __builtin_trap();
     }
     lyrics.SortLyrics();
-    for (size_t i = 1; i < lyrics.listTimes.size(); ++i)
-        if (lyrics.listTimes[i - 1] >= lyrics.listTimes[i])
+    for (size_t i = 1; i < lyrics.times.size(); ++i)
+        if (lyrics.times[i - 1] >= lyrics.times[i])
             __builtin_trap();
-    if (!lyrics.listTimes.empty()) {
-        const int last = lyrics.listTimes.back();
+    if (!lyrics.times.empty()) {
+        const int last = lyrics.times.back();
         const LyricsData::Lookup at = lyrics.LyricAt(int64_t(last) * 500, 0);
         if (at.key != last || !at.second.empty())
             __builtin_trap();

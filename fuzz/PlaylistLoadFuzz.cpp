@@ -77,14 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
 
-    CPlaylist list(profile, host);
+    Playlist list(profile, host);
     const bool loaded = list.PlaylistLoad(TextCodec::Utf8ToUtf16(input), true);
-    if (loaded != (list.Count() > 0) || list.Count() > CPlaylist::kMaxEntries)
+    if (loaded != (list.Count() > 0) || list.Count() > Playlist::kMaxEntries)
         __builtin_trap();
     if (!list.PlaylistSave(TextCodec::Utf8ToUtf16(first)))
         __builtin_trap();
 
-    CPlaylist again(profile, host);
+    Playlist again(profile, host);
     again.PlaylistLoad(TextCodec::Utf8ToUtf16(first), true);
     if (again.Count() != list.Count() || again.Favorites() != list.Favorites())
         __builtin_trap();

@@ -12,10 +12,10 @@
 namespace {
 
 void Check(const LyricsData& lyrics, const std::u16string& text) {
-    if (lyrics.listTimes.size() != lyrics.mapTextByTime.size() ||
-        lyrics.listTimes.size() != lyrics.mapLineByTime.size())
+    if (lyrics.times.size() != lyrics.textByTime.size() ||
+        lyrics.times.size() != lyrics.lineByTime.size())
         __builtin_trap();
-    if (!lyrics.listTimes.empty() && text.empty())
+    if (!lyrics.times.empty() && text.empty())
         __builtin_trap();
 }
 

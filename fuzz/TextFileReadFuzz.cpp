@@ -1,4 +1,4 @@
-// Reads every line of the input with CTextFileRead. The first byte picks the code page for
+// Reads every line of the input with TextFileRead. The first byte picks the code page for
 // 8-bit text; the rest is the file. No line may hold a line break.
 #include "support/TextFileRead.h"
 
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // fmemopen() refuses an empty buffer; a reader over no file must cope as well.
     std::FILE* file = size > 0 ? ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb") : nullptr;
     {
-        CTextFileRead reader(file);
+        TextFileRead reader(file);
         reader.SetCodePage(codePage);
         std::u16string line;
         std::size_t lines = 0;

@@ -2,33 +2,33 @@
 
 #include "input/KeyMap.h"
 
-KeyDispatcher::KeyDispatcher(const KeyMap& map, Host& host) : map_(map), host_(host) {}
+KeyDispatcher::KeyDispatcher(const KeyMap& map, Host& host) : m_map(map), m_host(host) {}
 
 void KeyDispatcher::KeyDown(uint32_t keyCode) {
     if (keyCode >= kFirstIgnoredKey && keyCode <= kLastIgnoredKey)
         return;
-    const uint32_t now = host_.NowMs();
-    const bool dbl = hasLastKey_ && keyCode == lastKey_ && now - lastPressMs_ < kDoublePressMs;
-    hasLastKey_ = true;
-    lastKey_ = keyCode;
-    lastPressMs_ = now;
+    const uint32_t now = m_host.NowMs();
+    const bool dbl = m_hasLastKey && keyCode == m_lastKey && now - m_lastPressMs < kDoublePressMs;
+    m_hasLastKey = true;
+    m_lastKey = keyCode;
+    m_lastPressMs = now;
 
     if (dbl) {
-        if (const auto function = map_.Find(keyCode, true)) {
+        if (const auto function = m_map.Find(keyCode, true)) {
             // The first press is waiting on the timer; the double function replaces it.
             Defer(keyCode, *function);
-        } else if (const auto single = map_.Find(keyCode, false)) {
+        } else if (const auto single = m_map.Find(keyCode, false)) {
             // Without a double mapping the first press ran at once; so does this one.
-            host_.RunFunction(*single);
+            m_host.RunFunction(*single);
         }
         return;
     }
 
-    const auto function = map_.Find(keyCode, false);
+    const auto function = m_map.Find(keyCode, false);
     if (!function)
         return;
-    if (!map_.HasDouble(keyCode)) {
-        host_.RunFunction(*function);
+    if (!m_map.HasDouble(keyCode)) {
+        m_host.RunFunction(*function);
         return;
     }
     Defer(keyCode, *function);
@@ -41,36 +41,36 @@ void KeyDispatcher::HotKey(uint32_t lParam) {
 bool KeyDispatcher::Timer(uint32_t id) {
     if (id != kTimerId)
         return false;
-    timerRunning_ = false;
-    host_.StopTimer(kTimerId);
-    if (pending_) {
-        const uint32_t function = *pending_;
-        pending_.reset();
-        host_.RunFunction(function);
+    m_timerRunning = false;
+    m_host.StopTimer(kTimerId);
+    if (m_pending) {
+        const uint32_t function = *m_pending;
+        m_pending.reset();
+        m_host.RunFunction(function);
     }
     return true;
 }
 
 void KeyDispatcher::Defer(uint32_t keyCode, uint32_t function) {
-    if (timerRunning_ && pending_ && pendingKey_ != keyCode) {
+    if (m_timerRunning && m_pending && m_pendingKey != keyCode) {
         // Another key is still waiting: it runs now instead of being lost, and the timer
         // starts again for this key.
-        const uint32_t earlier = *pending_;
-        pending_.reset();
+        const uint32_t earlier = *m_pending;
+        m_pending.reset();
         StopKeyTimer();
-        host_.RunFunction(earlier);
+        m_host.RunFunction(earlier);
     }
-    pending_ = function;
-    pendingKey_ = keyCode;
-    if (!timerRunning_) {
-        timerRunning_ = true;
-        host_.StartTimer(kTimerId, kDoublePressMs);
+    m_pending = function;
+    m_pendingKey = keyCode;
+    if (!m_timerRunning) {
+        m_timerRunning = true;
+        m_host.StartTimer(kTimerId, kDoublePressMs);
     }
 }
 
 void KeyDispatcher::StopKeyTimer() {
-    if (!timerRunning_)
+    if (!m_timerRunning)
         return;
-    timerRunning_ = false;
-    host_.StopTimer(kTimerId);
+    m_timerRunning = false;
+    m_host.StopTimer(kTimerId);
 }

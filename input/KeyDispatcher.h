@@ -37,19 +37,19 @@ public:
     // WM_TIMER; ids other than the key timer are not the dispatcher's. True when handled.
     bool Timer(uint32_t id);
 
-    bool TimerRunning() const { return timerRunning_; }
-    std::optional<uint32_t> Pending() const { return pending_; }
+    bool TimerRunning() const { return m_timerRunning; }
+    std::optional<uint32_t> Pending() const { return m_pending; }
 
 private:
     void Defer(uint32_t keyCode, uint32_t function);
     void StopKeyTimer();
 
-    const KeyMap& map_;
-    Host& host_;
-    bool hasLastKey_ = false;
-    uint32_t lastKey_ = 0;
-    uint32_t lastPressMs_ = 0;
-    std::optional<uint32_t> pending_;
-    uint32_t pendingKey_ = 0;
-    bool timerRunning_ = false;
+    const KeyMap& m_map;
+    Host& m_host;
+    bool m_hasLastKey = false;
+    uint32_t m_lastKey = 0;
+    uint32_t m_lastPressMs = 0;
+    std::optional<uint32_t> m_pending;
+    uint32_t m_pendingKey = 0;
+    bool m_timerRunning = false;
 };

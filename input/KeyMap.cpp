@@ -32,23 +32,23 @@ void KeyMap::Load(Profile& profile) {
         const int32_t keyCode = ReadIndexed(profile, kKeyCodeFormat, i, -1);
         const int32_t dbl = ReadIndexed(profile, kDblClickFormat, i, 0);
         const int32_t function = ReadIndexed(profile, kFuncCodeFormat, i, -1);
-        map_[KeyMapInfo{static_cast<uint16_t>(keyCode), dbl}] =
+        m_map[KeyMapInfo{static_cast<uint16_t>(keyCode), dbl}] =
             static_cast<uint32_t>(function) + KeyFunctions::kFirstCode;
     }
-    contKeyMap_ =
+    m_contKeyMap =
         profile.GetProfileInt(kKeySection, kContKeyMap.name, kContKeyMap.defaultValue) == 1;
 }
 
 void KeyMap::Clear() {
-    map_.clear();
-    contKeyMap_ = kContKeyMap.defaultValue == 1;
+    m_map.clear();
+    m_contKeyMap = kContKeyMap.defaultValue == 1;
 }
 
 std::optional<uint32_t> KeyMap::Find(uint32_t keyCode, bool dbl) const {
     if (keyCode > 0xFFFF)
         return std::nullopt;
-    auto it = map_.find(KeyMapInfo{static_cast<uint16_t>(keyCode), dbl ? 1 : 0});
-    if (it == map_.end())
+    auto it = m_map.find(KeyMapInfo{static_cast<uint16_t>(keyCode), dbl ? 1 : 0});
+    if (it == m_map.end())
         return std::nullopt;
     return it->second;
 }
@@ -58,12 +58,12 @@ bool KeyMap::HasDouble(uint32_t keyCode) const {
 }
 
 void KeyMap::Set(uint16_t keyCode, bool dbl, uint32_t functionCode) {
-    map_[KeyMapInfo{keyCode, dbl ? 1 : 0}] = functionCode;
+    m_map[KeyMapInfo{keyCode, dbl ? 1 : 0}] = functionCode;
 }
 
 std::vector<uint16_t> KeyMap::KeysMappedTo(uint32_t functionCode) const {
     std::set<uint16_t> keys;
-    for (const auto& [info, function] : map_) {
+    for (const auto& [info, function] : m_map) {
         if (function == functionCode)
             keys.insert(info.keyCode);
     }
@@ -72,7 +72,7 @@ std::vector<uint16_t> KeyMap::KeysMappedTo(uint32_t functionCode) const {
 
 std::vector<uint16_t> KeyMap::MappedKeys() const {
     std::set<uint16_t> keys;
-    for (const auto& entry : map_)
+    for (const auto& entry : m_map)
         keys.insert(entry.first.keyCode);
     return {keys.begin(), keys.end()};
 }

@@ -51,10 +51,12 @@ public:
     // Adds or replaces one mapping.
     void Set(uint16_t keyCode, bool dbl, uint32_t functionCode);
 
-    bool Empty() const { return map_.empty(); }
-    size_t Size() const { return map_.size(); }
-    bool ContKeyMap() const { return contKeyMap_; }
-    const std::unordered_map<KeyMapInfo, uint32_t, KeyMapInfoHash>& Entries() const { return map_; }
+    bool Empty() const { return m_map.empty(); }
+    size_t Size() const { return m_map.size(); }
+    bool ContKeyMap() const { return m_contKeyMap; }
+    const std::unordered_map<KeyMapInfo, uint32_t, KeyMapInfoHash>& Entries() const {
+        return m_map;
+    }
     // The distinct keys mapped to the function code, in ascending order.
     std::vector<uint16_t> KeysMappedTo(uint32_t functionCode) const;
     // Every distinct mapped key, in ascending order.
@@ -76,6 +78,6 @@ public:
 private:
     static int32_t StoredCount(Profile& profile);
 
-    std::unordered_map<KeyMapInfo, uint32_t, KeyMapInfoHash> map_;
-    bool contKeyMap_ = true;
+    std::unordered_map<KeyMapInfo, uint32_t, KeyMapInfoHash> m_map;
+    bool m_contKeyMap = true;
 };

@@ -30,19 +30,19 @@ KeyNames::KeyNames() {
 
 std::u16string KeyNames::Name(int32_t keyCode) const {
     if (keyCode >= 0 && keyCode <= 0xFFFF) {
-        auto it = keys_.find(static_cast<uint16_t>(keyCode));
-        if (it != keys_.end())
+        auto it = m_keys.find(static_cast<uint16_t>(keyCode));
+        if (it != m_keys.end())
             return it->second.name;
     }
     return u"Unknown" + Ascii(std::to_string(keyCode));
 }
 
 bool KeyNames::Contains(int32_t keyCode) const {
-    return keyCode >= 0 && keyCode <= 0xFFFF && keys_.count(static_cast<uint16_t>(keyCode)) != 0;
+    return keyCode >= 0 && keyCode <= 0xFFFF && m_keys.count(static_cast<uint16_t>(keyCode)) != 0;
 }
 
 void KeyNames::Add(uint16_t keyCode, std::u16string name) {
-    keys_[keyCode] = HotKeyInfo{std::move(name), keyCode};
+    m_keys[keyCode] = HotKeyInfo{std::move(name), keyCode};
 }
 
 void KeyNames::AddRange(uint16_t first, uint16_t last, const std::u16string& prefix) {

@@ -21,11 +21,11 @@ public:
     std::u16string Name(int32_t keyCode) const;
     bool Contains(int32_t keyCode) const;
     // Every named key, by key code.
-    const std::map<uint16_t, HotKeyInfo>& Keys() const { return keys_; }
+    const std::map<uint16_t, HotKeyInfo>& Keys() const { return m_keys; }
 
 private:
     void Add(uint16_t keyCode, std::u16string name);
     void AddRange(uint16_t first, uint16_t last, const std::u16string& prefix);
 
-    std::map<uint16_t, HotKeyInfo> keys_;
+    std::map<uint16_t, HotKeyInfo> m_keys;
 };

@@ -195,7 +195,7 @@ std::u16string LrcFile::LoadLrc(std::FILE* file, LyricsData& data, EntryText& en
     std::u16string line;
     if (utf16) {
         // UTF-16 lyrics end at the first empty line.
-        CTextFileRead reader(file);
+        TextFileRead reader(file);
         reader.SetMaxLineLength(kMaxLineLength);
         while (reader.ReadLine(line) && !line.empty())
             ParseLine(line, offsetMs, data, entry, result);

@@ -58,15 +58,15 @@ std::u16string LyricsAnswer::Between(std::u16string_view text, std::u16string_vi
 
 bool LyricsAnswer::Parse(std::string_view bytes) {
     const std::u16string text = TextCodec::Utf8ToUtf16(bytes);
-    title_ = Between(text, u"<strTitle>", u"</strTitle>");
-    artist_ = Between(text, u"<strArtist>", u"</strArtist>");
-    album_ = Between(text, u"<strAlbum>", u"</strAlbum>");
-    lyrics_ = ReplaceLineBreaks(Between(text, u"<strLyric>", u"</strLyric>"));
-    return !lyrics_.empty();
+    m_title = Between(text, u"<strTitle>", u"</strTitle>");
+    m_artist = Between(text, u"<strArtist>", u"</strArtist>");
+    m_album = Between(text, u"<strAlbum>", u"</strAlbum>");
+    m_lyrics = ReplaceLineBreaks(Between(text, u"<strLyric>", u"</strLyric>"));
+    return !m_lyrics.empty();
 }
 
 std::u16string LyricsAnswer::LrcLines(bool appendSecondLine, bool appendThirdLine) const {
-    const std::vector<std::u16string_view> lines = SplitLines(lyrics_);
+    const std::vector<std::u16string_view> lines = SplitLines(m_lyrics);
     std::u16string result;
     for (size_t i = 0; i < lines.size();) {
         const std::u16string_view first = lines[i];

@@ -10,11 +10,11 @@ public:
     // Reads the answer bytes (UTF-8). False when the lyrics are missing or empty.
     bool Parse(std::string_view bytes);
 
-    const std::u16string& Title() const { return title_; }
-    const std::u16string& Artist() const { return artist_; }
-    const std::u16string& Album() const { return album_; }
+    const std::u16string& Title() const { return m_title; }
+    const std::u16string& Artist() const { return m_artist; }
+    const std::u16string& Album() const { return m_album; }
     // The lyrics with every escaped line break turned into a line feed.
-    const std::u16string& Lyrics() const { return lyrics_; }
+    const std::u16string& Lyrics() const { return m_lyrics; }
 
     // The LRC lines ("[mm:ss.xx]text\r\n") of the lyrics. Lines the service sends with one time
     // form a group of up to three (a translation, a reading); the second and third lines are
@@ -28,5 +28,5 @@ public:
                                   std::u16string_view close);
 
 private:
-    std::u16string title_, artist_, album_, lyrics_;
+    std::u16string m_title, m_artist, m_album, m_lyrics;
 };

@@ -23,30 +23,30 @@ std::u16string ReplaceAll(std::u16string_view text, std::u16string_view from,
 } // namespace
 
 void LyricsData::LyricsReset() {
-    strLyrics.clear();
-    mapLineByTime.clear();
-    mapTextByTime.clear();
-    listTimes.clear();
+    lyrics.clear();
+    lineByTime.clear();
+    textByTime.clear();
+    times.clear();
     nextLineNumber = 0;
 }
 
 void LyricsData::AddLyricLine(int key, const std::u16string& text) {
-    if (std::find(listTimes.begin(), listTimes.end(), key) != listTimes.end())
+    if (std::find(times.begin(), times.end(), key) != times.end())
         return;
-    if (!mapLineByTime.contains(key))
-        mapLineByTime[key] = nextLineNumber++;
-    mapTextByTime[key] = text;
-    listTimes.push_back(key);
+    if (!lineByTime.contains(key))
+        lineByTime[key] = nextLineNumber++;
+    textByTime[key] = text;
+    times.push_back(key);
 }
 
 void LyricsData::SortLyrics() {
     // Bubble sort that stops after a pass without swaps: lyrics usually come sorted, and then
     // this is one pass.
-    for (size_t end = listTimes.size(); end > 1; --end) {
+    for (size_t end = times.size(); end > 1; --end) {
         bool swapped = false;
         for (size_t i = 0; i + 1 < end; ++i) {
-            if (listTimes[i + 1] < listTimes[i]) {
-                std::swap(listTimes[i], listTimes[i + 1]);
+            if (times[i + 1] < times[i]) {
+                std::swap(times[i], times[i + 1]);
                 swapped = true;
             }
         }
@@ -61,18 +61,18 @@ LyricsData::Lookup LyricsData::LyricAt(int64_t positionMs, int sync) const {
     if (n < 0)
         return result;
     // The nearest key at or below n that has a text; keys below 0 are never shown.
-    auto it = mapTextByTime.upper_bound(static_cast<int>(std::min<int64_t>(n, INT32_MAX)));
-    if (it == mapTextByTime.begin())
+    auto it = textByTime.upper_bound(static_cast<int>(std::min<int64_t>(n, INT32_MAX)));
+    if (it == textByTime.begin())
         return result;
     --it;
     if (it->first < 0)
         return result;
     result.key = it->first;
     result.first = it->second;
-    auto at = std::find(listTimes.begin(), listTimes.end(), result.key);
-    if (at != listTimes.end() && ++at != listTimes.end()) {
-        auto next = mapTextByTime.find(*at);
-        if (next != mapTextByTime.end())
+    auto at = std::find(times.begin(), times.end(), result.key);
+    if (at != times.end() && ++at != times.end()) {
+        auto next = textByTime.find(*at);
+        if (next != textByTime.end())
             result.second = next->second;
     }
     return result;

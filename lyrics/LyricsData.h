@@ -22,31 +22,31 @@ public:
 
     // Every lyric line that was read, each followed by "\r\n", in source order (lines that share
     // a time included). Non-empty means that the track has lyrics.
-    std::u16string strLyrics;
+    std::u16string lyrics;
     // Line number (from 0) of each time key, in order of first appearance in the source.
-    std::map<int, uint32_t> mapLineByTime;
+    std::map<int, uint32_t> lineByTime;
     // The text shown at each time key.
-    std::map<int, std::u16string> mapTextByTime;
+    std::map<int, std::u16string> textByTime;
     // Every time key once; ascending after SortLyrics().
-    std::vector<int> listTimes;
+    std::vector<int> times;
     // The line number the next new key gets.
     uint32_t nextLineNumber = 0;
 
     // Empties the text, both maps and the list of keys.
     void LyricsReset();
 
-    // Adds a timed line. The first line for a key wins: a key already in listTimes changes
+    // Adds a timed line. The first line for a key wins: a key already in times changes
     // nothing.
     void AddLyricLine(int key, const std::u16string& text);
 
-    // Sorts listTimes ascending. Line numbers are kept as they were given.
+    // Sorts times ascending. Line numbers are kept as they were given.
     void SortLyrics();
 
     // The line to show at `positionMs`, moved by `sync` half seconds. Each line shows half a
-    // second ahead of its key. Needs listTimes sorted.
+    // second ahead of its key. Needs times sorted.
     Lookup LyricAt(int64_t positionMs, int sync) const;
 
-    bool HasLyrics() const { return !strLyrics.empty(); }
+    bool HasLyrics() const { return !lyrics.empty(); }
 
     // The main screen's line feed: " / ", " /", "/ " and then "/" become a line break.
     static std::u16string BreakLines(std::u16string_view text);

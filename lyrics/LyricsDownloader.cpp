@@ -14,7 +14,7 @@ constexpr uint32_t kWaitStepMs = 100;
 } // namespace
 
 LyricsDownloader::LyricsDownloader(std::string host, LyricsServiceLimits limits)
-    : service_(std::move(host), limits) {}
+    : m_service(std::move(host), limits) {}
 
 std::string LyricsDownloader::ServerHost(Profile& profile) {
     std::u16string host = Settings::Get(profile, setting::kLyricsServer);
@@ -25,18 +25,18 @@ std::string LyricsDownloader::ServerHost(Profile& profile) {
 
 bool LyricsDownloader::DownloadLyrics(const std::u16string& path, bool appendSecondLine,
                                       bool appendThirdLine) {
-    result_.clear();
-    title_.clear();
-    artist_.clear();
-    album_.clear();
+    m_result.clear();
+    m_title.clear();
+    m_artist.clear();
+    m_album.clear();
     const std::string file = TextCodec::Utf16ToUtf8(path);
     bool done = false;
     Thread worker;
     if (!worker.Start([&] { done = Download(file, appendSecondLine, appendThirdLine); }))
         return false;
     while (!worker.Wait(kWaitStepMs)) {
-        if (onWait_)
-            onWait_();
+        if (m_onWait)
+            m_onWait();
     }
     return done;
 }
@@ -45,15 +45,16 @@ bool LyricsDownloader::Download(const std::string& path, bool appendSecondLine,
                                 bool appendThirdLine) {
     std::string checksum, bytes;
     LyricsAnswer answer;
-    if (!LyricsChecksum::Compute(path, checksum) || !service_.GetLyric(checksum, bytes) ||
+    if (!LyricsChecksum::Compute(path, checksum) || !m_service.GetLyric(checksum, bytes) ||
         !answer.Parse(bytes))
         return false;
-    title_ = answer.Title();
-    artist_ = answer.Artist();
-    album_ = answer.Album();
-    result_ = answer.LrcLines(appendSecondLine, appendThirdLine);
-    if (result_.empty())
+    m_title = answer.Title();
+    m_artist = answer.Artist();
+    m_album = answer.Album();
+    m_result = answer.LrcLines(appendSecondLine, appendThirdLine);
+    if (m_result.empty())
         return false;
     return LrcFileWriter::WriteAtomically(
-        LrcFileWriter::LrcPath(path), LrcFileWriter::Contents(artist_, title_, album_, result_));
+        LrcFileWriter::LrcPath(path),
+        LrcFileWriter::Contents(m_artist, m_title, m_album, m_result));
 }

@@ -18,7 +18,7 @@ public:
 
     // Called on the calling thread about every 100 ms while a download runs, so that the
     // window can repaint.
-    void SetWaitCallback(std::function<void()> callback) { onWait_ = std::move(callback); }
+    void SetWaitCallback(std::function<void()> callback) { m_onWait = std::move(callback); }
 
     // Checksums the audio file, asks the service, and writes the LRC file. Runs on a worker
     // thread while the caller waits. True when lyrics were received and written; on false no
@@ -26,15 +26,15 @@ public:
     bool DownloadLyrics(const std::u16string& path, bool appendSecondLine, bool appendThirdLine);
 
     // What the last download received: the LRC lines and the answer's song texts.
-    const std::u16string& Result() const { return result_; }
-    const std::u16string& Title() const { return title_; }
-    const std::u16string& Artist() const { return artist_; }
-    const std::u16string& Album() const { return album_; }
+    const std::u16string& Result() const { return m_result; }
+    const std::u16string& Title() const { return m_title; }
+    const std::u16string& Artist() const { return m_artist; }
+    const std::u16string& Album() const { return m_album; }
 
 private:
     bool Download(const std::string& path, bool appendSecondLine, bool appendThirdLine);
 
-    LyricsService service_;
-    std::function<void()> onWait_;
-    std::u16string result_, title_, artist_, album_;
+    LyricsService m_service;
+    std::function<void()> m_onWait;
+    std::u16string m_result, m_title, m_artist, m_album;
 };

@@ -32,8 +32,8 @@ LyricsLoader::Source LyricsLoader::Load(const std::u16string& trackPath,
 
     Source source = Source::None;
     auto tryText = [&](std::u16string text, Source from) {
-        if (data.strLyrics.empty() && !text.empty()) {
-            data.strLyrics = std::move(text);
+        if (data.lyrics.empty() && !text.empty()) {
+            data.lyrics = std::move(text);
             source = from;
         }
     };
@@ -55,7 +55,7 @@ LyricsLoader::Source LyricsLoader::Load(const std::u16string& trackPath,
             ext == u"mp3" ? &kMp3 : (ext == u"ogg" ? &kOgg : nullptr);
         if (tags != nullptr) {
             for (const TagSource& tag : *tags) {
-                if (!data.strLyrics.empty())
+                if (!data.lyrics.empty())
                     break;
                 if (tag.ldb && !useLdbLyrics)
                     continue;
@@ -63,7 +63,7 @@ LyricsLoader::Source LyricsLoader::Load(const std::u16string& trackPath,
             }
         }
     }
-    if (data.strLyrics.empty())
+    if (data.lyrics.empty())
         tryText(LrcFile::LoadTextFile(trackPath), Source::TextFile);
     data.SortLyrics();
     return source;

@@ -41,7 +41,7 @@ struct ListDeleter {
 } // namespace
 
 LyricsService::LyricsService(std::string host, LyricsServiceLimits limits)
-    : host_(std::move(host)), limits_(limits) {}
+    : m_host(std::move(host)), m_limits(limits) {}
 
 std::string LyricsService::RequestBody(const std::string& checksum) {
     std::string body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -63,12 +63,12 @@ std::string LyricsService::RequestBody(const std::string& checksum) {
 }
 
 std::string LyricsService::Url() const {
-    return "http://" + host_ + "/" + kObject;
+    return "http://" + m_host + "/" + kObject;
 }
 
 bool LyricsService::GetLyric(const std::string& checksum, std::string& answer) const {
     answer.clear();
-    if (host_.empty())
+    if (m_host.empty())
         return false;
     GlobalInit();
     std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
@@ -87,7 +87,7 @@ bool LyricsService::GetLyric(const std::string& checksum, std::string& answer) c
     const std::string url = Url();
     const std::string body = RequestBody(checksum);
     std::string received;
-    Download download{&received, limits_.maxAnswerBytes};
+    Download download{&received, m_limits.maxAnswerBytes};
     CURL* easy = curl.get();
     const bool set =
         curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK &&
@@ -98,12 +98,12 @@ bool LyricsService::GetLyric(const std::string& checksum, std::string& answer) c
         curl_easy_setopt(easy, CURLOPT_POST, 1L) == CURLE_OK &&
         curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK &&
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size())) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limits_.connectTimeoutMs) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, limits_.totalTimeoutMs) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, m_limits.connectTimeoutMs) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, m_limits.totalTimeoutMs) == CURLE_OK &&
         curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, limits_.stallTimeoutS) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, m_limits.stallTimeoutS) == CURLE_OK &&
         curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
-                         static_cast<curl_off_t>(limits_.maxAnswerBytes)) == CURLE_OK &&
+                         static_cast<curl_off_t>(m_limits.maxAnswerBytes)) == CURLE_OK &&
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Collect) == CURLE_OK &&
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, &download) == CURLE_OK;
     if (!set || curl_easy_perform(easy) != CURLE_OK)

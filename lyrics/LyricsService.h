@@ -33,6 +33,6 @@ public:
     bool GetLyric(const std::string& checksum, std::string& answer) const;
 
 private:
-    std::string host_;
-    LyricsServiceLimits limits_;
+    std::string m_host;
+    LyricsServiceLimits m_limits;
 };

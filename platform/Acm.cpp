@@ -268,71 +268,71 @@ bool Acm::Open(const WaveFormat& source, const WaveFormat& pcm) {
     Codec codec;
     ChooseCodec(source, codec);
     ContextPtr context = OpenDecoder(source, codec);
-    packet_ = av_packet_alloc();
-    frame_ = av_frame_alloc();
+    m_packet = av_packet_alloc();
+    m_frame = av_frame_alloc();
     if (codec.parsed)
-        parser_ = av_parser_init(codec.id);
-    if (!context || !packet_ || !frame_ || (codec.parsed && !parser_)) {
+        m_parser = av_parser_init(codec.id);
+    if (!context || !m_packet || !m_frame || (codec.parsed && !m_parser)) {
         Close();
         return false;
     }
-    context_ = context.release();
+    m_context = context.release();
 
-    pcmLike_ = codec.pcmLike;
-    channels_ = pcm.channels;
-    outBytes_ = pcm.bitsPerSample / 8;
-    avgBytes_ = source.avgBytesPerSec;
-    rate_ = source.samplesPerSec;
+    m_pcmLike = codec.pcmLike;
+    m_channels = pcm.channels;
+    m_outBytes = pcm.bitsPerSample / 8;
+    m_avgBytes = source.avgBytesPerSec;
+    m_rate = source.samplesPerSec;
     if (codec.pcmLike) {
-        blockBytes_ = static_cast<size_t>(codec.sampleBytes) * source.channels;
-        blockFrames_ = 1;
+        m_blockBytes = static_cast<size_t>(codec.sampleBytes) * source.channels;
+        m_blockFrames = 1;
     } else if (codec.parsed) {
-        blockBytes_ = 1;
-        blockFrames_ = 0;
+        m_blockBytes = 1;
+        m_blockFrames = 0;
     } else {
-        blockBytes_ = source.blockAlign;
-        blockFrames_ = BlockFrames(source, codec.id);
+        m_blockBytes = source.blockAlign;
+        m_blockFrames = BlockFrames(source, codec.id);
     }
-    const size_t packetBytes = std::max(kPacketBytes, blockBytes_);
-    if (av_new_packet(packet_, static_cast<int>(packetBytes)) < 0) {
+    const size_t packetBytes = std::max(kPacketBytes, m_blockBytes);
+    if (av_new_packet(m_packet, static_cast<int>(packetBytes)) < 0) {
         Close();
         return false;
     }
-    kept_.resize(std::max(kKeptFrames, blockFrames_) * channels_ * outBytes_);
-    if (parser_)
-        parseInput_.assign(kPacketBytes + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-    keptStart_ = keptEnd_ = 0;
-    drained_ = false;
+    m_kept.resize(std::max(kKeptFrames, m_blockFrames) * m_channels * m_outBytes);
+    if (m_parser)
+        m_parseInput.assign(kPacketBytes + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    m_keptStart = m_keptEnd = 0;
+    m_drained = false;
     return true;
 }
 
 void Acm::Close() {
-    if (parser_)
-        av_parser_close(parser_);
-    parser_ = nullptr;
-    avcodec_free_context(&context_);
-    av_packet_free(&packet_);
-    av_frame_free(&frame_);
-    kept_.clear();
-    parseInput_.clear();
-    keptStart_ = keptEnd_ = 0;
-    blockBytes_ = blockFrames_ = 0;
-    drained_ = false;
+    if (m_parser)
+        av_parser_close(m_parser);
+    m_parser = nullptr;
+    avcodec_free_context(&m_context);
+    av_packet_free(&m_packet);
+    av_frame_free(&m_frame);
+    m_kept.clear();
+    m_parseInput.clear();
+    m_keptStart = m_keptEnd = 0;
+    m_blockBytes = m_blockFrames = 0;
+    m_drained = false;
 }
 
 bool Acm::SourceBytesFor(size_t destBytes, size_t& sourceBytes) const {
     sourceBytes = 0;
-    if (!context_)
+    if (!m_context)
         return false;
-    const size_t kept = keptEnd_ - keptStart_;
+    const size_t kept = m_keptEnd - m_keptStart;
     if (kept >= destBytes)
         return true;
-    const size_t frames = (destBytes - kept) / (static_cast<size_t>(channels_) * outBytes_);
-    if (blockFrames_ > 0) {
-        sourceBytes = std::max<size_t>(1, frames / blockFrames_) * blockBytes_;
-    } else if (avgBytes_ > 0 && rate_ > 0) {
+    const size_t frames = (destBytes - kept) / (static_cast<size_t>(m_channels) * m_outBytes);
+    if (m_blockFrames > 0) {
+        sourceBytes = std::max<size_t>(1, frames / m_blockFrames) * m_blockBytes;
+    } else if (m_avgBytes > 0 && m_rate > 0) {
         sourceBytes = std::max<size_t>(
-            1, static_cast<size_t>(static_cast<uint64_t>(frames) * avgBytes_ / rate_));
+            1, static_cast<size_t>(static_cast<uint64_t>(frames) * m_avgBytes / m_rate));
     } else {
         sourceBytes = kPacketBytes;
     }
@@ -343,19 +343,19 @@ size_t Acm::NextPacket(const uint8_t* source, size_t bytes, size_t destRoom, boo
                        const uint8_t*& packet, size_t& packetBytes) {
     packet = nullptr;
     packetBytes = 0;
-    if (parser_) {
+    if (m_parser) {
         if (bytes == 0 && !end)
             return 0;
         // The frame splitter reads past the end of what it is given (libavcodec asks for zeroed
         // padding after every input), so it works on a padded copy, never on the caller's bytes.
         const size_t chunk = std::min(bytes, kPacketBytes);
         if (chunk > 0)
-            std::memcpy(parseInput_.data(), source, chunk);
-        std::memset(parseInput_.data() + chunk, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+            std::memcpy(m_parseInput.data(), source, chunk);
+        std::memset(m_parseInput.data() + chunk, 0, AV_INPUT_BUFFER_PADDING_SIZE);
         uint8_t* out = nullptr;
         int outSize = 0;
         const int taken = av_parser_parse2(
-            parser_, context_, &out, &outSize, chunk ? parseInput_.data() : nullptr,
+            m_parser, m_context, &out, &outSize, chunk ? m_parseInput.data() : nullptr,
             static_cast<int>(chunk), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         if (outSize > 0) {
             packet = out;
@@ -363,27 +363,27 @@ size_t Acm::NextPacket(const uint8_t* source, size_t bytes, size_t destRoom, boo
         }
         return taken > 0 ? static_cast<size_t>(taken) : 0;
     }
-    if (bytes < blockBytes_)
+    if (bytes < m_blockBytes)
         return 0;
     size_t blocks = 1;
-    if (pcmLike_) {
-        const size_t fit = destRoom / (static_cast<size_t>(channels_) * outBytes_);
-        const size_t most = std::max<size_t>(1, kPacketBytes / blockBytes_);
-        blocks = std::clamp<size_t>(fit, 1, std::min(most, bytes / blockBytes_));
+    if (m_pcmLike) {
+        const size_t fit = destRoom / (static_cast<size_t>(m_channels) * m_outBytes);
+        const size_t most = std::max<size_t>(1, kPacketBytes / m_blockBytes);
+        blocks = std::clamp<size_t>(fit, 1, std::min(most, bytes / m_blockBytes));
     }
     packet = source;
-    packetBytes = blocks * blockBytes_;
+    packetBytes = blocks * m_blockBytes;
     return packetBytes;
 }
 
 bool Acm::Convert(const uint8_t* source, size_t sourceBytes, uint8_t* dest, size_t destBytes,
                   bool end, size_t& sourceUsed, size_t& destUsed) {
     sourceUsed = destUsed = 0;
-    if (!context_ || (!source && sourceBytes) || (!dest && destBytes))
+    if (!m_context || (!source && sourceBytes) || (!dest && destBytes))
         return false;
-    const size_t frameBytes = static_cast<size_t>(channels_) * outBytes_;
+    const size_t frameBytes = static_cast<size_t>(m_channels) * m_outBytes;
     destUsed = TakeKept(dest, destBytes);
-    while (keptStart_ == keptEnd_ && destBytes - destUsed >= frameBytes && !drained_) {
+    while (m_keptStart == m_keptEnd && destBytes - destUsed >= frameBytes && !m_drained) {
         const uint8_t* packet;
         size_t packetBytes;
         const size_t taken = NextPacket(source + sourceUsed, sourceBytes - sourceUsed,
@@ -399,7 +399,7 @@ bool Acm::Convert(const uint8_t* source, size_t sourceBytes, uint8_t* dest, size
             sourceUsed = sourceBytes;
             if (!Decode(nullptr, 0))
                 return false;
-            drained_ = true;
+            m_drained = true;
         }
         destUsed += TakeKept(dest + destUsed, destBytes - destUsed);
     }
@@ -409,23 +409,23 @@ bool Acm::Convert(const uint8_t* source, size_t sourceBytes, uint8_t* dest, size
 bool Acm::Decode(const uint8_t* data, size_t size) {
     if (data) {
         const size_t capacity =
-            packet_->buf ? packet_->buf->size - AV_INPUT_BUFFER_PADDING_SIZE : 0;
+            m_packet->buf ? m_packet->buf->size - AV_INPUT_BUFFER_PADDING_SIZE : 0;
         // The decoder lets go of the packet once it has given every frame of it, so the buffer is
         // normally ours again; a new one is made only when it is not, or too small.
-        if (!packet_->buf || !av_buffer_is_writable(packet_->buf) || capacity < size) {
-            av_packet_unref(packet_);
-            if (av_new_packet(packet_, static_cast<int>(std::max(size, kPacketBytes))) < 0)
+        if (!m_packet->buf || !av_buffer_is_writable(m_packet->buf) || capacity < size) {
+            av_packet_unref(m_packet);
+            if (av_new_packet(m_packet, static_cast<int>(std::max(size, kPacketBytes))) < 0)
                 return false;
         }
-        std::memcpy(packet_->data, data, size);
-        std::memset(packet_->data + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
-        packet_->size = static_cast<int>(size);
+        std::memcpy(m_packet->data, data, size);
+        std::memset(m_packet->data + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+        m_packet->size = static_cast<int>(size);
     }
-    int result = avcodec_send_packet(context_, data ? packet_ : nullptr);
+    int result = avcodec_send_packet(m_context, data ? m_packet : nullptr);
     if (result < 0 && result != AVERROR_INVALIDDATA && result != AVERROR_EOF)
         return false;
     for (;;) {
-        result = avcodec_receive_frame(context_, frame_);
+        result = avcodec_receive_frame(m_context, m_frame);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return true;
         if (result == AVERROR_INVALIDDATA)
@@ -436,74 +436,74 @@ bool Acm::Decode(const uint8_t* data, size_t size) {
 }
 
 bool Acm::KeepFrame() {
-    const AVFrame& frame = *frame_;
+    const AVFrame& frame = *m_frame;
     const size_t frames = frame.nb_samples > 0 ? static_cast<size_t>(frame.nb_samples) : 0;
     if (frames == 0 || frame.ch_layout.nb_channels < 1) {
-        av_frame_unref(frame_);
+        av_frame_unref(m_frame);
         return true;
     }
-    const size_t bytes = frames * channels_ * outBytes_;
-    if (keptStart_ > 0) {
-        std::memmove(kept_.data(), kept_.data() + keptStart_, keptEnd_ - keptStart_);
-        keptEnd_ -= keptStart_;
-        keptStart_ = 0;
+    const size_t bytes = frames * m_channels * m_outBytes;
+    if (m_keptStart > 0) {
+        std::memmove(m_kept.data(), m_kept.data() + m_keptStart, m_keptEnd - m_keptStart);
+        m_keptEnd -= m_keptStart;
+        m_keptStart = 0;
     }
-    if (kept_.size() < keptEnd_ + bytes)
-        kept_.resize(keptEnd_ + bytes); // a frame larger than any before
-    uint8_t* out = kept_.data() + keptEnd_;
+    if (m_kept.size() < m_keptEnd + bytes)
+        m_kept.resize(m_keptEnd + bytes); // a frame larger than any before
+    uint8_t* out = m_kept.data() + m_keptEnd;
     const auto format = static_cast<AVSampleFormat>(frame.format);
     const bool planar = av_sample_fmt_is_planar(format) != 0;
     bool known = true;
     switch (av_get_packed_sample_fmt(format)) {
     case AV_SAMPLE_FMT_U8:
-        Interleave<uint8_t>(frame, planar, channels_, outBytes_, out, FromU8);
+        Interleave<uint8_t>(frame, planar, m_channels, m_outBytes, out, FromU8);
         break;
     case AV_SAMPLE_FMT_S16:
-        Interleave<int16_t>(frame, planar, channels_, outBytes_, out, FromS16);
+        Interleave<int16_t>(frame, planar, m_channels, m_outBytes, out, FromS16);
         break;
     case AV_SAMPLE_FMT_S32:
-        Interleave<int32_t>(frame, planar, channels_, outBytes_, out, FromS32);
+        Interleave<int32_t>(frame, planar, m_channels, m_outBytes, out, FromS32);
         break;
     case AV_SAMPLE_FMT_FLT:
-        Interleave<float>(frame, planar, channels_, outBytes_, out, FromFloat<float>);
+        Interleave<float>(frame, planar, m_channels, m_outBytes, out, FromFloat<float>);
         break;
     case AV_SAMPLE_FMT_DBL:
-        Interleave<double>(frame, planar, channels_, outBytes_, out, FromFloat<double>);
+        Interleave<double>(frame, planar, m_channels, m_outBytes, out, FromFloat<double>);
         break;
     default:
         known = false;
         break;
     }
-    av_frame_unref(frame_);
+    av_frame_unref(m_frame);
     if (known)
-        keptEnd_ += bytes;
+        m_keptEnd += bytes;
     return known;
 }
 
 size_t Acm::TakeKept(uint8_t* dest, size_t destBytes) {
-    const size_t frameBytes = static_cast<size_t>(channels_) * outBytes_;
-    const size_t bytes = std::min(keptEnd_ - keptStart_, destBytes - destBytes % frameBytes);
+    const size_t frameBytes = static_cast<size_t>(m_channels) * m_outBytes;
+    const size_t bytes = std::min(m_keptEnd - m_keptStart, destBytes - destBytes % frameBytes);
     if (bytes == 0)
         return 0;
-    std::memcpy(dest, kept_.data() + keptStart_, bytes);
-    keptStart_ += bytes;
-    if (keptStart_ == keptEnd_)
-        keptStart_ = keptEnd_ = 0;
+    std::memcpy(dest, m_kept.data() + m_keptStart, bytes);
+    m_keptStart += bytes;
+    if (m_keptStart == m_keptEnd)
+        m_keptStart = m_keptEnd = 0;
     return bytes;
 }
 
 bool Acm::Reset() {
-    if (!context_)
+    if (!m_context)
         return false;
-    keptStart_ = keptEnd_ = 0;
-    drained_ = false;
-    avcodec_flush_buffers(context_);
-    if (parser_) {
+    m_keptStart = m_keptEnd = 0;
+    m_drained = false;
+    avcodec_flush_buffers(m_context);
+    if (m_parser) {
         // A frame splitter has no reset of its own; a new one forgets the bytes it held.
-        const int id = parser_->parser->codec_ids[0];
-        av_parser_close(parser_);
-        parser_ = av_parser_init(id);
-        if (!parser_)
+        const int id = m_parser->parser->codec_ids[0];
+        av_parser_close(m_parser);
+        m_parser = av_parser_init(id);
+        if (!m_parser)
             return false;
     }
     return true;

@@ -60,7 +60,7 @@ public:
     // the one open before.
     bool Open(const WaveFormat& source, const WaveFormat& pcm);
     void Close();
-    bool IsOpen() const { return context_ != nullptr; }
+    bool IsOpen() const { return m_context != nullptr; }
 
     // Source bytes whose conversion fills at most `destBytes` (what is kept from the last
     // conversion counts in). At least one source block while the kept bytes leave room, so that
@@ -68,9 +68,9 @@ public:
     bool SourceBytesFor(size_t destBytes, size_t& sourceBytes) const;
     // The smallest piece of source the stream converts: the block alignment, a PCM sample frame,
     // 1 for MPEG audio.
-    size_t SourceBlockBytes() const { return blockBytes_; }
+    size_t SourceBlockBytes() const { return m_blockBytes; }
     // Sample frames one source block yields; 0 when that varies (MPEG audio).
-    size_t SourceBlockFrames() const { return blockFrames_; }
+    size_t SourceBlockFrames() const { return m_blockFrames; }
 
     // Converts source[0, sourceBytes) into dest[0, destBytes): `sourceUsed` and `destUsed` are
     // the bytes of each taken. A partial block at the end of the source is left unused unless
@@ -90,22 +90,22 @@ private:
     size_t NextPacket(const uint8_t* source, size_t bytes, size_t destRoom, bool end,
                       const uint8_t*& packet, size_t& packetBytes);
 
-    AVCodecContext* context_ = nullptr;
-    AVCodecParserContext* parser_ = nullptr;
-    AVPacket* packet_ = nullptr;
-    AVFrame* frame_ = nullptr;
+    AVCodecContext* m_context = nullptr;
+    AVCodecParserContext* m_parser = nullptr;
+    AVPacket* m_packet = nullptr;
+    AVFrame* m_frame = nullptr;
 
-    bool pcmLike_ = false;   // one sample frame per block; the packet size is free
-    size_t blockBytes_ = 0;  // source bytes per block
-    size_t blockFrames_ = 0; // sample frames a block yields; 0 when not fixed (MPEG)
-    uint32_t avgBytes_ = 0;  // source bytes per second
-    uint32_t rate_ = 0;      // samples per second
-    int channels_ = 0;       // output channels
-    int outBytes_ = 2;       // output bytes per sample: 2, or 1 for 8-bit PCM
-    bool drained_ = false;   // the end was converted; only kept output remains
+    bool m_pcmLike = false;   // one sample frame per block; the packet size is free
+    size_t m_blockBytes = 0;  // source bytes per block
+    size_t m_blockFrames = 0; // sample frames a block yields; 0 when not fixed (MPEG)
+    uint32_t m_avgBytes = 0;  // source bytes per second
+    uint32_t m_rate = 0;      // samples per second
+    int m_channels = 0;       // output channels
+    int m_outBytes = 2;       // output bytes per sample: 2, or 1 for 8-bit PCM
+    bool m_drained = false;   // the end was converted; only kept output remains
 
-    std::vector<uint8_t> parseInput_; // the frame splitter's input, with zeroed padding after it
-    std::vector<uint8_t> kept_;       // converted bytes that did not fit the destination
-    size_t keptStart_ = 0;
-    size_t keptEnd_ = 0;
+    std::vector<uint8_t> m_parseInput; // the frame splitter's input, with zeroed padding after it
+    std::vector<uint8_t> m_kept;       // converted bytes that did not fit the destination
+    size_t m_keptStart = 0;
+    size_t m_keptEnd = 0;
 };

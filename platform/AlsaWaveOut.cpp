@@ -21,7 +21,7 @@ void SilenceLibrary() {
 } // namespace
 
 AlsaWaveOut::AlsaWaveOut(std::string device)
-    : QueuedWaveOut(Thread::kPriorityHighest), device_(std::move(device)) {}
+    : QueuedWaveOut(Thread::kPriorityHighest), m_device(std::move(device)) {}
 
 AlsaWaveOut::~AlsaWaveOut() {
     Close();
@@ -40,7 +40,7 @@ int AlsaWaveOut::OpenSink(const Format& format) {
     SilenceLibrary();
     // Non-blocking: a busy device answers at once instead of waiting to be free.
     snd_pcm_t* pcm = nullptr;
-    int result = snd_pcm_open(&pcm, device_.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    int result = snd_pcm_open(&pcm, m_device.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (result == -EBUSY)
         return kAllocated;
     if (result < 0)
@@ -66,63 +66,63 @@ int AlsaWaveOut::OpenSink(const Format& format) {
         return fail(kError);
     snd_pcm_hw_params_t* hardware = nullptr;
     snd_pcm_hw_params_alloca(&hardware);
-    canPause_ =
+    m_canPause =
         snd_pcm_hw_params_current(pcm, hardware) == 0 && snd_pcm_hw_params_can_pause(hardware) == 1;
     snd_pcm_uframes_t bufferFrames = 0, periodFrames = 0;
     if (snd_pcm_get_params(pcm, &bufferFrames, &periodFrames) == 0 && periodFrames > 0)
-        retryWait_ = std::chrono::milliseconds(
+        m_retryWait = std::chrono::milliseconds(
             std::clamp<long>(static_cast<long>(periodFrames * 1000 / 2 / format.rate), 1, 20));
 
-    scratch_.resize(kScratchFrames * static_cast<size_t>(FrameBytes(format)));
-    pcm_ = pcm;
+    m_scratch.resize(kScratchFrames * static_cast<size_t>(FrameBytes(format)));
+    m_pcm = pcm;
     return kOk;
 }
 
 void AlsaWaveOut::CloseSink() {
-    snd_pcm_close(pcm_);
-    pcm_ = nullptr;
+    snd_pcm_close(m_pcm);
+    m_pcm = nullptr;
 }
 
 void AlsaWaveOut::PlayFrames(std::unique_lock<std::mutex>& lock, const uint8_t* data,
                              size_t frames) {
     const size_t count = std::min(kScratchFrames, frames);
     if (const uint32_t volume = CurrentVolume(); volume != kUnityVolume) {
-        ApplyVolume(volume, OpenFormat(), data, scratch_.data(), count);
-        data = scratch_.data();
+        ApplyVolume(volume, OpenFormat(), data, m_scratch.data(), count);
+        data = m_scratch.data();
     }
-    const snd_pcm_sframes_t written = snd_pcm_writei(pcm_, data, count);
+    const snd_pcm_sframes_t written = snd_pcm_writei(m_pcm, data, count);
     if (written > 0) {
         Consumed(static_cast<size_t>(written));
     } else if (written == 0 || written == -EAGAIN) {
-        WaitUntil(lock, std::chrono::steady_clock::now() + retryWait_); // the device is full
-    } else if (snd_pcm_recover(pcm_, static_cast<int>(written), 1) < 0) {
+        WaitUntil(lock, std::chrono::steady_clock::now() + m_retryWait); // the device is full
+    } else if (snd_pcm_recover(m_pcm, static_cast<int>(written), 1) < 0) {
         // The device is gone: count the block as played so nobody waits for it forever, at the
         // pace of the retries.
         Consumed(frames);
-        WaitUntil(lock, std::chrono::steady_clock::now() + retryWait_);
+        WaitUntil(lock, std::chrono::steady_clock::now() + m_retryWait);
     }
 }
 
 void AlsaWaveOut::DropSink() {
-    snd_pcm_drop(pcm_);
-    snd_pcm_prepare(pcm_);
+    snd_pcm_drop(m_pcm);
+    snd_pcm_prepare(m_pcm);
 }
 
 void AlsaWaveOut::PauseSink() {
-    if (canPause_ && snd_pcm_state(pcm_) == SND_PCM_STATE_RUNNING)
-        snd_pcm_pause(pcm_, 1);
+    if (m_canPause && snd_pcm_state(m_pcm) == SND_PCM_STATE_RUNNING)
+        snd_pcm_pause(m_pcm, 1);
 }
 
 void AlsaWaveOut::RestartSink() {
-    if (snd_pcm_state(pcm_) == SND_PCM_STATE_PAUSED)
-        snd_pcm_pause(pcm_, 0);
+    if (snd_pcm_state(m_pcm) == SND_PCM_STATE_PAUSED)
+        snd_pcm_pause(m_pcm, 0);
 }
 
 uint64_t AlsaWaveOut::SinkPosition(uint64_t framesConsumed) {
     if (framesConsumed == 0)
         return 0;
     snd_pcm_sframes_t delay = 0;
-    if (snd_pcm_delay(pcm_, &delay) < 0 || delay < 0)
+    if (snd_pcm_delay(m_pcm, &delay) < 0 || delay < 0)
         delay = 0; // an underrun: everything written has been played
     return framesConsumed - std::min(static_cast<uint64_t>(delay), framesConsumed);
 }

@@ -36,9 +36,9 @@ private:
     void RestartSink() override;
     uint64_t SinkPosition(uint64_t framesConsumed) override;
 
-    const std::string device_;
-    _snd_pcm* pcm_ = nullptr;
-    bool canPause_ = false;
-    std::vector<uint8_t> scratch_;
-    std::chrono::milliseconds retryWait_{5}; // while the device is full
+    const std::string m_device;
+    _snd_pcm* m_pcm = nullptr;
+    bool m_canPause = false;
+    std::vector<uint8_t> m_scratch;
+    std::chrono::milliseconds m_retryWait{5}; // while the device is full
 };

@@ -1,25 +1,25 @@
 #include "platform/CriticalSection.h"
 
 void CriticalSection::Enter() {
-    mutex_.lock();
-    owner_ = std::this_thread::get_id();
-    ++count_;
+    m_mutex.lock();
+    m_owner = std::this_thread::get_id();
+    ++m_count;
 }
 
 bool CriticalSection::TryEnter() {
-    if (!mutex_.try_lock())
+    if (!m_mutex.try_lock())
         return false;
-    owner_ = std::this_thread::get_id();
-    ++count_;
+    m_owner = std::this_thread::get_id();
+    ++m_count;
     return true;
 }
 
 void CriticalSection::Leave() {
-    if (--count_ == 0)
-        owner_ = std::thread::id();
-    mutex_.unlock();
+    if (--m_count == 0)
+        m_owner = std::thread::id();
+    m_mutex.unlock();
 }
 
 bool CriticalSection::IsOwnedByCurrentThread() const {
-    return owner_.load() == std::this_thread::get_id();
+    return m_owner.load() == std::this_thread::get_id();
 }

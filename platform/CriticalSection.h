@@ -16,23 +16,23 @@ public:
     bool TryEnter();
     void Leave();
     // The owner's entry count; 0 when no thread owns it.
-    int EntryCount() const { return count_.load(); }
+    int EntryCount() const { return m_count.load(); }
     bool IsOwnedByCurrentThread() const;
 
     // Enters on construction, leaves on destruction.
     class Lock {
     public:
-        explicit Lock(CriticalSection& cs) : cs_(cs) { cs_.Enter(); }
-        ~Lock() { cs_.Leave(); }
+        explicit Lock(CriticalSection& cs) : m_cs(cs) { m_cs.Enter(); }
+        ~Lock() { m_cs.Leave(); }
         Lock(const Lock&) = delete;
         Lock& operator=(const Lock&) = delete;
 
     private:
-        CriticalSection& cs_;
+        CriticalSection& m_cs;
     };
 
 private:
-    std::recursive_mutex mutex_;
-    std::atomic<std::thread::id> owner_{};
-    std::atomic<int> count_{0};
+    std::recursive_mutex m_mutex;
+    std::atomic<std::thread::id> m_owner{};
+    std::atomic<int> m_count{0};
 };

@@ -3,37 +3,37 @@
 #include <chrono>
 
 Event::Event(bool manualReset, bool initiallySignalled)
-    : manualReset_(manualReset), signalled_(initiallySignalled) {}
+    : m_manualReset(manualReset), m_signalled(initiallySignalled) {}
 
 void Event::Set() {
     {
-        std::lock_guard lock(mutex_);
-        signalled_ = true;
+        std::lock_guard lock(m_mutex);
+        m_signalled = true;
     }
-    if (manualReset_)
-        changed_.notify_all();
+    if (m_manualReset)
+        m_changed.notify_all();
     else
-        changed_.notify_one();
+        m_changed.notify_one();
 }
 
 void Event::Reset() {
-    std::lock_guard lock(mutex_);
-    signalled_ = false;
+    std::lock_guard lock(m_mutex);
+    m_signalled = false;
 }
 
 bool Event::Wait(uint32_t timeoutMs) {
-    std::unique_lock lock(mutex_);
-    const auto ready = [this] { return signalled_; };
+    std::unique_lock lock(m_mutex);
+    const auto ready = [this] { return m_signalled; };
     if (timeoutMs == kInfinite)
-        changed_.wait(lock, ready);
-    else if (!changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
+        m_changed.wait(lock, ready);
+    else if (!m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
         return false;
-    if (!manualReset_)
-        signalled_ = false;
+    if (!m_manualReset)
+        m_signalled = false;
     return true;
 }
 
 bool Event::IsSignalled() const {
-    std::lock_guard lock(mutex_);
-    return signalled_;
+    std::lock_guard lock(m_mutex);
+    return m_signalled;
 }

@@ -21,8 +21,8 @@ public:
     bool IsSignalled() const;
 
 private:
-    const bool manualReset_;
-    bool signalled_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    const bool m_manualReset;
+    bool m_signalled;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
 };

@@ -15,7 +15,7 @@ std::chrono::nanoseconds Duration(uint64_t frames, int rate) {
 
 NullWaveOut::NullWaveOut() : NullWaveOut(false) {}
 
-NullWaveOut::NullWaveOut(bool fast) : fast_(fast) {}
+NullWaveOut::NullWaveOut(bool fast) : m_fast(fast) {}
 
 NullWaveOut::~NullWaveOut() {
     Close();
@@ -33,26 +33,26 @@ void NullWaveOut::PlayFrames(std::unique_lock<std::mutex>& lock, const uint8_t* 
                              size_t frames) {
     const Format& format = OpenFormat();
     // Real time goes in 10 ms steps; fast output takes the whole block at once.
-    const size_t step = fast_ ? frames : std::max(1, format.rate / 100);
+    const size_t step = m_fast ? frames : std::max(1, format.rate / 100);
     const size_t count = std::min(step, frames);
-    if (!fast_) {
-        if (!running_) {
-            running_ = true;
-            start_ = std::chrono::steady_clock::now();
-            runFrames_ = 0;
+    if (!m_fast) {
+        if (!m_running) {
+            m_running = true;
+            m_start = std::chrono::steady_clock::now();
+            m_runFrames = 0;
         }
-        if (WaitUntil(lock, start_ + Duration(runFrames_ + count, format.rate)))
+        if (WaitUntil(lock, m_start + Duration(m_runFrames + count, format.rate)))
             return; // not played; the step starts over
-        runFrames_ += count;
+        m_runFrames += count;
     }
     Played(data, count, CurrentVolume());
     Consumed(count);
 }
 
 void NullWaveOut::Stopped() {
-    running_ = false; // the clock starts afresh when playing resumes
+    m_running = false; // the clock starts afresh when playing resumes
 }
 
 void NullWaveOut::DropSink() {
-    running_ = false;
+    m_running = false;
 }

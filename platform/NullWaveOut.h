@@ -31,9 +31,9 @@ private:
     void Stopped() override;
     void DropSink() override;
 
-    const bool fast_;
-    // The clock: frames played since it last started running at `start_`.
-    bool running_ = false;
-    std::chrono::steady_clock::time_point start_;
-    uint64_t runFrames_ = 0;
+    const bool m_fast;
+    // The clock: frames played since it last started running at `m_start`.
+    bool m_running = false;
+    std::chrono::steady_clock::time_point m_start;
+    uint64_t m_runFrames = 0;
 };

@@ -17,8 +17,8 @@ public:
     virtual ~Profile();
 
     // "Software\<registry key word>\<profile name>".
-    const std::u16string& Key() const { return key_; }
-    Registry& Store() const { return registry_; }
+    const std::u16string& Key() const { return m_key; }
+    Registry& Store() const { return m_registry; }
 
     // A number value; the default when it is missing or not a number.
     virtual int32_t GetProfileInt(std::u16string_view section, std::u16string_view entry,
@@ -35,6 +35,6 @@ public:
     std::u16string SectionKey(std::u16string_view section) const;
 
 private:
-    Registry& registry_;
-    std::u16string key_;
+    Registry& m_registry;
+    std::u16string m_key;
 };

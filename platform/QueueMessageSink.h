@@ -27,7 +27,7 @@ public:
     void Clear();
 
 private:
-    mutable std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<Message> queue_;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_posted;
+    std::deque<Message> m_queue;
 };

@@ -1,168 +1,169 @@
 #include "platform/QueuedWaveOut.h"
 
-QueuedWaveOut::QueuedWaveOut(int threadPriority) : threadPriority_(threadPriority) {}
+QueuedWaveOut::QueuedWaveOut(int threadPriority) : m_threadPriority(threadPriority) {}
 
 QueuedWaveOut::~QueuedWaveOut() = default;
 
 int QueuedWaveOut::Open(const Format& format, DoneCallback done) {
-    std::lock_guard lock(mutex_);
-    if (open_)
+    std::lock_guard lock(m_mutex);
+    if (m_open)
         return kError;
     if (!ValidFormat(format))
         return kInvalidParam;
     if (const int result = OpenSink(format); result != kOk)
         return result;
-    format_ = format;
-    done_ = std::move(done);
-    head_ = tail_ = nullptr;
-    headFramesConsumed_ = 0;
-    framesConsumed_ = 0;
-    paused_ = quit_ = resetRequested_ = false;
-    if (!thread_.Start([this] { ThreadMain(); }, threadPriority_)) {
+    m_format = format;
+    m_done = std::move(done);
+    m_head = m_tail = nullptr;
+    m_headFramesConsumed = 0;
+    m_framesConsumed = 0;
+    m_paused = m_quit = m_resetRequested = false;
+    if (!m_thread.Start([this] { ThreadMain(); }, m_threadPriority)) {
         CloseSink();
-        done_ = nullptr;
+        m_done = nullptr;
         return kError;
     }
-    open_ = true;
+    m_open = true;
     return kOk;
 }
 
 int QueuedWaveOut::Close() {
     {
-        std::lock_guard lock(mutex_);
-        if (!open_ || quit_ || OnBackendThread())
+        std::lock_guard lock(m_mutex);
+        if (!m_open || m_quit || OnBackendThread())
             return kError;
-        resetRequested_ = quit_ = true; // the thread hands every block back, then ends
-        wake_.notify_all();
+        m_resetRequested = m_quit = true; // the thread hands every block back, then ends
+        m_wake.notify_all();
     }
-    thread_.Wait();
-    std::lock_guard lock(mutex_);
+    m_thread.Wait();
+    std::lock_guard lock(m_mutex);
     CloseSink();
-    open_ = quit_ = false;
-    done_ = nullptr;
-    resetDone_.notify_all();
+    m_open = m_quit = false;
+    m_done = nullptr;
+    m_resetDone.notify_all();
     return kOk;
 }
 
 int QueuedWaveOut::Write(WaveHeader* block) {
-    std::lock_guard lock(mutex_);
-    if (!open_ || quit_)
+    std::lock_guard lock(m_mutex);
+    if (!m_open || m_quit)
         return kError;
     if (const int result = AcceptBlock(block); result != kOk)
         return result;
-    if (tail_)
-        tail_->next = block;
+    if (m_tail)
+        m_tail->next = block;
     else
-        head_ = block;
-    tail_ = block;
-    wake_.notify_all();
+        m_head = block;
+    m_tail = block;
+    m_wake.notify_all();
     return kOk;
 }
 
 int QueuedWaveOut::Pause() {
-    std::lock_guard lock(mutex_);
-    if (!open_)
+    std::lock_guard lock(m_mutex);
+    if (!m_open)
         return kError;
-    if (!paused_)
+    if (!m_paused)
         PauseSink();
-    paused_ = true;
-    wake_.notify_all();
+    m_paused = true;
+    m_wake.notify_all();
     return kOk;
 }
 
 int QueuedWaveOut::Restart() {
-    std::lock_guard lock(mutex_);
-    if (!open_)
+    std::lock_guard lock(m_mutex);
+    if (!m_open)
         return kError;
     RestartSink();
-    paused_ = false;
-    wake_.notify_all();
+    m_paused = false;
+    m_wake.notify_all();
     return kOk;
 }
 
 int QueuedWaveOut::Reset() {
-    std::unique_lock lock(mutex_);
-    if (!open_ || quit_ || OnBackendThread())
+    std::unique_lock lock(m_mutex);
+    if (!m_open || m_quit || OnBackendThread())
         return kError;
-    resetRequested_ = true;
-    wake_.notify_all();
-    resetDone_.wait(lock, [this] { return !resetRequested_; });
+    m_resetRequested = true;
+    m_wake.notify_all();
+    m_resetDone.wait(lock, [this] { return !m_resetRequested; });
     return kOk;
 }
 
 uint64_t QueuedWaveOut::Position() {
-    std::lock_guard lock(mutex_);
-    return open_ ? SinkPosition(framesConsumed_) : 0;
+    std::lock_guard lock(m_mutex);
+    return m_open ? SinkPosition(m_framesConsumed) : 0;
 }
 
 int QueuedWaveOut::SetVolume(uint32_t volume) {
-    std::lock_guard lock(mutex_);
-    volume_ = volume;
+    std::lock_guard lock(m_mutex);
+    m_volume = volume;
     return kOk;
 }
 
 int QueuedWaveOut::GetVolume(uint32_t& volume) {
-    std::lock_guard lock(mutex_);
-    volume = volume_;
+    std::lock_guard lock(m_mutex);
+    volume = m_volume;
     return kOk;
 }
 
 void QueuedWaveOut::Consumed(size_t frames) {
-    headFramesConsumed_ += frames;
-    framesConsumed_ += frames;
+    m_headFramesConsumed += frames;
+    m_framesConsumed += frames;
 }
 
 bool QueuedWaveOut::WaitUntil(std::unique_lock<std::mutex>& lock,
                               std::chrono::steady_clock::time_point until) {
-    return wake_.wait_until(lock, until, [this] { return quit_ || resetRequested_ || paused_; });
+    return m_wake.wait_until(lock, until,
+                             [this] { return m_quit || m_resetRequested || m_paused; });
 }
 
 void QueuedWaveOut::ThreadMain() {
-    std::unique_lock lock(mutex_);
-    threadId_ = std::this_thread::get_id();
-    const size_t frameBytes = static_cast<size_t>(FrameBytes(format_));
+    std::unique_lock lock(m_mutex);
+    m_threadId = std::this_thread::get_id();
+    const size_t frameBytes = static_cast<size_t>(FrameBytes(m_format));
     for (;;) {
-        if (!head_ || paused_)
+        if (!m_head || m_paused)
             Stopped();
-        wake_.wait(lock, [this] { return quit_ || resetRequested_ || (head_ && !paused_); });
-        if (resetRequested_) {
+        m_wake.wait(lock, [this] { return m_quit || m_resetRequested || (m_head && !m_paused); });
+        if (m_resetRequested) {
             ReturnAll(lock);
-            resetRequested_ = false;
-            resetDone_.notify_all();
+            m_resetRequested = false;
+            m_resetDone.notify_all();
             continue;
         }
-        if (quit_)
+        if (m_quit)
             break;
 
-        WaveHeader* block = head_;
+        WaveHeader* block = m_head;
         const size_t frames = block->bytesUsed / frameBytes;
-        if (headFramesConsumed_ >= frames) {
-            head_ = block->next;
-            if (!head_)
-                tail_ = nullptr;
-            headFramesConsumed_ = 0;
+        if (m_headFramesConsumed >= frames) {
+            m_head = block->next;
+            if (!m_head)
+                m_tail = nullptr;
+            m_headFramesConsumed = 0;
             BlockPlayed();
             MarkDone(block);
-            const DoneCallback& done = done_;
+            const DoneCallback& done = m_done;
             lock.unlock();
             if (done)
                 done(block);
             lock.lock();
             continue;
         }
-        PlayFrames(lock, block->data + headFramesConsumed_ * frameBytes,
-                   frames - headFramesConsumed_);
+        PlayFrames(lock, block->data + m_headFramesConsumed * frameBytes,
+                   frames - m_headFramesConsumed);
     }
-    threadId_ = std::thread::id();
+    m_threadId = std::thread::id();
 }
 
 void QueuedWaveOut::ReturnAll(std::unique_lock<std::mutex>& lock) {
     DropSink();
-    WaveHeader* block = head_;
-    head_ = tail_ = nullptr;
-    headFramesConsumed_ = 0;
-    framesConsumed_ = 0;
-    const DoneCallback& done = done_;
+    WaveHeader* block = m_head;
+    m_head = m_tail = nullptr;
+    m_headFramesConsumed = 0;
+    m_framesConsumed = 0;
+    const DoneCallback& done = m_done;
     lock.unlock();
     while (block) {
         WaveHeader* next = block->next;

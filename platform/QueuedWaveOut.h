@@ -64,30 +64,30 @@ protected:
     // For PlayFrames: waits with the lock off until `until`, or less when Pause, Reset or Close
     // interrupts; true when interrupted.
     bool WaitUntil(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point until);
-    const Format& OpenFormat() const { return format_; }
-    uint32_t CurrentVolume() const { return volume_; }
+    const Format& OpenFormat() const { return m_format; }
+    uint32_t CurrentVolume() const { return m_volume; }
 
 private:
     void ThreadMain();
     // Hands every queued block back; takes the lock off while calling "done".
     void ReturnAll(std::unique_lock<std::mutex>& lock);
-    bool OnBackendThread() const { return threadId_.load() == std::this_thread::get_id(); }
+    bool OnBackendThread() const { return m_threadId.load() == std::this_thread::get_id(); }
 
-    const int threadPriority_;
-    std::mutex mutex_;
-    std::condition_variable wake_;      // to the backend thread
-    std::condition_variable resetDone_; // from the backend thread
-    Thread thread_;
-    std::atomic<std::thread::id> threadId_{};
-    bool open_ = false;
-    bool paused_ = false;
-    bool quit_ = false;
-    bool resetRequested_ = false;
-    Format format_;
-    DoneCallback done_;
-    WaveHeader* head_ = nullptr; // the queue, linked through WaveHeader::next
-    WaveHeader* tail_ = nullptr;
-    size_t headFramesConsumed_ = 0;
-    uint64_t framesConsumed_ = 0;
-    uint32_t volume_ = kUnityVolume;
+    const int m_threadPriority;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;      // to the backend thread
+    std::condition_variable m_resetDone; // from the backend thread
+    Thread m_thread;
+    std::atomic<std::thread::id> m_threadId{};
+    bool m_open = false;
+    bool m_paused = false;
+    bool m_quit = false;
+    bool m_resetRequested = false;
+    Format m_format;
+    DoneCallback m_done;
+    WaveHeader* m_head = nullptr; // the queue, linked through WaveHeader::next
+    WaveHeader* m_tail = nullptr;
+    size_t m_headFramesConsumed = 0;
+    uint64_t m_framesConsumed = 0;
+    uint32_t m_volume = kUnityVolume;
 };

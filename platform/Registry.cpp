@@ -57,37 +57,37 @@ class Statement {
 public:
     Statement(sqlite3* db, const char* sql) {
         if (db)
-            sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+            sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
+    ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool Ok() const { return stmt_ != nullptr; }
+    bool Ok() const { return m_stmt != nullptr; }
     Statement& Bind(int index, int64_t value) {
-        sqlite3_bind_int64(stmt_, index, value);
+        sqlite3_bind_int64(m_stmt, index, value);
         return *this;
     }
     Statement& Bind(int index, std::u16string_view text) {
-        sqlite3_bind_text16(stmt_, index, text.data(), static_cast<int>(text.size() * 2),
+        sqlite3_bind_text16(m_stmt, index, text.data(), static_cast<int>(text.size() * 2),
                             SQLITE_TRANSIENT);
         return *this;
     }
     Statement& Bind(int index, RegHive hive) { return Bind(index, static_cast<int64_t>(hive)); }
-    int Step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_ERROR; }
+    int Step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
     bool Run() {
         const int rc = Step();
         return rc == SQLITE_DONE || rc == SQLITE_ROW;
     }
-    int64_t Int(int column) { return sqlite3_column_int64(stmt_, column); }
+    int64_t Int(int column) { return sqlite3_column_int64(m_stmt, column); }
     std::u16string Text(int column) {
-        const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(stmt_, column));
-        const int bytes = sqlite3_column_bytes16(stmt_, column);
+        const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(m_stmt, column));
+        const int bytes = sqlite3_column_bytes16(m_stmt, column);
         return text ? std::u16string(text, static_cast<size_t>(bytes) / 2) : std::u16string();
     }
 
 private:
-    sqlite3_stmt* stmt_ = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
 };
 
 RegValue ReadValue(Statement& s, int typeColumn) {
@@ -116,86 +116,86 @@ Registry& Registry::Shared() {
 }
 
 bool Registry::Open(const std::string& path) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     return OpenLocked(path);
 }
 
 void Registry::Close() {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     CloseLocked();
 }
 
 bool Registry::IsOpen() const {
-    std::lock_guard lock(mutex_);
-    return db_ != nullptr;
+    std::lock_guard lock(m_mutex);
+    return m_db != nullptr;
 }
 
 bool Registry::IsWritable() const {
-    std::lock_guard lock(mutex_);
-    return db_ != nullptr && writable_;
+    std::lock_guard lock(m_mutex);
+    return m_db != nullptr && m_writable;
 }
 
 std::string Registry::Path() const {
-    std::lock_guard lock(mutex_);
-    return path_;
+    std::lock_guard lock(m_mutex);
+    return m_path;
 }
 
 bool Registry::OpenLocked(const std::string& path) {
     CloseLocked();
-    path_ = path;
-    reportedWrite_ = false;
+    m_path = path;
+    m_reportedWrite = false;
     Folders::Ensure(Folders::FolderOf(path));
 
-    int rc = sqlite3_open_v2(path.c_str(), &db_,
+    int rc = sqlite3_open_v2(path.c_str(), &m_db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                              nullptr);
     if (rc != SQLITE_OK) {
-        sqlite3_close(db_);
-        db_ = nullptr;
-        rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX,
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX,
                              nullptr);
     }
     if (rc != SQLITE_OK) {
-        ReportOpenFailure(db_ ? sqlite3_errmsg(db_) : "out of memory");
-        sqlite3_close(db_);
-        db_ = nullptr;
+        ReportOpenFailure(m_db ? sqlite3_errmsg(m_db) : "out of memory");
+        sqlite3_close(m_db);
+        m_db = nullptr;
         return false;
     }
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    writable_ = sqlite3_db_readonly(db_, "main") == 0;
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    m_writable = sqlite3_db_readonly(m_db, "main") == 0;
 
     // Prove that the file is a database we can read before anything else touches it; a file
     // that isn't one is left exactly as it is.
     if (!Exec("SELECT count(*) FROM sqlite_master")) {
-        ReportOpenFailure(sqlite3_errmsg(db_));
+        ReportOpenFailure(sqlite3_errmsg(m_db));
         CloseLocked();
         return false;
     }
-    if (writable_) {
+    if (m_writable) {
         Exec("PRAGMA journal_mode=WAL");
         Exec("PRAGMA synchronous=NORMAL");
         if (!Exec(kSchema)) {
-            ReportOpenFailure(std::string("cannot create tables: ") + sqlite3_errmsg(db_));
-            writable_ = false;
+            ReportOpenFailure(std::string("cannot create tables: ") + sqlite3_errmsg(m_db));
+            m_writable = false;
         }
     }
-    if (!writable_) {
+    if (!m_writable) {
         std::fprintf(stderr, "sonvale: registry %s is read-only; settings will not be saved\n",
                      path.c_str());
-        reportedWrite_ = true;
+        m_reportedWrite = true;
     }
     return true;
 }
 
 void Registry::CloseLocked() {
-    if (db_)
-        sqlite3_close(db_);
-    db_ = nullptr;
-    writable_ = false;
+    if (m_db)
+        sqlite3_close(m_db);
+    m_db = nullptr;
+    m_writable = false;
 }
 
 bool Registry::Exec(const char* sql) {
-    return db_ && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return m_db && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool Registry::Begin() {
@@ -211,33 +211,33 @@ void Registry::Rollback() {
 }
 
 void Registry::ReportOpenFailure(const std::string& what) {
-    std::fprintf(stderr, "sonvale: cannot open registry %s (%s); using defaults\n", path_.c_str(),
+    std::fprintf(stderr, "sonvale: cannot open registry %s (%s); using defaults\n", m_path.c_str(),
                  what.c_str());
 }
 
 void Registry::ReportWriteFailure(const char* what) {
-    if (reportedWrite_)
+    if (m_reportedWrite)
         return;
-    reportedWrite_ = true;
+    m_reportedWrite = true;
     std::fprintf(stderr, "sonvale: cannot write registry %s (%s); settings not saved\n",
-                 path_.c_str(), db_ ? what : "not open");
+                 m_path.c_str(), m_db ? what : "not open");
 }
 
 bool Registry::KeyExists(RegHive hive, std::u16string_view key) {
     const std::u16string path = FoldedPath(key);
-    std::lock_guard lock(mutex_);
-    if (!db_)
+    std::lock_guard lock(m_mutex);
+    if (!m_db)
         return false;
     if (path.empty())
         return true;
-    Statement s(db_, "SELECT 1 FROM keys WHERE hive = ? AND path = ?");
+    Statement s(m_db, "SELECT 1 FROM keys WHERE hive = ? AND path = ?");
     s.Bind(1, hive).Bind(2, path);
     return s.Step() == SQLITE_ROW;
 }
 
 bool Registry::CreateKeyLocked(RegHive hive, const std::vector<std::u16string>& parts) {
     for (size_t i = 1; i <= parts.size(); ++i) {
-        Statement s(db_, "INSERT OR IGNORE INTO keys(hive, path, parent, name) VALUES(?,?,?,?)");
+        Statement s(m_db, "INSERT OR IGNORE INTO keys(hive, path, parent, name) VALUES(?,?,?,?)");
         s.Bind(1, hive).Bind(2, FoldedPath(parts, i)).Bind(3, FoldedPath(parts, i - 1));
         s.Bind(4, parts[i - 1]);
         if (!s.Run())
@@ -248,13 +248,13 @@ bool Registry::CreateKeyLocked(RegHive hive, const std::vector<std::u16string>& 
 
 bool Registry::CreateKey(RegHive hive, std::u16string_view key) {
     const auto parts = SplitKey(key);
-    std::lock_guard lock(mutex_);
-    if (!db_ || !writable_ || !Begin()) {
-        ReportWriteFailure(db_ ? sqlite3_errmsg(db_) : "");
+    std::lock_guard lock(m_mutex);
+    if (!m_db || !m_writable || !Begin()) {
+        ReportWriteFailure(m_db ? sqlite3_errmsg(m_db) : "");
         return false;
     }
     if (!CreateKeyLocked(hive, parts) || !Commit()) {
-        ReportWriteFailure(sqlite3_errmsg(db_));
+        ReportWriteFailure(sqlite3_errmsg(m_db));
         Rollback();
         return false;
     }
@@ -267,21 +267,21 @@ bool Registry::DeleteKey(RegHive hive, std::u16string_view key) {
         return false; // a hive itself can't be deleted
     // Everything below `path` sorts between "path\" and "path]" (']' follows '\').
     const std::u16string low = path + u'\\', high = path + u']';
-    std::lock_guard lock(mutex_);
-    if (!db_ || !writable_ || !Begin()) {
-        ReportWriteFailure(db_ ? sqlite3_errmsg(db_) : "");
+    std::lock_guard lock(m_mutex);
+    if (!m_db || !m_writable || !Begin()) {
+        ReportWriteFailure(m_db ? sqlite3_errmsg(m_db) : "");
         return false;
     }
-    Statement keys(db_, "DELETE FROM keys WHERE hive = ?1 AND (path = ?2 OR (path > ?3 AND "
-                        "path < ?4))");
+    Statement keys(m_db, "DELETE FROM keys WHERE hive = ?1 AND (path = ?2 OR (path > ?3 AND "
+                         "path < ?4))");
     keys.Bind(1, hive).Bind(2, path).Bind(3, low).Bind(4, high);
     const bool ok = keys.Run();
-    const bool existed = ok && sqlite3_changes(db_) > 0;
-    Statement values(db_, "DELETE FROM regvalues WHERE hive = ?1 AND (key = ?2 OR (key > ?3 AND "
-                          "key < ?4))");
+    const bool existed = ok && sqlite3_changes(m_db) > 0;
+    Statement values(m_db, "DELETE FROM regvalues WHERE hive = ?1 AND (key = ?2 OR (key > ?3 AND "
+                           "key < ?4))");
     values.Bind(1, hive).Bind(2, path).Bind(3, low).Bind(4, high);
     if (!ok || !values.Run() || !Commit()) {
-        ReportWriteFailure(sqlite3_errmsg(db_));
+        ReportWriteFailure(sqlite3_errmsg(m_db));
         Rollback();
         return false;
     }
@@ -291,9 +291,9 @@ bool Registry::DeleteKey(RegHive hive, std::u16string_view key) {
 std::optional<RegValue> Registry::QueryValue(RegHive hive, std::u16string_view key,
                                              std::u16string_view name) {
     const std::u16string path = FoldedPath(key);
-    std::lock_guard lock(mutex_);
-    Statement s(db_, "SELECT type, number, text FROM regvalues WHERE hive = ? AND key = ? AND "
-                     "lname = ?");
+    std::lock_guard lock(m_mutex);
+    Statement s(m_db, "SELECT type, number, text FROM regvalues WHERE hive = ? AND key = ? AND "
+                      "lname = ?");
     if (!s.Ok())
         return std::nullopt;
     s.Bind(1, hive).Bind(2, path).Bind(3, TextCodec::FoldCase(name));
@@ -315,19 +315,19 @@ bool Registry::SetString(RegHive hive, std::u16string_view key, std::u16string_v
 bool Registry::SetValue(RegHive hive, std::u16string_view key, std::u16string_view name,
                         const RegValue& value) {
     const auto parts = SplitKey(key);
-    std::lock_guard lock(mutex_);
-    if (!db_ || !writable_ || !Begin()) {
-        ReportWriteFailure(db_ ? sqlite3_errmsg(db_) : "");
+    std::lock_guard lock(m_mutex);
+    if (!m_db || !m_writable || !Begin()) {
+        ReportWriteFailure(m_db ? sqlite3_errmsg(m_db) : "");
         return false;
     }
-    Statement s(db_, "INSERT INTO regvalues(hive, key, lname, name, type, number, text) "
-                     "VALUES(?,?,?,?,?,?,?) ON CONFLICT(hive, key, lname) DO UPDATE SET "
-                     "type = excluded.type, number = excluded.number, text = excluded.text");
+    Statement s(m_db, "INSERT INTO regvalues(hive, key, lname, name, type, number, text) "
+                      "VALUES(?,?,?,?,?,?,?) ON CONFLICT(hive, key, lname) DO UPDATE SET "
+                      "type = excluded.type, number = excluded.number, text = excluded.text");
     s.Bind(1, hive).Bind(2, FoldedPath(parts, parts.size())).Bind(3, TextCodec::FoldCase(name));
     s.Bind(4, name).Bind(5, static_cast<int64_t>(value.type));
     s.Bind(6, static_cast<int64_t>(value.number)).Bind(7, value.text);
     if (!CreateKeyLocked(hive, parts) || !s.Run() || !Commit()) {
-        ReportWriteFailure(sqlite3_errmsg(db_));
+        ReportWriteFailure(sqlite3_errmsg(m_db));
         Rollback();
         return false;
     }
@@ -336,25 +336,25 @@ bool Registry::SetValue(RegHive hive, std::u16string_view key, std::u16string_vi
 
 bool Registry::DeleteValue(RegHive hive, std::u16string_view key, std::u16string_view name) {
     const std::u16string path = FoldedPath(key);
-    std::lock_guard lock(mutex_);
-    if (!db_ || !writable_) {
+    std::lock_guard lock(m_mutex);
+    if (!m_db || !m_writable) {
         ReportWriteFailure("");
         return false;
     }
-    Statement s(db_, "DELETE FROM regvalues WHERE hive = ? AND key = ? AND lname = ?");
+    Statement s(m_db, "DELETE FROM regvalues WHERE hive = ? AND key = ? AND lname = ?");
     s.Bind(1, hive).Bind(2, path).Bind(3, TextCodec::FoldCase(name));
     if (!s.Run()) {
-        ReportWriteFailure(sqlite3_errmsg(db_));
+        ReportWriteFailure(sqlite3_errmsg(m_db));
         return false;
     }
-    return sqlite3_changes(db_) > 0;
+    return sqlite3_changes(m_db) > 0;
 }
 
 std::vector<std::u16string> Registry::EnumKeys(RegHive hive, std::u16string_view key) {
     const std::u16string path = FoldedPath(key);
     std::vector<std::u16string> names;
-    std::lock_guard lock(mutex_);
-    Statement s(db_, "SELECT name FROM keys WHERE hive = ? AND parent = ? ORDER BY rowid");
+    std::lock_guard lock(m_mutex);
+    Statement s(m_db, "SELECT name FROM keys WHERE hive = ? AND parent = ? ORDER BY rowid");
     if (!s.Ok())
         return names;
     s.Bind(1, hive).Bind(2, path);
@@ -367,9 +367,9 @@ std::vector<std::pair<std::u16string, RegValue>> Registry::EnumValues(RegHive hi
                                                                       std::u16string_view key) {
     const std::u16string path = FoldedPath(key);
     std::vector<std::pair<std::u16string, RegValue>> values;
-    std::lock_guard lock(mutex_);
-    Statement s(db_, "SELECT name, type, number, text FROM regvalues WHERE hive = ? AND key = ? "
-                     "ORDER BY rowid");
+    std::lock_guard lock(m_mutex);
+    Statement s(m_db, "SELECT name, type, number, text FROM regvalues WHERE hive = ? AND key = ? "
+                      "ORDER BY rowid");
     if (!s.Ok())
         return values;
     s.Bind(1, hive).Bind(2, path);

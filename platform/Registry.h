@@ -85,9 +85,9 @@ private:
     void ReportWriteFailure(const char* what);
     void ReportOpenFailure(const std::string& what);
 
-    mutable std::mutex mutex_;
-    sqlite3* db_ = nullptr;
-    bool writable_ = false;
-    bool reportedWrite_ = false;
-    std::string path_;
+    mutable std::mutex m_mutex;
+    sqlite3* m_db = nullptr;
+    bool m_writable = false;
+    bool m_reportedWrite = false;
+    std::string m_path;
 };

@@ -18,41 +18,41 @@ constexpr int kNice[8] = {-15, -10, -5, 0, 5, 10, 15, 19};
 Thread::Thread() = default;
 
 Thread::~Thread() {
-    if (thread_.joinable())
-        thread_.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 bool Thread::Start(std::function<void()> body, int priority) {
-    if (thread_.joinable()) {
-        if (!finished_.IsSignalled())
+    if (m_thread.joinable()) {
+        if (!m_finished.IsSignalled())
             return false;
-        thread_.join();
+        m_thread.join();
     }
-    finished_.Reset();
+    m_finished.Reset();
     try {
-        thread_ = std::thread([this, body = std::move(body), priority] {
+        m_thread = std::thread([this, body = std::move(body), priority] {
             SetCurrentPriority(priority);
             body();
-            finished_.Set();
+            m_finished.Set();
         });
     } catch (const std::system_error&) {
-        finished_.Set();
+        m_finished.Set();
         return false;
     }
     return true;
 }
 
 bool Thread::Wait(uint32_t timeoutMs) {
-    if (!thread_.joinable())
+    if (!m_thread.joinable())
         return true;
-    if (!finished_.Wait(timeoutMs))
+    if (!m_finished.Wait(timeoutMs))
         return false;
-    thread_.join();
+    m_thread.join();
     return true;
 }
 
 bool Thread::IsRunning() const {
-    return thread_.joinable() && !finished_.IsSignalled();
+    return m_thread.joinable() && !m_finished.IsSignalled();
 }
 
 bool Thread::SetCurrentPriority(int level) {

@@ -45,6 +45,6 @@ public:
     static void Sleep(uint32_t ms);
 
 private:
-    std::thread thread_;
-    Event finished_{true, false};
+    std::thread m_thread;
+    Event m_finished{true, false};
 };

@@ -52,7 +52,7 @@ bool WriteAll(int fd, const uint8_t* data, size_t bytes, uint64_t offset) {
 } // namespace
 
 WavFileWaveOut::WavFileWaveOut(std::string path, bool fast)
-    : NullWaveOut(fast), path_(std::move(path)) {}
+    : NullWaveOut(fast), m_path(std::move(path)) {}
 
 WavFileWaveOut::~WavFileWaveOut() {
     Close();
@@ -60,28 +60,28 @@ WavFileWaveOut::~WavFileWaveOut() {
 
 int WavFileWaveOut::OpenSink(const Format& format) {
     std::lock_guard lock(pathsMutex);
-    if (openPaths.contains(path_))
+    if (openPaths.contains(m_path))
         return kAllocated;
-    if (!writtenPaths.contains(path_) || !Reopen(format)) {
-        fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd_ < 0)
+    if (!writtenPaths.contains(m_path) || !Reopen(format)) {
+        m_fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (m_fd < 0)
             return kError;
-        format_ = format;
-        dataBytes_ = 0;
+        m_format = format;
+        m_dataBytes = 0;
         if (!WriteHeader()) {
-            close(fd_);
-            fd_ = -1;
+            close(m_fd);
+            m_fd = -1;
             return kError;
         }
     }
-    scratch_.resize(kScratchBytes);
-    writtenPaths.insert(path_);
-    openPaths.insert(path_);
+    m_scratch.resize(kScratchBytes);
+    writtenPaths.insert(m_path);
+    openPaths.insert(m_path);
     return kOk;
 }
 
 bool WavFileWaveOut::Reopen(const Format& format) {
-    const int fd = open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = open(m_path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return false;
     uint8_t header[kHeaderBytes];
@@ -106,44 +106,44 @@ bool WavFileWaveOut::Reopen(const Format& format) {
         close(fd);
         return false;
     }
-    fd_ = fd;
-    format_ = format;
-    dataBytes_ = static_cast<uint32_t>(data);
+    m_fd = fd;
+    m_format = format;
+    m_dataBytes = static_cast<uint32_t>(data);
     UpdateSizes();
     return true;
 }
 
 void WavFileWaveOut::CloseSink() {
-    if (fd_ < 0)
+    if (m_fd < 0)
         return;
     UpdateSizes();
-    close(fd_);
-    fd_ = -1;
+    close(m_fd);
+    m_fd = -1;
     std::lock_guard lock(pathsMutex);
-    openPaths.erase(path_);
+    openPaths.erase(m_path);
 }
 
 void WavFileWaveOut::Played(const uint8_t* data, size_t frames, uint32_t volume) {
-    if (fd_ < 0)
+    if (m_fd < 0)
         return;
-    const size_t frameBytes = static_cast<size_t>(FrameBytes(format_));
-    const size_t pieceFrames = scratch_.size() / frameBytes;
+    const size_t frameBytes = static_cast<size_t>(FrameBytes(m_format));
+    const size_t pieceFrames = m_scratch.size() / frameBytes;
     while (frames > 0) {
         const size_t count = std::min(frames, pieceFrames), bytes = count * frameBytes;
-        if (dataBytes_ + bytes > kMaxDataBytes)
+        if (m_dataBytes + bytes > kMaxDataBytes)
             return; // the file holds no more
         const uint8_t* out = data;
         if (volume != kUnityVolume) {
-            ApplyVolume(volume, format_, data, scratch_.data(), count);
-            out = scratch_.data();
+            ApplyVolume(volume, m_format, data, m_scratch.data(), count);
+            out = m_scratch.data();
         }
-        if (!WriteAll(fd_, out, bytes, kHeaderBytes + dataBytes_)) {
+        if (!WriteAll(m_fd, out, bytes, kHeaderBytes + m_dataBytes)) {
             // Keep the file as it was (whole frames only).
             [[maybe_unused]] const int ignored =
-                ftruncate(fd_, static_cast<off_t>(kHeaderBytes + dataBytes_));
+                ftruncate(m_fd, static_cast<off_t>(kHeaderBytes + m_dataBytes));
             return;
         }
-        dataBytes_ += static_cast<uint32_t>(bytes);
+        m_dataBytes += static_cast<uint32_t>(bytes);
         data += bytes;
         frames -= count;
     }
@@ -155,11 +155,11 @@ void WavFileWaveOut::BlockPlayed() {
 
 bool WavFileWaveOut::WriteHeader() {
     uint8_t header[kHeaderBytes];
-    const auto channels = static_cast<uint32_t>(format_.channels);
-    const auto rate = static_cast<uint32_t>(format_.rate);
-    const auto align = static_cast<uint32_t>(FrameBytes(format_));
+    const auto channels = static_cast<uint32_t>(m_format.channels);
+    const auto rate = static_cast<uint32_t>(m_format.rate);
+    const auto align = static_cast<uint32_t>(FrameBytes(m_format));
     std::memcpy(header, "RIFF", 4);
-    Put32(header + 4, 36 + dataBytes_);
+    Put32(header + 4, 36 + m_dataBytes);
     std::memcpy(header + 8, "WAVEfmt ", 8);
     Put32(header + 16, 16);
     Put16(header + 20, 1); // PCM
@@ -167,16 +167,16 @@ bool WavFileWaveOut::WriteHeader() {
     Put32(header + 24, rate);
     Put32(header + 28, rate * align);
     Put16(header + 32, align);
-    Put16(header + 34, static_cast<uint32_t>(format_.bits));
+    Put16(header + 34, static_cast<uint32_t>(m_format.bits));
     std::memcpy(header + 36, "data", 4);
-    Put32(header + 40, dataBytes_);
-    return WriteAll(fd_, header, kHeaderBytes, 0);
+    Put32(header + 40, m_dataBytes);
+    return WriteAll(m_fd, header, kHeaderBytes, 0);
 }
 
 void WavFileWaveOut::UpdateSizes() {
     uint8_t size[4];
-    Put32(size, 36 + dataBytes_);
-    WriteAll(fd_, size, 4, 4);
-    Put32(size, dataBytes_);
-    WriteAll(fd_, size, 4, 40);
+    Put32(size, 36 + m_dataBytes);
+    WriteAll(m_fd, size, 4, 4);
+    Put32(size, m_dataBytes);
+    WriteAll(m_fd, size, 4, 40);
 }

@@ -26,15 +26,15 @@ private:
     void CloseSink() override;
     void Played(const uint8_t* data, size_t frames, uint32_t volume) override;
     void BlockPlayed() override;
-    // Opens the file for appending when this process wrote it with the same format; `dataBytes_`
+    // Opens the file for appending when this process wrote it with the same format; `m_dataBytes`
     // then holds its data size.
     bool Reopen(const Format& format);
     bool WriteHeader();
     void UpdateSizes();
 
-    const std::string path_;
-    int fd_ = -1;
-    Format format_;
-    uint32_t dataBytes_ = 0;
-    std::vector<uint8_t> scratch_;
+    const std::string m_path;
+    int m_fd = -1;
+    Format m_format;
+    uint32_t m_dataBytes = 0;
+    std::vector<uint8_t> m_scratch;
 };

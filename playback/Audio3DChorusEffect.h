@@ -8,11 +8,11 @@
 
 // The 3D chorus on the run-time library's stereo mix buffer. Its 32-bit results are not
 // clamped.
-class CAudio3DChorusEffect {
+class Audio3DChorusEffect {
 public:
-    CAudio3DChorusEffect();
-    CAudio3DChorusEffect(const CAudio3DChorusEffect&) = delete;
-    CAudio3DChorusEffect& operator=(const CAudio3DChorusEffect&) = delete;
+    Audio3DChorusEffect();
+    Audio3DChorusEffect(const Audio3DChorusEffect&) = delete;
+    Audio3DChorusEffect& operator=(const Audio3DChorusEffect&) = delete;
 
     // Enabled when the status word is 1.
     void SetStatus(int status);
@@ -30,14 +30,14 @@ public:
 private:
     void ClearLocked();
 
-    mutable CriticalSection lock_;
-    int enabled_ = 0;
-    int level_ = 50;
-    int gain_ = 100;
+    mutable CriticalSection m_lock;
+    int m_enabled = 0;
+    int m_level = 50;
+    int m_gain = 100;
 
-    int length_ = 0;
-    int baseDelay_ = 0;
-    std::vector<int32_t> lines_[2];
-    int write_[2] = {0, 0};
-    int phase_[2] = {0, 0};
+    int m_length = 0;
+    int m_baseDelay = 0;
+    std::vector<int32_t> m_lines[2];
+    int m_write[2] = {0, 0};
+    int m_phase[2] = {0, 0};
 };

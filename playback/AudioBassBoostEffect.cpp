@@ -5,54 +5,53 @@
 
 #include <algorithm>
 
-const BassBoostConstants CAudioBassBoostEffect::kConstants{140.0, 0.0125, 1.0 / 3, 28};
+const BassBoostConstants AudioBassBoostEffect::kConstants{140.0, 0.0125, 1.0 / 3, 28};
 
-void CAudioBassBoostEffect::SetStatus(int status) {
-    CriticalSection::Lock lock(lock_);
-    enabled_ = status;
+void AudioBassBoostEffect::SetStatus(int status) {
+    CriticalSection::Lock lock(m_lock);
+    m_enabled = status;
 }
 
-void CAudioBassBoostEffect::SetLevel(int level) {
-    CriticalSection::Lock lock(lock_);
-    level_ = std::clamp(level, 0, BassBoostEffect::kMaxLevel);
+void AudioBassBoostEffect::SetLevel(int level) {
+    CriticalSection::Lock lock(m_lock);
+    m_level = std::clamp(level, 0, BassBoostEffect::kMaxLevel);
     UpdateFilter();
 }
 
-int CAudioBassBoostEffect::GetStatus() const {
-    CriticalSection::Lock lock(lock_);
-    return enabled_;
+int AudioBassBoostEffect::GetStatus() const {
+    CriticalSection::Lock lock(m_lock);
+    return m_enabled;
 }
 
-int CAudioBassBoostEffect::GetLevel() const {
-    CriticalSection::Lock lock(lock_);
-    return level_;
+int AudioBassBoostEffect::GetLevel() const {
+    CriticalSection::Lock lock(m_lock);
+    return m_level;
 }
 
-void CAudioBassBoostEffect::Prepare(int rate) {
-    CriticalSection::Lock lock(lock_);
-    rate_ = rate < 0 ? 0 : rate;
+void AudioBassBoostEffect::Prepare(int rate) {
+    CriticalSection::Lock lock(m_lock);
+    m_rate = rate < 0 ? 0 : rate;
     UpdateFilter();
-    std::fill(std::begin(histories_), std::end(histories_), BassBoostHistory{});
+    std::fill(std::begin(m_histories), std::end(m_histories), BassBoostHistory{});
 }
 
-void CAudioBassBoostEffect::ClearHistory() {
-    CriticalSection::Lock lock(lock_);
-    std::fill(std::begin(histories_), std::end(histories_), BassBoostHistory{});
+void AudioBassBoostEffect::ClearHistory() {
+    CriticalSection::Lock lock(m_lock);
+    std::fill(std::begin(m_histories), std::end(m_histories), BassBoostHistory{});
 }
 
-void CAudioBassBoostEffect::UpdateFilter() {
-    coefficients_ = BassBoostEffect::Design(kConstants, level_, rate_);
-    gain_ = BassBoostEffect::OutputGain(level_);
+void AudioBassBoostEffect::UpdateFilter() {
+    m_coefficients = BassBoostEffect::Design(kConstants, m_level, m_rate);
+    m_gain = BassBoostEffect::OutputGain(m_level);
 }
 
-void CAudioBassBoostEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame,
-                                    int rate) {
-    CriticalSection::Lock lock(lock_);
+void AudioBassBoostEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame, int rate) {
+    CriticalSection::Lock lock(m_lock);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
-    if (enabled_ != 1 || level_ == 0 || rate <= 0 || width == 0 || data == nullptr)
+    if (m_enabled != 1 || m_level == 0 || rate <= 0 || width == 0 || data == nullptr)
         return;
-    if (rate != rate_) {
-        rate_ = rate;
+    if (rate != m_rate) {
+        m_rate = rate;
         UpdateFilter();
     }
     for (size_t frames = bytes / (2 * width); frames > 0; --frames) {
@@ -60,8 +59,9 @@ void CAudioBassBoostEffect::Process(uint8_t* data, size_t bytes, int bytesPerSte
             // 32-bit samples are held to the 16-bit range on the way in, so that the 64-bit
             // products cannot overflow.
             const int32_t x = pcm::Clamp16(mix::Read(data, width));
-            mix::Write(data, width,
-                       BassBoostEffect::Filter(kConstants, coefficients_, gain_, histories_[c], x));
+            mix::Write(
+                data, width,
+                BassBoostEffect::Filter(kConstants, m_coefficients, m_gain, m_histories[c], x));
         }
     }
 }

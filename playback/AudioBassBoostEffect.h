@@ -8,14 +8,14 @@
 
 // The bass boost on the run-time library's stereo mix buffer: the engine's low shelf with its
 // own corner, slope and step, and coefficients scaled by 2^28.
-class CAudioBassBoostEffect {
+class AudioBassBoostEffect {
 public:
     // f0 140 Hz, k 0.0125, 1/S 1/3, scale 2^28.
     static const BassBoostConstants kConstants;
 
-    CAudioBassBoostEffect() = default;
-    CAudioBassBoostEffect(const CAudioBassBoostEffect&) = delete;
-    CAudioBassBoostEffect& operator=(const CAudioBassBoostEffect&) = delete;
+    AudioBassBoostEffect() = default;
+    AudioBassBoostEffect(const AudioBassBoostEffect&) = delete;
+    AudioBassBoostEffect& operator=(const AudioBassBoostEffect&) = delete;
 
     // Enabled when the status word is 1.
     void SetStatus(int status);
@@ -33,11 +33,11 @@ public:
 private:
     void UpdateFilter();
 
-    mutable CriticalSection lock_;
-    int enabled_ = 0;
-    int level_ = 0;
-    int rate_ = 0;
-    int gain_ = 100;
-    BassBoostCoefficients coefficients_;
-    BassBoostHistory histories_[2];
+    mutable CriticalSection m_lock;
+    int m_enabled = 0;
+    int m_level = 0;
+    int m_rate = 0;
+    int m_gain = 100;
+    BassBoostCoefficients m_coefficients;
+    BassBoostHistory m_histories[2];
 };

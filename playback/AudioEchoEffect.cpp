@@ -5,87 +5,87 @@
 #include <algorithm>
 #include <new>
 
-CAudioEchoEffect::CAudioEchoEffect(Kind kind) : kind_(kind) {}
+AudioEchoEffect::AudioEchoEffect(Kind kind) : m_kind(kind) {}
 
-void CAudioEchoEffect::SetStatus(int status) {
-    CriticalSection::Lock lock(lock_);
-    enabled_ = status;
+void AudioEchoEffect::SetStatus(int status) {
+    CriticalSection::Lock lock(m_lock);
+    m_enabled = status;
     BuildRing();
 }
 
-void CAudioEchoEffect::SetDelay(int delay) {
-    CriticalSection::Lock lock(lock_);
-    delay_ = std::clamp(delay, 0, EchoReverbEffect::kMaxDelay);
+void AudioEchoEffect::SetDelay(int delay) {
+    CriticalSection::Lock lock(m_lock);
+    m_delay = std::clamp(delay, 0, EchoReverbEffect::kMaxDelay);
     BuildRing();
 }
 
-void CAudioEchoEffect::SetRate(int rate) {
-    CriticalSection::Lock lock(lock_);
-    rate_ = rate;
+void AudioEchoEffect::SetRate(int rate) {
+    CriticalSection::Lock lock(m_lock);
+    m_rate = rate;
     BuildRing();
 }
 
-int CAudioEchoEffect::GetStatus() const {
-    CriticalSection::Lock lock(lock_);
-    return enabled_;
+int AudioEchoEffect::GetStatus() const {
+    CriticalSection::Lock lock(m_lock);
+    return m_enabled;
 }
 
-int CAudioEchoEffect::GetDelay() const {
-    CriticalSection::Lock lock(lock_);
-    return delay_;
+int AudioEchoEffect::GetDelay() const {
+    CriticalSection::Lock lock(m_lock);
+    return m_delay;
 }
 
-int CAudioEchoEffect::GetRate() const {
-    CriticalSection::Lock lock(lock_);
-    return rate_;
+int AudioEchoEffect::GetRate() const {
+    CriticalSection::Lock lock(m_lock);
+    return m_rate;
 }
 
-void CAudioEchoEffect::Prepare(int sampleRate) {
-    CriticalSection::Lock lock(lock_);
-    sampleRate_ = sampleRate < 0 ? 0 : sampleRate;
+void AudioEchoEffect::Prepare(int sampleRate) {
+    CriticalSection::Lock lock(m_lock);
+    m_sampleRate = sampleRate < 0 ? 0 : sampleRate;
     BuildRing();
 }
 
-void CAudioEchoEffect::Release() {
-    CriticalSection::Lock lock(lock_);
-    sampleRate_ = 0;
+void AudioEchoEffect::Release() {
+    CriticalSection::Lock lock(m_lock);
+    m_sampleRate = 0;
     BuildRing();
 }
 
-void CAudioEchoEffect::ClearHistory() {
-    CriticalSection::Lock lock(lock_);
-    std::fill(ring_.begin(), ring_.end(), 0);
-    read_ = ring_.empty() ? 0 : 1;
-    write_ = 0;
+void AudioEchoEffect::ClearHistory() {
+    CriticalSection::Lock lock(m_lock);
+    std::fill(m_ring.begin(), m_ring.end(), 0);
+    m_read = m_ring.empty() ? 0 : 1;
+    m_write = 0;
 }
 
-void CAudioEchoEffect::BuildRing() {
-    std::vector<int32_t>().swap(ring_);
-    read_ = 0;
-    write_ = 0;
-    if (enabled_ != 1 || rate_ == 0)
+void AudioEchoEffect::BuildRing() {
+    std::vector<int32_t>().swap(m_ring);
+    m_read = 0;
+    m_write = 0;
+    if (m_enabled != 1 || m_rate == 0)
         return;
-    const size_t length = EchoReverbEffect::RingLength(2, sampleRate_, delay_);
+    const size_t length = EchoReverbEffect::RingLength(2, m_sampleRate, m_delay);
     if (length == 0)
         return;
     try {
-        ring_.assign(length, 0);
+        m_ring.assign(length, 0);
     } catch (const std::bad_alloc&) {
-        std::vector<int32_t>().swap(ring_);
+        std::vector<int32_t>().swap(m_ring);
         return;
     }
-    read_ = 1;
+    m_read = 1;
 }
 
-void CAudioEchoEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
-    CriticalSection::Lock lock(lock_);
+void AudioEchoEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
+    CriticalSection::Lock lock(m_lock);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
-    if (enabled_ != 1 || ring_.empty() || width == 0 || data == nullptr)
+    if (m_enabled != 1 || m_ring.empty() || width == 0 || data == nullptr)
         return;
     for (size_t samples = bytes / (2 * width) * 2; samples > 0; --samples, data += width) {
         const int32_t x = mix::Read(data, width);
-        mix::Write(
-            data, width,
-            EchoReverbEffect::Step(kind_, rate_, ring_.data(), ring_.size(), read_, write_, x));
+        mix::Write(data, width,
+                   EchoReverbEffect::Step(m_kind, m_rate, m_ring.data(), m_ring.size(), m_read,
+                                          m_write, x));
     }
 }

@@ -9,13 +9,13 @@
 
 // Echo or reverb on the run-time library's stereo mix buffer: the engine's delay ring with
 // two interleaved channels.
-class CAudioEchoEffect {
+class AudioEchoEffect {
 public:
     using Kind = EchoReverbEffect::Kind;
 
-    explicit CAudioEchoEffect(Kind kind);
-    CAudioEchoEffect(const CAudioEchoEffect&) = delete;
-    CAudioEchoEffect& operator=(const CAudioEchoEffect&) = delete;
+    explicit AudioEchoEffect(Kind kind);
+    AudioEchoEffect(const AudioEchoEffect&) = delete;
+    AudioEchoEffect& operator=(const AudioEchoEffect&) = delete;
 
     // Each setter builds the ring again while prepared. Enabled when the status word is 1.
     void SetStatus(int status);
@@ -37,14 +37,14 @@ public:
 private:
     void BuildRing();
 
-    mutable CriticalSection lock_;
-    const Kind kind_;
-    int enabled_ = 0;
-    int delay_ = 100;
-    int rate_ = 20;
+    mutable CriticalSection m_lock;
+    const Kind m_kind;
+    int m_enabled = 0;
+    int m_delay = 100;
+    int m_rate = 20;
 
-    int sampleRate_ = 0; // 0 until prepared
-    std::vector<int32_t> ring_;
-    size_t read_ = 0;
-    size_t write_ = 0;
+    int m_sampleRate = 0; // 0 until prepared
+    std::vector<int32_t> m_ring;
+    size_t m_read = 0;
+    size_t m_write = 0;
 };

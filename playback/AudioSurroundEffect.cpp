@@ -4,45 +4,45 @@
 #include "engine/effects/SurroundEffect.h"
 #include "playback/MixSample.h"
 
-CAudioSurroundEffect::CAudioSurroundEffect() {
-    gain_ = pcm::GainPercent(0.00175, rate_);
+AudioSurroundEffect::AudioSurroundEffect() {
+    m_gain = pcm::GainPercent(0.00175, m_rate);
 }
 
-void CAudioSurroundEffect::SetStatus(int status) {
-    CriticalSection::Lock lock(lock_);
-    enabled_ = status;
+void AudioSurroundEffect::SetStatus(int status) {
+    CriticalSection::Lock lock(m_lock);
+    m_enabled = status;
 }
 
-void CAudioSurroundEffect::SetValue(int rate) {
-    CriticalSection::Lock lock(lock_);
-    rate_ = rate < 1 ? 0 : (rate > 99 ? 100 : rate);
-    gain_ = pcm::GainPercent(0.00175, rate_);
+void AudioSurroundEffect::SetValue(int rate) {
+    CriticalSection::Lock lock(m_lock);
+    m_rate = rate < 1 ? 0 : (rate > 99 ? 100 : rate);
+    m_gain = pcm::GainPercent(0.00175, m_rate);
 }
 
-int CAudioSurroundEffect::GetStatus() const {
-    CriticalSection::Lock lock(lock_);
-    return enabled_;
+int AudioSurroundEffect::GetStatus() const {
+    CriticalSection::Lock lock(m_lock);
+    return m_enabled;
 }
 
-int CAudioSurroundEffect::GetValue() const {
-    CriticalSection::Lock lock(lock_);
-    return rate_;
+int AudioSurroundEffect::GetValue() const {
+    CriticalSection::Lock lock(m_lock);
+    return m_rate;
 }
 
-int CAudioSurroundEffect::GetGain() const {
-    CriticalSection::Lock lock(lock_);
-    return gain_;
+int AudioSurroundEffect::GetGain() const {
+    CriticalSection::Lock lock(m_lock);
+    return m_gain;
 }
 
-void CAudioSurroundEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
-    CriticalSection::Lock lock(lock_);
+void AudioSurroundEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
+    CriticalSection::Lock lock(m_lock);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
-    if (enabled_ != 1 || rate_ == 0 || width == 0 || data == nullptr)
+    if (m_enabled != 1 || m_rate == 0 || width == 0 || data == nullptr)
         return;
     for (size_t frames = bytes / (2 * width); frames > 0; --frames, data += 2 * width) {
         const int32_t left = mix::Read(data, width);
         const int32_t right = mix::Read(data + width, width);
-        mix::Write(data, width, SurroundEffect::Mix(gain_, rate_, left, right));
-        mix::Write(data + width, width, SurroundEffect::Mix(gain_, rate_, right, left));
+        mix::Write(data, width, SurroundEffect::Mix(m_gain, m_rate, left, right));
+        mix::Write(data + width, width, SurroundEffect::Mix(m_gain, m_rate, right, left));
     }
 }

@@ -6,12 +6,12 @@
 #include <cstdint>
 
 // The surround effect on the run-time library's stereo mix buffer.
-class CAudioSurroundEffect {
+class AudioSurroundEffect {
 public:
-    CAudioSurroundEffect();
-    virtual ~CAudioSurroundEffect() = default;
-    CAudioSurroundEffect(const CAudioSurroundEffect&) = delete;
-    CAudioSurroundEffect& operator=(const CAudioSurroundEffect&) = delete;
+    AudioSurroundEffect();
+    virtual ~AudioSurroundEffect() = default;
+    AudioSurroundEffect(const AudioSurroundEffect&) = delete;
+    AudioSurroundEffect& operator=(const AudioSurroundEffect&) = delete;
 
     // Enabled when the status word is 1.
     void SetStatus(int status);
@@ -24,8 +24,8 @@ public:
     void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
 
 private:
-    mutable CriticalSection lock_;
-    int enabled_ = 0;
-    int rate_ = 20;
-    int gain_ = 100;
+    mutable CriticalSection m_lock;
+    int m_enabled = 0;
+    int m_rate = 20;
+    int m_gain = 100;
 };

@@ -30,11 +30,11 @@ const char16_t* Pick(const Twin& twin, int language) {
 
 } // namespace
 
-std::u16string CDecoderMessages::Text(DecoderMessage message, int language) {
+std::u16string DecoderMessages::Text(DecoderMessage message, int language) {
     return Pick(kReasons[static_cast<int>(message)], language);
 }
 
-std::u16string CDecoderMessages::FailureText(std::u16string_view reason, int language) {
+std::u16string DecoderMessages::FailureText(std::u16string_view reason, int language) {
     std::u16string text = Pick(kFailure, language);
     const size_t at = text.find(u"%s");
     if (at != std::u16string::npos)
@@ -42,6 +42,6 @@ std::u16string CDecoderMessages::FailureText(std::u16string_view reason, int lan
     return text;
 }
 
-std::u16string CDecoderMessages::Title(int language) {
+std::u16string DecoderMessages::Title(int language) {
     return Pick(kTitle, language);
 }

@@ -17,7 +17,7 @@ enum class DecoderMessage {
 
 // The texts of audio start-up failures, English and Korean, in one table. The English texts
 // keep the spellings users of earlier versions know.
-class CDecoderMessages {
+class DecoderMessages {
 public:
     // The reason text for the UI language (1042 Korean, anything else English).
     static std::u16string Text(DecoderMessage message, int language);

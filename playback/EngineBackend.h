@@ -19,7 +19,7 @@ public:
     virtual bool Seek(int32_t ms) = 0;
     virtual int32_t Position() = 0;
     virtual int32_t Duration() = 0;
-    virtual bool FileInfo(PlayerFileInfo& info) = 0;
+    virtual bool GetFileInfo(PlayerFileInfo& info) = 0;
     // Both 16-bit halves.
     virtual void SetVolume(uint32_t volume) = 0;
 

@@ -26,34 +26,34 @@ constexpr int kBytesPerMixFrame = 8; // two 32-bit integers
 
 } // namespace
 
-CFmodBackend::CFmodBackend(Profile& profile, Registry& registry, FmodView& view, int language)
-    : profile_(profile), registry_(registry), view_(view), language_(language) {}
+FmodBackend::FmodBackend(Profile& profile, Registry& registry, FmodView& view, int language)
+    : m_profile(profile), m_registry(registry), m_view(view), m_language(language) {}
 
-CFmodBackend::~CFmodBackend() {
+FmodBackend::~FmodBackend() {
     Shutdown();
 }
 
-bool CFmodBackend::Start() {
-    if (started_)
+bool FmodBackend::Start() {
+    if (m_started)
         return true;
-    reason_.clear();
+    m_reason.clear();
 
-    useDefaultDecoder_ = Settings::AudioStartupUseDefaultDecoder(profile_, registry_);
+    m_useDefaultDecoder = Settings::AudioStartupUseDefaultDecoder(m_profile, m_registry);
 
-    const CFmodLibrary::Result loaded =
-        libraryPath_.empty() ? library_.Load() : library_.LoadFrom(libraryPath_);
-    if (loaded == CFmodLibrary::Result::LoadFailed)
+    const FmodLibrary::Result loaded =
+        m_libraryPath.empty() ? m_library.Load() : m_library.LoadFrom(m_libraryPath);
+    if (loaded == FmodLibrary::Result::LoadFailed)
         return Fail(DecoderMessage::LoadFailed);
-    if (loaded == CFmodLibrary::Result::SymbolMissing)
+    if (loaded == FmodLibrary::Result::SymbolMissing)
         return Fail(DecoderMessage::BindFailed);
-    const FmodFunctions& fs = library_.Functions();
+    const FmodFunctions& fs = m_library.Functions();
 
-    if (!fs.SetHWND(view_.WindowHandle()) ||
-        !fs.SetBufferSize(Settings::Get(profile_, kMixingBufferSize)) || !fs.SetMixer(kMixer) ||
-        !fs.Stream_SetBufferSize(Settings::Get(profile_, kStreamBufferSize)))
+    if (!fs.SetHWND(m_view.WindowHandle()) ||
+        !fs.SetBufferSize(Settings::Get(m_profile, kMixingBufferSize)) || !fs.SetMixer(kMixer) ||
+        !fs.Stream_SetBufferSize(Settings::Get(m_profile, kStreamBufferSize)))
         return Fail(DecoderMessage::BufferFailed);
 
-    if (useDefaultDecoder_ != 1)
+    if (m_useDefaultDecoder != 1)
         fs.SetOutput(FSOUND_OUTPUT_NOSOUND);
 
     if (!InitMixer())
@@ -63,34 +63,34 @@ bool CFmodBackend::Start() {
         return Fail(DecoderMessage::EngineFailed);
     ConfigureLibraryEffects();
 
-    vuMeter_ = view_.StartVuMeter(fs);
-    if (!vuMeter_)
+    m_vuMeter = m_view.StartVuMeter(fs);
+    if (!m_vuMeter)
         return Fail(DecoderMessage::VuMeterFailed);
-    if (Settings::Get(profile_, kUseSpectrum) == 1) {
-        spectrum_ = view_.StartSpectrum(fs);
-        if (!spectrum_)
+    if (Settings::Get(m_profile, kUseSpectrum) == 1) {
+        m_spectrum = m_view.StartSpectrum(fs);
+        if (!m_spectrum)
             return Fail(DecoderMessage::SpectrumFailed);
     }
 
     // The library-path effects run only while the library plays.
-    if (useDefaultDecoder_ == 1) {
-        effectsUnit_ = fs.DSP_Create(&CFmodBackend::EffectsCallback, kEffectsPriority, this);
-        if (!effectsUnit_)
+    if (m_useDefaultDecoder == 1) {
+        m_effectsUnit = fs.DSP_Create(&FmodBackend::EffectsCallback, kEffectsPriority, this);
+        if (!m_effectsUnit)
             return Fail(DecoderMessage::DspFailed);
-        fs.DSP_SetActive(effectsUnit_, 1);
+        fs.DSP_SetActive(m_effectsUnit, 1);
     }
     // Created inactive; the view switches it on once it is ready for ticks.
-    tickUnit_ = fs.DSP_Create(&CFmodBackend::TickCallback, kTickPriority, &view_);
-    if (!tickUnit_)
+    m_tickUnit = fs.DSP_Create(&FmodBackend::TickCallback, kTickPriority, &m_view);
+    if (!m_tickUnit)
         return Fail(DecoderMessage::DspFailed);
 
-    started_ = true;
+    m_started = true;
     return true;
 }
 
-bool CFmodBackend::InitMixer() {
-    const FmodFunctions& fs = library_.Functions();
-    int rate = Settings::Get(profile_, kMixRate);
+bool FmodBackend::InitMixer() {
+    const FmodFunctions& fs = m_library.Functions();
+    int rate = Settings::Get(m_profile, kMixRate);
     bool ok = fs.Init(rate, kMaxChannels, kInitFlags) != 0;
     for (int retry = 0; !ok && retry < kInitRetries; ++retry) {
         rate = NextMixRate(rate);
@@ -98,194 +98,194 @@ bool CFmodBackend::InitMixer() {
     }
     if (!ok)
         return false;
-    initialised_ = true;
-    mixRate_ = rate;
-    Settings::Set(profile_, kMixRate, rate);
+    m_initialised = true;
+    m_mixRate = rate;
+    Settings::Set(m_profile, kMixRate, rate);
     return true;
 }
 
-bool CFmodBackend::CreateEngine() {
-    engine_ = PlayerCreate();
-    if (!engine_)
+bool FmodBackend::CreateEngine() {
+    m_engine = PlayerCreate();
+    if (!m_engine)
         return false;
-    PlayerSetOwner(engine_, view_.EngineOwner());
+    PlayerSetOwner(m_engine, m_view.EngineOwner());
 
     // A stored value the engine refuses leaves the engine's own default for that value only.
     PlayerOptions options;
-    PlayerGetOptions(engine_, &options);
+    PlayerGetOptions(m_engine, &options);
     const auto applyOption = [this, &options](int32_t PlayerOptions::*field, int32_t value) {
         PlayerOptions trial = options;
         trial.*field = value;
-        if (PlayerSetOptions(engine_, &trial))
+        if (PlayerSetOptions(m_engine, &trial))
             options = trial;
     };
-    applyOption(&PlayerOptions::outputBufferLen, Settings::Get(profile_, kOutputBufferLen));
-    applyOption(&PlayerOptions::outputPrebuffer, Settings::Get(profile_, kOutputPrebuffer));
-    applyOption(&PlayerOptions::scanMpegCompletely, Settings::Get(profile_, kScanMpegCompletely));
-    applyOption(&PlayerOptions::fadeIn, Settings::Get(profile_, kFadeIn));
-    applyOption(&PlayerOptions::removeZeroSample, Settings::Get(profile_, kRemoveZeroSample));
-    applyOption(&PlayerOptions::alwaysOpenDevice, Settings::Get(profile_, kAlwaysOpenDevice));
+    applyOption(&PlayerOptions::outputBufferLen, Settings::Get(m_profile, kOutputBufferLen));
+    applyOption(&PlayerOptions::outputPrebuffer, Settings::Get(m_profile, kOutputPrebuffer));
+    applyOption(&PlayerOptions::scanMpegCompletely, Settings::Get(m_profile, kScanMpegCompletely));
+    applyOption(&PlayerOptions::fadeIn, Settings::Get(m_profile, kFadeIn));
+    applyOption(&PlayerOptions::removeZeroSample, Settings::Get(m_profile, kRemoveZeroSample));
+    applyOption(&PlayerOptions::alwaysOpenDevice, Settings::Get(m_profile, kAlwaysOpenDevice));
 
     StreamingOptions streaming;
-    PlayerGetStreamingOptions(engine_, &streaming);
-    streaming.bufferSize = Settings::Get(profile_, kStreamingBufferSize);
-    streaming.prebufferSize = Settings::Get(profile_, kStreamingPreBufferSize);
-    streaming.useProxy = Settings::Get(profile_, kUseProxy);
+    PlayerGetStreamingOptions(m_engine, &streaming);
+    streaming.bufferSize = Settings::Get(m_profile, kStreamingBufferSize);
+    streaming.prebufferSize = Settings::Get(m_profile, kStreamingPreBufferSize);
+    streaming.useProxy = Settings::Get(m_profile, kUseProxy);
     if (streaming.useProxy == 1) {
-        const std::u16string proxy = Settings::Get(profile_, kProxyServer);
+        const std::u16string proxy = Settings::Get(m_profile, kProxyServer);
         const size_t n = std::min(proxy.size(), std::size(streaming.proxy) - 1);
         std::copy_n(proxy.begin(), n, streaming.proxy);
         streaming.proxy[n] = 0;
     }
-    PlayerSetStreamingOptions(engine_, &streaming);
+    PlayerSetStreamingOptions(m_engine, &streaming);
 
-    const EngineEffects e = Settings::ToEngine(Settings::ReadEffects(profile_));
+    const EngineEffects e = Settings::ToEngine(Settings::ReadEffects(m_profile));
     EqualizerParams equalizer;
     equalizer.enabled = e.eqEnabled;
     equalizer.preamp = e.eqPreamp;
     std::copy(e.eqBands.begin(), e.eqBands.end(), equalizer.bands);
-    PlayerSetEqualizer(engine_, &equalizer);
+    PlayerSetEqualizer(m_engine, &equalizer);
     const auto setEffect = [this](EffectKind kind, const EngineEffects::Effect& effect) {
         const EffectParams params{effect.enabled, effect.delay, effect.rate};
-        PlayerSetEffect(engine_, kind, &params);
+        PlayerSetEffect(m_engine, kind, &params);
     };
     setEffect(EffectReverb, e.reverb);
     setEffect(EffectEcho, e.echo);
     setEffect(EffectSurround, e.surround);
     setEffect(Effect3DChorus, e.chorus);
-    PlayerSetBassBoost(engine_, e.bassBoost);
+    PlayerSetBassBoost(m_engine, e.bassBoost);
     return true;
 }
 
-void CFmodBackend::ConfigureLibraryEffects() {
-    const EffectSettings e = Settings::ReadEffects(profile_);
-    effects_.amplifier.SetRate(e.amplifyRate);
-    effects_.amplifier.SetStatus(e.amplifyStatus);
-    effects_.surround.SetStatus(e.surroundStatus);
-    effects_.surround.SetValue(e.surroundValue);
-    effects_.chorus.SetStatus(e.chorusStatus);
-    effects_.chorus.SetValue(e.chorusValue);
-    effects_.echo.SetStatus(e.echoStatus);
-    effects_.echo.SetDelay(e.echoDelay);
-    effects_.echo.SetRate(e.echoRate);
-    effects_.reverb.SetStatus(e.reverbStatus);
-    effects_.reverb.SetDelay(e.reverbDelay);
-    effects_.reverb.SetRate(e.reverbRate);
-    effects_.bassBoost.SetStatus(e.bassBoostStatus);
-    effects_.bassBoost.SetLevel(e.bassBoostValue);
-    effects_.Prepare(mixRate_);
+void FmodBackend::ConfigureLibraryEffects() {
+    const EffectSettings e = Settings::ReadEffects(m_profile);
+    m_effects.amplifier.SetRate(e.amplifyRate);
+    m_effects.amplifier.SetStatus(e.amplifyStatus);
+    m_effects.surround.SetStatus(e.surroundStatus);
+    m_effects.surround.SetValue(e.surroundValue);
+    m_effects.chorus.SetStatus(e.chorusStatus);
+    m_effects.chorus.SetValue(e.chorusValue);
+    m_effects.echo.SetStatus(e.echoStatus);
+    m_effects.echo.SetDelay(e.echoDelay);
+    m_effects.echo.SetRate(e.echoRate);
+    m_effects.reverb.SetStatus(e.reverbStatus);
+    m_effects.reverb.SetDelay(e.reverbDelay);
+    m_effects.reverb.SetRate(e.reverbRate);
+    m_effects.bassBoost.SetStatus(e.bassBoostStatus);
+    m_effects.bassBoost.SetLevel(e.bassBoostValue);
+    m_effects.Prepare(m_mixRate);
 }
 
-bool CFmodBackend::ActivateTick(bool active) {
-    if (!started_ || !tickUnit_)
+bool FmodBackend::ActivateTick(bool active) {
+    if (!m_started || !m_tickUnit)
         return false;
-    library_.Functions().DSP_SetActive(tickUnit_, active ? 1 : 0);
+    m_library.Functions().DSP_SetActive(m_tickUnit, active ? 1 : 0);
     return true;
 }
 
-std::u16string CFmodBackend::FailureText() const {
-    return CDecoderMessages::FailureText(reason_, language_);
+std::u16string FmodBackend::FailureText() const {
+    return DecoderMessages::FailureText(m_reason, m_language);
 }
 
-std::u16string CFmodBackend::FailureTitle() const {
-    return CDecoderMessages::Title(language_);
+std::u16string FmodBackend::FailureTitle() const {
+    return DecoderMessages::Title(m_language);
 }
 
-void CFmodBackend::Shutdown() {
-    if (!started_)
+void FmodBackend::Shutdown() {
+    if (!m_started)
         return;
     WriteEffectSettings();
     TearDown();
-    started_ = false;
+    m_started = false;
 }
 
-void CFmodBackend::WriteEffectSettings() {
-    const EffectSettings stored = Settings::ReadEffects(profile_);
-    if (useDefaultDecoder_ == 1) {
+void FmodBackend::WriteEffectSettings() {
+    const EffectSettings stored = Settings::ReadEffects(m_profile);
+    if (m_useDefaultDecoder == 1) {
         EffectSettings e = stored;
-        e.bassBoostStatus = effects_.bassBoost.GetStatus();
-        e.bassBoostValue = effects_.bassBoost.GetLevel();
-        e.surroundStatus = effects_.surround.GetStatus();
-        e.surroundValue = effects_.surround.GetValue();
-        e.chorusStatus = effects_.chorus.GetStatus();
-        e.chorusValue = effects_.chorus.GetValue();
-        e.amplifyStatus = effects_.amplifier.GetStatus();
-        e.amplifyRate = effects_.amplifier.GetRate();
-        e.reverbStatus = effects_.reverb.GetStatus();
-        e.reverbDelay = effects_.reverb.GetDelay();
-        e.reverbRate = effects_.reverb.GetRate();
-        e.echoStatus = effects_.echo.GetStatus();
-        e.echoDelay = effects_.echo.GetDelay();
-        e.echoRate = effects_.echo.GetRate();
-        Settings::WriteEffects(profile_, e, useDefaultDecoder_);
+        e.bassBoostStatus = m_effects.bassBoost.GetStatus();
+        e.bassBoostValue = m_effects.bassBoost.GetLevel();
+        e.surroundStatus = m_effects.surround.GetStatus();
+        e.surroundValue = m_effects.surround.GetValue();
+        e.chorusStatus = m_effects.chorus.GetStatus();
+        e.chorusValue = m_effects.chorus.GetValue();
+        e.amplifyStatus = m_effects.amplifier.GetStatus();
+        e.amplifyRate = m_effects.amplifier.GetRate();
+        e.reverbStatus = m_effects.reverb.GetStatus();
+        e.reverbDelay = m_effects.reverb.GetDelay();
+        e.reverbRate = m_effects.reverb.GetRate();
+        e.echoStatus = m_effects.echo.GetStatus();
+        e.echoDelay = m_effects.echo.GetDelay();
+        e.echoRate = m_effects.echo.GetRate();
+        Settings::WriteEffects(m_profile, e, m_useDefaultDecoder);
         return;
     }
     EngineEffects engine;
     EqualizerParams equalizer;
-    PlayerGetEqualizer(engine_, &equalizer);
+    PlayerGetEqualizer(m_engine, &equalizer);
     engine.eqEnabled = equalizer.enabled;
     engine.eqPreamp = equalizer.preamp;
     std::copy(std::begin(equalizer.bands), std::end(equalizer.bands), engine.eqBands.begin());
-    engine.bassBoost = PlayerGetBassBoost(engine_);
+    engine.bassBoost = PlayerGetBassBoost(m_engine);
     const auto getEffect = [this](EffectKind kind, EngineEffects::Effect& effect) {
         EffectParams params;
-        if (PlayerGetEffect(engine_, kind, &params))
+        if (PlayerGetEffect(m_engine, kind, &params))
             effect = {params.enabled, params.delay, params.rate};
     };
     getEffect(EffectReverb, engine.reverb);
     getEffect(EffectEcho, engine.echo);
     getEffect(EffectSurround, engine.surround);
     getEffect(Effect3DChorus, engine.chorus);
-    Settings::WriteEffects(profile_, Settings::FromEngine(engine, stored), useDefaultDecoder_);
+    Settings::WriteEffects(m_profile, Settings::FromEngine(engine, stored), m_useDefaultDecoder);
 }
 
-void CFmodBackend::FreeUnit(FSOUND_DSPUNIT*& unit) {
+void FmodBackend::FreeUnit(FSOUND_DSPUNIT*& unit) {
     if (!unit)
         return;
-    library_.Functions().DSP_SetActive(unit, 0);
-    library_.Functions().DSP_Free(unit);
+    m_library.Functions().DSP_SetActive(unit, 0);
+    m_library.Functions().DSP_Free(unit);
     unit = nullptr;
 }
 
 // Everything started, in reverse; what did not start is skipped.
-void CFmodBackend::TearDown() {
-    FreeUnit(tickUnit_);
-    FreeUnit(effectsUnit_);
-    if (spectrum_)
-        view_.StopSpectrum();
-    if (vuMeter_)
-        view_.StopVuMeter();
-    spectrum_ = vuMeter_ = false;
-    if (library_.IsLoaded() && streamShutdown_)
-        streamShutdown_(library_.Functions());
-    if (engine_) {
-        PlayerDestroy(engine_);
-        engine_ = nullptr;
+void FmodBackend::TearDown() {
+    FreeUnit(m_tickUnit);
+    FreeUnit(m_effectsUnit);
+    if (m_spectrum)
+        m_view.StopSpectrum();
+    if (m_vuMeter)
+        m_view.StopVuMeter();
+    m_spectrum = m_vuMeter = false;
+    if (m_library.IsLoaded() && m_streamShutdown)
+        m_streamShutdown(m_library.Functions());
+    if (m_engine) {
+        PlayerDestroy(m_engine);
+        m_engine = nullptr;
     }
-    if (initialised_) {
-        library_.Functions().Close();
-        initialised_ = false;
+    if (m_initialised) {
+        m_library.Functions().Close();
+        m_initialised = false;
     }
-    effects_.Release();
-    library_.Unload();
+    m_effects.Release();
+    m_library.Unload();
 }
 
-bool CFmodBackend::Fail(DecoderMessage message) {
-    reason_ = CDecoderMessages::Text(message, language_);
+bool FmodBackend::Fail(DecoderMessage message) {
+    m_reason = DecoderMessages::Text(message, m_language);
     TearDown();
     return false;
 }
 
-void* CFmodBackend::TickCallback(void*, void* buffer, int, void* view) {
+void* FmodBackend::TickCallback(void*, void* buffer, int, void* view) {
     static_cast<FmodView*>(view)->OnTick();
     return buffer;
 }
 
-void* CFmodBackend::EffectsCallback(void*, void* buffer, int length, void* backend) {
-    auto* self = static_cast<CFmodBackend*>(backend);
+void* FmodBackend::EffectsCallback(void*, void* buffer, int length, void* backend) {
+    auto* self = static_cast<FmodBackend*>(backend);
     if (buffer && length > 0)
-        self->effects_.Process(static_cast<uint8_t*>(buffer),
-                               static_cast<size_t>(length) * kBytesPerMixFrame, kBytesPerMixFrame,
-                               self->mixRate_);
+        self->m_effects.Process(static_cast<uint8_t*>(buffer),
+                                static_cast<size_t>(length) * kBytesPerMixFrame, kBytesPerMixFrame,
+                                self->m_mixRate);
     return buffer;
 }

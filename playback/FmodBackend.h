@@ -16,7 +16,7 @@ class Registry;
 // Audio start-up and shutdown: the run-time library loaded, set up and initialised, the built-in
 // engine created and configured from the settings, the view's meters started and the library's
 // DSP units created (the library-path effects and the view's tick).
-class CFmodBackend {
+class FmodBackend {
 public:
     // Priorities of the units: the effects change the mix before the tick sees it; the library's
     // own FFT unit runs at 1000.
@@ -27,19 +27,19 @@ public:
     static constexpr unsigned kInitFlags = 8;
     static constexpr int kInitRetries = 10;
 
-    CFmodBackend(Profile& profile, Registry& registry, FmodView& view, int language);
+    FmodBackend(Profile& profile, Registry& registry, FmodView& view, int language);
     // Shuts down what is still running.
-    ~CFmodBackend();
-    CFmodBackend(const CFmodBackend&) = delete;
-    CFmodBackend& operator=(const CFmodBackend&) = delete;
+    ~FmodBackend();
+    FmodBackend(const FmodBackend&) = delete;
+    FmodBackend& operator=(const FmodBackend&) = delete;
 
     // Loads the library from this file only, instead of beside the executable and then through
     // the library path.
-    void SetLibraryPath(std::string path) { libraryPath_ = std::move(path); }
+    void SetLibraryPath(std::string path) { m_libraryPath = std::move(path); }
     // Runs before the engine is destroyed and the library closes, while the library's functions
     // are still bound: the playback controller stops and closes its stream here.
     void SetStreamShutdown(std::function<void(const FmodFunctions&)> hook) {
-        streamShutdown_ = std::move(hook);
+        m_streamShutdown = std::move(hook);
     }
 
     // Starts the audio. On failure everything started is shut down again and Reason() tells why.
@@ -50,22 +50,22 @@ public:
     // Switches the view's tick on or off; false before start-up.
     bool ActivateTick(bool active = true);
 
-    bool IsStarted() const { return started_; }
-    const std::u16string& Reason() const { return reason_; }
+    bool IsStarted() const { return m_started; }
+    const std::u16string& Reason() const { return m_reason; }
     // The message box text and title for the failure of the last Start().
     std::u16string FailureText() const;
     std::u16string FailureTitle() const;
 
     // "UseDefaultDecoder" as it was at start-up (after the Widcomm rule).
-    int32_t UseDefaultDecoder() const { return useDefaultDecoder_; }
+    int32_t UseDefaultDecoder() const { return m_useDefaultDecoder; }
     // The rate the library was initialised with.
-    int MixRate() const { return mixRate_; }
-    const FmodFunctions& Fsound() const { return library_.Functions(); }
-    Player* Engine() const { return engine_; }
+    int MixRate() const { return m_mixRate; }
+    const FmodFunctions& Fsound() const { return m_library.Functions(); }
+    Player* Engine() const { return m_engine; }
     // The library-path effects; the effects pages call their setters.
-    CLibraryEffects& Effects() { return effects_; }
-    FSOUND_DSPUNIT* TickUnit() const { return tickUnit_; }
-    FSOUND_DSPUNIT* EffectsUnit() const { return effectsUnit_; }
+    LibraryEffects& Effects() { return m_effects; }
+    FSOUND_DSPUNIT* TickUnit() const { return m_tickUnit; }
+    FSOUND_DSPUNIT* EffectsUnit() const { return m_effectsUnit; }
 
 private:
     bool Fail(DecoderMessage message);
@@ -79,23 +79,23 @@ private:
     static void* TickCallback(void* original, void* buffer, int length, void* view);
     static void* EffectsCallback(void* original, void* buffer, int length, void* backend);
 
-    Profile& profile_;
-    Registry& registry_;
-    FmodView& view_;
-    const int language_;
-    std::string libraryPath_;
-    std::function<void(const FmodFunctions&)> streamShutdown_;
+    Profile& m_profile;
+    Registry& m_registry;
+    FmodView& m_view;
+    const int m_language;
+    std::string m_libraryPath;
+    std::function<void(const FmodFunctions&)> m_streamShutdown;
 
-    CFmodLibrary library_;
-    CLibraryEffects effects_;
-    Player* engine_ = nullptr;
-    FSOUND_DSPUNIT* tickUnit_ = nullptr;
-    FSOUND_DSPUNIT* effectsUnit_ = nullptr;
-    int32_t useDefaultDecoder_ = 1;
-    int mixRate_ = 0;
-    bool initialised_ = false; // FSOUND_Init succeeded
-    bool vuMeter_ = false;
-    bool spectrum_ = false;
-    bool started_ = false;
-    std::u16string reason_;
+    FmodLibrary m_library;
+    LibraryEffects m_effects;
+    Player* m_engine = nullptr;
+    FSOUND_DSPUNIT* m_tickUnit = nullptr;
+    FSOUND_DSPUNIT* m_effectsUnit = nullptr;
+    int32_t m_useDefaultDecoder = 1;
+    int m_mixRate = 0;
+    bool m_initialised = false; // FSOUND_Init succeeded
+    bool m_vuMeter = false;
+    bool m_spectrum = false;
+    bool m_started = false;
+    std::u16string m_reason;
 };

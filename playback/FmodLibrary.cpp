@@ -4,34 +4,34 @@
 
 #include <dlfcn.h>
 
-CFmodLibrary::~CFmodLibrary() {
+FmodLibrary::~FmodLibrary() {
     Unload();
 }
 
-CFmodLibrary::Result CFmodLibrary::Load() {
+FmodLibrary::Result FmodLibrary::Load() {
     Unload();
     const std::string beside = Folders::ProgramFolder() + "/" + kFileName;
-    handle_ = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_)
-        handle_ = dlopen(kFileName, RTLD_NOW | RTLD_LOCAL);
-    if (!handle_)
+    m_handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle)
+        m_handle = dlopen(kFileName, RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle)
         return Result::LoadFailed;
     return Bind();
 }
 
-CFmodLibrary::Result CFmodLibrary::LoadFrom(const std::string& path) {
+FmodLibrary::Result FmodLibrary::LoadFrom(const std::string& path) {
     Unload();
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_)
+    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle)
         return Result::LoadFailed;
     return Bind();
 }
 
-void CFmodLibrary::Unload() {
-    functions_ = FmodFunctions{};
-    if (handle_) {
-        dlclose(handle_);
-        handle_ = nullptr;
+void FmodLibrary::Unload() {
+    m_functions = FmodFunctions{};
+    if (m_handle) {
+        dlclose(m_handle);
+        m_handle = nullptr;
     }
 }
 
@@ -45,11 +45,11 @@ template <typename Pointer> bool BindOne(void* handle, const char* name, Pointer
 
 } // namespace
 
-CFmodLibrary::Result CFmodLibrary::Bind() {
-    missingName_.clear();
+FmodLibrary::Result FmodLibrary::Bind() {
+    m_missingName.clear();
 #define SONVALE_FSOUND_BIND(name)                                                                  \
-    if (!BindOne(handle_, "FSOUND_" #name, functions_.name)) {                                     \
-        missingName_ = "FSOUND_" #name;                                                            \
+    if (!BindOne(m_handle, "FSOUND_" #name, m_functions.name)) {                                   \
+        m_missingName = "FSOUND_" #name;                                                           \
         Unload();                                                                                  \
         return Result::SymbolMissing;                                                              \
     }

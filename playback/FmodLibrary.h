@@ -84,7 +84,7 @@ struct FmodFunctions {
 };
 
 // The run-time audio library, loaded with dlopen and bound by function name; never linked.
-class CFmodLibrary {
+class FmodLibrary {
 public:
     static constexpr const char* kFileName = "libfmodce.so";
 
@@ -94,10 +94,10 @@ public:
         SymbolMissing, // a function of the list is not exported
     };
 
-    CFmodLibrary() = default;
-    ~CFmodLibrary();
-    CFmodLibrary(const CFmodLibrary&) = delete;
-    CFmodLibrary& operator=(const CFmodLibrary&) = delete;
+    FmodLibrary() = default;
+    ~FmodLibrary();
+    FmodLibrary(const FmodLibrary&) = delete;
+    FmodLibrary& operator=(const FmodLibrary&) = delete;
 
     // Loads the library beside the executable, else by plain name through the library path,
     // and binds every function. Anything loaded before is unloaded first.
@@ -107,15 +107,15 @@ public:
     // Forgets the functions and closes the library; harmless when nothing is loaded.
     void Unload();
 
-    bool IsLoaded() const { return handle_ != nullptr; }
-    const FmodFunctions& Functions() const { return functions_; }
+    bool IsLoaded() const { return m_handle != nullptr; }
+    const FmodFunctions& Functions() const { return m_functions; }
     // The full name of the first function not found by the last load, "" when none was missing.
-    const std::string& MissingName() const { return missingName_; }
+    const std::string& MissingName() const { return m_missingName; }
 
 private:
     Result Bind();
 
-    void* handle_ = nullptr;
-    FmodFunctions functions_;
-    std::string missingName_;
+    void* m_handle = nullptr;
+    FmodFunctions m_functions;
+    std::string m_missingName;
 };

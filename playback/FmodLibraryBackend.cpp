@@ -4,17 +4,17 @@
 #include "playback/FmodTagSource.h"
 #include "playback/LibraryEffects.h"
 
-bool CFmodLibraryBackend::Open(const std::string& path, unsigned mode) {
+bool FmodLibraryBackend::Open(const std::string& path, unsigned mode) {
     Close();
     m_stream = m_fsound.Stream_Open(path.c_str(), mode, 0, 0);
     return m_stream != nullptr;
 }
 
-int CFmodLibraryBackend::OpenState() {
+int FmodLibraryBackend::OpenState() {
     return m_stream ? m_fsound.Stream_GetOpenState(m_stream) : FSOUND_OPENSTATE_FAILED;
 }
 
-void CFmodLibraryBackend::Close() {
+void FmodLibraryBackend::Close() {
     if (!m_stream)
         return;
     m_fsound.Stream_Stop(m_stream);
@@ -22,19 +22,19 @@ void CFmodLibraryBackend::Close() {
     m_stream = nullptr;
 }
 
-int CFmodLibraryBackend::LastError() {
+int FmodLibraryBackend::LastError() {
     return m_fsound.GetError();
 }
 
-int CFmodLibraryBackend::LengthMs() {
+int FmodLibraryBackend::LengthMs() {
     return m_stream ? m_fsound.Stream_GetLengthMs(m_stream) : 0;
 }
 
-int CFmodLibraryBackend::LengthBytes() {
+int FmodLibraryBackend::LengthBytes() {
     return m_stream ? m_fsound.Stream_GetLength(m_stream) : 0;
 }
 
-int CFmodLibraryBackend::DefaultRate() {
+int FmodLibraryBackend::DefaultRate() {
     FSOUND_SAMPLE* sample = m_stream ? m_fsound.Stream_GetSample(m_stream) : nullptr;
     int rate = 0, volume = 0, pan = 0, priority = 0;
     if (!sample || !m_fsound.Sample_GetDefaults(sample, &rate, &volume, &pan, &priority))
@@ -42,54 +42,54 @@ int CFmodLibraryBackend::DefaultRate() {
     return rate;
 }
 
-TagLyrics::TagFieldFinder CFmodLibraryBackend::Finder() {
-    return CFmodTagSource::Finder(m_fsound, m_stream);
+TagLyrics::TagFieldFinder FmodLibraryBackend::Finder() {
+    return FmodTagSource::Finder(m_fsound, m_stream);
 }
 
-int CFmodLibraryBackend::Play() {
+int FmodLibraryBackend::Play() {
     return m_stream ? m_fsound.Stream_Play(FSOUND_FREE, m_stream) : -1;
 }
 
-void CFmodLibraryBackend::Stop() {
+void FmodLibraryBackend::Stop() {
     if (m_stream)
         m_fsound.Stream_Stop(m_stream);
 }
 
-int CFmodLibraryBackend::TimeMs() {
+int FmodLibraryBackend::TimeMs() {
     return m_stream ? m_fsound.Stream_GetTime(m_stream) : 0;
 }
 
-void CFmodLibraryBackend::SetTimeMs(int ms) {
+void FmodLibraryBackend::SetTimeMs(int ms) {
     if (m_stream)
         m_fsound.Stream_SetTime(m_stream, ms);
 }
 
-void CFmodLibraryBackend::SetPaused(int channel, bool paused) {
+void FmodLibraryBackend::SetPaused(int channel, bool paused) {
     m_fsound.SetPaused(channel, paused ? 1 : 0);
 }
 
-void CFmodLibraryBackend::SetSurround(int channel, bool on) {
+void FmodLibraryBackend::SetSurround(int channel, bool on) {
     m_fsound.SetSurround(channel, on ? 1 : 0);
 }
 
-int CFmodLibraryBackend::Frequency(int channel) {
+int FmodLibraryBackend::Frequency(int channel) {
     return m_fsound.GetFrequency(channel);
 }
 
-void CFmodLibraryBackend::SetFrequency(int channel, int hz) {
+void FmodLibraryBackend::SetFrequency(int channel, int hz) {
     m_fsound.SetFrequency(channel, hz);
 }
 
-void CFmodLibraryBackend::SetVolume(int volume) {
+void FmodLibraryBackend::SetVolume(int volume) {
     m_fsound.SetVolume(FSOUND_ALL, volume);
 }
 
-bool CFmodLibraryBackend::Levels(int channel, float& left, float& right) {
+bool FmodLibraryBackend::Levels(int channel, float& left, float& right) {
     left = right = 0.0f;
     return m_fsound.GetCurrentLevels(channel, &left, &right) != 0;
 }
 
-void CFmodLibraryBackend::ResetEffects() {
+void FmodLibraryBackend::ResetEffects() {
     if (m_effects)
         m_effects->ClearHistory();
 }

@@ -4,17 +4,17 @@
 #include "runtime/fsound.h"
 
 struct FmodFunctions;
-class CLibraryEffects;
+class LibraryEffects;
 
 // The controller's stream in the run-time library bound by name.
-class CFmodLibraryBackend : public LibraryBackend {
+class FmodLibraryBackend : public LibraryBackend {
 public:
     // `effects` may be null (no effects on the library's mix).
-    CFmodLibraryBackend(const FmodFunctions& fsound, CLibraryEffects* effects)
+    FmodLibraryBackend(const FmodFunctions& fsound, LibraryEffects* effects)
         : m_fsound(fsound), m_effects(effects) {}
-    ~CFmodLibraryBackend() override { Close(); }
-    CFmodLibraryBackend(const CFmodLibraryBackend&) = delete;
-    CFmodLibraryBackend& operator=(const CFmodLibraryBackend&) = delete;
+    ~FmodLibraryBackend() override { Close(); }
+    FmodLibraryBackend(const FmodLibraryBackend&) = delete;
+    FmodLibraryBackend& operator=(const FmodLibraryBackend&) = delete;
 
     bool Open(const std::string& path, unsigned mode) override;
     int OpenState() override;
@@ -39,6 +39,6 @@ public:
 
 private:
     const FmodFunctions& m_fsound;
-    CLibraryEffects* m_effects;
+    LibraryEffects* m_effects;
     FSOUND_STREAM* m_stream = nullptr;
 };

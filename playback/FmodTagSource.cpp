@@ -2,11 +2,11 @@
 
 #include "playback/FmodLibrary.h"
 
-bool CFmodTagSource::Available() {
+bool FmodTagSource::Available() {
     return m_fsound && m_fsound->Stream_Open;
 }
 
-bool CFmodTagSource::Open(const std::string& path) {
+bool FmodTagSource::Open(const std::string& path) {
     Close();
     if (!Available())
         return false;
@@ -14,7 +14,7 @@ bool CFmodTagSource::Open(const std::string& path) {
     return m_stream != nullptr;
 }
 
-bool CFmodTagSource::FindField(const std::string& name, std::string& bytes) {
+bool FmodTagSource::FindField(const std::string& name, std::string& bytes) {
     bytes.clear();
     if (!m_stream)
         return false;
@@ -26,14 +26,14 @@ bool CFmodTagSource::FindField(const std::string& name, std::string& bytes) {
     return true;
 }
 
-void CFmodTagSource::Close() {
+void FmodTagSource::Close() {
     if (m_stream)
         m_fsound->Stream_Close(m_stream);
     m_stream = nullptr;
 }
 
-TagLyrics::TagFieldFinder CFmodTagSource::Finder(const FmodFunctions& fsound,
-                                                 FSOUND_STREAM* stream) {
+TagLyrics::TagFieldFinder FmodTagSource::Finder(const FmodFunctions& fsound,
+                                                FSOUND_STREAM* stream) {
     return [&fsound, stream](const char* name, const uint8_t*& data, int& length) {
         void* value = nullptr;
         length = 0;

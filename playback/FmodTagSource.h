@@ -10,13 +10,13 @@ struct FmodFunctions;
 
 // The run-time library as the source of tag fields: for the playlist's fallback (a stream opened
 // just for its frames) and for the lyrics in the tags of the track that is open.
-class CFmodTagSource : public LibraryTagSource {
+class FmodTagSource : public LibraryTagSource {
 public:
     // `fsound` null or not initialised: nothing is available.
-    explicit CFmodTagSource(const FmodFunctions* fsound) : m_fsound(fsound) {}
-    ~CFmodTagSource() override { Close(); }
-    CFmodTagSource(const CFmodTagSource&) = delete;
-    CFmodTagSource& operator=(const CFmodTagSource&) = delete;
+    explicit FmodTagSource(const FmodFunctions* fsound) : m_fsound(fsound) {}
+    ~FmodTagSource() override { Close(); }
+    FmodTagSource(const FmodTagSource&) = delete;
+    FmodTagSource& operator=(const FmodTagSource&) = delete;
 
     bool Available() override;
     bool Open(const std::string& path) override;

@@ -1,13 +1,13 @@
 #include "playback/LibraryEffects.h"
 
-void CLibraryEffects::Prepare(int rate) {
+void LibraryEffects::Prepare(int rate) {
     chorus.Prepare(rate);
     bassBoost.Prepare(rate);
     echo.Prepare(rate);
     reverb.Prepare(rate);
 }
 
-void CLibraryEffects::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame, int rate) {
+void LibraryEffects::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame, int rate) {
     chorus.Process(data, bytes, bytesPerStereoFrame);
     surround.Process(data, bytes, bytesPerStereoFrame);
     bassBoost.Process(data, bytes, bytesPerStereoFrame, rate);
@@ -16,14 +16,14 @@ void CLibraryEffects::Process(uint8_t* data, size_t bytes, int bytesPerStereoFra
     amplifier.Process(data, bytes, bytesPerStereoFrame);
 }
 
-void CLibraryEffects::ClearHistory() {
+void LibraryEffects::ClearHistory() {
     chorus.ClearHistory();
     bassBoost.ClearHistory();
     echo.ClearHistory();
     reverb.ClearHistory();
 }
 
-void CLibraryEffects::Release() {
+void LibraryEffects::Release() {
     chorus.Release();
     echo.Release();
     reverb.Release();

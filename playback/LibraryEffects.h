@@ -11,11 +11,11 @@
 
 // The effects the run-time library's mix callback applies to its stereo mix buffer, in order:
 // 3D chorus, surround, bass boost, echo, reverb, amplifier.
-class CLibraryEffects {
+class LibraryEffects {
 public:
-    CLibraryEffects() = default;
-    CLibraryEffects(const CLibraryEffects&) = delete;
-    CLibraryEffects& operator=(const CLibraryEffects&) = delete;
+    LibraryEffects() = default;
+    LibraryEffects(const LibraryEffects&) = delete;
+    LibraryEffects& operator=(const LibraryEffects&) = delete;
 
     // Builds the buffers and filters for a sampling rate.
     void Prepare(int rate);
@@ -24,10 +24,10 @@ public:
     void ClearHistory();
     void Release();
 
-    CAudio3DChorusEffect chorus;
-    CAudioSurroundEffect surround;
-    CAudioBassBoostEffect bassBoost;
-    CAudioEchoEffect echo{CAudioEchoEffect::Kind::Echo};
-    CAudioEchoEffect reverb{CAudioEchoEffect::Kind::Reverb};
-    CAudioAmplifier amplifier;
+    Audio3DChorusEffect chorus;
+    AudioSurroundEffect surround;
+    AudioBassBoostEffect bassBoost;
+    AudioEchoEffect echo{AudioEchoEffect::Kind::Echo};
+    AudioEchoEffect reverb{AudioEchoEffect::Kind::Reverb};
+    AudioAmplifier amplifier;
 };

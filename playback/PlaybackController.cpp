@@ -52,24 +52,24 @@ bool KnownExtension(const std::u16string& ext) {
                        [&](const char16_t* known) { return ext == known; });
 }
 
-void NormaliseExtension(_SFileInfo& entry) {
-    if (!KnownExtension(entry.strExt))
-        entry.strExt = CEntryTags::Lower(CEntryTags::Extension(entry.strPath));
+void NormaliseExtension(FileInfo& entry) {
+    if (!KnownExtension(entry.ext))
+        entry.ext = EntryTags::Lower(EntryTags::Extension(entry.path));
 }
 
-bool IsStream(const _SFileInfo& entry) {
-    return entry.strExt == u".url" || StreamAddress::HasScheme(entry.strPath);
+bool IsStream(const FileInfo& entry) {
+    return entry.ext == u".url" || StreamAddress::HasScheme(entry.path);
 }
 
-bool IsMediaPlayerFile(const _SFileInfo& entry) {
-    return entry.strExt == u".wma" || entry.strExt == u".asf";
+bool IsMediaPlayerFile(const FileInfo& entry) {
+    return entry.ext == u".wma" || entry.ext == u".asf";
 }
 
 } // namespace
 
-CPlaybackController::CPlaybackController(Profile& profile, CPlaylist& playlist, PlaybackUi& ui,
-                                         LibraryBackend& library, EngineBackend& engine,
-                                         MediaPlayerBackend* media)
+PlaybackController::PlaybackController(Profile& profile, Playlist& playlist, PlaybackUi& ui,
+                                       LibraryBackend& library, EngineBackend& engine,
+                                       MediaPlayerBackend* media)
     : m_profile(profile), m_playlist(playlist), m_ui(ui), m_library(&library), m_engine(&engine),
       m_media(media) {
     m_lyricsSync = Settings::LyricsSync(profile);
@@ -78,7 +78,7 @@ CPlaybackController::CPlaybackController(Profile& profile, CPlaylist& playlist, 
     m_savedRepeatType = Number(kRepeatType);
 }
 
-void CPlaybackController::SetBackends(LibraryBackend& library, EngineBackend& engine) {
+void PlaybackController::SetBackends(LibraryBackend& library, EngineBackend& engine) {
     Lock lock(m_trackLock);
     m_library = &library;
     m_engine = &engine;
@@ -86,19 +86,19 @@ void CPlaybackController::SetBackends(LibraryBackend& library, EngineBackend& en
     m_loaded = false;
 }
 
-int32_t CPlaybackController::Number(const NumberSetting& value) const {
+int32_t PlaybackController::Number(const NumberSetting& value) const {
     return Settings::Get(m_profile, value);
 }
 
-bool CPlaybackController::Korean() const {
+bool PlaybackController::Korean() const {
     return m_ui.Korean();
 }
 
-void CPlaybackController::Error(const std::u16string& text) {
-    m_ui.MessageBox(text, CPlaybackTexts::Text(PlaybackText::DecoderErrorTitle, Korean()));
+void PlaybackController::Error(const std::u16string& text) {
+    m_ui.MessageBox(text, PlaybackTexts::Text(PlaybackText::DecoderErrorTitle, Korean()));
 }
 
-bool CPlaybackController::ButtonShown(Button button) const {
+bool PlaybackController::ButtonShown(Button button) const {
     switch (button) {
     case Button::Play:
         return m_playShown;
@@ -111,7 +111,7 @@ bool CPlaybackController::ButtonShown(Button button) const {
     }
 }
 
-void CPlaybackController::ShowButtons(bool play, bool pause, bool stop) {
+void PlaybackController::ShowButtons(bool play, bool pause, bool stop) {
     m_playShown = play;
     m_pauseShown = pause;
     m_stopShown = stop;
@@ -122,7 +122,7 @@ void CPlaybackController::ShowButtons(bool play, bool pause, bool stop) {
 
 // ---- Opening
 
-bool CPlaybackController::OpenCurrent(bool keepList) {
+bool PlaybackController::OpenCurrent(bool keepList) {
     Lock lock(m_trackLock);
     Stop(false, false);
     if (!keepList && !m_playlist.ListMode()) {
@@ -133,12 +133,12 @@ bool CPlaybackController::OpenCurrent(bool keepList) {
         m_playlist.SetCurIndex(0);
     }
 
-    _SFileInfo& entry = m_playlist.Current();
+    FileInfo& entry = m_playlist.Current();
     NormaliseExtension(entry);
     m_openError = false;
     m_loaded = false;
-    if (entry.strExt == u".wpl") {
-        const std::u16string listPath = entry.strPath;
+    if (entry.ext == u".wpl") {
+        const std::u16string listPath = entry.path;
         if (!m_playlist.PlaylistLoad(listPath, true) || m_playlist.Count() == 0) {
             m_mode = Mode::None;
             return FailOpen({});
@@ -151,7 +151,7 @@ bool CPlaybackController::OpenCurrent(bool keepList) {
         m_playlist.SetCurIndex(0);
         entry = m_playlist.Entries().front();
         NormaliseExtension(entry);
-        if (entry.strExt == u".wpl") {
+        if (entry.ext == u".wpl") {
             m_mode = Mode::None;
             return FailOpen({});
         }
@@ -165,7 +165,7 @@ bool CPlaybackController::OpenCurrent(bool keepList) {
         m_mode = Number(kUseDefaultDecoder) == 1 ? Mode::Library : Mode::Engine;
 
     ResetForOpen();
-    if (entry.strPath.empty())
+    if (entry.path.empty())
         return true;
 
     bool ok = false;
@@ -180,12 +180,12 @@ bool CPlaybackController::OpenCurrent(bool keepList) {
     m_loaded = true;
     m_ui.ShowTitle(entry);
     if (m_mode == Mode::Stream)
-        m_ui.ShowStatus(CPlaybackTexts::Text(PlaybackText::Connecting, Korean()),
+        m_ui.ShowStatus(PlaybackTexts::Text(PlaybackText::Connecting, Korean()),
                         kConnectingAtOpenMs);
     return true;
 }
 
-bool CPlaybackController::FailOpen(const std::u16string& text) {
+bool PlaybackController::FailOpen(const std::u16string& text) {
     if (!text.empty())
         Error(text);
     m_openError = true;
@@ -196,7 +196,7 @@ bool CPlaybackController::FailOpen(const std::u16string& text) {
     return false;
 }
 
-void CPlaybackController::ResetForOpen() {
+void PlaybackController::ResetForOpen() {
     m_positionMs = 0;
     m_lyricKey = -1;
     m_silentReadings = 0;
@@ -213,24 +213,24 @@ void CPlaybackController::ResetForOpen() {
     m_opened = false;
 }
 
-void CPlaybackController::SetDuration(int32_t ms) {
+void PlaybackController::SetDuration(int32_t ms) {
     m_durationMs = ms;
     const int seconds = ms / 1000;
     m_ui.SetSeekRange(ms / 100);
     m_ui.SetPanelTotal(seconds);
     SetPlayTime(m_playlist.Current(),
-                CPlaybackTexts::Format(u"%02d:%02d", {seconds / 60, seconds % 60}));
+                PlaybackTexts::Format(u"%02d:%02d", {seconds / 60, seconds % 60}));
 }
 
-void CPlaybackController::SetPlayTime(_SFileInfo& entry, const std::u16string& text) {
-    entry.strPlayTime = text;
-    const int index = m_playlist.IndexOfExact(entry.strPath);
+void PlaybackController::SetPlayTime(FileInfo& entry, const std::u16string& text) {
+    entry.playTime = text;
+    const int index = m_playlist.IndexOfExact(entry.path);
     if (index < m_playlist.Count())
-        m_playlist.Entries()[static_cast<size_t>(index)].strPlayTime = text;
+        m_playlist.Entries()[static_cast<size_t>(index)].playTime = text;
 }
 
-bool CPlaybackController::OpenMediaPlayer(_SFileInfo& entry) {
-    if (!m_media || !m_media->Ready() || !m_media->Open(entry.strPath))
+bool PlaybackController::OpenMediaPlayer(FileInfo& entry) {
+    if (!m_media || !m_media->Ready() || !m_media->Open(entry.path))
         return false;
     m_ui.SetPanelFormat(u"44", u"128");
     const int seconds = m_media->Duration();
@@ -239,9 +239,9 @@ bool CPlaybackController::OpenMediaPlayer(_SFileInfo& entry) {
     return true;
 }
 
-bool CPlaybackController::OpenStream(_SFileInfo& entry) {
+bool PlaybackController::OpenStream(FileInfo& entry) {
     m_lyrics.LyricsReset();
-    if (!m_engine->OpenUrl(entry.strPath))
+    if (!m_engine->OpenUrl(entry.path))
         return false;
     m_ui.SetPanelFormat(u"44", u"128");
     SetDuration(kStreamDurationMs);
@@ -250,7 +250,7 @@ bool CPlaybackController::OpenStream(_SFileInfo& entry) {
     return true;
 }
 
-bool CPlaybackController::OpenLocal(_SFileInfo& entry) {
+bool PlaybackController::OpenLocal(FileInfo& entry) {
     bool noted = false;
     const bool ok = OpenLocalSteps(entry, noted);
     if (noted)
@@ -258,7 +258,7 @@ bool CPlaybackController::OpenLocal(_SFileInfo& entry) {
     return ok;
 }
 
-bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
+bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
     const bool korean = Korean();
     const bool useLibrary = m_mode == Mode::Library;
     if (m_library->IsOpen()) {
@@ -268,7 +268,7 @@ bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
     m_engine->Close();
     m_channel = -1;
 
-    const std::string path8 = TextCodec::WideToMultiByte(entry.strPath);
+    const std::string path8 = TextCodec::WideToMultiByte(entry.path);
     auto errorText = [](int code) { return TextCodec::Utf8ToUtf16(FMOD_ErrorString(code)); };
     unsigned mode = kOpenMode;
     bool exact = false;
@@ -276,8 +276,8 @@ bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
     PlayerFileInfo info;
     for (;;) {
         if (!m_library->Open(path8, mode)) {
-            Error(CPlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
-                                         {errorText(m_library->LastError()), entry.strPath}));
+            Error(PlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
+                                        {errorText(m_library->LastError()), entry.path}));
             return false;
         }
         const auto start = std::chrono::steady_clock::now();
@@ -285,8 +285,8 @@ bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
         while (state != kOpenReady && state != -1 && state != -3) {
             if (!exact && std::chrono::steady_clock::now() - start > m_openTimeout) {
                 m_library->Close();
-                Error(CPlaybackTexts::Format(PlaybackText::FileLoadingTimeout, korean,
-                                             {entry.strPath}));
+                Error(
+                    PlaybackTexts::Format(PlaybackText::FileLoadingTimeout, korean, {entry.path}));
                 return false;
             }
             std::this_thread::yield();
@@ -303,11 +303,11 @@ bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
                 return false;
             }
             if (code == 9 || code == 11)
-                Error(CPlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
-                                             {errorText(code), entry.strPath}));
+                Error(PlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
+                                            {errorText(code), entry.path}));
             else
-                Error(CPlaybackTexts::Format(PlaybackText::FileOpenFailed, korean,
-                                             {code, entry.strPath}));
+                Error(PlaybackTexts::Format(PlaybackText::FileOpenFailed, korean,
+                                            {code, entry.path}));
             return false;
         }
 
@@ -315,16 +315,16 @@ bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
         info = PlayerFileInfo{};
         info.sampleRate = 44100;
         info.channels = 2;
-        const bool engineOpen = m_engine->OpenFile(entry.strPath);
+        const bool engineOpen = m_engine->OpenFile(entry.path);
         PlayerFileInfo engineInfo;
-        if (engineOpen && m_engine->FileInfo(engineInfo))
+        if (engineOpen && m_engine->GetFileInfo(engineInfo))
             info = engineInfo;
 
         if (!useLibrary) {
             lengthMs = m_engine->Duration();
             break;
         }
-        if (entry.strExt == u".mp3" && !exact && engineOpen &&
+        if (entry.ext == u".mp3" && !exact && engineOpen &&
             std::abs(info.duration - lengthMs) > kVbrDifferenceMs &&
             Number(kVBRMpegAccurate) == 1) {
             m_library->Close();
@@ -332,8 +332,8 @@ bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
             mode |= kExactLength;
             exact = true;
             if (Number(kDisplayVBRMP3Msg) == 1) {
-                m_ui.ShowBubble(CPlaybackTexts::Text(PlaybackText::AlarmTitle, korean),
-                                CPlaybackTexts::Text(PlaybackText::VbrNote, korean),
+                m_ui.ShowBubble(PlaybackTexts::Text(PlaybackText::AlarmTitle, korean),
+                                PlaybackTexts::Text(PlaybackText::VbrNote, korean),
                                 kVbrNoteSeconds);
                 noted = true;
             }
@@ -352,8 +352,8 @@ bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
         m_library->ResetEffects();
         m_engine->Close();
     }
-    m_ui.SetPanelFormat(CPlaybackTexts::Format(u"%02d", {rate / 1000}),
-                        CPlaybackTexts::Format(u"%03d", {kbps}));
+    m_ui.SetPanelFormat(PlaybackTexts::Format(u"%02d", {rate / 1000}),
+                        PlaybackTexts::Format(u"%03d", {kbps}));
     SetDuration(lengthMs);
     ReadTags(entry);
     LoadLyrics(entry, false);
@@ -362,8 +362,8 @@ bool CPlaybackController::OpenLocalSteps(_SFileInfo& entry, bool& noted) {
     return true;
 }
 
-void CPlaybackController::ReadTags(_SFileInfo& entry) {
-    if (!entry.strTitle.empty() && entry.strTitle != entry.strName)
+void PlaybackController::ReadTags(FileInfo& entry) {
+    if (!entry.title.empty() && entry.title != entry.name)
         return;
     const TagLyrics::TagFieldFinder finder = m_library->Finder();
     auto field = [&](const char* name) {
@@ -371,44 +371,44 @@ void CPlaybackController::ReadTags(_SFileInfo& entry) {
         int length = 0;
         if (!finder || !finder(name, data, length) || !data || length <= 0)
             return std::u16string();
-        return CEntryTags::FrameText(name, std::string_view(reinterpret_cast<const char*>(data),
-                                                            static_cast<size_t>(length)));
+        return EntryTags::FrameText(name, std::string_view(reinterpret_cast<const char*>(data),
+                                                           static_cast<size_t>(length)));
     };
     std::u16string title = field("TIT2");
-    std::u16string artist = entry.strArtist.empty() ? field("TPE1") : std::u16string();
-    std::u16string album = entry.strAlbum.empty() ? field("TALB") : std::u16string();
+    std::u16string artist = entry.artist.empty() ? field("TPE1") : std::u16string();
+    std::u16string album = entry.album.empty() ? field("TALB") : std::u16string();
     if (title.empty() && artist.empty() && album.empty())
         return;
     if (!title.empty())
-        entry.strTitle = title;
+        entry.title = title;
     if (!artist.empty())
-        entry.strArtist = artist;
+        entry.artist = artist;
     if (!album.empty())
-        entry.strAlbum = album;
-    for (_SFileInfo& listed : m_playlist.Entries()) {
-        if (listed.strPath == entry.strPath) {
-            listed.strTitle = entry.strTitle;
-            listed.strArtist = entry.strArtist;
-            listed.strAlbum = entry.strAlbum;
+        entry.album = album;
+    for (FileInfo& listed : m_playlist.Entries()) {
+        if (listed.path == entry.path) {
+            listed.title = entry.title;
+            listed.artist = entry.artist;
+            listed.album = entry.album;
         }
     }
 }
 
-void CPlaybackController::LoadLyrics(_SFileInfo& entry, bool mediaPlayer) {
+void PlaybackController::LoadLyrics(FileInfo& entry, bool mediaPlayer) {
     LrcFile::EntryText lrcEntry;
     const auto opened =
         mediaPlayer ? LyricsLoader::Opened::MediaPlayer : LyricsLoader::Opened::Stream;
     const TagLyrics::TagFieldFinder finder =
         mediaPlayer ? TagLyrics::TagFieldFinder() : m_library->Finder();
-    LyricsLoader::Load(entry.strPath, entry.strExt, opened, Number(kUseLDBLyrics) == 1, finder,
-                       m_lyrics, lrcEntry);
+    LyricsLoader::Load(entry.path, entry.ext, opened, Number(kUseLDBLyrics) == 1, finder, m_lyrics,
+                       lrcEntry);
     m_lyricKey = -1;
     m_ui.LyricsLoaded();
 }
 
 // ---- Play, pause, stop
 
-void CPlaybackController::Play(bool focus) {
+void PlaybackController::Play(bool focus) {
     Lock lock(m_trackLock);
     if (!m_readyToPlay)
         return;
@@ -422,7 +422,7 @@ void CPlaybackController::Play(bool focus) {
         if (m_channel < 0) {
             m_channel = m_library->Play();
             if (m_channel < 0) {
-                Error(CPlaybackTexts::Text(PlaybackText::InvalidChannel, Korean()));
+                Error(PlaybackTexts::Text(PlaybackText::InvalidChannel, Korean()));
                 return;
             }
             m_library->SetSurround(m_channel, true);
@@ -458,7 +458,7 @@ void CPlaybackController::Play(bool focus) {
         m_ui.HoldBacklight(true);
 }
 
-void CPlaybackController::Pause(bool focus) {
+void PlaybackController::Pause(bool focus) {
     Lock lock(m_trackLock);
     if (!m_playing)
         return;
@@ -491,7 +491,7 @@ void CPlaybackController::Pause(bool focus) {
         m_ui.HoldBacklight(false);
 }
 
-void CPlaybackController::Stop(bool focus, bool keepPower) {
+void PlaybackController::Stop(bool focus, bool keepPower) {
     Lock lock(m_trackLock);
     if (!m_opened)
         return;
@@ -533,7 +533,7 @@ void CPlaybackController::Stop(bool focus, bool keepPower) {
         m_ui.HoldBacklight(false);
 }
 
-void CPlaybackController::CloseLibraryStream() {
+void PlaybackController::CloseLibraryStream() {
     Lock lock(m_trackLock);
     if (m_mode == Mode::Library) {
         Stop(false, false);
@@ -545,7 +545,7 @@ void CPlaybackController::CloseLibraryStream() {
 
 // ---- Track changes
 
-bool CPlaybackController::StepTrack(int step, bool updateNumber) {
+bool PlaybackController::StepTrack(int step, bool updateNumber) {
     Lock lock(m_trackLock);
     if (m_playlist.Count() == 0)
         return false;
@@ -592,7 +592,7 @@ bool CPlaybackController::StepTrack(int step, bool updateNumber) {
     return opened;
 }
 
-void CPlaybackController::RestartCurrent() {
+void PlaybackController::RestartCurrent() {
     Lock lock(m_trackLock);
     m_seeking = true;
     m_lyricKey = -1;
@@ -603,7 +603,7 @@ void CPlaybackController::RestartCurrent() {
     m_ui.ShowLyric(LyricsData::Lookup{});
 }
 
-void CPlaybackController::PreviousTrack() {
+void PlaybackController::PreviousTrack() {
     Lock lock(m_trackLock);
     if (PositionSeconds() > kPreviousRestartSeconds)
         RestartCurrent();
@@ -611,12 +611,12 @@ void CPlaybackController::PreviousTrack() {
         StepTrack(-1, true);
 }
 
-void CPlaybackController::NextTrack() {
+void PlaybackController::NextTrack() {
     Lock lock(m_trackLock);
     StepTrack(+1, true);
 }
 
-void CPlaybackController::EndOfTrack() {
+void PlaybackController::EndOfTrack() {
     Lock lock(m_trackLock);
     if (!m_playing)
         return;
@@ -637,7 +637,7 @@ void CPlaybackController::EndOfTrack() {
 
 // ---- Commands
 
-void CPlaybackController::PlayCommand() {
+void PlaybackController::PlayCommand() {
     Lock lock(m_trackLock);
     if (!m_playShown)
         return;
@@ -645,7 +645,7 @@ void CPlaybackController::PlayCommand() {
     Play(true);
 }
 
-void CPlaybackController::PauseCommand() {
+void PlaybackController::PauseCommand() {
     Lock lock(m_trackLock);
     if (!m_pauseShown)
         return;
@@ -653,13 +653,13 @@ void CPlaybackController::PauseCommand() {
     Pause(true);
 }
 
-void CPlaybackController::StopCommand() {
+void PlaybackController::StopCommand() {
     Lock lock(m_trackLock);
     m_userWantsPlay = false;
     Stop(true, false);
 }
 
-void CPlaybackController::RepeatCommand() {
+void PlaybackController::RepeatCommand() {
     if (m_playlist.ListMode()) {
         RepeatChoice(m_ui.RepeatPopup(Number(kRepeatType)));
         return;
@@ -674,7 +674,7 @@ void CPlaybackController::RepeatCommand() {
     }
 }
 
-void CPlaybackController::RepeatChoice(int id) {
+void PlaybackController::RepeatChoice(int id) {
     int repeat = 0, type = 0;
     switch (id) {
     case kRepeatNone:
@@ -693,13 +693,13 @@ void CPlaybackController::RepeatChoice(int id) {
     Settings::Set(m_profile, kRepeatType, type);
 }
 
-void CPlaybackController::ShuffleCommand() {
+void PlaybackController::ShuffleCommand() {
     Settings::Set(m_profile, kShuffle, Number(kShuffle) == 1 ? 0 : 1);
 }
 
 // ---- Messages and the monitor
 
-bool CPlaybackController::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+bool PlaybackController::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (message == WM_PLAYER_STATUS) {
         if (wParam == PlayerStatusStop && lParam > 0xFFFF && m_playing)
             EndOfTrack();
@@ -718,7 +718,7 @@ bool CPlaybackController::HandleMessage(uint32_t message, uintptr_t wParam, intp
     return false;
 }
 
-void CPlaybackController::RunMonitor() {
+void PlaybackController::RunMonitor() {
     if (m_monitorBusy.exchange(true))
         return;
     struct Done {
@@ -758,7 +758,7 @@ void CPlaybackController::RunMonitor() {
         EndOfTrack();
 }
 
-bool CPlaybackController::TrailingSilence() {
+bool PlaybackController::TrailingSilence() {
     if (m_mode != Mode::Library || m_channel < 0 || Number(kRemoveZeroSample) != 1 ||
         m_durationMs <= kSilenceDurationMs || m_durationMs - m_positionMs > kSilenceWindowMs) {
         m_silentReadings = 0;
@@ -772,7 +772,7 @@ bool CPlaybackController::TrailingSilence() {
     return ++m_silentReadings >= kSilentReadingsToEnd;
 }
 
-void CPlaybackController::RunStreamMonitor() {
+void PlaybackController::RunStreamMonitor() {
     if (m_streamMonitorBusy.exchange(true))
         return;
     struct Done {
@@ -784,21 +784,21 @@ void CPlaybackController::RunStreamMonitor() {
         StreamMonitor();
 }
 
-void CPlaybackController::StreamMonitor() {
+void PlaybackController::StreamMonitor() {
     const bool korean = Korean();
     switch (m_engine->StreamingState()) {
     case kStreamPlaying: {
         UpdatePosition(m_engine->Position());
         const std::u16string title = m_engine->StreamTitle();
-        _SFileInfo& entry = m_playlist.Current();
-        if (!title.empty() && title != entry.strPath && title != entry.strTitle) {
-            entry.strTitle = title;
+        FileInfo& entry = m_playlist.Current();
+        if (!title.empty() && title != entry.path && title != entry.title) {
+            entry.title = title;
             m_ui.ShowTitle(entry);
         }
         break;
     }
     case kStreamConnecting:
-        m_ui.ShowStatus(CPlaybackTexts::Text(PlaybackText::Connecting, korean), kStreamStatusMs);
+        m_ui.ShowStatus(PlaybackTexts::Text(PlaybackText::Connecting, korean), kStreamStatusMs);
         break;
     case kStreamBuffering: {
         const int32_t prebuffer = m_engine->PrebufferBlocks();
@@ -806,7 +806,7 @@ void CPlaybackController::StreamMonitor() {
             prebuffer > 0
                 ? std::min<int64_t>(100, int64_t{m_engine->StreamingBuffered()} * 100 / prebuffer)
                 : 0;
-        m_ui.ShowStatus(CPlaybackTexts::Format(PlaybackText::Buffering, korean, {percent}),
+        m_ui.ShowStatus(PlaybackTexts::Format(PlaybackText::Buffering, korean, {percent}),
                         kStreamStatusMs);
         break;
     }
@@ -818,7 +818,7 @@ void CPlaybackController::StreamMonitor() {
     }
 }
 
-int32_t CPlaybackController::BackendPosition() {
+int32_t PlaybackController::BackendPosition() {
     switch (m_mode) {
     case Mode::MediaPlayer:
         if (m_durationMs == kUnknownDurationMs) {
@@ -837,10 +837,10 @@ int32_t CPlaybackController::BackendPosition() {
     return 0;
 }
 
-void CPlaybackController::UpdatePosition(int32_t ms) {
+void PlaybackController::UpdatePosition(int32_t ms) {
     const int before = m_positionMs / 1000;
     m_positionMs = ms;
-    if (!m_lyrics.listTimes.empty()) {
+    if (!m_lyrics.times.empty()) {
         const LyricsData::Lookup line = m_lyrics.LyricAt(ms, m_lyricsSync);
         if (line.key != m_lyricKey) {
             m_lyricKey = line.key;
@@ -851,14 +851,14 @@ void CPlaybackController::UpdatePosition(int32_t ms) {
         m_ui.SetPanelTime(ms / 1000);
 }
 
-void CPlaybackController::MoveSlider(int position) {
+void PlaybackController::MoveSlider(int position) {
     m_sliderPos = position;
     m_ui.SetSeekPos(position);
 }
 
 // ---- Seeking
 
-void CPlaybackController::BackendSeek(int32_t ms) {
+void PlaybackController::BackendSeek(int32_t ms) {
     switch (m_mode) {
     case Mode::MediaPlayer:
         m_media->Seek(ms / 1000);
@@ -875,7 +875,7 @@ void CPlaybackController::BackendSeek(int32_t ms) {
     }
 }
 
-void CPlaybackController::SeekTo(int32_t ms) {
+void PlaybackController::SeekTo(int32_t ms) {
     Lock lock(m_trackLock);
     if (!m_loaded)
         return;
@@ -885,34 +885,34 @@ void CPlaybackController::SeekTo(int32_t ms) {
     UpdatePosition(ms);
 }
 
-void CPlaybackController::SeekSliderMoving(int value) {
+void PlaybackController::SeekSliderMoving(int value) {
     m_seeking = true;
     m_ui.SetPanelTime(value * 100 / 1000);
 }
 
-void CPlaybackController::SeekSliderReleased(int value) {
+void PlaybackController::SeekSliderReleased(int value) {
     Lock lock(m_trackLock);
     SeekTo(value * 100);
     m_seeking = false;
 }
 
-void CPlaybackController::SetSectionMarks(int count, int a, int b) {
+void PlaybackController::SetSectionMarks(int count, int a, int b) {
     Lock lock(m_trackLock);
     m_markCount = count;
     m_markA = a;
     m_markB = b;
 }
 
-bool CPlaybackController::Rewind() {
+bool PlaybackController::Rewind() {
     return SeekBy(false);
 }
 
-bool CPlaybackController::FastForward() {
+bool PlaybackController::FastForward() {
     return SeekBy(true);
 }
 
-int CPlaybackController::LyricTarget(bool forward) {
-    const std::vector<int>& times = m_lyrics.listTimes;
+int PlaybackController::LyricTarget(bool forward) {
+    const std::vector<int>& times = m_lyrics.times;
     int key = -1;
     if (forward) {
         const auto next = std::upper_bound(times.begin(), times.end(), m_lyricKey);
@@ -929,7 +929,7 @@ int CPlaybackController::LyricTarget(bool forward) {
     return std::max(0, (key - m_lyricsSync - 1) * LyricsData::kMsPerKey);
 }
 
-bool CPlaybackController::SeekBy(bool forward) {
+bool PlaybackController::SeekBy(bool forward) {
     Lock lock(m_trackLock);
     if (!(m_playing || m_paused || m_loaded) || m_mode == Mode::Stream || m_seeking)
         return false;
@@ -940,7 +940,7 @@ bool CPlaybackController::SeekBy(bool forward) {
 
     int32_t target = 0;
     bool seek = true;
-    if (Number(kSeekLyricsTime) == 1 && !m_lyrics.listTimes.empty()) {
+    if (Number(kSeekLyricsTime) == 1 && !m_lyrics.times.empty()) {
         target = LyricTarget(forward);
         seek = target >= 0 && target < m_durationMs;
     } else {
@@ -964,13 +964,13 @@ bool CPlaybackController::SeekBy(bool forward) {
 
 // ---- Volume and speed
 
-void CPlaybackController::SetVolume(int32_t volume, int32_t range) {
+void PlaybackController::SetVolume(int32_t volume, int32_t range) {
     Lock lock(m_trackLock);
     m_volumeRange = std::max(1, range);
     m_volume = std::clamp(volume, 0, m_volumeRange);
 }
 
-void CPlaybackController::ApplyVolume() {
+void PlaybackController::ApplyVolume() {
     Lock lock(m_trackLock);
     const int32_t range = m_volumeRange;
     const int64_t volume = m_volume;
@@ -992,7 +992,7 @@ void CPlaybackController::ApplyVolume() {
     m_engine->SetVolume(0xFFFFFFFFu);
 }
 
-void CPlaybackController::SetSpeed(double speed) {
+void PlaybackController::SetSpeed(double speed) {
     Lock lock(m_trackLock);
     m_speed = speed;
     if (m_mode == Mode::Library && m_channel >= 0 && m_baseFrequency > 0) {
@@ -1001,7 +1001,7 @@ void CPlaybackController::SetSpeed(double speed) {
     }
 }
 
-bool CPlaybackController::SpeedStep(int direction) {
+bool PlaybackController::SpeedStep(int direction) {
     if (Number(kUseDefaultDecoder) != 1)
         return false;
     double speed = m_speed + (direction > 0 ? kSpeedStep : -kSpeedStep);

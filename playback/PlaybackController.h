@@ -10,12 +10,12 @@
 #include <string>
 
 struct NumberSetting;
-class CPlaylist;
+class Playlist;
 class EngineBackend;
 class LibraryBackend;
 class MediaPlayerBackend;
 class Profile;
-struct _SFileInfo;
+struct FileInfo;
 
 // The main view's control of playback: which back end plays the playlist's current entry,
 // opening it, play, pause, stop and seek, the end of a track and the step to the next one under
@@ -24,7 +24,7 @@ struct _SFileInfo;
 //
 // Every operation takes the track lock (recursive), so the monitor on its worker thread and the
 // commands on the UI thread never change a track at the same time.
-class CPlaybackController {
+class PlaybackController {
 public:
     // Messages the controller handles or posts.
     static constexpr uint32_t kMediaPlayerNotice = 0x3E99; // wParam 1 duration known, 2 ended
@@ -45,11 +45,11 @@ public:
 
     // The back ends must outlive the controller (or be replaced by SetBackends); `media` null
     // means there is no media player control.
-    CPlaybackController(Profile& profile, CPlaylist& playlist, PlaybackUi& ui,
-                        LibraryBackend& library, EngineBackend& engine,
-                        MediaPlayerBackend* media = nullptr);
-    CPlaybackController(const CPlaybackController&) = delete;
-    CPlaybackController& operator=(const CPlaybackController&) = delete;
+    PlaybackController(Profile& profile, Playlist& playlist, PlaybackUi& ui,
+                       LibraryBackend& library, EngineBackend& engine,
+                       MediaPlayerBackend* media = nullptr);
+    PlaybackController(const PlaybackController&) = delete;
+    PlaybackController& operator=(const PlaybackController&) = delete;
 
     // After an audio restart: the new library and engine.
     void SetBackends(LibraryBackend& library, EngineBackend& engine);
@@ -139,16 +139,16 @@ public:
     std::recursive_mutex& TrackLock() { return m_trackLock; }
 
 private:
-    bool OpenLocal(_SFileInfo& entry);
-    bool OpenLocalSteps(_SFileInfo& entry, bool& noted);
-    bool OpenStream(_SFileInfo& entry);
-    bool OpenMediaPlayer(_SFileInfo& entry);
+    bool OpenLocal(FileInfo& entry);
+    bool OpenLocalSteps(FileInfo& entry, bool& noted);
+    bool OpenStream(FileInfo& entry);
+    bool OpenMediaPlayer(FileInfo& entry);
     bool FailOpen(const std::u16string& text);
     void ResetForOpen();
     void SetDuration(int32_t ms);
-    void SetPlayTime(_SFileInfo& entry, const std::u16string& text);
-    void ReadTags(_SFileInfo& entry);
-    void LoadLyrics(_SFileInfo& entry, bool mediaPlayer);
+    void SetPlayTime(FileInfo& entry, const std::u16string& text);
+    void ReadTags(FileInfo& entry);
+    void LoadLyrics(FileInfo& entry, bool mediaPlayer);
     void ShowButtons(bool play, bool pause, bool stop);
     void BackendSeek(int32_t ms);
     int32_t BackendPosition();
@@ -163,7 +163,7 @@ private:
     int32_t Number(const NumberSetting& value) const;
 
     Profile& m_profile;
-    CPlaylist& m_playlist;
+    Playlist& m_playlist;
     PlaybackUi& m_ui;
     LibraryBackend* m_library;
     EngineBackend* m_engine;

@@ -41,17 +41,17 @@ std::u16string Number(int64_t value, size_t width, bool zeros) {
 
 } // namespace
 
-std::u16string CPlaybackTexts::Text(PlaybackText text, bool korean) {
+std::u16string PlaybackTexts::Text(PlaybackText text, bool korean) {
     const Twin& twin = kTexts[static_cast<int>(text)];
     return korean ? twin.korean : twin.english;
 }
 
-std::u16string CPlaybackTexts::Format(PlaybackText text, bool korean,
-                                      std::initializer_list<Arg> args) {
+std::u16string PlaybackTexts::Format(PlaybackText text, bool korean,
+                                     std::initializer_list<Arg> args) {
     return Format(Text(text, korean), args);
 }
 
-std::u16string CPlaybackTexts::Format(std::u16string_view format, std::initializer_list<Arg> args) {
+std::u16string PlaybackTexts::Format(std::u16string_view format, std::initializer_list<Arg> args) {
     std::u16string out;
     auto next = args.begin();
     for (size_t i = 0; i < format.size(); ++i) {

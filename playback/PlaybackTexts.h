@@ -22,7 +22,7 @@ enum class PlaybackText {
     RepeatAll,
 };
 
-class CPlaybackTexts {
+class PlaybackTexts {
 public:
     using Arg = std::variant<std::u16string_view, int64_t>;
 

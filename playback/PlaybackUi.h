@@ -31,7 +31,7 @@ public:
 
     // The LCD: the track line of `entry` (title or tags), or a status text shown for
     // `durationMs` before the track line returns.
-    virtual void ShowTitle(const _SFileInfo& entry) = 0;
+    virtual void ShowTitle(const FileInfo& entry) = 0;
     virtual void ShowStatus(const std::u16string& text, int durationMs) = 0;
 
     // The display panel: the elapsed (or shown) time and the total time in seconds, the sample
@@ -70,7 +70,7 @@ public:
     // Other windows: the playlist dialog, when open, gets the new current entry (0x8058); the
     // speed dialog, when open, is told the speed was applied; the backlight hold (with
     // "NoUsePowerSave" 1); the wave-out volume word (both 16-bit halves).
-    virtual void CurrentEntryChanged(const _SFileInfo& entry) = 0;
+    virtual void CurrentEntryChanged(const FileInfo& entry) = 0;
     virtual void SpeedApplied(double speed) = 0;
     virtual void HoldBacklight(bool hold) = 0;
     virtual void SetWaveOutVolume(uint32_t volume) = 0;

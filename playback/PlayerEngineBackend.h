@@ -5,10 +5,10 @@
 class Player;
 
 // The controller's side of the built-in engine: its interface functions over one Player.
-class CPlayerEngineBackend : public EngineBackend {
+class PlayerEngineBackend : public EngineBackend {
 public:
     // `player` may be null: every call then fails or answers 0.
-    explicit CPlayerEngineBackend(Player* player) : m_player(player) {}
+    explicit PlayerEngineBackend(Player* player) : m_player(player) {}
 
     bool OpenFile(const std::u16string& path) override;
     bool OpenUrl(const std::u16string& url) override;
@@ -19,7 +19,7 @@ public:
     bool Seek(int32_t ms) override;
     int32_t Position() override;
     int32_t Duration() override;
-    bool FileInfo(PlayerFileInfo& info) override;
+    bool GetFileInfo(PlayerFileInfo& info) override;
     void SetVolume(uint32_t volume) override;
     int32_t StreamingState() override;
     int32_t StreamingBuffered() override;

@@ -20,9 +20,9 @@ uint32_t Get32(const uint8_t* at) {
 
 } // namespace
 
-CSpokenTime::CSpokenTime(SoundSource source) : source_(std::move(source)) {}
+SpokenTimePlayer::SpokenTimePlayer(SoundSource source) : m_source(std::move(source)) {}
 
-int CSpokenTime::Play(const std::vector<uint32_t>& ids) {
+int SpokenTimePlayer::Play(const std::vector<uint32_t>& ids) {
     Event done;
     std::unique_ptr<WaveOut> device = WaveOut::Create();
     if (!device)
@@ -31,7 +31,7 @@ int CSpokenTime::Play(const std::vector<uint32_t>& ids) {
     WaveOut::Format openFormat;
     int played = 0;
     for (const uint32_t id : ids) {
-        const std::string file = source_ ? source_(id) : std::string();
+        const std::string file = m_source ? m_source(id) : std::string();
         Sound sound;
         if (!ParseWav(file, sound))
             continue;
@@ -55,7 +55,7 @@ int CSpokenTime::Play(const std::vector<uint32_t>& ids) {
     return played;
 }
 
-bool CSpokenTime::PlaySound(WaveOut& device, const Sound& sound, Event& done) {
+bool SpokenTimePlayer::PlaySound(WaveOut& device, const Sound& sound, Event& done) {
     if (sound.bytes == 0)
         return true;
     // The device only reads a block's data; the header wants it writable all the same.
@@ -76,7 +76,7 @@ bool CSpokenTime::PlaySound(WaveOut& device, const Sound& sound, Event& done) {
     return false;
 }
 
-bool CSpokenTime::ParseWav(const std::string& file, Sound& sound) {
+bool SpokenTimePlayer::ParseWav(const std::string& file, Sound& sound) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(file.data());
     const size_t size = file.size();
     if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0)

@@ -12,14 +12,14 @@
 // Plays the sounds that speak the time (input/SpokenTime.h names them for a time of day). Each
 // sound is a PCM WAV file; they are played one after another through the wave-out device, and
 // Play returns when the last one has been heard.
-class CSpokenTime {
+class SpokenTimePlayer {
 public:
     // The bytes of the WAV file of a sound id; empty when there is none.
     using SoundSource = std::function<std::string(uint32_t id)>;
 
-    explicit CSpokenTime(SoundSource source);
-    CSpokenTime(const CSpokenTime&) = delete;
-    CSpokenTime& operator=(const CSpokenTime&) = delete;
+    explicit SpokenTimePlayer(SoundSource source);
+    SpokenTimePlayer(const SpokenTimePlayer&) = delete;
+    SpokenTimePlayer& operator=(const SpokenTimePlayer&) = delete;
 
     // Plays the sounds in order, waiting for each to finish. A sound that is missing or is no
     // 8- or 16-bit PCM WAV file is left out. Returns how many were played; 0 when no wave-out
@@ -37,5 +37,5 @@ private:
     // Queues the sound as one block and waits until the device hands it back.
     static bool PlaySound(WaveOut& device, const Sound& sound, Event& done);
 
-    SoundSource source_;
+    SoundSource m_source;
 };

@@ -1,6 +1,6 @@
 #include "playback/TickJobs.h"
 
-int CTickJobs::MonitorTicks(const State& state) {
+int TickJobs::MonitorTicks(const State& state) {
     const int speedRule = state.speed < 1.0 ? 21 : 16;
     if (state.displayOn && state.active)
         return state.syncedLyrics ? 16 : speedRule;
@@ -9,7 +9,7 @@ int CTickJobs::MonitorTicks(const State& state) {
     return 26;
 }
 
-bool CTickJobs::Count(uint16_t& counter, int ticksPerRun) {
+bool TickJobs::Count(uint16_t& counter, int ticksPerRun) {
     ++counter;
     if (counter <= ticksPerRun - 1)
         return false;
@@ -17,7 +17,7 @@ bool CTickJobs::Count(uint16_t& counter, int ticksPerRun) {
     return true;
 }
 
-uint32_t CTickJobs::Tick(const State& state) {
+uint32_t TickJobs::Tick(const State& state) {
     if (state.suspended)
         return 0;
     uint32_t due = 0;

@@ -6,7 +6,7 @@
 // holds in a 16-bit counter; when the counter passes the job's limit the job is due and the
 // counter starts again from 0, so a job runs once every limit + 1 such ticks. Tick() answers the
 // set of due jobs; the view pulses their workers (or does the short ones in the tick itself).
-class CTickJobs {
+class TickJobs {
 public:
     enum Job : uint32_t {
         Monitor = 1u << 0,      // worker 5: the monitor or the stream monitor

@@ -2,16 +2,16 @@
 
 #include "platform/TextCodec.h"
 
-void CArchive::WriteUnsigned(uint32_t value, size_t count) {
+void Archive::WriteUnsigned(uint32_t value, size_t count) {
     for (size_t i = 0; i < count; ++i)
         m_out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-void CArchive::WriteInt32(int32_t value) {
+void Archive::WriteInt32(int32_t value) {
     WriteUnsigned(static_cast<uint32_t>(value), 4);
 }
 
-void CArchive::WriteString(std::u16string_view text) {
+void Archive::WriteString(std::u16string_view text) {
     WriteUnsigned(0xFF, 1);
     WriteUnsigned(0xFFFE, 2);
     const size_t length = text.size();
@@ -33,7 +33,7 @@ void CArchive::WriteString(std::u16string_view text) {
     }
 }
 
-bool CArchive::ReadBytes(size_t count, std::string_view& bytes) {
+bool Archive::ReadBytes(size_t count, std::string_view& bytes) {
     if (count > Remaining())
         return false;
     bytes = m_in.substr(m_pos, count);
@@ -41,7 +41,7 @@ bool CArchive::ReadBytes(size_t count, std::string_view& bytes) {
     return true;
 }
 
-bool CArchive::ReadUnsigned(size_t count, uint32_t& value) {
+bool Archive::ReadUnsigned(size_t count, uint32_t& value) {
     std::string_view bytes;
     if (!ReadBytes(count, bytes))
         return false;
@@ -51,7 +51,7 @@ bool CArchive::ReadUnsigned(size_t count, uint32_t& value) {
     return true;
 }
 
-bool CArchive::ReadInt32(int32_t& value) {
+bool Archive::ReadInt32(int32_t& value) {
     uint32_t raw = 0;
     if (!ReadUnsigned(4, raw))
         return false;
@@ -59,7 +59,7 @@ bool CArchive::ReadInt32(int32_t& value) {
     return true;
 }
 
-bool CArchive::ReadString(std::u16string& text) {
+bool Archive::ReadString(std::u16string& text) {
     const size_t start = m_pos;
     bool wide = false;
     uint32_t length = 0;

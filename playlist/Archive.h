@@ -14,14 +14,14 @@
 //
 // Reading never runs past the end of the bytes: a value that would do so fails and leaves the
 // reader where it was.
-class CArchive {
+class Archive {
 public:
     // For storing.
-    CArchive() = default;
+    Archive() = default;
     // For loading from `bytes`, which must outlive the archive.
     // Reads from `bytes`, which must outlive the archive.
-    explicit CArchive(std::string_view bytes) : m_in(bytes) {}
-    explicit CArchive(std::string&&) = delete;
+    explicit Archive(std::string_view bytes) : m_in(bytes) {}
+    explicit Archive(std::string&&) = delete;
 
     // Room for `bytes` more bytes, so that a long archive is not copied while it grows.
     void Reserve(size_t bytes) { m_out.reserve(m_out.size() + bytes); }

@@ -28,27 +28,27 @@ std::u16string_view FileName(std::u16string_view path) {
 
 } // namespace
 
-std::u16string CEntryTags::Lower(std::u16string_view text) {
+std::u16string EntryTags::Lower(std::u16string_view text) {
     return TextCodec::FoldCase(text);
 }
 
-std::u16string CEntryTags::TrimRight(std::u16string_view text) {
+std::u16string EntryTags::TrimRight(std::u16string_view text) {
     const size_t end = text.find_last_not_of(u' ');
     return std::u16string(end == std::u16string_view::npos ? u"" : text.substr(0, end + 1));
 }
 
-std::u16string CEntryTags::Stem(std::u16string_view path) {
+std::u16string EntryTags::Stem(std::u16string_view path) {
     const std::u16string_view name = FileName(path);
     return std::u16string(name.substr(0, name.find_last_of(u'.')));
 }
 
-std::u16string CEntryTags::Extension(std::u16string_view path) {
+std::u16string EntryTags::Extension(std::u16string_view path) {
     const std::u16string_view name = FileName(path);
     const size_t dot = name.find_last_of(u'.');
     return dot == std::u16string_view::npos ? std::u16string() : Lower(name.substr(dot));
 }
 
-std::u16string CEntryTags::FrameText(std::string_view name, std::string_view bytes) {
+std::u16string EntryTags::FrameText(std::string_view name, std::string_view bytes) {
     if (!name.empty() && name[0] == 'T') {
         if (bytes.empty() || bytes[0] != 0)
             return {};
@@ -64,7 +64,7 @@ std::u16string CEntryTags::FrameText(std::string_view name, std::string_view byt
     return TrimRight(TextCodec::MultiByteToWide(bytes));
 }
 
-bool CEntryTags::Fill(const std::u16string& path, TagInfo& info, LibraryTagSource* library) {
+bool EntryTags::Fill(const std::u16string& path, TagInfo& info, LibraryTagSource* library) {
     info = TagInfo{};
     std::error_code ec;
     const std::filesystem::path native(TextCodec::Utf16ToUtf8(path));

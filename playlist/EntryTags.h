@@ -8,7 +8,7 @@
 class LibraryTagSource;
 
 // Title, artist and album of a file about to become a playlist entry.
-class CEntryTags {
+class EntryTags {
 public:
     // Fills `info` from the file's tags; false when the path is not an existing file. The title
     // falls back to the file name without extension; trailing blanks are removed.

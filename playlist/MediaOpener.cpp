@@ -24,15 +24,15 @@ std::u16string FolderOf(const std::u16string& path) {
     return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
 }
 
-bool SamePathIn(const std::vector<_SFileInfo>& list, const _SFileInfo& entry) {
+bool SamePathIn(const std::vector<FileInfo>& list, const FileInfo& entry) {
     return std::any_of(list.begin(), list.end(),
-                       [&](const _SFileInfo& other) { return CPlaylist::SamePath(other, entry); });
+                       [&](const FileInfo& other) { return Playlist::SamePath(other, entry); });
 }
 
 } // namespace
 
-void CMediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
-                              std::vector<_SFileInfo>& list) {
+void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
+                             std::vector<FileInfo>& list) {
     std::u16string base = folder;
     if (!base.empty() && base.back() != u'/')
         base += u'/';
@@ -50,60 +50,60 @@ void CMediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
         }
         if (!item.is_regular_file(typeError) || name.size() < 4)
             continue;
-        const std::u16string lower = CEntryTags::Lower(name);
+        const std::u16string lower = EntryTags::Lower(name);
         const std::u16string ext = lower.substr(lower.size() - 4);
         const bool wma = ext == u".wma" || ext == u".asf";
         if (ext != u".mp3" && ext != u".ogg" && ext != u".wav" &&
             !(wma && m_playlist.WmaAvailable()))
             continue;
 
-        _SFileInfo entry;
-        entry.strName = lower.substr(0, lower.find_last_of(u'.'));
+        FileInfo entry;
+        entry.name = lower.substr(0, lower.find_last_of(u'.'));
         // The name keeps its real case in the path: file names are case-sensitive here.
-        entry.strPath = base + name;
-        entry.strExt = ext;
-        entry.strTitle = entry.strName;
-        if (SamePathIn(list, entry) || list.size() >= static_cast<size_t>(CPlaylist::kMaxEntries))
+        entry.path = base + name;
+        entry.ext = ext;
+        entry.title = entry.name;
+        if (SamePathIn(list, entry) || list.size() >= static_cast<size_t>(Playlist::kMaxEntries))
             continue;
         if (ext == u".mp3" || ext == u".ogg") {
             TagInfo info;
-            if (m_playlist.FillEntryTags(entry.strPath, info)) {
-                entry.strTitle = info.title;
-                entry.strArtist = info.artist;
-                entry.strAlbum = info.album;
-                // Without a tag title the name stands in, as strName has it.
-                if (entry.strTitle.empty() || entry.strTitle == CEntryTags::Stem(name))
-                    entry.strTitle = entry.strName;
+            if (m_playlist.FillEntryTags(entry.path, info)) {
+                entry.title = info.title;
+                entry.artist = info.artist;
+                entry.album = info.album;
+                // Without a tag title the name stands in, as the name field has it.
+                if (entry.title.empty() || entry.title == EntryTags::Stem(name))
+                    entry.title = entry.name;
             }
         }
         list.push_back(entry);
     }
 }
 
-void CMediaOpener::ResetCurrentTo(const std::u16string& path) {
-    _SFileInfo& current = m_playlist.Current();
+void MediaOpener::ResetCurrentTo(const std::u16string& path) {
+    FileInfo& current = m_playlist.Current();
     current.Reset();
-    current.strPath = path;
-    current.strName = CEntryTags::Stem(path);
-    current.strExt = CEntryTags::Extension(path);
-    if (current.strExt != u".wpl") {
+    current.path = path;
+    current.name = EntryTags::Stem(path);
+    current.ext = EntryTags::Extension(path);
+    if (current.ext != u".wpl") {
         TagInfo info;
         m_playlist.FillEntryTags(path, info);
-        current.strTitle = info.title;
-        current.strArtist = info.artist;
-        current.strAlbum = info.album;
+        current.title = info.title;
+        current.artist = info.artist;
+        current.album = info.album;
     }
-    if (current.strTitle.empty())
-        current.strTitle = current.strName;
+    if (current.title.empty())
+        current.title = current.name;
 }
 
-void CMediaOpener::OpenAndPlay(bool play) {
+void MediaOpener::OpenAndPlay(bool play) {
     PlaylistHost& host = m_playlist.Host();
     if (host.OpenCurrent() && play)
         host.Play();
 }
 
-void CMediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
+void MediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
     if (selection.empty())
         return;
     PlaylistHost& host = m_playlist.Host();
@@ -122,41 +122,41 @@ void CMediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
         for (size_t i = 1; i < selection.size(); ++i) {
             const std::u16string path =
                 folder + (folder.ends_with(u'/') ? u"" : u"/") + selection[i];
-            if (CEntryTags::Extension(path) == u".wpl") {
+            if (EntryTags::Extension(path) == u".wpl") {
                 m_playlist.PlaylistLoad(path, true);
                 continue;
             }
-            if (m_playlist.Contains(path) || m_playlist.Count() >= CPlaylist::kMaxEntries)
+            if (m_playlist.Contains(path) || m_playlist.Count() >= Playlist::kMaxEntries)
                 continue;
             TagInfo info;
             if (!m_playlist.FillEntryTags(path, info))
                 continue;
-            _SFileInfo entry;
-            entry.strPath = path;
-            entry.strName = CEntryTags::Stem(path);
-            entry.strExt = CEntryTags::Extension(path);
-            entry.strTitle = info.title;
-            entry.strArtist = info.artist;
-            entry.strAlbum = info.album;
-            if (entry.strTitle.empty())
-                entry.strTitle = entry.strName;
+            FileInfo entry;
+            entry.path = path;
+            entry.name = EntryTags::Stem(path);
+            entry.ext = EntryTags::Extension(path);
+            entry.title = info.title;
+            entry.artist = info.artist;
+            entry.album = info.album;
+            if (entry.title.empty())
+                entry.title = entry.name;
             m_playlist.Append(entry);
         }
     }
 
     m_playlist.SetListMode(m_playlist.Count() > 1);
-    if (const _SFileInfo* entry = m_playlist.EntryAt(m_playlist.CurIndex()))
+    if (const FileInfo* entry = m_playlist.EntryAt(m_playlist.CurIndex()))
         m_playlist.Current() = *entry;
     if (selection.size() == 1 || m_playlist.Count() > 0) {
-        if (m_playlist.Current().strExt != u".wpl")
-            host.ShowTitle(m_playlist.Current().strName);
+        if (m_playlist.Current().ext != u".wpl")
+            host.ShowTitle(m_playlist.Current().name);
         OpenAndPlay(true);
     }
     host.EndWait();
 }
 
-bool CMediaOpener::ScanAndOpen(const std::u16string& folder, bool recurse, bool play) {
-    std::vector<_SFileInfo> found;
+bool MediaOpener::ScanAndOpen(const std::u16string& folder, bool recurse, bool play) {
+    std::vector<FileInfo> found;
     ScanFolder(folder, recurse, found);
     if (found.empty())
         return false;
@@ -172,13 +172,13 @@ bool CMediaOpener::ScanAndOpen(const std::u16string& folder, bool recurse, bool 
     if (m_playlist.ListMode())
         host.ShowTrackNumber(1);
     m_playlist.Current() = m_playlist.Entries().front();
-    host.ShowTitle(m_playlist.Current().strName);
+    host.ShowTitle(m_playlist.Current().name);
     OpenAndPlay(play);
     host.EndWait();
     return true;
 }
 
-void CMediaOpener::OpenFolder(const std::u16string& folderBefore) {
+void MediaOpener::OpenFolder(const std::u16string& folderBefore) {
     Profile& profile = m_playlist.SettingsProfile();
     const std::u16string folder = Settings::Get(profile, kOpenFolderName);
     if (folder.empty() || folder == folderBefore)
@@ -186,7 +186,7 @@ void CMediaOpener::OpenFolder(const std::u16string& folderBefore) {
     ScanAndOpen(folder, Settings::Get(profile, kOpenSubFolder) == 1, true);
 }
 
-void CMediaOpener::OpenStartupFolder() {
+void MediaOpener::OpenStartupFolder() {
     Profile& profile = m_playlist.SettingsProfile();
     const bool play = m_playlist.Restarted() ? m_playlist.PlayAfterRestart()
                                              : Settings::Get(profile, kPlayOnStart) == 1;
@@ -196,7 +196,7 @@ void CMediaOpener::OpenStartupFolder() {
     m_playlist.SetRestartFlags(false, false);
 }
 
-void CMediaOpener::OpenPath(const std::u16string& path) {
+void MediaOpener::OpenPath(const std::u16string& path) {
     PlaylistHost& host = m_playlist.Host();
     host.BeginWait();
     ResetCurrentTo(path);
@@ -204,7 +204,7 @@ void CMediaOpener::OpenPath(const std::u16string& path) {
     host.EndWait();
 }
 
-bool CMediaOpener::OpenUrl(const std::u16string& address) {
+bool MediaOpener::OpenUrl(const std::u16string& address) {
     if (!StreamAddress::IsStream(address))
         return false;
     const std::u16string url = StreamAddress::Normalised(address);
@@ -214,24 +214,23 @@ bool CMediaOpener::OpenUrl(const std::u16string& address) {
     m_playlist.PlayedList().clear();
     m_playlist.Entries().clear();
     m_playlist.SetListMode(false);
-    _SFileInfo& current = m_playlist.Current();
+    FileInfo& current = m_playlist.Current();
     current.Reset();
-    current.strName = current.strPath = current.strTitle = url;
-    current.strExt = u".url";
+    current.name = current.path = current.title = url;
+    current.ext = u".url";
     OpenAndPlay(true);
     host.EndWait();
     return true;
 }
 
-bool CMediaOpener::DeleteCurrentFile() {
-    if (m_deleting || m_playlist.Current().strPath.empty())
+bool MediaOpener::DeleteCurrentFile() {
+    if (m_deleting || m_playlist.Current().path.empty())
         return false;
     PlaylistHost& host = m_playlist.Host();
-    const _SFileInfo victim = m_playlist.Current();
+    const FileInfo victim = m_playlist.Current();
     const bool korean = host.Korean();
-    std::u16string text = korean
-                              ? u"지정된 파일(" + victim.strPath + u")을 삭제하시겠습니까?"
-                              : u"Do you really want to delete file \"" + victim.strPath + u"\" ?";
+    std::u16string text = korean ? u"지정된 파일(" + victim.path + u")을 삭제하시겠습니까?"
+                                 : u"Do you really want to delete file \"" + victim.path + u"\" ?";
     if (!host.MessageBox(text, u"Sonvale", PlaylistHost::Box::Question))
         return false;
 
@@ -244,7 +243,7 @@ bool CMediaOpener::DeleteCurrentFile() {
     if (host.StepTrack(+1)) {
         RemoveEntry(victim);
         std::error_code ec;
-        deleted = std::filesystem::remove(Native(victim.strPath), ec);
+        deleted = std::filesystem::remove(Native(victim.path), ec);
     }
     if (wasPlaying)
         host.Play();
@@ -253,16 +252,16 @@ bool CMediaOpener::DeleteCurrentFile() {
     return deleted;
 }
 
-void CMediaOpener::RemoveEntry(const _SFileInfo& entry) {
-    std::vector<_SFileInfo>& entries = m_playlist.Entries();
-    const auto found = std::find_if(entries.begin(), entries.end(), [&](const _SFileInfo& other) {
-        return CPlaylist::SamePath(other, entry);
+void MediaOpener::RemoveEntry(const FileInfo& entry) {
+    std::vector<FileInfo>& entries = m_playlist.Entries();
+    const auto found = std::find_if(entries.begin(), entries.end(), [&](const FileInfo& other) {
+        return Playlist::SamePath(other, entry);
     });
     if (found != entries.end())
         entries.erase(found);
     if (entries.size() == 1)
         m_playlist.SetListMode(false);
-    const int index = m_playlist.IndexOfExact(m_playlist.Current().strPath);
+    const int index = m_playlist.IndexOfExact(m_playlist.Current().path);
     if (index != m_playlist.CurIndex()) {
         m_playlist.SetCurIndex(index);
         m_playlist.Host().ShowTrackNumber(index + 1);

@@ -5,18 +5,18 @@
 #include <string>
 #include <vector>
 
-class CPlaylist;
+class Playlist;
 
 // Fills the playlist from files, folders, a command-line path or a stream address, and deletes
 // the current file. The dialogs that come before these steps belong to the view; these take
 // their results.
-class CMediaOpener {
+class MediaOpener {
 public:
-    explicit CMediaOpener(CPlaylist& playlist) : m_playlist(playlist) {}
+    explicit MediaOpener(Playlist& playlist) : m_playlist(playlist) {}
 
     // Appends the audio files of `folder` (ending in "/") to `list`, descending into subfolders
     // when `recurse`, in the order the file system lists them.
-    void ScanFolder(const std::u16string& folder, bool recurse, std::vector<_SFileInfo>& list);
+    void ScanFolder(const std::u16string& folder, bool recurse, std::vector<FileInfo>& list);
 
     // The result of the "Open Files" dialog: one full path, or the folder followed by the names.
     void OpenFiles(const std::vector<std::u16string>& selection);
@@ -34,13 +34,13 @@ public:
     // user said no or nothing was deleted.
     bool DeleteCurrentFile();
     // Removes the entry with the same path and finds the current entry's index again.
-    void RemoveEntry(const _SFileInfo& entry);
+    void RemoveEntry(const FileInfo& entry);
 
 private:
     bool ScanAndOpen(const std::u16string& folder, bool recurse, bool play);
     void ResetCurrentTo(const std::u16string& path);
     void OpenAndPlay(bool play);
 
-    CPlaylist& m_playlist;
+    Playlist& m_playlist;
     bool m_deleting = false;
 };

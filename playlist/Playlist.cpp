@@ -59,28 +59,26 @@ std::u16string Number(int number) {
     return TextCodec::Utf8ToUtf16(std::to_string(number));
 }
 
-bool ReadEntry(CArchive& archive, _SFileInfo& entry) {
-    for (std::u16string* text :
-         {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
-          &entry.strArtist, &entry.strAlbum, &entry.strReserved})
+bool ReadEntry(Archive& archive, FileInfo& entry) {
+    for (std::u16string* text : {&entry.name, &entry.path, &entry.ext, &entry.playTime,
+                                 &entry.title, &entry.artist, &entry.album, &entry.reserved})
         if (!archive.ReadString(*text))
             return false;
-    return archive.ReadInt32(entry.nFavorite);
+    return archive.ReadInt32(entry.favorite);
 }
 
 // The bytes an entry takes at most: nine lengths of up to 10 bytes and the texts.
-size_t EntrySize(const _SFileInfo& entry) {
-    return 94 + 2 * (entry.strName.size() + entry.strPath.size() + entry.strExt.size() +
-                     entry.strPlayTime.size() + entry.strTitle.size() + entry.strArtist.size() +
-                     entry.strAlbum.size() + entry.strReserved.size());
+size_t EntrySize(const FileInfo& entry) {
+    return 94 + 2 * (entry.name.size() + entry.path.size() + entry.ext.size() +
+                     entry.playTime.size() + entry.title.size() + entry.artist.size() +
+                     entry.album.size() + entry.reserved.size());
 }
 
-void WriteEntry(CArchive& archive, const _SFileInfo& entry) {
-    for (const std::u16string* text :
-         {&entry.strName, &entry.strPath, &entry.strExt, &entry.strPlayTime, &entry.strTitle,
-          &entry.strArtist, &entry.strAlbum, &entry.strReserved})
+void WriteEntry(Archive& archive, const FileInfo& entry) {
+    for (const std::u16string* text : {&entry.name, &entry.path, &entry.ext, &entry.playTime,
+                                       &entry.title, &entry.artist, &entry.album, &entry.reserved})
         archive.WriteString(*text);
-    archive.WriteInt32(entry.nFavorite);
+    archive.WriteInt32(entry.favorite);
 }
 
 void RemoveFile(const std::u16string& path) {
@@ -94,40 +92,40 @@ bool On(Profile& profile, const NumberSetting& value) {
 
 } // namespace
 
-CPlaylist::CPlaylist(Profile& profile, PlaylistHost& host, LibraryTagSource* library)
+Playlist::Playlist(Profile& profile, PlaylistHost& host, LibraryTagSource* library)
     : m_profile(profile), m_host(host), m_library(library) {}
 
-const _SFileInfo* CPlaylist::EntryAt(int index) const {
+const FileInfo* Playlist::EntryAt(int index) const {
     return index >= 0 && index < Count() ? &m_entries[static_cast<size_t>(index)] : nullptr;
 }
 
-bool CPlaylist::Contains(const std::u16string& path) const {
-    const std::u16string lower = CEntryTags::Lower(path);
-    return std::any_of(m_entries.begin(), m_entries.end(), [&](const _SFileInfo& entry) {
-        return CEntryTags::Lower(entry.strPath) == lower;
+bool Playlist::Contains(const std::u16string& path) const {
+    const std::u16string lower = EntryTags::Lower(path);
+    return std::any_of(m_entries.begin(), m_entries.end(), [&](const FileInfo& entry) {
+        return EntryTags::Lower(entry.path) == lower;
     });
 }
 
-bool CPlaylist::Append(const _SFileInfo& entry) {
-    if (Count() >= kMaxEntries || Contains(entry.strPath))
+bool Playlist::Append(const FileInfo& entry) {
+    if (Count() >= kMaxEntries || Contains(entry.path))
         return false;
     m_entries.push_back(entry);
     ++m_changes;
     return true;
 }
 
-int CPlaylist::IndexOfExact(const std::u16string& path) const {
+int Playlist::IndexOfExact(const std::u16string& path) const {
     const auto found = std::find_if(m_entries.begin(), m_entries.end(),
-                                    [&](const _SFileInfo& entry) { return entry.strPath == path; });
+                                    [&](const FileInfo& entry) { return entry.path == path; });
     return static_cast<int>(found - m_entries.begin());
 }
 
-void CPlaylist::SetRestartFlags(bool restarted, bool playAfterLoad) {
+void Playlist::SetRestartFlags(bool restarted, bool playAfterLoad) {
     m_restarted = restarted;
     m_playAfterRestart = playAfterLoad;
 }
 
-bool CPlaylist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
+bool Playlist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
         if (reportErrors) {
@@ -149,30 +147,30 @@ bool CPlaylist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
     return !m_entries.empty();
 }
 
-CPlaylist::LoadResult CPlaylist::LoadListBytes(const std::string& bytes) {
+Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
     LoadResult result;
     m_favorites.clear();
     ++m_changes;
     // The paths already listed, in lower case, so that a long file loads in linear time.
     std::unordered_set<std::u16string> listed;
     std::unordered_set<std::u16string> favorites;
-    for (const _SFileInfo& entry : m_entries)
-        listed.insert(CEntryTags::Lower(entry.strPath));
-    CArchive archive(bytes);
+    for (const FileInfo& entry : m_entries)
+        listed.insert(EntryTags::Lower(entry.path));
+    Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count) || count < 0) {
         result.damaged = true;
         count = 0;
     }
     for (int32_t i = 0; i < count; ++i) {
-        _SFileInfo entry;
+        FileInfo entry;
         // A record cut short ends the file: what was read before it stays.
         if (!ReadEntry(archive, entry)) {
             result.damaged = true;
             break;
         }
-        std::u16string lower = CEntryTags::Lower(entry.strPath);
-        if (entry.strPath.empty() || listed.count(lower) != 0)
+        std::u16string lower = EntryTags::Lower(entry.path);
+        if (entry.path.empty() || listed.count(lower) != 0)
             continue;
         if (Count() >= kMaxEntries) {
             ++result.leftOut;
@@ -182,49 +180,48 @@ CPlaylist::LoadResult CPlaylist::LoadListBytes(const std::string& bytes) {
         // An entry whose file is not there now (a card taken out, a file moved away for a
         // while), or that can't be played here (WMA without its decoder), stays in the list;
         // playing steps over it.
-        entry.bMissing = Unplayable(entry);
+        entry.missing = Unplayable(entry);
         listed.insert(std::move(lower));
-        if (entry.strTitle.empty())
-            entry.strTitle = entry.strName;
+        if (entry.title.empty())
+            entry.title = entry.name;
         m_entries.push_back(entry);
-        if (entry.nFavorite == 1 && favorites.insert(entry.strPath).second)
-            m_favorites.push_back(entry.strPath);
+        if (entry.favorite == 1 && favorites.insert(entry.path).second)
+            m_favorites.push_back(entry.path);
     }
     if (archive.Remaining() != 0)
         result.damaged = true;
     return result;
 }
 
-std::string CPlaylist::ListBytes() const {
+std::string Playlist::ListBytes() const {
     // A single file opened outside the list is kept with it, as at shutdown.
-    const bool withCurrent = !m_current.strName.empty() && !m_current.strPath.empty() &&
-                             !m_current.strExt.empty() && Count() < kMaxEntries &&
-                             IndexOfExact(m_current.strPath) == Count() &&
-                             !Contains(m_current.strPath);
+    const bool withCurrent = !m_current.name.empty() && !m_current.path.empty() &&
+                             !m_current.ext.empty() && Count() < kMaxEntries &&
+                             IndexOfExact(m_current.path) == Count() && !Contains(m_current.path);
     if (m_entries.empty() && !withCurrent)
         return {};
     size_t size = 4 + (withCurrent ? EntrySize(m_current) : 0);
-    for (const _SFileInfo& entry : m_entries)
+    for (const FileInfo& entry : m_entries)
         size += EntrySize(entry);
-    CArchive archive;
+    Archive archive;
     archive.Reserve(size);
     archive.WriteInt32(Count() + (withCurrent ? 1 : 0));
-    for (const _SFileInfo& entry : m_entries)
+    for (const FileInfo& entry : m_entries)
         WriteEntry(archive, entry);
     if (withCurrent)
         WriteEntry(archive, m_current);
     return archive.Bytes();
 }
 
-bool CPlaylist::PlaylistSave(const std::u16string& path) const {
-    CArchive archive;
+bool Playlist::PlaylistSave(const std::u16string& path) const {
+    Archive archive;
     archive.WriteInt32(Count());
-    for (const _SFileInfo& entry : m_entries)
+    for (const FileInfo& entry : m_entries)
         WriteEntry(archive, entry);
     return WriteWholeFile(path, archive.Bytes());
 }
 
-bool CPlaylist::LoadPlayedList(const std::u16string& path) {
+bool Playlist::LoadPlayedList(const std::u16string& path) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes))
         return false;
@@ -232,9 +229,9 @@ bool CPlaylist::LoadPlayedList(const std::u16string& path) {
     return true;
 }
 
-void CPlaylist::LoadPlayedBytes(const std::string& bytes) {
+void Playlist::LoadPlayedBytes(const std::string& bytes) {
     ClearPlayed();
-    CArchive archive(bytes);
+    Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count))
         count = 0;
@@ -246,27 +243,26 @@ void CPlaylist::LoadPlayedBytes(const std::string& bytes) {
     }
 }
 
-std::string CPlaylist::PlayedBytes() const {
-    CArchive archive;
+std::string Playlist::PlayedBytes() const {
+    Archive archive;
     archive.WriteInt32(static_cast<int32_t>(m_played.size()));
     for (const std::u16string& played : m_played)
         archive.WriteString(played);
     return archive.Bytes();
 }
 
-bool CPlaylist::SavePlayedList(const std::u16string& path) const {
+bool Playlist::SavePlayedList(const std::u16string& path) const {
     return WriteWholeFile(path, PlayedBytes());
 }
 
-std::optional<CPlaylist::ListFiles> CPlaylist::ChangedLists() {
+std::optional<Playlist::ListFiles> Playlist::ChangedLists() {
     const uint64_t changes = m_changes;
     const bool shuffle = On(m_profile, kShuffle);
-    if (changes == m_lastChanges && shuffle == m_lastShuffle &&
-        m_current.strPath == m_lastCurrentPath)
+    if (changes == m_lastChanges && shuffle == m_lastShuffle && m_current.path == m_lastCurrentPath)
         return std::nullopt;
     m_lastChanges = changes;
     m_lastShuffle = shuffle;
-    m_lastCurrentPath = m_current.strPath;
+    m_lastCurrentPath = m_current.path;
     ListFiles files;
     files.list = ListBytes();
     if (shuffle && !m_played.empty())
@@ -274,7 +270,7 @@ std::optional<CPlaylist::ListFiles> CPlaylist::ChangedLists() {
     return files;
 }
 
-void CPlaylist::WriteLists(const ListFiles& files) {
+void Playlist::WriteLists(const ListFiles& files) {
     auto update = [](const std::u16string& path, const std::string& bytes, DiskFile& disk) {
         if (bytes.empty()) {
             if (disk.owned)
@@ -293,30 +289,30 @@ void CPlaylist::WriteLists(const ListFiles& files) {
     update(PlayedListPath(), files.played, m_playedOnDisk);
 }
 
-void CPlaylist::SaveResumeValues(int32_t positionMs) {
+void Playlist::SaveResumeValues(int32_t positionMs) {
     // Nothing open (as before the start-up restored the list): the stored values stand.
-    if (m_current.strPath.empty() || !On(m_profile, kResume) ||
-        (m_current.strPath == m_resumePath && m_curIndex == m_resumeIndex))
+    if (m_current.path.empty() || !On(m_profile, kResume) ||
+        (m_current.path == m_resumePath && m_curIndex == m_resumeIndex))
         return;
-    m_resumePath = m_current.strPath;
+    m_resumePath = m_current.path;
     m_resumeIndex = m_curIndex;
     Settings::Set(m_profile, kCurPlayFilePath, m_resumePath);
     Settings::Set(m_profile, kCurPlayPos, positionMs);
     Settings::Set(m_profile, kCurIndex, m_resumeIndex);
 }
 
-void CPlaylist::Notify(const std::u16string& text) {
+void Playlist::Notify(const std::u16string& text) {
     m_notices.push_back(text);
 }
 
-void CPlaylist::ShowNotices() {
+void Playlist::ShowNotices() {
     const bool korean = m_host.Korean();
     for (const std::u16string& text : std::exchange(m_notices, {}))
         m_host.MessageBox(text, korean ? u"Sonvale 에러" : u"Sonvale Error",
                           PlaylistHost::Box::Error);
 }
 
-std::u16string CPlaylist::DamagedText(const std::u16string& path, bool saved) const {
+std::u16string Playlist::DamagedText(const std::u16string& path, bool saved) const {
     const std::u16string count = Number(Count());
     if (m_host.Korean())
         return saved ? u"저장된 재생 목록이 손상되었습니다. 읽을 수 있었던 항목(" + count +
@@ -330,7 +326,7 @@ std::u16string CPlaylist::DamagedText(const std::u16string& path, bool saved) co
                        u" entries could be read from it.";
 }
 
-std::u16string CPlaylist::LeftOutText(int leftOut) const {
+std::u16string Playlist::LeftOutText(int leftOut) const {
     if (m_host.Korean())
         return u"재생 목록에는 항목을 최대 9999개까지 담을 수 있어 " + Number(leftOut) +
                u"개 항목을 넣지 못했습니다.";
@@ -338,33 +334,33 @@ std::u16string CPlaylist::LeftOutText(int leftOut) const {
            u" entries were left out.";
 }
 
-bool CPlaylist::Missing(int index) {
+bool Playlist::Missing(int index) {
     if (index < 0 || index >= Count())
         return false;
-    _SFileInfo& entry = m_entries[static_cast<size_t>(index)];
-    if (entry.bMissing && !Unplayable(entry))
-        entry.bMissing = false;
-    return entry.bMissing;
+    FileInfo& entry = m_entries[static_cast<size_t>(index)];
+    if (entry.missing && !Unplayable(entry))
+        entry.missing = false;
+    return entry.missing;
 }
 
-bool CPlaylist::Unplayable(const _SFileInfo& entry) const {
-    const std::u16string ext = CEntryTags::Lower(entry.strExt);
-    return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) || !IsPlayable(entry.strPath);
+bool Playlist::Unplayable(const FileInfo& entry) const {
+    const std::u16string ext = EntryTags::Lower(entry.ext);
+    return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) || !IsPlayable(entry.path);
 }
 
-std::u16string CPlaylist::DefaultListPath() {
+std::u16string Playlist::DefaultListPath() {
     return TextCodec::Utf8ToUtf16(Folders::DataFolder() + "/playlist.wpl");
 }
 
-std::u16string CPlaylist::PlayedListPath() {
+std::u16string Playlist::PlayedListPath() {
     return TextCodec::Utf8ToUtf16(Folders::DataFolder() + "/shuffle.lst");
 }
 
-std::u16string CPlaylist::DamagedListPath() {
+std::u16string Playlist::DamagedListPath() {
     return DefaultListPath() + u".bad";
 }
 
-void CPlaylist::PlaylistRestore() {
+void Playlist::PlaylistRestore() {
     m_host.BeginWait();
     const std::u16string listPath = DefaultListPath();
     std::string bytes;
@@ -397,23 +393,23 @@ void CPlaylist::PlaylistRestore() {
             m_curIndex = m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex);
             m_resumePath = resumePath;
             m_resumeIndex = m_curIndex;
-            if (const _SFileInfo* entry = EntryAt(m_curIndex)) {
+            if (const FileInfo* entry = EntryAt(m_curIndex)) {
                 m_current = *entry;
-                if (entry->strPath != resumePath)
+                if (entry->path != resumePath)
                     m_curPlayPos = m_curIndex = 0;
             }
         } else {
             m_curPlayPos = m_curIndex = 0;
         }
 
-        const _SFileInfo* entry = EntryAt(m_curIndex);
+        const FileInfo* entry = EntryAt(m_curIndex);
         if (shuffle && entry)
-            AddPlayed(entry->strPath);
+            AddPlayed(entry->path);
         if (Count() > 1)
             m_listMode = true;
         if (entry) {
             m_current = *entry;
-            m_host.ShowTitle(m_current.strName);
+            m_host.ShowTitle(m_current.name);
             if (m_host.OpenCurrent()) {
                 if (m_curPlayPos != 0)
                     m_host.Seek(m_curPlayPos);
@@ -428,11 +424,11 @@ void CPlaylist::PlaylistRestore() {
     m_host.EndWait();
 }
 
-void CPlaylist::PlaylistStore(int32_t positionMs) {
+void Playlist::PlaylistStore(int32_t positionMs) {
     if (On(m_profile, kResume)) {
-        m_resumePath = m_current.strPath;
+        m_resumePath = m_current.path;
         m_resumeIndex = m_curIndex;
-        Settings::Set(m_profile, kCurPlayFilePath, m_current.strPath);
+        Settings::Set(m_profile, kCurPlayFilePath, m_current.path);
         Settings::Set(m_profile, kCurPlayPos, positionMs);
         Settings::Set(m_profile, kCurIndex, m_curIndex);
     } else {
@@ -440,7 +436,7 @@ void CPlaylist::PlaylistStore(int32_t positionMs) {
         Settings::Set(m_profile, kCurIndex, 0);
     }
 
-    if (!m_current.strName.empty() && !m_current.strPath.empty() && !m_current.strExt.empty())
+    if (!m_current.name.empty() && !m_current.path.empty() && !m_current.ext.empty())
         Append(m_current);
 
     m_lastChanges = 0; // write what differs from the disk, whatever was seen before
@@ -448,33 +444,33 @@ void CPlaylist::PlaylistStore(int32_t positionMs) {
         WriteLists(*files);
 }
 
-bool CPlaylist::FillEntryTags(const std::u16string& path, TagInfo& info) const {
-    return CEntryTags::Fill(path, info, m_library);
+bool Playlist::FillEntryTags(const std::u16string& path, TagInfo& info) const {
+    return EntryTags::Fill(path, info, m_library);
 }
 
-bool CPlaylist::IsPlayable(const std::u16string& path) {
+bool Playlist::IsPlayable(const std::u16string& path) {
     return StreamAddress::HasScheme(path) || IsFile(path);
 }
 
-bool CPlaylist::SamePath(const _SFileInfo& a, const _SFileInfo& b) {
-    return CEntryTags::Lower(a.strPath) == CEntryTags::Lower(b.strPath);
+bool Playlist::SamePath(const FileInfo& a, const FileInfo& b) {
+    return EntryTags::Lower(a.path) == EntryTags::Lower(b.path);
 }
 
-std::u16string CPlaylist::EntryLabel(const _SFileInfo& entry, bool useTitle, bool showArtist) {
-    const std::u16string& base = useTitle ? entry.strTitle : entry.strName;
-    if (showArtist && !entry.strArtist.empty())
-        return u"<" + entry.strArtist + u"> " + base;
+std::u16string Playlist::EntryLabel(const FileInfo& entry, bool useTitle, bool showArtist) {
+    const std::u16string& base = useTitle ? entry.title : entry.name;
+    if (showArtist && !entry.artist.empty())
+        return u"<" + entry.artist + u"> " + base;
     return base;
 }
 
-int32_t CPlaylist::Random31() {
+int32_t Playlist::Random31() {
     const int r1 = std::rand();
     const int r2 = std::rand();
     const int r3 = std::rand();
     return static_cast<int32_t>((r1 & 0xFFF) | ((r2 & 0xFFF) << 12) | ((r3 & 0x7F) << 24));
 }
 
-int CPlaylist::Pick(int m) {
+int Playlist::Pick(int m) {
     int r = Random31() % m;
     if (r < m - 1)
         r = Random31() % m;
@@ -483,7 +479,7 @@ int CPlaylist::Pick(int m) {
     return r;
 }
 
-bool CPlaylist::InPlayed(const std::u16string& path) {
+bool Playlist::InPlayed(const std::u16string& path) {
     if (m_playedIndexStale) {
         m_playedIndex = {m_played.begin(), m_played.end()};
         m_playedIndexStale = false;
@@ -491,7 +487,7 @@ bool CPlaylist::InPlayed(const std::u16string& path) {
     return m_playedIndex.count(path) != 0;
 }
 
-void CPlaylist::AddPlayed(const std::u16string& path) {
+void Playlist::AddPlayed(const std::u16string& path) {
     if (InPlayed(path))
         return;
     m_played.push_back(path);
@@ -499,18 +495,18 @@ void CPlaylist::AddPlayed(const std::u16string& path) {
     ++m_changes;
 }
 
-void CPlaylist::ClearPlayed() {
+void Playlist::ClearPlayed() {
     m_played.clear();
     m_playedIndex.clear();
     ++m_changes;
 }
 
-void CPlaylist::MoveTo(int index) {
+void Playlist::MoveTo(int index) {
     m_prevIndex = m_curIndex;
     m_curIndex = index;
 }
 
-bool CPlaylist::StepToFavorite(int step, bool wrapBackward) {
+bool Playlist::StepToFavorite(int step, bool wrapBackward) {
     const int count = Count();
     int index = m_curIndex;
     for (int tries = 0; tries < count; ++tries) {
@@ -519,7 +515,7 @@ bool CPlaylist::StepToFavorite(int step, bool wrapBackward) {
             index = 0;
         else if (index < 0)
             index = wrapBackward ? count - 1 : 0;
-        if (m_entries[static_cast<size_t>(index)].nFavorite == 1) {
+        if (m_entries[static_cast<size_t>(index)].favorite == 1) {
             MoveTo(index);
             return true;
         }
@@ -529,15 +525,15 @@ bool CPlaylist::StepToFavorite(int step, bool wrapBackward) {
 
 // When no entry satisfies the shuffle rules the cycle is over: the next entry in order starts
 // a new one.
-void CPlaylist::NextInOrder() {
+void Playlist::NextInOrder() {
     const int index = m_curIndex + 1 >= Count() || m_curIndex + 1 < 0 ? 0 : m_curIndex + 1;
     ClearPlayed();
-    if (const _SFileInfo* entry = EntryAt(index))
-        AddPlayed(entry->strPath);
+    if (const FileInfo* entry = EntryAt(index))
+        AddPlayed(entry->path);
     MoveTo(index);
 }
 
-void CPlaylist::ShuffleFavorites() {
+void Playlist::ShuffleFavorites() {
     const size_t count = m_entries.size();
     const int favorites = static_cast<int>(m_favorites.size());
     if (m_played.size() >= count || m_played.size() >= m_favorites.size())
@@ -571,14 +567,14 @@ void CPlaylist::ShuffleFavorites() {
     MoveTo(index);
 }
 
-void CPlaylist::ShuffleAll() {
+void Playlist::ShuffleAll() {
     const int count = Count();
     if (m_played.size() == m_entries.size())
         ClearPlayed();
 
     auto accept = [&](int n) {
         return n != m_curIndex && n != m_prevIndex &&
-               !InPlayed(m_entries[static_cast<size_t>(n)].strPath);
+               !InPlayed(m_entries[static_cast<size_t>(n)].path);
     };
     int first = -1;
     for (int n = 0; n < count && first < 0; ++n)
@@ -596,11 +592,11 @@ void CPlaylist::ShuffleAll() {
             break;
         }
     }
-    AddPlayed(m_entries[static_cast<size_t>(n)].strPath);
+    AddPlayed(m_entries[static_cast<size_t>(n)].path);
     MoveTo(n);
 }
 
-void CPlaylist::PickNextEntry(int step) {
+void Playlist::PickNextEntry(int step) {
     const int count = Count();
     const bool favorites = On(m_profile, kEnableFavorites);
     const size_t favoriteCount = m_favorites.size();

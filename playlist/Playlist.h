@@ -17,28 +17,28 @@ class Profile;
 // The list the main view plays from: the entries, the current entry and its index, the resume
 // position, the played list of the shuffle cycle and the favorites list; their files
 // ("playlist.wpl", "shuffle.lst" in the data folder) and the rules that pick the next entry.
-class CPlaylist {
+class Playlist {
 public:
     static constexpr int kMaxEntries = 9999;
 
-    CPlaylist(Profile& profile, PlaylistHost& host, LibraryTagSource* library = nullptr);
+    Playlist(Profile& profile, PlaylistHost& host, LibraryTagSource* library = nullptr);
 
     // The non-const accessors count as a change of the list files (see ChangedLists).
-    std::vector<_SFileInfo>& Entries() {
+    std::vector<FileInfo>& Entries() {
         ++m_changes;
         return m_entries;
     }
-    const std::vector<_SFileInfo>& Entries() const { return m_entries; }
+    const std::vector<FileInfo>& Entries() const { return m_entries; }
     int Count() const { return static_cast<int>(m_entries.size()); }
     // The entry at `index`; null when there is none.
-    const _SFileInfo* EntryAt(int index) const;
+    const FileInfo* EntryAt(int index) const;
     // Appends an entry unless the list is full or holds the same path; true when appended.
-    bool Append(const _SFileInfo& entry);
+    bool Append(const FileInfo& entry);
     bool Contains(const std::u16string& path) const;
     // Index of the first entry whose path equals `path` exactly; Count() when there is none.
     int IndexOfExact(const std::u16string& path) const;
 
-    _SFileInfo& Current() { return m_current; }
+    FileInfo& Current() { return m_current; }
     int CurIndex() const { return m_curIndex; }
     void SetCurIndex(int index) { m_curIndex = index; }
     int PrevIndex() const { return m_prevIndex; }
@@ -111,8 +111,8 @@ public:
     bool FillEntryTags(const std::u16string& path, TagInfo& info) const;
 
     static bool IsPlayable(const std::u16string& path);
-    static bool SamePath(const _SFileInfo& a, const _SFileInfo& b);
-    static std::u16string EntryLabel(const _SFileInfo& entry, bool useTitle, bool showArtist);
+    static bool SamePath(const FileInfo& a, const FileInfo& b);
+    static std::u16string EntryLabel(const FileInfo& entry, bool useTitle, bool showArtist);
 
     // Moves CurIndex by `step` (+1 next, -1 previous) under the shuffle and favourites rules.
     void PickNextEntry(int step);
@@ -129,7 +129,7 @@ public:
 
 private:
     // The entry's file is not there, or is WMA/ASF while WMA can't be played.
-    bool Unplayable(const _SFileInfo& entry) const;
+    bool Unplayable(const FileInfo& entry) const;
     struct LoadResult {
         bool damaged = false; // the records ran past the end, or the count did not match them
         int leftOut = 0;      // entries past the limit
@@ -153,8 +153,8 @@ private:
     Profile& m_profile;
     PlaylistHost& m_host;
     LibraryTagSource* m_library;
-    std::vector<_SFileInfo> m_entries;
-    _SFileInfo m_current;
+    std::vector<FileInfo> m_entries;
+    FileInfo m_current;
     int m_curIndex = 0;
     int m_prevIndex = 0;
     int32_t m_curPlayPos = 0;

@@ -12,7 +12,7 @@
 
 using namespace setting;
 
-const CStationList::Station CStationList::kDefaults[kDefaultCount] = {
+const StationList::Station StationList::kDefaults[kDefaultCount] = {
     {u"SomaFM: Groove Salad", u"http://ice1.somafm.com:80/groovesalad-128-mp3"},
     {u"Radio Paradise", u"http://stream.radioparadise.com:80/mp3-128"},
     {u"SomaFM: Secret Agent", u"http://ice2.somafm.com:80/secretagent-128-mp3"},
@@ -26,13 +26,13 @@ std::u16string Name(const char* format, int index) {
 
 } // namespace
 
-void CStationList::WriteStation(int index, const std::u16string& title,
-                                const std::u16string& address) {
+void StationList::WriteStation(int index, const std::u16string& title,
+                               const std::u16string& address) {
     m_profile.WriteProfileString(kShoutCastSection, Name(kShoutCastTitleFormat, index), title);
     m_profile.WriteProfileString(kShoutCastSection, Name(kShoutCastFileFormat, index), address);
 }
 
-void CStationList::EnsureDefaults() {
+void StationList::EnsureDefaults() {
     if (m_profile.GetProfileInt(kShoutCastSection, kShoutCastCount.name, 0) != 0)
         return;
     m_profile.WriteProfileInt(kShoutCastSection, kShoutCastCount.name, kDefaultCount);
@@ -40,7 +40,7 @@ void CStationList::EnsureDefaults() {
         WriteStation(i, kDefaults[i].title, kDefaults[i].address);
 }
 
-void CStationList::Load() {
+void StationList::Load() {
     m_rows.clear();
     const int count = m_profile.GetProfileInt(kShoutCastSection, kShoutCastCount.name, 0);
     for (int i = 0; i < count; ++i) {
@@ -55,33 +55,33 @@ void CStationList::Load() {
     }
 }
 
-int CStationList::MoveUp(int row) {
+int StationList::MoveUp(int row) {
     if (row <= 0 || row >= static_cast<int>(m_rows.size()))
         return row;
     std::swap(m_rows[static_cast<size_t>(row)], m_rows[static_cast<size_t>(row - 1)]);
     return row - 1;
 }
 
-int CStationList::MoveDown(int row) {
+int StationList::MoveDown(int row) {
     if (row < 0 || row + 1 >= static_cast<int>(m_rows.size()))
         return row;
     std::swap(m_rows[static_cast<size_t>(row)], m_rows[static_cast<size_t>(row + 1)]);
     return row + 1;
 }
 
-void CStationList::Remove(int row) {
+void StationList::Remove(int row) {
     if (row >= 0 && row < static_cast<int>(m_rows.size()))
         m_rows.erase(m_rows.begin() + row);
 }
 
-bool CStationList::Known(const std::u16string& address) const {
+bool StationList::Known(const std::u16string& address) const {
     return std::find(m_addresses.begin(), m_addresses.end(), address) != m_addresses.end();
 }
 
-int CStationList::ImportPls(const std::u16string& path) {
-    if (CEntryTags::Extension(path) != u".pls")
+int StationList::ImportPls(const std::u16string& path) {
+    if (EntryTags::Extension(path) != u".pls")
         return 0;
-    CIniFile pls;
+    IniFile pls;
     if (!pls.Load(path)) {
         const bool korean = m_host.Korean();
         m_host.MessageBox(korean ? u"파일 열기 실패." : u"File open error.",
@@ -106,7 +106,7 @@ int CStationList::ImportPls(const std::u16string& path) {
     return added;
 }
 
-std::u16string CStationList::Accept(const std::u16string& title, const std::u16string& address) {
+std::u16string StationList::Accept(const std::u16string& title, const std::u16string& address) {
     const int count = static_cast<int>(m_rows.size());
     m_profile.WriteProfileInt(kShoutCastSection, kShoutCastCount.name, count);
     for (int i = 0; i < count; ++i)

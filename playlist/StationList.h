@@ -8,14 +8,14 @@ class Profile;
 
 // The internet radio stations of the URL page, kept in the registry section "ShoutCast"
 // ("NumberOfEntries", "Title%d", "File%d" from 0), and the import of ".pls" station lists.
-class CStationList {
+class StationList {
 public:
     struct Station {
         std::u16string title;
         std::u16string address;
     };
 
-    CStationList(Profile& profile, PlaylistHost& host) : m_profile(profile), m_host(host) {}
+    StationList(Profile& profile, PlaylistHost& host) : m_profile(profile), m_host(host) {}
 
     // Writes the three default stations when "NumberOfEntries" is missing or 0.
     void EnsureDefaults();

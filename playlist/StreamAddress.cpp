@@ -6,7 +6,7 @@ namespace {
 
 // The length of the "http://" or "https://" at the start of `address`, else 0.
 size_t SchemeLength(std::u16string_view address) {
-    const std::u16string start = CEntryTags::Lower(address.substr(0, 8));
+    const std::u16string start = EntryTags::Lower(address.substr(0, 8));
     if (start.starts_with(u"http://"))
         return 7;
     if (start.starts_with(u"https://"))
@@ -35,8 +35,8 @@ std::u16string StreamAddress::Normalised(std::u16string_view address) {
     // A user name and password before the host keep their case.
     const size_t at = address.substr(0, hostEnd).rfind(u'@');
     const size_t hostStart = at == std::u16string_view::npos || at < scheme ? scheme : at + 1;
-    return CEntryTags::Lower(address.substr(0, scheme)) +
+    return EntryTags::Lower(address.substr(0, scheme)) +
            std::u16string(address.substr(scheme, hostStart - scheme)) +
-           CEntryTags::Lower(address.substr(hostStart, hostEnd - hostStart)) +
+           EntryTags::Lower(address.substr(hostStart, hostEnd - hostStart)) +
            std::u16string(address.substr(hostEnd));
 }

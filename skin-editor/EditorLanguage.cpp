@@ -9,7 +9,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-int CEditorLanguage::UiLanguage() {
+int EditorLanguage::UiLanguage() {
     const int system = SystemLocale::LanguageId();
     if (system != SystemLocale::kKorean)
         return system; // the store is read only on a Korean system
@@ -17,7 +17,7 @@ int CEditorLanguage::UiLanguage() {
     return Settings::UiLanguage(profile, system);
 }
 
-bool CEditorLanguage::Install(QCoreApplication& app, int language) {
+bool EditorLanguage::Install(QCoreApplication& app, int language) {
     if (language != SystemLocale::kKorean)
         return false;
     auto* own = new QTranslator(&app);

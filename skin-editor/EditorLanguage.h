@@ -3,7 +3,7 @@
 class QCoreApplication;
 
 // Mantlery speaks the player's language: Korean when the UI language is 1042, English otherwise.
-class CEditorLanguage {
+class EditorLanguage {
 public:
     // The player's rule: its "LangID" setting on a Korean system, else the system's language.
     static int UiLanguage();

@@ -49,7 +49,7 @@ QString EntryText(const QString& key, const QString& value) {
 
 } // namespace
 
-CEditorWindow::CEditorWindow(QWidget* parent) : QMainWindow(parent) {
+EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName("tree");
     m_tree->setHeaderHidden(true);
@@ -84,8 +84,8 @@ CEditorWindow::CEditorWindow(QWidget* parent) : QMainWindow(parent) {
     UpdateTitle();
 }
 
-QAction* CEditorWindow::AddAction(QMenu* menu, const char* name, const QString& text,
-                                  const QKeySequence& key, const std::function<void()>& run) {
+QAction* EditorWindow::AddAction(QMenu* menu, const char* name, const QString& text,
+                                 const QKeySequence& key, const std::function<void()>& run) {
     QAction* action = menu->addAction(text);
     action->setObjectName(name);
     action->setShortcut(key);
@@ -93,23 +93,23 @@ QAction* CEditorWindow::AddAction(QMenu* menu, const char* name, const QString& 
     return action;
 }
 
-void CEditorWindow::ShowError(const QString& text) {
+void EditorWindow::ShowError(const QString& text) {
     QMessageBox::critical(this, tr("Error"), text);
 }
 
-QString CEditorWindow::DialogFolder() const {
+QString EditorWindow::DialogFolder() const {
     const QString path = ToQ(m_document.GetPath());
     return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
 }
 
-void CEditorWindow::UpdateTitle() {
+void EditorWindow::UpdateTitle() {
     const QString path = ToQ(m_document.GetPath());
     const QString name = path.isEmpty() ? tr("Untitled") : QFileInfo(path).fileName();
     setWindowTitle(name + "[*] - Mantlery");
     setWindowModified(m_document.IsModified());
 }
 
-bool CEditorWindow::OpenPath(const QString& path) {
+bool EditorWindow::OpenPath(const QString& path) {
     const bool loaded = m_document.Load(ToU16(path));
     m_document.SetModified(false);
     RebuildTree();
@@ -119,7 +119,7 @@ bool CEditorWindow::OpenPath(const QString& path) {
     return loaded;
 }
 
-void CEditorWindow::OnOpen() {
+void EditorWindow::OnOpen() {
     if (!MaybeSave())
         return;
     const QString path = QFileDialog::getOpenFileName(this, tr("Open"), DialogFolder(),
@@ -128,7 +128,7 @@ void CEditorWindow::OnOpen() {
         OpenPath(path);
 }
 
-bool CEditorWindow::OnSave() {
+bool EditorWindow::OnSave() {
     if (!m_document.GetPath().empty() && m_document.Save()) {
         UpdateTitle();
         return true;
@@ -136,7 +136,7 @@ bool CEditorWindow::OnSave() {
     return OnSaveAs();
 }
 
-bool CEditorWindow::OnSaveAs() {
+bool EditorWindow::OnSaveAs() {
     QFileDialog dialog(this, tr("Save As"), DialogFolder(),
                        tr("Skin files (*.wps);;All files (*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -152,8 +152,8 @@ bool CEditorWindow::OnSaveAs() {
     return saved;
 }
 
-void CEditorWindow::OnInsertSection() {
-    CSectionDialog dialog(this);
+void EditorWindow::OnInsertSection() {
+    SectionDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QString section = dialog.Section();
@@ -167,8 +167,8 @@ void CEditorWindow::OnInsertSection() {
     UpdateTitle();
 }
 
-void CEditorWindow::OnInsertEntry() {
-    CEntryDialog dialog(CEntryDialog::Insert, this);
+void EditorWindow::OnInsertEntry() {
+    EntryDialog dialog(EntryDialog::Insert, this);
     if (QTreeWidgetItem* item = SelectedItem())
         dialog.SetSection(item->data(0, kSectionRole).toString());
     if (dialog.exec() != QDialog::Accepted)
@@ -188,7 +188,7 @@ void CEditorWindow::OnInsertEntry() {
     UpdateTitle();
 }
 
-void CEditorWindow::OnProperties() {
+void EditorWindow::OnProperties() {
     QTreeWidgetItem* item = SelectedItem();
     if (!item || !item->parent()) {
         QApplication::beep();
@@ -198,7 +198,7 @@ void CEditorWindow::OnProperties() {
     const QString key = item->data(0, kKeyRole).toString();
     std::u16string value;
     m_document.GetValue(ToU16(section), ToU16(key), value);
-    CEntryDialog dialog(CEntryDialog::Properties, this);
+    EntryDialog dialog(EntryDialog::Properties, this);
     dialog.SetSection(section);
     dialog.SetEntry(key);
     dialog.SetValue(ToQ(value));
@@ -211,7 +211,7 @@ void CEditorWindow::OnProperties() {
     UpdateTitle();
 }
 
-void CEditorWindow::OnDelete() {
+void EditorWindow::OnDelete() {
     QTreeWidgetItem* item = SelectedItem();
     if (!item) {
         QApplication::beep();
@@ -236,21 +236,21 @@ void CEditorWindow::OnDelete() {
     UpdateTitle();
 }
 
-void CEditorWindow::OnAbout() {
+void EditorWindow::OnAbout() {
     QMessageBox::about(this, tr("About Mantlery"),
                        tr("<b>Mantlery</b> %1<p>The skin editor of Sonvale: edits skin files "
                           "(*.wps) as sections of key=value entries.</p>")
                            .arg(QApplication::applicationVersion()));
 }
 
-void CEditorWindow::closeEvent(QCloseEvent* event) {
+void EditorWindow::closeEvent(QCloseEvent* event) {
     if (MaybeSave())
         event->accept();
     else
         event->ignore();
 }
 
-bool CEditorWindow::MaybeSave() {
+bool EditorWindow::MaybeSave() {
     if (!m_document.IsModified())
         return true;
     const auto answer = QMessageBox::question(
@@ -261,11 +261,11 @@ bool CEditorWindow::MaybeSave() {
     return answer == QMessageBox::Discard;
 }
 
-void CEditorWindow::RebuildTree() {
+void EditorWindow::RebuildTree() {
     m_tree->clear();
     for (const std::u16string& name : m_document.GetSectionOrder()) {
         QTreeWidgetItem* sectionItem = AddSectionItem(ToQ(name));
-        const CIniSection* section = m_document.GetSection(name);
+        const IniSection* section = m_document.GetSection(name);
         for (const std::u16string& key : section->GetKeyOrder()) {
             std::u16string value;
             section->GetValue(key, value);
@@ -275,12 +275,12 @@ void CEditorWindow::RebuildTree() {
     m_tree->expandAll();
 }
 
-QTreeWidgetItem* CEditorWindow::SelectedItem() const {
+QTreeWidgetItem* EditorWindow::SelectedItem() const {
     const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
-QTreeWidgetItem* CEditorWindow::SectionItem(const QString& section) const {
+QTreeWidgetItem* EditorWindow::SectionItem(const QString& section) const {
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = m_tree->topLevelItem(i);
         if (item->data(0, kSectionRole).toString() == section)
@@ -289,14 +289,14 @@ QTreeWidgetItem* CEditorWindow::SectionItem(const QString& section) const {
     return nullptr;
 }
 
-QTreeWidgetItem* CEditorWindow::AddSectionItem(const QString& section) {
+QTreeWidgetItem* EditorWindow::AddSectionItem(const QString& section) {
     auto* item = new QTreeWidgetItem(m_tree, {section});
     item->setData(0, kSectionRole, section);
     return item;
 }
 
-QTreeWidgetItem* CEditorWindow::SetEntryItem(QTreeWidgetItem* sectionItem, const QString& key,
-                                             const QString& value) {
+QTreeWidgetItem* EditorWindow::SetEntryItem(QTreeWidgetItem* sectionItem, const QString& key,
+                                            const QString& value) {
     for (int i = 0; i < sectionItem->childCount(); ++i) {
         QTreeWidgetItem* child = sectionItem->child(i);
         if (child->data(0, kKeyRole).toString() == key) {

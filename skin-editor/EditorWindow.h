@@ -12,18 +12,18 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // Mantlery's main window: a skin file as a tree of sections and "key=value" entries, with the
-// commands to open, save, insert, change and delete them. The document is a CIniFile; the tree
+// commands to open, save, insert, change and delete them. The document is a IniFile; the tree
 // always shows what the document holds.
-class CEditorWindow : public QMainWindow {
+class EditorWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CEditorWindow(QWidget* parent = nullptr);
+    explicit EditorWindow(QWidget* parent = nullptr);
 
     // Loads a file. A file that can't be loaded leaves an empty document named after it (a
     // following Save creates it) and shows "Cannot load wps file".
     bool OpenPath(const QString& path);
 
-    const CIniFile& Document() const { return m_document; }
+    const IniFile& Document() const { return m_document; }
     QTreeWidget* Tree() const { return m_tree; }
 
 public slots:
@@ -54,6 +54,6 @@ private:
     QString DialogFolder() const;
     void ShowError(const QString& text);
 
-    CIniFile m_document;
+    IniFile m_document;
     QTreeWidget* m_tree;
 };

@@ -4,7 +4,7 @@
 #include <QFormLayout>
 #include <QLineEdit>
 
-CEntryDialog::CEntryDialog(Mode mode, QWidget* parent) : QDialog(parent) {
+EntryDialog::EntryDialog(Mode mode, QWidget* parent) : QDialog(parent) {
     setWindowTitle(mode == Insert ? tr("Insert Entry") : tr("Properties"));
     m_section = new QLineEdit(this);
     m_section->setObjectName("sectionEdit");
@@ -28,21 +28,21 @@ CEntryDialog::CEntryDialog(Mode mode, QWidget* parent) : QDialog(parent) {
     (mode == Properties ? m_value : m_entry)->setFocus();
 }
 
-void CEntryDialog::SetSection(const QString& section) {
+void EntryDialog::SetSection(const QString& section) {
     m_section->setText(section);
 }
-void CEntryDialog::SetEntry(const QString& entry) {
+void EntryDialog::SetEntry(const QString& entry) {
     m_entry->setText(entry);
 }
-void CEntryDialog::SetValue(const QString& value) {
+void EntryDialog::SetValue(const QString& value) {
     m_value->setText(value);
 }
-QString CEntryDialog::Section() const {
+QString EntryDialog::Section() const {
     return m_section->text();
 }
-QString CEntryDialog::Entry() const {
+QString EntryDialog::Entry() const {
     return m_entry->text();
 }
-QString CEntryDialog::Value() const {
+QString EntryDialog::Value() const {
     return m_value->text();
 }

@@ -6,12 +6,12 @@ class QLineEdit;
 
 // Section, entry and value of one entry: empty for Insert Entry (the section pre-filled), or an
 // existing entry for Properties, where only the value can change.
-class CEntryDialog : public QDialog {
+class EntryDialog : public QDialog {
     Q_OBJECT
 public:
     enum Mode { Insert, Properties };
 
-    explicit CEntryDialog(Mode mode, QWidget* parent = nullptr);
+    explicit EntryDialog(Mode mode, QWidget* parent = nullptr);
 
     void SetSection(const QString& section);
     void SetEntry(const QString& entry);

@@ -4,7 +4,7 @@
 #include <QFormLayout>
 #include <QLineEdit>
 
-CSectionDialog::CSectionDialog(QWidget* parent) : QDialog(parent) {
+SectionDialog::SectionDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("Insert Section"));
     m_section = new QLineEdit(this);
     m_section->setObjectName("sectionEdit");
@@ -17,6 +17,6 @@ CSectionDialog::CSectionDialog(QWidget* parent) : QDialog(parent) {
     setMinimumWidth(320);
 }
 
-QString CSectionDialog::Section() const {
+QString SectionDialog::Section() const {
     return m_section->text();
 }

@@ -5,10 +5,10 @@
 class QLineEdit;
 
 // Asks for the name of a new section.
-class CSectionDialog : public QDialog {
+class SectionDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CSectionDialog(QWidget* parent = nullptr);
+    explicit SectionDialog(QWidget* parent = nullptr);
 
     QString Section() const;
 

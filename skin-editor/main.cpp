@@ -10,9 +10,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Mantlery");
     QApplication::setApplicationVersion(SONVALE_VERSION);
-    CEditorLanguage::Install(app, CEditorLanguage::UiLanguage());
+    EditorLanguage::Install(app, EditorLanguage::UiLanguage());
 
-    CEditorWindow window;
+    EditorWindow window;
     window.show();
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1)

@@ -80,7 +80,7 @@ bool DecodeRgba(png_structp png, png_infop info, MemoryReader& reader, std::vect
 
 } // namespace
 
-bool CDib::DecodePng(const uint8_t* data, size_t size) {
+bool Dib::DecodePng(const uint8_t* data, size_t size) {
     Clear();
     if (data == nullptr || size < 8 || png_sig_cmp(data, 0, 8) != 0)
         return false;
@@ -120,7 +120,7 @@ bool CDib::DecodePng(const uint8_t* data, size_t size) {
     return true;
 }
 
-bool CDib::LoadPngFile(const std::string& path) {
+bool Dib::LoadPngFile(const std::string& path) {
     Clear();
     // Only a regular file: a FIFO named as a skin image would block the window.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(RegularFile::OpenStream(path), std::fclose);
@@ -135,7 +135,7 @@ bool CDib::LoadPngFile(const std::string& path) {
     return DecodePng(bytes.data(), bytes.size());
 }
 
-void CDib::Clear() {
+void Dib::Clear() {
     m_width = 0;
     m_height = 0;
     m_pixels.clear();

@@ -7,7 +7,7 @@
 
 // A decoded picture: 32-bit pixels 0xAARRGGBB (alpha always 0xFF once decoded, since skins draw
 // opaque), rows top-down. Decodes PNG with libpng; Qt-free.
-class CDib {
+class Dib {
 public:
     // Decodes PNG bytes (any PNG colour type and depth); false, leaving the picture empty, when
     // they are not a valid PNG or the picture is larger than 8192 x 8192.

@@ -22,7 +22,7 @@ constexpr int kPictureMargin = 10;
 
 } // namespace
 
-CDisplayLCD::CDisplayLCD(Profile& profile, QWidget* parent) : QWidget(parent), m_profile(profile) {
+DisplayLCD::DisplayLCD(Profile& profile, QWidget* parent) : QWidget(parent), m_profile(profile) {
     setObjectName(QStringLiteral("DisplayLCD"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
@@ -45,44 +45,44 @@ CDisplayLCD::CDisplayLCD(Profile& profile, QWidget* parent) : QWidget(parent), m
     m_showTags = Settings::Get(profile, setting::kDispID3) != 0;
 }
 
-CDisplayLCD::~CDisplayLCD() {
+DisplayLCD::~DisplayLCD() {
     Settings::Set(m_profile, setting::kDispID3, m_showTags ? 1 : 0);
 }
 
-std::u16string CDisplayLCD::BuildLine(const _SFileInfo& entry, bool showTags) {
+std::u16string DisplayLCD::BuildLine(const FileInfo& entry, bool showTags) {
     std::u16string line;
     if (showTags) {
-        if (!entry.strArtist.empty())
-            line += u"<" + entry.strArtist + u">";
-        if (!entry.strTitle.empty()) {
+        if (!entry.artist.empty())
+            line += u"<" + entry.artist + u">";
+        if (!entry.title.empty()) {
             if (!line.empty())
                 line += u" ";
-            line += entry.strTitle;
+            line += entry.title;
         }
-        if (!entry.strAlbum.empty())
-            line += u" @ " + entry.strAlbum;
+        if (!entry.album.empty())
+            line += u" @ " + entry.album;
     }
     if (line.empty())
-        line = entry.strName;
-    if (!entry.strPlayTime.empty() && entry.strPlayTime != u"00:00")
-        line += u" [" + entry.strPlayTime + u"]";
+        line = entry.name;
+    if (!entry.playTime.empty() && entry.playTime != u"00:00")
+        line += u" [" + entry.playTime + u"]";
     return line;
 }
 
-void CDisplayLCD::SetText(const QString& text) {
+void DisplayLCD::SetText(const QString& text) {
     if (text.isEmpty())
         return;
     m_line = text;
     LayoutLine();
 }
 
-void CDisplayLCD::SetTrackInfo(const _SFileInfo& entry) {
+void DisplayLCD::SetTrackInfo(const FileInfo& entry) {
     m_entry = entry;
     m_hasEntry = true;
     SetText(QString::fromStdU16String(BuildLine(entry, m_showTags)));
 }
 
-void CDisplayLCD::ShowStatus(const QString& text, int milliseconds) {
+void DisplayLCD::ShowStatus(const QString& text, int milliseconds) {
     m_temporary = true;
     m_status = text;
     m_statusSteps = 0;
@@ -93,7 +93,7 @@ void CDisplayLCD::ShowStatus(const QString& text, int milliseconds) {
         m_statusTimer.start(milliseconds, this);
 }
 
-void CDisplayLCD::SetScroll(bool on) {
+void DisplayLCD::SetScroll(bool on) {
     m_scrollEnabled = on;
     if (!m_line.isEmpty())
         LayoutLine();
@@ -102,7 +102,7 @@ void CDisplayLCD::SetScroll(bool on) {
         m_statusTimer.start(m_statusMilliseconds, this);
 }
 
-void CDisplayLCD::ScrollStep() {
+void DisplayLCD::ScrollStep() {
     if (m_closing)
         return;
     if (m_temporary) {
@@ -114,12 +114,12 @@ void CDisplayLCD::ScrollStep() {
         update();
 }
 
-int CDisplayLCD::MeasureWidth(const QString& text) const {
+int DisplayLCD::MeasureWidth(const QString& text) const {
     return QFontMetrics(m_font).horizontalAdvance(text);
 }
 
 // A new line is laid out at once; while a status text is up it shows when the status goes.
-void CDisplayLCD::LayoutLine() {
+void DisplayLCD::LayoutLine() {
     m_lineWidth = MeasureWidth(m_line);
     m_layoutSize = size();
     m_scroll.Layout(m_lineWidth, width(), m_scrollEnabled);
@@ -129,7 +129,7 @@ void CDisplayLCD::LayoutLine() {
     }
 }
 
-void CDisplayLCD::Render(const QString& text) {
+void DisplayLCD::Render(const QString& text) {
     const QFontMetrics metrics(m_font);
     const int textWidth = metrics.horizontalAdvance(text);
     const int textHeight = metrics.height();
@@ -153,7 +153,7 @@ void CDisplayLCD::Render(const QString& text) {
     painter.drawText(QRect(kTextLeft, textY, textWidth + kPictureMargin, textHeight), flags, text);
 }
 
-void CDisplayLCD::ReturnFromStatus() {
+void DisplayLCD::ReturnFromStatus() {
     m_statusTimer.stop();
     m_temporary = false;
     m_status.clear();
@@ -161,7 +161,7 @@ void CDisplayLCD::ReturnFromStatus() {
     update();
 }
 
-bool CDisplayLCD::event(QEvent* event) {
+bool DisplayLCD::event(QEvent* event) {
     if (const WindowMessageEvent* message = WindowMessageEvent::From(event)) {
         if (message->message == kScrollStepMessage) {
             ScrollStep();
@@ -171,7 +171,7 @@ bool CDisplayLCD::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void CDisplayLCD::paintEvent(QPaintEvent*) {
+void DisplayLCD::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), m_background.QtColor());
     if (m_picture.isNull())
@@ -185,7 +185,7 @@ void CDisplayLCD::paintEvent(QPaintEvent*) {
         painter.drawImage(m_scroll.X2(), 0, m_picture);
 }
 
-void CDisplayLCD::mouseDoubleClickEvent(QMouseEvent*) {
+void DisplayLCD::mouseDoubleClickEvent(QMouseEvent*) {
     if (m_temporary || !m_hasEntry)
         return;
     m_showTags = !m_showTags;
@@ -193,15 +193,15 @@ void CDisplayLCD::mouseDoubleClickEvent(QMouseEvent*) {
     Settings::Set(m_profile, setting::kDispID3, m_showTags ? 1 : 0);
 }
 
-void CDisplayLCD::keyPressEvent(QKeyEvent* event) {
+void DisplayLCD::keyPressEvent(QKeyEvent* event) {
     ForwardKeyToParent(this, *event);
 }
 
-void CDisplayLCD::keyReleaseEvent(QKeyEvent* event) {
+void DisplayLCD::keyReleaseEvent(QKeyEvent* event) {
     ForwardKeyToParent(this, *event);
 }
 
-void CDisplayLCD::timerEvent(QTimerEvent* event) {
+void DisplayLCD::timerEvent(QTimerEvent* event) {
     if (event->timerId() == m_statusTimer.timerId()) {
         ReturnFromStatus();
         return;
@@ -211,7 +211,7 @@ void CDisplayLCD::timerEvent(QTimerEvent* event) {
 
 // Qt also sends resize events that change nothing (before a first grab, for one); only a new size
 // lays the line out again.
-void CDisplayLCD::resizeEvent(QResizeEvent*) {
+void DisplayLCD::resizeEvent(QResizeEvent*) {
     if (size() == m_layoutSize)
         return;
     if (!m_line.isEmpty())

@@ -16,23 +16,23 @@ class Profile;
 // The one-line text display at the top of the main view: artist, title, album and length of the
 // track, scrolled when wider than the display (when the "ScrollMsg" setting allows), and short
 // status texts that give way to the line again after a moment.
-class CDisplayLCD : public QWidget {
+class DisplayLCD : public QWidget {
 public:
     // Scroll step, sent by the LCD scrolling worker.
     static constexpr uint32_t kScrollStepMessage = WM_USER + 10;
     // Steps of the scrolling worker a status text stays up while scrolling is enabled.
     static constexpr int kStatusSteps = 4;
 
-    CDisplayLCD(Profile& profile, QWidget* parent = nullptr);
-    ~CDisplayLCD() override;
+    DisplayLCD(Profile& profile, QWidget* parent = nullptr);
+    ~DisplayLCD() override;
 
     // The line of a playlist entry: "<artist> title @ album [m:ss]" with tags shown, else the
     // entry's name; the name also when the tags give nothing. Streams ("00:00") get no time.
-    static std::u16string BuildLine(const _SFileInfo& entry, bool showTags);
+    static std::u16string BuildLine(const FileInfo& entry, bool showTags);
 
     // Shows the text as the line; an empty text is ignored.
     void SetText(const QString& text);
-    void SetTrackInfo(const _SFileInfo& entry);
+    void SetTrackInfo(const FileInfo& entry);
     // Shows a temporary text, then returns to the line: after `milliseconds` with scrolling
     // off, on the fourth scroll step with scrolling on.
     void ShowStatus(const QString& text, int milliseconds);
@@ -68,9 +68,9 @@ private:
     void ReturnFromStatus();
 
     Profile& m_profile;
-    CSkinManager m_background;
-    CSkinManager m_textColor;
-    CSkinManager m_shadowColor;
+    SkinManager m_background;
+    SkinManager m_textColor;
+    SkinManager m_shadowColor;
     QFont m_font;
     bool m_tahoma = false;
 
@@ -78,12 +78,12 @@ private:
     int m_lineWidth = 0;
     QSize m_layoutSize; // the display's size when the line was laid out
     QImage m_picture;   // the text shown, rendered once per change
-    CLcdScroll m_scroll;
+    LcdScroll m_scroll;
     bool m_scrollEnabled = false;
     bool m_showTags = true;
     bool m_closing = false;
 
-    _SFileInfo m_entry;
+    FileInfo m_entry;
     bool m_hasEntry = false;
 
     bool m_temporary = false;

@@ -27,8 +27,8 @@ QString Digits(int value, int width) {
 
 } // namespace
 
-CDisplayPanel::CDisplayPanel(Profile& profile, LevelSource* levels, MuteVolume* volume,
-                             QWidget* parent)
+DisplayPanel::DisplayPanel(Profile& profile, LevelSource* levels, MuteVolume* volume,
+                           QWidget* parent)
     : QWidget(parent), m_profile(profile), m_levels(levels) {
     setObjectName(QStringLiteral("DisplayPanel"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -44,18 +44,18 @@ CDisplayPanel::CDisplayPanel(Profile& profile, LevelSource* levels, MuteVolume* 
     m_vuOn = Settings::Get(profile, setting::kVUMeter) != 0;
     m_timeMode = Settings::Get(profile, setting::kTimeDisplay) == 1 ? 1 : 0;
 
-    m_mute = new CMuteSwitch(profile, volume, this);
+    m_mute = new MuteSwitch(profile, volume, this);
     m_mute->setGeometry(kMuteSwitchPlace);
     m_mute->setProperty("controlId", kMuteSwitchId);
 }
 
-CDisplayPanel::~CDisplayPanel() {
+DisplayPanel::~DisplayPanel() {
     m_blinkTimer.stop();
     Settings::Set(m_profile, setting::kVUMeter, m_vuOn ? 1 : 0);
     Settings::Set(m_profile, setting::kTimeDisplay, m_timeMode);
 }
 
-CDisplayPanel::ShownTime CDisplayPanel::TimeOf(int totalSeconds, int elapsedSeconds, int timeMode) {
+DisplayPanel::ShownTime DisplayPanel::TimeOf(int totalSeconds, int elapsedSeconds, int timeMode) {
     ShownTime time;
     if (totalSeconds <= 0 || totalSeconds < elapsedSeconds)
         return time;
@@ -67,16 +67,16 @@ CDisplayPanel::ShownTime CDisplayPanel::TimeOf(int totalSeconds, int elapsedSeco
     return time;
 }
 
-int CDisplayPanel::DigitColumn(QChar c) {
+int DisplayPanel::DigitColumn(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9') ? c.unicode() - '0' + 1 : 0;
 }
 
-void CDisplayPanel::SetTrackNumber(int number) {
+void DisplayPanel::SetTrackNumber(int number) {
     m_track = Digits(number % 1000, 3);
     update(kTrackPlace);
 }
 
-bool CDisplayPanel::SetQuality(const QString& rate, const QString& bitRate) {
+bool DisplayPanel::SetQuality(const QString& rate, const QString& bitRate) {
     if (rate.size() != 2 || bitRate.size() < 3 || bitRate.size() > 4)
         return false;
     const QRect oldBitRate = BitRatePlace();
@@ -87,14 +87,14 @@ bool CDisplayPanel::SetQuality(const QString& rate, const QString& bitRate) {
     return true;
 }
 
-QRect CDisplayPanel::BitRatePlace() const {
+QRect DisplayPanel::BitRatePlace() const {
     QRect place = kBitRatePlace;
     if (m_bitRate.size() == 4)
         place.setLeft(kBitRateLeft4);
     return place;
 }
 
-void CDisplayPanel::SetTime(int totalSeconds, int elapsedSeconds) {
+void DisplayPanel::SetTime(int totalSeconds, int elapsedSeconds) {
     m_total = totalSeconds;
     m_elapsed = elapsedSeconds;
     if (m_streamMode && totalSeconds > 0 && totalSeconds >= elapsedSeconds)
@@ -102,7 +102,7 @@ void CDisplayPanel::SetTime(int totalSeconds, int elapsedSeconds) {
     ApplyTime();
 }
 
-void CDisplayPanel::ApplyTime() {
+void DisplayPanel::ApplyTime() {
     m_time = TimeOf(m_total, m_elapsed, m_timeMode);
     if (m_time.blink) {
         if (!m_blinkTimer.isActive()) {
@@ -117,12 +117,12 @@ void CDisplayPanel::ApplyTime() {
         UpdateTime();
 }
 
-void CDisplayPanel::UpdateTime() {
+void DisplayPanel::UpdateTime() {
     update(kMinutesPlace);
     update(kSecondsPlace);
 }
 
-void CDisplayPanel::SetPlayState(int state) {
+void DisplayPanel::SetPlayState(int state) {
     state = std::clamp(state, 0, kPlayStateRows - 1);
     if (state == m_playState)
         return;
@@ -130,14 +130,14 @@ void CDisplayPanel::SetPlayState(int state) {
     update(kPlayStatePlace);
 }
 
-void CDisplayPanel::SetAudioQuality(int quality) {
+void DisplayPanel::SetAudioQuality(int quality) {
     if (quality == m_quality)
         return;
     m_quality = quality;
     update(kQualityPlace);
 }
 
-void CDisplayPanel::SetHold(int hold) {
+void DisplayPanel::SetHold(int hold) {
     hold = hold ? 1 : 0;
     if (hold == m_hold)
         return;
@@ -145,7 +145,7 @@ void CDisplayPanel::SetHold(int hold) {
     update(kHoldPlace);
 }
 
-void CDisplayPanel::SetActive(bool on) {
+void DisplayPanel::SetActive(bool on) {
     m_active = on;
     m_mute->SetActive(on);
     update();
@@ -153,7 +153,7 @@ void CDisplayPanel::SetActive(bool on) {
 
 // The view sets exactly one of playing, paused and stopped; setting one clears the others. The
 // meter's values go when it stops.
-void CDisplayPanel::SetPlaying(bool on) {
+void DisplayPanel::SetPlaying(bool on) {
     m_playing = on;
     if (on)
         m_paused = m_stopped = false;
@@ -163,7 +163,7 @@ void CDisplayPanel::SetPlaying(bool on) {
     update();
 }
 
-void CDisplayPanel::SetPaused(bool on) {
+void DisplayPanel::SetPaused(bool on) {
     m_paused = on;
     if (on) {
         m_stopped = false;
@@ -173,7 +173,7 @@ void CDisplayPanel::SetPaused(bool on) {
     update();
 }
 
-void CDisplayPanel::SetStopped(bool on) {
+void DisplayPanel::SetStopped(bool on) {
     m_stopped = on;
     if (on) {
         m_playing = m_paused = false;
@@ -183,7 +183,7 @@ void CDisplayPanel::SetStopped(bool on) {
     update();
 }
 
-void CDisplayPanel::SetVUMeter(bool on) {
+void DisplayPanel::SetVUMeter(bool on) {
     m_vuOn = on;
     if (m_levels) {
         if (on)
@@ -196,26 +196,26 @@ void CDisplayPanel::SetVUMeter(bool on) {
     UpdateVu();
 }
 
-void CDisplayPanel::LevelStep() {
+void DisplayPanel::LevelStep() {
     if (!m_vuOn || !MeterRunning())
         return;
     float left = 0.0f;
     float right = 0.0f;
     if (!m_levels || !m_levels->Levels(left, right))
         left = right = 0.0f;
-    m_meter.Step(CVuMeter::Segments(left), CVuMeter::Segments(right));
+    m_meter.Step(VuMeter::Segments(left), VuMeter::Segments(right));
     UpdateVu();
 }
 
-void CDisplayPanel::SetClosing(bool closing) {
+void DisplayPanel::SetClosing(bool closing) {
     m_mute->SetClosing(closing);
 }
 
-void CDisplayPanel::UpdateVu() {
+void DisplayPanel::UpdateVu() {
     update(kVuArea);
 }
 
-bool CDisplayPanel::event(QEvent* event) {
+bool DisplayPanel::event(QEvent* event) {
     if (const WindowMessageEvent* message = WindowMessageEvent::From(event)) {
         if (message->message == kLevelStepMessage) {
             LevelStep();
@@ -225,25 +225,25 @@ bool CDisplayPanel::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void CDisplayPanel::DrawDigits(QPainter& painter, const CSkinManager& strip, QPoint at,
-                               const QString& text) const {
+void DisplayPanel::DrawDigits(QPainter& painter, const SkinManager& strip, QPoint at,
+                              const QString& text) const {
     const ImageCells cells = ImageCells::Of(strip.GetBitmap(), kDigitColumns, 1);
     for (int i = 0; i < text.size(); ++i)
         cells.Draw(painter, at + QPoint(i * cells.width, 0), strip.GetBitmap(),
                    DigitColumn(text[i]), 0);
 }
 
-void CDisplayPanel::DrawRow(QPainter& painter, const CSkinManager& image, QPoint at, int rows,
-                            int row) const {
+void DisplayPanel::DrawRow(QPainter& painter, const SkinManager& image, QPoint at, int rows,
+                           int row) const {
     ImageCells::Of(image.GetBitmap(), 1, rows).Draw(painter, at, image.GetBitmap(), 0, row);
 }
 
 // The unlit bar, `shown` segments of the lit bar from the left, and the lit peak segment.
-void CDisplayPanel::DrawVuChannel(QPainter& painter, QPoint at, int shown, int peak) const {
+void DisplayPanel::DrawVuChannel(QPainter& painter, QPoint at, int shown, int peak) const {
     const QImage& image = m_vuImage.GetBitmap();
     if (image.isNull())
         return;
-    const int segment = image.width() / CVuMeter::kSegments;
+    const int segment = image.width() / VuMeter::kSegments;
     const int half = image.height() / 2;
     const QPainter::CompositionMode mode = painter.compositionMode();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -257,7 +257,7 @@ void CDisplayPanel::DrawVuChannel(QPainter& painter, QPoint at, int shown, int p
     painter.setCompositionMode(mode);
 }
 
-void CDisplayPanel::paintEvent(QPaintEvent*) {
+void DisplayPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -280,7 +280,7 @@ void CDisplayPanel::paintEvent(QPaintEvent*) {
     DrawVuChannel(painter, kVuRight, m_meter.Shown(1), m_meter.Peak(1));
 }
 
-void CDisplayPanel::mousePressEvent(QMouseEvent* event) {
+void DisplayPanel::mousePressEvent(QMouseEvent* event) {
     if (!m_active)
         return;
     const QPoint point = event->position().toPoint();
@@ -292,15 +292,15 @@ void CDisplayPanel::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void CDisplayPanel::keyPressEvent(QKeyEvent* event) {
+void DisplayPanel::keyPressEvent(QKeyEvent* event) {
     ForwardKeyToParent(this, *event);
 }
 
-void CDisplayPanel::keyReleaseEvent(QKeyEvent* event) {
+void DisplayPanel::keyReleaseEvent(QKeyEvent* event) {
     ForwardKeyToParent(this, *event);
 }
 
-void CDisplayPanel::timerEvent(QTimerEvent* event) {
+void DisplayPanel::timerEvent(QTimerEvent* event) {
     if (event->timerId() == m_blinkTimer.timerId()) {
         m_blinkHidden = !m_blinkHidden;
         update(kMinutesPlace);

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QWidget>
 
-class CMuteSwitch;
+class MuteSwitch;
 class LevelSource;
 class MuteVolume;
 class Profile;
@@ -17,7 +17,7 @@ class Profile;
 // The skinned instrument panel of the main view: large digits for the track number and the time,
 // small digits for sample rate and bit rate, the audio quality, play state and hold indicators,
 // the stereo VU meter and the mute switch.
-class CDisplayPanel : public QWidget {
+class DisplayPanel : public QWidget {
 public:
     // VU meter step, sent by the level meter worker.
     static constexpr uint32_t kLevelStepMessage = WM_USER + 11;
@@ -53,9 +53,9 @@ public:
     static int DigitColumn(QChar c);
 
     // `levels` and `volume` may be null (no VU levels, a mute switch that only shows).
-    CDisplayPanel(Profile& profile, LevelSource* levels, MuteVolume* volume,
-                  QWidget* parent = nullptr);
-    ~CDisplayPanel() override;
+    DisplayPanel(Profile& profile, LevelSource* levels, MuteVolume* volume,
+                 QWidget* parent = nullptr);
+    ~DisplayPanel() override;
 
     void SetTrackNumber(int number);
     // The sample-rate text must have 2 characters, the bit-rate text 3 or 4; else ignored.
@@ -74,7 +74,7 @@ public:
     void SetStreamMode(bool on) { m_streamMode = on; }
     void SetClosing(bool closing);
 
-    CMuteSwitch* MuteSwitch() const { return m_mute; }
+    MuteSwitch* GetMuteSwitch() const { return m_mute; }
     const QString& TrackText() const { return m_track; }
     const QString& RateText() const { return m_rate; }
     const QString& BitRateText() const { return m_bitRate; }
@@ -86,7 +86,7 @@ public:
     int TimeMode() const { return m_timeMode; }
     bool VUMeterOn() const { return m_vuOn; }
     bool IsActive() const { return m_active; }
-    const CVuMeter& Meter() const { return m_meter; }
+    const VuMeter& Meter() const { return m_meter; }
     QRect BitRatePlace() const;
 
 protected:
@@ -102,22 +102,22 @@ private:
     void ApplyTime();
     void UpdateTime();
     void UpdateVu();
-    void DrawDigits(QPainter& painter, const CSkinManager& strip, QPoint at,
+    void DrawDigits(QPainter& painter, const SkinManager& strip, QPoint at,
                     const QString& text) const;
-    void DrawRow(QPainter& painter, const CSkinManager& image, QPoint at, int rows, int row) const;
+    void DrawRow(QPainter& painter, const SkinManager& image, QPoint at, int rows, int row) const;
     void DrawVuChannel(QPainter& painter, QPoint at, int shown, int peak) const;
 
     Profile& m_profile;
     LevelSource* m_levels;
-    CMuteSwitch* m_mute = nullptr;
+    MuteSwitch* m_mute = nullptr;
 
-    CSkinManager m_background;
-    CSkinManager m_largeDigits;
-    CSkinManager m_smallDigits;
-    CSkinManager m_qualityImage;
-    CSkinManager m_playStateImage;
-    CSkinManager m_vuImage;
-    CSkinManager m_holdImage;
+    SkinManager m_background;
+    SkinManager m_largeDigits;
+    SkinManager m_smallDigits;
+    SkinManager m_qualityImage;
+    SkinManager m_playStateImage;
+    SkinManager m_vuImage;
+    SkinManager m_holdImage;
 
     bool m_active = true;
     QString m_track = QStringLiteral("1");
@@ -137,5 +137,5 @@ private:
     bool m_stopped = false;
     QBasicTimer m_blinkTimer;
     bool m_blinkHidden = false;
-    CVuMeter m_meter;
+    VuMeter m_meter;
 };

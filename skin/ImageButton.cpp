@@ -18,40 +18,40 @@ int ColumnsOf(uint32_t grid) {
 
 } // namespace
 
-CImageButton::CImageButton(const QImage& image, uint32_t style, const QPoint& topLeft,
-                           QWidget* parent, int id)
-    : CVirtualButton(parent, id, style & ~IBS_GRID_MASK), m_image(image.copy()),
+ImageButton::ImageButton(const QImage& image, uint32_t style, const QPoint& topLeft,
+                         QWidget* parent, int id)
+    : VirtualButton(parent, id, style & ~IBS_GRID_MASK), m_image(image.copy()),
       m_grid(style & IBS_GRID_MASK), m_columns(ColumnsOf(m_grid)),
       m_cells(ImageCells::Of(m_image, m_columns, 2)) {
     setGeometry(topLeft.x(), topLeft.y(), m_cells.width, m_cells.height);
 }
 
-int CImageButton::FocusedColumn() const {
+int ImageButton::FocusedColumn() const {
     return m_grid == IBS_TWO_COLUMNS_FOCUS || m_grid == IBS_THREE_COLUMNS ? 1 : 0;
 }
 
-int CImageButton::DisabledColumn() const {
+int ImageButton::DisabledColumn() const {
     if (m_grid == IBS_TWO_COLUMNS)
         return 1;
     return m_grid == IBS_THREE_COLUMNS ? 2 : 0;
 }
 
-void CImageButton::DrawFocused(QPainter& painter) {
+void ImageButton::DrawFocused(QPainter& painter) {
     m_cells.Draw(painter, QPoint(0, 0), m_image, FocusedColumn(), 0);
 }
 
-void CImageButton::DrawPressedFocused(QPainter& painter) {
+void ImageButton::DrawPressedFocused(QPainter& painter) {
     m_cells.Draw(painter, QPoint(0, 0), m_image, 0, 1);
 }
 
-void CImageButton::DrawDisabled(QPainter& painter) {
+void ImageButton::DrawDisabled(QPainter& painter) {
     m_cells.Draw(painter, QPoint(0, 0), m_image, DisabledColumn(), 0);
 }
 
-void CImageButton::DrawNormal(QPainter& painter) {
+void ImageButton::DrawNormal(QPainter& painter) {
     m_cells.Draw(painter, QPoint(0, 0), m_image, NormalColumn(), 0);
 }
 
-void CImageButton::DrawPressed(QPainter& painter) {
+void ImageButton::DrawPressed(QPainter& painter) {
     m_cells.Draw(painter, QPoint(0, 0), m_image, 0, 1);
 }

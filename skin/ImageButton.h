@@ -11,11 +11,11 @@
 //   0x100: one column;  0x200: two, column 1 when disabled;
 //   0x300: two, column 1 when focused;  0x400: three, column 1 focused, column 2 disabled.
 // The window is one cell at the given top-left corner.
-class CImageButton : public CVirtualButton {
+class ImageButton : public VirtualButton {
 public:
     // Keeps its own copy of `image`. Without grid bits the picture counts as one column.
-    CImageButton(const QImage& image, uint32_t style, const QPoint& topLeft, QWidget* parent,
-                 int id);
+    ImageButton(const QImage& image, uint32_t style, const QPoint& topLeft, QWidget* parent,
+                int id);
 
     int Columns() const { return m_columns; }
     // The column drawn for the released states.

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 
-CImageSlideBar::CImageSlideBar(uint32_t style, const QRect& rect, QWidget* parent, int id,
-                               const QImage& track, const QImage& thumb, bool selectionEnabled)
+ImageSlideBar::ImageSlideBar(uint32_t style, const QRect& rect, QWidget* parent, int id,
+                             const QImage& track, const QImage& thumb, bool selectionEnabled)
     : QWidget(parent), m_id(id), m_vertical((style & TBS_VERT) != 0),
       m_tabStop((style & WS_TABSTOP) != 0), m_track(track.copy()), m_thumb(thumb.copy()),
       m_thumbCells(ImageCells::Of(m_thumb, 3, 2)), m_selectionEnabled(selectionEnabled) {
@@ -23,7 +23,7 @@ CImageSlideBar::CImageSlideBar(uint32_t style, const QRect& rect, QWidget* paren
     setGeometry(rect);
 }
 
-void CImageSlideBar::SetRange(int min, int max, int page) {
+void ImageSlideBar::SetRange(int min, int max, int page) {
     if (min >= max) {
         min = 0;
         max = 100;
@@ -37,7 +37,7 @@ void CImageSlideBar::SetRange(int min, int max, int page) {
     update();
 }
 
-void CImageSlideBar::SetPos(int pos, bool redraw, bool updateNow) {
+void ImageSlideBar::SetPos(int pos, bool redraw, bool updateNow) {
     if (pos < m_min || pos > m_max || pos == m_pos)
         return;
     const QRect before = ThumbRect(m_pos);
@@ -53,7 +53,7 @@ void CImageSlideBar::SetPos(int pos, bool redraw, bool updateNow) {
         update(area);
 }
 
-void CImageSlideBar::MarkSelection() {
+void ImageSlideBar::MarkSelection() {
     if (!m_selectionEnabled)
         return;
     if (m_markCount < 2)
@@ -63,7 +63,7 @@ void CImageSlideBar::MarkSelection() {
     update();
 }
 
-void CImageSlideBar::SetSelection(int a, int b) {
+void ImageSlideBar::SetSelection(int a, int b) {
     if (!m_selectionEnabled)
         return;
     m_marks[0] = a;
@@ -72,14 +72,14 @@ void CImageSlideBar::SetSelection(int a, int b) {
     update();
 }
 
-void CImageSlideBar::ClearSelection() {
+void ImageSlideBar::ClearSelection() {
     if (m_markCount == 0)
         return;
     m_markCount = 0;
     update();
 }
 
-bool CImageSlideBar::GetSelection(int& from, int& to) const {
+bool ImageSlideBar::GetSelection(int& from, int& to) const {
     if (m_markCount != 2)
         return false;
     from = std::min(m_marks[0], m_marks[1]);
@@ -87,12 +87,12 @@ bool CImageSlideBar::GetSelection(int& from, int& to) const {
     return true;
 }
 
-void CImageSlideBar::SetSelectionColor(const QColor& color) {
+void ImageSlideBar::SetSelectionColor(const QColor& color) {
     m_selectionColor = color;
     update();
 }
 
-QRect CImageSlideBar::HitStrip() const {
+QRect ImageSlideBar::HitStrip() const {
     const int w = m_thumbCells.width;
     const int h = m_thumbCells.height;
     if (m_vertical)
@@ -100,7 +100,7 @@ QRect CImageSlideBar::HitStrip() const {
     return QRect(0, height() / 2 - h / 2, width(), h);
 }
 
-int CImageSlideBar::PositionFromPoint(const QPoint& point) const {
+int ImageSlideBar::PositionFromPoint(const QPoint& point) const {
     const int w = m_thumbCells.width;
     const int h = m_thumbCells.height;
     const int range = m_max - m_min;
@@ -122,7 +122,7 @@ int CImageSlideBar::PositionFromPoint(const QPoint& point) const {
     return m_min + (point.x() - left) * range / (right - left);
 }
 
-QRect CImageSlideBar::ThumbRect(int pos) const {
+QRect ImageSlideBar::ThumbRect(int pos) const {
     const int w = m_thumbCells.width;
     const int h = m_thumbCells.height;
     const int range = m_max - m_min;
@@ -136,7 +136,7 @@ QRect CImageSlideBar::ThumbRect(int pos) const {
     return QRect(left, (B - h) / 2, w, h);
 }
 
-QRect CImageSlideBar::SelectionBand() const {
+QRect ImageSlideBar::SelectionBand() const {
     if (!m_selectionEnabled || m_markCount == 0)
         return {};
     const int a = m_marks[0];
@@ -148,7 +148,7 @@ QRect CImageSlideBar::SelectionBand() const {
     return QRect(x1, 6, x2 - x1, 23 - 6);
 }
 
-void CImageSlideBar::DrawTrack(QPainter& painter) {
+void ImageSlideBar::DrawTrack(QPainter& painter) {
     if (m_track.isNull())
         return;
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -156,12 +156,12 @@ void CImageSlideBar::DrawTrack(QPainter& painter) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void CImageSlideBar::DrawThumb(QPainter& painter) {
+void ImageSlideBar::DrawThumb(QPainter& painter) {
     const int column = !isEnabled() ? 2 : hasFocus() ? 1 : 0;
     m_thumbCells.Draw(painter, ThumbRect(m_pos).topLeft(), m_thumb, column, m_dragging ? 1 : 0);
 }
 
-void CImageSlideBar::Paint(QPainter& painter) {
+void ImageSlideBar::Paint(QPainter& painter) {
     DrawTrack(painter);
     const QRect band = SelectionBand();
     if (!band.isEmpty())
@@ -169,7 +169,7 @@ void CImageSlideBar::Paint(QPainter& painter) {
     DrawThumb(painter);
 }
 
-void CImageSlideBar::paintEvent(QPaintEvent* event) {
+void ImageSlideBar::paintEvent(QPaintEvent* event) {
     if (m_surface.size() != size())
         m_surface = QImage(size(), QImage::Format_RGB32);
     if (m_surface.isNull())
@@ -184,16 +184,16 @@ void CImageSlideBar::paintEvent(QPaintEvent* event) {
     painter.drawImage(event->rect(), m_surface, event->rect());
 }
 
-void CImageSlideBar::Notify(intptr_t code) {
+void ImageSlideBar::Notify(intptr_t code) {
     PostWindowMessage(parentWidget(), WM_SLIDEBAR_NOTIFY, static_cast<uintptr_t>(m_id), code);
 }
 
-void CImageSlideBar::RepaintThumb() {
+void ImageSlideBar::RepaintThumb() {
     if (isVisible())
         repaint(ThumbRect(m_pos));
 }
 
-void CImageSlideBar::mousePressEvent(QMouseEvent* event) {
+void ImageSlideBar::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (event->button() != Qt::LeftButton || !HitStrip().contains(point)) {
         QWidget::mousePressEvent(event);
@@ -211,14 +211,14 @@ void CImageSlideBar::mousePressEvent(QMouseEvent* event) {
     Notify(SLIDEBAR_MOVED);
 }
 
-void CImageSlideBar::mouseMoveEvent(QMouseEvent* event) {
+void ImageSlideBar::mouseMoveEvent(QMouseEvent* event) {
     if (!m_dragging)
         return;
     SetPos(PositionFromPoint(event->position().toPoint()), true, false);
     Notify(SLIDEBAR_MOVED);
 }
 
-void CImageSlideBar::mouseReleaseEvent(QMouseEvent* event) {
+void ImageSlideBar::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_dragging || event->button() != Qt::LeftButton)
         return;
     m_dragging = false;
@@ -226,27 +226,27 @@ void CImageSlideBar::mouseReleaseEvent(QMouseEvent* event) {
     Notify(SLIDEBAR_RELEASED);
 }
 
-void CImageSlideBar::keyPressEvent(QKeyEvent* event) {
+void ImageSlideBar::keyPressEvent(QKeyEvent* event) {
     if (!ForwardKeyToParent(this, *event))
         QWidget::keyPressEvent(event);
 }
 
-void CImageSlideBar::keyReleaseEvent(QKeyEvent* event) {
+void ImageSlideBar::keyReleaseEvent(QKeyEvent* event) {
     if (!ForwardKeyToParent(this, *event))
         QWidget::keyReleaseEvent(event);
 }
 
-void CImageSlideBar::focusInEvent(QFocusEvent* event) {
+void ImageSlideBar::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     RepaintThumb();
 }
 
-void CImageSlideBar::focusOutEvent(QFocusEvent* event) {
+void ImageSlideBar::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     RepaintThumb();
 }
 
-void CImageSlideBar::changeEvent(QEvent* event) {
+void ImageSlideBar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange)
         update();
     QWidget::changeEvent(event);

@@ -14,11 +14,11 @@
 // SLIDEBAR_MOVED while the stylus moves it and SLIDEBAR_RELEASED when the stylus lets go. With
 // selection enabled it draws a band between up to two marked positions (the A-B repeat).
 // Keys pressed while it has the focus go to the parent as key messages.
-class CImageSlideBar : public QWidget {
+class ImageSlideBar : public QWidget {
 public:
     // The window takes `rect` (in the parent's coordinates); both pictures are copied.
-    CImageSlideBar(uint32_t style, const QRect& rect, QWidget* parent, int id, const QImage& track,
-                   const QImage& thumb, bool selectionEnabled);
+    ImageSlideBar(uint32_t style, const QRect& rect, QWidget* parent, int id, const QImage& track,
+                  const QImage& thumb, bool selectionEnabled);
 
     int Id() const { return m_id; }
     bool IsVertical() const { return m_vertical; }

@@ -1,6 +1,6 @@
 #include "skin/LcdScroll.h"
 
-void CLcdScroll::Layout(int textWidth, int displayWidth, bool scrollEnabled) {
+void LcdScroll::Layout(int textWidth, int displayWidth, bool scrollEnabled) {
     m_textWidth = textWidth;
     m_steps = 0;
     m_scrolling = scrollEnabled && textWidth > displayWidth;
@@ -8,7 +8,7 @@ void CLcdScroll::Layout(int textWidth, int displayWidth, bool scrollEnabled) {
     m_x2 = m_scrolling ? textWidth + kGap : 0;
 }
 
-bool CLcdScroll::Step() {
+bool LcdScroll::Step() {
     if (!m_scrolling)
         return false;
     if (m_steps < kStillSteps) {

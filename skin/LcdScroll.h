@@ -4,7 +4,7 @@
 // first stands still at its start, then moves left a few pixels per step; the second copy follows
 // the first with a small gap, and a copy that has left the display on the left goes behind the
 // other one. Qt-free: the display only asks for the two left edges.
-class CLcdScroll {
+class LcdScroll {
 public:
     static constexpr int kStillSteps = 30;
     static constexpr int kStepPixels = 4;

@@ -11,42 +11,42 @@
 namespace {
 
 QImage Element(const char16_t* section, const char16_t* key, int id) {
-    CSkinManager element;
+    SkinManager element;
     element.LoadImage(section, key, id);
     return element.GetBitmap();
 }
 
 } // namespace
 
-CMainViewLayout::CMainViewLayout(QWidget* view, Profile& profile, LevelSource* levels,
-                                 MuteVolume* muteVolume) {
+MainViewLayout::MainViewLayout(QWidget* view, Profile& profile, LevelSource* levels,
+                               MuteVolume* muteVolume) {
     auto button = [&](const char16_t* section, const char16_t* key, int image, uint32_t grid, int x,
                       int y, int id, bool enabled) {
-        auto* b = new CImageButton(Element(section, key, image), grid, QPoint(x, y), view, id);
+        auto* b = new ImageButton(Element(section, key, image), grid, QPoint(x, y), view, id);
         b->setEnabled(enabled);
         buttons[id] = b;
         return b;
     };
     auto toggle = [&](const char16_t* key, int image, int x, int y, int id) {
         buttons[id] =
-            new CToggleButton(Element(u"Main", key, image), 0, QPoint(x, y), view, id, true);
+            new ToggleButton(Element(u"Main", key, image), 0, QPoint(x, y), view, id, true);
     };
 
     button(u"Title", u"MinButton", 243, IBS_ONE_COLUMN, 386, 10, 32891, true)->hide();
     button(u"Title", u"QuitButton", 244, IBS_ONE_COLUMN, 430, 10, 32892, true)->hide();
 
-    lcd = new CDisplayLCD(profile, view);
+    lcd = new DisplayLCD(profile, view);
     lcd->setGeometry(QRect(QPoint(16, 14), QPoint(465, 43)));
 
-    seek = new CImageSlideBar(0, QRect(QPoint(24, 314), QPoint(455, 345)), view, kSeekSliderId,
-                              Element(u"Main", u"ProgressSlideTrack", 139),
-                              Element(u"Main", u"ProgressThumb", 140), true);
+    seek = new ImageSlideBar(0, QRect(QPoint(24, 314), QPoint(455, 345)), view, kSeekSliderId,
+                             Element(u"Main", u"ProgressSlideTrack", 139),
+                             Element(u"Main", u"ProgressThumb", 140), true);
     seek->setEnabled(false);
-    volume = new CImageSlideBar(TBS_VERT, QRect(QPoint(34, 132), QPoint(69, 223)), view,
-                                kVolumeSliderId, Element(u"Main", u"VolumeSlideTrack", 138),
-                                Element(u"Main", u"VolumeThumb", 137), false);
+    volume = new ImageSlideBar(TBS_VERT, QRect(QPoint(34, 132), QPoint(69, 223)), view,
+                               kVolumeSliderId, Element(u"Main", u"VolumeSlideTrack", 138),
+                               Element(u"Main", u"VolumeThumb", 137), false);
 
-    panel = new CDisplayPanel(profile, levels, muteVolume, view);
+    panel = new DisplayPanel(profile, levels, muteVolume, view);
     panel->setGeometry(QRect(QPoint(86, 68), QPoint(453, 233)));
 
     button(u"Main", u"PowerButton", 176, IBS_TWO_COLUMNS, 24, 68, 57665, true);
@@ -63,7 +63,7 @@ CMainViewLayout::CMainViewLayout(QWidget* view, Profile& profile, LevelSource* l
     toggle(u"PlayListButton", 160, 292, 466, 32815);
 }
 
-void CMainViewLayout::ShowButtonPair(int buttonMode) {
+void MainViewLayout::ShowButtonPair(int buttonMode) {
     bool shuffleRepeat = buttonMode == 1;
     buttons[32783]->setVisible(shuffleRepeat);
     buttons[32784]->setVisible(shuffleRepeat);
@@ -71,7 +71,7 @@ void CMainViewLayout::ShowButtonPair(int buttonMode) {
     buttons[1105]->setVisible(!shuffleRepeat);
 }
 
-CVirtualButton* CMainViewLayout::Button(int id) const {
+VirtualButton* MainViewLayout::Button(int id) const {
     auto found = buttons.find(id);
     return found == buttons.end() ? nullptr : found->second;
 }

@@ -9,7 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CMuteSwitch::CMuteSwitch(Profile& profile, MuteVolume* volume, QWidget* parent)
+MuteSwitch::MuteSwitch(Profile& profile, MuteVolume* volume, QWidget* parent)
     : QWidget(parent), m_profile(profile), m_volume(volume) {
     setObjectName(QStringLiteral("MuteSwitch"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -18,11 +18,11 @@ CMuteSwitch::CMuteSwitch(Profile& profile, MuteVolume* volume, QWidget* parent)
 
 // The run-time library's channel volume is kept only when the volume control works on it
 // rather than on the system volume.
-bool CMuteSwitch::KeepsLibraryVolume() {
+bool MuteSwitch::KeepsLibraryVolume() {
     return Settings::Get(m_profile, setting::kUseSystemVolume) == 0;
 }
 
-void CMuteSwitch::SetMute(bool on) {
+void MuteSwitch::SetMute(bool on) {
     if (on == m_muted)
         return;
     m_muted = on;
@@ -41,7 +41,7 @@ void CMuteSwitch::SetMute(bool on) {
     update();
 }
 
-void CMuteSwitch::AnimateStep() {
+void MuteSwitch::AnimateStep() {
     if (m_closing || !Animating())
         return;
     m_shownFrame = m_frame;
@@ -49,25 +49,25 @@ void CMuteSwitch::AnimateStep() {
     update();
 }
 
-void CMuteSwitch::SetActive(bool on) {
+void MuteSwitch::SetActive(bool on) {
     m_active = on;
     update();
 }
 
 // Play, pause and stop exclude each other: setting one clears the others.
-void CMuteSwitch::SetPlaying(bool on) {
+void MuteSwitch::SetPlaying(bool on) {
     m_playing = on;
     if (on)
         m_paused = false;
     update();
 }
 
-void CMuteSwitch::SetPaused(bool on) {
+void MuteSwitch::SetPaused(bool on) {
     m_paused = on;
     update();
 }
 
-void CMuteSwitch::SetStopped(bool on) {
+void MuteSwitch::SetStopped(bool on) {
     if (on) {
         m_playing = false;
         m_paused = false;
@@ -75,7 +75,7 @@ void CMuteSwitch::SetStopped(bool on) {
     update();
 }
 
-bool CMuteSwitch::event(QEvent* event) {
+bool MuteSwitch::event(QEvent* event) {
     if (const WindowMessageEvent* message = WindowMessageEvent::From(event)) {
         if (message->message == kAnimateMessage) {
             AnimateStep();
@@ -85,7 +85,7 @@ bool CMuteSwitch::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void CMuteSwitch::paintEvent(QPaintEvent*) {
+void MuteSwitch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QImage& image = m_speaker.GetBitmap();
     if (image.isNull()) {
@@ -98,16 +98,16 @@ void CMuteSwitch::paintEvent(QPaintEvent*) {
         cells.Draw(painter, QPoint(0, 0), image, m_shownFrame, 0);
 }
 
-void CMuteSwitch::mousePressEvent(QMouseEvent*) {
+void MuteSwitch::mousePressEvent(QMouseEvent*) {
     if (!m_active)
         return;
     SetMute(!m_muted);
 }
 
-void CMuteSwitch::keyPressEvent(QKeyEvent* event) {
+void MuteSwitch::keyPressEvent(QKeyEvent* event) {
     ForwardKeyToParent(this, *event);
 }
 
-void CMuteSwitch::keyReleaseEvent(QKeyEvent* event) {
+void MuteSwitch::keyReleaseEvent(QKeyEvent* event) {
     ForwardKeyToParent(this, *event);
 }

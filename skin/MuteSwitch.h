@@ -12,14 +12,14 @@ class Profile;
 
 // The display panel's speaker: a tap mutes and unmutes the sound, and while music plays
 // unmuted it animates through the five frames of its skin image.
-class CMuteSwitch : public QWidget {
+class MuteSwitch : public QWidget {
 public:
     // Animation step, sent by the view's level-meter worker.
     static constexpr uint32_t kAnimateMessage = WM_USER + 40;
     static constexpr int kFrames = 5;
 
     // `volume` may be null: the switch then only shows its state.
-    CMuteSwitch(Profile& profile, MuteVolume* volume, QWidget* parent = nullptr);
+    MuteSwitch(Profile& profile, MuteVolume* volume, QWidget* parent = nullptr);
 
     void SetMute(bool on);
     bool IsMuted() const { return m_muted; }
@@ -49,7 +49,7 @@ private:
 
     Profile& m_profile;
     MuteVolume* m_volume;
-    CSkinManager m_speaker;
+    SkinManager m_speaker;
 
     bool m_muted = false;
     uint32_t m_savedWaveOutVolume = 0;

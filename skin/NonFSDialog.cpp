@@ -9,12 +9,12 @@ constexpr Qt::WindowStates kScreenStates = Qt::WindowMaximized | Qt::WindowFullS
 
 } // namespace
 
-CNonFSDialog::CNonFSDialog(QWidget* parent) : QDialog(parent) {
+NonFSDialog::NonFSDialog(QWidget* parent) : QDialog(parent) {
     setSizeGripEnabled(false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 }
 
-void CNonFSDialog::showEvent(QShowEvent* event) {
+void NonFSDialog::showEvent(QShowEvent* event) {
     if (!m_sizeKept) {
         m_sizeKept = true;
         setFixedSize(size());
@@ -24,7 +24,7 @@ void CNonFSDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void CNonFSDialog::changeEvent(QEvent* event) {
+void NonFSDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && (windowState() & kScreenStates))
         setWindowState(windowState() & ~kScreenStates);

@@ -5,9 +5,9 @@
 // The base of dialogs that keep the size they were given instead of growing to the screen: the
 // size at the first showing is fixed, and requests to maximise or go full screen are turned back
 // to the normal state.
-class CNonFSDialog : public QDialog {
+class NonFSDialog : public QDialog {
 public:
-    explicit CNonFSDialog(QWidget* parent = nullptr);
+    explicit NonFSDialog(QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;

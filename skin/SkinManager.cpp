@@ -23,7 +23,7 @@ namespace {
 
 struct SkinState {
     std::u16string path;
-    CIniFile document;
+    IniFile document;
     bool loaded = false;
 };
 
@@ -40,13 +40,13 @@ std::u16string SkinFolder(const std::u16string& skinPath) {
 
 } // namespace
 
-CSkinManager::CSkinManager() {
+SkinManager::SkinManager() {
     InitBuiltInSkin();
 }
 
-CSkinManager::~CSkinManager() = default;
+SkinManager::~SkinManager() = default;
 
-bool CSkinManager::LoadSkin(const std::u16string& path, Profile* profile) {
+bool SkinManager::LoadSkin(const std::u16string& path, Profile* profile) {
     std::u16string skinPath = path;
     if (skinPath.empty()) {
         if (profile != nullptr) {
@@ -63,20 +63,20 @@ bool CSkinManager::LoadSkin(const std::u16string& path, Profile* profile) {
     return state.loaded;
 }
 
-const std::u16string& CSkinManager::SkinPath() {
+const std::u16string& SkinManager::SkinPath() {
     return State().path;
 }
 
-bool CSkinManager::SkinLoaded() {
+bool SkinManager::SkinLoaded() {
     return State().loaded;
 }
 
-CIniFile& CSkinManager::SkinDocument() {
+IniFile& SkinManager::SkinDocument() {
     return State().document;
 }
 
-bool CSkinManager::LoadImage(const std::u16string& section, const std::u16string& key,
-                             int defaultId) {
+bool SkinManager::LoadImage(const std::u16string& section, const std::u16string& key,
+                            int defaultId) {
     Free();
     bool fromSkin = false;
     const SkinState& state = State();
@@ -97,8 +97,8 @@ bool CSkinManager::LoadImage(const std::u16string& section, const std::u16string
     return fromSkin;
 }
 
-void CSkinManager::GetColor(const std::u16string& section, const std::u16string& key,
-                            uint32_t defaultColor) {
+void SkinManager::GetColor(const std::u16string& section, const std::u16string& key,
+                           uint32_t defaultColor) {
     const SkinState& state = State();
     uint32_t color = 0;
     if (state.loaded && state.document.GetColor(section, key, color))
@@ -107,12 +107,12 @@ void CSkinManager::GetColor(const std::u16string& section, const std::u16string&
         m_color = defaultColor;
 }
 
-QColor CSkinManager::QtColor() const {
+QColor SkinManager::QtColor() const {
     return QColor(static_cast<int>(m_color & 0xFF), static_cast<int>((m_color >> 8) & 0xFF),
                   static_cast<int>((m_color >> 16) & 0xFF));
 }
 
-void CSkinManager::Draw(QPainter& painter, int x, int y) const {
+void SkinManager::Draw(QPainter& painter, int x, int y) const {
     if (m_image.isNull())
         return;
     const QPainter::CompositionMode mode = painter.compositionMode();
@@ -121,12 +121,12 @@ void CSkinManager::Draw(QPainter& painter, int x, int y) const {
     painter.setCompositionMode(mode);
 }
 
-void CSkinManager::Free() {
+void SkinManager::Free() {
     m_image = QImage();
     m_dib.Clear();
 }
 
-bool CSkinManager::LoadBuiltIn(int id, CDib& dib) {
+bool SkinManager::LoadBuiltIn(int id, Dib& dib) {
     InitBuiltInSkin();
     dib.Clear();
     QFile file(QStringLiteral(":/skin/%1.png").arg(id));
@@ -137,7 +137,7 @@ bool CSkinManager::LoadBuiltIn(int id, CDib& dib) {
                          static_cast<size_t>(bytes.size()));
 }
 
-void CSkinManager::SyncImage() {
+void SkinManager::SyncImage() {
     if (!m_dib.IsValid()) {
         m_image = QImage();
         return;

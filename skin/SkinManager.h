@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-class CIniFile;
+class IniFile;
 class Profile;
 class QPainter;
 
@@ -19,12 +19,12 @@ class QPainter;
 //
 // Images come from the skin's folder when the skin names them, else from the built-in skin: a PNG
 // resource ":/skin/<id>.png" embedded in the program (see skin/builtin/).
-class CSkinManager {
+class SkinManager {
 public:
-    CSkinManager();
-    virtual ~CSkinManager();
-    CSkinManager(const CSkinManager&) = delete;
-    CSkinManager& operator=(const CSkinManager&) = delete;
+    SkinManager();
+    virtual ~SkinManager();
+    SkinManager(const SkinManager&) = delete;
+    SkinManager& operator=(const SkinManager&) = delete;
 
     // An empty path is replaced by the "SkinFile" setting read through `profile` (the shared
     // profile of the player when null). Answers whether the skin document loaded.
@@ -32,7 +32,7 @@ public:
     static const std::u16string& SkinPath();
     static bool SkinLoaded();
     // The process-wide skin document (empty when no skin loaded).
-    static CIniFile& SkinDocument();
+    static IniFile& SkinDocument();
 
     // Loads the element's image: from the skin when it names one for section/key and that file
     // decodes, else the built-in resource `defaultId`. True only when it came from the skin.
@@ -47,19 +47,19 @@ public:
     void Draw(QPainter& painter, int x, int y) const;
     // The image for controls that cut it into cells; null image when there is none.
     const QImage& GetBitmap() const { return m_image; }
-    const CDib& Dib() const { return m_dib; }
+    const Dib& GetDib() const { return m_dib; }
     bool HasImage() const { return m_dib.IsValid(); }
     int Width() const { return m_dib.Width(); }
     int Height() const { return m_dib.Height(); }
     void Free();
 
     // Decodes the built-in image `id` into `dib`; false when there is no such resource.
-    static bool LoadBuiltIn(int id, CDib& dib);
+    static bool LoadBuiltIn(int id, Dib& dib);
 
 private:
     void SyncImage();
 
-    CDib m_dib;
+    Dib m_dib;
     QImage m_image; // a copy of m_dib's pixels, kept in step with it
     uint32_t m_color = 0;
 };

@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-CSliderCtrlEx::CSliderCtrlEx(Qt::Orientation orientation, QWidget* parent)
+SliderCtrlEx::SliderCtrlEx(Qt::Orientation orientation, QWidget* parent)
     : QSlider(orientation, parent) {
     setFocusPolicy(Qt::StrongFocus);
     // A trackbar's vertical minimum is at the top.
@@ -18,7 +18,7 @@ CSliderCtrlEx::CSliderCtrlEx(Qt::Orientation orientation, QWidget* parent)
         setInvertedAppearance(true);
 }
 
-int CSliderCtrlEx::PositionFromPoint(const QPoint& point) const {
+int SliderCtrlEx::PositionFromPoint(const QPoint& point) const {
     QStyleOptionSlider option;
     initStyleOption(&option);
     const QRect channel =
@@ -38,7 +38,7 @@ int CSliderCtrlEx::PositionFromPoint(const QPoint& point) const {
     return static_cast<int>(std::trunc(pos));
 }
 
-bool CSliderCtrlEx::SetPosFromPoint(const QPoint& point) {
+bool SliderCtrlEx::SetPosFromPoint(const QPoint& point) {
     const int pos = PositionFromPoint(point);
     if (pos == value())
         return false;
@@ -47,12 +47,12 @@ bool CSliderCtrlEx::SetPosFromPoint(const QPoint& point) {
     return value() != before;
 }
 
-void CSliderCtrlEx::SendScroll(uint16_t code) {
+void SliderCtrlEx::SendScroll(uint16_t code) {
     SendWindowMessage(parentWidget(), WM_HSCROLL, MakeWParam(code, static_cast<uint16_t>(value())),
                       reinterpret_cast<intptr_t>(this));
 }
 
-void CSliderCtrlEx::mousePressEvent(QMouseEvent* event) {
+void SliderCtrlEx::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         event->ignore();
         return;
@@ -67,7 +67,7 @@ void CSliderCtrlEx::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void CSliderCtrlEx::mouseMoveEvent(QMouseEvent* event) {
+void SliderCtrlEx::mouseMoveEvent(QMouseEvent* event) {
     if (!m_dragging)
         return;
     if (SetPosFromPoint(event->position().toPoint())) {
@@ -76,7 +76,7 @@ void CSliderCtrlEx::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void CSliderCtrlEx::mouseReleaseEvent(QMouseEvent* event) {
+void SliderCtrlEx::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_dragging || event->button() != Qt::LeftButton)
         return;
     m_dragging = false;
@@ -91,7 +91,7 @@ void CSliderCtrlEx::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-void CSliderCtrlEx::keyPressEvent(QKeyEvent* event) {
+void SliderCtrlEx::keyPressEvent(QKeyEvent* event) {
     const int before = value();
     QSlider::keyPressEvent(event);
     if (value() == before)
@@ -117,7 +117,7 @@ void CSliderCtrlEx::keyPressEvent(QKeyEvent* event) {
     SendScroll(code);
 }
 
-void CSliderCtrlEx::keyReleaseEvent(QKeyEvent* event) {
+void SliderCtrlEx::keyReleaseEvent(QKeyEvent* event) {
     QSlider::keyReleaseEvent(event);
     if (m_keyMoved && !event->isAutoRepeat()) {
         m_keyMoved = false;

@@ -7,9 +7,9 @@
 // WM_HSCROLL (TB_THUMBPOSITION, position) if anything changed during the drag; both are
 // WM_HSCROLL whatever the orientation, with the control as lParam. Keys move it as a trackbar:
 // WM_HSCROLL with the line, page, top or bottom code, and TB_ENDTRACK when the key is let go.
-class CSliderCtrlEx : public QSlider {
+class SliderCtrlEx : public QSlider {
 public:
-    explicit CSliderCtrlEx(Qt::Orientation orientation, QWidget* parent = nullptr);
+    explicit SliderCtrlEx(Qt::Orientation orientation, QWidget* parent = nullptr);
 
     bool IsDragging() const { return m_dragging; }
     // The position a point of the client area stands for (channel of the trackbar, rounded).

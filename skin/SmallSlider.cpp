@@ -27,56 +27,56 @@ SharedPictures& Shared() {
 
 } // namespace
 
-void CSmallSlider::RegisterClass() {
+void SmallSlider::RegisterClass() {
     SharedPictures& shared = Shared();
     if (shared.registered)
         return;
     shared.registered = true;
-    CDib dib;
-    if (CSkinManager::LoadBuiltIn(kKnobImageId, dib))
+    Dib dib;
+    if (SkinManager::LoadBuiltIn(kKnobImageId, dib))
         shared.knob = QImage(reinterpret_cast<const uchar*>(dib.Pixels()), dib.Width(),
                              dib.Height(), dib.Width() * 4, QImage::Format_RGB32)
                           .copy();
 }
 
-void CSmallSlider::UnregisterClass() {
+void SmallSlider::UnregisterClass() {
     SharedPictures& shared = Shared();
     shared.knob = QImage();
     shared.background = QImage();
     shared.registered = false;
 }
 
-const QImage& CSmallSlider::SharedBackground() {
+const QImage& SmallSlider::SharedBackground() {
     return Shared().background;
 }
 
-const QImage& CSmallSlider::Knob() {
+const QImage& SmallSlider::Knob() {
     return Shared().knob;
 }
 
-CSmallSlider::CSmallSlider(QWidget* parent) : QWidget(parent) {
+SmallSlider::SmallSlider(QWidget* parent) : QWidget(parent) {
     RegisterClass();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     RebuildBackground();
 }
 
-int CSmallSlider::Clamp(int pos) const {
+int SmallSlider::Clamp(int pos) const {
     return std::clamp(pos, m_min, m_max);
 }
 
-int CSmallSlider::KnobTop(int pos) const {
+int SmallSlider::KnobTop(int pos) const {
     if (m_max == m_min)
         return 0;
     return static_cast<int>(static_cast<double>(height() - kKnobSize) * (pos - m_min) /
                             (m_max - m_min));
 }
 
-QRect CSmallSlider::KnobRect(int pos) const {
+QRect SmallSlider::KnobRect(int pos) const {
     return QRect(Centre() - 10, KnobTop(pos), kKnobSize, kKnobSize);
 }
 
-int CSmallSlider::PositionFromY(int y) const {
+int SmallSlider::PositionFromY(int y) const {
     const int travel = height() - kKnobSize;
     if (travel <= 0)
         return m_min;
@@ -84,13 +84,13 @@ int CSmallSlider::PositionFromY(int y) const {
     return Clamp(static_cast<int>(pos));
 }
 
-void CSmallSlider::SetPos(int pos, bool redraw) {
+void SmallSlider::SetPos(int pos, bool redraw) {
     m_pos = Clamp(pos);
     if (redraw)
         update();
 }
 
-void CSmallSlider::SetRange(int min, int max) {
+void SmallSlider::SetRange(int min, int max) {
     m_min = min;
     m_max = std::max(min, max); // a reversed range collapses to its minimum
     m_pos = Clamp(m_pos);
@@ -98,13 +98,13 @@ void CSmallSlider::SetRange(int min, int max) {
     update();
 }
 
-void CSmallSlider::SetMark(int mark) {
+void SmallSlider::SetMark(int mark) {
     m_mark = mark;
     RebuildBackground();
     update();
 }
 
-void CSmallSlider::RebuildBackground() {
+void SmallSlider::RebuildBackground() {
     if (width() <= 0 || height() <= 0)
         return;
     QImage& background = Shared().background;
@@ -121,7 +121,7 @@ void CSmallSlider::RebuildBackground() {
     painter.fillRect(QRect(centre - 8, 0, 18, height()), QColor(192, 192, 192));
 }
 
-void CSmallSlider::MoveTo(int pos) {
+void SmallSlider::MoveTo(int pos) {
     pos = Clamp(pos);
     if (pos == m_pos)
         return;
@@ -135,7 +135,7 @@ void CSmallSlider::MoveTo(int pos) {
                       reinterpret_cast<intptr_t>(this));
 }
 
-bool CSmallSlider::event(QEvent* event) {
+bool SmallSlider::event(QEvent* event) {
     if (const WindowMessageEvent* message = WindowMessageEvent::From(event)) {
         switch (message->message) {
         case TBM_SETTIC:
@@ -161,7 +161,7 @@ bool CSmallSlider::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void CSmallSlider::paintEvent(QPaintEvent*) {
+void SmallSlider::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     const QImage& background = SharedBackground();
@@ -179,7 +179,7 @@ void CSmallSlider::paintEvent(QPaintEvent*) {
         painter.drawImage(KnobRect(m_pos).topLeft(), knob);
 }
 
-void CSmallSlider::mousePressEvent(QMouseEvent* event) {
+void SmallSlider::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -189,17 +189,17 @@ void CSmallSlider::mousePressEvent(QMouseEvent* event) {
     MoveTo(PositionFromY(event->position().toPoint().y()));
 }
 
-void CSmallSlider::mouseMoveEvent(QMouseEvent* event) {
+void SmallSlider::mouseMoveEvent(QMouseEvent* event) {
     if (m_dragging)
         MoveTo(PositionFromY(event->position().toPoint().y()));
 }
 
-void CSmallSlider::mouseReleaseEvent(QMouseEvent* event) {
+void SmallSlider::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         m_dragging = false;
 }
 
-void CSmallSlider::keyPressEvent(QKeyEvent* event) {
+void SmallSlider::keyPressEvent(QKeyEvent* event) {
     const int page = (m_max - m_min) / 5;
     switch (event->key()) {
     case Qt::Key_PageUp:
@@ -228,12 +228,12 @@ void CSmallSlider::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void CSmallSlider::focusInEvent(QFocusEvent* event) {
+void SmallSlider::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     update();
 }
 
-void CSmallSlider::focusOutEvent(QFocusEvent* event) {
+void SmallSlider::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     update();
 }

@@ -13,7 +13,7 @@
 //
 // It answers the trackbar messages TBM_SETTIC, TBM_SETPOS and TBM_SETRANGE sent to it as window
 // messages; the values are read with GetPos, GetRangeMin and GetRangeMax.
-class CSmallSlider : public QWidget {
+class SmallSlider : public QWidget {
 public:
     static constexpr int kKnobSize = 22;
 
@@ -24,7 +24,7 @@ public:
     static const QImage& SharedBackground();
     static const QImage& Knob();
 
-    explicit CSmallSlider(QWidget* parent = nullptr);
+    explicit SmallSlider(QWidget* parent = nullptr);
 
     int GetPos() const { return m_pos; }
     int GetRangeMin() const { return m_min; }

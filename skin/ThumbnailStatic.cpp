@@ -2,16 +2,16 @@
 
 #include <QPainter>
 
-CThumbnailStatic::CThumbnailStatic(const QRect& rect, QWidget* parent) : QWidget(parent) {
+ThumbnailStatic::ThumbnailStatic(const QRect& rect, QWidget* parent) : QWidget(parent) {
     setGeometry(rect);
 }
 
-void CThumbnailStatic::SetBitmap(const QImage& image) {
+void ThumbnailStatic::SetBitmap(const QImage& image) {
     m_image = image.copy();
     update();
 }
 
-void CThumbnailStatic::paintEvent(QPaintEvent*) {
+void ThumbnailStatic::paintEvent(QPaintEvent*) {
     if (m_image.isNull())
         return;
     QPainter painter(this);

@@ -4,10 +4,10 @@
 #include <QWidget>
 
 // A plain picture view: owns one picture and shows it scaled to its client area.
-class CThumbnailStatic : public QWidget {
+class ThumbnailStatic : public QWidget {
 public:
     // The window takes `rect` in the parent's coordinates.
-    CThumbnailStatic(const QRect& rect, QWidget* parent);
+    ThumbnailStatic(const QRect& rect, QWidget* parent);
 
     // Replaces the picture (a copy is kept; the old one is freed) and redraws.
     void SetBitmap(const QImage& image);

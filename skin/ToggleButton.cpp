@@ -1,40 +1,40 @@
 #include "skin/ToggleButton.h"
 
-CToggleButton::CToggleButton(const QImage& image, uint32_t style, const QPoint& topLeft,
-                             QWidget* parent, int id, bool autoToggle)
-    : CVirtualButton(parent, id, style), m_image(image.copy()),
+ToggleButton::ToggleButton(const QImage& image, uint32_t style, const QPoint& topLeft,
+                           QWidget* parent, int id, bool autoToggle)
+    : VirtualButton(parent, id, style), m_image(image.copy()),
       m_cells(ImageCells::Of(m_image, 4, 2)), m_autoToggle(autoToggle) {
     setGeometry(topLeft.x(), topLeft.y(), m_cells.width, m_cells.height);
 }
 
-void CToggleButton::SetCheck(bool on) {
+void ToggleButton::SetCheck(bool on) {
     if (m_on == on)
         return;
     m_on = on;
     update();
 }
 
-void CToggleButton::ClickCompleted() {
+void ToggleButton::ClickCompleted() {
     if (m_autoToggle)
         m_on = !m_on;
 }
 
-void CToggleButton::DrawFocused(QPainter& painter) {
+void ToggleButton::DrawFocused(QPainter& painter) {
     m_cells.Draw(painter, QPoint(0, 0), m_image, m_on ? 1 : 3, 0);
 }
 
-void CToggleButton::DrawPressedFocused(QPainter& painter) {
+void ToggleButton::DrawPressedFocused(QPainter& painter) {
     m_cells.Draw(painter, QPoint(0, 0), m_image, m_on ? 1 : 3, 1);
 }
 
-void CToggleButton::DrawDisabled(QPainter& painter) {
+void ToggleButton::DrawDisabled(QPainter& painter) {
     DrawNormal(painter);
 }
 
-void CToggleButton::DrawNormal(QPainter& painter) {
+void ToggleButton::DrawNormal(QPainter& painter) {
     m_cells.Draw(painter, QPoint(0, 0), m_image, m_on ? 0 : 2, 0);
 }
 
-void CToggleButton::DrawPressed(QPainter& painter) {
+void ToggleButton::DrawPressed(QPainter& painter) {
     m_cells.Draw(painter, QPoint(0, 0), m_image, m_on ? 0 : 2, 1);
 }

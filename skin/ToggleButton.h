@@ -11,11 +11,11 @@
 // its state once per click completed inside it, before the release is drawn and after the click's
 // command was posted, so the parent handling the command finds it in its new state. Others
 // change state only through SetCheck.
-class CToggleButton : public CVirtualButton {
+class ToggleButton : public VirtualButton {
 public:
     // Keeps its own copy of `image`; starts off.
-    CToggleButton(const QImage& image, uint32_t style, const QPoint& topLeft, QWidget* parent,
-                  int id, bool autoToggle);
+    ToggleButton(const QImage& image, uint32_t style, const QPoint& topLeft, QWidget* parent,
+                 int id, bool autoToggle);
 
     // Redraws only when the state changes.
     void SetCheck(bool on);

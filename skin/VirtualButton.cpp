@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CVirtualButton::CVirtualButton(QWidget* parent, int id, uint32_t style)
+VirtualButton::VirtualButton(QWidget* parent, int id, uint32_t style)
     : QWidget(parent), m_id(id), m_tabStop((style & WS_TABSTOP) != 0) {
     setFocusPolicy(m_tabStop ? Qt::TabFocus : Qt::NoFocus);
     if (style & WS_DISABLED)
@@ -17,13 +17,13 @@ CVirtualButton::CVirtualButton(QWidget* parent, int id, uint32_t style)
         SendWindowMessage(parent, DM_SETDEFID, static_cast<uintptr_t>(id), 0);
 }
 
-void CVirtualButton::paintEvent(QPaintEvent*) {
+void VirtualButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setBackgroundMode(Qt::TransparentMode);
     DrawItem(painter);
 }
 
-void CVirtualButton::DrawItem(QPainter& painter) {
+void VirtualButton::DrawItem(QPainter& painter) {
     if (!isEnabled())
         DrawDisabled(painter);
     else if (m_pressed)
@@ -32,7 +32,7 @@ void CVirtualButton::DrawItem(QPainter& painter) {
         hasFocus() ? DrawFocused(painter) : DrawNormal(painter);
 }
 
-void CVirtualButton::DrawFocus(QPainter& painter) {
+void VirtualButton::DrawFocus(QPainter& painter) {
     QPen pen(palette().color(QPalette::WindowText));
     pen.setStyle(Qt::DotLine);
     painter.setPen(pen);
@@ -40,21 +40,21 @@ void CVirtualButton::DrawFocus(QPainter& painter) {
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void CVirtualButton::DrawFocused(QPainter& painter) {
+void VirtualButton::DrawFocused(QPainter& painter) {
     DrawFocus(painter);
 }
 
-void CVirtualButton::DrawPressedFocused(QPainter& painter) {
+void VirtualButton::DrawPressedFocused(QPainter& painter) {
     DrawFocus(painter);
 }
 
-void CVirtualButton::DrawDisabled(QPainter&) {}
+void VirtualButton::DrawDisabled(QPainter&) {}
 
-void CVirtualButton::DrawNormal(QPainter&) {}
+void VirtualButton::DrawNormal(QPainter&) {}
 
-void CVirtualButton::DrawPressed(QPainter&) {}
+void VirtualButton::DrawPressed(QPainter&) {}
 
-void CVirtualButton::Press() {
+void VirtualButton::Press() {
     if (m_pressed)
         return;
     m_tracking = true;
@@ -66,7 +66,7 @@ void CVirtualButton::Press() {
     // Qt keeps the mouse grabbed for the widget from the press to the release.
 }
 
-void CVirtualButton::mousePressEvent(QMouseEvent* event) {
+void VirtualButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -74,7 +74,7 @@ void CVirtualButton::mousePressEvent(QMouseEvent* event) {
     Press();
 }
 
-void CVirtualButton::mouseDoubleClickEvent(QMouseEvent* event) {
+void VirtualButton::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mouseDoubleClickEvent(event);
         return;
@@ -82,7 +82,7 @@ void CVirtualButton::mouseDoubleClickEvent(QMouseEvent* event) {
     Press();
 }
 
-void CVirtualButton::mouseMoveEvent(QMouseEvent* event) {
+void VirtualButton::mouseMoveEvent(QMouseEvent* event) {
     if (!m_tracking)
         return;
     const bool inside = rect().contains(event->position().toPoint());
@@ -93,7 +93,7 @@ void CVirtualButton::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void CVirtualButton::mouseReleaseEvent(QMouseEvent* event) {
+void VirtualButton::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_tracking || event->button() != Qt::LeftButton)
         return;
     m_tracking = false;
@@ -108,34 +108,34 @@ void CVirtualButton::mouseReleaseEvent(QMouseEvent* event) {
     m_pressSeen = false;
 }
 
-void CVirtualButton::RedrawNow() {
+void VirtualButton::RedrawNow() {
     if (isVisible() && updatesEnabled())
         repaint();
     else
         update();
 }
 
-void CVirtualButton::keyPressEvent(QKeyEvent* event) {
+void VirtualButton::keyPressEvent(QKeyEvent* event) {
     if (!ForwardKeyToParent(this, *event))
         QWidget::keyPressEvent(event);
 }
 
-void CVirtualButton::keyReleaseEvent(QKeyEvent* event) {
+void VirtualButton::keyReleaseEvent(QKeyEvent* event) {
     if (!ForwardKeyToParent(this, *event))
         QWidget::keyReleaseEvent(event);
 }
 
-void CVirtualButton::focusInEvent(QFocusEvent* event) {
+void VirtualButton::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     update();
 }
 
-void CVirtualButton::focusOutEvent(QFocusEvent* event) {
+void VirtualButton::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     update();
 }
 
-void CVirtualButton::changeEvent(QEvent* event) {
+void VirtualButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange)
         update();
     QWidget::changeEvent(event);

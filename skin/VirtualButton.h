@@ -9,11 +9,11 @@ class QPainter;
 // An owner-drawn push button: tracks the stylus, posts WM_COMMAND (id, BN_CLICKED) to its parent
 // for a press released inside, and draws itself through the Draw* operations, which the image
 // buttons override. Keys pressed while it has the focus go to the parent as key messages.
-class CVirtualButton : public QWidget {
+class VirtualButton : public QWidget {
 public:
     // `style` is a window style: WS_TABSTOP lets a press take the focus, WS_DISABLED creates it
     // disabled, BS_DEFPUSHBUTTON tells the parent its id as default button (DM_SETDEFID, sent).
-    CVirtualButton(QWidget* parent, int id, uint32_t style);
+    VirtualButton(QWidget* parent, int id, uint32_t style);
 
     int Id() const { return m_id; }
     bool IsPressed() const { return m_pressed; }

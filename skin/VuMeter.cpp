@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-int CVuMeter::Segments(float level) {
+int VuMeter::Segments(float level) {
     if (level > 0.984f)
         level = 1.0f;
     int segments = static_cast<int>(level * kSegments);
@@ -11,7 +11,7 @@ int CVuMeter::Segments(float level) {
     return std::clamp(segments, 0, kSegments);
 }
 
-void CVuMeter::Step(int left, int right) {
+void VuMeter::Step(int left, int right) {
     // The peaks' hold counters count on every second step.
     m_holdTurn = !m_holdTurn;
     const bool holdTurn = !m_holdTurn;
@@ -19,7 +19,7 @@ void CVuMeter::Step(int left, int right) {
     StepChannel(m_channels[1], right, holdTurn);
 }
 
-void CVuMeter::StepChannel(Channel& channel, int value, bool holdTurn) {
+void VuMeter::StepChannel(Channel& channel, int value, bool holdTurn) {
     if (value == channel.value) {
         channel.shown = value;
     } else {
@@ -41,15 +41,15 @@ void CVuMeter::StepChannel(Channel& channel, int value, bool holdTurn) {
     }
 }
 
-void CVuMeter::Clear() {
+void VuMeter::Clear() {
     m_channels = {};
     m_holdTurn = false;
 }
 
-int CVuMeter::Shown(int channel) const {
+int VuMeter::Shown(int channel) const {
     return std::min(m_channels[channel & 1].shown, kSegments);
 }
 
-int CVuMeter::Peak(int channel) const {
+int VuMeter::Peak(int channel) const {
     return std::min(m_channels[channel & 1].peak, kSegments);
 }

@@ -4,7 +4,7 @@
 
 // The stereo VU meter's values, in lit segments: what each channel shows, with a slow fall and a
 // peak that holds for a moment before it falls too. Qt-free; the panel draws what it answers.
-class CVuMeter {
+class VuMeter {
 public:
     static constexpr int kSegments = 30;
 

@@ -127,7 +127,7 @@ int CreateTemporary(const std::string& path, std::string& tempPath) {
 
 } // namespace
 
-bool CIniFile::Load(const std::u16string& path) {
+bool IniFile::Load(const std::u16string& path) {
     Clear();
     m_path = path;
     std::string bytes;
@@ -151,7 +151,7 @@ bool CIniFile::Load(const std::u16string& path) {
     return true;
 }
 
-void CIniFile::Parse(std::u16string_view text) {
+void IniFile::Parse(std::u16string_view text) {
     enum class State {
         BeforeFirstSection,
         SectionName,
@@ -161,7 +161,7 @@ void CIniFile::Parse(std::u16string_view text) {
         Value
     };
     State state = State::BeforeFirstSection;
-    CIniSection* section = nullptr;
+    IniSection* section = nullptr;
     std::u16string key;
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -218,12 +218,12 @@ void CIniFile::Parse(std::u16string_view text) {
     }
 }
 
-bool CIniFile::Save(const std::u16string& path) {
+bool IniFile::Save(const std::u16string& path) {
     m_path = path;
     return Save();
 }
 
-bool CIniFile::Save() {
+bool IniFile::Save() {
     if (m_path.empty())
         return false;
     // Replace what a symbolic link points to, not the link.
@@ -243,7 +243,7 @@ bool CIniFile::Save() {
     // temporary file can be made.
     if (exists && S_ISREG(info.st_mode)) {
         std::string tempPath;
-        CTextFile temp(CreateTemporary(target, tempPath));
+        TextFile temp(CreateTemporary(target, tempPath));
         if (temp.IsOpen()) {
             if (::fchown(temp.GetHandle(), info.st_uid, info.st_gid) != 0) {
                 // Not ours to give away; the file then belongs to whoever saves it.
@@ -260,7 +260,7 @@ bool CIniFile::Save() {
         }
     }
 
-    CTextFile file(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    TextFile file(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!file.IsOpen())
         return false;
     bool written = WriteTo(file) && file.Flush();
@@ -271,7 +271,7 @@ bool CIniFile::Save() {
     return true;
 }
 
-bool CIniFile::WriteTo(CTextFile& file) const {
+bool IniFile::WriteTo(TextFile& file) const {
     if (!file.Write(u"\uFEFF"))
         return false;
     for (const std::u16string& name : m_sectionOrder) {
@@ -282,13 +282,13 @@ bool CIniFile::WriteTo(CTextFile& file) const {
     return true;
 }
 
-bool CIniFile::GetValue(std::u16string_view section, std::u16string_view key,
-                        std::u16string& value) const {
-    const CIniSection* found = GetSection(section);
+bool IniFile::GetValue(std::u16string_view section, std::u16string_view key,
+                       std::u16string& value) const {
+    const IniSection* found = GetSection(section);
     return found != nullptr && found->GetValue(key, value);
 }
 
-bool CIniFile::GetInt(std::u16string_view section, std::u16string_view key, int& value) const {
+bool IniFile::GetInt(std::u16string_view section, std::u16string_view key, int& value) const {
     std::u16string text;
     if (!GetValue(section, key, text))
         return false;
@@ -296,8 +296,8 @@ bool CIniFile::GetInt(std::u16string_view section, std::u16string_view key, int&
     return true;
 }
 
-bool CIniFile::GetColor(std::u16string_view section, std::u16string_view key,
-                        std::uint32_t& color) const {
+bool IniFile::GetColor(std::u16string_view section, std::u16string_view key,
+                       std::uint32_t& color) const {
     std::u16string text;
     if (!GetValue(section, key, text))
         return false;
@@ -305,32 +305,32 @@ bool CIniFile::GetColor(std::u16string_view section, std::u16string_view key,
     return true;
 }
 
-bool CIniFile::SetValue(std::u16string_view section, std::u16string_view key,
-                        std::u16string_view value) {
+bool IniFile::SetValue(std::u16string_view section, std::u16string_view key,
+                       std::u16string_view value) {
     SectionFor(section).SetValue(key, value);
     m_flags |= kModified;
     return true;
 }
 
-bool CIniFile::SetInt(std::u16string_view section, std::u16string_view key, int value) {
+bool IniFile::SetInt(std::u16string_view section, std::u16string_view key, int value) {
     return SetValue(section, key, FromAscii(std::to_string(value)));
 }
 
-bool CIniFile::SetColor(std::u16string_view section, std::u16string_view key, std::uint32_t color) {
+bool IniFile::SetColor(std::u16string_view section, std::u16string_view key, std::uint32_t color) {
     char text[16];
     std::snprintf(text, sizeof text, "%u,%u,%u", color & 0xFF, (color >> 8) & 0xFF,
                   (color >> 16) & 0xFF);
     return SetValue(section, key, FromAscii(text));
 }
 
-bool CIniFile::AddSection(std::u16string_view section) {
+bool IniFile::AddSection(std::u16string_view section) {
     if (GetSection(section) != nullptr)
         return false;
     SectionFor(section);
     return true;
 }
 
-bool CIniFile::Delete(std::u16string_view section) {
+bool IniFile::Delete(std::u16string_view section) {
     const auto it = m_sections.find(section);
     if (it == m_sections.end())
         return false;
@@ -341,25 +341,25 @@ bool CIniFile::Delete(std::u16string_view section) {
     return true;
 }
 
-bool CIniFile::Delete(std::u16string_view section, std::u16string_view key) {
-    CIniSection* found = GetSection(section);
+bool IniFile::Delete(std::u16string_view section, std::u16string_view key) {
+    IniSection* found = GetSection(section);
     if (found == nullptr)
         return false;
     m_flags |= kModified;
     return found->Delete(key);
 }
 
-const CIniSection* CIniFile::GetSection(std::u16string_view section) const {
+const IniSection* IniFile::GetSection(std::u16string_view section) const {
     const auto it = m_sections.find(section);
     return it == m_sections.end() ? nullptr : &it->second;
 }
 
-CIniSection* CIniFile::GetSection(std::u16string_view section) {
+IniSection* IniFile::GetSection(std::u16string_view section) {
     const auto it = m_sections.find(section);
     return it == m_sections.end() ? nullptr : &it->second;
 }
 
-std::uint32_t CIniFile::SetModified(bool modified) {
+std::uint32_t IniFile::SetModified(bool modified) {
     const std::uint32_t old = m_flags;
     if (modified)
         m_flags |= kModified;
@@ -368,16 +368,16 @@ std::uint32_t CIniFile::SetModified(bool modified) {
     return old;
 }
 
-void CIniFile::Clear() {
+void IniFile::Clear() {
     m_sectionOrder.clear();
     m_sections.clear();
     m_flags = 0;
 }
 
-CIniSection& CIniFile::SectionFor(std::u16string_view section) {
+IniSection& IniFile::SectionFor(std::u16string_view section) {
     auto it = m_sections.find(section);
     if (it == m_sections.end()) {
-        it = m_sections.emplace(std::u16string(section), CIniSection()).first;
+        it = m_sections.emplace(std::u16string(section), IniSection()).first;
         m_sectionOrder.emplace_back(section);
         m_flags |= kModified;
     }

@@ -18,17 +18,17 @@
 // text before the first "[" is ignored, a section name is everything between "[" and "]", a key
 // starts at an ASCII letter or digit and runs to the next "=", the value runs from the first
 // character after "=" that isn't a blank to the end of the line. There is no comment syntax.
-class CIniFile {
+class IniFile {
 public:
     // Bit 0 of the flags: the document was changed since it was loaded, cleared or saved.
     static constexpr std::uint32_t kModified = 1;
 
-    CIniFile() = default;
-    CIniFile(const CIniFile&) = default;
-    CIniFile(CIniFile&&) = default;
-    CIniFile& operator=(const CIniFile&) = default;
-    CIniFile& operator=(CIniFile&&) = default;
-    virtual ~CIniFile() = default;
+    IniFile() = default;
+    IniFile(const IniFile&) = default;
+    IniFile(IniFile&&) = default;
+    IniFile& operator=(const IniFile&) = default;
+    IniFile& operator=(IniFile&&) = default;
+    virtual ~IniFile() = default;
 
     // Empties the document, takes `path` as its path and parses the file: UTF-16 little-endian if
     // it starts with the mark FF FE, else 8-bit text in the system code page. False (and an empty
@@ -59,8 +59,8 @@ public:
     bool Delete(std::u16string_view section);
     bool Delete(std::u16string_view section, std::u16string_view key);
 
-    const CIniSection* GetSection(std::u16string_view section) const;
-    CIniSection* GetSection(std::u16string_view section);
+    const IniSection* GetSection(std::u16string_view section) const;
+    IniSection* GetSection(std::u16string_view section);
 
     // Sets or clears the modified bit; returns the flags as they were.
     std::uint32_t SetModified(bool modified);
@@ -75,11 +75,11 @@ public:
 
 private:
     void Parse(std::u16string_view text);
-    CIniSection& SectionFor(std::u16string_view section);
-    bool WriteTo(CTextFile& file) const;
+    IniSection& SectionFor(std::u16string_view section);
+    bool WriteTo(TextFile& file) const;
 
     std::u16string m_path;
     std::vector<std::u16string> m_sectionOrder;
-    std::map<std::u16string, CIniSection, std::less<>> m_sections;
+    std::map<std::u16string, IniSection, std::less<>> m_sections;
     std::uint32_t m_flags = 0;
 };

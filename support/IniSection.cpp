@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-bool CIniSection::GetValue(std::u16string_view key, std::u16string& value) const {
+bool IniSection::GetValue(std::u16string_view key, std::u16string& value) const {
     const auto it = m_values.find(key);
     if (it == m_values.end())
         return false;
@@ -12,7 +12,7 @@ bool CIniSection::GetValue(std::u16string_view key, std::u16string& value) const
     return true;
 }
 
-void CIniSection::SetValue(std::u16string_view key, std::u16string_view value) {
+void IniSection::SetValue(std::u16string_view key, std::u16string_view value) {
     const auto it = m_values.find(key);
     if (it != m_values.end()) {
         it->second.assign(value);
@@ -22,7 +22,7 @@ void CIniSection::SetValue(std::u16string_view key, std::u16string_view value) {
     m_keyOrder.emplace_back(key);
 }
 
-bool CIniSection::Delete(std::u16string_view key) {
+bool IniSection::Delete(std::u16string_view key) {
     const auto it = m_values.find(key);
     if (it == m_values.end())
         return false;
@@ -31,7 +31,7 @@ bool CIniSection::Delete(std::u16string_view key) {
     return true;
 }
 
-bool CIniSection::Write(CTextFile& file, std::u16string_view name) const {
+bool IniSection::Write(TextFile& file, std::u16string_view name) const {
     std::u16string text;
     text.append(u"\r\n[").append(name).append(u"]\r\n");
     for (const std::u16string& key : m_keyOrder) {

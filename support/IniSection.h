@@ -6,18 +6,18 @@
 #include <string_view>
 #include <vector>
 
-class CTextFile;
+class TextFile;
 
 // One section of an INI document: named string values, kept in the order in which their keys
 // were first set. Keys are compared by their UTF-16 code units, so they are case-sensitive.
-class CIniSection {
+class IniSection {
 public:
-    CIniSection() = default;
-    CIniSection(const CIniSection&) = default;
-    CIniSection(CIniSection&&) = default;
-    CIniSection& operator=(const CIniSection&) = default;
-    CIniSection& operator=(CIniSection&&) = default;
-    virtual ~CIniSection() = default;
+    IniSection() = default;
+    IniSection(const IniSection&) = default;
+    IniSection(IniSection&&) = default;
+    IniSection& operator=(const IniSection&) = default;
+    IniSection& operator=(IniSection&&) = default;
+    virtual ~IniSection() = default;
 
     // True and the value if the key exists; false and `value` untouched otherwise.
     bool GetValue(std::u16string_view key, std::u16string& value) const;
@@ -27,7 +27,7 @@ public:
     bool Delete(std::u16string_view key);
 
     // Writes CR LF "[name]" CR LF and then one "key=value" CR LF line per key.
-    bool Write(CTextFile& file, std::u16string_view name) const;
+    bool Write(TextFile& file, std::u16string_view name) const;
 
     const std::vector<std::u16string>& GetKeyOrder() const { return m_keyOrder; }
     bool IsEmpty() const { return m_values.empty(); }

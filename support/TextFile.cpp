@@ -5,9 +5,9 @@
 #include <unistd.h>
 #include <utility>
 
-CTextFile::CTextFile(CTextFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+TextFile::TextFile(TextFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
 
-CTextFile& CTextFile::operator=(CTextFile&& other) noexcept {
+TextFile& TextFile::operator=(TextFile&& other) noexcept {
     if (this != &other) {
         Close();
         m_fd = std::exchange(other.m_fd, -1);
@@ -15,7 +15,7 @@ CTextFile& CTextFile::operator=(CTextFile&& other) noexcept {
     return *this;
 }
 
-CTextFile::~CTextFile() {
+TextFile::~TextFile() {
     Close();
 }
 
@@ -37,7 +37,7 @@ bool WriteAll(int fd, const unsigned char* data, size_t size) {
 
 } // namespace
 
-bool CTextFile::Write(std::u16string_view text) {
+bool TextFile::Write(std::u16string_view text) {
     if (m_fd < 0)
         return false;
     // Little-endian whatever the host's byte order, a block at a time.
@@ -55,14 +55,14 @@ bool CTextFile::Write(std::u16string_view text) {
     return WriteAll(m_fd, block.data(), used);
 }
 
-bool CTextFile::Flush() {
+bool TextFile::Flush() {
     if (m_fd < 0)
         return false;
     // EINVAL: a file that can't be synchronised (a pipe, a device); nothing to wait for.
     return ::fsync(m_fd) == 0 || errno == EINVAL;
 }
 
-bool CTextFile::Close() {
+bool TextFile::Close() {
     if (m_fd < 0)
         return false;
     const int fd = std::exchange(m_fd, -1);

@@ -4,14 +4,14 @@
 
 // Writes UTF-16 text to a file descriptor: the code units of each string, little-endian, without
 // a terminator. The writer owns the descriptor and closes it when it goes away.
-class CTextFile {
+class TextFile {
 public:
-    explicit CTextFile(int fd = -1) : m_fd(fd) {}
-    CTextFile(const CTextFile&) = delete;
-    CTextFile& operator=(const CTextFile&) = delete;
-    CTextFile(CTextFile&& other) noexcept;
-    CTextFile& operator=(CTextFile&& other) noexcept;
-    virtual ~CTextFile();
+    explicit TextFile(int fd = -1) : m_fd(fd) {}
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+    TextFile(TextFile&& other) noexcept;
+    TextFile& operator=(TextFile&& other) noexcept;
+    virtual ~TextFile();
 
     bool IsOpen() const { return m_fd >= 0; }
     int GetHandle() const { return m_fd; }

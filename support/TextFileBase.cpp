@@ -1,13 +1,13 @@
 #include "support/TextFileBase.h"
 
-CTextFileBase::CTextFileBase(std::FILE* file, bool owns)
+TextFileBase::TextFileBase(std::FILE* file, bool owns)
     : m_file(file), m_owns(owns), m_eof(file == nullptr) {}
 
-CTextFileBase::~CTextFileBase() {
+TextFileBase::~TextFileBase() {
     Close();
 }
 
-void CTextFileBase::Close() {
+void TextFileBase::Close() {
     if (m_file != nullptr && m_owns)
         std::fclose(m_file);
     m_file = nullptr;
@@ -18,7 +18,7 @@ void CTextFileBase::Close() {
     m_eof = true;
 }
 
-unsigned char CTextFileBase::ReadByte() {
+unsigned char TextFileBase::ReadByte() {
     if (m_eof)
         return 0;
     if (m_index < 0 || m_index >= m_fill) {
@@ -34,7 +34,7 @@ unsigned char CTextFileBase::ReadByte() {
     return m_buffer[m_index++];
 }
 
-int CTextFileBase::FillBuffer() {
+int TextFileBase::FillBuffer() {
     const long long left = kMaxBytes - m_bytesRead;
     const size_t wanted = left < kBufferSize ? static_cast<size_t>(left) : m_buffer.size();
     const size_t got = wanted > 0 ? std::fread(m_buffer.data(), 1, wanted, m_file) : 0;

@@ -6,7 +6,7 @@
 // Common state of the line readers: the file, its encoding, the code page for 8-bit text and a
 // 1,024-byte read buffer. Only a reader can be constructed. At most kMaxBytes are read from a file:
 // what follows counts as past its end, so a huge or endless file can't exhaust the memory.
-class CTextFileBase {
+class TextFileBase {
 public:
     enum Encoding {
         Ansi = 0,    // 8-bit text in a code page
@@ -15,10 +15,10 @@ public:
         Utf8 = 3,
     };
 
-    CTextFileBase(const CTextFileBase&) = delete;
-    CTextFileBase& operator=(const CTextFileBase&) = delete;
+    TextFileBase(const TextFileBase&) = delete;
+    TextFileBase& operator=(const TextFileBase&) = delete;
     // Closes as Close() does.
-    virtual ~CTextFileBase();
+    virtual ~TextFileBase();
 
     bool IsOpen() const { return m_file != nullptr; }
     Encoding GetEncoding() const { return m_encoding; }
@@ -36,7 +36,7 @@ protected:
     static constexpr long long kMaxBytes = 4 << 20;
 
     // `owns`: the file is closed with the reader.
-    CTextFileBase(std::FILE* file, bool owns);
+    TextFileBase(std::FILE* file, bool owns);
 
     // The next byte through the buffer; at the end of the file sets the end flag and gives 0.
     unsigned char ReadByte();

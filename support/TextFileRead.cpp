@@ -13,16 +13,15 @@ std::FILE* OpenForReading(const std::u16string& path) {
 
 } // namespace
 
-CTextFileRead::CTextFileRead(std::FILE* file) : CTextFileBase(file, false) {
+TextFileRead::TextFileRead(std::FILE* file) : TextFileBase(file, false) {
     DetectEncoding();
 }
 
-CTextFileRead::CTextFileRead(const std::u16string& path)
-    : CTextFileBase(OpenForReading(path), true) {
+TextFileRead::TextFileRead(const std::u16string& path) : TextFileBase(OpenForReading(path), true) {
     DetectEncoding();
 }
 
-void CTextFileRead::DetectEncoding() {
+void TextFileRead::DetectEncoding() {
     if (m_file == nullptr)
         return;
     // The mark is looked for in the first buffer load, so that a file without one loses no byte
@@ -42,7 +41,7 @@ void CTextFileRead::DetectEncoding() {
     }
 }
 
-char16_t CTextFileRead::ReadChar() {
+char16_t TextFileRead::ReadChar() {
     if (m_hasPushBack) {
         m_hasPushBack = false;
         return m_pushBack;
@@ -77,7 +76,7 @@ char16_t CTextFileRead::ReadChar() {
     return ReadByte();
 }
 
-bool CTextFileRead::ReadLine(std::u16string& line) {
+bool TextFileRead::ReadLine(std::u16string& line) {
     if (m_eof)
         return false;
     char16_t c = ReadChar();

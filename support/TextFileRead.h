@@ -11,12 +11,12 @@
 // code page set with SetCodePage(). CR LF, a lone CR and a lone LF each end a line, and a text
 // that ends with a line break gives one last empty line. A line longer than the longest one kept
 // (SetMaxLineLength) is cut there; the rest of it is skipped.
-class CTextFileRead : public CTextFileBase {
+class TextFileRead : public TextFileBase {
 public:
     // Reads from a file the caller has opened and keeps owning.
-    explicit CTextFileRead(std::FILE* file);
+    explicit TextFileRead(std::FILE* file);
     // Opens the file itself and closes it with Close() or when destroyed.
-    explicit CTextFileRead(const std::u16string& path);
+    explicit TextFileRead(const std::u16string& path);
 
     static constexpr size_t kDefaultMaxLineLength = 65536;
 

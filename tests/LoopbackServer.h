@@ -20,38 +20,38 @@ public:
     using Handler = std::function<void(LoopbackServer& server, int fd)>;
 
     explicit LoopbackServer(Handler handler, bool readRequest = true)
-        : handler_(std::move(handler)), readRequest_(readRequest) {
-        listener_ = LoopbackSocket::Listen(port_, 16);
-        thread_ = std::thread([this] { Run(); });
+        : m_handler(std::move(handler)), m_readRequest(readRequest) {
+        m_listener = LoopbackSocket::Listen(m_port, 16);
+        m_thread = std::thread([this] { Run(); });
     }
 
     ~LoopbackServer() {
-        stop_ = true;
-        thread_.join();
-        close(listener_);
+        m_stop = true;
+        m_thread.join();
+        close(m_listener);
     }
 
-    int Port() const { return port_; }
+    int Port() const { return m_port; }
     std::string Url(const std::string& path = "/live") const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
+        return "http://127.0.0.1:" + std::to_string(m_port) + path;
     }
-    int Connections() const { return connections_; }
+    int Connections() const { return m_connections; }
     std::string Request() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return request_;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_request;
     }
     void SetRequest(const std::string& request) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        request_ = request;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_request = request;
     }
-    bool Stopping() const { return stop_; }
+    bool Stopping() const { return m_stop; }
 
     static void Send(int fd, const std::string& bytes) { LoopbackSocket::SendAll(fd, bytes); }
 
     // Keeps the connection open until the client closes it, the server stops or `ms` pass.
     void Hold(int fd, int ms) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!stop_ && std::chrono::steady_clock::now() < until) {
+        while (!m_stop && std::chrono::steady_clock::now() < until) {
             pollfd p{fd, POLLIN, 0};
             if (poll(&p, 1, 20) > 0) {
                 char scratch[512];
@@ -63,17 +63,17 @@ public:
 
 private:
     void Run() {
-        while (!stop_) {
-            pollfd p{listener_, POLLIN, 0};
+        while (!m_stop) {
+            pollfd p{m_listener, POLLIN, 0};
             if (poll(&p, 1, 20) <= 0)
                 continue;
-            const int fd = accept(listener_, nullptr, nullptr);
+            const int fd = accept(m_listener, nullptr, nullptr);
             if (fd < 0)
                 continue;
-            ++connections_;
+            ++m_connections;
             std::string request;
             char scratch[512];
-            while (readRequest_ && request.find("\r\n\r\n") == std::string::npos && !stop_) {
+            while (m_readRequest && request.find("\r\n\r\n") == std::string::npos && !m_stop) {
                 pollfd c{fd, POLLIN, 0};
                 if (poll(&c, 1, 20) <= 0)
                     continue;
@@ -82,20 +82,20 @@ private:
                     break;
                 request.append(scratch, static_cast<size_t>(n));
             }
-            if (readRequest_)
+            if (m_readRequest)
                 SetRequest(request);
-            handler_(*this, fd);
+            m_handler(*this, fd);
             close(fd);
         }
     }
 
-    Handler handler_;
-    bool readRequest_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> connections_{0};
-    mutable std::mutex mutex_;
-    std::string request_;
-    std::thread thread_;
+    Handler m_handler;
+    bool m_readRequest;
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connections{0};
+    mutable std::mutex m_mutex;
+    std::string m_request;
+    std::thread m_thread;
 };

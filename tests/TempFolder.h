@@ -14,19 +14,19 @@ public:
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/sonvale-test-XXXXXX";
         if (const char* made = mkdtemp(pattern.data()))
-            path_ = made;
+            m_path = made;
     }
     ~TempFolder() {
         std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(m_path, ec);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
 
     std::string File(const std::string& name) const { return *this / name; }
     std::u16string File16(const std::string& name) const {
@@ -46,7 +46,7 @@ public:
     }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 // The bytes of a UTF-16 little-endian text, for writing test files.

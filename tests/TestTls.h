@@ -23,25 +23,26 @@ public:
     explicit TestTls(const std::string& names, const TestTls* authority = nullptr) {
         std::signal(SIGPIPE, SIG_IGN); // a client that hangs up must not end the test program
         if (authority) {
-            EVP_PKEY_up_ref(authority->caKey_.get());
-            X509_up_ref(authority->ca_.get());
-            caKey_.reset(authority->caKey_.get());
-            ca_.reset(authority->ca_.get());
+            EVP_PKEY_up_ref(authority->m_caKey.get());
+            X509_up_ref(authority->m_ca.get());
+            m_caKey.reset(authority->m_caKey.get());
+            m_ca.reset(authority->m_ca.get());
         } else {
-            caKey_.reset(EVP_EC_gen("P-256"));
-            ca_.reset(Certificate(caKey_.get(), "Sonvale Test Authority", nullptr, nullptr, ""));
+            m_caKey.reset(EVP_EC_gen("P-256"));
+            m_ca.reset(Certificate(m_caKey.get(), "Sonvale Test Authority", nullptr, nullptr, ""));
         }
-        key_.reset(EVP_EC_gen("P-256"));
-        cert_.reset(Certificate(key_.get(), "Sonvale Test Server", ca_.get(), caKey_.get(), names));
-        context_.reset(SSL_CTX_new(TLS_server_method()));
-        SSL_CTX_use_certificate(context_.get(), cert_.get());
-        SSL_CTX_use_PrivateKey(context_.get(), key_.get());
+        m_key.reset(EVP_EC_gen("P-256"));
+        m_cert.reset(
+            Certificate(m_key.get(), "Sonvale Test Server", m_ca.get(), m_caKey.get(), names));
+        m_context.reset(SSL_CTX_new(TLS_server_method()));
+        SSL_CTX_use_certificate(m_context.get(), m_cert.get());
+        SSL_CTX_use_PrivateKey(m_context.get(), m_key.get());
     }
 
     // Writes the authority to `path` and makes it the certificate store.
     void Trust(const std::string& path) const {
         FILE* file = std::fopen(path.c_str(), "w");
-        PEM_write_X509(file, ca_.get());
+        PEM_write_X509(file, m_ca.get());
         std::fclose(file);
         setenv("SSL_CERT_FILE", path.c_str(), 1);
     }
@@ -50,7 +51,7 @@ public:
     std::unique_ptr<SSL, decltype(&SSL_free)> Accept(int fd) const {
         timeval limit{5, 0};
         setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        std::unique_ptr<SSL, decltype(&SSL_free)> ssl(SSL_new(context_.get()), &SSL_free);
+        std::unique_ptr<SSL, decltype(&SSL_free)> ssl(SSL_new(m_context.get()), &SSL_free);
         SSL_set_fd(ssl.get(), fd);
         if (SSL_accept(ssl.get()) != 1) {
             ERR_clear_error();
@@ -108,9 +109,9 @@ private:
         return cert;
     }
 
-    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> caKey_{nullptr, &EVP_PKEY_free};
-    std::unique_ptr<X509, decltype(&X509_free)> ca_{nullptr, &X509_free};
-    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key_{nullptr, &EVP_PKEY_free};
-    std::unique_ptr<X509, decltype(&X509_free)> cert_{nullptr, &X509_free};
-    std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> context_{nullptr, &SSL_CTX_free};
+    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> m_caKey{nullptr, &EVP_PKEY_free};
+    std::unique_ptr<X509, decltype(&X509_free)> m_ca{nullptr, &X509_free};
+    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> m_key{nullptr, &EVP_PKEY_free};
+    std::unique_ptr<X509, decltype(&X509_free)> m_cert{nullptr, &X509_free};
+    std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> m_context{nullptr, &SSL_CTX_free};
 };

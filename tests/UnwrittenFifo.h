@@ -16,38 +16,38 @@ class UnwrittenFifo {
 public:
     explicit UnwrittenFifo(std::string path,
                            std::chrono::milliseconds patience = std::chrono::seconds(3))
-        : path_(std::move(path)), patience_(patience) {
-        made_ = ::mkfifo(path_.c_str(), 0644) == 0;
-        watchdog_ = std::thread([this] { Watch(); });
+        : m_path(std::move(path)), m_patience(patience) {
+        m_made = ::mkfifo(m_path.c_str(), 0644) == 0;
+        m_watchdog = std::thread([this] { Watch(); });
     }
     ~UnwrittenFifo() {
-        stop_ = true;
-        watchdog_.join();
-        ::unlink(path_.c_str());
+        m_stop = true;
+        m_watchdog.join();
+        ::unlink(m_path.c_str());
     }
     UnwrittenFifo(const UnwrittenFifo&) = delete;
     UnwrittenFifo& operator=(const UnwrittenFifo&) = delete;
 
-    bool Made() const { return made_; }
-    const std::string& Path() const { return path_; }
-    std::chrono::milliseconds Patience() const { return patience_; }
+    bool Made() const { return m_made; }
+    const std::string& Path() const { return m_path; }
+    std::chrono::milliseconds Patience() const { return m_patience; }
 
 private:
     void Watch() {
-        const auto freeAt = std::chrono::steady_clock::now() + patience_;
-        while (!stop_) {
+        const auto freeAt = std::chrono::steady_clock::now() + m_patience;
+        while (!m_stop) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             if (std::chrono::steady_clock::now() < freeAt)
                 continue;
-            const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            const int fd = ::open(m_path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0)
                 ::close(fd);
         }
     }
 
-    const std::string path_;
-    const std::chrono::milliseconds patience_;
-    bool made_ = false;
-    std::atomic<bool> stop_{false};
-    std::thread watchdog_;
+    const std::string m_path;
+    const std::chrono::milliseconds m_patience;
+    bool m_made = false;
+    std::atomic<bool> m_stop{false};
+    std::thread m_watchdog;
 };

@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ko_KR">
 <context>
-    <name>CEditorWindow</name>
+    <name>EditorWindow</name>
     <message>
         <source>&amp;File</source>
         <translation>파일(&amp;F)</translation>
@@ -135,7 +135,7 @@ Do you want to save your changes?</source>
     </message>
 </context>
 <context>
-    <name>CSectionDialog</name>
+    <name>SectionDialog</name>
     <message>
         <source>Insert Section</source>
         <translation>섹션 삽입</translation>
@@ -146,7 +146,7 @@ Do you want to save your changes?</source>
     </message>
 </context>
 <context>
-    <name>CEntryDialog</name>
+    <name>EntryDialog</name>
     <message>
         <source>Insert Entry</source>
         <translation>항목 삽입</translation>

@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ko_KR">
 <context>
-    <name>CMainMenu</name>
+    <name>MainMenu</name>
     <message>
         <source>File</source>
         <translation>파일</translation>

@@ -11,30 +11,30 @@ FileReader::~FileReader() {
 }
 
 bool FileReader::Open(const std::u16string& path) {
-    CriticalSection::Lock lock(lock_);
+    CriticalSection::Lock lock(m_lock);
     Close();
-    fd_ = RegularFile::Open(path);
-    return fd_ >= 0;
+    m_fd = RegularFile::Open(path);
+    return m_fd >= 0;
 }
 
 void FileReader::Close() {
-    CriticalSection::Lock lock(lock_);
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    CriticalSection::Lock lock(m_lock);
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
 }
 
 bool FileReader::IsOpen() const {
-    return fd_ >= 0;
+    return m_fd >= 0;
 }
 
 bool FileReader::Read(void* buffer, size_t bytes, size_t& got) {
-    CriticalSection::Lock lock(lock_);
+    CriticalSection::Lock lock(m_lock);
     got = 0;
-    if (fd_ < 0)
+    if (m_fd < 0)
         return false;
     while (got < bytes) {
-        const ssize_t n = ::read(fd_, static_cast<char*>(buffer) + got, bytes - got);
+        const ssize_t n = ::read(m_fd, static_cast<char*>(buffer) + got, bytes - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -47,17 +47,17 @@ bool FileReader::Read(void* buffer, size_t bytes, size_t& got) {
 }
 
 bool FileReader::Seek(int64_t offset) {
-    CriticalSection::Lock lock(lock_);
-    return fd_ >= 0 && offset >= 0 && ::lseek(fd_, offset, SEEK_SET) == offset;
+    CriticalSection::Lock lock(m_lock);
+    return m_fd >= 0 && offset >= 0 && ::lseek(m_fd, offset, SEEK_SET) == offset;
 }
 
 int64_t FileReader::Tell() {
-    CriticalSection::Lock lock(lock_);
-    return fd_ >= 0 ? ::lseek(fd_, 0, SEEK_CUR) : -1;
+    CriticalSection::Lock lock(m_lock);
+    return m_fd >= 0 ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
 }
 
 int64_t FileReader::Size() {
-    CriticalSection::Lock lock(lock_);
+    CriticalSection::Lock lock(m_lock);
     struct stat info;
-    return fd_ >= 0 && ::fstat(fd_, &info) == 0 ? info.st_size : -1;
+    return m_fd >= 0 && ::fstat(m_fd, &info) == 0 ? info.st_size : -1;
 }

@@ -28,9 +28,9 @@ public:
     int64_t Tell();
     int64_t Size();
 
-    CriticalSection& Lock() { return lock_; }
+    CriticalSection& Lock() { return m_lock; }
 
 private:
-    CriticalSection lock_;
-    int fd_ = -1;
+    CriticalSection m_lock;
+    int m_fd = -1;
 };

@@ -33,19 +33,19 @@ public:
     // Computes the 32 subband gains: level 31 is 0 dB, any other level L is 20 - L * 40/63 dB;
     // band and preamp decibels add up to at most +18 dB. On when `eq.enabled` is non-zero.
     void SetEqualizer(const EqualizerParams& eq);
-    const int32_t* Gains() const { return gains_; }
-    bool EqualizerOn() const { return equalizerOn_; }
+    const int32_t* Gains() const { return m_gains; }
+    bool EqualizerOn() const { return m_equalizerOn; }
 
     // Output layout: 0 (the default) writes each frame with its own channel count; 1 or 2 mixes
     // or duplicates so that a stream whose mode changes mid-way keeps the device's layout.
     void SetOutputChannels(int channels) {
-        outputChannels_ = channels == 1 || channels == 2 ? channels : 0;
+        m_outputChannels = channels == 1 || channels == 2 ? channels : 0;
     }
 
     // Starts over as a new decoder (after a seek or a fatal error); keeps the equalizer and
     // libmad's buffers, drops the pending samples.
     void Reset();
-    bool HasPending() const { return pending_ > 0; }
+    bool HasPending() const { return m_pending > 0; }
 
     // Writes pending samples if there are any (then nothing is consumed); otherwise decodes the
     // frame that starts at `in` into 16-bit little-endian interleaved PCM at `out`. `consumed`
@@ -54,8 +54,8 @@ public:
                 size_t& produced);
 
     // Of the last decoded frame.
-    int Channels() const { return synth_.pcm.channels; }
-    int Rate() const { return static_cast<int>(synth_.pcm.samplerate); }
+    int Channels() const { return m_synth.pcm.channels; }
+    int Rate() const { return static_cast<int>(m_synth.pcm.samplerate); }
 
     // A 4.28 sample as 16 bits: round by half an output step, clip, shift.
     static int16_t ToPcm16(mad_fixed_t sample) {
@@ -80,12 +80,12 @@ private:
     void Equalize();
     size_t WritePending(uint8_t* out, size_t outSpace);
 
-    mad_stream stream_;
-    mad_frame frame_;
-    mad_synth synth_;
-    int32_t gains_[32];
-    bool equalizerOn_ = false;
-    int outputChannels_ = 0;
-    unsigned pending_ = 0; // sample frames of synth_ not yet written
-    unsigned written_ = 0; // sample frames of synth_ already written
+    mad_stream m_stream;
+    mad_frame m_frame;
+    mad_synth m_synth;
+    int32_t m_gains[32];
+    bool m_equalizerOn = false;
+    int m_outputChannels = 0;
+    unsigned m_pending = 0; // sample frames of m_synth not yet written
+    unsigned m_written = 0; // sample frames of m_synth already written
 };

@@ -15,7 +15,7 @@ constexpr int64_t kShortestFrame = 24;
 
 } // namespace
 
-MpegFile::MpegFile() : window_(kWindowBytes) {}
+MpegFile::MpegFile() : m_window(kWindowBytes) {}
 
 bool MpegFile::Probe(FileReader& file) {
     const int64_t old = file.Tell();
@@ -54,49 +54,49 @@ bool MpegFile::Probe(FileReader& file) {
 }
 
 bool MpegFile::Open(FileReader& file, bool scanCompletely) {
-    header_ = MpegHeaderInfo();
-    firstFrame_ = totalSamples_ = bytesPerFrame_ = frames_ = audioBytes_ = 0;
-    windowStart_ = -1;
-    windowLength_ = 0;
+    m_header = MpegHeaderInfo();
+    m_firstFrame = m_totalSamples = m_bytesPerFrame = m_frames = m_audioBytes = 0;
+    m_windowStart = -1;
+    m_windowLength = 0;
 
     const int64_t size = file.Size();
     if (size < 4 || !FindFirstFrame(file))
         return false;
-    audioBytes_ = size - firstFrame_;
+    m_audioBytes = size - m_firstFrame;
     if (scanCompletely) {
         if (!LengthByScan(file))
             return false;
     } else {
         LengthFromHeaders(file);
     }
-    return file.Seek(firstFrame_);
+    return file.Seek(m_firstFrame);
 }
 
 bool MpegFile::ReadWord(FileReader& file, int64_t offset, uint32_t& word) {
     if (offset < 0)
         return false;
-    if (windowStart_ < 0 || offset < windowStart_ ||
-        offset + 4 > windowStart_ + static_cast<int64_t>(windowLength_)) {
+    if (m_windowStart < 0 || offset < m_windowStart ||
+        offset + 4 > m_windowStart + static_cast<int64_t>(m_windowLength)) {
         size_t got = 0;
-        windowStart_ = -1;
-        if (!file.Seek(offset) || !file.Read(window_.data(), window_.size(), got) || got < 4)
+        m_windowStart = -1;
+        if (!file.Seek(offset) || !file.Read(m_window.data(), m_window.size(), got) || got < 4)
             return false;
-        windowStart_ = offset;
-        windowLength_ = got;
+        m_windowStart = offset;
+        m_windowLength = got;
     }
-    word = MpegHeader::Read(window_.data() + (offset - windowStart_));
+    word = MpegHeader::Read(m_window.data() + (offset - m_windowStart));
     return true;
 }
 
 bool MpegFile::FrameAt(FileReader& file, int64_t offset, MpegHeaderInfo& info) {
     uint32_t word = 0;
     if (!ReadWord(file, offset, word) || !MpegHeader::Parse(word, info) ||
-        !MpegHeader::SameStream(info, header_))
+        !MpegHeader::SameStream(info, m_header))
         return false;
     MpegHeaderInfo next;
     if (!ReadWord(file, offset + info.frameLength, word))
         return true; // the last frame of the file
-    return MpegHeader::Parse(word, next) && MpegHeader::SameStream(next, header_);
+    return MpegHeader::Parse(word, next) && MpegHeader::SameStream(next, m_header);
 }
 
 bool MpegFile::FindFirstFrame(FileReader& file) {
@@ -109,8 +109,8 @@ bool MpegFile::FindFirstFrame(FileReader& file) {
         uint32_t nextWord = 0;
         if (ReadWord(file, pos + info.frameLength, nextWord) && MpegHeader::Parse(nextWord, next) &&
             MpegHeader::SameStream(info, next)) {
-            header_ = info;
-            firstFrame_ = pos;
+            m_header = info;
+            m_firstFrame = pos;
             return true;
         }
     }
@@ -122,36 +122,36 @@ void MpegFile::LengthFromHeaders(FileReader& file) {
     // the count is there) or at 32 bytes after the header ("VBRI", whatever the mode).
     int64_t count = 0;
     uint32_t word = 0;
-    const int64_t tagAt = firstFrame_ + 4 + MpegHeader::SideInfoSize(header_);
+    const int64_t tagAt = m_firstFrame + 4 + MpegHeader::SideInfoSize(m_header);
     if (ReadWord(file, tagAt, word) && word == kXing) {
         uint32_t flags = 0;
         if (ReadWord(file, tagAt + 4, flags) && (flags & 1) && ReadWord(file, tagAt + 8, word))
             count = word;
     } else {
-        for (const int64_t at : {tagAt, firstFrame_ + 36}) {
+        for (const int64_t at : {tagAt, m_firstFrame + 36}) {
             if (ReadWord(file, at, word) && word == kVbri && ReadWord(file, at + 14, word)) {
                 count = word;
                 break;
             }
         }
     }
-    if (count > audioBytes_ / kShortestFrame)
+    if (count > m_audioBytes / kShortestFrame)
         count = 0;
 
     if (count > 0) {
-        frames_ = count;
-        totalSamples_ = count * header_.samplesPerFrame;
-        bytesPerFrame_ = audioBytes_ / count;
-        const int64_t seconds = totalSamples_ / header_.rate;
-        const int64_t ms = totalSamples_ * 1000 / header_.rate;
+        m_frames = count;
+        m_totalSamples = count * m_header.samplesPerFrame;
+        m_bytesPerFrame = m_audioBytes / count;
+        const int64_t seconds = m_totalSamples / m_header.rate;
+        const int64_t ms = m_totalSamples * 1000 / m_header.rate;
         if (seconds > 0)
-            header_.bitrate = static_cast<int32_t>((audioBytes_ * 8 / seconds + 500) / 1000);
+            m_header.bitrate = static_cast<int32_t>((m_audioBytes * 8 / seconds + 500) / 1000);
         else if (ms > 0) // under a second: bits per millisecond are kbit/s
-            header_.bitrate = static_cast<int32_t>((audioBytes_ * 8 + ms / 2) / ms);
+            m_header.bitrate = static_cast<int32_t>((m_audioBytes * 8 + ms / 2) / ms);
     } else {
-        frames_ = audioBytes_ / header_.frameLength;
-        totalSamples_ = frames_ * header_.samplesPerFrame;
-        bytesPerFrame_ = header_.frameLength;
+        m_frames = m_audioBytes / m_header.frameLength;
+        m_totalSamples = m_frames * m_header.samplesPerFrame;
+        m_bytesPerFrame = m_header.frameLength;
     }
 }
 
@@ -159,11 +159,11 @@ bool MpegFile::LengthByScan(FileReader& file) {
     int64_t count = 0, lengths = 0, bitrates = 0;
     int64_t lastLength = 0, lastBitrate = 0;
     bool inSync = true;
-    int64_t pos = firstFrame_;
+    int64_t pos = m_firstFrame;
     uint32_t word = 0;
     while (ReadWord(file, pos, word)) {
         MpegHeaderInfo info;
-        if (MpegHeader::Parse(word, info) && MpegHeader::SameStream(info, header_)) {
+        if (MpegHeader::Parse(word, info) && MpegHeader::SameStream(info, m_header)) {
             ++count;
             lengths += lastLength = info.frameLength;
             bitrates += lastBitrate = info.bitrate;
@@ -182,28 +182,28 @@ bool MpegFile::LengthByScan(FileReader& file) {
     }
     if (count == 0)
         return false;
-    frames_ = count;
-    totalSamples_ = count * header_.samplesPerFrame;
-    bytesPerFrame_ = lengths / count;
-    header_.bitrate = static_cast<int32_t>((bitrates + count / 2) / count);
+    m_frames = count;
+    m_totalSamples = count * m_header.samplesPerFrame;
+    m_bytesPerFrame = lengths / count;
+    m_header.bitrate = static_cast<int32_t>((bitrates + count / 2) / count);
     return true;
 }
 
 bool MpegFile::Seek(FileReader& file, int64_t ms, bool scanCompletely, int64_t& targetSample) {
-    if (header_.rate == 0)
+    if (m_header.rate == 0)
         return false;
     const int64_t old = file.Tell();
     targetSample =
-        static_cast<int64_t>(header_.rate * static_cast<double>(ms < 0 ? 0 : ms) * 0.001);
-    const int64_t frameIndex = targetSample / header_.samplesPerFrame;
+        static_cast<int64_t>(m_header.rate * static_cast<double>(ms < 0 ? 0 : ms) * 0.001);
+    const int64_t frameIndex = targetSample / m_header.samplesPerFrame;
 
     int64_t found = -1;
     uint32_t word = 0;
     if (scanCompletely) {
         int64_t index = 0;
-        for (int64_t pos = firstFrame_; found < 0 && ReadWord(file, pos, word);) {
+        for (int64_t pos = m_firstFrame; found < 0 && ReadWord(file, pos, word);) {
             MpegHeaderInfo info;
-            if (MpegHeader::Parse(word, info) && MpegHeader::SameStream(info, header_)) {
+            if (MpegHeader::Parse(word, info) && MpegHeader::SameStream(info, m_header)) {
                 if (index++ == frameIndex)
                     found = pos;
                 pos += info.frameLength;
@@ -212,8 +212,8 @@ bool MpegFile::Seek(FileReader& file, int64_t ms, bool scanCompletely, int64_t& 
             }
         }
     } else {
-        int64_t pos = firstFrame_ + (frames_ > 0 ? frameIndex * audioBytes_ / frames_
-                                                 : frameIndex * bytesPerFrame_);
+        int64_t pos = m_firstFrame + (m_frames > 0 ? frameIndex * m_audioBytes / m_frames
+                                                   : frameIndex * m_bytesPerFrame);
         for (MpegHeaderInfo info; found < 0 && ReadWord(file, pos, word); ++pos) {
             if (FrameAt(file, pos, info))
                 found = pos;

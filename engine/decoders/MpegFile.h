@@ -27,10 +27,10 @@ public:
     bool Open(FileReader& file, bool scanCompletely);
 
     // The first (counted) frame's header; its bitrate is the measured or VBR bitrate.
-    const MpegHeaderInfo& Header() const { return header_; }
-    int64_t FirstFrameOffset() const { return firstFrame_; }
-    int64_t TotalSamples() const { return totalSamples_; }
-    int64_t BytesPerFrame() const { return bytesPerFrame_; }
+    const MpegHeaderInfo& Header() const { return m_header; }
+    int64_t FirstFrameOffset() const { return m_firstFrame; }
+    int64_t TotalSamples() const { return m_totalSamples; }
+    int64_t BytesPerFrame() const { return m_bytesPerFrame; }
 
     // Positions the file at the frame that holds `ms`; `targetSample` = rate * ms * 0.001.
     // False past the last frame, with the old file position restored.
@@ -45,14 +45,14 @@ private:
     void LengthFromHeaders(FileReader& file);
     bool LengthByScan(FileReader& file);
 
-    MpegHeaderInfo header_;
-    int64_t firstFrame_ = 0;
-    int64_t totalSamples_ = 0;
-    int64_t bytesPerFrame_ = 0;
-    int64_t frames_ = 0;     // frames in the audio bytes, for the seek estimate
-    int64_t audioBytes_ = 0; // file size minus the first frame's offset
+    MpegHeaderInfo m_header;
+    int64_t m_firstFrame = 0;
+    int64_t m_totalSamples = 0;
+    int64_t m_bytesPerFrame = 0;
+    int64_t m_frames = 0;     // frames in the audio bytes, for the seek estimate
+    int64_t m_audioBytes = 0; // file size minus the first frame's offset
 
-    std::vector<uint8_t> window_;
-    int64_t windowStart_ = -1;
-    size_t windowLength_ = 0;
+    std::vector<uint8_t> m_window;
+    int64_t m_windowStart = -1;
+    size_t m_windowLength = 0;
 };

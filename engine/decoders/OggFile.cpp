@@ -37,13 +37,13 @@ bool OggFile::Open(const std::u16string& path) {
     FILE* stdio = OpenStdio(path);
     if (!stdio)
         return false;
-    if (!OggChain::LinksIntact(stdio) || ov_open(stdio, &file_, nullptr, 0) != 0) {
+    if (!OggChain::LinksIntact(stdio) || ov_open(stdio, &m_file, nullptr, 0) != 0) {
         std::fclose(stdio);
         return false;
     }
-    open_ = true;
-    totalSamples_ = ov_pcm_total(&file_, -1);
-    if (totalSamples_ <= 0 || Channels() <= 0 || Rate() <= 0) {
+    m_open = true;
+    m_totalSamples = ov_pcm_total(&m_file, -1);
+    if (m_totalSamples <= 0 || Channels() <= 0 || Rate() <= 0) {
         Close();
         return false;
     }
@@ -51,45 +51,45 @@ bool OggFile::Open(const std::u16string& path) {
 }
 
 void OggFile::Close() {
-    if (open_)
-        ov_clear(&file_);
-    open_ = false;
-    totalSamples_ = 0;
+    if (m_open)
+        ov_clear(&m_file);
+    m_open = false;
+    m_totalSamples = 0;
 }
 
 int OggFile::Channels() const {
-    const vorbis_info* info = open_ ? ov_info(&file_, -1) : nullptr;
+    const vorbis_info* info = m_open ? ov_info(&m_file, -1) : nullptr;
     return info ? info->channels : 0;
 }
 
 int OggFile::Rate() const {
-    const vorbis_info* info = open_ ? ov_info(&file_, -1) : nullptr;
+    const vorbis_info* info = m_open ? ov_info(&m_file, -1) : nullptr;
     return info ? static_cast<int>(info->rate) : 0;
 }
 
 int OggFile::Bitrate() const {
-    const vorbis_info* info = open_ ? ov_info(&file_, -1) : nullptr;
+    const vorbis_info* info = m_open ? ov_info(&m_file, -1) : nullptr;
     if (!info)
         return 0;
     if (info->bitrate_nominal > 0)
         return static_cast<int>(info->bitrate_nominal / 1000);
-    const long average = ov_bitrate(&file_, -1);
+    const long average = ov_bitrate(&m_file, -1);
     return average > 0 ? static_cast<int>(average / 1000) : 0;
 }
 
 long OggFile::Read(uint8_t* out, int bytes) {
-    if (!open_)
+    if (!m_open)
         return -1;
     for (;;) {
         int link = 0;
-        const long got = ov_read(&file_, reinterpret_cast<char*>(out), bytes, &link);
+        const long got = ov_read(&m_file, reinterpret_cast<char*>(out), bytes, &link);
         if (got != OV_HOLE)
             return got;
     }
 }
 
 bool OggFile::Seek(int64_t ms, int64_t& reachedSample) {
-    if (!open_)
+    if (!m_open)
         return false;
     if (ms < 0)
         ms = 0;
@@ -98,15 +98,15 @@ bool OggFile::Seek(int64_t ms, int64_t& reachedSample) {
         return false;
     // Far beyond any real stream's end (where the seek fails) when the product does not fit.
     const int64_t sample = ms > INT64_MAX / rate ? INT64_MAX : ms * rate / 1000;
-    if (ov_pcm_seek(&file_, sample) != 0)
+    if (ov_pcm_seek(&m_file, sample) != 0)
         return false;
-    reachedSample = ov_pcm_tell(&file_);
+    reachedSample = ov_pcm_tell(&m_file);
     return true;
 }
 
 std::vector<std::string> OggFile::Comments() const {
     std::vector<std::string> comments;
-    const vorbis_comment* vc = open_ ? ov_comment(&file_, -1) : nullptr;
+    const vorbis_comment* vc = m_open ? ov_comment(&m_file, -1) : nullptr;
     for (int i = 0; vc && i < vc->comments; ++i) {
         if (vc->user_comments[i])
             comments.emplace_back(vc->user_comments[i],

@@ -21,13 +21,13 @@ public:
     // Closes any file open before.
     bool Open(const std::u16string& path);
     void Close();
-    bool IsOpen() const { return open_; }
+    bool IsOpen() const { return m_open; }
 
     // Of the logical stream being read (the first one right after Open).
     int Channels() const;
     int Rate() const;
     int Bitrate() const; // nominal, kbit/s (the average when the stream names none)
-    int64_t TotalSamples() const { return totalSamples_; }
+    int64_t TotalSamples() const { return m_totalSamples; }
 
     // Decodes 16-bit little-endian interleaved PCM: > 0 bytes written, 0 at the end, < 0 on an
     // error. Holes in the data (garbage or a lost page) are skipped over.
@@ -41,7 +41,7 @@ public:
 
 private:
     // The layer's query calls take a non-const state although they only look.
-    mutable OggVorbis_File file_{};
-    bool open_ = false;
-    int64_t totalSamples_ = 0;
+    mutable OggVorbis_File m_file{};
+    bool m_open = false;
+    int64_t m_totalSamples = 0;
 };

@@ -56,12 +56,12 @@ public:
     // Drops all states and the window's data.
     void Reset();
 
-    bool HeadersComplete() const { return synthesis_; }
-    int Channels() const { return channels_; }
-    int Rate() const { return rate_; }
-    int Bitrate() const { return bitrate_; } // nominal, kbit/s
+    bool HeadersComplete() const { return m_synthesis; }
+    int Channels() const { return m_channels; }
+    int Rate() const { return m_rate; }
+    int Bitrate() const { return m_bitrate; } // nominal, kbit/s
     // The raw "KEY=value" comments (UTF-8) of the current logical stream.
-    const std::vector<std::string>& Comments() const { return comments_; }
+    const std::vector<std::string>& Comments() const { return m_comments; }
 
     // A decoded Tremor sample as 16 bits.
     static int16_t ToPcm16(ogg_int32_t sample) {
@@ -76,18 +76,18 @@ private:
     void BeginLogical(int serial);
     void EndLogical();
 
-    ogg_sync_state sync_;
-    ogg_stream_state stream_;
-    vorbis_info info_;
-    vorbis_comment comment_;
-    vorbis_dsp_state dsp_;
-    vorbis_block block_;
-    bool logical_ = false;   // stream_, info_ and comment_ are set up
-    bool synthesis_ = false; // dsp_ and block_ are set up: all headers are in
-    bool lastPage_ = false;  // the logical stream's last page has been taken
-    int headers_ = 0;
-    int channels_ = 0;
-    int rate_ = 0;
-    int bitrate_ = 0;
-    std::vector<std::string> comments_;
+    ogg_sync_state m_sync;
+    ogg_stream_state m_stream;
+    vorbis_info m_info;
+    vorbis_comment m_comment;
+    vorbis_dsp_state m_dsp;
+    vorbis_block m_block;
+    bool m_logical = false;   // m_stream, m_info and m_comment are set up
+    bool m_synthesis = false; // m_dsp and m_block are set up: all headers are in
+    bool m_lastPage = false;  // the logical stream's last page has been taken
+    int m_headers = 0;
+    int m_channels = 0;
+    int m_rate = 0;
+    int m_bitrate = 0;
+    std::vector<std::string> m_comments;
 };

@@ -57,10 +57,10 @@ bool WavReader::Probe(FileReader& file) {
 
 bool WavReader::Open(FileReader& file) {
     Close();
-    open_ = ReadChunks(file);
-    if (!open_)
+    m_open = ReadChunks(file);
+    if (!m_open)
         Close();
-    return open_;
+    return m_open;
 }
 
 bool WavReader::ReadChunks(FileReader& file) {
@@ -81,45 +81,45 @@ bool WavReader::ReadChunks(FileReader& file) {
             return false;
     }
     const uint32_t formatSize = Le32(chunk + 4);
-    if (!ReadFormat(file, formatSize, source_) || source_.blockAlign > kInputBytes ||
-        !Acm::SuggestPcm(source_, output_))
+    if (!ReadFormat(file, formatSize, m_source) || m_source.blockAlign > kInputBytes ||
+        !Acm::SuggestPcm(m_source, m_output))
         return false;
     if ((formatSize & 1) && !file.Seek(file.Tell() + 1))
         return false;
 
     if (!FindData(file, fileSize))
         return false;
-    if (dataStart_ + dataBytes_ > fileSize) // a short file plays what it has
-        dataBytes_ = fileSize - dataStart_;
+    if (m_dataStart + m_dataBytes > fileSize) // a short file plays what it has
+        m_dataBytes = fileSize - m_dataStart;
 
-    raw_ = source_.formatTag == kWaveFormatPcm &&
-           (source_.bitsPerSample == 8 || source_.bitsPerSample == 16);
-    if (raw_) {
+    m_raw = m_source.formatTag == kWaveFormatPcm &&
+            (m_source.bitsPerSample == 8 || m_source.bitsPerSample == 16);
+    if (m_raw) {
         // Handed out as it is, in whole sample frames, whatever the file says its blocks are.
-        output_ = source_;
-        output_.extra.clear();
-        output_.blockAlign = static_cast<uint16_t>(source_.channels * source_.bitsPerSample / 8);
-        output_.avgBytesPerSec = output_.samplesPerSec * output_.blockAlign;
-        dataBytes_ -= dataBytes_ % output_.blockAlign;
+        m_output = m_source;
+        m_output.extra.clear();
+        m_output.blockAlign = static_cast<uint16_t>(m_source.channels * m_source.bitsPerSample / 8);
+        m_output.avgBytesPerSec = m_output.samplesPerSec * m_output.blockAlign;
+        m_dataBytes -= m_dataBytes % m_output.blockAlign;
     } else {
-        if (!acm_.Open(source_, output_))
+        if (!m_acm.Open(m_source, m_output))
             return false;
-        input_.resize(kInputBytes);
+        m_input.resize(kInputBytes);
     }
 
-    if (source_.formatTag == kWaveFormatPcm) {
-        totalSamples_ = dataBytes_ / (source_.bitsPerSample * source_.channels / 8);
-    } else if (hasFact_) {
-        totalSamples_ = factSamples_;
-    } else if (acm_.SourceBlockFrames() > 0) {
+    if (m_source.formatTag == kWaveFormatPcm) {
+        m_totalSamples = m_dataBytes / (m_source.bitsPerSample * m_source.channels / 8);
+    } else if (m_hasFact) {
+        m_totalSamples = m_factSamples;
+    } else if (m_acm.SourceBlockFrames() > 0) {
         // Whole blocks of a fixed length in samples.
-        totalSamples_ = dataBytes_ / static_cast<int64_t>(acm_.SourceBlockBytes()) *
-                        static_cast<int64_t>(acm_.SourceBlockFrames());
-    } else if (source_.avgBytesPerSec > 0) {
-        totalSamples_ = dataBytes_ / source_.avgBytesPerSec * source_.samplesPerSec;
+        m_totalSamples = m_dataBytes / static_cast<int64_t>(m_acm.SourceBlockBytes()) *
+                         static_cast<int64_t>(m_acm.SourceBlockFrames());
+    } else if (m_source.avgBytesPerSec > 0) {
+        m_totalSamples = m_dataBytes / m_source.avgBytesPerSec * m_source.samplesPerSec;
     }
 
-    return file.Seek(dataStart_);
+    return file.Seek(m_dataStart);
 }
 
 bool WavReader::FindData(FileReader& file, int64_t fileSize) {
@@ -132,15 +132,15 @@ bool WavReader::FindData(FileReader& file, int64_t fileSize) {
     while (pos + 8 <= fileSize && file.Seek(pos) && ReadExactly(file, chunk, sizeof chunk)) {
         const uint32_t size = Le32(chunk + 4);
         if (std::memcmp(chunk, "data", 4) == 0 && size > 0) {
-            dataStart_ = pos + 8;
-            dataBytes_ = size;
+            m_dataStart = pos + 8;
+            m_dataBytes = size;
             return true;
         }
         uint8_t count[4];
-        if (std::memcmp(chunk, "fact", 4) == 0 && size >= 4 && !hasFact_ &&
+        if (std::memcmp(chunk, "fact", 4) == 0 && size >= 4 && !m_hasFact &&
             ReadExactly(file, count, sizeof count)) {
-            factSamples_ = Le32(count);
-            hasFact_ = true;
+            m_factSamples = Le32(count);
+            m_hasFact = true;
         }
         if (!IsChunkName(chunk))
             break;
@@ -172,66 +172,66 @@ bool WavReader::ScanForData(FileReader& file, int64_t from, int64_t fileSize) {
             pos = at + 8;
             continue;
         }
-        dataStart_ = at + 8;
-        dataBytes_ = Le32(size);
+        m_dataStart = at + 8;
+        m_dataBytes = Le32(size);
         return true;
     }
     return false;
 }
 
 void WavReader::Close() {
-    acm_.Close();
-    open_ = raw_ = false;
-    source_ = WaveFormat();
-    output_ = WaveFormat();
-    dataStart_ = dataBytes_ = consumed_ = totalSamples_ = 0;
-    factSamples_ = 0;
-    hasFact_ = false;
-    fileEnded_ = false;
-    input_.clear();
-    inputFilled_ = 0;
+    m_acm.Close();
+    m_open = m_raw = false;
+    m_source = WaveFormat();
+    m_output = WaveFormat();
+    m_dataStart = m_dataBytes = m_consumed = m_totalSamples = 0;
+    m_factSamples = 0;
+    m_hasFact = false;
+    m_fileEnded = false;
+    m_input.clear();
+    m_inputFilled = 0;
 }
 
 long WavReader::Decode(FileReader& file, uint8_t* out, size_t space) {
-    const size_t frame = output_.blockAlign;
-    if (!open_ || !out || frame == 0 || space < frame)
+    const size_t frame = m_output.blockAlign;
+    if (!m_open || !out || frame == 0 || space < frame)
         return -1;
-    if (raw_) {
-        const int64_t left = dataBytes_ - consumed_;
-        if (left <= 0 || fileEnded_)
+    if (m_raw) {
+        const int64_t left = m_dataBytes - m_consumed;
+        if (left <= 0 || m_fileEnded)
             return 0;
         const size_t bytes = static_cast<size_t>(std::min<int64_t>(left, space - space % frame));
         size_t got = 0;
         if (!file.Read(out, bytes, got))
             return -1;
-        consumed_ += static_cast<int64_t>(got);
+        m_consumed += static_cast<int64_t>(got);
         if (got < bytes)
-            fileEnded_ = true;
+            m_fileEnded = true;
         return static_cast<long>(got);
     }
 
     for (;;) {
         size_t want = 0;
-        if (!acm_.SourceBytesFor(space, want))
+        if (!m_acm.SourceBytesFor(space, want))
             return -1;
         want = std::min(want, kInputBytes);
-        const int64_t left = fileEnded_ ? 0 : dataBytes_ - consumed_;
-        if (inputFilled_ < want && left > 0) {
-            const size_t bytes = static_cast<size_t>(std::min<int64_t>(want - inputFilled_, left));
+        const int64_t left = m_fileEnded ? 0 : m_dataBytes - m_consumed;
+        if (m_inputFilled < want && left > 0) {
+            const size_t bytes = static_cast<size_t>(std::min<int64_t>(want - m_inputFilled, left));
             size_t got = 0;
-            if (!file.Read(input_.data() + inputFilled_, bytes, got))
+            if (!file.Read(m_input.data() + m_inputFilled, bytes, got))
                 return -1;
-            inputFilled_ += got;
-            consumed_ += static_cast<int64_t>(got);
+            m_inputFilled += got;
+            m_consumed += static_cast<int64_t>(got);
             if (got < bytes)
-                fileEnded_ = true;
+                m_fileEnded = true;
         }
-        const bool end = fileEnded_ || consumed_ >= dataBytes_;
+        const bool end = m_fileEnded || m_consumed >= m_dataBytes;
         size_t used = 0, produced = 0;
-        if (!acm_.Convert(input_.data(), inputFilled_, out, space, end, used, produced))
+        if (!m_acm.Convert(m_input.data(), m_inputFilled, out, space, end, used, produced))
             return -1;
-        std::memmove(input_.data(), input_.data() + used, inputFilled_ - used);
-        inputFilled_ -= used;
+        std::memmove(m_input.data(), m_input.data() + used, m_inputFilled - used);
+        m_inputFilled -= used;
         if (produced > 0)
             return static_cast<long>(produced);
         if (end || used == 0)
@@ -240,28 +240,28 @@ long WavReader::Decode(FileReader& file, uint8_t* out, size_t space) {
 }
 
 bool WavReader::Seek(FileReader& file, int64_t ms, int64_t& sample) {
-    if (!open_)
+    if (!m_open)
         return false;
     ms = std::max<int64_t>(ms, 0);
-    const int64_t target = static_cast<int64_t>(ms * source_.samplesPerSec * 0.001);
+    const int64_t target = static_cast<int64_t>(ms * m_source.samplesPerSec * 0.001);
     int64_t bytes;
-    if (source_.formatTag == kWaveFormatPcm) {
-        bytes = target * source_.channels * source_.bitsPerSample / 8;
+    if (m_source.formatTag == kWaveFormatPcm) {
+        bytes = target * m_source.channels * m_source.bitsPerSample / 8;
     } else {
-        bytes = static_cast<int64_t>(source_.avgBytesPerSec * ms * 0.001);
-        bytes -= bytes % static_cast<int64_t>(std::max<size_t>(acm_.SourceBlockBytes(), 1));
+        bytes = static_cast<int64_t>(m_source.avgBytesPerSec * ms * 0.001);
+        bytes -= bytes % static_cast<int64_t>(std::max<size_t>(m_acm.SourceBlockBytes(), 1));
     }
-    if (!file.Seek(dataStart_ + bytes))
+    if (!file.Seek(m_dataStart + bytes))
         return false;
-    consumed_ = std::min(bytes, dataBytes_);
-    fileEnded_ = false;
+    m_consumed = std::min(bytes, m_dataBytes);
+    m_fileEnded = false;
     ResetConversion();
     sample = target;
     return true;
 }
 
 void WavReader::ResetConversion() {
-    inputFilled_ = 0;
-    if (!raw_)
-        acm_.Reset();
+    m_inputFilled = 0;
+    if (!m_raw)
+        m_acm.Reset();
 }

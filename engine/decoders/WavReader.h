@@ -28,18 +28,18 @@ public:
     // start of the data. Closes what was open before.
     bool Open(FileReader& file);
     void Close();
-    bool IsOpen() const { return open_; }
+    bool IsOpen() const { return m_open; }
 
     // Of the PCM handed out.
-    int Channels() const { return output_.channels; }
-    int Rate() const { return static_cast<int>(output_.samplesPerSec); }
-    int Bits() const { return output_.bitsPerSample; }
-    int Bitrate() const { return static_cast<int>(source_.avgBytesPerSec / 125); } // kbit/s
-    int64_t TotalSamples() const { return totalSamples_; }
-    const WaveFormat& SourceFormat() const { return source_; }
-    const WaveFormat& OutputFormat() const { return output_; }
-    int64_t DataStart() const { return dataStart_; }
-    int64_t DataBytes() const { return dataBytes_; }
+    int Channels() const { return m_output.channels; }
+    int Rate() const { return static_cast<int>(m_output.samplesPerSec); }
+    int Bits() const { return m_output.bitsPerSample; }
+    int Bitrate() const { return static_cast<int>(m_source.avgBytesPerSec / 125); } // kbit/s
+    int64_t TotalSamples() const { return m_totalSamples; }
+    const WaveFormat& SourceFormat() const { return m_source; }
+    const WaveFormat& OutputFormat() const { return m_output; }
+    int64_t DataStart() const { return m_dataStart; }
+    int64_t DataBytes() const { return m_dataBytes; }
 
     // One round of decoding into out[0, space): PCM is read as it is (whole sample frames),
     // other formats run a conversion of up to kInputBytes source bytes. Answers the bytes
@@ -56,23 +56,23 @@ public:
 
 private:
     bool ReadChunks(FileReader& file);
-    // Finds the "data" chunk from the current position; dataStart_ and dataBytes_ tell where.
+    // Finds the "data" chunk from the current position; m_dataStart and m_dataBytes tell where.
     bool FindData(FileReader& file, int64_t fileSize);
     bool ScanForData(FileReader& file, int64_t from, int64_t fileSize);
 
-    bool open_ = false;
-    bool raw_ = false; // 8- or 16-bit PCM, read without conversion
-    WaveFormat source_;
-    WaveFormat output_;
-    Acm acm_;
-    int64_t dataStart_ = 0;
-    int64_t dataBytes_ = 0;
-    int64_t consumed_ = 0;   // data bytes read so far
-    bool fileEnded_ = false; // the file ended before the data did
-    uint32_t factSamples_ = 0;
-    bool hasFact_ = false;
-    int64_t totalSamples_ = 0;
+    bool m_open = false;
+    bool m_raw = false; // 8- or 16-bit PCM, read without conversion
+    WaveFormat m_source;
+    WaveFormat m_output;
+    Acm m_acm;
+    int64_t m_dataStart = 0;
+    int64_t m_dataBytes = 0;
+    int64_t m_consumed = 0;   // data bytes read so far
+    bool m_fileEnded = false; // the file ended before the data did
+    uint32_t m_factSamples = 0;
+    bool m_hasFact = false;
+    int64_t m_totalSamples = 0;
 
-    std::vector<uint8_t> input_; // source bytes read and not yet converted
-    size_t inputFilled_ = 0;
+    std::vector<uint8_t> m_input; // source bytes read and not yet converted
+    size_t m_inputFilled = 0;
 };

@@ -7,7 +7,7 @@
 #include <new>
 #include <numbers>
 
-BassBoostEffect::BassBoostEffect(const BassBoostConstants& constants) : constants_(constants) {}
+BassBoostEffect::BassBoostEffect(const BassBoostConstants& constants) : m_constants(constants) {}
 
 BassBoostCoefficients BassBoostEffect::Design(const BassBoostConstants& constants, int level,
                                               int rate) {
@@ -37,48 +37,48 @@ int BassBoostEffect::OutputGain(int level) {
 }
 
 void BassBoostEffect::SetLevel(int level) {
-    CriticalSection::Lock lock(lock_);
-    level_ = level < 0 ? 0 : (level > kMaxLevel ? kMaxLevel : level);
+    CriticalSection::Lock lock(m_lock);
+    m_level = level < 0 ? 0 : (level > kMaxLevel ? kMaxLevel : level);
     UpdateFilter();
 }
 
 int BassBoostEffect::GetLevel() const {
-    CriticalSection::Lock lock(lock_);
-    return level_;
+    CriticalSection::Lock lock(m_lock);
+    return m_level;
 }
 
 void BassBoostEffect::Prepare(int channels, int rate) {
-    CriticalSection::Lock lock(lock_);
-    channels_ = 0;
-    rate_ = 0;
-    histories_.clear();
+    CriticalSection::Lock lock(m_lock);
+    m_channels = 0;
+    m_rate = 0;
+    m_histories.clear();
     if (channels <= 0 || rate <= 0)
         return;
     try {
-        histories_.assign(static_cast<size_t>(channels), History{});
+        m_histories.assign(static_cast<size_t>(channels), History{});
     } catch (const std::bad_alloc&) {
         return;
     }
-    channels_ = channels;
-    rate_ = rate;
+    m_channels = channels;
+    m_rate = rate;
     UpdateFilter();
 }
 
 void BassBoostEffect::ClearHistory() {
-    CriticalSection::Lock lock(lock_);
-    std::fill(histories_.begin(), histories_.end(), History{});
+    CriticalSection::Lock lock(m_lock);
+    std::fill(m_histories.begin(), m_histories.end(), History{});
 }
 
 void BassBoostEffect::Release() {
-    CriticalSection::Lock lock(lock_);
-    channels_ = 0;
-    rate_ = 0;
-    std::vector<History>().swap(histories_);
+    CriticalSection::Lock lock(m_lock);
+    m_channels = 0;
+    m_rate = 0;
+    std::vector<History>().swap(m_histories);
 }
 
 void BassBoostEffect::UpdateFilter() {
-    coefficients_ = Design(constants_, level_, rate_);
-    gain_ = OutputGain(level_);
+    m_coefficients = Design(m_constants, m_level, m_rate);
+    m_gain = OutputGain(m_level);
 }
 
 // Takes and returns a sample in the 16-bit range.
@@ -96,20 +96,20 @@ int32_t BassBoostEffect::Filter(const BassBoostConstants& constants, const BassB
 }
 
 void BassBoostEffect::Process(int bits, uint8_t* data, size_t bytes) {
-    CriticalSection::Lock lock(lock_);
-    if (level_ == 0 || channels_ == 0 || rate_ == 0 || data == nullptr)
+    CriticalSection::Lock lock(m_lock);
+    if (m_level == 0 || m_channels == 0 || m_rate == 0 || data == nullptr)
         return;
-    const size_t channels = static_cast<size_t>(channels_);
+    const size_t channels = static_cast<size_t>(m_channels);
     if (bits == 16) {
         for (size_t frames = bytes / (2 * channels); frames > 0; --frames) {
             for (size_t c = 0; c < channels; ++c, data += 2)
-                pcm::Write16(data, Filter(constants_, coefficients_, gain_, histories_[c],
+                pcm::Write16(data, Filter(m_constants, m_coefficients, m_gain, m_histories[c],
                                           pcm::Read16(data)));
         }
     } else if (bits == 8) {
         for (size_t frames = bytes / channels; frames > 0; --frames) {
             for (size_t c = 0; c < channels; ++c, ++data)
-                pcm::Write8(data, Filter(constants_, coefficients_, gain_, histories_[c],
+                pcm::Write8(data, Filter(m_constants, m_coefficients, m_gain, m_histories[c],
                                          pcm::Read8(data)));
         }
     }

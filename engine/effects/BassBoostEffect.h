@@ -67,12 +67,12 @@ private:
 
     void UpdateFilter();
 
-    mutable CriticalSection lock_;
-    const BassBoostConstants constants_;
-    int level_ = 0;
-    int channels_ = 0;
-    int rate_ = 0;
-    int gain_ = 100;
-    BassBoostCoefficients coefficients_;
-    std::vector<History> histories_; // one per channel
+    mutable CriticalSection m_lock;
+    const BassBoostConstants m_constants;
+    int m_level = 0;
+    int m_channels = 0;
+    int m_rate = 0;
+    int m_gain = 100;
+    BassBoostCoefficients m_coefficients;
+    std::vector<History> m_histories; // one per channel
 };

@@ -11,60 +11,60 @@ constexpr int kDepth = 1; // sweep depth, in 1/256 sample per LFO step
 } // namespace
 
 Chorus3DEffect::Chorus3DEffect() {
-    gain_ = Gain(level_);
+    m_gain = Gain(m_level);
 }
 
 void Chorus3DEffect::SetParams(const EffectParams& params) {
-    CriticalSection::Lock lock(lock_);
-    enabled_ = params.enabled;
-    level_ = params.rate < 0 ? 0 : (params.rate > 100 ? 100 : params.rate);
-    gain_ = Gain(level_);
+    CriticalSection::Lock lock(m_lock);
+    m_enabled = params.enabled;
+    m_level = params.rate < 0 ? 0 : (params.rate > 100 ? 100 : params.rate);
+    m_gain = Gain(m_level);
 }
 
 EffectParams Chorus3DEffect::GetParams() const {
-    CriticalSection::Lock lock(lock_);
-    return EffectParams{enabled_, 0, level_};
+    CriticalSection::Lock lock(m_lock);
+    return EffectParams{m_enabled, 0, m_level};
 }
 
 void Chorus3DEffect::Prepare(int channels, int rate) {
-    CriticalSection::Lock lock(lock_);
-    length_ = 0;
-    for (auto& line : lines_)
+    CriticalSection::Lock lock(m_lock);
+    m_length = 0;
+    for (auto& line : m_lines)
         std::vector<int32_t>().swap(line);
     // The lines wrap at L - 1, so one second needs at least two entries.
     if (channels != 2 || rate < 2)
         return;
     try {
-        for (auto& line : lines_)
+        for (auto& line : m_lines)
             line.assign(static_cast<size_t>(rate), 0);
     } catch (const std::bad_alloc&) {
-        for (auto& line : lines_)
+        for (auto& line : m_lines)
             std::vector<int32_t>().swap(line);
         return;
     }
-    length_ = rate;
-    baseDelay_ = BaseDelay(rate);
+    m_length = rate;
+    m_baseDelay = BaseDelay(rate);
     ClearLocked();
 }
 
 void Chorus3DEffect::ClearHistory() {
-    CriticalSection::Lock lock(lock_);
+    CriticalSection::Lock lock(m_lock);
     ClearLocked();
 }
 
 void Chorus3DEffect::ClearLocked() {
-    gain_ = Gain(level_);
-    write_[0] = write_[1] = 0;
-    phase_[0] = 0;
-    phase_[1] = length_ / 2;
-    for (auto& line : lines_)
+    m_gain = Gain(m_level);
+    m_write[0] = m_write[1] = 0;
+    m_phase[0] = 0;
+    m_phase[1] = m_length / 2;
+    for (auto& line : m_lines)
         std::fill(line.begin(), line.end(), 0);
 }
 
 void Chorus3DEffect::Release() {
-    CriticalSection::Lock lock(lock_);
-    length_ = 0;
-    for (auto& line : lines_)
+    CriticalSection::Lock lock(m_lock);
+    m_length = 0;
+    for (auto& line : m_lines)
         std::vector<int32_t>().swap(line);
 }
 
@@ -101,13 +101,13 @@ int64_t Chorus3DEffect::Sweep(int32_t* line, int length, int baseDelay, int leve
 }
 
 int32_t Chorus3DEffect::Step(int channel, int32_t x) {
-    return pcm::Clamp16(Sweep(lines_[channel].data(), length_, baseDelay_, level_, gain_,
-                              write_[channel], phase_[channel], x));
+    return pcm::Clamp16(Sweep(m_lines[channel].data(), m_length, m_baseDelay, m_level, m_gain,
+                              m_write[channel], m_phase[channel], x));
 }
 
 void Chorus3DEffect::Process(int bits, uint8_t* data, size_t bytes) {
-    CriticalSection::Lock lock(lock_);
-    if (enabled_ != 1 || level_ == 0 || length_ == 0 || data == nullptr)
+    CriticalSection::Lock lock(m_lock);
+    if (m_enabled != 1 || m_level == 0 || m_length == 0 || data == nullptr)
         return;
     if (bits == 16) {
         for (size_t frames = bytes / 4; frames > 0; --frames, data += 4) {

@@ -41,14 +41,14 @@ private:
     int32_t Step(int channel, int32_t x);
     void ClearLocked();
 
-    mutable CriticalSection lock_;
-    int32_t enabled_ = 0;
-    int level_ = 20;
-    int gain_ = 100;
+    mutable CriticalSection m_lock;
+    int32_t m_enabled = 0;
+    int m_level = 20;
+    int m_gain = 100;
 
-    int length_ = 0;    // L: entries of each delay line; the lines wrap at L - 1
-    int baseDelay_ = 0; // D0 in samples
-    std::vector<int32_t> lines_[2];
-    int write_[2] = {0, 0};
-    int phase_[2] = {0, 0};
+    int m_length = 0;    // L: entries of each delay line; the lines wrap at L - 1
+    int m_baseDelay = 0; // D0 in samples
+    std::vector<int32_t> m_lines[2];
+    int m_write[2] = {0, 0};
+    int m_phase[2] = {0, 0};
 };

@@ -5,41 +5,41 @@
 #include <algorithm>
 #include <new>
 
-EchoReverbEffect::EchoReverbEffect(Kind kind) : kind_(kind) {}
+EchoReverbEffect::EchoReverbEffect(Kind kind) : m_kind(kind) {}
 
 void EchoReverbEffect::SetParams(const EffectParams& params) {
-    CriticalSection::Lock lock(lock_);
-    enabled_ = params.enabled;
-    delay_ = std::clamp(params.delay, 0, kMaxDelay);
-    rate_ = params.rate;
-    if (prepared_)
+    CriticalSection::Lock lock(m_lock);
+    m_enabled = params.enabled;
+    m_delay = std::clamp(params.delay, 0, kMaxDelay);
+    m_rate = params.rate;
+    if (m_prepared)
         BuildRing();
 }
 
 EffectParams EchoReverbEffect::GetParams() const {
-    CriticalSection::Lock lock(lock_);
-    return EffectParams{enabled_, delay_, rate_};
+    CriticalSection::Lock lock(m_lock);
+    return EffectParams{m_enabled, m_delay, m_rate};
 }
 
 void EchoReverbEffect::Prepare(int channels, int rate) {
-    CriticalSection::Lock lock(lock_);
-    channels_ = channels;
-    sampleRate_ = rate;
-    prepared_ = true;
+    CriticalSection::Lock lock(m_lock);
+    m_channels = channels;
+    m_sampleRate = rate;
+    m_prepared = true;
     BuildRing();
 }
 
 void EchoReverbEffect::Release() {
-    CriticalSection::Lock lock(lock_);
-    prepared_ = false;
-    std::vector<int32_t>().swap(ring_);
+    CriticalSection::Lock lock(m_lock);
+    m_prepared = false;
+    std::vector<int32_t>().swap(m_ring);
 }
 
 void EchoReverbEffect::ClearHistory() {
-    CriticalSection::Lock lock(lock_);
-    std::fill(ring_.begin(), ring_.end(), 0);
-    read_ = ring_.empty() ? 0 : 1;
-    write_ = 0;
+    CriticalSection::Lock lock(m_lock);
+    std::fill(m_ring.begin(), m_ring.end(), 0);
+    m_read = m_ring.empty() ? 0 : 1;
+    m_write = 0;
 }
 
 size_t EchoReverbEffect::RingLength(int channels, int rate, int delay) {
@@ -53,21 +53,21 @@ size_t EchoReverbEffect::RingLength(int channels, int rate, int delay) {
 }
 
 void EchoReverbEffect::BuildRing() {
-    std::vector<int32_t>().swap(ring_);
-    read_ = 0;
-    write_ = 0;
-    if (enabled_ != 1 || rate_ == 0)
+    std::vector<int32_t>().swap(m_ring);
+    m_read = 0;
+    m_write = 0;
+    if (m_enabled != 1 || m_rate == 0)
         return;
-    const size_t length = RingLength(channels_, sampleRate_, delay_);
+    const size_t length = RingLength(m_channels, m_sampleRate, m_delay);
     if (length == 0)
         return;
     try {
-        ring_.assign(length, 0);
+        m_ring.assign(length, 0);
     } catch (const std::bad_alloc&) {
-        std::vector<int32_t>().swap(ring_);
+        std::vector<int32_t>().swap(m_ring);
         return;
     }
-    read_ = 1;
+    m_read = 1;
 }
 
 int32_t EchoReverbEffect::Step(Kind kind, int rate, int32_t* ring, size_t length, size_t& read,
@@ -89,19 +89,19 @@ int32_t EchoReverbEffect::Step(Kind kind, int rate, int32_t* ring, size_t length
 }
 
 void EchoReverbEffect::Process(int bits, uint8_t* data, size_t bytes) {
-    CriticalSection::Lock lock(lock_);
-    if (enabled_ != 1 || ring_.empty() || data == nullptr)
+    CriticalSection::Lock lock(m_lock);
+    if (m_enabled != 1 || m_ring.empty() || data == nullptr)
         return;
     // Whole frames only, so the channels stay in step within the ring.
-    const size_t frameBytes = static_cast<size_t>(channels_) * (bits == 16 ? 2 : 1);
-    const size_t samples = bytes / frameBytes * static_cast<size_t>(channels_);
+    const size_t frameBytes = static_cast<size_t>(m_channels) * (bits == 16 ? 2 : 1);
+    const size_t samples = bytes / frameBytes * static_cast<size_t>(m_channels);
     if (bits == 16) {
         for (size_t i = 0; i < samples; ++i, data += 2)
-            pcm::Write16(data, Step(kind_, rate_, ring_.data(), ring_.size(), read_, write_,
+            pcm::Write16(data, Step(m_kind, m_rate, m_ring.data(), m_ring.size(), m_read, m_write,
                                     pcm::Read16(data)));
     } else if (bits == 8) {
         for (size_t i = 0; i < samples; ++i, ++data)
-            pcm::Write8(data, Step(kind_, rate_, ring_.data(), ring_.size(), read_, write_,
+            pcm::Write8(data, Step(m_kind, m_rate, m_ring.data(), m_ring.size(), m_read, m_write,
                                    pcm::Read8(data)));
     }
 }

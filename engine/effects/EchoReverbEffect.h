@@ -42,16 +42,16 @@ public:
 private:
     void BuildRing();
 
-    mutable CriticalSection lock_;
-    const Kind kind_;
-    int32_t enabled_ = 0;
-    int delay_ = 100;
-    int rate_ = 20;
+    mutable CriticalSection m_lock;
+    const Kind m_kind;
+    int32_t m_enabled = 0;
+    int m_delay = 100;
+    int m_rate = 20;
 
-    bool prepared_ = false; // between Prepare and Release
-    int channels_ = 0;
-    int sampleRate_ = 0;
-    std::vector<int32_t> ring_;
-    size_t read_ = 0;
-    size_t write_ = 0;
+    bool m_prepared = false; // between Prepare and Release
+    int m_channels = 0;
+    int m_sampleRate = 0;
+    std::vector<int32_t> m_ring;
+    size_t m_read = 0;
+    size_t m_write = 0;
 };

@@ -7,25 +7,25 @@ constexpr int kDefaultRate = 20;
 }
 
 SurroundEffect::SurroundEffect() {
-    rate_ = kDefaultRate;
-    gain_ = pcm::GainPercent(0.00175, rate_);
+    m_rate = kDefaultRate;
+    m_gain = pcm::GainPercent(0.00175, m_rate);
 }
 
 void SurroundEffect::SetParams(const EffectParams& params) {
-    CriticalSection::Lock lock(lock_);
-    enabled_ = params.enabled;
-    rate_ = params.rate < 1 ? 0 : (params.rate > 99 ? 100 : params.rate);
-    gain_ = pcm::GainPercent(0.00175, rate_);
+    CriticalSection::Lock lock(m_lock);
+    m_enabled = params.enabled;
+    m_rate = params.rate < 1 ? 0 : (params.rate > 99 ? 100 : params.rate);
+    m_gain = pcm::GainPercent(0.00175, m_rate);
 }
 
 EffectParams SurroundEffect::GetParams() const {
-    CriticalSection::Lock lock(lock_);
-    return EffectParams{enabled_, 0, rate_};
+    CriticalSection::Lock lock(m_lock);
+    return EffectParams{m_enabled, 0, m_rate};
 }
 
 void SurroundEffect::Prepare(int channels, int /*rate*/) {
-    CriticalSection::Lock lock(lock_);
-    channels_ = channels;
+    CriticalSection::Lock lock(m_lock);
+    m_channels = channels;
 }
 
 int32_t SurroundEffect::Mix(int gain, int rate, int32_t own, int32_t other) {
@@ -34,22 +34,22 @@ int32_t SurroundEffect::Mix(int gain, int rate, int32_t own, int32_t other) {
 }
 
 void SurroundEffect::Process(int bits, uint8_t* data, size_t bytes) {
-    CriticalSection::Lock lock(lock_);
-    if (enabled_ != 1 || rate_ == 0 || channels_ != 2 || data == nullptr)
+    CriticalSection::Lock lock(m_lock);
+    if (m_enabled != 1 || m_rate == 0 || m_channels != 2 || data == nullptr)
         return;
     if (bits == 16) {
         for (size_t frames = bytes / 4; frames > 0; --frames, data += 4) {
             const int32_t left = pcm::Read16(data);
             const int32_t right = pcm::Read16(data + 2);
-            pcm::Write16(data, Mix(gain_, rate_, left, right));
-            pcm::Write16(data + 2, Mix(gain_, rate_, right, left));
+            pcm::Write16(data, Mix(m_gain, m_rate, left, right));
+            pcm::Write16(data + 2, Mix(m_gain, m_rate, right, left));
         }
     } else if (bits == 8) {
         for (size_t frames = bytes / 2; frames > 0; --frames, data += 2) {
             const int32_t left = pcm::Read8(data);
             const int32_t right = pcm::Read8(data + 1);
-            pcm::Write8(data, Mix(gain_, rate_, left, right));
-            pcm::Write8(data + 1, Mix(gain_, rate_, right, left));
+            pcm::Write8(data, Mix(m_gain, m_rate, left, right));
+            pcm::Write8(data + 1, Mix(m_gain, m_rate, right, left));
         }
     }
 }

@@ -30,9 +30,9 @@ public:
     static int32_t Mix(int gain, int rate, int32_t own, int32_t other);
 
 private:
-    mutable CriticalSection lock_;
-    int32_t enabled_ = 0;
-    int rate_ = 0;
-    int gain_ = 100;
-    int channels_ = 2;
+    mutable CriticalSection m_lock;
+    int32_t m_enabled = 0;
+    int m_rate = 0;
+    int m_gain = 100;
+    int m_channels = 2;
 };

@@ -33,7 +33,7 @@ void Store16(uint8_t* at, int32_t sample) {
 } // namespace
 
 OutputDevice::OutputDevice(std::function<std::unique_ptr<WaveOut>()> makeDevice)
-    : makeDevice_(std::move(makeDevice)) {
+    : m_makeDevice(std::move(makeDevice)) {
     std::lock_guard lock(devicesMutex);
     devices.push_back(this);
 }
@@ -45,25 +45,25 @@ OutputDevice::~OutputDevice() {
 }
 
 bool OutputDevice::Configure(int bufferMs, bool alwaysOpen, bool fadeIn) {
-    std::lock_guard lock(lifecycle_);
-    if (open_ || bufferMs < 10)
+    std::lock_guard lock(m_lifecycle);
+    if (m_open || bufferMs < 10)
         return false;
-    bufferMs_ = bufferMs;
-    alwaysOpen_ = alwaysOpen;
-    fadeIn_ = fadeIn;
+    m_bufferMs = bufferMs;
+    m_alwaysOpen = alwaysOpen;
+    m_fadeIn = fadeIn;
     return true;
 }
 
 void OutputDevice::GetConfiguration(int& bufferMs, bool& alwaysOpen, bool& fadeIn) const {
-    std::lock_guard lock(lifecycle_);
-    bufferMs = bufferMs_;
-    alwaysOpen = alwaysOpen_;
-    fadeIn = fadeIn_;
+    std::lock_guard lock(m_lifecycle);
+    bufferMs = m_bufferMs;
+    alwaysOpen = m_alwaysOpen;
+    fadeIn = m_fadeIn;
 }
 
 bool OutputDevice::Open(int channels, int rate, int bits) {
-    std::lock_guard lock(lifecycle_);
-    if (open_ && format_.channels == channels && format_.rate == rate && format_.bits == bits)
+    std::lock_guard lock(m_lifecycle);
+    if (m_open && m_format.channels == channels && m_format.rate == rate && m_format.bits == bits)
         return true;
     CloseLocked();
     if (channels < 1 || rate < 1 || (bits != 8 && bits != 16))
@@ -74,13 +74,13 @@ bool OutputDevice::Open(int channels, int rate, int bits) {
     if (!device)
         return false;
     {
-        CriticalSection::Lock deviceLock(deviceLock_);
-        device_ = std::move(device);
+        CriticalSection::Lock deviceLock(m_deviceLock);
+        m_device = std::move(device);
         // Every device takes the global word, silence included: a device opened later must not
         // come up louder than the one before it.
-        device_->SetVolume(globalVolume);
+        m_device->SetVolume(globalVolume);
     }
-    if (!AllocateRing(format) || (alwaysOpen_ && !StartFeeder())) {
+    if (!AllocateRing(format) || (m_alwaysOpen && !StartFeeder())) {
         CloseLocked();
         return false;
     }
@@ -88,11 +88,11 @@ bool OutputDevice::Open(int channels, int rate, int bits) {
 }
 
 std::unique_ptr<WaveOut> OutputDevice::OpenDevice(const WaveOut::Format& format) {
-    std::unique_ptr<WaveOut> device = makeDevice_ ? makeDevice_() : nullptr;
+    std::unique_ptr<WaveOut> device = m_makeDevice ? m_makeDevice() : nullptr;
     if (!device)
         return nullptr;
     WaveOut::DoneCallback done;
-    if (alwaysOpen_)
+    if (m_alwaysOpen)
         done = [this](WaveHeader* buffer) { AlwaysOpenDone(buffer); };
     else
         done = [this](WaveHeader* block) { DirectDone(block); };
@@ -120,66 +120,66 @@ bool OutputDevice::AllocateRing(const WaveOut::Format& format) {
     const int align = format.channels * format.bits / 8;
     const uint64_t bytesPerSecond =
         static_cast<uint64_t>(format.rate) * static_cast<uint64_t>(align);
-    const uint64_t quotient = static_cast<uint64_t>(bufferMs_) * bytesPerSecond / blockSize / 1000;
+    const uint64_t quotient = static_cast<uint64_t>(m_bufferMs) * bytesPerSecond / blockSize / 1000;
     const uint64_t count = quotient == 0 ? 2 : quotient + 1;
     if (count * blockSize > kMaxRingBytes)
         return false;
 
-    CriticalSection::Lock ringLock(ringLock_);
+    CriticalSection::Lock ringLock(m_ringLock);
     try {
-        blockData_.assign(count * blockSize, 0);
-        blocks_.assign(count, WaveHeader{});
+        m_blockData.assign(count * blockSize, 0);
+        m_blocks.assign(count, WaveHeader{});
     } catch (const std::bad_alloc&) {
         ClearRing();
         return false;
     }
-    for (size_t i = 0; i < blocks_.size(); ++i) {
-        WaveHeader& block = blocks_[i];
-        block.data = blockData_.data() + i * blockSize;
+    for (size_t i = 0; i < m_blocks.size(); ++i) {
+        WaveHeader& block = m_blocks[i];
+        block.data = m_blockData.data() + i * blockSize;
         block.bufferLength = blockSize;
         // Direct mode: the owner, as the device's callback knows it; always-open mode: the read
         // offset of the feeder.
-        block.user = alwaysOpen_ ? 0 : reinterpret_cast<uintptr_t>(this);
+        block.user = m_alwaysOpen ? 0 : reinterpret_cast<uintptr_t>(this);
         block.flags = WHDR_PREPARED;
     }
-    blockSize_ = blockSize;
-    blockCount_ = static_cast<int>(count);
-    writeIndex_ = queuedBlocks_ = readIndex_ = 0;
-    samplesWritten_ = 0;
-    samplesMoved_ = 0;
-    format_ = format;
-    blockAlign_ = align;
+    m_blockSize = blockSize;
+    m_blockCount = static_cast<int>(count);
+    m_writeIndex = m_queuedBlocks = m_readIndex = 0;
+    m_samplesWritten = 0;
+    m_samplesMoved = 0;
+    m_format = format;
+    m_blockAlign = align;
     ArmFadeIn();
-    open_ = true;
-    freeBlock_.Set();
+    m_open = true;
+    m_freeBlock.Set();
     return true;
 }
 
 bool OutputDevice::StartFeeder() {
-    uint32_t size = format_.rate <= 11025 ? 512 : format_.rate <= 22050 ? 1024 : 2048;
-    size *= static_cast<uint32_t>(format_.channels);
-    if (format_.bits > 8)
+    uint32_t size = m_format.rate <= 11025 ? 512 : m_format.rate <= 22050 ? 1024 : 2048;
+    size *= static_cast<uint32_t>(m_format.channels);
+    if (m_format.bits > 8)
         size *= 2;
     try {
-        deviceData_.assign(size * kDeviceBuffers, 0);
+        m_deviceData.assign(size * kDeviceBuffers, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
     for (int i = 0; i < kDeviceBuffers; ++i) {
-        WaveHeader& buffer = deviceBuffers_[i];
+        WaveHeader& buffer = m_deviceBuffers[i];
         buffer = WaveHeader{};
-        buffer.data = deviceData_.data() + i * size;
+        buffer.data = m_deviceData.data() + i * size;
         buffer.bufferLength = size;
         buffer.user = reinterpret_cast<uintptr_t>(this);
         buffer.flags = WHDR_PREPARED;
-        silent_[i] = true;
+        m_silent[i] = true;
     }
-    freeDeviceBuffers_ = kDeviceBuffers;
-    nextDeviceBuffer_ = 0;
-    paused_ = false;
-    feederQuit_ = false;
-    feederWake_.Set();
-    if (!feeder_.Start([this] { FeederMain(); }, Thread::kPriorityTimeCritical))
+    m_freeDeviceBuffers = kDeviceBuffers;
+    m_nextDeviceBuffer = 0;
+    m_paused = false;
+    m_feederQuit = false;
+    m_feederWake.Set();
+    if (!m_feeder.Start([this] { FeederMain(); }, Thread::kPriorityTimeCritical))
         return false;
     // The decoding thread that opened the device runs high too, until the player lowers it for
     // prebuffering (best effort).
@@ -188,168 +188,168 @@ bool OutputDevice::StartFeeder() {
 }
 
 void OutputDevice::Close() {
-    std::lock_guard lock(lifecycle_);
+    std::lock_guard lock(m_lifecycle);
     CloseLocked();
 }
 
 void OutputDevice::CloseLocked() {
     StopFeeder();
     {
-        CriticalSection::Lock ringLock(ringLock_);
-        open_ = false; // no more blocks are handed out or taken
+        CriticalSection::Lock ringLock(m_ringLock);
+        m_open = false; // no more blocks are handed out or taken
     }
     {
-        CriticalSection::Lock deviceLock(deviceLock_);
-        if (device_) {
-            paused_ = true;
-            device_->Close(); // every block still queued comes back first
-            device_.reset();
+        CriticalSection::Lock deviceLock(m_deviceLock);
+        if (m_device) {
+            m_paused = true;
+            m_device->Close(); // every block still queued comes back first
+            m_device.reset();
         }
     }
     {
-        CriticalSection::Lock ringLock(ringLock_);
+        CriticalSection::Lock ringLock(m_ringLock);
         ClearRing();
     }
-    freeBlock_.Set(); // a waiter finds the device closed
+    m_freeBlock.Set(); // a waiter finds the device closed
 }
 
 void OutputDevice::ClearRing() {
-    std::vector<WaveHeader>().swap(blocks_);
-    std::vector<uint8_t>().swap(blockData_);
-    std::vector<uint8_t>().swap(deviceData_);
-    blockSize_ = 0;
-    blockCount_ = writeIndex_ = queuedBlocks_ = readIndex_ = 0;
-    samplesWritten_ = 0;
-    samplesMoved_ = 0;
-    fadeFrames_ = 0;
-    format_ = WaveOut::Format{0, 0, 0};
-    blockAlign_ = 0;
+    std::vector<WaveHeader>().swap(m_blocks);
+    std::vector<uint8_t>().swap(m_blockData);
+    std::vector<uint8_t>().swap(m_deviceData);
+    m_blockSize = 0;
+    m_blockCount = m_writeIndex = m_queuedBlocks = m_readIndex = 0;
+    m_samplesWritten = 0;
+    m_samplesMoved = 0;
+    m_fadeFrames = 0;
+    m_format = WaveOut::Format{0, 0, 0};
+    m_blockAlign = 0;
 }
 
 void OutputDevice::Stop() {
-    if (alwaysOpen_)
+    if (m_alwaysOpen)
         Reset();
     else
         Close();
 }
 
 bool OutputDevice::IsOpen() const {
-    return open_;
+    return m_open;
 }
 
 WaveHeader* OutputDevice::NextFreeBlock() {
-    if (!open_)
+    if (!m_open)
         return nullptr;
-    freeBlock_.Wait();
-    CriticalSection::Lock ringLock(ringLock_);
-    return open_ ? &blocks_[writeIndex_] : nullptr;
+    m_freeBlock.Wait();
+    CriticalSection::Lock ringLock(m_ringLock);
+    return m_open ? &m_blocks[m_writeIndex] : nullptr;
 }
 
 bool OutputDevice::WaitFreeBlock(uint32_t timeoutMs) {
-    return freeBlock_.Wait(timeoutMs);
+    return m_freeBlock.Wait(timeoutMs);
 }
 
 void OutputDevice::Queue(WaveHeader* block) {
     if (!block)
         return;
     if (block->bytesUsed == 0) {
-        freeBlock_.Set();
+        m_freeBlock.Set();
         return;
     }
     // Counts the block in under the ring lock; false for a block that is not the one handed out.
     const auto take = [this, block] {
-        if (!open_ || block != &blocks_[writeIndex_] || block->bytesUsed > block->bufferLength)
+        if (!m_open || block != &m_blocks[m_writeIndex] || block->bytesUsed > block->bufferLength)
             return false;
-        block->bytesUsed -= block->bytesUsed % static_cast<uint32_t>(blockAlign_); // whole frames
+        block->bytesUsed -= block->bytesUsed % static_cast<uint32_t>(m_blockAlign); // whole frames
         if (block->bytesUsed == 0) {
-            freeBlock_.Set();
+            m_freeBlock.Set();
             return false;
         }
         FadeIn(block);
-        if (++queuedBlocks_ == blockCount_)
-            freeBlock_.Reset();
-        writeIndex_ = (writeIndex_ + 1) % blockCount_;
-        samplesWritten_ += block->bytesUsed / static_cast<uint32_t>(blockAlign_);
+        if (++m_queuedBlocks == m_blockCount)
+            m_freeBlock.Reset();
+        m_writeIndex = (m_writeIndex + 1) % m_blockCount;
+        m_samplesWritten += block->bytesUsed / static_cast<uint32_t>(m_blockAlign);
         return true;
     };
-    if (alwaysOpen_) {
-        CriticalSection::Lock ringLock(ringLock_);
+    if (m_alwaysOpen) {
+        CriticalSection::Lock ringLock(m_ringLock);
         take();
         return;
     }
-    CriticalSection::Lock deviceLock(deviceLock_);
-    if (!device_)
+    CriticalSection::Lock deviceLock(m_deviceLock);
+    if (!m_device)
         return;
     {
-        CriticalSection::Lock ringLock(ringLock_);
+        CriticalSection::Lock ringLock(m_ringLock);
         if (!take())
             return;
     }
-    if (device_->Write(block) != WaveOut::kOk) {
+    if (m_device->Write(block) != WaveOut::kOk) {
         // The device refused it: the block is free again.
-        CriticalSection::Lock ringLock(ringLock_);
-        --queuedBlocks_;
-        writeIndex_ = (writeIndex_ + blockCount_ - 1) % blockCount_;
-        samplesWritten_ -= block->bytesUsed / static_cast<uint32_t>(blockAlign_);
-        freeBlock_.Set();
+        CriticalSection::Lock ringLock(m_ringLock);
+        --m_queuedBlocks;
+        m_writeIndex = (m_writeIndex + m_blockCount - 1) % m_blockCount;
+        m_samplesWritten -= block->bytesUsed / static_cast<uint32_t>(m_blockAlign);
+        m_freeBlock.Set();
     }
 }
 
 void OutputDevice::Pause(bool pause) {
-    if (alwaysOpen_) {
-        paused_ = pause;
+    if (m_alwaysOpen) {
+        m_paused = pause;
         return;
     }
-    CriticalSection::Lock deviceLock(deviceLock_);
-    if (device_) {
+    CriticalSection::Lock deviceLock(m_deviceLock);
+    if (m_device) {
         if (pause)
-            device_->Pause();
+            m_device->Pause();
         else
-            device_->Restart();
+            m_device->Restart();
     }
 }
 
 void OutputDevice::Reset() {
-    if (alwaysOpen_) {
-        CriticalSection::Lock ringLock(ringLock_);
-        feederWake_.Set();
-        paused_ = true;
-        samplesWritten_ = 0;
-        writeIndex_ = queuedBlocks_ = readIndex_ = 0;
-        samplesMoved_ = 0;
-        for (WaveHeader& block : blocks_)
+    if (m_alwaysOpen) {
+        CriticalSection::Lock ringLock(m_ringLock);
+        m_feederWake.Set();
+        m_paused = true;
+        m_samplesWritten = 0;
+        m_writeIndex = m_queuedBlocks = m_readIndex = 0;
+        m_samplesMoved = 0;
+        for (WaveHeader& block : m_blocks)
             block.user = 0;
         ArmFadeIn();
     } else {
-        CriticalSection::Lock deviceLock(deviceLock_);
-        if (device_) {
-            device_->Pause();
-            device_->Reset(); // every queued block comes back through the callback
+        CriticalSection::Lock deviceLock(m_deviceLock);
+        if (m_device) {
+            m_device->Pause();
+            m_device->Reset(); // every queued block comes back through the callback
         }
         {
-            CriticalSection::Lock ringLock(ringLock_);
-            samplesWritten_ = 0;
-            writeIndex_ = queuedBlocks_ = 0;
+            CriticalSection::Lock ringLock(m_ringLock);
+            m_samplesWritten = 0;
+            m_writeIndex = m_queuedBlocks = 0;
             ArmFadeIn();
         }
-        if (device_)
-            device_->Pause(); // it stays paused until the prebuffer is full again
+        if (m_device)
+            m_device->Pause(); // it stays paused until the prebuffer is full again
     }
-    freeBlock_.Set(); // releases a thread waiting for a free block
+    m_freeBlock.Set(); // releases a thread waiting for a free block
     ClearLevels();
 }
 
 uint64_t OutputDevice::SamplesPlayed() {
-    if (!open_)
+    if (!m_open)
         return 0;
-    if (alwaysOpen_)
-        return samplesMoved_;
-    CriticalSection::Lock deviceLock(deviceLock_);
-    return device_ ? device_->Position() : 0;
+    if (m_alwaysOpen)
+        return m_samplesMoved;
+    CriticalSection::Lock deviceLock(m_deviceLock);
+    return m_device ? m_device->Position() : 0;
 }
 
 uint64_t OutputDevice::SamplesWritten() const {
-    return samplesWritten_;
+    return m_samplesWritten;
 }
 
 bool OutputDevice::Drained() {
@@ -362,172 +362,172 @@ uint64_t OutputDevice::QueuedSamples() {
 }
 
 bool OutputDevice::AllBlocksQueued() const {
-    CriticalSection::Lock ringLock(ringLock_);
-    return open_ && queuedBlocks_ == blockCount_;
+    CriticalSection::Lock ringLock(m_ringLock);
+    return m_open && m_queuedBlocks == m_blockCount;
 }
 
 void OutputDevice::GetBufferInfo(uint32_t& totalBytes, uint32_t& queuedBytes) const {
-    CriticalSection::Lock ringLock(ringLock_);
-    totalBytes = blockSize_ * static_cast<uint32_t>(blockCount_);
-    queuedBytes = blockSize_ * static_cast<uint32_t>(std::max(queuedBlocks_, 0));
+    CriticalSection::Lock ringLock(m_ringLock);
+    totalBytes = m_blockSize * static_cast<uint32_t>(m_blockCount);
+    queuedBytes = m_blockSize * static_cast<uint32_t>(std::max(m_queuedBlocks, 0));
 }
 
 uint32_t OutputDevice::BlockSize() const {
-    CriticalSection::Lock ringLock(ringLock_);
-    return blockSize_;
+    CriticalSection::Lock ringLock(m_ringLock);
+    return m_blockSize;
 }
 
 int OutputDevice::BlockAlign() const {
-    CriticalSection::Lock ringLock(ringLock_);
-    return blockAlign_;
+    CriticalSection::Lock ringLock(m_ringLock);
+    return m_blockAlign;
 }
 
 void OutputDevice::SetMeasuring(bool on) {
-    measuring_ = on;
+    m_measuring = on;
 }
 
 bool OutputDevice::Measuring() const {
-    return measuring_;
+    return m_measuring;
 }
 
 void OutputDevice::GetLevels(int& left, int& right) const {
-    left = levelLeft_;
-    right = levelRight_;
+    left = m_levelLeft;
+    right = m_levelRight;
 }
 
 void OutputDevice::ClearLevels() {
-    levelLeft_ = 0;
-    levelRight_ = 0;
+    m_levelLeft = 0;
+    m_levelRight = 0;
 }
 
 void OutputDevice::CancelFadeIn() {
-    CriticalSection::Lock ringLock(ringLock_);
-    fadeFrames_ = 0;
+    CriticalSection::Lock ringLock(m_ringLock);
+    m_fadeFrames = 0;
 }
 
 void OutputDevice::StopFeeder() {
-    if (!feeder_.IsRunning())
+    if (!m_feeder.IsRunning())
         return;
-    feederQuit_ = true;
-    feederWake_.Set();
-    feeder_.Wait();
-    feederQuit_ = false;
+    m_feederQuit = true;
+    m_feederWake.Set();
+    m_feeder.Wait();
+    m_feederQuit = false;
 }
 
 void OutputDevice::FeederMain() {
     for (;;) {
-        feederWake_.Wait();
-        if (feederQuit_)
+        m_feederWake.Wait();
+        if (m_feederQuit)
             break;
         // Only the feeder takes device buffers, so a count above 0 stays so until it takes one.
         // A wake-up without a free buffer (a reset) only goes back to waiting.
-        const bool free = Interlocked::Read(freeDeviceBuffers_) > 0;
-        if (!free || Interlocked::Decrement(freeDeviceBuffers_) == 0) {
-            feederWake_.Reset();
+        const bool free = Interlocked::Read(m_freeDeviceBuffers) > 0;
+        if (!free || Interlocked::Decrement(m_freeDeviceBuffers) == 0) {
+            m_feederWake.Reset();
             // A buffer that came back between the count and the reset must not be missed.
-            if (Interlocked::Read(freeDeviceBuffers_) > 0 || feederQuit_)
-                feederWake_.Set();
+            if (Interlocked::Read(m_freeDeviceBuffers) > 0 || m_feederQuit)
+                m_feederWake.Set();
         }
         if (!free)
             continue;
-        FillDeviceBuffer(nextDeviceBuffer_);
-        nextDeviceBuffer_ = (nextDeviceBuffer_ + 1) % kDeviceBuffers;
+        FillDeviceBuffer(m_nextDeviceBuffer);
+        m_nextDeviceBuffer = (m_nextDeviceBuffer + 1) % kDeviceBuffers;
     }
 }
 
 void OutputDevice::FillDeviceBuffer(int index) {
-    CriticalSection::Lock deviceLock(deviceLock_);
-    if (!device_)
+    CriticalSection::Lock deviceLock(m_deviceLock);
+    if (!m_device)
         return;
-    WaveHeader& buffer = deviceBuffers_[index];
+    WaveHeader& buffer = m_deviceBuffers[index];
     const uint32_t length = buffer.bufferLength;
     uint32_t used = 0;
     while (used < length) {
-        CriticalSection::Lock ringLock(ringLock_);
-        if (queuedBlocks_ == 0 || paused_) {
-            if (silent_[index]) {
+        CriticalSection::Lock ringLock(m_ringLock);
+        if (m_queuedBlocks == 0 || m_paused) {
+            if (m_silent[index]) {
                 used = length; // it still holds the silence it played last time
                 break;
             }
             if (used == 0)
-                silent_[index] = true;
+                m_silent[index] = true;
             std::memset(buffer.data + used, 0, length - used);
             used = length;
             break;
         }
-        WaveHeader& block = blocks_[readIndex_];
+        WaveHeader& block = m_blocks[m_readIndex];
         const uint32_t offset = static_cast<uint32_t>(block.user);
         const uint32_t count = std::min(length - used, block.bytesUsed - offset);
         std::memcpy(buffer.data + used, block.data + offset, count);
         used += count;
         block.user = offset + count;
-        silent_[index] = false;
-        samplesMoved_ += count / static_cast<uint32_t>(blockAlign_);
+        m_silent[index] = false;
+        m_samplesMoved += count / static_cast<uint32_t>(m_blockAlign);
         if (block.user >= block.bytesUsed) {
             block.user = 0;
-            --queuedBlocks_;
-            readIndex_ = (readIndex_ + 1) % blockCount_;
-            freeBlock_.Set();
+            --m_queuedBlocks;
+            m_readIndex = (m_readIndex + 1) % m_blockCount;
+            m_freeBlock.Set();
         }
     }
     buffer.bytesUsed = used;
-    device_->Write(&buffer);
+    m_device->Write(&buffer);
 }
 
 void OutputDevice::DirectDone(WaveHeader* block) {
-    if (measuring_)
+    if (m_measuring)
         MeasurePeaks(block);
-    CriticalSection::Lock ringLock(ringLock_);
-    freeBlock_.Set();
-    --queuedBlocks_;
+    CriticalSection::Lock ringLock(m_ringLock);
+    m_freeBlock.Set();
+    --m_queuedBlocks;
 }
 
 void OutputDevice::AlwaysOpenDone(WaveHeader* buffer) {
-    if (measuring_)
+    if (m_measuring)
         MeasurePeaks(buffer);
-    Interlocked::Increment(freeDeviceBuffers_);
-    feederWake_.Set();
+    Interlocked::Increment(m_freeDeviceBuffers);
+    m_feederWake.Set();
 }
 
 void OutputDevice::ArmFadeIn() {
-    if (!fadeIn_ || format_.rate <= 0) {
-        fadeFrames_ = 0;
+    if (!m_fadeIn || m_format.rate <= 0) {
+        m_fadeFrames = 0;
         return;
     }
     const int32_t frames = std::max<int32_t>(
-        1, static_cast<int32_t>(static_cast<int64_t>(format_.rate) * kFadeMs / 1000));
-    fadeStep_ = 1 + 65536 / frames;
-    fadeGain_ = 0;
-    fadeFrames_ = frames;
+        1, static_cast<int32_t>(static_cast<int64_t>(m_format.rate) * kFadeMs / 1000));
+    m_fadeStep = 1 + 65536 / frames;
+    m_fadeGain = 0;
+    m_fadeFrames = frames;
 }
 
 void OutputDevice::FadeIn(WaveHeader* block) {
-    if (fadeFrames_ <= 0)
+    if (m_fadeFrames <= 0)
         return;
-    const int channels = format_.channels;
-    const size_t frames = block->bytesUsed / static_cast<uint32_t>(blockAlign_);
+    const int channels = m_format.channels;
+    const size_t frames = block->bytesUsed / static_cast<uint32_t>(m_blockAlign);
     uint8_t* at = block->data;
-    for (size_t frame = 0; frame < frames && fadeFrames_ > 0; ++frame) {
+    for (size_t frame = 0; frame < frames && m_fadeFrames > 0; ++frame) {
         for (int channel = 0; channel < channels; ++channel) {
-            if (format_.bits == 8) {
-                *at = static_cast<uint8_t>(((fadeGain_ * (*at - 128)) >> 16) + 128);
+            if (m_format.bits == 8) {
+                *at = static_cast<uint8_t>(((m_fadeGain * (*at - 128)) >> 16) + 128);
                 at += 1;
             } else {
-                Store16(at, (fadeGain_ * Sample16(at)) >> 16);
+                Store16(at, (m_fadeGain * Sample16(at)) >> 16);
                 at += 2;
             }
         }
-        --fadeFrames_;
-        fadeGain_ += fadeStep_;
-        if (fadeGain_ > 0xFFFF)
-            fadeFrames_ = 0;
+        --m_fadeFrames;
+        m_fadeGain += m_fadeStep;
+        if (m_fadeGain > 0xFFFF)
+            m_fadeFrames = 0;
     }
 }
 
 void OutputDevice::MeasurePeaks(const WaveHeader* block) {
-    const int channels = format_.channels;
+    const int channels = m_format.channels;
     int left = 0, right = 0;
-    if (format_.bits == 8) {
+    if (m_format.bits == 8) {
         int maxLeft = 128, maxRight = 128;
         for (uint32_t i = 0; i < block->bytesUsed; ++i) {
             int& max = i % 2 == 0 || channels == 1 ? maxLeft : maxRight;
@@ -544,8 +544,8 @@ void OutputDevice::MeasurePeaks(const WaveHeader* block) {
         left = maxLeft * 100 / 32767;
         right = maxRight * 100 / 32767;
     }
-    levelLeft_ = left;
-    levelRight_ = channels == 1 ? left : right;
+    m_levelLeft = left;
+    m_levelRight = channels == 1 ? left : right;
 }
 
 size_t OutputDevice::ZeroScan(bool fromTail, int channels, int bits, const uint8_t* data,
@@ -589,18 +589,18 @@ void OutputDevice::SetVolume(uint32_t volume) {
     globalVolume = volume;
     std::lock_guard lock(devicesMutex);
     for (OutputDevice* output : devices) {
-        CriticalSection::Lock deviceLock(output->deviceLock_);
-        if (output->device_)
-            output->device_->SetVolume(volume);
+        CriticalSection::Lock deviceLock(output->m_deviceLock);
+        if (output->m_device)
+            output->m_device->SetVolume(volume);
     }
 }
 
 uint32_t OutputDevice::GetVolume() {
     std::lock_guard lock(devicesMutex);
     for (OutputDevice* output : devices) {
-        CriticalSection::Lock deviceLock(output->deviceLock_);
+        CriticalSection::Lock deviceLock(output->m_deviceLock);
         uint32_t volume = 0;
-        if (output->device_ && output->device_->GetVolume(volume) == WaveOut::kOk)
+        if (output->m_device && output->m_device->GetVolume(volume) == WaveOut::kOk)
             return volume;
     }
     return globalVolume;

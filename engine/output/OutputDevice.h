@@ -102,50 +102,50 @@ private:
     void ClearRing();               // ring lock held
     void MeasurePeaks(const WaveHeader* block);
 
-    const std::function<std::unique_ptr<WaveOut>()> makeDevice_;
-    mutable std::mutex lifecycle_; // Open, Close and Configure one at a time
+    const std::function<std::unique_ptr<WaveOut>()> m_makeDevice;
+    mutable std::mutex m_lifecycle; // Open, Close and Configure one at a time
 
     // Configuration; fixed while open.
-    std::atomic<int> bufferMs_{500};
-    std::atomic<bool> alwaysOpen_{false};
-    std::atomic<bool> fadeIn_{false};
+    std::atomic<int> m_bufferMs{500};
+    std::atomic<bool> m_alwaysOpen{false};
+    std::atomic<bool> m_fadeIn{false};
 
-    mutable CriticalSection deviceLock_;
-    mutable CriticalSection ringLock_;
-    std::unique_ptr<WaveOut> device_; // device lock
-    std::atomic<bool> open_{false};
-    WaveOut::Format format_{0, 0, 0}; // written under both locks, while open
-    int blockAlign_ = 0;
+    mutable CriticalSection m_deviceLock;
+    mutable CriticalSection m_ringLock;
+    std::unique_ptr<WaveOut> m_device; // device lock
+    std::atomic<bool> m_open{false};
+    WaveOut::Format m_format{0, 0, 0}; // written under both locks, while open
+    int m_blockAlign = 0;
 
     // The ring (ring lock). In always-open mode a header's user word is its read offset.
-    Event freeBlock_{true, false};
-    std::vector<WaveHeader> blocks_;
-    std::vector<uint8_t> blockData_;
-    uint32_t blockSize_ = 0;
-    int blockCount_ = 0;
-    int writeIndex_ = 0;
-    int queuedBlocks_ = 0;
-    int readIndex_ = 0;
-    std::atomic<uint64_t> samplesWritten_{0};
-    std::atomic<uint64_t> samplesMoved_{0};
+    Event m_freeBlock{true, false};
+    std::vector<WaveHeader> m_blocks;
+    std::vector<uint8_t> m_blockData;
+    uint32_t m_blockSize = 0;
+    int m_blockCount = 0;
+    int m_writeIndex = 0;
+    int m_queuedBlocks = 0;
+    int m_readIndex = 0;
+    std::atomic<uint64_t> m_samplesWritten{0};
+    std::atomic<uint64_t> m_samplesMoved{0};
 
     // Fade-in (ring lock): 16.16 gain.
-    int32_t fadeStep_ = 0;
-    int32_t fadeGain_ = 0;
-    int32_t fadeFrames_ = 0;
+    int32_t m_fadeStep = 0;
+    int32_t m_fadeGain = 0;
+    int32_t m_fadeFrames = 0;
 
     // Always-open mode: the feeder and its device buffers.
-    Thread feeder_;
-    Event feederWake_{true, false};
-    std::atomic<bool> feederQuit_{false};
-    std::atomic<bool> paused_{false};
-    int32_t freeDeviceBuffers_ = 0; // Interlocked
-    int nextDeviceBuffer_ = 0;      // feeder only
-    std::array<WaveHeader, kDeviceBuffers> deviceBuffers_{};
-    std::array<bool, kDeviceBuffers> silent_{};
-    std::vector<uint8_t> deviceData_;
+    Thread m_feeder;
+    Event m_feederWake{true, false};
+    std::atomic<bool> m_feederQuit{false};
+    std::atomic<bool> m_paused{false};
+    int32_t m_freeDeviceBuffers = 0; // Interlocked
+    int m_nextDeviceBuffer = 0;      // feeder only
+    std::array<WaveHeader, kDeviceBuffers> m_deviceBuffers{};
+    std::array<bool, kDeviceBuffers> m_silent{};
+    std::vector<uint8_t> m_deviceData;
 
-    std::atomic<bool> measuring_{false};
-    std::atomic<int> levelLeft_{0};
-    std::atomic<int> levelRight_{0};
+    std::atomic<bool> m_measuring{false};
+    std::atomic<int> m_levelLeft{0};
+    std::atomic<int> m_levelRight{0};
 };

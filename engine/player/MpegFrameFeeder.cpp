@@ -4,33 +4,33 @@
 #include "platform/WaveHeader.h"
 
 void MpegFrameFeeder::SetEqualizer(const EqualizerParams& eq) {
-    std::lock_guard lock(equalizerLock_);
-    equalizer_ = eq;
-    equalizerChanged_ = true;
+    std::lock_guard lock(m_equalizerLock);
+    m_equalizer = eq;
+    m_equalizerChanged = true;
 }
 
 void MpegFrameFeeder::Prepare(const MpegHeaderInfo& header) {
-    header_ = header;
-    decoder_ = std::make_unique<MpegDecoder>();
+    m_header = header;
+    m_decoder = std::make_unique<MpegDecoder>();
     {
-        std::lock_guard lock(equalizerLock_);
-        decoder_->SetEqualizer(equalizer_);
-        equalizerChanged_ = false;
+        std::lock_guard lock(m_equalizerLock);
+        m_decoder->SetEqualizer(m_equalizer);
+        m_equalizerChanged = false;
     }
-    decoder_->SetOutputChannels(header.channels);
+    m_decoder->SetOutputChannels(header.channels);
 }
 
 void MpegFrameFeeder::Reset() {
-    if (decoder_)
-        decoder_->Reset();
+    if (m_decoder)
+        m_decoder->Reset();
 }
 
 bool MpegFrameFeeder::IsStreamFrame(const uint8_t* bytes) const {
     MpegHeaderInfo info;
     if (!MpegHeader::QuickTest(bytes) || !MpegHeader::Parse(MpegHeader::Read(bytes), info))
         return false;
-    return info.version == header_.version && info.layer == header_.layer &&
-           info.rate == header_.rate;
+    return info.version == m_header.version && info.layer == m_header.layer &&
+           info.rate == m_header.rate;
 }
 
 MpegFrameFeeder::Result MpegFrameFeeder::Feed(DecodeContext& context, const uint8_t* input,
@@ -40,20 +40,20 @@ MpegFrameFeeder::Result MpegFrameFeeder::Feed(DecodeContext& context, const uint
         WaveHeader* block = context.HoldBlock();
         if (!block)
             return kInterrupted;
-        if (!decoder_->HasPending()) {
+        if (!m_decoder->HasPending()) {
             while (filled - pos >= 4 && !IsStreamFrame(input + pos))
                 ++pos;
             if (filled - pos < 4)
                 return kNeedMore;
         }
-        if (equalizerChanged_.exchange(false)) {
-            std::lock_guard lock(equalizerLock_);
-            decoder_->SetEqualizer(equalizer_);
+        if (m_equalizerChanged.exchange(false)) {
+            std::lock_guard lock(m_equalizerLock);
+            m_decoder->SetEqualizer(m_equalizer);
         }
         size_t consumed = 0, produced = 0;
         const MpegDecoder::Step step =
-            decoder_->Decode(input + pos, filled - pos, block->data + block->bytesUsed,
-                             block->bufferLength - block->bytesUsed, consumed, produced);
+            m_decoder->Decode(input + pos, filled - pos, block->data + block->bytesUsed,
+                              block->bufferLength - block->bytesUsed, consumed, produced);
         switch (step) {
         case MpegDecoder::kFitted:
         case MpegDecoder::kBlockFull:
@@ -61,14 +61,14 @@ MpegFrameFeeder::Result MpegFrameFeeder::Feed(DecodeContext& context, const uint
             block->bytesUsed += static_cast<uint32_t>(produced);
             break;
         case MpegDecoder::kRecreate:
-            decoder_->Reset();
+            m_decoder->Reset();
             ++pos;
             break;
         case MpegDecoder::kSkipByte:
             ++pos;
             break;
         case MpegDecoder::kNeedMore:
-            if (!decoder_->HasPending())
+            if (!m_decoder->HasPending())
                 return kNeedMore;
             break;
         }

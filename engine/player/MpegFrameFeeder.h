@@ -22,8 +22,8 @@ public:
     void SetEqualizer(const EqualizerParams& eq);
     // Creates the decoder for frames like `header` (same version, layer and rate).
     void Prepare(const MpegHeaderInfo& header);
-    void Release() { decoder_.reset(); }
-    bool Ready() const { return decoder_ != nullptr; }
+    void Release() { m_decoder.reset(); }
+    bool Ready() const { return m_decoder != nullptr; }
     void Reset();
 
     // Decodes the frames in input[0, filled) into output blocks; `pos` is how far it got.
@@ -32,9 +32,9 @@ public:
 private:
     bool IsStreamFrame(const uint8_t* bytes) const;
 
-    MpegHeaderInfo header_;
-    std::mutex equalizerLock_;
-    EqualizerParams equalizer_;
-    std::atomic<bool> equalizerChanged_{false};
-    std::unique_ptr<MpegDecoder> decoder_; // one per playback
+    MpegHeaderInfo m_header;
+    std::mutex m_equalizerLock;
+    EqualizerParams m_equalizer;
+    std::atomic<bool> m_equalizerChanged{false};
+    std::unique_ptr<MpegDecoder> m_decoder; // one per playback
 };

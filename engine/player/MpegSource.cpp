@@ -15,40 +15,40 @@ constexpr size_t kSmallInputSize = 2048;
 
 bool MpegSource::Open(const std::u16string& path, const PlayerOptions& options,
                       PlayerFileInfo& info, int64_t& totalSamples) {
-    if (!file_.Open(path))
+    if (!m_file.Open(path))
         return false;
-    if (!MpegFile::Probe(file_) || !mpeg_.Open(file_, options.scanMpegCompletely != 0)) {
-        file_.Close();
+    if (!MpegFile::Probe(m_file) || !m_mpeg.Open(m_file, options.scanMpegCompletely != 0)) {
+        m_file.Close();
         return false;
     }
-    const MpegHeaderInfo& header = mpeg_.Header();
+    const MpegHeaderInfo& header = m_mpeg.Header();
     info.mpegVersion = header.version;
     info.mpegLayer = header.layer;
     info.channels = header.channels;
     info.sampleRate = header.rate;
     info.bitrate = header.bitrate;
-    totalSamples = mpeg_.TotalSamples();
-    file_.Seek(mpeg_.FirstFrameOffset());
+    totalSamples = m_mpeg.TotalSamples();
+    m_file.Seek(m_mpeg.FirstFrameOffset());
     return true;
 }
 
 void MpegSource::Close() {
     Release();
-    file_.Close();
+    m_file.Close();
 }
 
 void MpegSource::SetEqualizer(const EqualizerParams& eq) {
-    feeder_.SetEqualizer(eq);
+    m_feeder.SetEqualizer(eq);
 }
 
 bool MpegSource::Prepare() {
-    feeder_.Prepare(mpeg_.Header());
+    m_feeder.Prepare(m_mpeg.Header());
     // Room for the zero bytes libmad needs after the last frame of the file.
     try {
-        input_.resize(kInputSize + MpegDecoder::kGuardBytes);
+        m_input.resize(kInputSize + MpegDecoder::kGuardBytes);
     } catch (const std::bad_alloc&) {
         try {
-            input_.resize(kSmallInputSize + MpegDecoder::kGuardBytes);
+            m_input.resize(kSmallInputSize + MpegDecoder::kGuardBytes);
         } catch (const std::bad_alloc&) {
             return false;
         }
@@ -57,13 +57,13 @@ bool MpegSource::Prepare() {
 }
 
 void MpegSource::Release() {
-    feeder_.Release();
-    input_.clear();
-    input_.shrink_to_fit();
+    m_feeder.Release();
+    m_input.clear();
+    m_input.shrink_to_fit();
 }
 
 Source::LoopResult MpegSource::DecodeLoop(DecodeContext& context) {
-    if (!feeder_.Ready() || input_.empty())
+    if (!m_feeder.Ready() || m_input.empty())
         return kError;
     size_t filled = 0;
     while (!context.StopRequested()) {
@@ -71,37 +71,37 @@ Source::LoopResult MpegSource::DecodeLoop(DecodeContext& context) {
         {
             CriticalSection::Lock lock(context.DecodeLock());
             if (context.TakeSeek()) {
-                feeder_.Reset();
+                m_feeder.Reset();
                 filled = 0;
                 continue;
             }
-            const size_t room = input_.size() - MpegDecoder::kGuardBytes - filled;
-            if (!file_.Read(input_.data() + filled, room, got))
+            const size_t room = m_input.size() - MpegDecoder::kGuardBytes - filled;
+            if (!m_file.Read(m_input.data() + filled, room, got))
                 return kError;
         }
         if (got == 0) {
             // The last frame decodes only with libmad's guard bytes behind it; anything else
             // left in the input buffer is dropped.
-            std::memset(input_.data() + filled, 0, MpegDecoder::kGuardBytes);
+            std::memset(m_input.data() + filled, 0, MpegDecoder::kGuardBytes);
             size_t consumed = 0;
-            feeder_.Feed(context, input_.data(), filled + MpegDecoder::kGuardBytes, consumed);
+            m_feeder.Feed(context, m_input.data(), filled + MpegDecoder::kGuardBytes, consumed);
             return context.StopRequested() ? kStopped : kEndOfData;
         }
         filled += got;
         size_t consumed = 0;
-        feeder_.Feed(context, input_.data(), filled, consumed);
+        m_feeder.Feed(context, m_input.data(), filled, consumed);
         if (context.EndReached())
             return kEndOfData;
-        std::memmove(input_.data(), input_.data() + consumed, filled - consumed);
+        std::memmove(m_input.data(), m_input.data() + consumed, filled - consumed);
         filled -= consumed;
     }
     return kStopped;
 }
 
 bool MpegSource::Seek(int64_t ms, const PlayerOptions& options, int64_t& sample) {
-    return mpeg_.Seek(file_, ms, options.scanMpegCompletely != 0, sample);
+    return m_mpeg.Seek(m_file, ms, options.scanMpegCompletely != 0, sample);
 }
 
 void MpegSource::Rewind() {
-    file_.Seek(0);
+    m_file.Seek(0);
 }

@@ -25,8 +25,8 @@ public:
     void Rewind() override;
 
 private:
-    FileReader file_;
-    MpegFile mpeg_;
-    MpegFrameFeeder feeder_;
-    std::vector<uint8_t> input_;
+    FileReader m_file;
+    MpegFile m_mpeg;
+    MpegFrameFeeder m_feeder;
+    std::vector<uint8_t> m_input;
 };

@@ -13,12 +13,12 @@ constexpr uint32_t kReadChunk = 4096;
 
 bool OggSource::Open(const std::u16string& path, const PlayerOptions&, PlayerFileInfo& info,
                      int64_t& totalSamples) {
-    if (!OggFile::Probe(path) || !ogg_.Open(path))
+    if (!OggFile::Probe(path) || !m_ogg.Open(path))
         return false;
-    info.channels = ogg_.Channels();
-    info.sampleRate = ogg_.Rate();
-    info.bitrate = ogg_.Bitrate();
-    totalSamples = ogg_.TotalSamples();
+    info.channels = m_ogg.Channels();
+    info.sampleRate = m_ogg.Rate();
+    info.bitrate = m_ogg.Bitrate();
+    totalSamples = m_ogg.TotalSamples();
     return true;
 }
 
@@ -32,8 +32,8 @@ Source::LoopResult OggSource::DecodeLoop(DecodeContext& context) {
                 continue;
             if (!block) // a stop request, or the device went away
                 return context.StopRequested() ? kStopped : kError;
-            got = ogg_.Read(block->data + block->bytesUsed,
-                            static_cast<int>(block->bufferLength - block->bytesUsed));
+            got = m_ogg.Read(block->data + block->bytesUsed,
+                             static_cast<int>(block->bufferLength - block->bytesUsed));
         }
         if (got < 0)
             return kError;
@@ -49,10 +49,10 @@ Source::LoopResult OggSource::DecodeLoop(DecodeContext& context) {
 }
 
 bool OggSource::Seek(int64_t ms, const PlayerOptions&, int64_t& sample) {
-    return ogg_.Seek(ms, sample);
+    return m_ogg.Seek(ms, sample);
 }
 
 void OggSource::Rewind() {
     int64_t sample;
-    ogg_.Seek(0, sample);
+    m_ogg.Seek(0, sample);
 }

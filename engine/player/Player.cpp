@@ -35,99 +35,99 @@ int64_t SamplesToMs(int64_t samples, int64_t rate) {
 
 Player::Player(std::function<std::unique_ptr<WaveOut>()> makeDevice,
                const std::vector<std::string>& pluginFolders)
-    : output_(std::move(makeDevice)) {
+    : m_output(std::move(makeDevice)) {
     for (const std::string& folder : pluginFolders)
-        plugins_.LoadFolder(folder);
-    output_.Configure(options_.outputBufferLen, options_.alwaysOpenDevice != 0,
-                      options_.fadeIn != 0);
+        m_plugins.LoadFolder(folder);
+    m_output.Configure(m_options.outputBufferLen, m_options.alwaysOpenDevice != 0,
+                       m_options.fadeIn != 0);
 }
 
 Player::~Player() {
     Close();
-    output_.Close();
+    m_output.Close();
 }
 
 void Player::SetStatus(PlayerStatus status, intptr_t lParam) {
-    if (status_.exchange(status) == status)
+    if (m_status.exchange(status) == status)
         return;
-    if (MessageSink* owner = owner_.load())
+    if (MessageSink* owner = m_owner.load())
         owner->Post(WM_PLAYER_STATUS, static_cast<uintptr_t>(status),
                     status == PlayerStatusStop ? lParam : 0);
 }
 
 void Player::ResetPlayFlags() {
-    stopRequested_ = false;
-    seekHappened_ = false;
-    prebuffering_ = false;
-    endReached_ = false;
-    slowUntilPrebuffered_ = false;
-    samplesHandedOut_ = 0;
-    atTrackStart_ = positionBase_ == 0;
+    m_stopRequested = false;
+    m_seekHappened = false;
+    m_prebuffering = false;
+    m_endReached = false;
+    m_slowUntilPrebuffered = false;
+    m_samplesHandedOut = 0;
+    m_atTrackStart = m_positionBase == 0;
 }
 
 bool Player::OpenFile(const std::u16string& path) {
-    CriticalSection::Lock api(apiLock_);
+    CriticalSection::Lock api(m_apiLock);
     Close();
     // Plug-ins first, then the built-in decoders; the first that accepts the file wins.
-    for (Source* source : {static_cast<Source*>(&plugin_), static_cast<Source*>(&mpeg_),
-                           static_cast<Source*>(&ogg_), static_cast<Source*>(&wav_)}) {
+    for (Source* source : {static_cast<Source*>(&m_plugin), static_cast<Source*>(&m_mpeg),
+                           static_cast<Source*>(&m_ogg), static_cast<Source*>(&m_wav)}) {
         PlayerFileInfo info;
         int64_t total = 0;
-        if (!source->Open(path, options_, info, total))
+        if (!source->Open(path, m_options, info, total))
             continue;
         if (info.sampleRate <= 0 || info.channels <= 0) {
             source->Close();
             continue;
         }
-        source_ = source;
-        fileInfo_ = info;
-        totalSamples_ = total;
-        bits_ = source->Bits();
-        fileInfo_.duration = static_cast<int32_t>(Duration());
+        m_source = source;
+        m_fileInfo = info;
+        m_totalSamples = total;
+        m_bits = source->Bits();
+        m_fileInfo.duration = static_cast<int32_t>(Duration());
         break;
     }
-    if (!source_)
+    if (!m_source)
         return false;
-    path_ = path;
-    source_->SetEqualizer(equalizer_);
-    positionBase_ = 0;
+    m_path = path;
+    m_source->SetEqualizer(m_equalizer);
+    m_positionBase = 0;
     ResetPlayFlags();
     return true;
 }
 
 bool Player::OpenUrl(const std::u16string& url) {
-    CriticalSection::Lock api(apiLock_);
+    CriticalSection::Lock api(m_apiLock);
     Close();
     PlayerFileInfo info;
     int64_t total = 0;
-    if (!stream_.Open(url, options_, info, total))
+    if (!m_stream.Open(url, m_options, info, total))
         return false;
-    source_ = &stream_;
-    fileInfo_ = PlayerFileInfo();
-    totalSamples_ = 0;
-    bits_ = stream_.Bits();
-    path_ = url;
-    stream_.SetEqualizer(equalizer_);
-    positionBase_ = 0;
+    m_source = &m_stream;
+    m_fileInfo = PlayerFileInfo();
+    m_totalSamples = 0;
+    m_bits = m_stream.Bits();
+    m_path = url;
+    m_stream.SetEqualizer(m_equalizer);
+    m_positionBase = 0;
     ResetPlayFlags();
     return true;
 }
 
 void Player::Close() {
-    CriticalSection::Lock api(apiLock_);
+    CriticalSection::Lock api(m_apiLock);
     Stop();
-    if (source_)
-        source_->Close();
-    source_ = nullptr;
-    fileInfo_ = PlayerFileInfo();
-    totalSamples_ = 0;
-    positionBase_ = 0;
-    path_.clear();
+    if (m_source)
+        m_source->Close();
+    m_source = nullptr;
+    m_fileInfo = PlayerFileInfo();
+    m_totalSamples = 0;
+    m_positionBase = 0;
+    m_path.clear();
 }
 
 bool Player::Play() {
-    CriticalSection::Lock api(apiLock_);
-    if (!source_)
+    CriticalSection::Lock api(m_apiLock);
+    if (!m_source)
         return false;
     const PlayerStatus status = Status();
     if (status == PlayerStatusPause) {
@@ -136,157 +136,157 @@ bool Player::Play() {
     }
     if (status != PlayerStatusStop)
         return false;
-    thread_.Wait(); // a playback that just ended may still be on its way out
-    const bool seekPending = seekHappened_;
+    m_thread.Wait(); // a playback that just ended may still be on its way out
+    const bool seekPending = m_seekHappened;
     ResetPlayFlags();
-    seekHappened_ = seekPending;
+    m_seekHappened = seekPending;
     // "Preparing" from here on, so that no second Play waits for a thread that in turn waits
     // for this lock.
     SetStatus(PlayerStatusPreparing);
-    if (thread_.Start([this] { ThreadMain(); }, Thread::kPriorityNormal))
+    if (m_thread.Start([this] { ThreadMain(); }, Thread::kPriorityNormal))
         return true;
     SetStatus(PlayerStatusStop, kPlayerStoppedOnError);
     return false;
 }
 
 void Player::Stop() {
-    CriticalSection::Lock api(apiLock_);
-    if (thread_.IsRunning() || Status() != PlayerStatusStop) {
-        stopRequested_ = true;
-        if (source_ == &stream_)
-            stream_.Interrupt(); // ends a connection or a wait for stream data
-        output_.Reset();         // releases a thread waiting for a free block
-        thread_.Wait();
+    CriticalSection::Lock api(m_apiLock);
+    if (m_thread.IsRunning() || Status() != PlayerStatusStop) {
+        m_stopRequested = true;
+        if (m_source == &m_stream)
+            m_stream.Interrupt(); // ends a connection or a wait for stream data
+        m_output.Reset();         // releases a thread waiting for a free block
+        m_thread.Wait();
     }
-    thread_.Wait();
+    m_thread.Wait();
     ResetPlayFlags();
-    if (source_)
+    if (m_source)
         SeekLocked(0);
 }
 
 void Player::Pause() {
-    CriticalSection::Lock api(apiLock_);
-    if (!source_ || source_->Type() == SourceStream)
+    CriticalSection::Lock api(m_apiLock);
+    if (!m_source || m_source->Type() == SourceStream)
         return;
     if (Status() == PlayerStatusPlay) {
-        output_.Pause(true);
+        m_output.Pause(true);
         SetStatus(PlayerStatusPause);
     } else if (Status() == PlayerStatusPause) {
-        if (output_.AllBlocksQueued())
-            output_.Pause(false);
+        if (m_output.AllBlocksQueued())
+            m_output.Pause(false);
         else
-            prebuffering_ = true;
+            m_prebuffering = true;
         SetStatus(PlayerStatusPlay);
     }
 }
 
 bool Player::Seek(int64_t ms) {
-    CriticalSection::Lock api(apiLock_);
+    CriticalSection::Lock api(m_apiLock);
     return SeekLocked(ms);
 }
 
 bool Player::SeekLocked(int64_t ms) {
-    CriticalSection::Lock decode(decodeLock_);
-    if (!source_ || source_->Type() == SourceStream)
+    CriticalSection::Lock decode(m_decodeLock);
+    if (!m_source || m_source->Type() == SourceStream)
         return false;
-    const int64_t duration = SamplesToMs(totalSamples_, fileInfo_.sampleRate);
+    const int64_t duration = SamplesToMs(m_totalSamples, m_fileInfo.sampleRate);
     if (ms < 0)
         ms = 0;
     if (ms >= duration)
         return false;
     int64_t sample = 0;
-    if (!source_->Seek(ms, options_, sample))
+    if (!m_source->Seek(ms, m_options, sample))
         return false;
-    positionBase_ = sample;
-    seekHappened_ = true;
-    output_.Reset();
-    atTrackStart_ = sample == 0;
-    samplesHandedOut_ = 0;
-    endReached_ = false;
-    slowUntilPrebuffered_ = true;
+    m_positionBase = sample;
+    m_seekHappened = true;
+    m_output.Reset();
+    m_atTrackStart = sample == 0;
+    m_samplesHandedOut = 0;
+    m_endReached = false;
+    m_slowUntilPrebuffered = true;
     return true;
 }
 
 bool Player::Forward(int64_t ms) {
-    CriticalSection::Lock api(apiLock_);
-    return source_ && SeekLocked(Position() + ms);
+    CriticalSection::Lock api(m_apiLock);
+    return m_source && SeekLocked(Position() + ms);
 }
 
 bool Player::Rewind(int64_t ms) {
-    CriticalSection::Lock api(apiLock_);
-    return source_ && SeekLocked(Position() - ms);
+    CriticalSection::Lock api(m_apiLock);
+    return m_source && SeekLocked(Position() - ms);
 }
 
 int64_t Player::Position() {
-    CriticalSection::Lock api(apiLock_);
-    if (!source_ || fileInfo_.sampleRate <= 0)
+    CriticalSection::Lock api(m_apiLock);
+    if (!m_source || m_fileInfo.sampleRate <= 0)
         return 0;
     if (Status() == PlayerStatusStop)
-        return positionBase_ * 1000 / fileInfo_.sampleRate;
-    const double played = static_cast<double>(positionBase_ + output_.SamplesPlayed());
-    return static_cast<int64_t>(played * 1000.0 / fileInfo_.sampleRate);
+        return m_positionBase * 1000 / m_fileInfo.sampleRate;
+    const double played = static_cast<double>(m_positionBase + m_output.SamplesPlayed());
+    return static_cast<int64_t>(played * 1000.0 / m_fileInfo.sampleRate);
 }
 
 int64_t Player::Duration() const {
     // The decoding thread writes the file info when it prepares a playback.
-    CriticalSection::Lock api(apiLock_);
-    if (!source_)
+    CriticalSection::Lock api(m_apiLock);
+    if (!m_source)
         return 0;
     // Handed out as a 32-bit count of milliseconds: longer is shown as the longest.
-    return std::min<int64_t>(SamplesToMs(totalSamples_, fileInfo_.sampleRate), INT32_MAX);
+    return std::min<int64_t>(SamplesToMs(m_totalSamples, m_fileInfo.sampleRate), INT32_MAX);
 }
 
 bool Player::GetFileInfo(PlayerFileInfo& info) const {
-    CriticalSection::Lock api(apiLock_);
-    if (!source_)
+    CriticalSection::Lock api(m_apiLock);
+    if (!m_source)
         return false;
-    info = fileInfo_;
+    info = m_fileInfo;
     return true;
 }
 
 bool Player::SetOptions(const PlayerOptions& options) {
-    CriticalSection::Lock api(apiLock_);
+    CriticalSection::Lock api(m_apiLock);
     if (Status() != PlayerStatusStop || options.outputPrebuffer < 0 ||
         options.outputPrebuffer > 100)
         return false;
-    if (options.outputBufferLen != options_.outputBufferLen ||
-        options.alwaysOpenDevice != options_.alwaysOpenDevice ||
-        options.fadeIn != options_.fadeIn) {
-        output_.Close();
-        if (!output_.Configure(options.outputBufferLen, options.alwaysOpenDevice != 0,
-                               options.fadeIn != 0))
+    if (options.outputBufferLen != m_options.outputBufferLen ||
+        options.alwaysOpenDevice != m_options.alwaysOpenDevice ||
+        options.fadeIn != m_options.fadeIn) {
+        m_output.Close();
+        if (!m_output.Configure(options.outputBufferLen, options.alwaysOpenDevice != 0,
+                                options.fadeIn != 0))
             return false;
     }
-    options_ = options;
+    m_options = options;
     return true;
 }
 
 void Player::SetEqualizer(const EqualizerParams& equalizer) {
-    equalizer_ = equalizer;
-    mpeg_.SetEqualizer(equalizer);
-    stream_.SetEqualizer(equalizer);
+    m_equalizer = equalizer;
+    m_mpeg.SetEqualizer(equalizer);
+    m_stream.SetEqualizer(equalizer);
     static_assert(sizeof(DecoderPluginEqualizer) == sizeof(EqualizerParams));
     DecoderPluginEqualizer forPlugins;
     std::memcpy(&forPlugins, &equalizer, sizeof forPlugins);
-    plugins_.SetEqualizer(forPlugins);
+    m_plugins.SetEqualizer(forPlugins);
     const double db = (equalizer.preamp - 31) * (-20.0 / 31.0);
-    preampGain_ = static_cast<int>(256.0 * std::pow(10.0, db * 0.05));
-    equalizerOn_ = equalizer.enabled;
+    m_preampGain = static_cast<int>(256.0 * std::pow(10.0, db * 0.05));
+    m_equalizerOn = equalizer.enabled;
 }
 
 bool Player::GetEffect(int kind, EffectParams& params) const {
     switch (kind) {
     case EffectReverb:
-        params = reverb_.GetParams();
+        params = m_reverb.GetParams();
         return true;
     case EffectEcho:
-        params = echo_.GetParams();
+        params = m_echo.GetParams();
         return true;
     case EffectSurround:
-        params = surround_.GetParams();
+        params = m_surround.GetParams();
         return true;
     case Effect3DChorus:
-        params = chorus_.GetParams();
+        params = m_chorus.GetParams();
         return true;
     default:
         return false;
@@ -296,16 +296,16 @@ bool Player::GetEffect(int kind, EffectParams& params) const {
 bool Player::SetEffect(int kind, const EffectParams& params) {
     switch (kind) {
     case EffectReverb:
-        reverb_.SetParams(params);
+        m_reverb.SetParams(params);
         return true;
     case EffectEcho:
-        echo_.SetParams(params);
+        m_echo.SetParams(params);
         return true;
     case EffectSurround:
-        surround_.SetParams(params);
+        m_surround.SetParams(params);
         return true;
     case Effect3DChorus:
-        chorus_.SetParams(params);
+        m_chorus.SetParams(params);
         return true;
     default:
         return false;
@@ -314,35 +314,35 @@ bool Player::SetEffect(int kind, const EffectParams& params) {
 
 void Player::GetBufferInfo(uint32_t& outputTotal, uint32_t& outputQueued, uint32_t& streamTotal,
                            uint32_t& streamFilled) const {
-    output_.GetBufferInfo(outputTotal, outputQueued);
+    m_output.GetBufferInfo(outputTotal, outputQueued);
     streamTotal = 0;
     streamFilled = 0;
-    if (stream_.StreamingState() >= StreamSource::kConnecting) {
-        const StreamClient& client = stream_.Client();
+    if (m_stream.StreamingState() >= StreamSource::kConnecting) {
+        const StreamClient& client = m_stream.Client();
         streamTotal = static_cast<uint32_t>(client.BlockCount() * StreamClient::kBlockSize);
         streamFilled = static_cast<uint32_t>(client.FilledBlocks() * StreamClient::kBlockSize);
     }
 }
 
 bool Player::SetStreamingOptions(const StreamingOptions& options) {
-    return stream_.Client().SetOptions(options);
+    return m_stream.Client().SetOptions(options);
 }
 
 int Player::StreamingBuffered() const {
-    if (stream_.StreamingState() < StreamSource::kConnecting)
+    if (m_stream.StreamingState() < StreamSource::kConnecting)
         return 0;
-    return stream_.Client().FilledBlocks();
+    return m_stream.Client().FilledBlocks();
 }
 
 bool Player::GetStreamInfo(std::u16string& name, std::u16string& genre, std::u16string& url) const {
-    name = stream_.StationName();
-    genre = stream_.Client().Genre();
-    url = stream_.Client().StationUrl();
+    name = m_stream.StationName();
+    genre = m_stream.Client().Genre();
+    url = m_stream.Client().StationUrl();
     return !name.empty() || !genre.empty() || !url.empty();
 }
 
 bool Player::GetStreamTitle(std::u16string& title) const {
-    title = stream_.Title();
+    title = m_stream.Title();
     return !title.empty();
 }
 
@@ -362,8 +362,8 @@ bool Player::IsValidFile(const std::u16string& path) {
         if (file.Open(path) && WavReader::Probe(file))
             return true;
     }
-    for (size_t i = 0; i < plugins_.Count(); ++i) {
-        const PluginRegistry::Entry& entry = plugins_.At(i);
+    for (size_t i = 0; i < m_plugins.Count(); ++i) {
+        const PluginRegistry::Entry& entry = m_plugins.At(i);
         if ((entry.caps & DECODER_PLUGIN_FILES) && entry.table->CheckFile(path.c_str()))
             return true;
     }
@@ -375,22 +375,22 @@ static_assert(sizeof(DecoderPluginTag) == sizeof(TagInfo));
 static_assert(offsetof(DecoderPluginTag, year) == offsetof(TagInfo, year));
 
 bool Player::GetTag(TagInfo& tag) {
-    CriticalSection::Lock api(apiLock_);
-    if (!source_)
+    CriticalSection::Lock api(m_apiLock);
+    if (!m_source)
         return false;
-    if (source_ == &ogg_)
-        return VorbisComments::Apply(ogg_.File().Comments(), tag);
-    if (source_ == &plugin_ && (plugins_.At(plugin_.Index()).caps & DECODER_PLUGIN_TAGS) &&
-        plugin_.Table()->Tag(reinterpret_cast<DecoderPluginTag*>(&tag)))
+    if (m_source == &m_ogg)
+        return VorbisComments::Apply(m_ogg.File().Comments(), tag);
+    if (m_source == &m_plugin && (m_plugins.At(m_plugin.Index()).caps & DECODER_PLUGIN_TAGS) &&
+        m_plugin.Table()->Tag(reinterpret_cast<DecoderPluginTag*>(&tag)))
         return true;
-    return Id3Tag::ReadFile(path_, tag);
+    return Id3Tag::ReadFile(m_path, tag);
 }
 
 bool Player::GetFileTag(const std::u16string& path, TagInfo& tag) {
     if (!RegularFile::Check(path))
         return false;
-    for (size_t i = 0; i < plugins_.Count(); ++i) {
-        const PluginRegistry::Entry& entry = plugins_.At(i);
+    for (size_t i = 0; i < m_plugins.Count(); ++i) {
+        const PluginRegistry::Entry& entry = m_plugins.At(i);
         if ((entry.caps & DECODER_PLUGIN_TAGS) &&
             entry.table->FileTag(path.c_str(), reinterpret_cast<DecoderPluginTag*>(&tag)))
             return true;
@@ -408,14 +408,14 @@ bool Player::GetGenreName(int index, char16_t* text, size_t capacity) {
 }
 
 const DecoderPlugin* Player::Decoder(size_t index) const {
-    return index < plugins_.Count() ? plugins_.At(index).table : nullptr;
+    return index < m_plugins.Count() ? m_plugins.At(index).table : nullptr;
 }
 
 void Player::CloseDevice() {
-    CriticalSection::Lock api(apiLock_);
+    CriticalSection::Lock api(m_apiLock);
     if (Status() != PlayerStatusStop)
         Stop();
-    output_.Close();
+    m_output.Close();
 }
 
 // --- the decoding thread ---
@@ -423,12 +423,12 @@ void Player::CloseDevice() {
 void Player::ThreadMain() {
     if (Status() != PlayerStatusPreparing)
         SetStatus(PlayerStatusPreparing);
-    PlayerFileInfo info = fileInfo_;
-    if (!source_->Start(*this, info)) {
-        Finish(false, !stopRequested_);
+    PlayerFileInfo info = m_fileInfo;
+    if (!m_source->Start(*this, info)) {
+        Finish(false, !m_stopRequested);
         return;
     }
-    bits_ = source_->Bits(); // a stream's width is known once it is recognised
+    m_bits = m_source->Bits(); // a stream's width is known once it is recognised
     const PrepareResult prepared = Prepare(info);
     if (prepared != kPrepared) {
         Finish(false, prepared == kPrepareFailed);
@@ -436,8 +436,8 @@ void Player::ThreadMain() {
     }
     SetStatus(PlayerStatusPlay);
     for (;;) {
-        const Source::LoopResult result = source_->DecodeLoop(*this);
-        if (result == Source::kEndOfData && !Finish(true, source_->EndedEarly()))
+        const Source::LoopResult result = m_source->DecodeLoop(*this);
+        if (result == Source::kEndOfData && !Finish(true, m_source->EndedEarly()))
             continue; // a seek during the drain: decode from the new position
         if (result != Source::kEndOfData)
             Finish(false, result == Source::kError);
@@ -447,112 +447,112 @@ void Player::ThreadMain() {
 
 Player::PrepareResult Player::Prepare(const PlayerFileInfo& info) {
     // A stop holds the API lock while it waits for this thread: never wait for it blindly.
-    while (!apiLock_.TryEnter()) {
-        if (stopRequested_)
+    while (!m_apiLock.TryEnter()) {
+        if (m_stopRequested)
             return kPrepareStopped;
         Thread::Sleep(1);
     }
     struct Leave {
         CriticalSection& lock;
         ~Leave() { lock.Leave(); }
-    } leave{apiLock_};
-    if (stopRequested_)
+    } leave{m_apiLock};
+    if (m_stopRequested)
         return kPrepareStopped;
     if (info.sampleRate <= 0 || info.channels <= 0)
         return kPrepareFailed;
-    fileInfo_ = info;
+    m_fileInfo = info;
 
-    const int channels = fileInfo_.channels, rate = fileInfo_.sampleRate;
-    if (!output_.Open(channels, rate, bits_))
+    const int channels = m_fileInfo.channels, rate = m_fileInfo.sampleRate;
+    if (!m_output.Open(channels, rate, m_bits))
         return kPrepareFailed;
-    output_.Pause(true); // nothing plays before the prebuffer is reached
-    if (!source_->Prepare())
+    m_output.Pause(true); // nothing plays before the prebuffer is reached
+    if (!m_source->Prepare())
         return kPrepareFailed;
-    bassBoost_.Prepare(channels, rate);
-    echo_.Prepare(channels, rate);
-    reverb_.Prepare(channels, rate);
-    surround_.Prepare(channels, rate);
+    m_bassBoost.Prepare(channels, rate);
+    m_echo.Prepare(channels, rate);
+    m_reverb.Prepare(channels, rate);
+    m_surround.Prepare(channels, rate);
     if (channels == 2)
-        chorus_.Prepare(channels, rate);
-    prebuffering_ = true;
+        m_chorus.Prepare(channels, rate);
+    m_prebuffering = true;
     Thread::SetCurrentPriority(Thread::kPriorityBelowNormal);
     return kPrepared;
 }
 
 bool Player::TakeSeek() {
-    if (!seekHappened_)
+    if (!m_seekHappened)
         return false;
     if (Status() == PlayerStatusPlay)
-        prebuffering_ = true;
+        m_prebuffering = true;
     ClearEffectHistories();
-    output_.Reset();
-    if (held_)
-        held_->bytesUsed = 0;
-    held_ = nullptr;
-    seekHappened_ = false;
-    if (slowUntilPrebuffered_.exchange(false))
+    m_output.Reset();
+    if (m_held)
+        m_held->bytesUsed = 0;
+    m_held = nullptr;
+    m_seekHappened = false;
+    if (m_slowUntilPrebuffered.exchange(false))
         Thread::SetCurrentPriority(Thread::kPriorityBelowNormal);
     return true;
 }
 
 WaveHeader* Player::HoldBlock() {
-    if (held_)
-        return held_;
+    if (m_held)
+        return m_held;
     for (;;) {
-        if (stopRequested_ || seekHappened_)
+        if (m_stopRequested || m_seekHappened)
             return nullptr;
-        if (output_.WaitFreeBlock(kFreeBlockWaitMs))
+        if (m_output.WaitFreeBlock(kFreeBlockWaitMs))
             break;
     }
-    if (stopRequested_ || seekHappened_)
+    if (m_stopRequested || m_seekHappened)
         return nullptr;
-    held_ = output_.NextFreeBlock(); // null once the device is closed
-    if (held_)
-        held_->bytesUsed = 0;
-    return held_;
+    m_held = m_output.NextFreeBlock(); // null once the device is closed
+    if (m_held)
+        m_held->bytesUsed = 0;
+    return m_held;
 }
 
 void Player::PassBlock() {
-    WaveHeader* block = held_;
-    held_ = nullptr;
+    WaveHeader* block = m_held;
+    m_held = nullptr;
     if (!block)
         return;
-    if (!source_->AppliesEqualizer() && equalizerOn_ != 0)
-        OutputDevice::Preamp(bits_, block->data, block->bytesUsed, preampGain_);
+    if (!m_source->AppliesEqualizer() && m_equalizerOn != 0)
+        OutputDevice::Preamp(m_bits, block->data, block->bytesUsed, m_preampGain);
     BlockPath(block);
 }
 
 void Player::BlockPath(WaveHeader* block) {
-    const int channels = fileInfo_.channels, rate = fileInfo_.sampleRate, align = BlockAlign();
+    const int channels = m_fileInfo.channels, rate = m_fileInfo.sampleRate, align = BlockAlign();
     uint32_t bytes = block->bytesUsed;
 
     // Track start and zero-sample removal.
-    if (source_->Type() != SourceStream) {
-        if (atTrackStart_)
-            output_.CancelFadeIn(); // a file played from its start never fades in
-        if (options_.removeZeroSample == 0) {
-            atTrackStart_ = false;
-        } else if (endReached_) {
+    if (m_source->Type() != SourceStream) {
+        if (m_atTrackStart)
+            m_output.CancelFadeIn(); // a file played from its start never fades in
+        if (m_options.removeZeroSample == 0) {
+            m_atTrackStart = false;
+        } else if (m_endReached) {
             block->bytesUsed = 0;
-            output_.Queue(block);
+            m_output.Queue(block);
             return;
-        } else if (atTrackStart_) {
+        } else if (m_atTrackStart) {
             const size_t silent =
-                OutputDevice::ZeroScan(false, channels, bits_, block->data, bytes);
-            positionBase_ += static_cast<int64_t>(silent / align);
+                OutputDevice::ZeroScan(false, channels, m_bits, block->data, bytes);
+            m_positionBase += static_cast<int64_t>(silent / align);
             if (silent >= bytes) {
                 block->bytesUsed = 0;
-                output_.Queue(block);
+                m_output.Queue(block);
                 Thread::Sleep(1);
                 return;
             }
             std::memmove(block->data, block->data + silent, bytes - silent);
             bytes -= static_cast<uint32_t>(silent);
-            atTrackStart_ = false;
-        } else if (samplesHandedOut_ + positionBase_ >= totalSamples_ - 10LL * rate) {
-            const size_t tail = OutputDevice::ZeroScan(true, channels, bits_, block->data, bytes);
-            if (tail > static_cast<size_t>(bits_ / 8 * rate * channels / 100)) {
-                endReached_ = true;
+            m_atTrackStart = false;
+        } else if (m_samplesHandedOut + m_positionBase >= m_totalSamples - 10LL * rate) {
+            const size_t tail = OutputDevice::ZeroScan(true, channels, m_bits, block->data, bytes);
+            if (tail > static_cast<size_t>(m_bits / 8 * rate * channels / 100)) {
+                m_endReached = true;
                 bytes -= static_cast<uint32_t>(tail);
             }
         }
@@ -560,89 +560,90 @@ void Player::BlockPath(WaveHeader* block) {
 
     // Effects, on the bytes actually filled.
     if (channels == 2) {
-        chorus_.Process(bits_, block->data, bytes);
-        surround_.Process(bits_, block->data, bytes);
+        m_chorus.Process(m_bits, block->data, bytes);
+        m_surround.Process(m_bits, block->data, bytes);
     }
-    bassBoost_.Process(bits_, block->data, bytes);
-    echo_.Process(bits_, block->data, bytes);
-    reverb_.Process(bits_, block->data, bytes);
+    m_bassBoost.Process(m_bits, block->data, bytes);
+    m_echo.Process(m_bits, block->data, bytes);
+    m_reverb.Process(m_bits, block->data, bytes);
 
     block->bytesUsed = bytes;
-    output_.Queue(block);
-    samplesHandedOut_ += bytes / align;
+    m_output.Queue(block);
+    m_samplesHandedOut += bytes / align;
 
-    if (prebuffering_ && Status() == PlayerStatusPlay) {
-        const int64_t target = static_cast<int64_t>(options_.outputBufferLen) * rate / 1000 *
-                               options_.outputPrebuffer / 100;
-        if (static_cast<int64_t>(output_.QueuedSamples()) >= target || output_.AllBlocksQueued()) {
-            output_.Pause(false);
-            prebuffering_ = false;
-            Thread::SetCurrentPriority(options_.threadPriority);
+    if (m_prebuffering && Status() == PlayerStatusPlay) {
+        const int64_t target = static_cast<int64_t>(m_options.outputBufferLen) * rate / 1000 *
+                               m_options.outputPrebuffer / 100;
+        if (static_cast<int64_t>(m_output.QueuedSamples()) >= target ||
+            m_output.AllBlocksQueued()) {
+            m_output.Pause(false);
+            m_prebuffering = false;
+            Thread::SetCurrentPriority(m_options.threadPriority);
         }
     }
 }
 
 bool Player::Finish(bool drain, bool error) {
     if (drain) {
-        if (held_ && held_->bytesUsed > 0)
+        if (m_held && m_held->bytesUsed > 0)
             PassBlock();
-        while (!output_.Drained()) {
-            if (prebuffering_ && Status() == PlayerStatusPlay) {
-                output_.Pause(false);
-                prebuffering_ = false;
+        while (!m_output.Drained()) {
+            if (m_prebuffering && Status() == PlayerStatusPlay) {
+                m_output.Pause(false);
+                m_prebuffering = false;
             }
             Thread::Sleep(kDrainPollMs);
-            if (seekHappened_)
+            if (m_seekHappened)
                 return false;
-            if (stopRequested_)
+            if (m_stopRequested)
                 break;
         }
     }
-    const bool atEnd = drain && !stopRequested_;
-    if (held_)
-        held_->bytesUsed = 0;
-    held_ = nullptr;
+    const bool atEnd = drain && !m_stopRequested;
+    if (m_held)
+        m_held->bytesUsed = 0;
+    m_held = nullptr;
 
-    output_.Stop();
+    m_output.Stop();
     ReleaseEffects();
-    source_->Release();
-    if (options_.alwaysOpenDevice == 0 || error)
-        output_.Close();
+    m_source->Release();
+    if (m_options.alwaysOpenDevice == 0 || error)
+        m_output.Close();
 
-    positionBase_ = 0;
-    seekHappened_ = false;
-    prebuffering_ = false;
-    endReached_ = false;
-    samplesHandedOut_ = 0;
-    atTrackStart_ = true;
-    source_->Rewind();
-    output_.ClearLevels();
+    m_positionBase = 0;
+    m_seekHappened = false;
+    m_prebuffering = false;
+    m_endReached = false;
+    m_samplesHandedOut = 0;
+    m_atTrackStart = true;
+    m_source->Rewind();
+    m_output.ClearLevels();
     SetStatus(PlayerStatusStop,
               (atEnd ? kPlayerStoppedAtEnd : 0) | (error ? kPlayerStoppedOnError : 0));
     return true;
 }
 
 void Player::BeginRebuffer() {
-    statusBeforeRebuffer_ = Status();
+    m_statusBeforeRebuffer = Status();
     SetStatus(PlayerStatusPreparing);
 }
 
 void Player::EndRebuffer() {
-    output_.Pause(true);
-    prebuffering_ = true;
-    SetStatus(statusBeforeRebuffer_);
+    m_output.Pause(true);
+    m_prebuffering = true;
+    SetStatus(m_statusBeforeRebuffer);
 }
 
 void Player::ClearEffectHistories() {
-    echo_.ClearHistory();
-    reverb_.ClearHistory();
-    bassBoost_.ClearHistory();
-    chorus_.ClearHistory();
+    m_echo.ClearHistory();
+    m_reverb.ClearHistory();
+    m_bassBoost.ClearHistory();
+    m_chorus.ClearHistory();
 }
 
 void Player::ReleaseEffects() {
     ClearEffectHistories();
-    echo_.Release();
-    reverb_.Release();
-    chorus_.Release();
+    m_echo.Release();
+    m_reverb.Release();
+    m_chorus.Release();
 }

@@ -41,8 +41,8 @@ public:
     Player& operator=(const Player&) = delete;
 
     void SetOwner(MessageSink* owner) {
-        owner_ = owner;
-        stream_.SetOwner(owner);
+        m_owner = owner;
+        m_stream.SetOwner(owner);
     }
 
     bool OpenFile(const std::u16string& path);
@@ -59,33 +59,33 @@ public:
     bool Rewind(int64_t ms);
     int64_t Position();
     int64_t Duration() const;
-    PlayerStatus Status() const { return status_.load(); }
-    PlayerSource SourceType() const { return source_ ? source_->Type() : SourceNone; }
+    PlayerStatus Status() const { return m_status.load(); }
+    PlayerSource SourceType() const { return m_source ? m_source->Type() : SourceNone; }
     bool GetFileInfo(PlayerFileInfo& info) const;
 
-    PlayerOptions Options() const { return options_; }
+    PlayerOptions Options() const { return m_options; }
     bool SetOptions(const PlayerOptions& options);
-    EqualizerParams Equalizer() const { return equalizer_; }
+    EqualizerParams Equalizer() const { return m_equalizer; }
     void SetEqualizer(const EqualizerParams& equalizer);
     // PCM preamp gain of the equalizer record (256 = unity).
-    int PreampGain() const { return preampGain_; }
+    int PreampGain() const { return m_preampGain; }
     bool GetEffect(int kind, EffectParams& params) const;
     bool SetEffect(int kind, const EffectParams& params);
-    int BassBoost() const { return bassBoost_.GetLevel(); }
-    void SetBassBoost(int level) { bassBoost_.SetLevel(level); }
+    int BassBoost() const { return m_bassBoost.GetLevel(); }
+    void SetBassBoost(int level) { m_bassBoost.SetLevel(level); }
 
-    void SetLevelMeter(bool on) { output_.SetMeasuring(on); }
-    bool LevelMeter() const { return output_.Measuring(); }
-    void GetLevels(int& left, int& right) const { output_.GetLevels(left, right); }
+    void SetLevelMeter(bool on) { m_output.SetMeasuring(on); }
+    bool LevelMeter() const { return m_output.Measuring(); }
+    void GetLevels(int& left, int& right) const { m_output.GetLevels(left, right); }
     void GetBufferInfo(uint32_t& outputTotal, uint32_t& outputQueued, uint32_t& streamTotal,
                        uint32_t& streamFilled) const;
     void CloseDevice();
 
     // Streams.
-    StreamingOptions GetStreamingOptions() const { return stream_.Client().Options(); }
+    StreamingOptions GetStreamingOptions() const { return m_stream.Client().Options(); }
     bool SetStreamingOptions(const StreamingOptions& options);
     // 0 no stream, 1 idle, 2 connecting, 3 filling the buffer, 4 playing.
-    int StreamingState() const { return stream_.StreamingState(); }
+    int StreamingState() const { return m_stream.StreamingState(); }
     // Filled stream blocks; 0 below state 2.
     int StreamingBuffered() const;
     // Station name, genre and URL; false when all three are empty.
@@ -99,22 +99,22 @@ public:
     static bool GetGenreName(int index, char16_t* text, size_t capacity);
 
     // Decoder plug-ins.
-    bool AddDecoder(const DecoderPlugin* table) { return plugins_.Add(table); }
-    size_t DecoderCount() const { return plugins_.Count(); }
+    bool AddDecoder(const DecoderPlugin* table) { return m_plugins.Add(table); }
+    size_t DecoderCount() const { return m_plugins.Count(); }
     const DecoderPlugin* Decoder(size_t index) const;
 
 private:
     enum PrepareResult { kPrepared, kPrepareStopped, kPrepareFailed };
 
     // DecodeContext
-    bool StopRequested() const override { return stopRequested_; }
-    bool EndReached() const override { return endReached_; }
-    CriticalSection& DecodeLock() override { return decodeLock_; }
+    bool StopRequested() const override { return m_stopRequested; }
+    bool EndReached() const override { return m_endReached; }
+    CriticalSection& DecodeLock() override { return m_decodeLock; }
     bool TakeSeek() override;
-    uint32_t BlockSize() const override { return output_.BlockSize(); }
+    uint32_t BlockSize() const override { return m_output.BlockSize(); }
     WaveHeader* HoldBlock() override;
     void PassBlock() override;
-    bool OutputUnderrun() override { return output_.QueuedSamples() == 0; }
+    bool OutputUnderrun() override { return m_output.QueuedSamples() == 0; }
     void BeginRebuffer() override;
     void EndRebuffer() override;
 
@@ -128,46 +128,46 @@ private:
     void ReleaseEffects();
     void ResetPlayFlags();
     bool SeekLocked(int64_t ms);
-    int BlockAlign() const { return fileInfo_.channels * bits_ / 8; }
+    int BlockAlign() const { return m_fileInfo.channels * m_bits / 8; }
 
-    std::atomic<MessageSink*> owner_{nullptr};
-    mutable CriticalSection apiLock_;
-    CriticalSection decodeLock_;
+    std::atomic<MessageSink*> m_owner{nullptr};
+    mutable CriticalSection m_apiLock;
+    CriticalSection m_decodeLock;
 
-    PluginRegistry plugins_;
-    PluginSource plugin_{plugins_};
-    MpegSource mpeg_;
-    OggSource ogg_;
-    WavSource wav_;
-    StreamSource stream_{plugins_};
-    Source* source_ = nullptr;
-    std::u16string path_;
-    PlayerFileInfo fileInfo_;
-    int64_t totalSamples_ = 0;
-    int bits_ = 16;
+    PluginRegistry m_plugins;
+    PluginSource m_plugin{m_plugins};
+    MpegSource m_mpeg;
+    OggSource m_ogg;
+    WavSource m_wav;
+    StreamSource m_stream{m_plugins};
+    Source* m_source = nullptr;
+    std::u16string m_path;
+    PlayerFileInfo m_fileInfo;
+    int64_t m_totalSamples = 0;
+    int m_bits = 16;
 
-    OutputDevice output_;
-    SurroundEffect surround_;
-    Chorus3DEffect chorus_;
-    BassBoostEffect bassBoost_;
-    EchoReverbEffect echo_{EchoReverbEffect::Echo};
-    EchoReverbEffect reverb_{EchoReverbEffect::Reverb};
+    OutputDevice m_output;
+    SurroundEffect m_surround;
+    Chorus3DEffect m_chorus;
+    BassBoostEffect m_bassBoost;
+    EchoReverbEffect m_echo{EchoReverbEffect::Echo};
+    EchoReverbEffect m_reverb{EchoReverbEffect::Reverb};
 
-    PlayerOptions options_;
-    EqualizerParams equalizer_;
-    std::atomic<int> equalizerOn_{0}; // read by the decoding thread
-    std::atomic<int> preampGain_{256};
+    PlayerOptions m_options;
+    EqualizerParams m_equalizer;
+    std::atomic<int> m_equalizerOn{0}; // read by the decoding thread
+    std::atomic<int> m_preampGain{256};
 
-    Thread thread_;
-    std::atomic<PlayerStatus> status_{PlayerStatusStop};
-    std::atomic<bool> stopRequested_{false};
-    std::atomic<bool> seekHappened_{false};
-    std::atomic<bool> prebuffering_{false};
-    std::atomic<bool> atTrackStart_{true};
-    std::atomic<bool> endReached_{false};
-    std::atomic<bool> slowUntilPrebuffered_{false};
-    std::atomic<int64_t> positionBase_{0};
-    std::atomic<int64_t> samplesHandedOut_{0};
-    PlayerStatus statusBeforeRebuffer_ = PlayerStatusPlay; // decoding thread only
-    WaveHeader* held_ = nullptr; // the block being filled; decoding thread only
+    Thread m_thread;
+    std::atomic<PlayerStatus> m_status{PlayerStatusStop};
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_seekHappened{false};
+    std::atomic<bool> m_prebuffering{false};
+    std::atomic<bool> m_atTrackStart{true};
+    std::atomic<bool> m_endReached{false};
+    std::atomic<bool> m_slowUntilPrebuffered{false};
+    std::atomic<int64_t> m_positionBase{0};
+    std::atomic<int64_t> m_samplesHandedOut{0};
+    PlayerStatus m_statusBeforeRebuffer = PlayerStatusPlay; // decoding thread only
+    WaveHeader* m_held = nullptr; // the block being filled; decoding thread only
 };

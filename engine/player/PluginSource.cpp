@@ -14,11 +14,11 @@ static_assert(offsetof(DecoderPluginBlock, bytesUsed) == offsetof(WaveHeader, by
 static_assert(offsetof(DecoderPluginBlock, reserved) == offsetof(WaveHeader, reserved));
 
 const DecoderPlugin* PluginSource::Table() const {
-    return index_ >= 0 ? registry_.At(static_cast<size_t>(index_)).table : nullptr;
+    return m_index >= 0 ? m_registry.At(static_cast<size_t>(m_index)).table : nullptr;
 }
 
 bool PluginSource::AppliesEqualizer() const {
-    return index_ >= 0 && (registry_.At(static_cast<size_t>(index_)).caps & DECODER_PLUGIN_EQ);
+    return m_index >= 0 && (m_registry.At(static_cast<size_t>(m_index)).caps & DECODER_PLUGIN_EQ);
 }
 
 bool PluginSource::Open(const std::u16string& path, const PlayerOptions&, PlayerFileInfo& info,
@@ -26,8 +26,8 @@ bool PluginSource::Open(const std::u16string& path, const PlayerOptions&, Player
     // Plug-ins open the file themselves: a FIFO or a device would block them.
     if (!RegularFile::Check(path))
         return false;
-    for (size_t i = 0; i < registry_.Count(); ++i) {
-        const PluginRegistry::Entry& entry = registry_.At(i);
+    for (size_t i = 0; i < m_registry.Count(); ++i) {
+        const PluginRegistry::Entry& entry = m_registry.At(i);
         if (!(entry.caps & DECODER_PLUGIN_FILES))
             continue;
         DecoderPluginFileInfo file{};
@@ -39,9 +39,9 @@ bool PluginSource::Open(const std::u16string& path, const PlayerOptions&, Player
             entry.table->CloseFile();
             continue;
         }
-        index_ = static_cast<int>(i);
-        bits_ = file.bitsPerSample;
-        rate_ = file.sampleRate;
+        m_index = static_cast<int>(i);
+        m_bits = file.bitsPerSample;
+        m_rate = file.sampleRate;
         info.channels = file.channels;
         info.sampleRate = file.sampleRate;
         info.bitrate = file.bitrate;
@@ -56,24 +56,24 @@ void PluginSource::Close() {
     Release();
     if (const DecoderPlugin* table = Table())
         table->CloseFile();
-    index_ = -1;
-    bits_ = 0;
+    m_index = -1;
+    m_bits = 0;
 }
 
 void PluginSource::Release() {
-    if (begun_)
+    if (m_begun)
         Table()->End();
-    begun_ = false;
+    m_begun = false;
 }
 
 Source::LoopResult PluginSource::DecodeLoop(DecodeContext& context) {
     const DecoderPlugin* table = Table();
     if (!table)
         return kError;
-    if (!begun_) {
+    if (!m_begun) {
         if (!table->Begin())
             return kError;
-        begun_ = true;
+        m_begun = true;
     }
     while (!context.StopRequested()) {
         WaveHeader* block = context.HoldBlock();
@@ -101,11 +101,11 @@ Source::LoopResult PluginSource::DecodeLoop(DecodeContext& context) {
 
 bool PluginSource::Seek(int64_t ms, const PlayerOptions&, int64_t& sample) {
     const DecoderPlugin* table = Table();
-    if (!table || !(registry_.At(static_cast<size_t>(index_)).caps & DECODER_PLUGIN_SEEK))
+    if (!table || !(m_registry.At(static_cast<size_t>(m_index)).caps & DECODER_PLUGIN_SEEK))
         return false;
     const int32_t reached = table->Seek(static_cast<int32_t>(ms));
     if (reached < 0)
         return false;
-    sample = static_cast<int64_t>(reached * static_cast<double>(rate_) * 0.001);
+    sample = static_cast<int64_t>(reached * static_cast<double>(m_rate) * 0.001);
     return true;
 }

@@ -39,18 +39,18 @@ std::string CommentValue(const std::vector<std::string>& comments, const std::st
 
 } // namespace
 
-StreamSource::StreamSource(const PluginRegistry& plugins) : plugins_(plugins) {}
+StreamSource::StreamSource(const PluginRegistry& plugins) : m_plugins(plugins) {}
 
 StreamSource::~StreamSource() {
-    client_.Stop();
+    m_client.Stop();
 }
 
 bool StreamSource::AppliesEqualizer() const {
-    return kind_ == kMpeg || (kind_ == kPlugin && (plugin_->caps & DECODER_PLUGIN_EQ));
+    return m_kind == kMpeg || (m_kind == kPlugin && (m_plugin->caps & DECODER_PLUGIN_EQ));
 }
 
 bool StreamSource::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    MessageSink* owner = owner_.load();
+    MessageSink* owner = m_owner.load();
     return owner && owner->Post(message, wParam, lParam);
 }
 
@@ -58,65 +58,65 @@ bool StreamSource::Open(const std::u16string& url, const PlayerOptions&, PlayerF
                         int64_t& totalSamples) {
     if (!StreamUrl::HasWebScheme(TextCodec::Utf16ToUtf8(url)))
         return false;
-    client_.Stop();
-    url_ = url;
+    m_client.Stop();
+    m_url = url;
     totalSamples = 0;
-    state_ = kIdle;
+    m_state = kIdle;
     return true;
 }
 
 void StreamSource::Close() {
     Release();
-    url_.clear();
-    state_ = kNoStream;
-    std::lock_guard lock(textLock_);
-    id3Name_.clear();
+    m_url.clear();
+    m_state = kNoStream;
+    std::lock_guard lock(m_textLock);
+    m_id3Name.clear();
 }
 
 std::u16string StreamSource::StationName() const {
-    std::u16string name = client_.StationName();
+    std::u16string name = m_client.StationName();
     if (!name.empty())
         return name;
-    std::lock_guard lock(textLock_);
-    return id3Name_;
+    std::lock_guard lock(m_textLock);
+    return m_id3Name;
 }
 
 std::u16string StreamSource::Title() const {
     {
-        std::lock_guard lock(textLock_);
-        if (!oggTitle_.empty())
-            return oggTitle_;
+        std::lock_guard lock(m_textLock);
+        if (!m_oggTitle.empty())
+            return m_oggTitle;
     }
-    return client_.LastTitle();
+    return m_client.LastTitle();
 }
 
 bool StreamSource::WaitForPrebuffer(DecodeContext& context) {
-    while (client_.FilledBlocks() < client_.PrebufferBlocks()) {
-        if (context.StopRequested() || client_.GaveUp())
+    while (m_client.FilledBlocks() < m_client.PrebufferBlocks()) {
+        if (context.StopRequested() || m_client.GaveUp())
             return false;
         // A connection that ended or broke off early: what arrived still plays.
-        if (!client_.SocketOpen())
-            return client_.EndOfStream() || client_.FilledBlocks() > 0;
+        if (!m_client.SocketOpen())
+            return m_client.EndOfStream() || m_client.FilledBlocks() > 0;
         Thread::Sleep(1);
     }
     return !context.StopRequested();
 }
 
 bool StreamSource::Start(DecodeContext& context, PlayerFileInfo& info) {
-    kind_ = kNone;
-    brokenOff_ = false;
-    state_ = kConnecting;
-    const bool connected = client_.Connect(url_);
+    m_kind = kNone;
+    m_brokenOff = false;
+    m_state = kConnecting;
+    const bool connected = m_client.Connect(m_url);
     if (!connected || context.StopRequested())
         return false;
-    state_ = kBuffering;
+    m_state = kBuffering;
     if (!WaitForPrebuffer(context))
         return false;
     return Recognise(info);
 }
 
 void StreamSource::TakeId3Name(const uint8_t* bytes, size_t length) {
-    if (!client_.StationName().empty())
+    if (!m_client.StationName().empty())
         return;
     TagInfo tag;
     if (!Id3Tag::ReadV2(bytes, length, tag) || tag.title[0] == 0)
@@ -127,29 +127,30 @@ void StreamSource::TakeId3Name(const uint8_t* bytes, size_t length) {
         if (joined.size() < StreamClient::kTextLength)
             name = joined;
     }
-    std::lock_guard lock(textLock_);
-    if (id3Name_.empty())
-        id3Name_ = Truncated(name);
+    std::lock_guard lock(m_textLock);
+    if (m_id3Name.empty())
+        m_id3Name = Truncated(name);
 }
 
 bool StreamSource::Recognise(PlayerFileInfo& info) {
-    const int chunks = client_.PrebufferBlocks();
+    const int chunks = m_client.PrebufferBlocks();
     for (int n = 0; n < chunks; ++n) {
-        chunkBytes_ = client_.Read(chunk_, kChunkSize);
-        if (chunkBytes_ == 0)
+        m_chunkBytes = m_client.Read(m_chunk, kChunkSize);
+        if (m_chunkBytes == 0)
             return false;
-        TakeId3Name(chunk_, chunkBytes_);
+        TakeId3Name(m_chunk, m_chunkBytes);
         // MPEG: a header whose frame length leads to the next frame's sync inside the chunk.
-        for (size_t i = 0; i + 4 <= chunkBytes_; ++i) {
+        for (size_t i = 0; i + 4 <= m_chunkBytes; ++i) {
             MpegHeaderInfo header, next;
-            if (!MpegHeader::Parse(MpegHeader::Read(chunk_ + i), header) || header.frameLength <= 0)
+            if (!MpegHeader::Parse(MpegHeader::Read(m_chunk + i), header) ||
+                header.frameLength <= 0)
                 continue;
             const size_t at = i + static_cast<size_t>(header.frameLength);
-            if (at + 4 > chunkBytes_ || !MpegHeader::Parse(MpegHeader::Read(chunk_ + at), next) ||
+            if (at + 4 > m_chunkBytes || !MpegHeader::Parse(MpegHeader::Read(m_chunk + at), next) ||
                 !MpegHeader::SameStream(header, next))
                 continue;
-            kind_ = kMpeg;
-            mpegHeader_ = header;
+            m_kind = kMpeg;
+            m_mpegHeader = header;
             info = PlayerFileInfo();
             info.mpegVersion = header.version;
             info.mpegLayer = header.layer;
@@ -159,18 +160,18 @@ bool StreamSource::Recognise(PlayerFileInfo& info) {
             return true;
         }
         auto ogg = std::make_unique<OggStream>();
-        if (ogg->Recognise(chunk_, chunkBytes_)) {
-            kind_ = kOgg;
-            ogg_ = std::move(ogg);
+        if (ogg->Recognise(m_chunk, m_chunkBytes)) {
+            m_kind = kOgg;
+            m_ogg = std::move(ogg);
             info = PlayerFileInfo();
-            info.channels = ogg_->Channels();
-            info.sampleRate = ogg_->Rate();
-            info.bitrate = ogg_->Bitrate();
-            return chunkBytes_ == kChunkSize;
+            info.channels = m_ogg->Channels();
+            info.sampleRate = m_ogg->Rate();
+            info.bitrate = m_ogg->Bitrate();
+            return m_chunkBytes == kChunkSize;
         }
         if (RecognisePlugin(info))
             return true;
-        if (chunkBytes_ < kChunkSize)
+        if (m_chunkBytes < kChunkSize)
             return false;
     }
     return false;
@@ -178,12 +179,12 @@ bool StreamSource::Recognise(PlayerFileInfo& info) {
 
 // The first plug-in with the streams bit that takes the chunk wins.
 bool StreamSource::RecognisePlugin(PlayerFileInfo& info) {
-    for (size_t i = 0; i < plugins_.Count(); ++i) {
-        const PluginRegistry::Entry& entry = plugins_.At(i);
+    for (size_t i = 0; i < m_plugins.Count(); ++i) {
+        const PluginRegistry::Entry& entry = m_plugins.At(i);
         if (!(entry.caps & DECODER_PLUGIN_STREAMS))
             continue;
         DecoderPluginStreamInfo format{};
-        if (!entry.table->OpenStream(chunk_, static_cast<int32_t>(chunkBytes_), &format))
+        if (!entry.table->OpenStream(m_chunk, static_cast<int32_t>(m_chunkBytes), &format))
             continue;
         // A format the output can't take is as good as a refusal.
         if (format.channels < 1 || format.channels > 8 || format.sampleRate <= 0 ||
@@ -191,9 +192,9 @@ bool StreamSource::RecognisePlugin(PlayerFileInfo& info) {
             entry.table->CloseStream();
             continue;
         }
-        kind_ = kPlugin;
-        plugin_ = &entry;
-        pluginBits_ = format.bitsPerSample;
+        m_kind = kPlugin;
+        m_plugin = &entry;
+        m_pluginBits = format.bitsPerSample;
         info = PlayerFileInfo();
         info.channels = format.channels;
         info.sampleRate = format.sampleRate;
@@ -204,77 +205,77 @@ bool StreamSource::RecognisePlugin(PlayerFileInfo& info) {
 }
 
 bool StreamSource::Prepare() {
-    if (kind_ == kMpeg)
-        feeder_.Prepare(mpegHeader_);
-    else if (kind_ != kOgg && kind_ != kPlugin)
+    if (m_kind == kMpeg)
+        m_feeder.Prepare(m_mpegHeader);
+    else if (m_kind != kOgg && m_kind != kPlugin)
         return false;
-    state_ = kPlaying;
+    m_state = kPlaying;
     return true;
 }
 
 void StreamSource::Release() {
-    client_.Stop();
-    if (state_ != kNoStream)
-        state_ = kIdle;
-    feeder_.Release();
-    ogg_.reset();
-    if (kind_ == kPlugin)
-        plugin_->table->CloseStream();
-    plugin_ = nullptr;
-    kind_ = kNone;
-    chunkBytes_ = 0;
-    std::lock_guard lock(textLock_);
-    oggTitle_.clear();
+    m_client.Stop();
+    if (m_state != kNoStream)
+        m_state = kIdle;
+    m_feeder.Release();
+    m_ogg.reset();
+    if (m_kind == kPlugin)
+        m_plugin->table->CloseStream();
+    m_plugin = nullptr;
+    m_kind = kNone;
+    m_chunkBytes = 0;
+    std::lock_guard lock(m_textLock);
+    m_oggTitle.clear();
 }
 
 StreamSource::Next StreamSource::Rebuffer(DecodeContext& context) {
-    if (client_.GaveUp())
+    if (m_client.GaveUp())
         return kFinishError;
-    const bool alive = client_.SocketOpen();
-    if (!alive && (client_.EndOfStream() || !client_.IcyHeadersSeen()))
+    const bool alive = m_client.SocketOpen();
+    if (!alive && (m_client.EndOfStream() || !m_client.IcyHeadersSeen()))
         return Ended();
     context.BeginRebuffer();
     if (alive) {
         // The output ran dry while the server is still sending: the same connection fills the
         // buffer again.
-        state_ = kBuffering;
+        m_state = kBuffering;
         const bool filled = WaitForPrebuffer(context);
         if (context.StopRequested())
             return kFinishStop;
         if (filled) {
-            state_ = kPlaying;
+            m_state = kPlaying;
             context.EndRebuffer();
             return kResumed;
         }
         // It broke off with nothing more: connect again, or end with what was played.
-        if (client_.GaveUp())
+        if (m_client.GaveUp())
             return kFinishError;
-        if (client_.EndOfStream() || !client_.IcyHeadersSeen())
+        if (m_client.EndOfStream() || !m_client.IcyHeadersSeen())
             return Ended();
     }
-    state_ = kConnecting;
-    const bool connected = client_.Connect(url_);
+    m_state = kConnecting;
+    const bool connected = m_client.Connect(m_url);
     if (context.StopRequested())
         return kFinishStop;
     if (!connected)
         return kFinishError;
-    state_ = kBuffering;
+    m_state = kBuffering;
     if (!WaitForPrebuffer(context))
         return context.StopRequested() ? kFinishStop : kFinishError;
-    state_ = kPlaying;
+    m_state = kPlaying;
     context.EndRebuffer();
     return kReconnected;
 }
 
 StreamSource::Next StreamSource::Ended() {
-    brokenOff_ = !client_.EndOfStream();
+    m_brokenOff = !m_client.EndOfStream();
     return kFinishDrain;
 }
 
 StreamSource::Next StreamSource::NextChunk(DecodeContext& context, uint8_t* out, size_t& got,
                                            size_t want) {
     got = 0;
-    while (client_.FilledBlocks() < kLowBlocks && client_.SocketOpen()) {
+    while (m_client.FilledBlocks() < kLowBlocks && m_client.SocketOpen()) {
         if (context.StopRequested())
             return kFinishStop;
         if (context.OutputUnderrun()) {
@@ -287,7 +288,7 @@ StreamSource::Next StreamSource::NextChunk(DecodeContext& context, uint8_t* out,
     }
     if (context.StopRequested())
         return kFinishStop;
-    got = client_.Read(out, want);
+    got = m_client.Read(out, want);
     if (context.StopRequested())
         return kFinishStop;
     if (got > 0)
@@ -307,39 +308,39 @@ Source::LoopResult StreamSource::Finished(Next next) {
 }
 
 Source::LoopResult StreamSource::DecodeLoop(DecodeContext& context) {
-    if (kind_ == kMpeg)
+    if (m_kind == kMpeg)
         return MpegLoop(context);
-    if (kind_ == kOgg)
+    if (m_kind == kOgg)
         return OggLoop(context);
-    if (kind_ == kPlugin)
+    if (m_kind == kPlugin)
         return PluginLoop(context);
     return kError;
 }
 
 Source::LoopResult StreamSource::MpegLoop(DecodeContext& context) {
-    if (!feeder_.Ready())
+    if (!m_feeder.Ready())
         return kError;
-    std::memcpy(window_, chunk_, chunkBytes_);
-    size_t filled = chunkBytes_;
+    std::memcpy(m_window, m_chunk, m_chunkBytes);
+    size_t filled = m_chunkBytes;
     for (;;) {
         size_t consumed = 0;
-        if (feeder_.Feed(context, window_, filled, consumed) == MpegFrameFeeder::kInterrupted)
+        if (m_feeder.Feed(context, m_window, filled, consumed) == MpegFrameFeeder::kInterrupted)
             return context.StopRequested() ? kStopped : kError;
-        std::memmove(window_, window_ + consumed, filled - consumed);
+        std::memmove(m_window, m_window + consumed, filled - consumed);
         filled -= consumed;
         if (filled > kChunkSize) // never a frame: drop what the feeder could not use
             filled = 0;
         size_t got = 0;
-        const Next next = NextChunk(context, window_ + filled, got);
+        const Next next = NextChunk(context, m_window + filled, got);
         if (next == kReconnected) {
-            feeder_.Reset();
+            m_feeder.Reset();
             filled = 0;
             continue;
         }
         if (next == kFinishDrain) {
             // The last frame decodes only with libmad's guard bytes behind it.
-            std::memset(window_ + filled, 0, MpegDecoder::kGuardBytes);
-            feeder_.Feed(context, window_, filled + MpegDecoder::kGuardBytes, consumed);
+            std::memset(m_window + filled, 0, MpegDecoder::kGuardBytes);
+            m_feeder.Feed(context, m_window, filled + MpegDecoder::kGuardBytes, consumed);
         }
         if (next != kGot)
             return Finished(next);
@@ -348,27 +349,27 @@ Source::LoopResult StreamSource::MpegLoop(DecodeContext& context) {
 }
 
 void StreamSource::UpdateOggTitle() {
-    if (!ogg_->HeadersComplete())
+    if (!m_ogg->HeadersComplete())
         return;
-    const std::string title = CommentValue(ogg_->Comments(), "TITLE");
+    const std::string title = CommentValue(m_ogg->Comments(), "TITLE");
     if (title.empty())
         return;
-    const std::string artist = CommentValue(ogg_->Comments(), "ARTIST");
+    const std::string artist = CommentValue(m_ogg->Comments(), "ARTIST");
     const std::u16string text =
         Truncated(TextCodec::Utf8ToUtf16(artist.empty() ? title : artist + " - " + title));
     {
-        std::lock_guard lock(textLock_);
-        if (text == oggTitle_)
+        std::lock_guard lock(m_textLock);
+        if (text == m_oggTitle)
             return;
-        oggTitle_ = text;
+        m_oggTitle = text;
     }
-    std::memset(postedTitle_, 0, sizeof postedTitle_);
-    std::copy(text.begin(), text.end(), postedTitle_);
-    Post(WM_PLAYER_STREAMTITLE, reinterpret_cast<uintptr_t>(postedTitle_), 0);
+    std::memset(m_postedTitle, 0, sizeof m_postedTitle);
+    std::copy(text.begin(), text.end(), m_postedTitle);
+    Post(WM_PLAYER_STREAMTITLE, reinterpret_cast<uintptr_t>(m_postedTitle), 0);
 }
 
 Source::LoopResult StreamSource::OggLoop(DecodeContext& context) {
-    if (!ogg_)
+    if (!m_ogg)
         return kError;
     for (;;) {
         if (context.StopRequested())
@@ -378,7 +379,7 @@ Source::LoopResult StreamSource::OggLoop(DecodeContext& context) {
         if (!block)
             return context.StopRequested() ? kStopped : kError;
         size_t produced = 0;
-        const OggStream::Result result = ogg_->Decode(
+        const OggStream::Result result = m_ogg->Decode(
             block->data + block->bytesUsed, block->bufferLength - block->bytesUsed, produced);
         block->bytesUsed += static_cast<uint32_t>(produced);
         if (result == OggStream::kError)
@@ -390,27 +391,27 @@ Source::LoopResult StreamSource::OggLoop(DecodeContext& context) {
         if (result != OggStream::kNeedData)
             continue;
         size_t got = 0;
-        Next next = NextChunk(context, chunk_, got);
+        Next next = NextChunk(context, m_chunk, got);
         if (next == kReconnected) {
             // A new connection: the stream decoder starts over from a full chunk.
-            next = NextChunk(context, chunk_, got);
+            next = NextChunk(context, m_chunk, got);
             if (next != kGot)
                 return Finished(next);
-            if (got < kChunkSize || !ogg_->Recognise(chunk_, got))
+            if (got < kChunkSize || !m_ogg->Recognise(m_chunk, got))
                 return kEndOfData;
             continue;
         }
         if (next != kGot)
             return Finished(next);
-        ogg_->Feed(chunk_, got);
+        m_ogg->Feed(m_chunk, got);
     }
 }
 
 // A window of kChunkSize bytes: the plug-in decodes from its front, new stream data is appended.
 Source::LoopResult StreamSource::PluginLoop(DecodeContext& context) {
-    const DecoderPlugin* table = plugin_->table;
-    std::memcpy(window_, chunk_, chunkBytes_);
-    size_t filled = chunkBytes_;
+    const DecoderPlugin* table = m_plugin->table;
+    std::memcpy(m_window, m_chunk, m_chunkBytes);
+    size_t filled = m_chunkBytes;
     Next end = kGot; // how the stream ended, once it has
     for (;;) {
         if (context.StopRequested())
@@ -421,15 +422,16 @@ Source::LoopResult StreamSource::PluginLoop(DecodeContext& context) {
         block->bufferLength = context.BlockSize();
         block->bytesUsed = 0;
         int32_t consumed = 0;
-        const int32_t result = table->DecodeStream(window_, static_cast<int32_t>(filled), &consumed,
-                                                   reinterpret_cast<DecoderPluginBlock*>(block));
+        const int32_t result =
+            table->DecodeStream(m_window, static_cast<int32_t>(filled), &consumed,
+                                reinterpret_cast<DecoderPluginBlock*>(block));
         if (result == DECODER_PLUGIN_ERROR)
             return kError;
         // Never trust a plug-in past the window or the block.
         const size_t used = std::min(static_cast<size_t>(std::max(consumed, 0)), filled);
         block->bytesUsed = std::min(block->bytesUsed, block->bufferLength);
         const bool produced = block->bytesUsed > 0;
-        std::memmove(window_, window_ + used, filled - used);
+        std::memmove(m_window, m_window + used, filled - used);
         filled -= used;
         if (produced)
             context.PassBlock();
@@ -446,7 +448,7 @@ Source::LoopResult StreamSource::PluginLoop(DecodeContext& context) {
             continue;
         }
         size_t got = 0;
-        const Next next = NextChunk(context, window_ + filled, got, kChunkSize - filled);
+        const Next next = NextChunk(context, m_window + filled, got, kChunkSize - filled);
         if (next == kReconnected)
             filled = 0;
         else if (next == kGot)

@@ -29,31 +29,31 @@ public:
     ~StreamSource() override;
 
     // The window that receives the title messages (of the client and of Ogg comments).
-    void SetOwner(MessageSink* owner) { owner_ = owner; }
-    MessageSink* Owner() const { return owner_.load(); }
+    void SetOwner(MessageSink* owner) { m_owner = owner; }
+    MessageSink* Owner() const { return m_owner.load(); }
 
     PlayerSource Type() const override { return SourceStream; }
     // Takes only "http://" and "https://" URLs; nothing is connected yet.
     bool Open(const std::u16string& url, const PlayerOptions& options, PlayerFileInfo& info,
               int64_t& totalSamples) override;
     void Close() override;
-    int Bits() const override { return kind_ == kPlugin ? pluginBits_ : 16; }
+    int Bits() const override { return m_kind == kPlugin ? m_pluginBits : 16; }
     bool AppliesEqualizer() const override;
-    void SetEqualizer(const EqualizerParams& eq) override { feeder_.SetEqualizer(eq); }
+    void SetEqualizer(const EqualizerParams& eq) override { m_feeder.SetEqualizer(eq); }
     bool Start(DecodeContext& context, PlayerFileInfo& info) override;
     bool Prepare() override;
     void Release() override;
     LoopResult DecodeLoop(DecodeContext& context) override;
-    bool EndedEarly() const override { return brokenOff_; }
+    bool EndedEarly() const override { return m_brokenOff; }
     bool Seek(int64_t, const PlayerOptions&, int64_t&) override { return false; }
     void Rewind() override {}
 
     // Ends a connection or a wait of the decoding thread (a stop request).
-    void Interrupt() { client_.Stop(); }
+    void Interrupt() { m_client.Stop(); }
 
-    StreamClient& Client() { return client_; }
-    const StreamClient& Client() const { return client_; }
-    int StreamingState() const { return state_.load(); }
+    StreamClient& Client() { return m_client; }
+    const StreamClient& Client() const { return m_client; }
+    int StreamingState() const { return m_state.load(); }
     // The ICY station name, else the one an ID3v2 tag at the start of the stream gave.
     std::u16string StationName() const;
     // The title of the Ogg comments, else the last ICY "StreamTitle".
@@ -81,25 +81,25 @@ private:
     LoopResult PluginLoop(DecodeContext& context);
     void UpdateOggTitle();
 
-    const PluginRegistry& plugins_;
-    std::atomic<MessageSink*> owner_{nullptr};
-    StreamClient client_{this};
-    std::u16string url_;
-    std::atomic<int> state_{kNoStream};
-    Kind kind_ = kNone;
-    bool brokenOff_ = false; // decoding thread only
+    const PluginRegistry& m_plugins;
+    std::atomic<MessageSink*> m_owner{nullptr};
+    StreamClient m_client{this};
+    std::u16string m_url;
+    std::atomic<int> m_state{kNoStream};
+    Kind m_kind = kNone;
+    bool m_brokenOff = false; // decoding thread only
 
-    uint8_t chunk_[kChunkSize] = {}; // the last chunk read while recognising
-    size_t chunkBytes_ = 0;
-    MpegFrameFeeder feeder_;
-    MpegHeaderInfo mpegHeader_;
-    uint8_t window_[2 * kChunkSize + MpegDecoder::kGuardBytes] = {};
-    std::unique_ptr<OggStream> ogg_;
-    const PluginRegistry::Entry* plugin_ = nullptr; // the stream decoder plug-in in use
-    int pluginBits_ = 16;
+    uint8_t m_chunk[kChunkSize] = {}; // the last chunk read while recognising
+    size_t m_chunkBytes = 0;
+    MpegFrameFeeder m_feeder;
+    MpegHeaderInfo m_mpegHeader;
+    uint8_t m_window[2 * kChunkSize + MpegDecoder::kGuardBytes] = {};
+    std::unique_ptr<OggStream> m_ogg;
+    const PluginRegistry::Entry* m_plugin = nullptr; // the stream decoder plug-in in use
+    int m_pluginBits = 16;
 
-    mutable std::mutex textLock_;
-    std::u16string id3Name_;
-    std::u16string oggTitle_;
-    char16_t postedTitle_[StreamClient::kTextLength] = {};
+    mutable std::mutex m_textLock;
+    std::u16string m_id3Name;
+    std::u16string m_oggTitle;
+    char16_t m_postedTitle[StreamClient::kTextLength] = {};
 };

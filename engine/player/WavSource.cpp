@@ -6,22 +6,22 @@
 
 bool WavSource::Open(const std::u16string& path, const PlayerOptions&, PlayerFileInfo& info,
                      int64_t& totalSamples) {
-    if (!file_.Open(path))
+    if (!m_file.Open(path))
         return false;
-    if (!wav_.Open(file_)) {
-        file_.Close();
+    if (!m_wav.Open(m_file)) {
+        m_file.Close();
         return false;
     }
-    info.channels = wav_.Channels();
-    info.sampleRate = wav_.Rate();
-    info.bitrate = wav_.Bitrate();
-    totalSamples = wav_.TotalSamples();
+    info.channels = m_wav.Channels();
+    info.sampleRate = m_wav.Rate();
+    info.bitrate = m_wav.Bitrate();
+    totalSamples = m_wav.TotalSamples();
     return true;
 }
 
 void WavSource::Close() {
-    wav_.Close();
-    file_.Close();
+    m_wav.Close();
+    m_file.Close();
 }
 
 Source::LoopResult WavSource::DecodeLoop(DecodeContext& context) {
@@ -31,13 +31,13 @@ Source::LoopResult WavSource::DecodeLoop(DecodeContext& context) {
         {
             CriticalSection::Lock lock(context.DecodeLock());
             if (context.TakeSeek()) {
-                wav_.ResetConversion();
+                m_wav.ResetConversion();
                 continue;
             }
             if (!block) // a stop request, or the device went away
                 return context.StopRequested() ? kStopped : kError;
-            got = wav_.Decode(file_, block->data + block->bytesUsed,
-                              block->bufferLength - block->bytesUsed);
+            got = m_wav.Decode(m_file, block->data + block->bytesUsed,
+                               block->bufferLength - block->bytesUsed);
         }
         if (got < 0)
             return kError;
@@ -53,10 +53,10 @@ Source::LoopResult WavSource::DecodeLoop(DecodeContext& context) {
 }
 
 bool WavSource::Seek(int64_t ms, const PlayerOptions&, int64_t& sample) {
-    return wav_.Seek(file_, ms, sample);
+    return m_wav.Seek(m_file, ms, sample);
 }
 
 void WavSource::Rewind() {
     int64_t sample;
-    wav_.Seek(file_, 0, sample);
+    m_wav.Seek(m_file, 0, sample);
 }

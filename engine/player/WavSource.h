@@ -12,14 +12,14 @@ public:
     bool Open(const std::u16string& path, const PlayerOptions& options, PlayerFileInfo& info,
               int64_t& totalSamples) override;
     void Close() override;
-    int Bits() const override { return wav_.Bits(); }
+    int Bits() const override { return m_wav.Bits(); }
     LoopResult DecodeLoop(DecodeContext& context) override;
     bool Seek(int64_t ms, const PlayerOptions& options, int64_t& sample) override;
     void Rewind() override;
 
-    const WavReader& Reader() const { return wav_; }
+    const WavReader& Reader() const { return m_wav; }
 
 private:
-    FileReader file_;
-    WavReader wav_;
+    FileReader m_file;
+    WavReader m_wav;
 };

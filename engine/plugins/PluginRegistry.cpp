@@ -7,7 +7,7 @@
 #include <filesystem>
 
 PluginRegistry::~PluginRegistry() {
-    for (const Entry& entry : entries_) {
+    for (const Entry& entry : m_entries) {
         entry.table->Quit();
         if (entry.module)
             dlclose(entry.module);
@@ -57,12 +57,12 @@ bool PluginRegistry::Register(void* module, const DecoderPlugin* table) {
     if (!Acceptable(table))
         return false;
     table->Init(DECODER_PLUGIN_LEVEL);
-    entries_.push_back({module, table, table->Caps()});
+    m_entries.push_back({module, table, table->Caps()});
     return true;
 }
 
 void PluginRegistry::SetEqualizer(const DecoderPluginEqualizer& equalizer) const {
-    for (const Entry& entry : entries_)
+    for (const Entry& entry : m_entries)
         if (entry.caps & DECODER_PLUGIN_EQ)
             entry.table->SetEq(&equalizer);
 }

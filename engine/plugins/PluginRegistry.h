@@ -30,13 +30,13 @@ public:
 
     static bool Acceptable(const DecoderPlugin* table);
 
-    size_t Count() const { return entries_.size(); }
-    const Entry& At(size_t index) const { return entries_[index]; }
+    size_t Count() const { return m_entries.size(); }
+    const Entry& At(size_t index) const { return m_entries[index]; }
     // Hands an equalizer record to every plug-in that applies it itself.
     void SetEqualizer(const DecoderPluginEqualizer& equalizer) const;
 
 private:
     bool Register(void* module, const DecoderPlugin* table);
 
-    std::vector<Entry> entries_;
+    std::vector<Entry> m_entries;
 };

@@ -119,8 +119,8 @@ void ToArray(std::u16string_view text, char16_t* out, size_t capacity) {
 
 } // namespace
 
-StreamClient::StreamClient(MessageSink* owner) : owner_(owner) {
-    ToArray(u"Unknown", options_.userAgent, kTextLength);
+StreamClient::StreamClient(MessageSink* owner) : m_owner(owner) {
+    ToArray(u"Unknown", m_options.userAgent, kTextLength);
 }
 
 StreamClient::~StreamClient() {
@@ -133,27 +133,27 @@ const char16_t* StreamClient::SharedTitleBuffer() {
 
 bool StreamClient::SetOptions(const StreamingOptions& options) {
     {
-        CriticalSection::Lock lock(listLock_);
-        if (blocksAllocated_ > 0 || options.bufferSize < 2)
+        CriticalSection::Lock lock(m_listLock);
+        if (m_blocksAllocated > 0 || options.bufferSize < 2)
             return false;
     }
-    std::lock_guard<std::mutex> lock(infoMutex_);
-    options_.bufferSize = options.bufferSize;
+    std::lock_guard<std::mutex> lock(m_infoMutex);
+    m_options.bufferSize = options.bufferSize;
     if (options.prebufferSize >= 2)
-        options_.prebufferSize = std::min(options.prebufferSize, options.bufferSize);
+        m_options.prebufferSize = std::min(options.prebufferSize, options.bufferSize);
     else
-        options_.prebufferSize = std::min(options_.prebufferSize, options.bufferSize);
-    options_.useProxy = options.useProxy;
-    std::copy_n(options.proxy, kTextLength, options_.proxy);
-    std::copy_n(options.userAgent, kTextLength, options_.userAgent);
-    options_.proxy[kTextLength - 1] = 0;
-    options_.userAgent[kTextLength - 1] = 0;
+        m_options.prebufferSize = std::min(m_options.prebufferSize, options.bufferSize);
+    m_options.useProxy = options.useProxy;
+    std::copy_n(options.proxy, kTextLength, m_options.proxy);
+    std::copy_n(options.userAgent, kTextLength, m_options.userAgent);
+    m_options.proxy[kTextLength - 1] = 0;
+    m_options.userAgent[kTextLength - 1] = 0;
     return true;
 }
 
 StreamingOptions StreamClient::Options() const {
-    std::lock_guard<std::mutex> lock(infoMutex_);
-    return options_;
+    std::lock_guard<std::mutex> lock(m_infoMutex);
+    return m_options;
 }
 
 int StreamClient::BlockCount() const {
@@ -165,75 +165,75 @@ int StreamClient::PrebufferBlocks() const {
 }
 
 std::u16string StreamClient::StationName() const {
-    std::lock_guard<std::mutex> lock(infoMutex_);
-    return stationName_;
+    std::lock_guard<std::mutex> lock(m_infoMutex);
+    return m_stationName;
 }
 
 std::u16string StreamClient::Genre() const {
-    std::lock_guard<std::mutex> lock(infoMutex_);
-    return genre_;
+    std::lock_guard<std::mutex> lock(m_infoMutex);
+    return m_genre;
 }
 
 std::u16string StreamClient::StationUrl() const {
-    std::lock_guard<std::mutex> lock(infoMutex_);
-    return stationUrl_;
+    std::lock_guard<std::mutex> lock(m_infoMutex);
+    return m_stationUrl;
 }
 
 std::u16string StreamClient::LastTitle() const {
-    std::lock_guard<std::mutex> lock(infoMutex_);
-    return lastTitle_;
+    std::lock_guard<std::mutex> lock(m_infoMutex);
+    return m_lastTitle;
 }
 
 int StreamClient::FilledBlocks() const {
-    CriticalSection::Lock lock(listLock_);
-    return static_cast<int>(filled_.size());
+    CriticalSection::Lock lock(m_listLock);
+    return static_cast<int>(m_filled.size());
 }
 
 bool StreamClient::Connect(std::u16string_view url) {
-    CriticalSection::Lock lock(connectionLock_);
+    CriticalSection::Lock lock(m_connectionLock);
     Stop();
     const int count = BlockCount();
     {
-        CriticalSection::Lock listLock(listLock_);
+        CriticalSection::Lock listLock(m_listLock);
         for (int i = 0; i < count; ++i) {
             std::unique_ptr<Block> block(new (std::nothrow) Block);
             if (!block) {
-                free_.clear();
-                blocksAllocated_ = 0;
+                m_free.clear();
+                m_blocksAllocated = 0;
                 return false;
             }
-            free_.push_back(std::move(block));
+            m_free.push_back(std::move(block));
         }
-        blocksAllocated_ = count;
+        m_blocksAllocated = count;
     }
     {
-        std::lock_guard<std::mutex> info(infoMutex_);
-        url_ = std::u16string(url.substr(0, kTextLength - 1));
-        redirect_.clear();
-        stationName_.clear();
-        genre_.clear();
-        stationUrl_.clear();
-        lastTitle_.clear();
-        error_.clear();
+        std::lock_guard<std::mutex> info(m_infoMutex);
+        m_url = std::u16string(url.substr(0, kTextLength - 1));
+        m_redirect.clear();
+        m_stationName.clear();
+        m_genre.clear();
+        m_stationUrl.clear();
+        m_lastTitle.clear();
+        m_error.clear();
     }
-    gaveUp_ = false;
-    freeBlock_.Set();
-    dataAvailable_.Reset();
-    stop_ = false;
-    endOfStream_ = false;
-    icySeen_ = false;
-    connected_.Reset();
+    m_gaveUp = false;
+    m_freeBlock.Set();
+    m_dataAvailable.Reset();
+    m_stop = false;
+    m_endOfStream = false;
+    m_icySeen = false;
+    m_connected.Reset();
 
-    if (!thread_.Start([this] { ReceiveThread(); })) {
+    if (!m_thread.Start([this] { ReceiveThread(); })) {
         FreeBlocks();
         return false;
     }
     for (;;) {
-        if (connected_.Wait(20))
+        if (m_connected.Wait(20))
             return true;
-        if (!thread_.IsRunning()) {
-            thread_.Wait();
-            if (connected_.IsSignalled())
+        if (!m_thread.IsRunning()) {
+            m_thread.Wait();
+            if (m_connected.IsSignalled())
                 return true;
             FreeBlocks();
             return false;
@@ -243,41 +243,41 @@ bool StreamClient::Connect(std::u16string_view url) {
 
 void StreamClient::Stop() {
     // The flag goes up before the lock so that a Connect in progress gives up promptly.
-    stop_ = true;
-    freeBlock_.Set();
-    dataAvailable_.Set();
-    CriticalSection::Lock lock(connectionLock_);
-    thread_.Wait();
+    m_stop = true;
+    m_freeBlock.Set();
+    m_dataAvailable.Set();
+    CriticalSection::Lock lock(m_connectionLock);
+    m_thread.Wait();
     FreeBlocks();
-    stop_ = false;
-    endOfStream_ = false;
-    icySeen_ = false;
+    m_stop = false;
+    m_endOfStream = false;
+    m_icySeen = false;
 }
 
 void StreamClient::FreeBlocks() {
-    CriticalSection::Lock lock(listLock_);
-    free_.clear();
-    filled_.clear();
-    blocksAllocated_ = 0;
+    CriticalSection::Lock lock(m_listLock);
+    m_free.clear();
+    m_filled.clear();
+    m_blocksAllocated = 0;
 }
 
 size_t StreamClient::Read(void* buffer, size_t length) {
     auto* out = static_cast<uint8_t*>(buffer);
     size_t done = 0;
     while (done < length) {
-        while (!dataAvailable_.Wait(100)) {
+        while (!m_dataAvailable.Wait(100)) {
             if (!SocketOpen())
                 return done;
         }
-        CriticalSection::Lock lock(listLock_);
-        if (filled_.empty()) {
+        CriticalSection::Lock lock(m_listLock);
+        if (m_filled.empty()) {
             // Stop signals the event; without a connection nothing will come.
-            if (!SocketOpen() || stop_)
+            if (!SocketOpen() || m_stop)
                 return done;
-            dataAvailable_.Reset();
+            m_dataAvailable.Reset();
             continue;
         }
-        Block& block = *filled_.front();
+        Block& block = *m_filled.front();
         const size_t n = std::min(length - done, block.filled - block.read);
         std::memcpy(out + done, block.data + block.read, n);
         block.read += n;
@@ -285,11 +285,11 @@ size_t StreamClient::Read(void* buffer, size_t length) {
         if (block.read == block.filled) {
             block.read = 0;
             block.filled = 0;
-            free_.push_back(std::move(filled_.front()));
-            filled_.pop_front();
-            freeBlock_.Set();
-            if (filled_.empty())
-                dataAvailable_.Reset();
+            m_free.push_back(std::move(m_filled.front()));
+            m_filled.pop_front();
+            m_freeBlock.Set();
+            if (m_filled.empty())
+                m_dataAvailable.Reset();
         }
     }
     return done;
@@ -298,14 +298,14 @@ size_t StreamClient::Read(void* buffer, size_t length) {
 bool StreamClient::WaitForPrebuffer() {
     const int prebuffer = PrebufferBlocks();
     for (;;) {
-        if (stop_)
+        if (m_stop)
             return false;
         if (FilledBlocks() >= prebuffer)
             return true;
         // The receive thread has filed its last block: what arrived still plays, unless the
         // stream was given up.
         if (!SocketOpen())
-            return !gaveUp_ && (endOfStream_ || FilledBlocks() > 0);
+            return !m_gaveUp && (m_endOfStream || FilledBlocks() > 0);
         Thread::Sleep(1);
     }
 }
@@ -320,22 +320,22 @@ void StreamClient::ReceiveThread() {
 
     std::u16string url;
     {
-        std::lock_guard<std::mutex> lock(infoMutex_);
-        url = url_;
+        std::lock_guard<std::mutex> lock(m_infoMutex);
+        url = m_url;
     }
     for (int redirects = 0;; ++redirects) {
         const Request result = ConnectionRequest(url);
         if (result == Request::Ok)
             break;
-        if (result == Request::Failed || stop_)
+        if (result == Request::Failed || m_stop)
             return;
         if (redirects == kMaxRedirects) {
             SetError("more than " + std::to_string(kMaxRedirects) + " redirects");
             return;
         }
-        std::lock_guard<std::mutex> lock(infoMutex_);
-        url = redirect_;
-        url_ = redirect_;
+        std::lock_guard<std::mutex> lock(m_infoMutex);
+        url = m_redirect;
+        m_url = m_redirect;
     }
     ReceiveAudio();
     CloseSocket();
@@ -344,28 +344,28 @@ void StreamClient::ReceiveThread() {
 void StreamClient::ReceiveAudio() {
     std::unique_ptr<Block> current;
     {
-        CriticalSection::Lock lock(listLock_);
-        current = std::move(free_.front());
-        free_.pop_front();
-        if (free_.empty())
-            freeBlock_.Reset();
+        CriticalSection::Lock lock(m_listLock);
+        current = std::move(m_free.front());
+        m_free.pop_front();
+        if (m_free.empty())
+            m_freeBlock.Reset();
     }
-    connected_.Set();
+    m_connected.Set();
 
-    while (!endOfStream_) {
+    while (!m_endOfStream) {
         if (!current) {
-            freeBlock_.Wait();
-            if (stop_)
+            m_freeBlock.Wait();
+            if (m_stop)
                 return;
-            CriticalSection::Lock lock(listLock_);
-            if (free_.empty()) {
-                freeBlock_.Reset();
+            CriticalSection::Lock lock(m_listLock);
+            if (m_free.empty()) {
+                m_freeBlock.Reset();
                 continue;
             }
-            current = std::move(free_.front());
-            free_.pop_front();
-            if (free_.empty())
-                freeBlock_.Reset();
+            current = std::move(m_free.front());
+            m_free.pop_front();
+            if (m_free.empty())
+                m_freeBlock.Reset();
             current->filled = 0;
             current->read = 0;
         }
@@ -376,7 +376,7 @@ void StreamClient::ReceiveAudio() {
         if (got < 0)
             break;
         if (got == 0) {
-            endOfStream_ = true;
+            m_endOfStream = true;
         } else {
             const size_t audio =
                 StripMetadata(current->data + current->filled, static_cast<size_t>(got));
@@ -384,40 +384,40 @@ void StreamClient::ReceiveAudio() {
             if (!MetadataInProportion(static_cast<size_t>(got), audio))
                 return;
         }
-        if (current->filled == kBlockSize || endOfStream_) {
-            if (stop_)
+        if (current->filled == kBlockSize || m_endOfStream) {
+            if (m_stop)
                 return;
             if (current->filled == 0)
                 continue;
-            CriticalSection::Lock lock(listLock_);
-            filled_.push_back(std::move(current));
-            dataAvailable_.Set();
+            CriticalSection::Lock lock(m_listLock);
+            m_filled.push_back(std::move(current));
+            m_dataAvailable.Set();
         }
     }
     // A connection that broke off keeps what it brought: the partial block goes to the list
     // before the socket is seen closed.
-    if (current && current->filled > 0 && !stop_) {
-        CriticalSection::Lock lock(listLock_);
-        filled_.push_back(std::move(current));
-        dataAvailable_.Set();
+    if (current && current->filled > 0 && !m_stop) {
+        CriticalSection::Lock lock(m_listLock);
+        m_filled.push_back(std::move(current));
+        m_dataAvailable.Set();
     }
 }
 
 void StreamClient::SetError(const std::string& text) {
-    if (stop_)
+    if (m_stop)
         return; // the owner ended the connection: nothing went wrong
-    std::lock_guard<std::mutex> lock(infoMutex_);
-    error_ = text;
+    std::lock_guard<std::mutex> lock(m_infoMutex);
+    m_error = text;
 }
 
 std::string StreamClient::LastError() const {
-    std::lock_guard<std::mutex> lock(infoMutex_);
-    return error_;
+    std::lock_guard<std::mutex> lock(m_infoMutex);
+    return m_error;
 }
 
 void StreamClient::CloseSocket() {
-    tls_.End();
-    const int fd = socket_.exchange(-1);
+    m_tls.End();
+    const int fd = m_socket.exchange(-1);
     if (fd >= 0) {
         shutdown(fd, SHUT_RDWR);
         close(fd);
@@ -426,13 +426,13 @@ void StreamClient::CloseSocket() {
 
 bool StreamClient::WaitFor(bool write, Deadline deadline) {
     for (;;) {
-        if (stop_)
+        if (m_stop)
             return false;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return false;
-        const int fd = socket_;
+        const int fd = m_socket;
         fd_set set;
         FD_ZERO(&set);
         FD_SET(fd, &set);
@@ -442,20 +442,20 @@ bool StreamClient::WaitFor(bool write, Deadline deadline) {
         if (ready < 0 && errno != EINTR)
             return false;
         if (ready > 0)
-            return !stop_;
+            return !m_stop;
     }
 }
 
 long StreamClient::Receive(uint8_t* buffer, size_t length, Deadline deadline, const char* late) {
     bool wantWrite = false;
     for (;;) {
-        if (!tls_.HasPending() && !WaitFor(wantWrite, deadline)) {
+        if (!m_tls.HasPending() && !WaitFor(wantWrite, deadline)) {
             SetError(late);
             return -1;
         }
-        if (tls_.Active()) {
+        if (m_tls.Active()) {
             size_t got = 0;
-            switch (tls_.Read(buffer, length, got)) {
+            switch (m_tls.Read(buffer, length, got)) {
             case TlsSession::kDone:
                 return static_cast<long>(got);
             case TlsSession::kClosed:
@@ -467,11 +467,11 @@ long StreamClient::Receive(uint8_t* buffer, size_t length, Deadline deadline, co
                 wantWrite = true;
                 continue;
             case TlsSession::kFailed:
-                SetError(tls_.Error());
+                SetError(m_tls.Error());
                 return -1;
             }
         }
-        const ssize_t got = recv(socket_, buffer, length, 0);
+        const ssize_t got = recv(m_socket, buffer, length, 0);
         if (got >= 0)
             return static_cast<long>(got);
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
@@ -485,17 +485,19 @@ bool StreamClient::SendAll(const std::string& text, Deadline deadline) {
     size_t sent = 0;
     bool wantRead = false;
     while (sent < text.size()) {
-        if (tls_.Active()) {
+        if (m_tls.Active()) {
             size_t n = 0;
-            const TlsSession::Result result = tls_.Write(text.data() + sent, text.size() - sent, n);
+            const TlsSession::Result result =
+                m_tls.Write(text.data() + sent, text.size() - sent, n);
             sent += n;
             if (result == TlsSession::kFailed || result == TlsSession::kClosed) {
-                SetError(tls_.Error().empty() ? "the server closed the connection" : tls_.Error());
+                SetError(m_tls.Error().empty() ? "the server closed the connection"
+                                               : m_tls.Error());
                 return false;
             }
             wantRead = result == TlsSession::kWantRead;
         } else {
-            const ssize_t n = send(socket_, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+            const ssize_t n = send(m_socket, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
             if (n > 0) {
                 sent += static_cast<size_t>(n);
                 continue;
@@ -546,10 +548,10 @@ bool StreamClient::LookUp(const std::string& host, in_addr& found, Deadline dead
         return false;
     }
     std::unique_lock guard(lookup->lock);
-    while (!lookup->finished && !stop_ && std::chrono::steady_clock::now() < deadline)
+    while (!lookup->finished && !m_stop && std::chrono::steady_clock::now() < deadline)
         lookup->done.wait_for(guard, std::chrono::milliseconds(kSliceMs));
     if (!lookup->finished) {
-        if (!stop_)
+        if (!m_stop)
             SetError("cannot find the server " + host + " in time");
         return false;
     }
@@ -573,7 +575,7 @@ bool StreamClient::ConnectSocket(const std::string& host, int port, Deadline dea
         SetError(std::string("no socket: ") + std::strerror(errno));
         return false;
     }
-    socket_ = fd;
+    m_socket = fd;
     const int flags = fcntl(fd, F_GETFL, 0);
     if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) {
         CloseSocket();
@@ -587,7 +589,7 @@ bool StreamClient::ConnectSocket(const std::string& host, int port, Deadline dea
         CloseSocket();
         return false;
     }
-    while (!stop_ && std::chrono::steady_clock::now() < deadline) {
+    while (!m_stop && std::chrono::steady_clock::now() < deadline) {
         fd_set writable;
         fd_set failed;
         FD_ZERO(&writable);
@@ -616,18 +618,18 @@ bool StreamClient::ConnectSocket(const std::string& host, int port, Deadline dea
 }
 
 bool StreamClient::StartTls(const std::string& host, Deadline deadline) {
-    if (!tls_.Begin(socket_, host)) {
-        SetError(tls_.Error());
+    if (!m_tls.Begin(m_socket, host)) {
+        SetError(m_tls.Error());
         return false;
     }
     for (;;) {
-        const TlsSession::Result result = tls_.Handshake();
+        const TlsSession::Result result = m_tls.Handshake();
         if (result == TlsSession::kDone)
             return true;
         if (result == TlsSession::kFailed || result == TlsSession::kClosed) {
-            SetError(tls_.Error().empty() ? "the server closed the connection during the TLS "
-                                            "handshake"
-                                          : tls_.Error());
+            SetError(m_tls.Error().empty() ? "the server closed the connection during the TLS "
+                                             "handshake"
+                                           : m_tls.Error());
             return false;
         }
         if (!WaitFor(result == TlsSession::kWantWrite, deadline)) {
@@ -759,19 +761,19 @@ StreamClient::Request StreamClient::ConnectionRequest(const std::u16string& wide
                      std::to_string(kTextLength - 1) + " characters");
             return Request::Failed;
         }
-        std::lock_guard<std::mutex> lock(infoMutex_);
-        redirect_ = Wide(next);
+        std::lock_guard<std::mutex> lock(m_infoMutex);
+        m_redirect = Wide(next);
         return Request::Redirect;
     }
 
     ReadHeaders(header);
 
-    CriticalSection::Lock lock(listLock_);
-    if (free_.empty()) {
+    CriticalSection::Lock lock(m_listLock);
+    if (m_free.empty()) {
         CloseSocket();
         return Request::Failed;
     }
-    Block& block = *free_.front();
+    Block& block = *m_free.front();
     const size_t body = length - bodyStart;
     std::memcpy(block.data, buffer + bodyStart, body);
     block.filled = StripMetadata(block.data, body);
@@ -789,101 +791,101 @@ void StreamClient::ReadHeaders(std::string_view header) {
         std::string_view ice;
         std::u16string* target;
     };
-    std::lock_guard<std::mutex> lock(infoMutex_);
-    const Field fields[] = {{"icy-name", "ice-name", &stationName_},
-                            {"icy-genre", "ice-genre", &genre_},
-                            {"icy-url", "ice-url", &stationUrl_}};
+    std::lock_guard<std::mutex> lock(m_infoMutex);
+    const Field fields[] = {{"icy-name", "ice-name", &m_stationName},
+                            {"icy-genre", "ice-genre", &m_genre},
+                            {"icy-url", "ice-url", &m_stationUrl}};
     for (const Field& field : fields) {
         for (std::string_view name : {field.icy, field.ice}) {
             std::string value;
             if (HeaderValue(header, name, value)) {
                 *field.target = Wide(value);
-                icySeen_ = true;
+                m_icySeen = true;
             }
         }
     }
-    metaInterval_ = 0;
+    m_metaInterval = 0;
     const size_t at = header.find("icy-metaint:");
     if (at != std::string_view::npos) {
         const long value = std::strtol(header.data() + at + 12, nullptr, 10);
-        metaInterval_ = value > 0 ? value : 0;
+        m_metaInterval = value > 0 ? value : 0;
     }
-    metaCounter_ = metaInterval_;
-    metaLength_ = 0;
-    windowReceived_ = 0;
-    windowAudio_ = 0;
+    m_metaCounter = m_metaInterval;
+    m_metaLength = 0;
+    m_windowReceived = 0;
+    m_windowAudio = 0;
 }
 
 bool StreamClient::MetadataInProportion(size_t received, size_t audio) {
-    if (metaInterval_ == 0)
+    if (m_metaInterval == 0)
         return true;
-    windowReceived_ += received;
-    windowAudio_ += audio;
-    if (windowReceived_ < kMetadataWindow)
+    m_windowReceived += received;
+    m_windowAudio += audio;
+    if (m_windowReceived < kMetadataWindow)
         return true;
-    const bool fine = windowAudio_ * 2 >= windowReceived_;
-    windowReceived_ = 0;
-    windowAudio_ = 0;
+    const bool fine = m_windowAudio * 2 >= m_windowReceived;
+    m_windowReceived = 0;
+    m_windowAudio = 0;
     if (!fine) {
         // A "stream" of titles with a byte of audio between them: decoding it would only burn
         // the processor.
-        gaveUp_ = true;
+        m_gaveUp = true;
         SetError("the stream carries more metadata than audio (icy-metaint " +
-                 std::to_string(metaInterval_) + "); given up");
+                 std::to_string(m_metaInterval) + "); given up");
     }
     return fine;
 }
 
 size_t StreamClient::StripMetadata(uint8_t* data, size_t length) {
-    if (metaInterval_ == 0)
+    if (m_metaInterval == 0)
         return length;
     size_t pos = 0; // bytes before `pos` are audio and stay
     for (;;) {
-        if (metaCounter_ < 0) {
+        if (m_metaCounter < 0) {
             // Inside a metadata block that began in an earlier receive.
-            const size_t take = std::min(static_cast<size_t>(-metaCounter_), length - pos);
-            if (metaLength_ + take <= sizeof metaBuffer_) {
-                std::memcpy(metaBuffer_ + metaLength_, data + pos, take);
-                metaLength_ += take;
+            const size_t take = std::min(static_cast<size_t>(-m_metaCounter), length - pos);
+            if (m_metaLength + take <= sizeof m_metaBuffer) {
+                std::memcpy(m_metaBuffer + m_metaLength, data + pos, take);
+                m_metaLength += take;
             }
             std::memmove(data + pos, data + pos + take, length - pos - take);
             length -= take;
-            metaCounter_ += static_cast<long>(take);
-            if (metaCounter_ < 0)
+            m_metaCounter += static_cast<long>(take);
+            if (m_metaCounter < 0)
                 return length;
             MetadataComplete();
-            metaCounter_ = metaInterval_;
+            m_metaCounter = m_metaInterval;
             continue;
         }
         const size_t remaining = length - pos;
-        if (static_cast<size_t>(metaCounter_) >= remaining) {
-            metaCounter_ -= static_cast<long>(remaining);
+        if (static_cast<size_t>(m_metaCounter) >= remaining) {
+            m_metaCounter -= static_cast<long>(remaining);
             return length;
         }
-        const size_t start = pos + static_cast<size_t>(metaCounter_);
+        const size_t start = pos + static_cast<size_t>(m_metaCounter);
         const size_t blockSize = static_cast<size_t>(data[start]) * 16 + 1;
         const size_t present = std::min(blockSize, length - start);
         if (blockSize > 1) {
-            std::memcpy(metaBuffer_, data + start, present);
-            metaLength_ = present;
+            std::memcpy(m_metaBuffer, data + start, present);
+            m_metaLength = present;
         }
         std::memmove(data + start, data + start + present, length - start - present);
         length -= present;
         pos = start;
         if (present < blockSize) {
-            metaCounter_ = -static_cast<long>(blockSize - present);
+            m_metaCounter = -static_cast<long>(blockSize - present);
             return length;
         }
         if (blockSize > 1)
             MetadataComplete();
-        metaCounter_ = metaInterval_;
+        m_metaCounter = m_metaInterval;
     }
 }
 
 void StreamClient::MetadataComplete() {
-    if (metaLength_ == 0 || metaLength_ != static_cast<size_t>(metaBuffer_[0]) * 16 + 1)
+    if (m_metaLength == 0 || m_metaLength != static_cast<size_t>(m_metaBuffer[0]) * 16 + 1)
         return;
-    const std::string_view text(reinterpret_cast<const char*>(metaBuffer_ + 1), metaLength_ - 1);
+    const std::string_view text(reinterpret_cast<const char*>(m_metaBuffer + 1), m_metaLength - 1);
     const size_t at = text.find("StreamTitle=");
     if (at == std::string_view::npos)
         return;
@@ -897,10 +899,10 @@ void StreamClient::MetadataComplete() {
         --end;
     const std::u16string title = Wide(text.substr(start, end - start));
     {
-        std::lock_guard<std::mutex> lock(infoMutex_);
-        lastTitle_ = title;
+        std::lock_guard<std::mutex> lock(m_infoMutex);
+        m_lastTitle = title;
         ToArray(title, titleBuffer, kTextLength);
     }
-    if (owner_)
-        owner_->Post(WM_PLAYER_STREAMTITLE, reinterpret_cast<uintptr_t>(titleBuffer), 0);
+    if (m_owner)
+        m_owner->Post(WM_PLAYER_STREAMTITLE, reinterpret_cast<uintptr_t>(titleBuffer), 0);
 }

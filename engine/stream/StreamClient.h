@@ -64,12 +64,12 @@ public:
     std::u16string Genre() const;
     std::u16string StationUrl() const;
     std::u16string LastTitle() const;
-    bool IcyHeadersSeen() const { return icySeen_.load(); }
-    bool EndOfStream() const { return endOfStream_.load(); }
-    bool SocketOpen() const { return socket_.load() >= 0; }
+    bool IcyHeadersSeen() const { return m_icySeen.load(); }
+    bool EndOfStream() const { return m_endOfStream.load(); }
+    bool SocketOpen() const { return m_socket.load() >= 0; }
     // The stream was refused for good (its metadata outweighs its audio): connecting again is
     // pointless. Cleared by the next Connect.
-    bool GaveUp() const { return gaveUp_.load(); }
+    bool GaveUp() const { return m_gaveUp.load(); }
     // Why the last connection failed or ended early; empty when it did not.
     std::string LastError() const;
 
@@ -114,42 +114,42 @@ private:
     bool MetadataInProportion(size_t received, size_t audio);
     void MetadataComplete();
 
-    MessageSink* owner_;
+    MessageSink* m_owner;
 
-    mutable std::mutex infoMutex_; // options, station texts, redirect target, title
-    StreamingOptions options_;
-    std::u16string url_;
-    std::u16string redirect_;
-    std::u16string stationName_;
-    std::u16string genre_;
-    std::u16string stationUrl_;
-    std::u16string lastTitle_;
-    std::string error_;
-    std::atomic<bool> icySeen_{false};
-    std::atomic<bool> gaveUp_{false};
+    mutable std::mutex m_infoMutex; // options, station texts, redirect target, title
+    StreamingOptions m_options;
+    std::u16string m_url;
+    std::u16string m_redirect;
+    std::u16string m_stationName;
+    std::u16string m_genre;
+    std::u16string m_stationUrl;
+    std::u16string m_lastTitle;
+    std::string m_error;
+    std::atomic<bool> m_icySeen{false};
+    std::atomic<bool> m_gaveUp{false};
 
-    std::atomic<int> socket_{-1};
-    TlsSession tls_; // receive thread only
-    Thread thread_;
+    std::atomic<int> m_socket{-1};
+    TlsSession m_tls; // receive thread only
+    Thread m_thread;
 
     // Metadata state, used by the receive thread only.
-    long metaInterval_ = 0;
-    long metaCounter_ = 0;
-    uint8_t metaBuffer_[255 * 16 + 1] = {};
-    size_t metaLength_ = 0;
-    size_t windowReceived_ = 0;
-    size_t windowAudio_ = 0;
+    long m_metaInterval = 0;
+    long m_metaCounter = 0;
+    uint8_t m_metaBuffer[255 * 16 + 1] = {};
+    size_t m_metaLength = 0;
+    size_t m_windowReceived = 0;
+    size_t m_windowAudio = 0;
 
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> endOfStream_{false};
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_endOfStream{false};
 
-    mutable CriticalSection listLock_;
-    CriticalSection connectionLock_;
-    std::deque<std::unique_ptr<Block>> free_;
-    std::deque<std::unique_ptr<Block>> filled_;
-    int blocksAllocated_ = 0;
+    mutable CriticalSection m_listLock;
+    CriticalSection m_connectionLock;
+    std::deque<std::unique_ptr<Block>> m_free;
+    std::deque<std::unique_ptr<Block>> m_filled;
+    int m_blocksAllocated = 0;
 
-    Event connected_{true, false};
-    Event dataAvailable_{true, true};
-    Event freeBlock_{true, true};
+    Event m_connected{true, false};
+    Event m_dataAvailable{true, true};
+    Event m_freeBlock{true, true};
 };

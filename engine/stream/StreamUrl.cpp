@@ -24,23 +24,23 @@ bool StreamUrl::HasWebScheme(std::string_view text) {
 }
 
 bool StreamUrl::Parse(std::string_view text) {
-    secure_ = StartsWithNoCase(text, "https://");
-    if (secure_)
+    m_secure = StartsWithNoCase(text, "https://");
+    if (m_secure)
         text.remove_prefix(8);
     else if (StartsWithNoCase(text, "http://"))
         text.remove_prefix(7);
     const size_t end = text.find_first_of(":/");
-    host_ = std::string(text.substr(0, end));
-    if (host_.empty() || host_.size() > kMaxHost)
+    m_host = std::string(text.substr(0, end));
+    if (m_host.empty() || m_host.size() > kMaxHost)
         return false;
-    port_ = secure_ ? 443 : 80;
-    explicitPort_ = false;
-    path_ = "/";
+    m_port = m_secure ? 443 : 80;
+    m_explicitPort = false;
+    m_path = "/";
     if (end == std::string_view::npos)
         return true;
     const size_t slash = text.find('/', end);
     if (slash != std::string_view::npos)
-        path_ = std::string(text.substr(slash));
+        m_path = std::string(text.substr(slash));
     if (text[end] == ':') {
         const std::string digits(text.substr(end + 1, slash - end - 1));
         char* stop = nullptr;
@@ -48,17 +48,17 @@ bool StreamUrl::Parse(std::string_view text) {
         if (stop != digits.c_str()) {
             if (value < 1 || value > 65535)
                 return false;
-            port_ = static_cast<int>(value);
-            explicitPort_ = true;
+            m_port = static_cast<int>(value);
+            m_explicitPort = true;
         }
     }
     return true;
 }
 
 std::string StreamUrl::Origin() const {
-    std::string origin = (secure_ ? "https://" : "http://") + host_;
-    if (explicitPort_)
-        origin += ":" + std::to_string(port_);
+    std::string origin = (m_secure ? "https://" : "http://") + m_host;
+    if (m_explicitPort)
+        origin += ":" + std::to_string(m_port);
     return origin;
 }
 
@@ -66,11 +66,11 @@ std::string StreamUrl::Resolve(std::string_view location) const {
     if (HasWebScheme(location))
         return std::string(location);
     if (location.substr(0, 2) == "//")
-        return (secure_ ? "https:" : "http:") + std::string(location);
+        return (m_secure ? "https:" : "http:") + std::string(location);
     if (!location.empty() && location.front() == '/')
         return Origin() + std::string(location);
     // Beside the current path: its folder, without a query.
-    const std::string_view path = std::string_view(path_).substr(0, path_.find('?'));
+    const std::string_view path = std::string_view(m_path).substr(0, m_path.find('?'));
     const std::string_view folder = path.substr(0, path.rfind('/') + 1);
     return Origin() + std::string(folder) + std::string(location);
 }

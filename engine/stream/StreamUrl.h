@@ -10,11 +10,11 @@ public:
     // False when the host is empty or too long, or the port is not a number from 1 to 65535.
     bool Parse(std::string_view text);
 
-    bool Secure() const { return secure_; }
-    const std::string& Host() const { return host_; }
-    int Port() const { return port_; }
+    bool Secure() const { return m_secure; }
+    const std::string& Host() const { return m_host; }
+    int Port() const { return m_port; }
     // From the first "/" after the host; "/" when there is none.
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return m_path; }
 
     // The address a redirect's Location names: absolute ("https://..."), without a scheme
     // ("//host/..."), from the server's root ("/other") or beside the current path ("other.mp3").
@@ -26,9 +26,9 @@ public:
 private:
     std::string Origin() const;
 
-    bool secure_ = false;
-    std::string host_;
-    int port_ = 80;
-    bool explicitPort_ = false;
-    std::string path_ = "/";
+    bool m_secure = false;
+    std::string m_host;
+    int m_port = 80;
+    bool m_explicitPort = false;
+    std::string m_path = "/";
 };

@@ -29,14 +29,14 @@ public:
     bool HasPending() const;
     // Frees the session; the socket stays open.
     void End();
-    bool Active() const { return ssl_ != nullptr; }
+    bool Active() const { return m_ssl != nullptr; }
 
-    const std::string& Error() const { return error_; }
+    const std::string& Error() const { return m_error; }
 
 private:
     Result Outcome(int ret, const char* what);
 
-    SSL_CTX* context_ = nullptr;
-    SSL* ssl_ = nullptr;
-    std::string error_;
+    SSL_CTX* m_context = nullptr;
+    SSL* m_ssl = nullptr;
+    std::string m_error;
 };

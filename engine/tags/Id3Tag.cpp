@@ -39,17 +39,17 @@ constexpr FrameName kV22Frames[] = {
 
 class FileHandle {
 public:
-    explicit FileHandle(int fd) : fd_(fd) {}
+    explicit FileHandle(int fd) : m_fd(fd) {}
     ~FileHandle() {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
-    int Get() const { return fd_; }
+    int Get() const { return m_fd; }
 
 private:
-    int fd_;
+    int m_fd;
 };
 
 // Reads exactly `bytes` at `offset`; false on an error or at the end of the file.

@@ -21,11 +21,11 @@ namespace {
 
 class MainFrameTest : public ::testing::Test {
 protected:
-    std::unique_ptr<CMainFrame> MakeFrame(bool withLine = true) {
+    std::unique_ptr<MainFrame> MakeFrame(bool withLine = true) {
         std::unique_ptr<TelephonyLine> line;
         if (withLine)
             line = std::make_unique<FakeTelephonyLine>(script);
-        return std::make_unique<CMainFrame>(
+        return std::make_unique<MainFrame>(
             [this](QWidget* parent) -> std::unique_ptr<FrameView> {
                 auto fake = std::make_unique<FakeFrameView>(parent);
                 view = fake.get();
@@ -82,7 +82,7 @@ std::map<int, QString> CommandsOf(const QList<QMenu*>& popups) {
             if (action->menu())
                 walk(action->menu());
             else if (!action->isSeparator())
-                found[CMainMenu::CommandId(action)] = action->text();
+                found[MainMenu::CommandId(action)] = action->text();
         }
     };
     for (QMenu* popup : popups)
@@ -98,12 +98,12 @@ TEST_F(MainFrameTest, CreationHostsTheViewUnderTheTitleSonvale) {
     EXPECT_EQ(view->surface->size(), QSize(480, 536));
     EXPECT_EQ(view->creations, 1);
     EXPECT_EQ(view->startLine, u"/music/a.mp3");
-    EXPECT_EQ(CMainFrame::Instance(), frame.get());
+    EXPECT_EQ(MainFrame::Instance(), frame.get());
     EXPECT_TRUE(script.open);
 }
 
 TEST_F(MainFrameTest, TheViewCanShowTheTrayIconWhileItIsCreated) {
-    onViewCreate = [] { CMainFrame::Instance()->SetTrayIcon(true); };
+    onViewCreate = [] { MainFrame::Instance()->SetTrayIcon(true); };
     auto frame = MakeFrame();
     ASSERT_TRUE(frame->Create());
     EXPECT_TRUE(frame->HasTrayIcon());
@@ -127,7 +127,7 @@ TEST_F(MainFrameTest, MenuBarHasEveryCommandWithItsId) {
     EXPECT_EQ(CommandsOf(popups), kMenuCommands);
 
     // The sync commands sit in their own popup under Lyrics.
-    QAction* faster = CMainMenu::FindCommand(popups, 32924);
+    QAction* faster = MainMenu::FindCommand(popups, 32924);
     ASSERT_NE(faster, nullptr);
     EXPECT_EQ(qobject_cast<QMenu*>(faster->parent())->title(), "Sync Lyrics");
 }
@@ -143,30 +143,30 @@ TEST_F(MainFrameTest, PopupsGreyOutWhatTheViewCantRunWhenTheyOpen) {
             if (QMenu* inner = action->menu())
                 emit inner->aboutToShow();
     }
-    EXPECT_FALSE(CMainMenu::FindCommand(popups, 32840)->isEnabled());
-    EXPECT_FALSE(CMainMenu::FindCommand(popups, 32924)->isEnabled()); // inside "Sync Lyrics"
-    EXPECT_TRUE(CMainMenu::FindCommand(popups, 32773)->isEnabled());
+    EXPECT_FALSE(MainMenu::FindCommand(popups, 32840)->isEnabled());
+    EXPECT_FALSE(MainMenu::FindCommand(popups, 32924)->isEnabled()); // inside "Sync Lyrics"
+    EXPECT_TRUE(MainMenu::FindCommand(popups, 32773)->isEnabled());
     view->unavailable.clear();
     emit popups.back()->aboutToShow();
-    EXPECT_TRUE(CMainMenu::FindCommand(popups, 32840)->isEnabled());
+    EXPECT_TRUE(MainMenu::FindCommand(popups, 32840)->isEnabled());
 }
 
 TEST_F(MainFrameTest, TapMenuSearchesLyricsAndHasAlwaysOnTop) {
     QWidget owner;
-    const QList<QMenu*> popups = CMainMenu::CreatePopups(&owner, CMainMenu::Kind::TapMenu);
+    const QList<QMenu*> popups = MainMenu::CreatePopups(&owner, MainMenu::Kind::TapMenu);
     std::map<int, QString> expected = kMenuCommands;
     expected[32882] = "Search Lyrics...";
     expected[32890] = "Always on top";
     EXPECT_EQ(CommandsOf(popups), expected);
-    QAction* onTop = CMainMenu::FindCommand(popups, 32890);
+    QAction* onTop = MainMenu::FindCommand(popups, 32890);
     ASSERT_NE(onTop, nullptr);
     EXPECT_EQ(qobject_cast<QMenu*>(onTop->parent())->title(), "Tools");
 }
 
 TEST_F(MainFrameTest, KoreanTextsWithLanguage1042) {
-    ASSERT_TRUE(CSonvaleApp::InstallLanguage(*qApp, 1042));
+    ASSERT_TRUE(SonvaleApp::InstallLanguage(*qApp, 1042));
     QWidget owner;
-    const QList<QMenu*> popups = CMainMenu::CreatePopups(&owner, CMainMenu::Kind::MenuBar);
+    const QList<QMenu*> popups = MainMenu::CreatePopups(&owner, MainMenu::Kind::MenuBar);
     const std::map<int, QString> texts = CommandsOf(popups);
     EXPECT_EQ(popups.at(0)->title(), QString::fromUtf8("파일"));
     EXPECT_EQ(texts.at(32772), QString::fromUtf8("파일 열기..."));
@@ -181,8 +181,8 @@ TEST_F(MainFrameTest, KoreanTextsWithLanguage1042) {
         delete translator;
     }
 
-    EXPECT_FALSE(CSonvaleApp::InstallLanguage(*qApp, 1033));
-    const QList<QMenu*> english = CMainMenu::CreatePopups(&owner, CMainMenu::Kind::MenuBar);
+    EXPECT_FALSE(SonvaleApp::InstallLanguage(*qApp, 1033));
+    const QList<QMenu*> english = MainMenu::CreatePopups(&owner, MainMenu::Kind::MenuBar);
     EXPECT_EQ(CommandsOf(english), kMenuCommands);
 }
 
@@ -190,7 +190,7 @@ TEST_F(MainFrameTest, MenuCommandsGoToTheViewFirst) {
     auto frame = MakeFrame();
     ASSERT_TRUE(frame->Create());
     view->handled = {32773};
-    frame->menuBar()->triggered(CMainMenu::FindCommand(frame->MenuPopups(), 32773));
+    frame->menuBar()->triggered(MainMenu::FindCommand(frame->MenuPopups(), 32773));
     EXPECT_TRUE(view->commands.empty()); // posted, not called
     Deliver();
     EXPECT_EQ(view->commands, std::vector<int>({32773}));

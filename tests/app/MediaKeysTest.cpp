@@ -33,7 +33,7 @@ constexpr intptr_t kUp = static_cast<intptr_t>(0x80000000u);
 
 TEST(MediaKeysTest, TapAt165x483IsNextTrackDownThenUp) {
     KeyRecorder view;
-    CMediaKeys keys;
+    MediaKeys keys;
     keys.SetTarget(&view);
     keys.OnTap(165, 483, true);
     keys.OnTap(165, 483, false);
@@ -44,19 +44,19 @@ TEST(MediaKeysTest, TapAt165x483IsNextTrackDownThenUp) {
 
 TEST(MediaKeysTest, EveryTapPositionNamesItsButton) {
     for (auto [x, y] : {std::pair{216, 100}, {87, 246}, {165, 483}})
-        EXPECT_EQ(CMediaKeys::KeyAt(x, y), 176u) << x << "," << y;
+        EXPECT_EQ(MediaKeys::KeyAt(x, y), 176u) << x << "," << y;
     for (auto [x, y] : {std::pair{232, 100}, {112, 246}, {315, 483}})
-        EXPECT_EQ(CMediaKeys::KeyAt(x, y), 177u) << x << "," << y;
+        EXPECT_EQ(MediaKeys::KeyAt(x, y), 177u) << x << "," << y;
     for (auto [x, y] : {std::pair{248, 100}, {264, 100}, {20, 246}, {240, 483}})
-        EXPECT_EQ(CMediaKeys::KeyAt(x, y), 179u) << x << "," << y;
+        EXPECT_EQ(MediaKeys::KeyAt(x, y), 179u) << x << "," << y;
     // Elsewhere the x value is the key; a neighbour of a button is not the button.
-    EXPECT_EQ(CMediaKeys::KeyAt(166, 483), 166u);
-    EXPECT_EQ(CMediaKeys::KeyAt(216, 101), 216u);
+    EXPECT_EQ(MediaKeys::KeyAt(166, 483), 166u);
+    EXPECT_EQ(MediaKeys::KeyAt(216, 101), 216u);
 }
 
 TEST(MediaKeysTest, RequestsBecomeKeyPresses) {
     KeyRecorder view;
-    CMediaKeys keys;
+    MediaKeys keys;
     keys.SetTarget(&view);
     keys.PlayPause();
     keys.Next();
@@ -70,7 +70,7 @@ TEST(MediaKeysTest, RequestsBecomeKeyPresses) {
 
 TEST(MediaKeysTest, KeysPassOnUnchangedAndNothingGoesWithoutTarget) {
     KeyRecorder view;
-    CMediaKeys keys;
+    MediaKeys keys;
     keys.ForwardKey(WM_KEYDOWN, 13, 0);
     keys.OnTap(165, 483, true);
     keys.PlayPause();
@@ -92,10 +92,10 @@ TEST(MediaKeysTest, KeysPassOnUnchangedAndNothingGoesWithoutTarget) {
 }
 
 TEST(MediaKeysTest, TwoModelsHaveNoMediaKeyObject) {
-    EXPECT_TRUE(CMediaKeys::IsWantedOn(""));
-    EXPECT_TRUE(CMediaKeys::IsWantedOn("ThinkPad X1 Carbon"));
-    EXPECT_FALSE(CMediaKeys::IsWantedOn("Samsung SPH-M4300"));
-    EXPECT_FALSE(CMediaKeys::IsWantedOn("SCH-M420 rev 2"));
+    EXPECT_TRUE(MediaKeys::IsWantedOn(""));
+    EXPECT_TRUE(MediaKeys::IsWantedOn("ThinkPad X1 Carbon"));
+    EXPECT_FALSE(MediaKeys::IsWantedOn("Samsung SPH-M4300"));
+    EXPECT_FALSE(MediaKeys::IsWantedOn("SCH-M420 rev 2"));
 }
 
 } // namespace

@@ -53,7 +53,7 @@ protected:
 
     // A playlist file of these files, as the player writes one.
     void WriteList(const std::string& name, const std::vector<std::string>& paths) {
-        CArchive archive;
+        Archive archive;
         archive.WriteInt32(static_cast<int32_t>(paths.size()));
         for (const std::string& path : paths) {
             const std::u16string wide = TextCodec::Utf8ToUtf16(path);
@@ -69,7 +69,7 @@ protected:
     // The paths the saved playlist holds, in order (none when it can't be read whole).
     std::vector<std::u16string> SavedList() {
         const std::string bytes = m_home.Read("playlist.wpl");
-        CArchive archive(bytes);
+        Archive archive(bytes);
         int32_t count = 0;
         std::vector<std::u16string> paths;
         if (!archive.ReadInt32(count))

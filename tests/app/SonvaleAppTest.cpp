@@ -26,7 +26,7 @@ TEST(SonvaleAppTest, WakeupRegistrationWritesTheModulePath) {
     Registry registry(folder / "registry.db");
     Profile profile(registry, kRegistryKeyWord, kProfileName);
 
-    ASSERT_TRUE(CSonvaleApp::RegisterForWakeup(registry, profile, "/opt/sonvale/bin/sonvale"));
+    ASSERT_TRUE(SonvaleApp::RegisterForWakeup(registry, profile, "/opt/sonvale/bin/sonvale"));
     EXPECT_EQ(StoredModulePath(profile), u"/opt/sonvale/bin/sonvale");
     const auto registrations = RunAppAtEvent::List(registry);
     ASSERT_EQ(registrations.size(), 1u);
@@ -36,7 +36,7 @@ TEST(SonvaleAppTest, WakeupRegistrationWritesTheModulePath) {
     // A path without any folder registers too.
     Registry bare(folder / "bare.db");
     Profile bareProfile(bare, kRegistryKeyWord, kProfileName);
-    EXPECT_TRUE(CSonvaleApp::RegisterForWakeup(bare, bareProfile, "sonvale"));
+    EXPECT_TRUE(SonvaleApp::RegisterForWakeup(bare, bareProfile, "sonvale"));
     EXPECT_EQ(StoredModulePath(bareProfile), u"sonvale");
 }
 
@@ -44,16 +44,16 @@ TEST(SonvaleAppTest, ProgramInTheRootFolderDoesNotRegister) {
     TempFolder folder;
     Registry registry(folder / "registry.db");
     Profile profile(registry, kRegistryKeyWord, kProfileName);
-    EXPECT_FALSE(CSonvaleApp::RegisterForWakeup(registry, profile, "/sonvale"));
+    EXPECT_FALSE(SonvaleApp::RegisterForWakeup(registry, profile, "/sonvale"));
     EXPECT_EQ(StoredModulePath(profile), u"<none>");
     EXPECT_TRUE(RunAppAtEvent::List(registry).empty());
 }
 
 TEST(SonvaleAppTest, OnlyMountPointsUnderTheMediaFoldersAreCards) {
-    EXPECT_FALSE(CSonvaleApp::IsStorageCardFolder("/usr/bin"));
-    EXPECT_FALSE(CSonvaleApp::IsStorageCardFolder("/proc")); // a mount point, but no card
-    EXPECT_FALSE(CSonvaleApp::IsStorageCardFolder("/media/no-such-card"));
-    EXPECT_FALSE(CSonvaleApp::IsStorageCardFolder(""));
+    EXPECT_FALSE(SonvaleApp::IsStorageCardFolder("/usr/bin"));
+    EXPECT_FALSE(SonvaleApp::IsStorageCardFolder("/proc")); // a mount point, but no card
+    EXPECT_FALSE(SonvaleApp::IsStorageCardFolder("/media/no-such-card"));
+    EXPECT_FALSE(SonvaleApp::IsStorageCardFolder(""));
 }
 
 class SingleInstanceTest : public ::testing::Test {
@@ -69,12 +69,12 @@ protected:
 };
 
 TEST_F(SingleInstanceTest, SecondInstanceHandsItsCommandLineToTheFirst) {
-    CSingleInstance first("/opt/sonvale/bin/sonvale");
+    SingleInstance first("/opt/sonvale/bin/sonvale");
     ASSERT_TRUE(first.Acquire());
     EXPECT_TRUE(first.ServerPath().startsWith(QString::fromStdString(m_runtime.Path())));
-    QSignalSpy received(&first, &CSingleInstance::CommandLineReceived);
+    QSignalSpy received(&first, &SingleInstance::CommandLineReceived);
 
-    CSingleInstance second("/opt/sonvale/bin/sonvale");
+    SingleInstance second("/opt/sonvale/bin/sonvale");
     EXPECT_FALSE(second.Acquire());
     const QString text = QString::fromUtf8("/음악/노래 하나.mp3");
     ASSERT_TRUE(second.HandOver(text));
@@ -82,17 +82,17 @@ TEST_F(SingleInstanceTest, SecondInstanceHandsItsCommandLineToTheFirst) {
     EXPECT_EQ(received.at(0).at(0).toString(), text);
 
     // Another program path is another instance.
-    CSingleInstance other("/usr/local/bin/sonvale");
+    SingleInstance other("/usr/local/bin/sonvale");
     EXPECT_TRUE(other.Acquire());
     EXPECT_NE(other.ServerPath(), first.ServerPath());
 }
 
 TEST_F(SingleInstanceTest, LockComesFreeWhenTheFirstEnds) {
     {
-        CSingleInstance first("/opt/sonvale/bin/sonvale");
+        SingleInstance first("/opt/sonvale/bin/sonvale");
         ASSERT_TRUE(first.Acquire());
     }
-    CSingleInstance next("/opt/sonvale/bin/sonvale");
+    SingleInstance next("/opt/sonvale/bin/sonvale");
     EXPECT_TRUE(next.Acquire());
 }
 

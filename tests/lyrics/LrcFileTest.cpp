@@ -26,11 +26,11 @@ Parsed ParseLines(std::initializer_list<std::u16string_view> lines) {
 // The one key of a one-line file, or -1 when the line was dropped.
 int KeyOf(std::u16string_view line, std::u16string* text = nullptr) {
     Parsed p = ParseLines({line});
-    if (p.data.listTimes.size() != 1)
+    if (p.data.times.size() != 1)
         return -1;
     if (text)
-        *text = p.data.mapTextByTime.at(p.data.listTimes[0]);
-    return p.data.listTimes[0];
+        *text = p.data.textByTime.at(p.data.times[0]);
+    return p.data.times[0];
 }
 
 } // namespace
@@ -70,11 +70,11 @@ TEST(LrcFile, OffsetMovesOnlyLaterLinesAndNeverBelowZero) {
     Parsed p =
         ParseLines({u"[00:10.00]before", u"[offset:1000]", u"[00:20.00]after", u"[00:00.00]zero",
                     u"[offset:-5000]", u"[00:03.00]early", u"[00:30.00]late"});
-    EXPECT_EQ(u"before", p.data.mapTextByTime.at(20));
-    EXPECT_EQ(u"after", p.data.mapTextByTime.at(42));
-    EXPECT_EQ(u"zero", p.data.mapTextByTime.at(0));
-    EXPECT_EQ(u"early", p.data.mapTextByTime.at(6));
-    EXPECT_EQ(u"late", p.data.mapTextByTime.at(50));
+    EXPECT_EQ(u"before", p.data.textByTime.at(20));
+    EXPECT_EQ(u"after", p.data.textByTime.at(42));
+    EXPECT_EQ(u"zero", p.data.textByTime.at(0));
+    EXPECT_EQ(u"early", p.data.textByTime.at(6));
+    EXPECT_EQ(u"late", p.data.textByTime.at(50));
     EXPECT_EQ(u"before\r\nafter\r\nzero\r\nearly\r\nlate\r\n", p.text);
 }
 
@@ -89,12 +89,12 @@ TEST(LrcFile, EntryTagsReplaceOnlyWithAValue) {
     EXPECT_EQ(u"Old artist", p.entry.artist);
     EXPECT_EQ(u"Album", p.entry.album);
     EXPECT_TRUE(p.text.empty());
-    EXPECT_TRUE(p.data.listTimes.empty());
+    EXPECT_TRUE(p.data.times.empty());
 }
 
 TEST(LrcFile, SameTimeKeepsFirstTextButBothInTheText) {
     Parsed p = ParseLines({u"[00:05.00]first", u"[00:05.20]second"});
-    EXPECT_EQ(u"first", p.data.mapTextByTime.at(10));
+    EXPECT_EQ(u"first", p.data.textByTime.at(10));
     EXPECT_EQ(u"first\r\nsecond\r\n", p.text);
 }
 
@@ -109,13 +109,13 @@ TEST(LrcFile, AnsiFileReadsEveryLineAndUtf16StopsAtAnEmptyLine) {
     LrcFile::EntryText entry;
     EXPECT_EQ(u"one\r\ntwo\r\n", LrcFile::LoadLrcFile(folder.File16("ansi.mp3"), data, entry));
     EXPECT_EQ(u"T\u00e9", entry.title);
-    EXPECT_EQ(2u, data.listTimes.size());
+    EXPECT_EQ(2u, data.times.size());
 
     LyricsData wide;
     LrcFile::EntryText wideEntry;
     EXPECT_EQ(u"one\r\n", LrcFile::LoadLrcFile(folder.File16("wide.ogg"), wide, wideEntry));
     EXPECT_EQ(u"T\u00e9", wideEntry.title);
-    EXPECT_EQ((std::vector<int>{2}), wide.listTimes);
+    EXPECT_EQ((std::vector<int>{2}), wide.times);
 
     // Big-endian UTF-16 too.
     std::string big = "\xFE\xFF";
@@ -147,8 +147,8 @@ TEST(LrcFile, LongAnsiLinesComeInPieces) {
     LrcFile::EntryText entry;
     const std::u16string text = LrcFile::LoadLrcFile(folder.File16("long.mp3"), data, entry);
     // The first read holds the time and 2037 characters; the rest is a line without a tag.
-    EXPECT_EQ(std::u16string(LrcFile::kLineBuffer - 1 - 10, u'x'), data.mapTextByTime.at(2));
-    EXPECT_EQ(u"after", data.mapTextByTime.at(4));
+    EXPECT_EQ(std::u16string(LrcFile::kLineBuffer - 1 - 10, u'x'), data.textByTime.at(2));
+    EXPECT_EQ(u"after", data.textByTime.at(4));
 }
 
 TEST(LrcFile, LongUtf16LinesAreCut) {
@@ -160,7 +160,7 @@ TEST(LrcFile, LongUtf16LinesAreCut) {
     LrcFile::EntryText entry;
     const std::u16string text = LrcFile::LoadLrcFile(folder.File16("long.mp3"), data, entry);
     // The cut comes after the time tag's 10 characters.
-    EXPECT_EQ(std::u16string(LrcFile::kMaxLineLength - 10, u'\uAC00'), data.mapTextByTime.at(2));
-    EXPECT_EQ(u"after", data.mapTextByTime.at(4));
+    EXPECT_EQ(std::u16string(LrcFile::kMaxLineLength - 10, u'\uAC00'), data.textByTime.at(2));
+    EXPECT_EQ(u"after", data.textByTime.at(4));
     EXPECT_EQ(LrcFile::kMaxLineLength - 10 + 2 + 5 + 2, text.size());
 }

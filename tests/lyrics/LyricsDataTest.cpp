@@ -21,29 +21,29 @@ TEST(LyricsData, FirstLineForAKeyWinsAndLineNumbersFollowFirstAppearance) {
     data.AddLyricLine(30, u"late");
     data.AddLyricLine(4, u"early");
     data.AddLyricLine(30, u"duplicate");
-    EXPECT_EQ(u"late", data.mapTextByTime.at(30));
-    EXPECT_EQ(0u, data.mapLineByTime.at(30));
-    EXPECT_EQ(1u, data.mapLineByTime.at(4));
-    EXPECT_EQ((std::vector<int>{30, 4}), data.listTimes);
+    EXPECT_EQ(u"late", data.textByTime.at(30));
+    EXPECT_EQ(0u, data.lineByTime.at(30));
+    EXPECT_EQ(1u, data.lineByTime.at(4));
+    EXPECT_EQ((std::vector<int>{30, 4}), data.times);
 
     data.SortLyrics();
-    EXPECT_EQ((std::vector<int>{4, 30}), data.listTimes);
+    EXPECT_EQ((std::vector<int>{4, 30}), data.times);
     // Sorting keeps the numbers the lines were given.
-    EXPECT_EQ(0u, data.mapLineByTime.at(30));
+    EXPECT_EQ(0u, data.lineByTime.at(30));
 
-    data.strLyrics = u"late\r\n";
+    data.lyrics = u"late\r\n";
     data.LyricsReset();
-    EXPECT_TRUE(data.strLyrics.empty());
-    EXPECT_TRUE(data.mapLineByTime.empty());
-    EXPECT_TRUE(data.mapTextByTime.empty());
-    EXPECT_TRUE(data.listTimes.empty());
+    EXPECT_TRUE(data.lyrics.empty());
+    EXPECT_TRUE(data.lineByTime.empty());
+    EXPECT_TRUE(data.textByTime.empty());
+    EXPECT_TRUE(data.times.empty());
     data.AddLyricLine(7, u"again");
-    EXPECT_EQ(0u, data.mapLineByTime.at(7));
+    EXPECT_EQ(0u, data.lineByTime.at(7));
 }
 
 TEST(LyricsData, LineShowsHalfASecondAheadOfItsKey) {
     const LyricsData data = ThreeLines();
-    EXPECT_EQ((std::vector<int>{10, 20, 40}), data.listTimes);
+    EXPECT_EQ((std::vector<int>{10, 20, 40}), data.times);
     EXPECT_EQ(-1, data.LyricAt(4499, 0).key);
     EXPECT_TRUE(data.LyricAt(4499, 0).first.empty());
     const LyricsData::Lookup at = data.LyricAt(4500, 0);

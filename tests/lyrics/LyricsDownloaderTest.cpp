@@ -34,26 +34,26 @@ class SoapServer {
 public:
     using Handler = std::function<void(SoapServer& server, int fd)>;
 
-    explicit SoapServer(Handler handler) : handler_(std::move(handler)) {
-        listener_ = LoopbackSocket::Listen(port_);
-        thread_ = std::thread([this] { Run(); });
+    explicit SoapServer(Handler handler) : m_handler(std::move(handler)) {
+        m_listener = LoopbackSocket::Listen(m_port);
+        m_thread = std::thread([this] { Run(); });
     }
     ~SoapServer() {
-        stop_ = true;
-        thread_.join();
-        close(listener_);
+        m_stop = true;
+        m_thread.join();
+        close(m_listener);
     }
 
-    std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
-    int Connections() const { return connections_; }
-    bool Stopping() const { return stop_; }
+    std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
+    int Connections() const { return m_connections; }
+    bool Stopping() const { return m_stop; }
     std::string Head() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return head_;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_head;
     }
     std::string Body() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return body_;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_body;
     }
 
     static void Respond(int fd, int status, const std::string& body) {
@@ -65,22 +65,22 @@ public:
 
 private:
     void Run() {
-        while (!stop_) {
-            pollfd p{listener_, POLLIN, 0};
+        while (!m_stop) {
+            pollfd p{m_listener, POLLIN, 0};
             if (poll(&p, 1, 20) <= 0)
                 continue;
-            const int fd = accept(listener_, nullptr, nullptr);
+            const int fd = accept(m_listener, nullptr, nullptr);
             if (fd < 0)
                 continue;
-            ++connections_;
+            ++m_connections;
             std::string request = Receive(fd);
             const size_t end = request.find("\r\n\r\n");
             {
-                std::lock_guard<std::mutex> lock(mutex_);
-                head_ = request.substr(0, end);
-                body_ = end == std::string::npos ? std::string() : request.substr(end + 4);
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_head = request.substr(0, end);
+                m_body = end == std::string::npos ? std::string() : request.substr(end + 4);
             }
-            handler_(*this, fd);
+            m_handler(*this, fd);
             close(fd);
         }
     }
@@ -89,7 +89,7 @@ private:
     std::string Receive(int fd) {
         std::string request;
         char scratch[1024];
-        while (!stop_) {
+        while (!m_stop) {
             const size_t end = request.find("\r\n\r\n");
             if (end != std::string::npos) {
                 const size_t length = request.find("Content-Length: ");
@@ -109,14 +109,14 @@ private:
         return request;
     }
 
-    Handler handler_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> connections_{0};
-    mutable std::mutex mutex_;
-    std::string head_, body_;
-    std::thread thread_;
+    Handler m_handler;
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connections{0};
+    mutable std::mutex m_mutex;
+    std::string m_head, m_body;
+    std::thread m_thread;
 };
 
 std::string Answer(const std::string& lyric) {

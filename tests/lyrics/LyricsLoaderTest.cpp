@@ -67,29 +67,29 @@ TEST(LyricsLoader, LrcFileComesFirstThenTheTagsThenTheTextFile) {
     folder.Write("tag-lyrics-id3v23.txt", "plain text\n");
     EXPECT_EQ(Source::LrcFile, LyricsLoader::Load(U16(mp3), u".mp3", Opened::Stream, true,
                                                   finder.Get(), data, entry));
-    EXPECT_EQ(u"later\r\nfrom lrc\r\n", data.strLyrics);
-    EXPECT_EQ((std::vector<int>{6, 18}), data.listTimes); // sorted
+    EXPECT_EQ(u"later\r\nfrom lrc\r\n", data.lyrics);
+    EXPECT_EQ((std::vector<int>{6, 18}), data.times); // sorted
     EXPECT_EQ(u"Lrc Artist", entry.artist);
     EXPECT_TRUE(finder.asked.empty());
 
     std::filesystem::remove(folder.File("tag-lyrics-id3v23.lrc"));
     EXPECT_EQ(Source::Sylt, LyricsLoader::Load(U16(mp3), u"MP3", Opened::Stream, true, finder.Get(),
                                                data, entry));
-    EXPECT_EQ(u"First line\r\nSecond line\r\nThird line\r\n", data.strLyrics);
-    EXPECT_EQ((std::vector<int>{2, 5, 8}), data.listTimes);
+    EXPECT_EQ(u"First line\r\nSecond line\r\nThird line\r\n", data.lyrics);
+    EXPECT_EQ((std::vector<int>{2, 5, 8}), data.times);
 
     // Played by the media player control the tags are not read.
     finder.asked.clear();
     EXPECT_EQ(Source::TextFile, LyricsLoader::Load(U16(mp3), u".mp3", Opened::MediaPlayer, true,
                                                    finder.Get(), data, entry));
-    EXPECT_EQ(u"plain text\r\n", data.strLyrics);
-    EXPECT_TRUE(data.listTimes.empty());
+    EXPECT_EQ(u"plain text\r\n", data.lyrics);
+    EXPECT_TRUE(data.times.empty());
     EXPECT_TRUE(finder.asked.empty());
 
     // A track open neither way has no lyrics, and what was loaded before is gone.
     EXPECT_EQ(Source::None,
               LyricsLoader::Load(U16(mp3), u".mp3", Opened::None, true, finder.Get(), data, entry));
-    EXPECT_TRUE(data.strLyrics.empty());
+    EXPECT_TRUE(data.lyrics.empty());
 }
 
 TEST(LyricsLoader, LdbSourcesOnlyWithTheSetting) {
@@ -121,7 +121,7 @@ TEST(LyricsLoader, LdbSourcesOnlyWithTheSetting) {
     EXPECT_EQ(Source::Uslt,
               LyricsLoader::Load(track, u".mp3", Opened::Stream, true, finder, data, entry));
     EXPECT_EQ((std::vector<std::string>{"SYLT", "WSLT", "USLT"}), asked);
-    EXPECT_EQ(u"Block", data.mapTextByTime.at(10));
+    EXPECT_EQ(u"Block", data.textByTime.at(10));
 
     // Ogg names, and no tags at all for other extensions.
     asked.clear();
@@ -161,6 +161,6 @@ TEST(LyricsLoader, FifosAndDevicesGiveNoLyricsAtOnce) {
     LrcFile::EntryText entry;
     EXPECT_EQ(Source::None, LyricsLoader::Load(U16(track.Path()), u".mp3", Opened::Stream, true,
                                                finder.Get(), data, entry));
-    EXPECT_TRUE(data.strLyrics.empty());
+    EXPECT_TRUE(data.lyrics.empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start, track.Patience());
 }

@@ -88,9 +88,9 @@ TEST(TagLyrics, SyltKeepsTheFirstTextOfATime) {
     const Bytes frame =
         SyltFrame({SyltLine("One", 1000), SyltLine("Same time", 1000), SyltLine("Two", 2600)});
     EXPECT_EQ(u"One\r\nSame time\r\nTwo\r\n", Sylt(frame, data));
-    EXPECT_EQ(u"One", data.mapTextByTime.at(2));
-    EXPECT_EQ(u"Two", data.mapTextByTime.at(5));
-    EXPECT_EQ((std::vector<int>{2, 5}), data.listTimes);
+    EXPECT_EQ(u"One", data.textByTime.at(2));
+    EXPECT_EQ(u"Two", data.textByTime.at(5));
+    EXPECT_EQ((std::vector<int>{2, 5}), data.times);
 }
 
 TEST(TagLyrics, SyltStaysInsideTheField) {
@@ -104,7 +104,7 @@ TEST(TagLyrics, SyltStaysInsideTheField) {
     // A text longer than 511 bytes is cut there, and the time after its zero is still read.
     LyricsData longData;
     Sylt(SyltFrame({SyltLine(std::string(600, 'y'), 3000)}), longData);
-    EXPECT_EQ(std::u16string(TagLyrics::kMaxLineBytes, u'y'), longData.mapTextByTime.at(6));
+    EXPECT_EQ(std::u16string(TagLyrics::kMaxLineBytes, u'y'), longData.textByTime.at(6));
     EXPECT_TRUE(TagLyrics::ParseSylt(nullptr, 100, data).empty());
 }
 
@@ -114,10 +114,10 @@ TEST(TagLyrics, SynclyricLinesWithAndWithoutTags) {
               Synclyric("[00:01.000]One\nNo tag\n[00:02.000][01:00.500]Later\r\n"
                         "[00:03.250]Last \xC3\xA9",
                         data));
-    EXPECT_EQ(u"One", data.mapTextByTime.at(2));
-    EXPECT_EQ(u"No tag", data.mapTextByTime.at(0));
-    EXPECT_EQ(u"Later", data.mapTextByTime.at(121)); // the later of two tags counts
-    EXPECT_EQ(u"Last \u00e9", data.mapTextByTime.at(6));
+    EXPECT_EQ(u"One", data.textByTime.at(2));
+    EXPECT_EQ(u"No tag", data.textByTime.at(0));
+    EXPECT_EQ(u"Later", data.textByTime.at(121)); // the later of two tags counts
+    EXPECT_EQ(u"Last \u00e9", data.textByTime.at(6));
 }
 
 TEST(TagLyrics, SynclyricTagCutByTheEndAndOverlongLines) {
@@ -126,7 +126,7 @@ TEST(TagLyrics, SynclyricTagCutByTheEndAndOverlongLines) {
     EXPECT_TRUE(Synclyric("", data).empty());
     LyricsData longData;
     Synclyric("[00:04.000]" + std::string(700, 'z') + "\n", longData);
-    EXPECT_EQ(std::u16string(TagLyrics::kMaxLineBytes, u'z'), longData.mapTextByTime.at(8));
+    EXPECT_EQ(std::u16string(TagLyrics::kMaxLineBytes, u'z'), longData.textByTime.at(8));
 }
 
 TEST(TagLyrics, BlockWithTheShortHeaderReadsUtf8) {
@@ -137,9 +137,9 @@ TEST(TagLyrics, BlockWithTheShortHeaderReadsUtf8) {
                             .Record(3, 0, "")
                             .Record(8, 1250, "Two  words  here");
     EXPECT_EQ(u"Caf\u00e9  au lait\r\nTwo  words  here", ParseBlock(block.bytes(), data));
-    EXPECT_EQ(u"Caf\u00e9 au lait", data.mapTextByTime.at(10));
-    EXPECT_EQ(u"Two words here", data.mapTextByTime.at(25));
-    EXPECT_EQ((std::vector<int>{10, 25}), data.listTimes);
+    EXPECT_EQ(u"Caf\u00e9 au lait", data.textByTime.at(10));
+    EXPECT_EQ(u"Two words here", data.textByTime.at(25));
+    EXPECT_EQ((std::vector<int>{10, 25}), data.times);
 }
 
 TEST(TagLyrics, BlockWithTheSltHeaderReadsAnsi) {
@@ -147,8 +147,8 @@ TEST(TagLyrics, BlockWithTheSltHeaderReadsAnsi) {
     Block block(true, 200);
     block.Record(8, 100, "Plain").Record(8, 200, "").Record(8, 400, "Next");
     EXPECT_EQ(u"Plain\r\nNext", ParseBlock(block.bytes(), data));
-    EXPECT_EQ(u"Plain", data.mapTextByTime.at(2));
-    EXPECT_EQ(u"Next", data.mapTextByTime.at(8));
+    EXPECT_EQ(u"Plain", data.textByTime.at(2));
+    EXPECT_EQ(u"Next", data.textByTime.at(8));
     // The same records under the short header are read 10 bytes early: a different result.
     Bytes shifted = block.bytes();
     shifted[1] = 'X';
@@ -160,7 +160,7 @@ TEST(TagLyrics, BlockTextBeforeAnyTimedLineHasTimeZero) {
     LyricsData data;
     const Block block = Block(false, 0).Record(7, 0, "Untimed");
     EXPECT_EQ(u"Untimed", ParseBlock(block.bytes(), data));
-    EXPECT_EQ(u"Untimed", data.mapTextByTime.at(0));
+    EXPECT_EQ(u"Untimed", data.textByTime.at(0));
 }
 
 TEST(TagLyrics, HostileBlocksStayInsideTheField) {
@@ -219,8 +219,8 @@ TEST(TagLyrics, RealSyltFramesOfBothId3Versions) {
                   TagLyrics::SyncedLyrics("SYLT", sylt->value.data(),
                                           static_cast<int>(sylt->value.size()), data))
             << file;
-        EXPECT_EQ((std::vector<int>{2, 5, 8}), data.listTimes) << file;
-        EXPECT_EQ(u"Second line", data.mapTextByTime.at(5)) << file;
+        EXPECT_EQ((std::vector<int>{2, 5, 8}), data.times) << file;
+        EXPECT_EQ(u"Second line", data.textByTime.at(5)) << file;
         // The plain lyrics frame is far too short for a lyrics block.
         const TagFields::Field* uslt = tags.Find(FSOUND_TAGFIELD_ID3V2, "USLT");
         ASSERT_TRUE(uslt) << file;
@@ -240,5 +240,5 @@ TEST(TagLyrics, RealSynclyricComment) {
     EXPECT_EQ(u"First line\r\nSecond line\r\n",
               TagLyrics::SyncedLyrics("JETAUDIO_SYNCLYRIC", field->value.data(),
                                       static_cast<int>(field->value.size()), data));
-    EXPECT_EQ((std::vector<int>{2, 5}), data.listTimes);
+    EXPECT_EQ((std::vector<int>{2, 5}), data.times);
 }

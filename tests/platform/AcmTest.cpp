@@ -94,28 +94,28 @@ std::vector<uint8_t> AdpcmBlock(int16_t value, uint8_t predictor = 0) {
 // them faults.
 class GuardedBytes {
 public:
-    GuardedBytes() : page_(static_cast<size_t>(sysconf(_SC_PAGESIZE))) {
+    GuardedBytes() : m_page(static_cast<size_t>(sysconf(_SC_PAGESIZE))) {
         void* map =
-            mmap(nullptr, 3 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            mmap(nullptr, 3 * m_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (map != MAP_FAILED &&
-            mprotect(static_cast<uint8_t*>(map) + 2 * page_, page_, PROT_NONE) == 0)
-            map_ = static_cast<uint8_t*>(map);
+            mprotect(static_cast<uint8_t*>(map) + 2 * m_page, m_page, PROT_NONE) == 0)
+            m_map = static_cast<uint8_t*>(map);
     }
     ~GuardedBytes() {
-        if (map_)
-            munmap(map_, 3 * page_);
+        if (m_map)
+            munmap(m_map, 3 * m_page);
     }
-    bool Ready() const { return map_ != nullptr; }
+    bool Ready() const { return m_map != nullptr; }
     // Copies `bytes` (at most two pages) to end at the guard page.
     const uint8_t* Place(const std::vector<uint8_t>& bytes) {
-        uint8_t* at = map_ + 2 * page_ - bytes.size();
+        uint8_t* at = m_map + 2 * m_page - bytes.size();
         std::memcpy(at, bytes.data(), bytes.size());
         return at;
     }
 
 private:
-    size_t page_;
-    uint8_t* map_ = nullptr;
+    size_t m_page;
+    uint8_t* m_map = nullptr;
 };
 
 } // namespace

@@ -61,26 +61,26 @@ TEST_F(ProfileTest, LaunchRegistrationsAreKeptPerProgramAndCancelledTogether) {
 // Restores an environment variable at scope exit.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
         const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        old_ = old ? old : "";
+        m_had = old != nullptr;
+        m_old = old ? old : "";
         if (value)
             setenv(name, value, 1);
         else
             unsetenv(name);
     }
     ~ScopedEnv() {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
+        if (m_had)
+            setenv(m_name, m_old.c_str(), 1);
         else
-            unsetenv(name_);
+            unsetenv(m_name);
     }
 
 private:
-    const char* name_;
-    bool had_;
-    std::string old_;
+    const char* m_name;
+    bool m_had;
+    std::string m_old;
 };
 
 TEST(Folders, SonvaleHomeElseXdgFolders) {

@@ -11,23 +11,23 @@ public:
     explicit ScopedLocale(const char* lang) {
         for (const char* name : kNames) {
             const char* old = std::getenv(name);
-            saved_.emplace_back(old ? old : "");
+            m_saved.emplace_back(old ? old : "");
             unsetenv(name);
         }
         setenv("LANG", lang, 1);
     }
     ~ScopedLocale() {
         for (size_t i = 0; i < 3; ++i) {
-            if (saved_[i].empty())
+            if (m_saved[i].empty())
                 unsetenv(kNames[i]);
             else
-                setenv(kNames[i], saved_[i].c_str(), 1);
+                setenv(kNames[i], m_saved[i].c_str(), 1);
         }
     }
 
 private:
     static constexpr const char* kNames[3] = {"LC_ALL", "LC_CTYPE", "LANG"};
-    std::vector<std::string> saved_;
+    std::vector<std::string> m_saved;
 };
 
 TEST(TextCodec, Utf8RoundTripsIncludingSurrogatePairs) {

@@ -25,8 +25,8 @@ class AudioSetting {
 public:
     explicit AudioSetting(const char* value) {
         if (const char* old = std::getenv("SONVALE_AUDIO")) {
-            had_ = true;
-            old_ = old;
+            m_had = true;
+            m_old = old;
         }
         if (value)
             setenv("SONVALE_AUDIO", value, 1);
@@ -34,15 +34,15 @@ public:
             unsetenv("SONVALE_AUDIO");
     }
     ~AudioSetting() {
-        if (had_)
-            setenv("SONVALE_AUDIO", old_.c_str(), 1);
+        if (m_had)
+            setenv("SONVALE_AUDIO", m_old.c_str(), 1);
         else
             unsetenv("SONVALE_AUDIO");
     }
 
 private:
-    bool had_ = false;
-    std::string old_;
+    bool m_had = false;
+    std::string m_old;
 };
 
 // The blocks a device handed back, in order.
@@ -50,25 +50,25 @@ class Returned {
 public:
     WaveOut::DoneCallback Callback() {
         return [this](WaveHeader* block) {
-            std::lock_guard lock(mutex_);
-            blocks_.push_back(block);
-            changed_.notify_all();
+            std::lock_guard lock(m_mutex);
+            m_blocks.push_back(block);
+            m_changed.notify_all();
         };
     }
     bool WaitFor(size_t count, int timeoutMs = 10000) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                 [&] { return blocks_.size() >= count; });
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [&] { return m_blocks.size() >= count; });
     }
     std::vector<WaveHeader*> Blocks() {
-        std::lock_guard lock(mutex_);
-        return blocks_;
+        std::lock_guard lock(m_mutex);
+        return m_blocks;
     }
 
 private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<WaveHeader*> blocks_;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<WaveHeader*> m_blocks;
 };
 
 struct Block {

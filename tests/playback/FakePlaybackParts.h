@@ -122,7 +122,7 @@ public:
     }
     int32_t Position() override { return position; }
     int32_t Duration() override { return duration; }
-    bool FileInfo(PlayerFileInfo& info) override {
+    bool GetFileInfo(PlayerFileInfo& info) override {
         info.sampleRate = 44100;
         info.channels = 2;
         info.bitrate = 128;
@@ -172,7 +172,7 @@ public:
     void MessageBox(const std::u16string& text, const std::u16string& title) override {
         boxes.push_back({text, title});
     }
-    void ShowTitle(const _SFileInfo& entry) override { titles.push_back(entry.strTitle); }
+    void ShowTitle(const FileInfo& entry) override { titles.push_back(entry.title); }
     void ShowStatus(const std::u16string& text, int ms) override { statuses.push_back({text, ms}); }
     void SetPanelTime(int seconds) override { panelTime = seconds; }
     void SetPanelTotal(int) override {}
@@ -197,7 +197,7 @@ public:
     void BeginWait() override { ++waits; }
     void EndWait() override { ++waitEnds; }
     void PostToView(uint32_t message, uintptr_t, intptr_t) override { posts.push_back(message); }
-    void CurrentEntryChanged(const _SFileInfo&) override { ++entryChanges; }
+    void CurrentEntryChanged(const FileInfo&) override { ++entryChanges; }
     void SpeedApplied(double) override {}
     void HoldBacklight(bool) override {}
     void SetWaveOutVolume(uint32_t volume) override { waveOutVolumes.push_back(volume); }

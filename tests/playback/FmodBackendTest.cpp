@@ -61,8 +61,8 @@ protected:
             dlclose(fake);
     }
 
-    CFmodBackend& Backend(int language = 1033) {
-        backend = std::make_unique<CFmodBackend>(profile, reg, view, language);
+    FmodBackend& Backend(int language = 1033) {
+        backend = std::make_unique<FmodBackend>(profile, reg, view, language);
         backend->SetLibraryPath(FAKE_FMODCE_PATH);
         return *backend;
     }
@@ -96,11 +96,11 @@ protected:
     Registry reg{folder / "registry.db"};
     Profile profile{reg, kRegistryKeyWord, kProfileName};
     TestView view;
-    std::unique_ptr<CFmodBackend> backend;
+    std::unique_ptr<FmodBackend> backend;
 };
 
 TEST_F(FmodBackendTest, LibraryThatDoesNotLoadOrMissesANameStopsStartUp) {
-    CFmodBackend& missing = Backend();
+    FmodBackend& missing = Backend();
     missing.SetLibraryPath(folder / "libfmodce.so");
     EXPECT_FALSE(missing.Start());
     EXPECT_EQ(missing.Reason(), u"Decorder dll file load faild");
@@ -108,19 +108,19 @@ TEST_F(FmodBackendTest, LibraryThatDoesNotLoadOrMissesANameStopsStartUp) {
     EXPECT_EQ(missing.FailureTitle(), u"Decoder Error");
     EXPECT_FALSE(missing.IsStarted());
 
-    CFmodBackend& partial = Backend();
+    FmodBackend& partial = Backend();
     partial.SetLibraryPath(FAKE_FMODCE_PARTIAL_PATH);
     EXPECT_FALSE(partial.Start());
     EXPECT_EQ(partial.Reason(), u"Decoder initialize faild");
     EXPECT_TRUE(lib->calls.empty()); // the full fake was never called
 
-    CFmodLibrary library;
-    EXPECT_EQ(library.LoadFrom(FAKE_FMODCE_PARTIAL_PATH), CFmodLibrary::Result::SymbolMissing);
+    FmodLibrary library;
+    EXPECT_EQ(library.LoadFrom(FAKE_FMODCE_PARTIAL_PATH), FmodLibrary::Result::SymbolMissing);
     EXPECT_EQ(library.MissingName(), "FSOUND_GetOutput");
     EXPECT_FALSE(library.IsLoaded());
     EXPECT_EQ(library.Functions().SetHWND, nullptr);
 
-    ASSERT_EQ(library.LoadFrom(FAKE_FMODCE_PATH), CFmodLibrary::Result::Ok);
+    ASSERT_EQ(library.LoadFrom(FAKE_FMODCE_PATH), FmodLibrary::Result::Ok);
     EXPECT_NE(library.Functions().GetOutput, nullptr);
     EXPECT_FLOAT_EQ(library.Functions().GetVersion(), 3.74f);
 }
@@ -128,7 +128,7 @@ TEST_F(FmodBackendTest, LibraryThatDoesNotLoadOrMissesANameStopsStartUp) {
 TEST_F(FmodBackendTest, SetUpCallsComeInOrderAndABufferRefusalStopsBeforeInit) {
     Settings::Set(profile, kMixingBufferSize, 300);
     Settings::Set(profile, kStreamBufferSize, 1500);
-    CFmodBackend& backend = Backend();
+    FmodBackend& backend = Backend();
     ASSERT_TRUE(backend.Start());
     EXPECT_EQ(lib->hwnd, &view.window);
     const std::vector<std::string> head(lib->calls.begin(), lib->calls.begin() + 5);
@@ -139,7 +139,7 @@ TEST_F(FmodBackendTest, SetUpCallsComeInOrderAndABufferRefusalStopsBeforeInit) {
 
     lib->Reset();
     lib->setBufferSizeFails = true;
-    CFmodBackend& refused = Backend();
+    FmodBackend& refused = Backend();
     EXPECT_FALSE(refused.Start());
     EXPECT_EQ(refused.Reason(), u"Decoder buffer failed");
     EXPECT_TRUE(CallsStarting("Init").empty());
@@ -149,7 +149,7 @@ TEST_F(FmodBackendTest, SetUpCallsComeInOrderAndABufferRefusalStopsBeforeInit) {
 TEST_F(FmodBackendTest, MixRateStepsDownUntilInitWorksAndIsWrittenBack) {
     Settings::Set(profile, kMixRate, 96000);
     lib->initMaxRate = 22050;
-    CFmodBackend& backend = Backend();
+    FmodBackend& backend = Backend();
     ASSERT_TRUE(backend.Start());
     EXPECT_EQ(CallsStarting("Init"),
               (std::vector<std::string>{"Init 96000 16 8", "Init 48000 16 8", "Init 44100 16 8",
@@ -162,7 +162,7 @@ TEST_F(FmodBackendTest, MixRateStepsDownUntilInitWorksAndIsWrittenBack) {
     lib->Reset();
     lib->initMaxRate = 0;
     Settings::Set(profile, kMixRate, 32000);
-    CFmodBackend& failing = Backend();
+    FmodBackend& failing = Backend();
     EXPECT_FALSE(failing.Start());
     EXPECT_EQ(failing.Reason(), u"Decoder initialize retry failed");
     EXPECT_EQ(CallsStarting("Init").size(), 11u);
@@ -171,26 +171,26 @@ TEST_F(FmodBackendTest, MixRateStepsDownUntilInitWorksAndIsWrittenBack) {
 }
 
 TEST_F(FmodBackendTest, BuiltInEngineModeSilencesTheLibraryAndWidcommForcesIt) {
-    CFmodBackend& library = Backend();
+    FmodBackend& library = Backend();
     ASSERT_TRUE(library.Start());
     EXPECT_TRUE(CallsStarting("SetOutput").empty());
-    ASSERT_NE(UnitAt(CFmodBackend::kEffectsPriority), nullptr);
-    EXPECT_TRUE(UnitAt(CFmodBackend::kEffectsPriority)->active);
+    ASSERT_NE(UnitAt(FmodBackend::kEffectsPriority), nullptr);
+    EXPECT_TRUE(UnitAt(FmodBackend::kEffectsPriority)->active);
     library.Shutdown();
 
     lib->Reset();
     Settings::Set(profile, kUseDefaultDecoder, 0);
-    CFmodBackend& engine = Backend();
+    FmodBackend& engine = Backend();
     ASSERT_TRUE(engine.Start());
     EXPECT_EQ(engine.UseDefaultDecoder(), 0);
     EXPECT_LT(IndexOf("SetOutput 0"), IndexOf("Init 44100 16 8"));
-    EXPECT_EQ(UnitAt(CFmodBackend::kEffectsPriority), nullptr); // no library-path effects
+    EXPECT_EQ(UnitAt(FmodBackend::kEffectsPriority), nullptr); // no library-path effects
     engine.Shutdown();
 
     lib->Reset();
     Settings::Set(profile, kUseDefaultDecoder, 1);
     reg.SetNumber(HKEY_LOCAL_MACHINE, kWidcommKey, kWidcommStackMode, 1);
-    CFmodBackend& widcomm = Backend();
+    FmodBackend& widcomm = Backend();
     ASSERT_TRUE(widcomm.Start());
     EXPECT_EQ(widcomm.UseDefaultDecoder(), 0);
     EXPECT_EQ(Number(kUseDefaultDecoder), 0);
@@ -198,10 +198,10 @@ TEST_F(FmodBackendTest, BuiltInEngineModeSilencesTheLibraryAndWidcommForcesIt) {
 }
 
 TEST_F(FmodBackendTest, TickUnitCallsTheViewAndLeavesTheBlockAlone) {
-    CFmodBackend& backend = Backend();
+    FmodBackend& backend = Backend();
     EXPECT_FALSE(backend.ActivateTick()); // not started
     ASSERT_TRUE(backend.Start());
-    FakeFmodceUnit* tick = UnitAt(CFmodBackend::kTickPriority);
+    FakeFmodceUnit* tick = UnitAt(FmodBackend::kTickPriority);
     ASSERT_NE(tick, nullptr);
     EXPECT_EQ(tick->userdata, &view);
     EXPECT_FALSE(tick->active); // the view switches it on
@@ -221,7 +221,7 @@ TEST_F(FmodBackendTest, TickUnitCallsTheViewAndLeavesTheBlockAlone) {
     backend.Shutdown();
     EXPECT_FALSE(tick->active);
     EXPECT_TRUE(tick->freed);
-    EXPECT_TRUE(UnitAt(CFmodBackend::kEffectsPriority)->freed);
+    EXPECT_TRUE(UnitAt(FmodBackend::kEffectsPriority)->freed);
     EXPECT_LT(IndexOf("DSP_Free 900"), IndexOf("Close"));
     EXPECT_EQ(view.vuMeterStopped, 1);
     EXPECT_EQ(view.spectrumStopped, 1);
@@ -230,7 +230,7 @@ TEST_F(FmodBackendTest, TickUnitCallsTheViewAndLeavesTheBlockAlone) {
 
 TEST_F(FmodBackendTest, MetersAndUnitsThatFailUndoWhatStarted) {
     view.vuMeterStarts = false;
-    CFmodBackend& vu = Backend();
+    FmodBackend& vu = Backend();
     EXPECT_FALSE(vu.Start());
     EXPECT_EQ(vu.Reason(), u"VU-Meter DSP unit initialize failed");
     EXPECT_TRUE(Called("Close"));
@@ -244,7 +244,7 @@ TEST_F(FmodBackendTest, MetersAndUnitsThatFailUndoWhatStarted) {
     backend->Shutdown();
 
     Settings::Set(profile, kUseSpectrum, 1);
-    CFmodBackend& spectrum = Backend();
+    FmodBackend& spectrum = Backend();
     EXPECT_FALSE(spectrum.Start());
     EXPECT_EQ(spectrum.Reason(), u"Spectrum DSP unit initialize failed");
 
@@ -252,7 +252,7 @@ TEST_F(FmodBackendTest, MetersAndUnitsThatFailUndoWhatStarted) {
     lib->Reset();
     lib->dspCreateFails = true;
     const int stoppedBefore = view.vuMeterStopped;
-    CFmodBackend& dsp = Backend();
+    FmodBackend& dsp = Backend();
     EXPECT_FALSE(dsp.Start());
     EXPECT_EQ(dsp.Reason(), u"DSP unit initialize failed");
     EXPECT_EQ(view.vuMeterStopped, stoppedBefore + 1);
@@ -260,15 +260,15 @@ TEST_F(FmodBackendTest, MetersAndUnitsThatFailUndoWhatStarted) {
 }
 
 TEST_F(FmodBackendTest, KoreanInterfaceGetsTheKoreanTexts) {
-    CFmodBackend& backend = Backend(1042);
+    FmodBackend& backend = Backend(1042);
     backend.SetLibraryPath(folder / "libfmodce.so");
     EXPECT_FALSE(backend.Start());
     EXPECT_EQ(backend.Reason(), u"디코더 DLL 파일 로드 실패");
     EXPECT_EQ(backend.FailureText(), u"디코더 초기화 실패. (디코더 DLL 파일 로드 실패)");
     EXPECT_EQ(backend.FailureTitle(), u"디코더 에러");
-    EXPECT_EQ(CDecoderMessages::Text(DecoderMessage::DspFailed, 1033),
+    EXPECT_EQ(DecoderMessages::Text(DecoderMessage::DspFailed, 1033),
               u"DSP unit initialize failed");
-    EXPECT_EQ(CDecoderMessages::Text(DecoderMessage::DspFailed, 1042), u"DSP 유닛 초기화 실패");
+    EXPECT_EQ(DecoderMessages::Text(DecoderMessage::DspFailed, 1042), u"DSP 유닛 초기화 실패");
 }
 
 TEST_F(FmodBackendTest, EngineModeConfiguresTheEngineAndStoresItsEffectsAtShutdown) {
@@ -283,7 +283,7 @@ TEST_F(FmodBackendTest, EngineModeConfiguresTheEngineAndStoresItsEffectsAtShutdo
     Settings::Set(profile, kSurroundValue, 30);
     profile.WriteProfileInt(kSettings, kEqRate[3], 20);
 
-    CFmodBackend& backend = Backend();
+    FmodBackend& backend = Backend();
     ASSERT_TRUE(backend.Start());
     PlayerOptions options;
     ASSERT_TRUE(PlayerGetOptions(backend.Engine(), &options));
@@ -316,7 +316,7 @@ TEST_F(FmodBackendTest, LibraryModeStoresTheEffectObjectsAndLeavesTheEqualizer) 
     Settings::Set(profile, kBaseBoostStatus, 1);
     Settings::Set(profile, kBaseBoostValue, 6);
 
-    CFmodBackend& backend = Backend();
+    FmodBackend& backend = Backend();
     ASSERT_TRUE(backend.Start());
     PlayerOptions options;
     PlayerGetOptions(backend.Engine(), &options);
@@ -328,7 +328,7 @@ TEST_F(FmodBackendTest, LibraryModeStoresTheEffectObjectsAndLeavesTheEqualizer) 
     // bass boost is off for the test's block by setting it off first).
     backend.Effects().bassBoost.SetStatus(0);
     backend.Effects().echo.SetStatus(0);
-    FakeFmodceUnit* effects = UnitAt(CFmodBackend::kEffectsPriority);
+    FakeFmodceUnit* effects = UnitAt(FmodBackend::kEffectsPriority);
     ASSERT_NE(effects, nullptr);
     int32_t block[8] = {1000, -1000, 2000, -2000, 20000, -20000, 0, 5};
     void* out = effects->callback(block, block, 4, effects->userdata);

@@ -60,7 +60,7 @@ TEST_P(FmodRuntimeTest, StartsTicksAndShutsDown) {
     Settings::Set(profile, kUseDefaultDecoder, GetParam());
     CountingView view;
 
-    CFmodBackend backend(profile, reg, view, 1033);
+    FmodBackend backend(profile, reg, view, 1033);
     backend.SetLibraryPath(FMODCE_PATH);
     ASSERT_TRUE(backend.Start()) << std::string(backend.Reason().begin(), backend.Reason().end());
     EXPECT_EQ(backend.MixRate(), 44100);

@@ -20,7 +20,7 @@ std::string Fixture(const std::string& name) {
 class FmodTagSourceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(library.LoadFrom(FMODCE_PATH), CFmodLibrary::Result::Ok);
+        ASSERT_EQ(library.LoadFrom(FMODCE_PATH), FmodLibrary::Result::Ok);
         fs = &library.Functions();
         fs->SetOutput(FSOUND_OUTPUT_NOSOUND);
         ASSERT_TRUE(fs->Init(44100, 16, 8));
@@ -29,24 +29,24 @@ protected:
         fs->Close();
         library.Unload();
     }
-    CFmodLibrary library;
+    FmodLibrary library;
     const FmodFunctions* fs = nullptr;
 };
 
 TEST_F(FmodTagSourceTest, ReadsFramesOfAFileOpenedForItsTags) {
-    CFmodTagSource source(fs);
+    FmodTagSource source(fs);
     ASSERT_TRUE(source.Available());
     ASSERT_TRUE(source.Open(Fixture("tag-id3v23.mp3")));
     std::string bytes;
     ASSERT_TRUE(source.FindField("TPE1", bytes));
     EXPECT_EQ(bytes, std::string("\0Fixture Artist", 15));
-    EXPECT_EQ(CEntryTags::FrameText("TPE1", bytes), u"Fixture Artist");
+    EXPECT_EQ(EntryTags::FrameText("TPE1", bytes), u"Fixture Artist");
     EXPECT_FALSE(source.FindField("SYLT", bytes));
     source.Close();
     EXPECT_FALSE(source.FindField("TPE1", bytes));
     EXPECT_FALSE(source.Open(Fixture("missing.mp3")));
 
-    CFmodTagSource none(nullptr);
+    FmodTagSource none(nullptr);
     EXPECT_FALSE(none.Available());
     EXPECT_FALSE(none.Open(Fixture("tag-id3v23.mp3")));
 }
@@ -56,17 +56,17 @@ TEST_F(FmodTagSourceTest, LyricsFromTheTagsOfTheOpenTrack) {
         fs->Stream_Open(Fixture("tag-lyrics-id3v23.mp3").c_str(), 0x80151, 0, 0);
     ASSERT_NE(stream, nullptr);
     LyricsData lyrics;
-    std::u16string text = TagLyrics::Read(CFmodTagSource::Finder(*fs, stream), "SYLT", lyrics);
+    std::u16string text = TagLyrics::Read(FmodTagSource::Finder(*fs, stream), "SYLT", lyrics);
     EXPECT_EQ(text, u"First line\r\nSecond line\r\nThird line\r\n");
-    ASSERT_EQ(lyrics.listTimes.size(), 3u);
+    ASSERT_EQ(lyrics.times.size(), 3u);
     fs->Stream_Close(stream);
 
     stream = fs->Stream_Open(Fixture("tag-synclyric.ogg").c_str(), 0x80151, 0, 0);
     ASSERT_NE(stream, nullptr);
     LyricsData ogg;
-    text = TagLyrics::Read(CFmodTagSource::Finder(*fs, stream), "JETAUDIO_SYNCLYRIC", ogg);
+    text = TagLyrics::Read(FmodTagSource::Finder(*fs, stream), "JETAUDIO_SYNCLYRIC", ogg);
     EXPECT_EQ(text, u"First line\r\nSecond line\r\n");
-    EXPECT_TRUE(TagLyrics::Read(CFmodTagSource::Finder(*fs, stream), "SYLT", ogg).empty());
+    EXPECT_TRUE(TagLyrics::Read(FmodTagSource::Finder(*fs, stream), "SYLT", ogg).empty());
     fs->Stream_Close(stream);
 }
 

@@ -37,7 +37,7 @@ using S32 = std::vector<int32_t>;
 
 // gain = trunc(100 × 10^(-0.0875)) = 81 at rate 50.
 TEST(AudioSurroundEffect, KnownVectorsForAllWidths) {
-    CAudioSurroundEffect surround;
+    AudioSurroundEffect surround;
     surround.SetStatus(1);
     surround.SetValue(50);
     EXPECT_EQ(surround.GetGain(), 81);
@@ -50,7 +50,7 @@ TEST(AudioSurroundEffect, KnownVectorsForAllWidths) {
 }
 
 TEST(AudioSurroundEffect, RateIsHeldAndRateZeroDoesNothing) {
-    CAudioSurroundEffect surround;
+    AudioSurroundEffect surround;
     surround.SetValue(150);
     EXPECT_EQ(surround.GetValue(), 100);
     EXPECT_EQ(surround.GetGain(), 66);
@@ -62,7 +62,7 @@ TEST(AudioSurroundEffect, RateIsHeldAndRateZeroDoesNothing) {
 // Level 50 (the default): gain 81. The first frame reads an empty line, so y = x × 256 × 81 /
 // 100 >> 8.
 TEST(Audio3DChorusEffect, FirstFrameKnownVectorsForAllWidths) {
-    CAudio3DChorusEffect chorus;
+    Audio3DChorusEffect chorus;
     EXPECT_EQ(chorus.GetValue(), 50);
     chorus.SetStatus(1);
     chorus.Prepare(1000);
@@ -81,7 +81,7 @@ TEST(Audio3DChorusEffect, FirstFrameKnownVectorsForAllWidths) {
 // At frame 7 the position is 7 × 256 - 7 - 6 × 256 = 249: a = 1000, b = 0, f = 249,
 // delayed = 1000 × 7 × 50 / 100 = 3500, y = -3500 × 81 / 100 >> 8 = -2835 >> 8 = -12.
 TEST(Audio3DChorusEffect, ImpulseComesBackSubtractedAfterTheBaseDelay) {
-    CAudio3DChorusEffect chorus;
+    Audio3DChorusEffect chorus;
     chorus.SetStatus(1);
     chorus.Prepare(1000);
     S16 in(16, 0);
@@ -115,13 +115,13 @@ int64_t FirstOutput(int32_t s) {
 
 TEST(AudioBassBoostEffect, DesignUsesTheLibraryConstants) {
     const BassBoostCoefficients k =
-        BassBoostEffect::Design(CAudioBassBoostEffect::kConstants, 20, 44100);
+        BassBoostEffect::Design(AudioBassBoostEffect::kConstants, 20, 44100);
     EXPECT_EQ(k.b0, ExpectedB0(20, 44100));
     EXPECT_EQ(BassBoostEffect::OutputGain(20), 39);
 }
 
 TEST(AudioBassBoostEffect, FirstSampleKnownVectorsForAllWidths) {
-    CAudioBassBoostEffect bass;
+    AudioBassBoostEffect bass;
     bass.SetStatus(1);
     bass.SetLevel(25);
     EXPECT_EQ(bass.GetLevel(), 20);
@@ -148,7 +148,7 @@ TEST(AudioBassBoostEffect, FirstSampleKnownVectorsForAllWidths) {
 
 // 1000 Hz, 2 ms: n = 2 × 2 = 4, a ring of 5; the repeat comes 2 frames later.
 TEST(AudioEchoEffect, EchoKnownVectorsForAllWidths) {
-    CAudioEchoEffect echo(CAudioEchoEffect::Kind::Echo);
+    AudioEchoEffect echo(AudioEchoEffect::Kind::Echo);
     EXPECT_EQ(echo.GetDelay(), 100);
     EXPECT_EQ(echo.GetRate(), 20);
     echo.SetStatus(1);
@@ -165,7 +165,7 @@ TEST(AudioEchoEffect, EchoKnownVectorsForAllWidths) {
 }
 
 TEST(AudioEchoEffect, ReverbRepeatsWithDecayForAllWidths) {
-    CAudioEchoEffect reverb(CAudioEchoEffect::Kind::Reverb);
+    AudioEchoEffect reverb(AudioEchoEffect::Kind::Reverb);
     reverb.SetStatus(1);
     reverb.SetDelay(2);
     reverb.Prepare(1000);
@@ -182,7 +182,7 @@ TEST(AudioEchoEffect, ReverbRepeatsWithDecayForAllWidths) {
 }
 
 TEST(AudioAmplifier, Rate31DoesNothing) {
-    CAudioAmplifier amp;
+    AudioAmplifier amp;
     amp.SetStatus(1);
     amp.SetRate(31);
     EXPECT_EQ(Apply(amp, S16{1000, -20000}), (S16{1000, -20000}));
@@ -191,7 +191,7 @@ TEST(AudioAmplifier, Rate31DoesNothing) {
 }
 
 TEST(AudioAmplifier, Rate62DoublesWithClamps) {
-    CAudioAmplifier amp;
+    AudioAmplifier amp;
     amp.SetRate(62);
     EXPECT_EQ(Apply(amp, S16{1000, -20000}), (S16{1000, -20000})); // status 0
     amp.SetStatus(1);
@@ -202,7 +202,7 @@ TEST(AudioAmplifier, Rate62DoublesWithClamps) {
 
 // 40 × (1/31) = 1.2903...: 100 → 129, -100 → -129 (truncated toward zero).
 TEST(AudioAmplifier, OtherRatesTruncateTowardZero) {
-    CAudioAmplifier amp;
+    AudioAmplifier amp;
     amp.SetStatus(1);
     amp.SetRate(40);
     EXPECT_EQ(Apply(amp, S16{100, -100}), (S16{129, -129}));
@@ -210,7 +210,7 @@ TEST(AudioAmplifier, OtherRatesTruncateTowardZero) {
 }
 
 TEST(LibraryEffects, DisabledEffectsLeaveEveryWidthUnchanged) {
-    CLibraryEffects effects;
+    LibraryEffects effects;
     effects.Prepare(1000);
     effects.bassBoost.SetLevel(20);
     effects.amplifier.SetRate(62);
@@ -231,7 +231,7 @@ TEST(LibraryEffects, DisabledEffectsLeaveEveryWidthUnchanged) {
 // Surround before the amplifier: (20000, 0) → (24300, -8100) → (32767, -16200). The other way
 // round the right channel would be 81 × -16383 / 100 = -13270.
 TEST(LibraryEffects, SurroundRunsBeforeTheAmplifier) {
-    CLibraryEffects effects;
+    LibraryEffects effects;
     effects.surround.SetStatus(1);
     effects.surround.SetValue(50);
     effects.amplifier.SetStatus(1);
@@ -244,7 +244,7 @@ TEST(LibraryEffects, SurroundRunsBeforeTheAmplifier) {
 // Echo before the amplifier: the ring holds the dry 20000, so the repeat is 4000 × 2 = 8000
 // (amplified first it would be 32767 × 20 / 100 = 6553).
 TEST(LibraryEffects, EchoRunsBeforeTheAmplifier) {
-    CLibraryEffects effects;
+    LibraryEffects effects;
     effects.echo.SetStatus(1);
     effects.echo.SetDelay(2);
     effects.amplifier.SetStatus(1);
@@ -260,7 +260,7 @@ TEST(LibraryEffects, EchoRunsBeforeTheAmplifier) {
 // 20000 × 20 / 100 at frame 4 and 32767 × 20 / 100 = 6553 at frame 6. Reverb first would give
 // 8000 at frame 6.
 TEST(LibraryEffects, EchoRunsBeforeReverb) {
-    CLibraryEffects effects;
+    LibraryEffects effects;
     effects.echo.SetStatus(1);
     effects.echo.SetDelay(2);
     effects.echo.SetRate(100);

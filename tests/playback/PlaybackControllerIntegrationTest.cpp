@@ -35,8 +35,8 @@ TEST(PlaybackControllerIntegrationTest, PlaysAnMp3ToItsEndWithTheLibraryAndWithT
     Profile profile(registry, kRegistryKeyWord, kProfileName);
     profile.WriteProfileInt(kSettings, kRepeat.name, 0);
 
-    CFmodLibrary fmod;
-    ASSERT_EQ(fmod.LoadFrom(FMODCE_PATH), CFmodLibrary::Result::Ok);
+    FmodLibrary fmod;
+    ASSERT_EQ(fmod.LoadFrom(FMODCE_PATH), FmodLibrary::Result::Ok);
     const FmodFunctions& fs = fmod.Functions();
     fs.SetOutput(FSOUND_OUTPUT_NOSOUND);
     ASSERT_TRUE(fs.Init(44100, 16, 8));
@@ -45,26 +45,26 @@ TEST(PlaybackControllerIntegrationTest, PlaysAnMp3ToItsEndWithTheLibraryAndWithT
     QueueMessageSink engineMessages;
     PlayerSetOwner(player, &engineMessages);
     {
-        CFmodLibraryBackend library(fs, nullptr);
-        CPlayerEngineBackend engine(player);
+        FmodLibraryBackend library(fs, nullptr);
+        PlayerEngineBackend engine(player);
         FakePlaylistHost host;
-        CPlaylist list(profile, host);
+        Playlist list(profile, host);
         FakeUi ui;
-        CPlaybackController controller(profile, list, ui, library, engine);
+        PlaybackController controller(profile, list, ui, library, engine);
 
-        _SFileInfo entry;
-        entry.strPath =
+        FileInfo entry;
+        entry.path =
             std::filesystem::path(std::string(SONVALE_FIXTURES) + "/mpeg1-l3-cbr-plain.mp3")
                 .u16string();
-        entry.strName = entry.strTitle = u"mpeg1-l3-cbr-plain";
-        entry.strExt = u".mp3";
+        entry.name = entry.title = u"mpeg1-l3-cbr-plain";
+        entry.ext = u".mp3";
         list.Entries().push_back(entry);
         list.Current() = entry;
 
         // The library plays; the monitor sees the end.
         ASSERT_TRUE(controller.OpenCurrent(true));
         EXPECT_TRUE(ui.boxes.empty());
-        EXPECT_EQ(controller.CurrentMode(), CPlaybackController::Mode::Library);
+        EXPECT_EQ(controller.CurrentMode(), PlaybackController::Mode::Library);
         EXPECT_NEAR(controller.DurationMs(), 1410, 30); // 54 frames of 26.1 ms
         EXPECT_EQ(ui.rate, u"44");
         // The bitrate from the file size over the length: a 128 kbit/s file reads 127.
@@ -85,7 +85,7 @@ TEST(PlaybackControllerIntegrationTest, PlaysAnMp3ToItsEndWithTheLibraryAndWithT
         // The engine plays; its stop at the end arrives as WM_PLAYER_STATUS.
         profile.WriteProfileInt(kSettings, kUseDefaultDecoder.name, 0);
         ASSERT_TRUE(controller.OpenCurrent(true));
-        EXPECT_EQ(controller.CurrentMode(), CPlaybackController::Mode::Engine);
+        EXPECT_EQ(controller.CurrentMode(), PlaybackController::Mode::Engine);
         EXPECT_NEAR(controller.DurationMs(), 1410, 30); // 54 frames of 26.1 ms
         engineMessages.Clear();
         controller.PlayCommand();

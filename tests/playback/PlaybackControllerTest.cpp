@@ -36,12 +36,12 @@ protected:
         return profile.GetProfileInt(kSettings, value.name, value.defaultValue);
     }
 
-    _SFileInfo Entry(const std::string& name) {
-        _SFileInfo entry;
-        entry.strPath = home.File16("music/" + name);
+    FileInfo Entry(const std::string& name) {
+        FileInfo entry;
+        entry.path = home.File16("music/" + name);
         const size_t dot = name.find_last_of('.');
-        entry.strName = entry.strTitle = TextCodec::Utf8ToUtf16(name.substr(0, dot));
-        entry.strExt = TextCodec::Utf8ToUtf16(name.substr(dot));
+        entry.name = entry.title = TextCodec::Utf8ToUtf16(name.substr(0, dot));
+        entry.ext = TextCodec::Utf8ToUtf16(name.substr(dot));
         return entry;
     }
     std::string Path(const std::string& name) { return home.File("music/" + name); }
@@ -68,11 +68,11 @@ protected:
     Registry registry{home / "registry.db"};
     Profile profile{registry, kRegistryKeyWord, kProfileName};
     FakePlaylistHost host;
-    CPlaylist list{profile, host};
+    Playlist list{profile, host};
     FakeLibrary library;
     FakeEngine engine;
     FakeUi ui;
-    CPlaybackController controller{profile, list, ui, library, engine};
+    PlaybackController controller{profile, list, ui, library, engine};
 };
 
 TEST_F(PlaybackControllerTest, ShuffleWithTwoEntriesStepsInOrder) {
@@ -141,7 +141,7 @@ TEST_F(PlaybackControllerTest, VbrFileReopensOnceWithExactLengthAndShowsTheNoteO
     EXPECT_TRUE(ui.bubbles[0].text.starts_with(u"<HTML><BODY>The MP3 file of VBR form"));
     EXPECT_EQ(ui.bubblesRemoved, 1);
     EXPECT_EQ(controller.DurationMs(), 97000);
-    EXPECT_EQ(list.Current().strPlayTime, u"01:37");
+    EXPECT_EQ(list.Current().playTime, u"01:37");
 
     // 2999 ms apart is close enough; other extensions are never reopened.
     library.opens.clear();
@@ -157,8 +157,8 @@ TEST_F(PlaybackControllerTest, VbrFileReopensOnceWithExactLengthAndShowsTheNoteO
 
 TEST_F(PlaybackControllerTest, UrlEntryPlaysThroughTheEngineWithEitherDecoder) {
     Set(kUseDefaultDecoder, 1);
-    list.Current().strPath = list.Current().strName = u"http://127.0.0.1:8000/live";
-    list.Current().strExt = u".url";
+    list.Current().path = list.Current().name = u"http://127.0.0.1:8000/live";
+    list.Current().ext = u".url";
     ASSERT_TRUE(controller.OpenCurrent(true));
     EXPECT_TRUE(controller.StreamMode());
     EXPECT_EQ(engine.urlOpens, std::vector<std::u16string>{u"http://127.0.0.1:8000/live"});
@@ -208,15 +208,15 @@ TEST_F(PlaybackControllerTest, EndOfTrackComesFromEngineMediaPlayerAndMonitor) {
     controller.HandleMessage(WM_PLAYER_STATUS, PlayerStatusStop, kPlayerStoppedAtEnd);
     EXPECT_EQ(list.CurIndex(), 1);
     EXPECT_TRUE(controller.IsPlaying());
-    controller.HandleMessage(CPlaybackController::kMediaPlayerNotice, 1, 0);
+    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 1, 0);
     EXPECT_EQ(list.CurIndex(), 1);
-    controller.HandleMessage(CPlaybackController::kMediaPlayerNotice, 2, 0);
+    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 2, 0);
     EXPECT_EQ(list.CurIndex(), 2);
     engine.position = 120000;
     controller.RunMonitor();
     EXPECT_EQ(list.CurIndex(), 3);
     EXPECT_TRUE(controller.IsPlaying());
-    EXPECT_EQ(engine.fileOpens.back(), list.Entries()[3].strPath);
+    EXPECT_EQ(engine.fileOpens.back(), list.Entries()[3].path);
 
     // Nothing ends while paused.
     controller.PauseCommand();
@@ -245,7 +245,7 @@ TEST_F(PlaybackControllerTest, FailedOpenStopsTheAdvance) {
     EXPECT_FALSE(ui.seekSliderShown);
     EXPECT_FALSE(ui.buttons[Button::Play]);
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, u"File open failed:10 (" + list.Entries()[1].strPath + u")");
+    EXPECT_EQ(ui.boxes[0].text, u"File open failed:10 (" + list.Entries()[1].path + u")");
     EXPECT_EQ(ui.boxes[0].title, u"Decoder Error");
 
     const size_t opens = library.opens.size();
@@ -264,7 +264,7 @@ TEST_F(PlaybackControllerTest, EntriesWithMissingFilesAreSteppedOver) {
     Set(kRepeat, 1);
     Load({"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
     for (int i : {1, 3}) // no file is made for them: they stay missing
-        list.Entries()[static_cast<size_t>(i)].bMissing = true;
+        list.Entries()[static_cast<size_t>(i)].missing = true;
     controller.PlayCommand();
     controller.NextTrack();
     EXPECT_EQ(list.CurIndex(), 2);
@@ -282,20 +282,20 @@ TEST_F(PlaybackControllerTest, EntriesWithMissingFilesAreSteppedOver) {
     home.Write("music/d.mp3", "back");
     controller.NextTrack();
     EXPECT_EQ(list.CurIndex(), 3);
-    for (_SFileInfo& entry : list.Entries())
-        entry.bMissing = entry.strPath != home.File16("music/d.mp3");
+    for (FileInfo& entry : list.Entries())
+        entry.missing = entry.path != home.File16("music/d.mp3");
     controller.NextTrack(); // past the end the first entry with a file is this one again
     EXPECT_EQ(list.CurIndex(), 3);
     // With every file gone the step still ends.
     std::filesystem::remove(home / "music/d.mp3");
-    list.Entries()[3].bMissing = true;
+    list.Entries()[3].missing = true;
     controller.PreviousTrack();
     EXPECT_LT(list.CurIndex(), 4);
 }
 
 TEST_F(PlaybackControllerTest, OpenErrorTexts) {
     Load({"a.mp3"}, false);
-    const std::u16string path = list.Current().strPath;
+    const std::u16string path = list.Current().path;
 
     library.giveStream = false;
     library.error = 9;
@@ -331,15 +331,15 @@ TEST_F(PlaybackControllerTest, FailedOpenAfterDecoderRestartRestartsTheProgram) 
     library.failingPaths[Path("a.mp3")] = 11;
     EXPECT_FALSE(controller.OpenCurrent(true));
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(ui.posts, std::vector<uint32_t>{CPlaybackController::kRestartProgram});
+    EXPECT_EQ(ui.posts, std::vector<uint32_t>{PlaybackController::kRestartProgram});
     EXPECT_EQ(Get(kCurPlayPos), 42000);
     EXPECT_EQ(Get(kResume), 1);
     EXPECT_EQ(Get(kSaveDefList), 1);
 }
 
 TEST_F(PlaybackControllerTest, StreamMonitorTexts) {
-    list.Current().strPath = list.Current().strName = list.Current().strTitle = u"http://h/live";
-    list.Current().strExt = u".url";
+    list.Current().path = list.Current().name = list.Current().title = u"http://h/live";
+    list.Current().ext = u".url";
     ASSERT_TRUE(controller.OpenCurrent(true));
     controller.PlayCommand();
     ui.statuses.clear();
@@ -365,7 +365,7 @@ TEST_F(PlaybackControllerTest, StreamMonitorTexts) {
     engine.streamTitle = u"Artist - Song";
     engine.position = 7500;
     controller.RunMonitor();
-    EXPECT_EQ(list.Current().strTitle, u"Artist - Song");
+    EXPECT_EQ(list.Current().title, u"Artist - Song");
     EXPECT_EQ(ui.titles.back(), u"Artist - Song");
     EXPECT_EQ(ui.panelTime, 7);
     engine.streamingState = 1;
@@ -406,7 +406,7 @@ TEST_F(PlaybackControllerTest, VolumeGoesToTheLibraryOrTheDevice) {
     // The stored step is the start value.
     Set(kVolumeRange, 20);
     Set(kVolume, 5);
-    CPlaybackController fresh(profile, list, ui, library, engine);
+    PlaybackController fresh(profile, list, ui, library, engine);
     fresh.ApplyVolume();
     EXPECT_EQ(ui.waveOutVolumes.back(), 0x3FFF3FFFu);
 }
@@ -437,11 +437,11 @@ TEST_F(PlaybackControllerTest, RepeatPopupAndToggle) {
     EXPECT_EQ(Get(kRepeatType), 2);
 
     list.SetListMode(true);
-    ui.repeatChoice = CPlaybackController::kRepeatOne;
+    ui.repeatChoice = PlaybackController::kRepeatOne;
     controller.RepeatCommand();
     EXPECT_EQ(Get(kRepeat), 1);
     EXPECT_EQ(Get(kRepeatType), 1);
-    controller.RepeatChoice(CPlaybackController::kRepeatNone);
+    controller.RepeatChoice(PlaybackController::kRepeatNone);
     EXPECT_EQ(Get(kRepeat), 0);
     EXPECT_EQ(Get(kRepeatType), 0);
 }
@@ -461,11 +461,11 @@ TEST_F(PlaybackControllerTest, FastForwardNearTheEndDoesNothingAndRewindStopsAtZ
 }
 
 TEST(PlaybackTextsTest, FormatFillsTextsNumbersAndWidths) {
-    EXPECT_EQ(CPlaybackTexts::Format(u"%02d:%02d", {3, 7}), u"03:07");
-    EXPECT_EQ(CPlaybackTexts::Format(u"Volume Change : %3d %%", {55}), u"Volume Change :  55 %");
-    EXPECT_EQ(CPlaybackTexts::Format(PlaybackText::ErrorWithPath, false, {u"x", u"/a b"}),
+    EXPECT_EQ(PlaybackTexts::Format(u"%02d:%02d", {3, 7}), u"03:07");
+    EXPECT_EQ(PlaybackTexts::Format(u"Volume Change : %3d %%", {55}), u"Volume Change :  55 %");
+    EXPECT_EQ(PlaybackTexts::Format(PlaybackText::ErrorWithPath, false, {u"x", u"/a b"}),
               u"x (/a b)");
-    EXPECT_EQ(CPlaybackTexts::Format(u"%03d %d%q", {-5}), u"-05 %q");
+    EXPECT_EQ(PlaybackTexts::Format(u"%03d %d%q", {-5}), u"-05 %q");
 }
 
 } // namespace

@@ -36,7 +36,7 @@ TEST(SpokenTimeTest, PlaysTheSoundsInOrder) {
     ScopedAudio audio("wav:" + out + ",fast");
     const std::map<uint32_t, std::vector<int16_t>> sounds = {
         {1, Samples(1000, 300)}, {2, Samples(-5000, 120)}, {3, Samples(20000, 701)}};
-    CSpokenTime speaker([&](uint32_t id) {
+    SpokenTimePlayer speaker([&](uint32_t id) {
         const auto found = sounds.find(id);
         return found == sounds.end() ? std::string() : WavFile::Bytes(1, 22050, found->second);
     });
@@ -79,7 +79,7 @@ TEST(SpokenTimeTest, BrokenSoundsAreLeftOut) {
                                                    {7, "RIFF"},
                                                    {8, std::string(44, '\0')},
                                                    {9, good.substr(0, 30)}};
-    CSpokenTime speaker([&](uint32_t id) {
+    SpokenTimePlayer speaker([&](uint32_t id) {
         const auto found = files.find(id);
         return found == files.end() ? std::string() : found->second;
     });
@@ -97,7 +97,7 @@ TEST(SpokenTimeTest, BrokenSoundsAreLeftOut) {
 TEST(SpokenTimeTest, SoundsOfAnotherFormatPlayToo) {
     TempFolder folder;
     ScopedAudio audio("wav:" + folder / "out.wav" + ",fast");
-    CSpokenTime speaker([](uint32_t id) {
+    SpokenTimePlayer speaker([](uint32_t id) {
         return id == 1 ? WavFile::Bytes(1, 22050, Samples(0, 100))
                        : WavFile::Bytes(2, 44100, Samples(0, 200));
     });
@@ -107,13 +107,13 @@ TEST(SpokenTimeTest, SoundsOfAnotherFormatPlayToo) {
 TEST(SpokenTimeTest, WithoutADeviceNothingPlays) {
     ScopedAudio audio("no-such-backend");
     int asked = 0;
-    CSpokenTime speaker([&](uint32_t) {
+    SpokenTimePlayer speaker([&](uint32_t) {
         ++asked;
         return WavFile::Bytes(1, 22050, Samples(0, 10));
     });
     EXPECT_EQ(speaker.Play({324, 296, 311, 317}), 0);
     EXPECT_EQ(asked, 0);
-    CSpokenTime silent(nullptr);
+    SpokenTimePlayer silent(nullptr);
     EXPECT_EQ(silent.Play({1, 2}), 0);
 }
 
@@ -146,7 +146,7 @@ TEST(SpokenTimeTest, TheShippedSoundsSayTheTime) {
     TempFolder folder;
     const std::string out = folder / "out.wav";
     ScopedAudio audio("wav:" + out + ",fast");
-    CSpokenTime speaker(load);
+    SpokenTimePlayer speaker(load);
     EXPECT_EQ(speaker.Play({324, 296, 311, 317}), 4);
     WavFile played;
     ASSERT_TRUE(played.Read(out));

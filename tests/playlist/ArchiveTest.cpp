@@ -7,7 +7,7 @@
 using namespace std::string_literals;
 
 TEST(ArchiveTest, StringsCarryTheMarkAndTheShortestLength) {
-    CArchive out;
+    Archive out;
     out.WriteString(u"");
     out.WriteString(u"abc");
     out.WriteString(std::u16string(300, u'x'));
@@ -18,7 +18,7 @@ TEST(ArchiveTest, StringsCarryTheMarkAndTheShortestLength) {
     EXPECT_EQ(bytes.substr(14, 6), "\xFF\xFE\xFF\xFF\x2C\x01"s);
     EXPECT_EQ(bytes.substr(20 + 600, 10), "\xFF\xFE\xFF\xFF\xFF\xFF\xFE\xFF\x00\x00"s);
 
-    CArchive in(bytes);
+    Archive in(bytes);
     std::u16string text;
     for (const std::u16string& expected :
          {std::u16string(), std::u16string(u"abc"), std::u16string(300, u'x'),
@@ -32,7 +32,7 @@ TEST(ArchiveTest, StringsCarryTheMarkAndTheShortestLength) {
 TEST(ArchiveTest, ValuesRunningPastTheEndFailWithoutMoving) {
     const std::string bytes = "\xFF\xFE\xFF\x05"
                               "a\0b\0"s;
-    CArchive in(bytes);
+    Archive in(bytes);
     std::u16string text = u"kept";
     EXPECT_FALSE(in.ReadString(text));
     EXPECT_EQ(text, u"kept");
@@ -40,15 +40,15 @@ TEST(ArchiveTest, ValuesRunningPastTheEndFailWithoutMoving) {
 
     // A 32-bit length far beyond the data is refused, not allocated.
     const std::string hugeBytes = "\xFF\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F"s;
-    CArchive huge(hugeBytes);
+    Archive huge(hugeBytes);
     EXPECT_FALSE(huge.ReadString(text));
 
     int32_t value = 7;
     const std::string shortBytes = "\x01\x02\x03"s;
-    CArchive shortNumber(shortBytes);
+    Archive shortNumber(shortBytes);
     EXPECT_FALSE(shortNumber.ReadInt32(value));
     const std::string negativeBytes = "\xFE\xFF\xFF\xFF"s;
-    CArchive negative(negativeBytes);
+    Archive negative(negativeBytes);
     ASSERT_TRUE(negative.ReadInt32(value));
     EXPECT_EQ(value, -2);
 }

@@ -15,15 +15,15 @@ namespace {
 class MediaOpenerTest : public PlaylistFixture {
 protected:
     std::u16string Folder(const std::string& name) { return home.File16(name) + u"/"; }
-    static std::vector<std::u16string> Paths(const std::vector<_SFileInfo>& entries) {
+    static std::vector<std::u16string> Paths(const std::vector<FileInfo>& entries) {
         std::vector<std::u16string> paths;
-        for (const _SFileInfo& entry : entries)
-            paths.push_back(entry.strPath);
+        for (const FileInfo& entry : entries)
+            paths.push_back(entry.path);
         std::sort(paths.begin(), paths.end());
         return paths;
     }
 
-    CMediaOpener opener{list};
+    MediaOpener opener{list};
 };
 
 TEST_F(MediaOpenerTest, ScanKeepsTheRealCaseInPathsAndSkipsOtherKinds) {
@@ -31,21 +31,21 @@ TEST_F(MediaOpenerTest, ScanKeepsTheRealCaseInPathsAndSkipsOtherKinds) {
     home.Write("scan/b.mp2", "x");
     home.Write("scan/talk.WMA", "x");
     home.Write("scan/mp3", "x");
-    std::vector<_SFileInfo> found;
+    std::vector<FileInfo> found;
     opener.ScanFolder(Folder("scan"), false, found);
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].strName, u"song");
-    EXPECT_EQ(found[0].strTitle, u"song");
-    EXPECT_EQ(found[0].strExt, u".mp3");
-    EXPECT_EQ(found[0].strPath, home.File16("scan/Song.MP3"));
-    EXPECT_TRUE(CPlaylist::IsPlayable(found[0].strPath));
+    EXPECT_EQ(found[0].name, u"song");
+    EXPECT_EQ(found[0].title, u"song");
+    EXPECT_EQ(found[0].ext, u".mp3");
+    EXPECT_EQ(found[0].path, home.File16("scan/Song.MP3"));
+    EXPECT_TRUE(Playlist::IsPlayable(found[0].path));
 }
 
 TEST_F(MediaOpenerTest, SubfoldersOnlyWhenAsked) {
     home.Write("tree/top.ogg", "x");
     home.Write("tree/Sub/inner.wav", "x");
     home.Write("tree/Sub/Deeper/deep.mp3", "x");
-    std::vector<_SFileInfo> flat, deep;
+    std::vector<FileInfo> flat, deep;
     opener.ScanFolder(Folder("tree"), false, flat);
     opener.ScanFolder(Folder("tree"), true, deep);
     EXPECT_EQ(Paths(flat), std::vector<std::u16string>{home.File16("tree/top.ogg")});
@@ -76,7 +76,7 @@ TEST_F(MediaOpenerTest, OpenFolderReplacesTheListOnlyWhenTheFolderChanged) {
     EXPECT_TRUE(list.PlayedList().empty());
     EXPECT_TRUE(list.ListMode());
     EXPECT_EQ(list.CurIndex(), 0);
-    EXPECT_EQ(list.Current().strPath, list.Entries()[0].strPath);
+    EXPECT_EQ(list.Current().path, list.Entries()[0].path);
     EXPECT_EQ(host.trackNumbers, std::vector<int>{1});
     EXPECT_EQ(host.opens, 1);
     EXPECT_EQ(host.plays, 1);
@@ -96,21 +96,21 @@ TEST_F(MediaOpenerTest, OpenFilesWithOneOrSeveralFiles) {
     opener.OpenFiles({home.File16("pick/a.mp3")});
     EXPECT_EQ(list.Count(), 0);
     EXPECT_TRUE(list.PlayedList().empty());
-    EXPECT_EQ(list.Current().strPath, home.File16("pick/a.mp3"));
-    EXPECT_EQ(list.Current().strTitle, u"a");
+    EXPECT_EQ(list.Current().path, home.File16("pick/a.mp3"));
+    EXPECT_EQ(list.Current().title, u"a");
     EXPECT_EQ(Settings::Get(profile, kLastPath), home.File16("pick"));
     EXPECT_EQ(host.titles.back(), u"a");
     EXPECT_EQ(host.plays, 1);
 
-    CPlaylist saved(profile, host);
+    Playlist saved(profile, host);
     saved.Entries() = {StreamEntry(u"http://from/list")};
     saved.PlaylistSave(home.File16("pick/list.wpl"));
     opener.OpenFiles({home.File16("pick"), u"b.ogg", u"gone.mp3", u"list.wpl", u"A.MP3"});
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Entries()[0].strPath, home.File16("pick/b.ogg"));
-    EXPECT_EQ(list.Entries()[1].strPath, u"http://from/list");
+    EXPECT_EQ(list.Entries()[0].path, home.File16("pick/b.ogg"));
+    EXPECT_EQ(list.Entries()[1].path, u"http://from/list");
     EXPECT_TRUE(list.ListMode());
-    EXPECT_EQ(list.Current().strPath, home.File16("pick/b.ogg"));
+    EXPECT_EQ(list.Current().path, home.File16("pick/b.ogg"));
     EXPECT_EQ(host.plays, 2);
 
     // A chosen playlist that can't be read is reported.
@@ -125,8 +125,8 @@ TEST_F(MediaOpenerTest, OpenPathAndOpenUrlLeaveASingleCurrentEntry) {
     list.Entries() = {StreamEntry(u"http://kept")};
     opener.OpenPath(home.File16("cmd/Tune.Mp3"));
     EXPECT_EQ(list.Count(), 1); // the open step empties it outside list mode
-    EXPECT_EQ(list.Current().strName, u"Tune");
-    EXPECT_EQ(list.Current().strExt, u".mp3");
+    EXPECT_EQ(list.Current().name, u"Tune");
+    EXPECT_EQ(list.Current().ext, u".mp3");
     EXPECT_EQ(host.plays, 1);
 
     EXPECT_FALSE(opener.OpenUrl(u"http://"));
@@ -135,13 +135,13 @@ TEST_F(MediaOpenerTest, OpenPathAndOpenUrlLeaveASingleCurrentEntry) {
     EXPECT_EQ(host.opens, 1);
     EXPECT_TRUE(opener.OpenUrl(u"HTTP://Radio.Example:8000/"));
     EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(list.Current().strPath, u"http://radio.example:8000/");
-    EXPECT_EQ(list.Current().strTitle, list.Current().strPath);
-    EXPECT_EQ(list.Current().strExt, u".url");
+    EXPECT_EQ(list.Current().path, u"http://radio.example:8000/");
+    EXPECT_EQ(list.Current().title, list.Current().path);
+    EXPECT_EQ(list.Current().ext, u".url");
     EXPECT_EQ(host.plays, 2);
     // Only the scheme and host lose their case: the server's path may depend on it.
     EXPECT_TRUE(opener.OpenUrl(u"HTTPS://User:Pw@Secure.Example/Live/Stream.MP3?Key=A"));
-    EXPECT_EQ(list.Current().strPath, u"https://User:Pw@secure.example/Live/Stream.MP3?Key=A");
+    EXPECT_EQ(list.Current().path, u"https://User:Pw@secure.example/Live/Stream.MP3?Key=A");
     EXPECT_EQ(host.plays, 3);
 }
 
@@ -161,7 +161,7 @@ TEST_F(MediaOpenerTest, DeleteAsksMovesOnRemovesAndDeletes) {
     EXPECT_FALSE(opener.DeleteCurrentFile());
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text,
-              u"Do you really want to delete file \"" + list.Entries()[1].strPath + u"\" ?");
+              u"Do you really want to delete file \"" + list.Entries()[1].path + u"\" ?");
     EXPECT_EQ(host.messages[0].caption, u"Sonvale");
     EXPECT_EQ(host.messages[0].box, PlaylistHost::Box::Question);
     EXPECT_EQ(list.Count(), 3);
@@ -170,7 +170,7 @@ TEST_F(MediaOpenerTest, DeleteAsksMovesOnRemovesAndDeletes) {
     EXPECT_TRUE(opener.DeleteCurrentFile());
     EXPECT_FALSE(std::filesystem::exists(home / "music/two.mp3"));
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Current().strName, u"three");
+    EXPECT_EQ(list.Current().name, u"three");
     EXPECT_EQ(list.CurIndex(), 1); // found again after the removal
     EXPECT_EQ(host.trackNumbers, std::vector<int>{2});
     EXPECT_EQ(host.stops, 1);

@@ -24,24 +24,24 @@ protected:
     }
 
     // An entry for a file written into the temporary folder.
-    _SFileInfo FileEntry(const std::string& name, int favorite = 1) {
-        _SFileInfo entry;
+    FileInfo FileEntry(const std::string& name, int favorite = 1) {
+        FileInfo entry;
         home.Write("music/" + name, "data");
-        entry.strPath = home.File16("music/" + name);
+        entry.path = home.File16("music/" + name);
         const size_t dot = name.find_last_of('.');
-        entry.strName = std::u16string(name.begin(), name.begin() + static_cast<long>(dot));
-        entry.strExt = std::u16string(name.begin() + static_cast<long>(dot), name.end());
-        entry.strTitle = entry.strName;
-        entry.nFavorite = favorite;
+        entry.name = std::u16string(name.begin(), name.begin() + static_cast<long>(dot));
+        entry.ext = std::u16string(name.begin() + static_cast<long>(dot), name.end());
+        entry.title = entry.name;
+        entry.favorite = favorite;
         return entry;
     }
 
     // An entry for a stream address, which is playable without a file.
-    static _SFileInfo StreamEntry(const std::u16string& address, int favorite = 1) {
-        _SFileInfo entry;
-        entry.strName = entry.strPath = entry.strTitle = address;
-        entry.strExt = u".url";
-        entry.nFavorite = favorite;
+    static FileInfo StreamEntry(const std::u16string& address, int favorite = 1) {
+        FileInfo entry;
+        entry.name = entry.path = entry.title = address;
+        entry.ext = u".url";
+        entry.favorite = favorite;
         return entry;
     }
 
@@ -49,5 +49,5 @@ protected:
     Registry registry{home / "registry.db"};
     Profile profile{registry, setting::kRegistryKeyWord, setting::kProfileName};
     FakePlaylistHost host;
-    CPlaylist list{profile, host};
+    Playlist list{profile, host};
 };

@@ -23,8 +23,8 @@ protected:
     bool Exists(const std::string& name) { return std::filesystem::exists(home / name); }
 
     // Writes `entries` as a playlist file through a second playlist.
-    std::u16string WriteList(const std::string& name, const std::vector<_SFileInfo>& entries) {
-        CPlaylist writer(profile, host);
+    std::u16string WriteList(const std::string& name, const std::vector<FileInfo>& entries) {
+        Playlist writer(profile, host);
         writer.Entries() = entries;
         const std::u16string path = home.File16(name);
         EXPECT_TRUE(writer.PlaylistSave(path));
@@ -32,8 +32,8 @@ protected:
     }
 
     // Writes the list files when they changed, as the view does once a second.
-    void SaveChanged(CPlaylist& playlist) {
-        if (const std::optional<CPlaylist::ListFiles> files = playlist.ChangedLists())
+    void SaveChanged(Playlist& playlist) {
+        if (const std::optional<Playlist::ListFiles> files = playlist.ChangedLists())
             playlist.WriteLists(*files);
     }
     ino_t Inode(const std::string& name) {
@@ -48,11 +48,11 @@ protected:
 };
 
 TEST_F(PlaylistTest, SavedPlaylistReadsBackAndSavesByteForByte) {
-    _SFileInfo full = FileEntry("Track One.mp3", 0);
-    full.strPlayTime = u"03:25";
-    full.strArtist = u"Ärtist 한국";
-    full.strAlbum = std::u16string(400, u'z');
-    full.strReserved = u"r";
+    FileInfo full = FileEntry("Track One.mp3", 0);
+    full.playTime = u"03:25";
+    full.artist = u"Ärtist 한국";
+    full.album = std::u16string(400, u'z');
+    full.reserved = u"r";
     list.Entries() = {full, StreamEntry(u"http://host:8000/live")};
     const std::u16string first = home.File16("first.wpl");
     ASSERT_TRUE(list.PlaylistSave(first));
@@ -60,7 +60,7 @@ TEST_F(PlaylistTest, SavedPlaylistReadsBackAndSavesByteForByte) {
     const std::string bytes = home.Read("first.wpl");
     EXPECT_EQ(bytes.substr(0, 8), "\x02\x00\x00\x00\xFF\xFE\xFF\x09"s);
 
-    CPlaylist again(profile, host);
+    Playlist again(profile, host);
     ASSERT_TRUE(again.PlaylistLoad(first, true));
     ASSERT_EQ(again.Count(), 2);
     // Every field took part: saving again gives the same bytes.
@@ -91,33 +91,33 @@ TEST_F(PlaylistTest, HandBuiltFileWithEightBitStringsLoads) {
 
     ASSERT_TRUE(list.PlaylistLoad(home.File16("hand.wpl"), true));
     ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list.Entries()[0].strPath, home.File16("music/old.mp3"));
-    EXPECT_EQ(list.Entries()[0].strTitle, u"old");
-    EXPECT_EQ(list.Entries()[0].strArtist, u"Björk");
+    EXPECT_EQ(list.Entries()[0].path, home.File16("music/old.mp3"));
+    EXPECT_EQ(list.Entries()[0].title, u"old");
+    EXPECT_EQ(list.Entries()[0].artist, u"Björk");
     EXPECT_EQ(list.Favorites().size(), 1u);
 }
 
 TEST_F(PlaylistTest, LoadDropsDuplicatesAndKeepsMissingFilesAndWmaWithoutSupport) {
-    _SFileInfo upper = FileEntry("Song.mp3");
-    _SFileInfo lower = upper;
-    for (char16_t& c : lower.strPath)
+    FileInfo upper = FileEntry("Song.mp3");
+    FileInfo lower = upper;
+    for (char16_t& c : lower.path)
         c = static_cast<char16_t>(std::towlower(c));
-    _SFileInfo gone = FileEntry("gone.mp3");
+    FileInfo gone = FileEntry("gone.mp3");
     std::filesystem::remove(home / "music/gone.mp3");
-    _SFileInfo folder = FileEntry("dir.ogg");
+    FileInfo folder = FileEntry("dir.ogg");
     std::filesystem::remove(home / "music/dir.ogg");
     std::filesystem::create_directory(home / "music/dir.ogg");
-    _SFileInfo wma = FileEntry("speech.WMA");
-    wma.strExt = u".WMA";
+    FileInfo wma = FileEntry("speech.WMA");
+    wma.ext = u".WMA";
     const std::u16string path = WriteList("mixed.wpl", {upper, lower, gone, folder, wma});
 
     ASSERT_TRUE(list.PlaylistLoad(path, true));
     // A file that is not there (or is a folder), or WMA without its decoder, stays in the list,
     // marked for playing to skip: the next save keeps it.
     ASSERT_EQ(list.Count(), 4);
-    EXPECT_EQ(list.Entries()[0].strPath, upper.strPath);
-    EXPECT_FALSE(list.Entries()[0].bMissing);
-    EXPECT_EQ(list.Entries()[1].strPath, gone.strPath);
+    EXPECT_EQ(list.Entries()[0].path, upper.path);
+    EXPECT_FALSE(list.Entries()[0].missing);
+    EXPECT_EQ(list.Entries()[1].path, gone.path);
     EXPECT_TRUE(list.Missing(1));
     EXPECT_TRUE(list.Missing(2));
     EXPECT_TRUE(list.Missing(3));
@@ -140,7 +140,7 @@ TEST_F(PlaylistTest, LoadDropsDuplicatesAndKeepsMissingFilesAndWmaWithoutSupport
 }
 
 TEST_F(PlaylistTest, TenThousandEntriesLoadAsTheLimit) {
-    std::vector<_SFileInfo> entries;
+    std::vector<FileInfo> entries;
     for (int i = 0; i < 10000; ++i)
         entries.push_back(
             StreamEntry(u"http://radio/" + TextCodec::Utf8ToUtf16(std::to_string(i))));
@@ -148,7 +148,7 @@ TEST_F(PlaylistTest, TenThousandEntriesLoadAsTheLimit) {
     const std::u16string path = WriteList("big.wpl", entries);
     ASSERT_TRUE(list.PlaylistLoad(path, true));
     EXPECT_EQ(list.Count(), 9999);
-    EXPECT_EQ(list.Entries().back().strPath, u"http://radio/9998");
+    EXPECT_EQ(list.Entries().back().path, u"http://radio/9998");
     EXPECT_FALSE(list.Append(StreamEntry(u"http://radio/extra")));
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text,
@@ -202,7 +202,7 @@ TEST_F(PlaylistTest, RestoreResumesOnlyTheSameEntry) {
     list.PlaylistRestore();
     EXPECT_TRUE(Exists("playlist.wpl"));
     EXPECT_EQ(list.CurIndex(), 1);
-    EXPECT_EQ(list.Current().strPath, u"http://a/2");
+    EXPECT_EQ(list.Current().path, u"http://a/2");
     EXPECT_TRUE(list.ListMode());
     EXPECT_EQ(host.titles, std::vector<std::u16string>{u"http://a/2"});
     EXPECT_EQ(host.seeks, std::vector<int32_t>{42000});
@@ -210,14 +210,14 @@ TEST_F(PlaylistTest, RestoreResumesOnlyTheSameEntry) {
     EXPECT_EQ(host.waits, host.waitEnds);
 
     // The saved index now names another path: start at the first entry, position 0.
-    CPlaylist other(profile, host);
+    Playlist other(profile, host);
     WriteList("playlist.wpl", {StreamEntry(u"http://a/1"), StreamEntry(u"http://a/3")});
     host.seeks.clear();
     SetNumber(kPlayOnStart, 0);
     other.PlaylistRestore();
     EXPECT_EQ(other.CurIndex(), 0);
     EXPECT_EQ(other.CurPlayPos(), 0);
-    EXPECT_EQ(other.Current().strPath, u"http://a/1");
+    EXPECT_EQ(other.Current().path, u"http://a/1");
     EXPECT_TRUE(host.seeks.empty());
     EXPECT_EQ(host.plays, 1);
 }
@@ -227,7 +227,7 @@ TEST_F(PlaylistTest, RestoreWithIndexPastTheEndOpensNothing) {
     SetNumber(kCurIndex, 5);
     list.PlaylistRestore();
     EXPECT_EQ(list.Count(), 1);
-    EXPECT_TRUE(list.Current().strPath.empty());
+    EXPECT_TRUE(list.Current().path.empty());
     EXPECT_EQ(host.opens, 0);
     EXPECT_FALSE(list.ListMode());
 }
@@ -236,19 +236,19 @@ TEST_F(PlaylistTest, StoreWritesResumeValuesAndTheSingleCurrentFile) {
     list.Current() = FileEntry("single.ogg");
     list.SetCurIndex(3);
     list.PlaylistStore(1234);
-    EXPECT_EQ(Settings::Get(profile, kCurPlayFilePath), list.Current().strPath);
+    EXPECT_EQ(Settings::Get(profile, kCurPlayFilePath), list.Current().path);
     EXPECT_EQ(Settings::Get(profile, kCurPlayPos), 1234);
     EXPECT_EQ(Settings::Get(profile, kCurIndex), 3);
     ASSERT_TRUE(Exists("playlist.wpl"));
     EXPECT_FALSE(Exists("shuffle.lst"));
-    CPlaylist read(profile, host);
+    Playlist read(profile, host);
     ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), false));
     ASSERT_EQ(read.Count(), 1);
-    EXPECT_EQ(read.Entries()[0].strPath, list.Current().strPath);
+    EXPECT_EQ(read.Entries()[0].path, list.Current().path);
 
     // Nothing to keep: no file.
     std::filesystem::remove(home / "playlist.wpl");
-    CPlaylist empty(profile, host);
+    Playlist empty(profile, host);
     empty.PlaylistStore(0);
     EXPECT_FALSE(Exists("playlist.wpl"));
 }
@@ -269,14 +269,14 @@ TEST_F(PlaylistTest, ListFilesFollowTheListWhileItRuns) {
     list.Current() = *list.EntryAt(list.CurIndex());
     list.SaveResumeValues(500);
     SaveChanged(list);
-    CPlaylist read(profile, host);
+    Playlist read(profile, host);
     ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), false));
     EXPECT_EQ(read.Count(), 4);
     ASSERT_TRUE(read.LoadPlayedList(home.File16("shuffle.lst")));
     EXPECT_EQ(read.PlayedList().size(), 2u);
     EXPECT_EQ(read.PlayedList(), list.PlayedList());
     EXPECT_EQ(Settings::Get(profile, kCurIndex), list.CurIndex());
-    EXPECT_EQ(Settings::Get(profile, kCurPlayFilePath), list.Current().strPath);
+    EXPECT_EQ(Settings::Get(profile, kCurPlayFilePath), list.Current().path);
     EXPECT_EQ(Settings::Get(profile, kCurPlayPos), 500);
     // Replaced whole: no temporary file is left beside them.
     for (const auto& item : std::filesystem::directory_iterator(home.Path()))
@@ -313,7 +313,7 @@ TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
               u"damaged file was saved as \"" +
                   home.File16("playlist.wpl.bad") + u"\".");
     SaveChanged(list);
-    CPlaylist read(profile, host);
+    Playlist read(profile, host);
     ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), true));
     EXPECT_EQ(read.Count(), 2);
     EXPECT_EQ(host.messages.size(), 1u); // the rewritten list is whole
@@ -322,7 +322,7 @@ TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
     host.messages.clear();
     host.korean = true;
     home.Write("playlist.wpl", whole.substr(0, 10));
-    CPlaylist unreadable(profile, host);
+    Playlist unreadable(profile, host);
     unreadable.PlaylistRestore();
     EXPECT_EQ(unreadable.Count(), 0);
     EXPECT_TRUE(unreadable.SavedListFound());
@@ -335,11 +335,11 @@ TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
                   home.File16("playlist.wpl.bad") + u"\" 파일로 보관했습니다.");
     unreadable.PlaylistStore(0);
     EXPECT_EQ(home.Read("playlist.wpl"), whole.substr(0, 10));
-    EXPECT_FALSE(CPlaylist(profile, host).SavedListFound());
+    EXPECT_FALSE(Playlist(profile, host).SavedListFound());
 }
 
 TEST_F(PlaylistTest, LongPlayedListLoadsWhole) {
-    CArchive archive;
+    Archive archive;
     archive.WriteInt32(80001);
     for (int i = 0; i < 80000; ++i)
         archive.WriteString(u"/music/" + TextCodec::Utf8ToUtf16(std::to_string(i)) + u".mp3");
@@ -352,23 +352,23 @@ TEST_F(PlaylistTest, LongPlayedListLoadsWhole) {
 }
 
 TEST_F(PlaylistTest, LabelsAndPaths) {
-    _SFileInfo entry = StreamEntry(u"http://A/x");
-    entry.strName = u"name";
-    entry.strTitle = u"title";
-    EXPECT_EQ(CPlaylist::EntryLabel(entry, true, true), u"title");
-    EXPECT_EQ(CPlaylist::EntryLabel(entry, false, true), u"name");
-    entry.strArtist = u"artist";
-    EXPECT_EQ(CPlaylist::EntryLabel(entry, true, true), u"<artist> title");
-    EXPECT_EQ(CPlaylist::EntryLabel(entry, true, false), u"title");
+    FileInfo entry = StreamEntry(u"http://A/x");
+    entry.name = u"name";
+    entry.title = u"title";
+    EXPECT_EQ(Playlist::EntryLabel(entry, true, true), u"title");
+    EXPECT_EQ(Playlist::EntryLabel(entry, false, true), u"name");
+    entry.artist = u"artist";
+    EXPECT_EQ(Playlist::EntryLabel(entry, true, true), u"<artist> title");
+    EXPECT_EQ(Playlist::EntryLabel(entry, true, false), u"title");
 
-    EXPECT_TRUE(CPlaylist::IsPlayable(u"HTTP://nowhere"));
-    EXPECT_FALSE(CPlaylist::IsPlayable(home.File16("missing.mp3")));
+    EXPECT_TRUE(Playlist::IsPlayable(u"HTTP://nowhere"));
+    EXPECT_FALSE(Playlist::IsPlayable(home.File16("missing.mp3")));
 }
 
 TEST(PickTest, OneChoiceIsAlwaysZero) {
     std::srand(7);
     for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(CPlaylist::Pick(1), 0);
+        EXPECT_EQ(Playlist::Pick(1), 0);
 }
 
 TEST(PickTest, LandingOnTheLastIndexTakesItAfterOneDraw) {
@@ -376,10 +376,10 @@ TEST(PickTest, LandingOnTheLastIndexTakesItAfterOneDraw) {
     int found = 0;
     for (unsigned seed = 1; seed < 200; ++seed) {
         std::srand(seed);
-        const int first = CPlaylist::Random31() % kM;
-        const int second = CPlaylist::Random31() % kM;
+        const int first = Playlist::Random31() % kM;
+        const int second = Playlist::Random31() % kM;
         std::srand(seed);
-        const int picked = CPlaylist::Pick(kM);
+        const int picked = Playlist::Pick(kM);
         const int next = std::rand();
         std::srand(seed);
         for (int i = 0; i < (first == kM - 1 ? 3 : 6); ++i)
@@ -412,8 +412,8 @@ TEST_F(PlaylistTest, WithoutShuffleTheIndexMovesByTheStep) {
 TEST_F(PlaylistTest, FavoritesAreSteppedToInBothDirections) {
     Fill(5);
     for (int i : {0, 2, 3})
-        list.Entries()[static_cast<size_t>(i)].nFavorite = 0;
-    list.Favorites() = {list.Entries()[1].strPath, list.Entries()[4].strPath};
+        list.Entries()[static_cast<size_t>(i)].favorite = 0;
+    list.Favorites() = {list.Entries()[1].path, list.Entries()[4].path};
     SetNumber(kEnableFavorites, 1);
     list.SetCurIndex(1);
     list.PickNextEntry(+1);
@@ -441,7 +441,7 @@ TEST_F(PlaylistTest, ShuffleVisitsEveryEntryOncePerCycle) {
     Fill(6);
     std::srand(1);
     list.SetCurIndex(0);
-    list.PlayedList() = {list.Entries()[0].strPath};
+    list.PlayedList() = {list.Entries()[0].path};
     std::set<int> seen{0};
     for (int move = 0; move < 5; ++move) {
         const int before = list.CurIndex(), previous = list.PrevIndex();
@@ -463,7 +463,7 @@ TEST_F(PlaylistTest, ShuffleWithoutCandidatesTakesTheNextEntry) {
     Fill(4);
     // A played list from another playlist: it never reaches the entry count, and every
     // remaining entry is in it, the current or the previous one.
-    list.PlayedList() = {u"http://stale", list.Entries()[1].strPath, list.Entries()[3].strPath};
+    list.PlayedList() = {u"http://stale", list.Entries()[1].path, list.Entries()[3].path};
     list.SetCurIndex(0);
     list.SetPrevIndex(2);
     list.PickNextEntry(+1);
@@ -471,8 +471,8 @@ TEST_F(PlaylistTest, ShuffleWithoutCandidatesTakesTheNextEntry) {
     EXPECT_EQ(list.PrevIndex(), 0);
 
     SetNumber(kEnableFavorites, 1);
-    list.Favorites() = {u"http://a", u"http://b", list.Entries()[3].strPath};
-    list.PlayedList() = {list.Entries()[3].strPath, u"x", u"y", u"z"};
+    list.Favorites() = {u"http://a", u"http://b", list.Entries()[3].path};
+    list.PlayedList() = {list.Entries()[3].path, u"x", u"y", u"z"};
     list.SetCurIndex(3);
     list.PickNextEntry(+1); // stale favourites name no entry: index 4, never 3
     EXPECT_NE(list.CurIndex(), 3);

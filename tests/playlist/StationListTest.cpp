@@ -16,7 +16,7 @@ protected:
         return profile.GetProfileString(kShoutCastSection, name, u"?");
     }
 
-    CStationList stations{profile, host};
+    StationList stations{profile, host};
 };
 
 TEST_F(StationListTest, AnEmptyRegistryGetsThreeDefaultStations) {
@@ -24,7 +24,7 @@ TEST_F(StationListTest, AnEmptyRegistryGetsThreeDefaultStations) {
     EXPECT_EQ(Count(), 3);
     stations.Load();
     ASSERT_EQ(stations.Rows().size(), 3u);
-    for (const CStationList::Station& station : stations.Rows()) {
+    for (const StationList::Station& station : stations.Rows()) {
         EXPECT_FALSE(station.title.empty());
         EXPECT_TRUE(station.address.starts_with(u"http://"));
         const std::u16string host = station.address.substr(7, station.address.find(u'/', 7) - 7);

@@ -27,17 +27,17 @@ const bool homeSet = setenv("SONVALE_HOME", Home().Path().c_str(), 1) == 0;
 // The built library, loaded as an installer loads it.
 class SetupLibrary {
 public:
-    SetupLibrary() : handle_(dlopen(SONVALE_SETUP_LIBRARY, RTLD_NOW | RTLD_LOCAL)) {}
+    SetupLibrary() : m_handle(dlopen(SONVALE_SETUP_LIBRARY, RTLD_NOW | RTLD_LOCAL)) {}
     ~SetupLibrary() {
-        if (handle_)
-            dlclose(handle_);
+        if (m_handle)
+            dlclose(m_handle);
     }
     template <typename T> T Get(const char* name) {
-        return handle_ ? reinterpret_cast<T>(dlsym(handle_, name)) : nullptr;
+        return m_handle ? reinterpret_cast<T>(dlsym(m_handle, name)) : nullptr;
     }
 
 private:
-    void* handle_;
+    void* m_handle;
 };
 
 class SetupTest : public ::testing::Test {

@@ -52,7 +52,7 @@ protected:
 
     TempFolder folder;
     DialogAnswerer answers;
-    CEditorWindow window;
+    EditorWindow window;
 };
 
 TEST_F(EditorWindowTest, ASavedFileReloadsWithTheSameSectionsAndEntriesInOrder) {
@@ -80,7 +80,7 @@ TEST_F(EditorWindowTest, ASavedFileReloadsWithTheSameSectionsAndEntriesInOrder) 
     const QStringList lines = TreeLines();
     EXPECT_EQ(lines, QStringList({"Main", "  PlayButton=play.png", "  Alpha=1", "Colors",
                                   "  Text=255,128,0"}));
-    CEditorWindow reloaded;
+    EditorWindow reloaded;
     ASSERT_TRUE(reloaded.OpenPath(Q(folder / "skin.wps")));
     window.OpenPath(Q(folder / "skin.wps"));
     EXPECT_EQ(TreeLines(), lines);
@@ -221,7 +221,7 @@ TEST_F(EditorWindowTest, ClosingWithUnsavedChangesAsks) {
     EXPECT_TRUE(window.close());
     EXPECT_EQ(folder.Read("skin.wps"), kMark + Utf16Le(u"\r\n[A]\r\na=1\r\n\r\n[B]\r\n"));
 
-    CEditorWindow other;
+    EditorWindow other;
     other.show();
     other.OpenPath(Q(folder / "skin.wps"));
     answers.Then(DialogAnswerer::Fill({{"sectionEdit", "C"}}));
@@ -236,20 +236,20 @@ TEST(EditorLanguage, KoreanTextsFollowThePlayersLanguageRule) {
     Registry::Shared().Open(home / "registry.db");
     const QByteArray lang = qgetenv("LANG");
     qputenv("LANG", "en_US.UTF-8");
-    EXPECT_EQ(CEditorLanguage::UiLanguage(), 1033);
+    EXPECT_EQ(EditorLanguage::UiLanguage(), 1033);
     qputenv("LANG", "ko_KR.UTF-8");
-    EXPECT_EQ(CEditorLanguage::UiLanguage(), 1042);
+    EXPECT_EQ(EditorLanguage::UiLanguage(), 1042);
     Registry::Shared().SetNumber(HKEY_CURRENT_USER, u"Software\\Quillmarsh\\SonvaleVGA\\Settings",
                                  u"LangID", 1033);
-    EXPECT_EQ(CEditorLanguage::UiLanguage(), 1033);
+    EXPECT_EQ(EditorLanguage::UiLanguage(), 1033);
     qputenv("LANG", lang);
 
-    EXPECT_FALSE(CEditorLanguage::Install(*QCoreApplication::instance(), 1033));
-    ASSERT_TRUE(CEditorLanguage::Install(*QCoreApplication::instance(), 1042));
+    EXPECT_FALSE(EditorLanguage::Install(*QCoreApplication::instance(), 1033));
+    ASSERT_TRUE(EditorLanguage::Install(*QCoreApplication::instance(), 1042));
     {
-        CEditorWindow window;
+        EditorWindow window;
         EXPECT_EQ(window.menuBar()->actions().first()->text(), QString::fromUtf8("파일(&F)"));
-        EXPECT_EQ(CEditorWindow::tr("Cannot load wps file "),
+        EXPECT_EQ(EditorWindow::tr("Cannot load wps file "),
                   QString::fromUtf8("wps 파일을 열 수 없습니다: "));
     }
     for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {

@@ -25,14 +25,14 @@ constexpr BuiltIn kBuiltIns[] = {
     {328, 432, 102}, {335, 22, 22},
 };
 
-CDib Load(int id) {
-    CDib dib;
-    EXPECT_TRUE(CSkinManager::LoadBuiltIn(id, dib)) << id;
+Dib Load(int id) {
+    Dib dib;
+    EXPECT_TRUE(SkinManager::LoadBuiltIn(id, dib)) << id;
     return dib;
 }
 
 // The pixels of cell (column, row) of a grid.
-std::vector<uint32_t> Cell(const CDib& dib, int columns, int rows, int column, int row) {
+std::vector<uint32_t> Cell(const Dib& dib, int columns, int rows, int column, int row) {
     const int w = dib.Width() / columns;
     const int h = dib.Height() / rows;
     std::vector<uint32_t> pixels;
@@ -55,22 +55,22 @@ int Difference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
 
 TEST(BuiltInSkinTest, EveryImageIsBuiltInAtItsSize) {
     for (const BuiltIn& image : kBuiltIns) {
-        CDib dib;
-        ASSERT_TRUE(CSkinManager::LoadBuiltIn(image.id, dib)) << image.id;
+        Dib dib;
+        ASSERT_TRUE(SkinManager::LoadBuiltIn(image.id, dib)) << image.id;
         EXPECT_EQ(dib.Width(), image.width) << image.id;
         EXPECT_EQ(dib.Height(), image.height) << image.id;
     }
-    CDib none;
-    EXPECT_FALSE(CSkinManager::LoadBuiltIn(266, none));
+    Dib none;
+    EXPECT_FALSE(SkinManager::LoadBuiltIn(266, none));
     EXPECT_FALSE(none.IsValid());
-    EXPECT_FALSE(CSkinManager::LoadBuiltIn(0, none));
-    EXPECT_FALSE(CSkinManager::LoadBuiltIn(-1, none));
+    EXPECT_FALSE(SkinManager::LoadBuiltIn(0, none));
+    EXPECT_FALSE(SkinManager::LoadBuiltIn(-1, none));
 }
 
 TEST(BuiltInSkinTest, ButtonStatesLookDifferent) {
     // Three-column buttons: normal, focused, disabled; row 1 pressed.
     for (int id : {131, 134, 136, 133, 146, 209, 166, 167, 170, 171, 172, 173}) {
-        const CDib dib = Load(id);
+        const Dib dib = Load(id);
         const auto normal = Cell(dib, 3, 2, 0, 0);
         const int area = static_cast<int>(normal.size());
         EXPECT_GT(Difference(normal, Cell(dib, 3, 2, 1, 0)), area / 20) << id;
@@ -79,20 +79,20 @@ TEST(BuiltInSkinTest, ButtonStatesLookDifferent) {
     }
     // Two-column buttons: normal and focused.
     for (int id : {176, 135}) {
-        const CDib dib = Load(id);
+        const Dib dib = Load(id);
         const auto normal = Cell(dib, 2, 2, 0, 0);
         EXPECT_GT(Difference(normal, Cell(dib, 2, 2, 1, 0)), 0) << id;
         EXPECT_GT(Difference(normal, Cell(dib, 2, 2, 0, 1)), 0) << id;
     }
     for (int id : {243, 244}) {
-        const CDib dib = Load(id);
+        const Dib dib = Load(id);
         EXPECT_GT(Difference(Cell(dib, 1, 2, 0, 0), Cell(dib, 1, 2, 0, 1)), 0) << id;
     }
 }
 
 TEST(BuiltInSkinTest, TogglesShowOnAndOffApart) {
     for (int id : {158, 159, 252, 253, 160}) {
-        const CDib dib = Load(id);
+        const Dib dib = Load(id);
         for (int row = 0; row < 2; ++row) {
             const auto on = Cell(dib, 4, 2, 0, row);
             const auto off = Cell(dib, 4, 2, 2, row);
@@ -106,7 +106,7 @@ TEST(BuiltInSkinTest, TogglesShowOnAndOffApart) {
 TEST(BuiltInSkinTest, DisplayCellsAreDistinct) {
     // Digit strips: a blank cell and the ten digits, all different.
     for (const auto& [id, width] : {std::pair{141, 30}, std::pair{142, 12}}) {
-        const CDib dib = Load(id);
+        const Dib dib = Load(id);
         const int columns = dib.Width() / width;
         ASSERT_EQ(columns, 11);
         std::set<std::vector<uint32_t>> cells;
@@ -116,18 +116,18 @@ TEST(BuiltInSkinTest, DisplayCellsAreDistinct) {
     }
     // Indicators: every row differs.
     for (const auto& [id, rows] : {std::pair{143, 2}, std::pair{144, 4}, std::pair{245, 2}}) {
-        const CDib dib = Load(id);
+        const Dib dib = Load(id);
         std::set<std::vector<uint32_t>> cells;
         for (int r = 0; r < rows; ++r)
             cells.insert(Cell(dib, 1, rows, 0, r));
         EXPECT_EQ(cells.size(), static_cast<size_t>(rows)) << id;
     }
     // VU strip: each of the 30 segments has an unlit (top) and a lit (bottom) look.
-    const CDib vu = Load(153);
+    const Dib vu = Load(153);
     for (int s = 0; s < 30; ++s)
         EXPECT_GT(Difference(Cell(vu, 30, 2, s, 0), Cell(vu, 30, 2, s, 1)), 20) << s;
     // Speaker: five different frames.
-    const CDib speaker = Load(152);
+    const Dib speaker = Load(152);
     std::set<std::vector<uint32_t>> frames;
     for (int f = 0; f < 5; ++f)
         frames.insert(Cell(speaker, 5, 1, f, 0));
@@ -137,21 +137,21 @@ TEST(BuiltInSkinTest, DisplayCellsAreDistinct) {
 TEST(BuiltInSkinTest, OpaqueCellsMatchWhatLiesUnderThem) {
     // Buttons are drawn opaque over the main background: their cell corners are the background
     // at the button's place.
-    const CDib main = Load(130);
+    const Dib main = Load(130);
     struct Place {
         int id, columns, x, y;
     };
     for (const Place& place :
          {Place{131, 3, 32, 250}, Place{134, 3, 86, 250}, Place{135, 2, 372, 250},
           Place{176, 2, 24, 68}, Place{158, 4, 32, 466}, Place{160, 4, 292, 466}}) {
-        const CDib dib = Load(place.id);
+        const Dib dib = Load(place.id);
         const int w = dib.Width() / place.columns;
         for (int c = 0; c < place.columns; ++c)
             EXPECT_EQ(dib.Pixel(c * w, 0), main.Pixel(place.x, place.y)) << place.id;
     }
     // Spectrum bars: the dark rows of the bar strip are the lines of the spectrum panel.
-    const CDib panel = Load(150);
-    const CDib strip = Load(149);
+    const Dib panel = Load(150);
+    const Dib strip = Load(149);
     ASSERT_EQ(panel.Height(), strip.Height());
     int shared = 0;
     for (int y = 0; y < strip.Height(); ++y)

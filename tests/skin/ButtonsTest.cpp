@@ -43,8 +43,8 @@ protected:
 };
 
 TEST_F(ButtonsTest, ThreeColumnButtonDrawsTheCellOfEachState) {
-    CImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS | WS_TABSTOP,
-                        QPoint(86, 250), &parent, kPlay);
+    ImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS | WS_TABSTOP, QPoint(86, 250),
+                       &parent, kPlay);
     button.show();
     EXPECT_EQ(button.geometry(), QRect(86, 250, kCellW, kCellH)); // one cell at the top-left
     EXPECT_EQ(ShownAt(button, 20, 15), CellColor(10, 0, 0));
@@ -64,10 +64,10 @@ TEST_F(ButtonsTest, ThreeColumnButtonDrawsTheCellOfEachState) {
 
 TEST_F(ButtonsTest, GridBitsChooseTheFocusedAndDisabledColumns) {
     const QImage two = Picture(u"PauseButton", 136);
-    CImageButton disabledShows1(two, IBS_TWO_COLUMNS, QPoint(0, 0), &parent, 1);
-    CImageButton focusedShows1(two, IBS_TWO_COLUMNS_FOCUS, QPoint(0, 40), &parent, 2);
-    CImageButton one(Picture(u"StopButton", 133), IBS_ONE_COLUMN, QPoint(0, 80), &parent, 3);
-    for (CImageButton* button : {&disabledShows1, &focusedShows1, &one})
+    ImageButton disabledShows1(two, IBS_TWO_COLUMNS, QPoint(0, 0), &parent, 1);
+    ImageButton focusedShows1(two, IBS_TWO_COLUMNS_FOCUS, QPoint(0, 40), &parent, 2);
+    ImageButton one(Picture(u"StopButton", 133), IBS_ONE_COLUMN, QPoint(0, 80), &parent, 3);
+    for (ImageButton* button : {&disabledShows1, &focusedShows1, &one})
         button->show();
     EXPECT_EQ(disabledShows1.Columns(), 2);
     EXPECT_EQ(one.Columns(), 1);
@@ -81,7 +81,7 @@ TEST_F(ButtonsTest, GridBitsChooseTheFocusedAndDisabledColumns) {
     EXPECT_EQ(ShownAt(one, 1, 1), CellColor(30, 0, 0));
 
     focusedShows1.clearFocus();
-    for (CImageButton* button : {&disabledShows1, &focusedShows1, &one})
+    for (ImageButton* button : {&disabledShows1, &focusedShows1, &one})
         button->setEnabled(false);
     EXPECT_EQ(ShownAt(disabledShows1, 1, 1), CellColor(20, 1, 0));
     EXPECT_EQ(ShownAt(focusedShows1, 1, 1), CellColor(20, 0, 0));
@@ -89,8 +89,8 @@ TEST_F(ButtonsTest, GridBitsChooseTheFocusedAndDisabledColumns) {
 }
 
 TEST_F(ButtonsTest, PressMoveOutAndInReleaseInsideGivesOnePostedClick) {
-    CImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS, QPoint(86, 250), &parent,
-                        kPlay);
+    ImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS, QPoint(86, 250), &parent,
+                       kPlay);
     button.show();
     QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FALSE(button.hasFocus()); // no tab-stop: a press leaves the focus where it was
@@ -113,8 +113,8 @@ TEST_F(ButtonsTest, PressMoveOutAndInReleaseInsideGivesOnePostedClick) {
 }
 
 TEST_F(ButtonsTest, ReleaseOutsideGivesNoClickAndTabStopTakesTheFocus) {
-    CImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS | WS_TABSTOP,
-                        QPoint(86, 250), &parent, kPlay);
+    ImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS | WS_TABSTOP, QPoint(86, 250),
+                       &parent, kPlay);
     button.show();
     QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_TRUE(button.hasFocus());
@@ -132,16 +132,16 @@ TEST_F(ButtonsTest, ReleaseOutsideGivesNoClickAndTabStopTakesTheFocus) {
 }
 
 TEST_F(ButtonsTest, DefaultPushButtonTellsItsParentItsId) {
-    CImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS | BS_DEFPUSHBUTTON,
-                        QPoint(0, 0), &parent, kPlay);
+    ImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS | BS_DEFPUSHBUTTON,
+                       QPoint(0, 0), &parent, kPlay);
     ASSERT_EQ(parent.got.size(), 1u); // sent at creation
     EXPECT_EQ(parent.got[0].message, DM_SETDEFID);
     EXPECT_EQ(parent.got[0].wParam, static_cast<uintptr_t>(kPlay));
 }
 
 TEST_F(ButtonsTest, AutoToggleFlipsOncePerClickBeforeTheParentHandlesIt) {
-    CToggleButton shuffle(Picture(u"ShuffleButton", 158), WS_TABSTOP, QPoint(32, 466), &parent,
-                          kShuffle, true);
+    ToggleButton shuffle(Picture(u"ShuffleButton", 158), WS_TABSTOP, QPoint(32, 466), &parent,
+                         kShuffle, true);
     shuffle.show();
     EXPECT_EQ(shuffle.size(), QSize(kCellW, kCellH));
     EXPECT_FALSE(shuffle.GetCheck());
@@ -177,8 +177,7 @@ TEST_F(ButtonsTest, AutoToggleFlipsOncePerClickBeforeTheParentHandlesIt) {
 }
 
 TEST_F(ButtonsTest, ToggleWithoutAutoToggleChangesOnlyThroughSetCheck) {
-    CToggleButton repeat(Picture(u"ShuffleButton", 159), 0, QPoint(168, 466), &parent, 32784,
-                         false);
+    ToggleButton repeat(Picture(u"ShuffleButton", 159), 0, QPoint(168, 466), &parent, 32784, false);
     repeat.show();
     Click(repeat);
     EXPECT_EQ(parent.Only(WM_COMMAND).size(), 1u);
@@ -188,8 +187,8 @@ TEST_F(ButtonsTest, ToggleWithoutAutoToggleChangesOnlyThroughSetCheck) {
 }
 
 TEST_F(ButtonsTest, KeysGoToTheParentAsKeyMessages) {
-    CImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS | WS_TABSTOP, QPoint(0, 0),
-                        &parent, kPlay);
+    ImageButton button(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS | WS_TABSTOP, QPoint(0, 0),
+                       &parent, kPlay);
     button.show();
     button.setFocus();
     QTest::keyClick(&button, Qt::Key_Left);
@@ -225,7 +224,7 @@ TEST(SkinnedButton, AButtonTheSkinDoesNotNameTakesItsBuiltInPicture) {
     const QImage play = TestSkin::Element(u"PlayButton", 134, &fromSkin);
     EXPECT_FALSE(fromSkin);
     RecordingParent parent;
-    CImageButton button(play, IBS_THREE_COLUMNS, QPoint(86, 250), &parent, kPlay);
+    ImageButton button(play, IBS_THREE_COLUMNS, QPoint(86, 250), &parent, kPlay);
     EXPECT_EQ(button.geometry(), QRect(86, 250, 366 / 3, 96 / 2));
 }
 

@@ -87,11 +87,11 @@ public:
     // Writes the skin file and makes it the process's skin.
     bool Load() {
         m_folder.Write("test.wps", "[Main]\r\n" + m_entries);
-        return CSkinManager::LoadSkin(m_folder.File16("test.wps"));
+        return SkinManager::LoadSkin(m_folder.File16("test.wps"));
     }
     // The picture of `key` as a control receives it from its skin element.
     static QImage Element(const std::u16string& key, int defaultId, bool* fromSkin = nullptr) {
-        CSkinManager element;
+        SkinManager element;
         const bool skinned = element.LoadImage(u"Main", key, defaultId);
         if (fromSkin)
             *fromSkin = skinned;

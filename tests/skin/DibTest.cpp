@@ -83,14 +83,14 @@ uint32_t Crc32(const uint8_t* data, size_t length) {
     return crc ^ 0xFFFFFFFFu;
 }
 
-bool Decode(CDib& dib, const std::vector<uint8_t>& bytes) {
+bool Decode(Dib& dib, const std::vector<uint8_t>& bytes) {
     return dib.DecodePng(bytes.data(), bytes.size());
 }
 
 } // namespace
 
 TEST(DibTest, DecodesEveryColourTypeToOpaqueRgb) {
-    CDib dib;
+    Dib dib;
 
     // Grey, 8 bit.
     PngSpec grey = Spec(PNG_COLOR_TYPE_GRAY, 8, 2, 1);
@@ -161,7 +161,7 @@ TEST(DibTest, DecodesInterlacedPictures) {
         }
         rows.push_back(row);
     }
-    CDib dib;
+    Dib dib;
     ASSERT_TRUE(Decode(dib, MakePng(spec, rows)));
     for (int y = 0; y < 9; ++y) {
         for (int x = 0; x < 9; ++x)
@@ -170,7 +170,7 @@ TEST(DibTest, DecodesInterlacedPictures) {
 }
 
 TEST(DibTest, RefusesBrokenAndOversizedPictures) {
-    CDib dib;
+    Dib dib;
     const std::vector<uint8_t> good =
         MakePng(Spec(PNG_COLOR_TYPE_RGB, 8, 4, 4),
                 std::vector<std::vector<uint8_t>>(4, {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}));
@@ -213,7 +213,7 @@ TEST(DibTest, RefusesBrokenAndOversizedPictures) {
 }
 
 TEST(DibTest, LoadsFilesAndRefusesMissingOnes) {
-    CDib dib;
+    Dib dib;
     EXPECT_FALSE(dib.LoadPngFile("/nonexistent/folder/picture.png"));
     EXPECT_FALSE(dib.LoadPngFile("/"));
     EXPECT_FALSE(dib.LoadPngFile("/dev/zero"));

@@ -8,30 +8,30 @@
 
 namespace {
 
-_SFileInfo Entry(std::u16string artist, std::u16string title, std::u16string album,
-                 std::u16string playTime) {
-    _SFileInfo entry;
-    entry.strName = u"track01";
-    entry.strArtist = std::move(artist);
-    entry.strTitle = std::move(title);
-    entry.strAlbum = std::move(album);
-    entry.strPlayTime = std::move(playTime);
+FileInfo Entry(std::u16string artist, std::u16string title, std::u16string album,
+               std::u16string playTime) {
+    FileInfo entry;
+    entry.name = u"track01";
+    entry.artist = std::move(artist);
+    entry.title = std::move(title);
+    entry.album = std::move(album);
+    entry.playTime = std::move(playTime);
     return entry;
 }
 
 TEST(LcdLine, TagsBracketsAndTime) {
-    const _SFileInfo song = Entry(u"Ann", u"Song", u"", u"03:25");
-    EXPECT_EQ(CDisplayLCD::BuildLine(song, true), u"<Ann> Song [03:25]");
-    EXPECT_EQ(CDisplayLCD::BuildLine(song, false), u"track01 [03:25]");
-    EXPECT_EQ(CDisplayLCD::BuildLine(Entry(u"Ann", u"Song", u"Best", u""), true),
+    const FileInfo song = Entry(u"Ann", u"Song", u"", u"03:25");
+    EXPECT_EQ(DisplayLCD::BuildLine(song, true), u"<Ann> Song [03:25]");
+    EXPECT_EQ(DisplayLCD::BuildLine(song, false), u"track01 [03:25]");
+    EXPECT_EQ(DisplayLCD::BuildLine(Entry(u"Ann", u"Song", u"Best", u""), true),
               u"<Ann> Song @ Best");
-    EXPECT_EQ(CDisplayLCD::BuildLine(Entry(u"", u"Song", u"", u""), true), u"Song");
+    EXPECT_EQ(DisplayLCD::BuildLine(Entry(u"", u"Song", u"", u""), true), u"Song");
     // Nothing from the tags gives the name; a stream's "00:00" gets no time.
-    EXPECT_EQ(CDisplayLCD::BuildLine(Entry(u"", u"", u"", u"00:00"), true), u"track01");
+    EXPECT_EQ(DisplayLCD::BuildLine(Entry(u"", u"", u"", u"00:00"), true), u"track01");
 }
 
 TEST(LcdScroll, StandsStillThenMovesWithAGapAndWraps) {
-    CLcdScroll scroll;
+    LcdScroll scroll;
     scroll.Layout(100, 50, true);
     ASSERT_TRUE(scroll.Scrolling());
     EXPECT_EQ(scroll.X2(), 110);
@@ -58,8 +58,8 @@ TEST(LcdScroll, StandsStillThenMovesWithAGapAndWraps) {
 class DisplayLcdTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(skin.loaded); }
-    std::unique_ptr<CDisplayLCD> MakeLcd() {
-        auto lcd = std::make_unique<CDisplayLCD>(skin.profile);
+    std::unique_ptr<DisplayLCD> MakeLcd() {
+        auto lcd = std::make_unique<DisplayLCD>(skin.profile);
         lcd->resize(450, 30);
         return lcd;
     }
@@ -115,7 +115,7 @@ TEST_F(DisplayLcdTest, ScrollsOnlyWideLinesWhenTheSettingAllows) {
     ASSERT_TRUE(lcd->Scrolling());
     const int width = lcd->TextWidth();
     for (int i = 0; i < 31; ++i)
-        PostWindowMessage(lcd.get(), CDisplayLCD::kScrollStepMessage, 0, 0);
+        PostWindowMessage(lcd.get(), DisplayLCD::kScrollStepMessage, 0, 0);
     QCoreApplication::sendPostedEvents(lcd.get());
     EXPECT_EQ(lcd->X1(), -4);
     EXPECT_EQ(lcd->X2(), width + 6);
@@ -161,7 +161,7 @@ TEST_F(DisplayLcdTest, StatusTextsGiveWayToTheLine) {
 
 TEST_F(DisplayLcdTest, DoubleTapFlipsTagsAndStoresTheChoice) {
     QWidget parent;
-    auto* lcd = new CDisplayLCD(skin.profile, &parent);
+    auto* lcd = new DisplayLCD(skin.profile, &parent);
     lcd->setGeometry(16, 14, 450, 30);
     parent.show();
     QTest::mouseDClick(lcd, Qt::LeftButton); // no entry shown yet
@@ -187,8 +187,8 @@ TEST(DisplayLcdBuiltIn, WithoutASkinTheDefaultColoursShow) {
     TempFolder folder;
     Registry registry(folder / "registry.db");
     Profile profile(registry, setting::kRegistryKeyWord, setting::kProfileName);
-    ASSERT_FALSE(CSkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
-    CDisplayLCD lcd(profile);
+    ASSERT_FALSE(SkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
+    DisplayLCD lcd(profile);
     lcd.resize(450, 30);
     lcd.SetText(QStringLiteral("Hello"));
     const QImage image = lcd.grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -11,14 +11,14 @@
 namespace {
 
 TEST(VuMeter, SegmentsFallAndPeakHold) {
-    EXPECT_EQ(CVuMeter::Segments(0.01f), 0);
-    EXPECT_EQ(CVuMeter::Segments(0.011f), 1);
-    EXPECT_EQ(CVuMeter::Segments(0.5f), 15);
-    EXPECT_EQ(CVuMeter::Segments(0.984f), 29);
-    EXPECT_EQ(CVuMeter::Segments(0.985f), 30);
-    EXPECT_EQ(CVuMeter::Segments(-1.0f), 0);
+    EXPECT_EQ(VuMeter::Segments(0.01f), 0);
+    EXPECT_EQ(VuMeter::Segments(0.011f), 1);
+    EXPECT_EQ(VuMeter::Segments(0.5f), 15);
+    EXPECT_EQ(VuMeter::Segments(0.984f), 29);
+    EXPECT_EQ(VuMeter::Segments(0.985f), 30);
+    EXPECT_EQ(VuMeter::Segments(-1.0f), 0);
 
-    CVuMeter meter;
+    VuMeter meter;
     meter.Step(20, 5);
     EXPECT_EQ(meter.Shown(1), 5);
     // Silence: the bar falls 2 segments a step; the peak's hold counter counts every second
@@ -41,13 +41,13 @@ TEST(VuMeter, SegmentsFallAndPeakHold) {
 }
 
 TEST(PanelTime, ElapsedRemainingAndBlinkingMinutes) {
-    auto time = CDisplayPanel::TimeOf(300, 125, 1);
+    auto time = DisplayPanel::TimeOf(300, 125, 1);
     EXPECT_EQ(time.minutes * 100 + time.seconds, 205);
-    time = CDisplayPanel::TimeOf(300, 125, 0);
+    time = DisplayPanel::TimeOf(300, 125, 0);
     EXPECT_EQ(time.minutes * 100 + time.seconds, 255);
-    EXPECT_EQ(CDisplayPanel::TimeOf(0, 125, 1).seconds, 0);
-    EXPECT_EQ(CDisplayPanel::TimeOf(100, 125, 1).minutes, 0);
-    time = CDisplayPanel::TimeOf(9000, 125 * 60 + 30, 1);
+    EXPECT_EQ(DisplayPanel::TimeOf(0, 125, 1).seconds, 0);
+    EXPECT_EQ(DisplayPanel::TimeOf(100, 125, 1).minutes, 0);
+    time = DisplayPanel::TimeOf(9000, 125 * 60 + 30, 1);
     EXPECT_EQ(time.minutes * 100 + time.seconds, 2530);
     EXPECT_TRUE(time.blink);
 }
@@ -69,7 +69,7 @@ class DisplayPanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(skin.loaded);
-        panel = std::make_unique<CDisplayPanel>(skin.profile, &levels, nullptr);
+        panel = std::make_unique<DisplayPanel>(skin.profile, &levels, nullptr);
         panel->resize(368, 166);
     }
     QRgb Pixel(QPoint at) {
@@ -91,7 +91,7 @@ protected:
     static constexpr QPoint kInVu{100, 120};
     DisplaySkin skin;
     FakeLevels levels;
-    std::unique_ptr<CDisplayPanel> panel;
+    std::unique_ptr<DisplayPanel> panel;
 };
 
 TEST_F(DisplayPanelTest, DigitFieldsShowTheirCells) {
@@ -101,7 +101,7 @@ TEST_F(DisplayPanelTest, DigitFieldsShowTheirCells) {
     EXPECT_FALSE(panel->SetQuality(QStringLiteral("44"), QStringLiteral("12345")));
     ASSERT_TRUE(panel->SetQuality(QStringLiteral("44"), QStringLiteral("1411")));
 
-    using P = CDisplayPanel;
+    using P = DisplayPanel;
     EXPECT_EQ(Large(P::kTrackPlace, 0), DisplaySkin::LargeDigit(3)); // "234"
     EXPECT_EQ(Large(P::kTrackPlace, 2), DisplaySkin::LargeDigit(5));
     EXPECT_EQ(Large(P::kMinutesPlace, 0), DisplaySkin::LargeDigit(1)); // 02:05
@@ -125,9 +125,9 @@ TEST_F(DisplayPanelTest, DigitFieldsShowTheirCells) {
 }
 
 TEST_F(DisplayPanelTest, IndicatorRows) {
-    const QPoint state = CDisplayPanel::kPlayStatePlace.topLeft() + QPoint(7, 11);
-    const QPoint quality = CDisplayPanel::kQualityPlace.topLeft() + QPoint(9, 7);
-    const QPoint hold = CDisplayPanel::kHoldPlace.topLeft() + QPoint(20, 7);
+    const QPoint state = DisplayPanel::kPlayStatePlace.topLeft() + QPoint(7, 11);
+    const QPoint quality = DisplayPanel::kQualityPlace.topLeft() + QPoint(9, 7);
+    const QPoint hold = DisplayPanel::kHoldPlace.topLeft() + QPoint(20, 7);
     EXPECT_EQ(Pixel(quality), DisplaySkin::Quality(1));
     EXPECT_EQ(Pixel(hold), DisplaySkin::Hold(0));
     panel->SetPlayState(2);
@@ -144,10 +144,10 @@ TEST_F(DisplayPanelTest, LongTimesBlinkTheirMinutes) {
     panel->SetTime(9000, 125 * 60 + 30);
     ASSERT_TRUE(panel->MinutesBlinking());
     ASSERT_TRUE(QTest::qWaitFor([&] { return panel->MinutesHidden(); }, 5000));
-    EXPECT_EQ(Large(CDisplayPanel::kMinutesPlace, 0), DisplaySkin::Background());
-    EXPECT_EQ(Large(CDisplayPanel::kSecondsPlace, 0), DisplaySkin::LargeDigit(4));
+    EXPECT_EQ(Large(DisplayPanel::kMinutesPlace, 0), DisplaySkin::Background());
+    EXPECT_EQ(Large(DisplayPanel::kSecondsPlace, 0), DisplaySkin::LargeDigit(4));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !panel->MinutesHidden(); }, 5000));
-    EXPECT_EQ(Large(CDisplayPanel::kMinutesPlace, 0), DisplaySkin::LargeDigit(3));
+    EXPECT_EQ(Large(DisplayPanel::kMinutesPlace, 0), DisplaySkin::LargeDigit(3));
 
     panel->SetTime(9000, 60);
     EXPECT_FALSE(panel->MinutesBlinking());
@@ -169,13 +169,13 @@ TEST_F(DisplayPanelTest, VuMeterStepsWhilePlayingAndDrawsBarsAndPeaks) {
     EXPECT_EQ(panel->Meter().Shown(0), 0);
 
     panel->SetPlaying(true);
-    PostWindowMessage(panel.get(), CDisplayPanel::kLevelStepMessage, 0, 0);
+    PostWindowMessage(panel.get(), DisplayPanel::kLevelStepMessage, 0, 0);
     QCoreApplication::sendPostedEvents(panel.get());
     levels.left = 0.0f;
     panel->LevelStep();
     panel->LevelStep();
     ASSERT_EQ(panel->Meter().Shown(0), 11);
-    using P = CDisplayPanel;
+    using P = DisplayPanel;
     EXPECT_EQ(Vu(P::kVuLeft, 10), DisplaySkin::VuLit());
     EXPECT_EQ(Vu(P::kVuLeft, 11), DisplaySkin::VuUnlit());
     EXPECT_EQ(Vu(P::kVuLeft, 14), DisplaySkin::VuLit()); // the peak, 15
@@ -203,7 +203,7 @@ TEST_F(DisplayPanelTest, TapsToggleVuMeterAndTimeOnlyWhileActive) {
     EXPECT_EQ(levels.starts, 1);
 
     panel->SetActive(false);
-    EXPECT_EQ(panel->MuteSwitch()->ShownFrame(), -1);
+    EXPECT_EQ(panel->GetMuteSwitch()->ShownFrame(), -1);
     Tap(kInVu);
     Tap(kInTime);
     EXPECT_TRUE(panel->VUMeterOn());
@@ -219,7 +219,7 @@ TEST_F(DisplayPanelTest, TapsToggleVuMeterAndTimeOnlyWhileActive) {
 }
 
 TEST_F(DisplayPanelTest, TheMuteSwitchFollowsThePanel) {
-    CMuteSwitch* mute = panel->MuteSwitch();
+    MuteSwitch* mute = panel->GetMuteSwitch();
     EXPECT_EQ(mute->geometry(), QRect(280, 82, 80, 78));
     panel->SetPlaying(true);
     mute->AnimateStep();
@@ -236,13 +236,13 @@ TEST(DisplayPanelBuiltIn, WithoutASkinTheBuiltInImagesShow) {
     TempFolder folder;
     Registry registry(folder / "registry.db");
     Profile profile(registry, setting::kRegistryKeyWord, setting::kProfileName);
-    ASSERT_FALSE(CSkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
-    CDisplayPanel panel(profile, nullptr, nullptr);
+    ASSERT_FALSE(SkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
+    DisplayPanel panel(profile, nullptr, nullptr);
     panel.resize(368, 166);
     panel.SetPlaying(true);
     panel.LevelStep(); // no level source: the meter stays down
     EXPECT_EQ(panel.Meter().Shown(0), 0);
-    CSkinManager background;
+    SkinManager background;
     background.LoadImage(u"DisplayPanel", u"DisplayPanel", 145);
     ASSERT_TRUE(background.HasImage());
     const QImage image = panel.grab().toImage().convertToFormat(QImage::Format_RGB32);

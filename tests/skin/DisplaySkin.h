@@ -62,9 +62,9 @@ public:
                                  "BackgroundColor=1,2,3\r\n"
                                  "TextColor=250,250,250\r\n"
                                  "BackTextColor=0,0,0\r\n");
-        loaded = CSkinManager::LoadSkin(folder.File16("test.wps"), &profile);
+        loaded = SkinManager::LoadSkin(folder.File16("test.wps"), &profile);
     }
-    ~DisplaySkin() { CSkinManager::LoadSkin(u"/nonexistent/none.wps", &profile); }
+    ~DisplaySkin() { SkinManager::LoadSkin(u"/nonexistent/none.wps", &profile); }
 
     int Setting(const NumberSetting& value) {
         return profile.GetProfileInt(setting::kSettings, value.name, -1);

@@ -25,8 +25,8 @@ protected:
     }
 
     // The position slider of the main view: 432 x 32 with a 48 x 32 thumb cell.
-    std::unique_ptr<CImageSlideBar> Seek(uint32_t style, bool selection) {
-        auto bar = std::make_unique<CImageSlideBar>(
+    std::unique_ptr<ImageSlideBar> Seek(uint32_t style, bool selection) {
+        auto bar = std::make_unique<ImageSlideBar>(
             style, QRect(QPoint(24, 314), QPoint(455, 345)), &parent, kSeek,
             TestSkin::Element(u"ProgressSlideTrack", 139), TestSkin::Element(u"ProgressThumb", 140),
             selection);
@@ -34,8 +34,8 @@ protected:
         return bar;
     }
     // The volume slider: 36 x 92 with a 36 x 24 thumb cell.
-    std::unique_ptr<CImageSlideBar> Volume(uint32_t style) {
-        auto bar = std::make_unique<CImageSlideBar>(
+    std::unique_ptr<ImageSlideBar> Volume(uint32_t style) {
+        auto bar = std::make_unique<ImageSlideBar>(
             style | TBS_VERT, QRect(QPoint(34, 132), QPoint(69, 223)), &parent, kVolume,
             TestSkin::Element(u"VolumeSlideTrack", 138), TestSkin::Element(u"VolumeThumb", 137),
             false);
@@ -43,7 +43,7 @@ protected:
         return bar;
     }
     // The colour at the middle of the thumb's place for the current position.
-    static QRgb ThumbShown(CImageSlideBar& bar) {
+    static QRgb ThumbShown(ImageSlideBar& bar) {
         const QPoint centre = bar.ThumbRect(bar.GetPos()).center();
         return ShownAt(bar, centre.x(), centre.y());
     }
@@ -145,9 +145,9 @@ TEST_F(ImageSlideBarTest, DraggingPastTheEndGivesTheMaximumAndNotifiesTheParent)
 }
 
 TEST_F(ImageSlideBarTest, PressOutsideTheHitStripDoesNothing) {
-    CImageSlideBar bar(0, QRect(0, 0, 432, 60), &parent, kSeek,
-                       TestSkin::Element(u"ProgressSlideTrack", 139),
-                       TestSkin::Element(u"ProgressThumb", 140), false);
+    ImageSlideBar bar(0, QRect(0, 0, 432, 60), &parent, kSeek,
+                      TestSkin::Element(u"ProgressSlideTrack", 139),
+                      TestSkin::Element(u"ProgressThumb", 140), false);
     bar.show();
     EXPECT_EQ(bar.HitStrip(), QRect(0, 14, 432, 32));
     QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(300, 5));

@@ -29,7 +29,7 @@ class MuteSwitchTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(skin.loaded);
-        mute = std::make_unique<CMuteSwitch>(skin.profile, &volume);
+        mute = std::make_unique<MuteSwitch>(skin.profile, &volume);
         mute->resize(DisplaySkin::kSpeakerFrame, 78);
         mute->show();
     }
@@ -40,7 +40,7 @@ protected:
 
     DisplaySkin skin;
     FakeVolume volume;
-    std::unique_ptr<CMuteSwitch> mute;
+    std::unique_ptr<MuteSwitch> mute;
 };
 
 TEST_F(MuteSwitchTest, TapsMuteAndRestoreTheWaveOutVolume) {
@@ -78,7 +78,7 @@ TEST_F(MuteSwitchTest, AnimatesFiveFramesWhilePlayingUnmuted) {
 
     mute->SetPlaying(true);
     for (int frame : {0, 1, 2, 3, 4, 0, 1}) {
-        PostWindowMessage(mute.get(), CMuteSwitch::kAnimateMessage, 0, 0);
+        PostWindowMessage(mute.get(), MuteSwitch::kAnimateMessage, 0, 0);
         QCoreApplication::sendPostedEvents(mute.get());
         EXPECT_EQ(mute->ShownFrame(), frame);
         // Frames are a fifth of the 500-pixel image wide.

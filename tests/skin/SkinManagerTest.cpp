@@ -35,38 +35,38 @@ protected:
     // Writes a skin file into the folder and loads it as the process's skin.
     bool LoadSkinText(const std::string& text) {
         folder.Write("skin/test.wps", text);
-        return CSkinManager::LoadSkin(std::filesystem::path(folder / "skin/test.wps").u16string(),
-                                      &profile);
+        return SkinManager::LoadSkin(std::filesystem::path(folder / "skin/test.wps").u16string(),
+                                     &profile);
     }
 
-    void ExpectBuiltIn(const CSkinManager& element, int id) {
-        CDib builtIn;
-        ASSERT_TRUE(CSkinManager::LoadBuiltIn(id, builtIn));
+    void ExpectBuiltIn(const SkinManager& element, int id) {
+        Dib builtIn;
+        ASSERT_TRUE(SkinManager::LoadBuiltIn(id, builtIn));
         ASSERT_TRUE(element.HasImage());
         ASSERT_EQ(element.Width(), builtIn.Width());
         ASSERT_EQ(element.Height(), builtIn.Height());
-        EXPECT_EQ(0, std::memcmp(element.Dib().Pixels(), builtIn.Pixels(),
+        EXPECT_EQ(0, std::memcmp(element.GetDib().Pixels(), builtIn.Pixels(),
                                  static_cast<size_t>(builtIn.Width()) * builtIn.Height() * 4));
     }
 
-    void TearDown() override { CSkinManager::LoadSkin(u"/nonexistent/none.wps", &profile); }
+    void TearDown() override { SkinManager::LoadSkin(u"/nonexistent/none.wps", &profile); }
 };
 
 TEST_F(SkinManagerTest, EmptySkinSettingGivesTheBuiltInImages) {
-    EXPECT_FALSE(CSkinManager::LoadSkin(u"", &profile));
-    EXPECT_FALSE(CSkinManager::SkinLoaded());
+    EXPECT_FALSE(SkinManager::LoadSkin(u"", &profile));
+    EXPECT_FALSE(SkinManager::SkinLoaded());
 
-    CSkinManager main;
+    SkinManager main;
     EXPECT_FALSE(main.LoadImage(u"Main", u"Main", 130));
     ExpectBuiltIn(main, 130);
     EXPECT_EQ(main.Width(), 480);
     EXPECT_EQ(main.Height(), 536);
     EXPECT_EQ(main.GetBitmap().format(), QImage::Format_RGB32);
     EXPECT_EQ(main.GetBitmap().size(), QSize(480, 536));
-    EXPECT_EQ(main.GetBitmap().pixel(10, 20), main.Dib().Pixel(10, 20));
+    EXPECT_EQ(main.GetBitmap().pixel(10, 20), main.GetDib().Pixel(10, 20));
 
     // An element whose default is not built in has no image at all.
-    CSkinManager large;
+    SkinManager large;
     EXPECT_FALSE(large.LoadImage(u"LevelMeter", u"LevelMeterPanelLarge", 266));
     EXPECT_FALSE(large.HasImage());
     EXPECT_TRUE(large.GetBitmap().isNull());
@@ -76,16 +76,16 @@ TEST_F(SkinManagerTest, SkinSettingNamesTheSkinAndAMissingFileLoadsNone) {
     folder.Write("skin/test.wps", "[Main]\nMain=back.png\n");
     const std::u16string path = std::filesystem::path(folder / "skin/test.wps").u16string();
     ASSERT_TRUE(profile.WriteProfileString(setting::kSettings, setting::kSkinFile.name, path));
-    EXPECT_TRUE(CSkinManager::LoadSkin(u"", &profile));
-    EXPECT_EQ(CSkinManager::SkinPath(), path);
+    EXPECT_TRUE(SkinManager::LoadSkin(u"", &profile));
+    EXPECT_EQ(SkinManager::SkinPath(), path);
     std::u16string value;
-    EXPECT_TRUE(CSkinManager::SkinDocument().GetValue(u"Main", u"Main", value));
+    EXPECT_TRUE(SkinManager::SkinDocument().GetValue(u"Main", u"Main", value));
     EXPECT_EQ(value, u"back.png");
 
-    EXPECT_FALSE(CSkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
-    EXPECT_FALSE(CSkinManager::SkinLoaded());
-    EXPECT_FALSE(CSkinManager::SkinDocument().GetValue(u"Main", u"Main", value));
-    CSkinManager main;
+    EXPECT_FALSE(SkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
+    EXPECT_FALSE(SkinManager::SkinLoaded());
+    EXPECT_FALSE(SkinManager::SkinDocument().GetValue(u"Main", u"Main", value));
+    SkinManager main;
     EXPECT_FALSE(main.LoadImage(u"Main", u"Main", 130));
     ExpectBuiltIn(main, 130);
 }
@@ -94,12 +94,12 @@ TEST_F(SkinManagerTest, SkinWithOnlyTheBackgroundReplacesNothingElse) {
     folder.Write("skin/back.png", PngBytes(480, 536, QColor(200, 10, 20)));
     ASSERT_TRUE(LoadSkinText("[Main]\nMain=back.png\n"));
 
-    CSkinManager main;
+    SkinManager main;
     EXPECT_TRUE(main.LoadImage(u"Main", u"Main", 130));
-    EXPECT_EQ(main.Dib().Pixel(0, 0), 0xFFC80A14u);
+    EXPECT_EQ(main.GetDib().Pixel(0, 0), 0xFFC80A14u);
     EXPECT_EQ(main.GetBitmap().pixel(479, 535), 0xFFC80A14u);
 
-    CSkinManager play;
+    SkinManager play;
     EXPECT_FALSE(play.LoadImage(u"Main", u"PlayButton", 134));
     ExpectBuiltIn(play, 134);
 }
@@ -107,7 +107,7 @@ TEST_F(SkinManagerTest, SkinWithOnlyTheBackgroundReplacesNothingElse) {
 TEST_F(SkinManagerTest, ImageSizeComesFromTheSkinImage) {
     folder.Write("skin/big.png", PngBytes(450, 120, Qt::green));
     ASSERT_TRUE(LoadSkinText("[Main]\nPlayButton=big.png\n"));
-    CSkinManager play;
+    SkinManager play;
     EXPECT_TRUE(play.LoadImage(u"Main", u"PlayButton", 134));
     EXPECT_EQ(play.Width(), 450);
     EXPECT_EQ(play.Height(), 120);
@@ -120,7 +120,7 @@ TEST_F(SkinManagerTest, ImageSizeComesFromTheSkinImage) {
 TEST_F(SkinManagerTest, NamesAreCaseSensitive) {
     folder.Write("skin/back.png", PngBytes(8, 8, Qt::red));
     ASSERT_TRUE(LoadSkinText("[main]\nMain=back.png\n[Title]\nmain=back.png\n"));
-    CSkinManager main;
+    SkinManager main;
     EXPECT_FALSE(main.LoadImage(u"Main", u"Main", 130));
     ExpectBuiltIn(main, 130);
     EXPECT_FALSE(main.LoadImage(u"Title", u"Main", 130));
@@ -133,10 +133,10 @@ TEST_F(SkinManagerTest, ValuesResolveUnderTheSkinFolderOnly) {
     ASSERT_TRUE(LoadSkinText("[Main]\nMain=sub\\img.png\nPlayButton=" + outside +
                              "\nStopButton=../outside.png\n"));
 
-    CSkinManager element;
+    SkinManager element;
     EXPECT_TRUE(element.LoadImage(u"Main", u"Main", 130));
     EXPECT_EQ(element.Width(), 10);
-    EXPECT_EQ(element.Dib().Pixel(3, 3), 0xFF0000FFu);
+    EXPECT_EQ(element.GetDib().Pixel(3, 3), 0xFF0000FFu);
 
     // An absolute path still gets the skin folder in front, so it names nothing.
     EXPECT_FALSE(element.LoadImage(u"Main", u"PlayButton", 134));
@@ -152,7 +152,7 @@ TEST_F(SkinManagerTest, BrokenOrMissingImageFallsBackToTheBuiltInOne) {
     folder.Write("skin/cut.png", good.substr(0, good.size() / 2));
     ASSERT_TRUE(LoadSkinText("[Main]\nMain=broken.png\nPlayButton=missing.png\n"
                              "StopButton=cut.png\nPauseButton=\n"));
-    CSkinManager element;
+    SkinManager element;
     EXPECT_FALSE(element.LoadImage(u"Main", u"Main", 130));
     ExpectBuiltIn(element, 130);
     EXPECT_FALSE(element.LoadImage(u"Main", u"PlayButton", 134));
@@ -164,15 +164,15 @@ TEST_F(SkinManagerTest, BrokenOrMissingImageFallsBackToTheBuiltInOne) {
 }
 
 TEST_F(SkinManagerTest, ColoursComeFromTheSkinOrTheDefault) {
-    CSkinManager element;
-    CSkinManager::LoadSkin(u"/nonexistent/none.wps", &profile);
+    SkinManager element;
+    SkinManager::LoadSkin(u"/nonexistent/none.wps", &profile);
     element.GetColor(u"Title", u"TextColor", Rgb(227, 220, 255));
     EXPECT_EQ(element.Color(), Rgb(227, 220, 255));
 
     // UTF-16 skin files are read too.
     folder.Write("skin/test.wps", "\xFF\xFE" + Utf16Le(u"[Title]\r\nTextColor=10,20,30\r\n"
                                                        u"BackgroundColor=300,x2,5\r\n"));
-    ASSERT_TRUE(CSkinManager::LoadSkin(folder.File16("skin/test.wps"), &profile));
+    ASSERT_TRUE(SkinManager::LoadSkin(folder.File16("skin/test.wps"), &profile));
     element.GetColor(u"Title", u"TextColor", Rgb(227, 220, 255));
     EXPECT_EQ(element.Color(), Rgb(10, 20, 30));
     EXPECT_EQ(element.QtColor(), QColor(10, 20, 30));
@@ -191,7 +191,7 @@ TEST_F(SkinManagerTest, DrawCopiesTheWholeImageAndFreeRemovesIt) {
     target.fill(Qt::transparent);
     QImage kept;
     {
-        CSkinManager element;
+        SkinManager element;
         ASSERT_TRUE(element.LoadImage(u"Main", u"Main", 130));
         {
             QPainter painter(&target);

@@ -15,7 +15,7 @@ class SmallSliderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(parent.ShowActive());
-        slider = new CSmallSlider(&parent);
+        slider = new SmallSlider(&parent);
         slider->setGeometry(10, 10, 40, 150); // centre 20, knob travel 128
         slider->show();
         SendWindowMessage(slider, TBM_SETRANGE, 0, static_cast<intptr_t>(MakeWParam(0, 64)));
@@ -32,7 +32,7 @@ protected:
     }
 
     RecordingParent parent;
-    CSmallSlider* slider = nullptr;
+    SmallSlider* slider = nullptr;
 };
 
 TEST_F(SmallSliderTest, KnobPlacesAndStylus) {
@@ -42,7 +42,7 @@ TEST_F(SmallSliderTest, KnobPlacesAndStylus) {
     EXPECT_EQ(slider->KnobTop(64), 128);
     EXPECT_EQ(slider->KnobTop(31), 62);
 
-    const QImage& knob = CSmallSlider::Knob();
+    const QImage& knob = SmallSlider::Knob();
     ASSERT_EQ(knob.size(), QSize(22, 22)); // the built-in knob picture
     SendWindowMessage(slider, TBM_SETPOS, 1, 31);
     EXPECT_EQ(slider->GetPos(), 31);
@@ -105,7 +105,7 @@ TEST_F(SmallSliderTest, BackgroundIsSharedAndShowsTheMarkAndFocus) {
     EXPECT_EQ(ShownAt(*slider, 20, 140), groove);
 
     // Another slider with another mark redraws the background of both.
-    CSmallSlider other(&parent);
+    SmallSlider other(&parent);
     other.setGeometry(60, 10, 40, 150);
     other.SetRange(0, 64);
     other.SetMark(0);
@@ -130,7 +130,7 @@ protected:
 };
 
 TEST_F(SliderCtrlExTest, ATapMovesTheThumbThereAndTheReleaseReportsOnce) {
-    CSliderCtrlEx slider(Qt::Horizontal, &parent);
+    SliderCtrlEx slider(Qt::Horizontal, &parent);
     slider.setRange(0, 100);
     slider.setGeometry(10, 10, 220, 30);
     slider.show();
@@ -157,7 +157,7 @@ TEST_F(SliderCtrlExTest, ATapMovesTheThumbThereAndTheReleaseReportsOnce) {
 }
 
 TEST_F(SliderCtrlExTest, VerticalHasTheMinimumAtTheTopAndStillSendsHorizontalScrolls) {
-    CSliderCtrlEx slider(Qt::Vertical, &parent);
+    SliderCtrlEx slider(Qt::Vertical, &parent);
     slider.setRange(10, 20);
     slider.setValue(15);
     slider.setGeometry(10, 10, 30, 200);
@@ -177,7 +177,7 @@ TEST_F(SliderCtrlExTest, VerticalHasTheMinimumAtTheTopAndStillSendsHorizontalScr
 
 TEST(ThumbnailStatic, ShowsItsPictureScaledToTheClientArea) {
     RecordingParent parent;
-    CThumbnailStatic preview(QRect(20, 30, 240, 268), &parent);
+    ThumbnailStatic preview(QRect(20, 30, 240, 268), &parent);
     preview.SetBitmap(CellPicture(80, 2, 2, 240, 268)); // 480 x 536, four flat quarters
     EXPECT_EQ(preview.geometry(), QRect(20, 30, 240, 268));
     EXPECT_EQ(ShownAt(preview, 60, 60), CellColor(80, 0, 0));
@@ -188,7 +188,7 @@ TEST(ThumbnailStatic, ShowsItsPictureScaledToTheClientArea) {
 }
 
 TEST(NonFSDialog, KeepsItsSizeWhenAskedToFillTheScreen) {
-    CNonFSDialog dialog;
+    NonFSDialog dialog;
     dialog.resize(200, 120);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));

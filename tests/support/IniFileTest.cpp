@@ -29,7 +29,7 @@ protected:
     Order Keys(std::u16string_view section) { return ini.GetSection(section)->GetKeyOrder(); }
 
     TempFolder folder;
-    CIniFile ini;
+    IniFile ini;
 };
 
 TEST_F(IniFileTest, NamesAreCaseSensitiveAndKeptAsTheyStand) {
@@ -118,12 +118,12 @@ TEST_F(IniFileTest, ModifiedFlagAndDelete) {
     EXPECT_FALSE(ini.IsModified());
 
     EXPECT_TRUE(ini.AddSection(u"C"));
-    EXPECT_EQ(ini.SetModified(false), CIniFile::kModified);
+    EXPECT_EQ(ini.SetModified(false), IniFile::kModified);
     EXPECT_TRUE(ini.Delete(u"A", u"a"));
     EXPECT_FALSE(ini.Delete(u"A", u"a"));
     EXPECT_TRUE(ini.Delete(u"B"));
     EXPECT_EQ(ini.GetSection(u"B"), nullptr);
-    EXPECT_EQ(ini.SetModified(false), CIniFile::kModified);
+    EXPECT_EQ(ini.SetModified(false), IniFile::kModified);
     // Names that come back are appended again.
     ini.SetValue(u"B", u"c", u"4");
     ini.SetValue(u"A", u"a", u"5");
@@ -231,7 +231,7 @@ TEST_F(IniFileTest, GeneratedDocumentsSurviveSaveAndLoad) {
     };
 
     for (int round = 0; round < 200; ++round) {
-        CIniFile original;
+        IniFile original;
         for (int s = random() % 7; s > 0; --s) {
             const std::u16string section = text(6, u"]");
             original.AddSection(section);
@@ -243,12 +243,12 @@ TEST_F(IniFileTest, GeneratedDocumentsSurviveSaveAndLoad) {
             }
         }
         ASSERT_TRUE(original.Save(folder.File16("first.ini")));
-        CIniFile loaded;
+        IniFile loaded;
         ASSERT_TRUE(loaded.Load(folder.File16("first.ini")));
         ASSERT_EQ(loaded.GetSectionOrder(), original.GetSectionOrder());
         for (const std::u16string& name : original.GetSectionOrder()) {
-            const CIniSection* expected = original.GetSection(name);
-            const CIniSection* actual = loaded.GetSection(name);
+            const IniSection* expected = original.GetSection(name);
+            const IniSection* actual = loaded.GetSection(name);
             ASSERT_EQ(actual->GetKeyOrder(), expected->GetKeyOrder());
             for (const std::u16string& key : expected->GetKeyOrder()) {
                 std::u16string want, got;

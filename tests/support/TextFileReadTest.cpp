@@ -18,7 +18,7 @@ protected:
     // Every line of a file holding `bytes`.
     Lines ReadAll(const std::string& bytes, unsigned codePage = 0) {
         folder.Write("text.txt", bytes);
-        CTextFileRead reader(folder.File16("text.txt"));
+        TextFileRead reader(folder.File16("text.txt"));
         reader.SetCodePage(codePage);
         encoding = reader.GetEncoding();
         Lines lines;
@@ -30,7 +30,7 @@ protected:
     }
 
     TempFolder folder;
-    CTextFileBase::Encoding encoding = CTextFileBase::Ansi;
+    TextFileBase::Encoding encoding = TextFileBase::Ansi;
 };
 
 std::string Utf16Be(std::u16string_view text) {
@@ -49,17 +49,17 @@ TEST_F(TextFileReadTest, LineTerminators) {
 TEST_F(TextFileReadTest, Encodings) {
     EXPECT_EQ(ReadAll("\xFF\xFE" + Utf16Le(std::u16string(u"a\r\n가\0b", 6)), 949),
               (Lines{u"a", std::u16string(u"가\0b", 3)}));
-    EXPECT_EQ(encoding, CTextFileBase::Utf16Le);
+    EXPECT_EQ(encoding, TextFileBase::Utf16Le);
     // Half a character at the end is dropped.
     EXPECT_EQ(ReadAll("\xFE\xFF" + Utf16Be(u"가\nb") + "c"), (Lines{u"가", u"b"}));
-    EXPECT_EQ(encoding, CTextFileBase::Utf16Be);
+    EXPECT_EQ(encoding, TextFileBase::Utf16Be);
     // A four-byte sequence gives U+FFFD for its lead and for each continuation byte.
     EXPECT_EQ(ReadAll("\xEF\xBB\xBF\xC3\xA9\xEA\xB0\x80\xF0\x9F\x8E\xB5!\n"),
               (Lines{u"é가\uFFFD\uFFFD\uFFFD\uFFFD!", u""}));
-    EXPECT_EQ(encoding, CTextFileBase::Utf8);
+    EXPECT_EQ(encoding, TextFileBase::Utf8);
     // Without a mark no byte is lost, however short the file.
     EXPECT_EQ(ReadAll("\xEF\xBBx", 1252), (Lines{u"ï»x"}));
-    EXPECT_EQ(encoding, CTextFileBase::Ansi);
+    EXPECT_EQ(encoding, TextFileBase::Ansi);
     EXPECT_EQ(ReadAll("a"), (Lines{u"a"}));
     EXPECT_EQ(ReadAll("\xB0\xA1\r\n", 949), (Lines{u"가", u""}));
 }
@@ -72,7 +72,7 @@ TEST_F(TextFileReadTest, OwnershipOfTheFile) {
     ::close(fds[1]);
     std::FILE* lent = ::fdopen(fds[0], "rb");
     {
-        CTextFileRead reader(lent);
+        TextFileRead reader(lent);
         std::u16string line;
         ASSERT_TRUE(reader.ReadLine(line));
         EXPECT_EQ(line, u"xy");
@@ -83,8 +83,8 @@ TEST_F(TextFileReadTest, OwnershipOfTheFile) {
     }
     EXPECT_EQ(std::fclose(lent), 0);
 
-    CTextFileRead none(static_cast<std::FILE*>(nullptr));
-    CTextFileRead missing(folder.File16("missing.txt"));
+    TextFileRead none(static_cast<std::FILE*>(nullptr));
+    TextFileRead missing(folder.File16("missing.txt"));
     std::u16string line;
     EXPECT_TRUE(none.Eof());
     EXPECT_FALSE(none.ReadLine(line));
@@ -96,7 +96,7 @@ TEST_F(TextFileReadTest, FifosLongLinesAndHugeFilesAreBounded) {
     UnwrittenFifo fifo(folder / "fifo.txt");
     ASSERT_TRUE(fifo.Made());
     const auto start = std::chrono::steady_clock::now();
-    CTextFileRead fromFifo(TextCodec::Utf8ToUtf16(fifo.Path()));
+    TextFileRead fromFifo(TextCodec::Utf8ToUtf16(fifo.Path()));
     EXPECT_FALSE(fromFifo.IsOpen());
     EXPECT_LT(std::chrono::steady_clock::now() - start, fifo.Patience());
 
@@ -104,7 +104,7 @@ TEST_F(TextFileReadTest, FifosLongLinesAndHugeFilesAreBounded) {
     for (const std::string& bytes : {"\xFF\xFE" + Utf16Le(std::u16string(5000, u'a') + u"\r\nb"),
                                      std::string(5000, 'a') + "\r\nb"}) {
         folder.Write("long.txt", bytes);
-        CTextFileRead reader(folder.File16("long.txt"));
+        TextFileRead reader(folder.File16("long.txt"));
         reader.SetMaxLineLength(100);
         std::u16string line;
         EXPECT_TRUE(reader.ReadLine(line));

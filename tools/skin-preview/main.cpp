@@ -52,8 +52,8 @@ protected:
     }
 
 private:
-    CSkinManager m_main;
-    CSkinManager m_board;
+    SkinManager m_main;
+    SkinManager m_board;
 };
 
 } // namespace
@@ -75,19 +75,19 @@ int main(int argc, char** argv) {
     }
 
     Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
-    if (!skin.empty() && !CSkinManager::LoadSkin(skin, &profile))
+    if (!skin.empty() && !SkinManager::LoadSkin(skin, &profile))
         std::fprintf(stderr, "skin-preview: the skin did not load; built-in images are shown\n");
     if (skin.empty())
-        CSkinManager::LoadSkin(u"", &profile);
+        SkinManager::LoadSkin(u"", &profile);
 
     PreviewView view;
     SampleLevels levels;
-    CMainViewLayout layout(&view, profile, &levels, nullptr);
-    _SFileInfo track;
-    track.strName = u"Midnight Drive";
-    track.strTitle = u"Midnight Drive";
-    track.strArtist = u"Sonvale Demo Band";
-    track.strAlbum = u"Night Lines";
+    MainViewLayout layout(&view, profile, &levels, nullptr);
+    FileInfo track;
+    track.name = u"Midnight Drive";
+    track.title = u"Midnight Drive";
+    track.artist = u"Sonvale Demo Band";
+    track.album = u"Night Lines";
     layout.lcd->SetTrackInfo(track);
     layout.seek->SetRange(0, 2450, 10);
     layout.seek->SetPos(830);
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     layout.volume->SetPos(14);
     for (int id : {32780, 32773, 32774, 32775, 32781})
         layout.Button(id)->setEnabled(true);
-    CDisplayPanel* panel = layout.panel;
+    DisplayPanel* panel = layout.panel;
     panel->SetActive(true);
     panel->SetTrackNumber(7);
     panel->SetQuality("44", "128");
@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 12; ++i)
         panel->LevelStep();
     layout.ShowButtonPair(Settings::Get(profile, setting::kButtonMode));
-    static_cast<CToggleButton*>(layout.Button(32783))->SetCheck(true);
+    static_cast<ToggleButton*>(layout.Button(32783))->SetCheck(true);
 
     view.show();
     QApplication::processEvents();

@@ -109,18 +109,18 @@ bool IsOk(const std::string& answer) {
 // icecast2 running as a child process with a configuration of its own in `folder`.
 class IcecastServer {
 public:
-    explicit IcecastServer(const TempFolder& folder) : folder_(folder) {}
+    explicit IcecastServer(const TempFolder& folder) : m_folder(folder) {}
     ~IcecastServer() { Stop(); }
     IcecastServer(const IcecastServer&) = delete;
     IcecastServer& operator=(const IcecastServer&) = delete;
 
     // Writes the configuration, starts the server and waits until its port answers.
     bool Start() {
-        port_ = FreePort();
-        const std::string logs = folder_ / "log";
+        m_port = FreePort();
+        const std::string logs = m_folder / "log";
         std::filesystem::create_directories(logs);
         // The server drops to `nobody` when started as root: it must reach and write its logs.
-        chmod(folder_.Path().c_str(), 0755);
+        chmod(m_folder.Path().c_str(), 0755);
         chmod(logs.c_str(), 0777);
         std::string config = "<icecast>\n"
                              "  <location>loopback</location>\n"
@@ -148,14 +148,14 @@ public:
                              "  <hostname>127.0.0.1</hostname>\n"
                              "  <listen-socket>\n"
                              "    <port>" +
-                             std::to_string(port_) +
+                             std::to_string(m_port) +
                              "</port>\n"
                              "    <bind-address>127.0.0.1</bind-address>\n"
                              "  </listen-socket>\n"
                              "  <fileserve>0</fileserve>\n"
                              "  <paths>\n"
                              "    <basedir>" +
-                             folder_.Path() +
+                             m_folder.Path() +
                              "</basedir>\n"
                              "    <logdir>" +
                              logs +
@@ -176,10 +176,10 @@ public:
         if (geteuid() == 0)
             config += "    <changeowner><user>nobody</user><group>nogroup</group></changeowner>\n";
         config += "  </security>\n</icecast>\n";
-        const std::string configFile = folder_.Write("icecast.xml", config);
+        const std::string configFile = m_folder.Write("icecast.xml", config);
         chmod(configFile.c_str(), 0644);
 
-        const std::string output = folder_ / "icecast.out";
+        const std::string output = m_folder / "icecast.out";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -193,16 +193,16 @@ public:
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0)
             return false;
-        pid_ = pid;
+        m_pid = pid;
 
         const auto deadline = Clock::now() + std::chrono::seconds(20);
         while (Clock::now() < deadline) {
             int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
                 return false;
             }
-            const int fd = Connect(port_);
+            const int fd = Connect(m_port);
             if (fd >= 0) {
                 close(fd);
                 return true;
@@ -213,33 +213,33 @@ public:
     }
 
     void Stop() {
-        if (pid_ <= 0)
+        if (m_pid <= 0)
             return;
-        kill(pid_, SIGTERM);
+        kill(m_pid, SIGTERM);
         const auto deadline = Clock::now() + std::chrono::seconds(15);
         int status = 0;
-        while (waitpid(pid_, &status, WNOHANG) == 0) {
+        while (waitpid(m_pid, &status, WNOHANG) == 0) {
             if (Clock::now() > deadline) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, &status, 0);
+                kill(m_pid, SIGKILL);
+                waitpid(m_pid, &status, 0);
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        pid_ = -1;
+        m_pid = -1;
     }
 
-    int Port() const { return port_; }
+    int Port() const { return m_port; }
 
     // What the server wrote, for failure messages.
     std::string Diagnostics() const {
-        return "icecast output:\n" + folder_.Read("icecast.out") + "\nerror log:\n" +
-               folder_.Read("log/error.log");
+        return "icecast output:\n" + m_folder.Read("icecast.out") + "\nerror log:\n" +
+               m_folder.Read("log/error.log");
     }
 
     // Sends an admin request; returns the answer's headers.
     std::string Admin(const std::string& pathAndQuery) const {
-        const int fd = Connect(port_);
+        const int fd = Connect(m_port);
         if (fd < 0)
             return {};
         SendAll(fd, "GET " + pathAndQuery +
@@ -251,16 +251,16 @@ public:
     }
 
 private:
-    const TempFolder& folder_;
-    int port_ = 0;
-    pid_t pid_ = -1;
+    const TempFolder& m_folder;
+    int m_port = 0;
+    pid_t m_pid = -1;
 };
 
 // A source client: logs in on `mount` and sends `bytes` over and over at `bytesPerSecond`.
 class SourceFeeder {
 public:
     SourceFeeder(std::string bytes, double bytesPerSecond)
-        : bytes_(std::move(bytes)), bytesPerSecond_(bytesPerSecond) {}
+        : m_bytes(std::move(bytes)), m_bytesPerSecond(bytesPerSecond) {}
     ~SourceFeeder() { Stop(); }
     SourceFeeder(const SourceFeeder&) = delete;
     SourceFeeder& operator=(const SourceFeeder&) = delete;
@@ -276,30 +276,30 @@ public:
         for (const std::string& request :
              {"SOURCE " + mount + " HTTP/1.0\r\n" + headers + "\r\n",
               "PUT " + mount + " HTTP/1.1\r\n" + headers + "Expect: 100-continue\r\n\r\n"}) {
-            fd_ = Connect(port);
-            if (fd_ < 0)
+            m_fd = Connect(port);
+            if (m_fd < 0)
                 return "no connection";
-            if (SendAll(fd_, request)) {
-                answer = ReadHeaders(fd_, 10000);
+            if (SendAll(m_fd, request)) {
+                answer = ReadHeaders(m_fd, 10000);
                 if (IsOk(answer) || answer.rfind("HTTP/1.1 100", 0) == 0)
                     break;
             }
-            close(fd_);
-            fd_ = -1;
+            close(m_fd);
+            m_fd = -1;
         }
-        if (fd_ < 0)
+        if (m_fd < 0)
             return answer.empty() ? "no answer" : answer;
-        thread_ = std::thread([this] { Run(); });
+        m_thread = std::thread([this] { Run(); });
         return {};
     }
 
     void Stop() {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = -1;
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = -1;
     }
 
 private:
@@ -307,28 +307,28 @@ private:
         const size_t chunk = 2048;
         const auto start = Clock::now();
         // Two seconds ahead of real time, so the server has a burst for a new listener.
-        const double lead = 2.0 * bytesPerSecond_;
+        const double lead = 2.0 * m_bytesPerSecond;
         uint64_t sent = 0;
         size_t pos = 0;
-        while (!stop_) {
+        while (!m_stop) {
             const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-            if (static_cast<double>(sent) > elapsed * bytesPerSecond_ + lead) {
+            if (static_cast<double>(sent) > elapsed * m_bytesPerSecond + lead) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 continue;
             }
-            const size_t n = std::min(chunk, bytes_.size() - pos);
-            if (!SendAll(fd_, bytes_.substr(pos, n)))
+            const size_t n = std::min(chunk, m_bytes.size() - pos);
+            if (!SendAll(m_fd, m_bytes.substr(pos, n)))
                 break;
             sent += n;
-            pos = (pos + n) % bytes_.size();
+            pos = (pos + n) % m_bytes.size();
         }
     }
 
-    std::string bytes_;
-    double bytesPerSecond_;
-    int fd_ = -1;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    std::string m_bytes;
+    double m_bytesPerSecond;
+    int m_fd = -1;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
 };
 
 // Bytes per second of `file` when played, from its reference decode.
@@ -367,28 +367,28 @@ protected:
     void SetUp() override {
         if (access(kIcecast, X_OK) != 0)
             GTEST_SKIP() << kIcecast << " is not installed (apt-get install icecast2)";
-        ASSERT_FALSE(folder_.Path().empty());
-        ASSERT_TRUE(server_.Start()) << server_.Diagnostics();
+        ASSERT_FALSE(m_folder.Path().empty());
+        ASSERT_TRUE(m_server.Start()) << m_server.Diagnostics();
     }
 
-    TempFolder folder_;
-    IcecastServer server_{folder_};
-    ScopedAudio audio_{"null"};
+    TempFolder m_folder;
+    IcecastServer m_server{m_folder};
+    ScopedAudio m_audio{"null"};
 };
 
 TEST_F(Icecast, AnMpegMountPlaysWithItsNameAndAnUpdatedTitle) {
     SourceFeeder feeder(FixtureBytes("mpeg1-l3-cbr-plain.mp3"),
                         BytesPerSecond("mpeg1-l3-cbr-plain.mp3", "mpeg1-l3-cbr-plain.ref.wav"));
-    const std::string refused = feeder.Start(server_.Port(), "/live.mp3", "audio/mpeg");
-    ASSERT_EQ(refused, "") << server_.Diagnostics();
+    const std::string refused = feeder.Start(m_server.Port(), "/live.mp3", "audio/mpeg");
+    ASSERT_EQ(refused, "") << m_server.Diagnostics();
 
     QueueMessageSink sink;
     Player player;
     PlayerSetOwner(&player, &sink);
-    ASSERT_TRUE(PlayerOpenUrl(&player, MountUrl(server_.Port(), "/live.mp3").c_str()));
+    ASSERT_TRUE(PlayerOpenUrl(&player, MountUrl(m_server.Port(), "/live.mp3").c_str()));
     ASSERT_TRUE(PlayerPlay(&player));
     std::string why;
-    ASSERT_TRUE(WaitForPlay(sink, why)) << why << "\n" << server_.Diagnostics();
+    ASSERT_TRUE(WaitForPlay(sink, why)) << why << "\n" << m_server.Diagnostics();
     EXPECT_EQ(PlayerGetStatus(&player), PlayerStatusPlay);
 
     char16_t name[260] = {};
@@ -396,8 +396,8 @@ TEST_F(Icecast, AnMpegMountPlaysWithItsNameAndAnUpdatedTitle) {
     EXPECT_EQ(std::u16string(name), u"Sonvale Test Radio");
 
     const std::string answer =
-        server_.Admin("/admin/metadata?mount=/live.mp3&mode=updinfo&song=New%20Song");
-    ASSERT_TRUE(IsOk(answer)) << answer << "\n" << server_.Diagnostics();
+        m_server.Admin("/admin/metadata?mount=/live.mp3&mode=updinfo&song=New%20Song");
+    ASSERT_TRUE(IsOk(answer)) << answer << "\n" << m_server.Diagnostics();
 
     std::u16string title;
     const auto deadline = Clock::now() + std::chrono::seconds(15);
@@ -409,7 +409,7 @@ TEST_F(Icecast, AnMpegMountPlaysWithItsNameAndAnUpdatedTitle) {
             title = reinterpret_cast<const char16_t*>(m->wParam);
         ASSERT_FALSE(m->message == WM_PLAYER_STATUS && m->wParam == PlayerStatusStop)
             << "stopped with lParam " << m->lParam << "\n"
-            << server_.Diagnostics();
+            << m_server.Diagnostics();
     }
     EXPECT_EQ(title, u"New Song");
     char16_t current[260] = {};
@@ -419,22 +419,22 @@ TEST_F(Icecast, AnMpegMountPlaysWithItsNameAndAnUpdatedTitle) {
     PlayerStop(&player);
     PlayerClose(&player);
     feeder.Stop();
-    server_.Stop();
+    m_server.Stop();
 }
 
 TEST_F(Icecast, AnOggVorbisMountPlays) {
     SourceFeeder feeder(FixtureBytes("vorbis-44100.ogg"),
                         BytesPerSecond("vorbis-44100.ogg", "vorbis-44100.ref.wav"));
-    const std::string refused = feeder.Start(server_.Port(), "/live.ogg", "application/ogg");
-    ASSERT_EQ(refused, "") << server_.Diagnostics();
+    const std::string refused = feeder.Start(m_server.Port(), "/live.ogg", "application/ogg");
+    ASSERT_EQ(refused, "") << m_server.Diagnostics();
 
     QueueMessageSink sink;
     Player player;
     PlayerSetOwner(&player, &sink);
-    ASSERT_TRUE(PlayerOpenUrl(&player, MountUrl(server_.Port(), "/live.ogg").c_str()));
+    ASSERT_TRUE(PlayerOpenUrl(&player, MountUrl(m_server.Port(), "/live.ogg").c_str()));
     ASSERT_TRUE(PlayerPlay(&player));
     std::string why;
-    ASSERT_TRUE(WaitForPlay(sink, why)) << why << "\n" << server_.Diagnostics();
+    ASSERT_TRUE(WaitForPlay(sink, why)) << why << "\n" << m_server.Diagnostics();
     EXPECT_EQ(PlayerGetStatus(&player), PlayerStatusPlay);
 
     char16_t name[260] = {};
@@ -444,7 +444,7 @@ TEST_F(Icecast, AnOggVorbisMountPlays) {
     PlayerStop(&player);
     PlayerClose(&player);
     feeder.Stop();
-    server_.Stop();
+    m_server.Stop();
 }
 
 } // namespace

@@ -35,29 +35,29 @@ struct FakeState {
 
 class FakeWaveOut : public WaveOut {
 public:
-    explicit FakeWaveOut(std::shared_ptr<FakeState> state) : state_(std::move(state)) {}
+    explicit FakeWaveOut(std::shared_ptr<FakeState> state) : m_state(std::move(state)) {}
 
     int Open(const Format& format, DoneCallback done) override {
-        std::lock_guard lock(state_->mutex);
-        ++state_->openCalls;
-        if (state_->busyAnswers > 0) {
-            --state_->busyAnswers;
+        std::lock_guard lock(m_state->mutex);
+        ++m_state->openCalls;
+        if (m_state->busyAnswers > 0) {
+            --m_state->busyAnswers;
             return kAllocated;
         }
-        ++state_->opens;
-        state_->format = format;
-        state_->done = std::move(done);
-        state_->position = 0;
-        state_->paused = false;
+        ++m_state->opens;
+        m_state->format = format;
+        m_state->done = std::move(done);
+        m_state->position = 0;
+        m_state->paused = false;
         return kOk;
     }
     int Close() override { return Reset(); }
     int Write(WaveHeader* block) override {
-        std::lock_guard lock(state_->mutex);
+        std::lock_guard lock(m_state->mutex);
         if (const int result = AcceptBlock(block); result != kOk)
             return result;
-        state_->queue.push_back(block);
-        state_->changed.notify_all();
+        m_state->queue.push_back(block);
+        m_state->changed.notify_all();
         return kOk;
     }
     int Pause() override { return SetPaused(true); }
@@ -65,26 +65,26 @@ public:
     int Reset() override {
         std::deque<WaveHeader*> taken;
         {
-            std::lock_guard lock(state_->mutex);
-            taken.swap(state_->queue);
-            state_->position = 0;
+            std::lock_guard lock(m_state->mutex);
+            taken.swap(m_state->queue);
+            m_state->position = 0;
         }
         for (WaveHeader* block : taken)
-            Return(*state_, block);
+            Return(*m_state, block);
         return kOk;
     }
     uint64_t Position() override {
-        std::lock_guard lock(state_->mutex);
-        return state_->position;
+        std::lock_guard lock(m_state->mutex);
+        return m_state->position;
     }
     int SetVolume(uint32_t volume) override {
-        std::lock_guard lock(state_->mutex);
-        state_->volume = volume;
+        std::lock_guard lock(m_state->mutex);
+        m_state->volume = volume;
         return kOk;
     }
     int GetVolume(uint32_t& volume) override {
-        std::lock_guard lock(state_->mutex);
-        volume = state_->volume;
+        std::lock_guard lock(m_state->mutex);
+        volume = m_state->volume;
         return kOk;
     }
 
@@ -122,18 +122,18 @@ private:
             state.done(block);
     }
     int SetPaused(bool paused) {
-        std::lock_guard lock(state_->mutex);
-        state_->paused = paused;
+        std::lock_guard lock(m_state->mutex);
+        m_state->paused = paused;
         return kOk;
     }
 
-    std::shared_ptr<FakeState> state_;
+    std::shared_ptr<FakeState> m_state;
 };
 
 class OutputDeviceTest : public testing::Test {
 protected:
     std::function<std::unique_ptr<WaveOut>()> Factory() {
-        return [state = state_] { return std::make_unique<FakeWaveOut>(state); };
+        return [state = m_state] { return std::make_unique<FakeWaveOut>(state); };
     }
     // Fills the next free block with `bytes` copies of `fill` and queues it.
     WaveHeader* QueueBytes(OutputDevice& output, size_t bytes, uint8_t fill) {
@@ -152,9 +152,9 @@ protected:
         block->bytesUsed = static_cast<uint32_t>(samples.size() * 2);
         output.Queue(block);
     }
-    FakeState& State() { return *state_; }
+    FakeState& State() { return *m_state; }
 
-    std::shared_ptr<FakeState> state_ = std::make_shared<FakeState>();
+    std::shared_ptr<FakeState> m_state = std::make_shared<FakeState>();
 };
 
 TEST_F(OutputDeviceTest, BlockSizeAndRingFollowTheFormatAndBufferLength) {
@@ -250,7 +250,7 @@ TEST_F(OutputDeviceTest, DirectModeWritesBlocksAndCountsWhatIsPlayed) {
 TEST_F(OutputDeviceTest, ResetReleasesAThreadWaitingForAFreeBlock) {
     for (const bool alwaysOpen : {false, true}) {
         SCOPED_TRACE(alwaysOpen ? "always open" : "direct");
-        state_ = std::make_shared<FakeState>();
+        m_state = std::make_shared<FakeState>();
         OutputDevice output(Factory());
         ASSERT_TRUE(output.Configure(10, alwaysOpen, false));
         ASSERT_TRUE(output.Open(1, 8000, 8));
@@ -500,7 +500,7 @@ TEST_F(OutputDeviceTest, VolumeWordReachesOpenAndLaterDevices) {
     EXPECT_EQ(OutputDevice::GetVolume(), 0x12345678u);
 
     OutputDevice::SetVolume(0); // muted stays muted on the next device
-    state_->volume = 0xFFFFFFFF;
+    m_state->volume = 0xFFFFFFFF;
     ASSERT_TRUE(output.Open(2, 44100, 16));
     EXPECT_EQ(State().volume, 0u);
     output.Close();

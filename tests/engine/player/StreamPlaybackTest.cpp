@@ -46,34 +46,34 @@ std::string FixtureBytes(const std::string& name) {
 class OneShotServer {
 public:
     explicit OneShotServer(std::string answer, std::string later = {})
-        : answer_(std::move(answer)), later_(std::move(later)) {
-        listener_ = LoopbackSocket::Listen(port_, 8);
-        thread_ = std::thread([this] { Run(); });
+        : m_answer(std::move(answer)), m_later(std::move(later)) {
+        m_listener = LoopbackSocket::Listen(m_port, 8);
+        m_thread = std::thread([this] { Run(); });
     }
     ~OneShotServer() {
-        stop_ = true;
-        thread_.join();
-        close(listener_);
+        m_stop = true;
+        m_thread.join();
+        close(m_listener);
     }
     std::u16string Url() const {
-        return TextCodec::Utf8ToUtf16("http://127.0.0.1:" + std::to_string(port_) + "/radio");
+        return TextCodec::Utf8ToUtf16("http://127.0.0.1:" + std::to_string(m_port) + "/radio");
     }
-    int Connections() const { return connections_; }
+    int Connections() const { return m_connections; }
 
 private:
     void Run() {
-        while (!stop_) {
-            pollfd p{listener_, POLLIN, 0};
+        while (!m_stop) {
+            pollfd p{m_listener, POLLIN, 0};
             if (poll(&p, 1, 20) <= 0)
                 continue;
-            const int fd = accept(listener_, nullptr, nullptr);
+            const int fd = accept(m_listener, nullptr, nullptr);
             if (fd < 0)
                 continue;
-            const bool first = ++connections_ == 1;
-            const std::string& answer = first || later_.empty() ? answer_ : later_;
+            const bool first = ++m_connections == 1;
+            const std::string& answer = first || m_later.empty() ? m_answer : m_later;
             std::string request;
             char scratch[512];
-            while (request.find("\r\n\r\n") == std::string::npos && !stop_) {
+            while (request.find("\r\n\r\n") == std::string::npos && !m_stop) {
                 pollfd c{fd, POLLIN, 0};
                 if (poll(&c, 1, 20) <= 0)
                     continue;
@@ -83,7 +83,7 @@ private:
                 request.append(scratch, static_cast<size_t>(n));
             }
             LoopbackSocket::SendAll(fd, answer);
-            if (first && !later_.empty()) {
+            if (first && !m_later.empty()) {
                 linger reset{1, 0}; // close with a reset
                 setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
             }
@@ -91,13 +91,13 @@ private:
         }
     }
 
-    std::string answer_;
-    std::string later_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> connections_{0};
-    std::thread thread_;
+    std::string m_answer;
+    std::string m_later;
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connections{0};
+    std::thread m_thread;
 };
 
 // A loopback HTTP proxy: takes one connection at a time, reads the request, connects to the
@@ -105,32 +105,32 @@ private:
 class LoopbackProxy {
 public:
     LoopbackProxy() {
-        listener_ = LoopbackSocket::Listen(port_, 8);
-        thread_ = std::thread([this] { Run(); });
+        m_listener = LoopbackSocket::Listen(m_port, 8);
+        m_thread = std::thread([this] { Run(); });
     }
     ~LoopbackProxy() {
-        stop_ = true;
-        thread_.join();
-        close(listener_);
+        m_stop = true;
+        m_thread.join();
+        close(m_listener);
     }
-    int Port() const { return port_; }
-    int Connections() const { return connections_; }
+    int Port() const { return m_port; }
+    int Connections() const { return m_connections; }
     // The request line of the last connection, read once the proxy has finished with it.
     std::string RequestLine() const {
-        std::lock_guard lock(lock_);
-        return requestLine_;
+        std::lock_guard lock(m_lock);
+        return m_requestLine;
     }
 
 private:
     void Run() {
-        while (!stop_) {
-            pollfd p{listener_, POLLIN, 0};
+        while (!m_stop) {
+            pollfd p{m_listener, POLLIN, 0};
             if (poll(&p, 1, 20) <= 0)
                 continue;
-            const int fd = accept(listener_, nullptr, nullptr);
+            const int fd = accept(m_listener, nullptr, nullptr);
             if (fd < 0)
                 continue;
-            ++connections_;
+            ++m_connections;
             Serve(fd);
             close(fd);
         }
@@ -139,7 +139,7 @@ private:
     void Serve(int client) {
         std::string request;
         char buffer[4096];
-        while (request.find("\r\n\r\n") == std::string::npos && !stop_) {
+        while (request.find("\r\n\r\n") == std::string::npos && !m_stop) {
             pollfd c{client, POLLIN, 0};
             if (poll(&c, 1, 20) <= 0)
                 continue;
@@ -150,8 +150,8 @@ private:
         }
         const std::string line = request.substr(0, request.find("\r\n"));
         {
-            std::lock_guard lock(lock_);
-            requestLine_ = line;
+            std::lock_guard lock(m_lock);
+            m_requestLine = line;
         }
         int port = 0;
         if (std::sscanf(line.c_str(), "GET http://127.0.0.1:%d/", &port) != 1)
@@ -166,7 +166,7 @@ private:
 
     void Relay(int client, int server) {
         char buffer[4096];
-        while (!stop_) {
+        while (!m_stop) {
             pollfd p[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
             if (poll(p, 2, 20) <= 0)
                 continue;
@@ -184,13 +184,13 @@ private:
         return LoopbackSocket::SendAll(fd, bytes);
     }
 
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> connections_{0};
-    mutable std::mutex lock_;
-    std::string requestLine_;
-    std::thread thread_;
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connections{0};
+    mutable std::mutex m_lock;
+    std::string m_requestLine;
+    std::thread m_thread;
 };
 
 // `audio` with an ICY metadata block after every `interval` bytes: the first carries the title,

@@ -21,38 +21,38 @@ namespace {
 class TlsServer {
 public:
     TlsServer(const TestTls& tls, std::string answer, int holdMs = 0)
-        : answer_(std::move(answer)), server_(
-                                          [this, &tls, holdMs](LoopbackServer& server, int fd) {
-                                              auto ssl = tls.Accept(fd);
-                                              if (!ssl)
-                                                  return;
-                                              server.SetRequest(TestTls::ReadRequest(ssl.get()));
-                                              TestTls::Send(ssl.get(), answer_);
-                                              server.Hold(fd, holdMs);
-                                          },
-                                          false) {}
+        : m_answer(std::move(answer)), m_server(
+                                           [this, &tls, holdMs](LoopbackServer& server, int fd) {
+                                               auto ssl = tls.Accept(fd);
+                                               if (!ssl)
+                                                   return;
+                                               server.SetRequest(TestTls::ReadRequest(ssl.get()));
+                                               TestTls::Send(ssl.get(), m_answer);
+                                               server.Hold(fd, holdMs);
+                                           },
+                                           false) {}
 
     std::string Url(const std::string& host = "127.0.0.1") const {
-        return "https://" + host + ":" + std::to_string(server_.Port()) + "/live";
+        return "https://" + host + ":" + std::to_string(m_server.Port()) + "/live";
     }
-    std::string Request() const { return server_.Request(); }
-    int Connections() const { return server_.Connections(); }
+    std::string Request() const { return m_server.Request(); }
+    int Connections() const { return m_server.Connections(); }
 
 private:
-    std::string answer_;
-    LoopbackServer server_;
+    std::string m_answer;
+    LoopbackServer m_server;
 };
 
 class StreamTlsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        folder_ = new TempFolder;
-        trusted_ = new TestTls("IP:127.0.0.1,DNS:localhost");
-        trusted_->Trust(*folder_ / "authority.pem");
+        m_folder = new TempFolder;
+        m_trusted = new TestTls("IP:127.0.0.1,DNS:localhost");
+        m_trusted->Trust(*m_folder / "authority.pem");
     }
     static void TearDownTestSuite() {
-        delete trusted_;
-        delete folder_;
+        delete m_trusted;
+        delete m_folder;
     }
 
     static std::string ReadAll(StreamClient& client) {
@@ -63,8 +63,8 @@ protected:
         return all;
     }
 
-    static inline TempFolder* folder_ = nullptr;
-    static inline TestTls* trusted_ = nullptr;
+    static inline TempFolder* m_folder = nullptr;
+    static inline TestTls* m_trusted = nullptr;
 };
 
 std::u16string U16(const std::string& text) {
@@ -78,7 +78,7 @@ TEST_F(StreamTlsTest, HttpsStreamWithMetadataByAddressAndByName) {
     std::string meta = "StreamTitle='Secure Song';";
     meta.resize(32, '\0');
     const std::string body = audio.substr(0, 8192) + '\2' + meta + audio.substr(8192);
-    TlsServer server(*trusted_,
+    TlsServer server(*m_trusted,
                      "ICY 200 OK\r\nicy-name: Secure FM\r\nicy-metaint: 8192\r\n\r\n" + body);
     for (const std::string host : {"127.0.0.1", "localhost"}) {
         SCOPED_TRACE(host);
@@ -95,7 +95,7 @@ TEST_F(StreamTlsTest, HttpsStreamWithMetadataByAddressAndByName) {
 }
 
 TEST_F(StreamTlsTest, PlainHttpRedirectsToHttps) {
-    TlsServer secure(*trusted_, "HTTP/1.0 200 OK\r\n\r\nsecret");
+    TlsServer secure(*m_trusted, "HTTP/1.0 200 OK\r\n\r\nsecret");
     LoopbackServer plain([&](LoopbackServer&, int fd) {
         LoopbackServer::Send(fd, "HTTP/1.1 301 Moved Permanently\r\nLocation: " + secure.Url() +
                                      "\r\n\r\n");
@@ -107,7 +107,7 @@ TEST_F(StreamTlsTest, PlainHttpRedirectsToHttps) {
 
 TEST_F(StreamTlsTest, UntrustedOrMisnamedCertificatesAreRefused) {
     const TestTls stranger("IP:127.0.0.1");                 // from an authority nobody trusts
-    const TestTls misnamed("DNS:elsewhere.test", trusted_); // trusted, but for another server
+    const TestTls misnamed("DNS:elsewhere.test", m_trusted); // trusted, but for another server
     for (const TestTls* tls : {&stranger, &misnamed}) {
         TlsServer server(*tls, "ICY 200 OK\r\n\r\nnever");
         StreamClient client(nullptr);
@@ -120,7 +120,7 @@ TEST_F(StreamTlsTest, UntrustedOrMisnamedCertificatesAreRefused) {
 }
 
 TEST_F(StreamTlsTest, ThroughAProxyHttpsGoesThroughATunnel) {
-    TlsServer secure(*trusted_, "ICY 200 OK\r\nicy-name: Tunnelled\r\n\r\nthrough");
+    TlsServer secure(*m_trusted, "ICY 200 OK\r\nicy-name: Tunnelled\r\n\r\nthrough");
     // A CONNECT proxy: answers 200, then relays both ways until one side hangs up.
     LoopbackServer proxy([](LoopbackServer& s, int client) {
         int port = 0;
