@@ -15,7 +15,7 @@
 #include "playback/FmodTagSource.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlayerEngineBackend.h"
-#include "playback/SpokenTime.h"
+#include "playback/SpokenTimePlayer.h"
 #include "playlist/MediaOpener.h"
 #include "playlist/Playlist.h"
 #include "settings/SettingNames.h"

@@ -1,4 +1,4 @@
-#include "playback/SpokenTime.h"
+#include "playback/SpokenTimePlayer.h"
 
 #include <algorithm>
 #include <cstring>

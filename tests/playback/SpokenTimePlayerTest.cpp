@@ -1,4 +1,4 @@
-#include "playback/SpokenTime.h"
+#include "playback/SpokenTimePlayer.h"
 
 #include "tests/ScopedAudio.h"
 #include "tests/TempFolder.h"
