@@ -71,8 +71,6 @@ ChildView::ChildView(QWidget* parent)
     setFixedSize(480, 536);
     setFocusPolicy(Qt::StrongFocus);
     m_language = Settings::UiLanguage(m_profile, SystemLocale::LanguageId());
-    for (auto& event : m_workerEvents)
-        event = std::make_unique<Event>(false, false);
     s_instance = this;
 }
 
@@ -136,7 +134,7 @@ bool ChildView::Create() {
     // 7-9. The tick starts, then the workers; the rest of the start-up runs from the loop.
     m_ticking = true; // publishes everything above to the mixer thread
     m_audio->ActivateTick();
-    StartWorkers();
+    StartMonitor();
     connect(&m_listSaver, &QTimer::timeout, this, [this] { SaveListsIfChanged(); });
     m_listSaver.start(1000);
     PostWindowMessage(this, kStartupContinuation, 0, 0);
@@ -216,9 +214,9 @@ void ChildView::SetLibraryVolume(int volume) {
         m_audio->Fsound().SetVolume(m_controller->LibraryChannel(), volume);
 }
 
-// Once per mixed block, on the library's mixer thread: count, and pulse the workers due.
+// Once per mixed block, on the library's mixer thread: count, and start the jobs due.
 void ChildView::OnTick() {
-    if (!m_ticking || m_stopWorkers)
+    if (!m_ticking || m_stopMonitor)
         return;
     TickJobs::State state;
     state.playing = m_controller->IsPlaying();
@@ -230,61 +228,51 @@ void ChildView::OnTick() {
     state.lcdScrolls = true; // the LCD takes a step only while its text scrolls
     state.speed = m_controller->Speed();
     uint32_t jobs = m_tickJobs.Tick(state);
+    // The LCD and the meters take their steps on the UI thread: the tick posts them there. The
+    // display-off check and the sleep timers come with power management.
     if (jobs & TickJobs::LcdScroll)
-        m_workerEvents[0]->Set();
-    if (jobs & TickJobs::LevelMeter)
-        m_workerEvents[1]->Set();
-    if (jobs & TickJobs::DisplayCheck)
-        m_workerEvents[2]->Set();
-    if (jobs & TickJobs::SleepTimers)
-        m_workerEvents[3]->Set();
-    if (jobs & TickJobs::Monitor)
-        m_workerEvents[4]->Set();
-}
-
-void ChildView::StartWorkers() {
-    m_stopWorkers = false;
-    for (int i = 0; i < kWorkers; ++i) {
-        m_workerEvents[i]->Reset();
-        m_workers[i].Start(
-            [this, i] {
-                while (true) {
-                    m_workerEvents[i]->Wait();
-                    if (m_stopWorkers)
-                        return;
-                    RunWorkerJob(i + 1);
-                }
-            },
-            Thread::kPriorityNormal);
-    }
-}
-
-void ChildView::StopWorkers() {
-    m_stopWorkers = true;
-    for (auto& event : m_workerEvents)
-        event->Set();
-    for (auto& worker : m_workers)
-        worker.Wait(1000);
-}
-
-void ChildView::RunWorkerJob(int worker) {
-    switch (worker) {
-    case 1:
         PostWindowMessage(m_layout->lcd, DisplayLCD::kScrollStepMessage, 0, 0);
-        break;
-    case 2:
+    if (jobs & TickJobs::LevelMeter) {
         PostWindowMessage(m_layout->panel, DisplayPanel::kLevelStepMessage, 0, 0);
         PostWindowMessage(m_layout->panel->GetMuteSwitch(), MuteSwitch::kAnimateMessage, 0, 0);
-        break;
-    case 5:
-        if (m_controller->StreamMode())
-            m_controller->RunStreamMonitor();
-        else
-            m_controller->RunMonitor();
-        break;
-    default:
-        break; // 3 and 4: the display-off check and the sleep timers come with power management
     }
+    if (jobs & TickJobs::Monitor) {
+        std::lock_guard lock(m_monitorLock);
+        m_monitorDue = true;
+        m_monitorWake.notify_one();
+    }
+}
+
+// The playback monitor runs on a thread of its own: it may wait on the track lock while a
+// command changes the track, and neither the tick nor the UI thread may wait for that.
+void ChildView::StartMonitor() {
+    m_stopMonitor = false;
+    m_monitorDue = false;
+    m_monitorThread = std::thread([this] {
+        std::unique_lock lock(m_monitorLock);
+        while (true) {
+            m_monitorWake.wait(lock, [this] { return m_monitorDue || m_stopMonitor; });
+            if (m_stopMonitor)
+                return;
+            m_monitorDue = false;
+            lock.unlock();
+            if (m_controller->StreamMode())
+                m_controller->RunStreamMonitor();
+            else
+                m_controller->RunMonitor();
+            lock.lock();
+        }
+    });
+}
+
+void ChildView::StopMonitor() {
+    {
+        std::lock_guard lock(m_monitorLock);
+        m_stopMonitor = true;
+        m_monitorWake.notify_one();
+    }
+    if (m_monitorThread.joinable())
+        m_monitorThread.join();
 }
 
 // The audio and the controller are there from creation until shutdown; calls that arrive later
@@ -840,7 +828,7 @@ void ChildView::Shutdown() {
     m_ticking = false;
     if (auto* app = SonvaleApp::Instance())
         app->SetMediaKeyTarget(nullptr);
-    StopWorkers();
+    StopMonitor();
     m_listSaver.stop();
     WaitForListWrite();
     WriteSettingsAtExit();

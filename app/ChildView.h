@@ -3,9 +3,7 @@
 #include "app/ViewUi.h"
 #include "input/KeyDispatcher.h"
 #include "input/KeyMap.h"
-#include "platform/Event.h"
 #include "platform/Profile.h"
-#include "platform/Thread.h"
 #include "playback/FmodBackend.h"
 #include "playback/FmodView.h"
 #include "playback/TickJobs.h"
@@ -19,11 +17,14 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <future>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 class MainViewLayout;
 class FmodLibraryBackend;
@@ -108,13 +109,11 @@ private:
 
     // The five workers: 1 LCD scrolling, 2 level meter, 3 display-off check, 4 sleep timers,
     // 5 the monitor.
-    static constexpr int kWorkers = 5;
 
     bool AudioRunning() const;
     void CreateControls();
-    void StartWorkers();
-    void StopWorkers();
-    void RunWorkerJob(int worker);
+    void StartMonitor();
+    void StopMonitor();
     bool HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void StartupContinuation();
     void OpenPathLater(const std::u16string& path);
@@ -161,10 +160,12 @@ private:
     QTimer m_listSaver;
     std::future<void> m_listWrite;
 
-    std::array<Thread, kWorkers> m_workers;
-    std::array<std::unique_ptr<Event>, kWorkers> m_workerEvents;
-    std::atomic<bool> m_stopWorkers{false};
-    std::atomic<bool> m_ticking{false}; // the view is complete: the tick may use it
+    std::thread m_monitorThread;
+    std::mutex m_monitorLock;
+    std::condition_variable m_monitorWake;
+    bool m_monitorDue = false;              // under m_monitorLock
+    std::atomic<bool> m_stopMonitor{false}; // set under m_monitorLock
+    std::atomic<bool> m_ticking{false};     // the view is complete: the tick may use it
 
     std::u16string m_startLine;
     std::u16string m_pendingPath; // the file of the next kOpenFile
