@@ -5,6 +5,7 @@
 #include "app/SonvaleApp.h"
 #include "engine/core/PlayerTypes.h"
 #include "engine/player/PlayerApi.h"
+#include "input/Command.h"
 #include "input/KeyFunctionRules.h"
 #include "input/SpokenTime.h"
 #include "input/VolumeStep.h"
@@ -145,9 +146,9 @@ bool ChildView::Create() {
 void ChildView::CreateControls() {
     m_layout = std::make_unique<MainViewLayout>(this, m_profile, this, this);
     m_layout->panel->SetActive(true);
-    static_cast<ToggleButton*>(m_layout->buttons[32783])
+    static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Shuffle)])
         ->SetCheck(Settings::Get(m_profile, kShuffle));
-    static_cast<ToggleButton*>(m_layout->buttons[32784])
+    static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Repeat)])
         ->SetCheck(Settings::Get(m_profile, kRepeat));
 }
 
@@ -284,75 +285,78 @@ bool ChildView::AudioRunning() const {
 bool ChildView::OnCommand(int id) {
     if (!AudioRunning())
         return false;
-    if (id >= 65010 && id <= 65035) {
+    const std::optional<Command> command = CommandFromId(id);
+    if (!command)
+        return false;
+    if (IsKeyFunction(*command)) {
         RunKeyFunction(static_cast<uint32_t>(id));
         return true;
     }
-    switch (id) {
-    case 32772:
+    switch (*command) {
+    case Command::OpenFiles:
         OpenFilesCommand();
         return true;
-    case 32968:
+    case Command::OpenFolder:
         OpenFolderCommand();
         return true;
-    case 32966:
+    case Command::OpenUrl:
         OpenUrlCommand();
         return true;
-    case 32893:
+    case Command::DeleteFile:
         DeleteFileCommand();
         return true;
-    case 57665:
-    case 32892:
+    case Command::Exit:
+    case Command::Quit:
         ExitCommand();
         return true;
-    case 32773:
+    case Command::Play:
         m_controller->PlayCommand();
         return true;
-    case 32774:
+    case Command::Pause:
         m_controller->PauseCommand();
         return true;
-    case 32775:
+    case Command::Stop:
         m_controller->StopCommand();
         return true;
-    case 32780:
+    case Command::Previous:
         m_controller->PreviousTrack();
         return true;
-    case 32781:
+    case Command::Next:
         m_controller->NextTrack();
         return true;
-    case 32783:
+    case Command::Shuffle:
         m_controller->ShuffleCommand();
-        static_cast<ToggleButton*>(m_layout->buttons[32783])
+        static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Shuffle)])
             ->SetCheck(Settings::Get(m_profile, kShuffle));
         return true;
-    case 32784:
+    case Command::Repeat:
         m_controller->RepeatCommand();
-        static_cast<ToggleButton*>(m_layout->buttons[32784])
+        static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Repeat)])
             ->SetCheck(Settings::Get(m_profile, kRepeat));
         return true;
-    case 1053:
-    case 1054:
-    case 1055:
+    case Command::RepeatNone:
+    case Command::RepeatOne:
+    case Command::RepeatAll:
         m_controller->RepeatChoice(id);
-        static_cast<ToggleButton*>(m_layout->buttons[32784])
+        static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Repeat)])
             ->SetCheck(Settings::Get(m_profile, kRepeat));
         return true;
-    case 1105:
+    case Command::MarkSection:
         if (m_controller->IsLoaded())
             MarkSection();
         return true;
-    case 32922: // "Shuffle/Repeat"
-    case 32923: // "Speed/A<->B"
-        Settings::Set(m_profile, kButtonMode, id == 32922 ? 1 : 0);
-        m_layout->ShowButtonPair(id == 32922 ? 1 : 0);
+    case Command::ShuffleRepeatButtons:
+    case Command::SpeedSectionButtons:
+        Settings::Set(m_profile, kButtonMode, *command == Command::ShuffleRepeatButtons ? 1 : 0);
+        m_layout->ShowButtonPair(*command == Command::ShuffleRepeatButtons ? 1 : 0);
         return true;
-    case 32964:
+    case Command::EnableFavorites:
         EnableFavorites();
         return true;
-    case 32967:
+    case Command::AddFavorite:
         ToggleFavorite();
         return true;
-    case 32890: {
+    case Command::AlwaysOnTop: {
         QWidget* top = window();
         bool onTop = !(top->windowFlags() & Qt::WindowStaysOnTopHint);
         top->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
@@ -360,7 +364,7 @@ bool ChildView::OnCommand(int id) {
         Settings::Set(m_profile, kAlwaysOnTop, onTop ? 1 : 0);
         return true;
     }
-    case 32891:
+    case Command::Minimize:
         window()->showMinimized();
         return true;
     default:
@@ -369,22 +373,25 @@ bool ChildView::OnCommand(int id) {
 }
 
 bool ChildView::CommandAvailable(int id) const {
-    switch (id) {
-    case 32772:
-    case 32893:
-    case 32968:
-    case 32966:
-    case 57665:
-    case 32780:
-    case 32773:
-    case 32774:
-    case 32775:
-    case 32781:
-    case 32922:
-    case 32923:
-    case 32964:
-    case 32967:
-    case 32890:
+    const std::optional<Command> command = CommandFromId(id);
+    if (!command)
+        return false;
+    switch (*command) {
+    case Command::OpenFiles:
+    case Command::DeleteFile:
+    case Command::OpenFolder:
+    case Command::OpenUrl:
+    case Command::Exit:
+    case Command::Previous:
+    case Command::Play:
+    case Command::Pause:
+    case Command::Stop:
+    case Command::Next:
+    case Command::ShuffleRepeatButtons:
+    case Command::SpeedSectionButtons:
+    case Command::EnableFavorites:
+    case Command::AddFavorite:
+    case Command::AlwaysOnTop:
         return true;
     default:
         return false; // dialogs that come later
@@ -548,13 +555,13 @@ void ChildView::RunKeyFunction(uint32_t functionCode) {
     state.active = m_active;
     state.displayOn = m_displayOn;
     state.useDefaultDecoder = m_audio->UseDefaultDecoder() == 1;
-    state.playShown = shown(32773);
-    state.stopShown = shown(32775);
-    state.pauseShown = shown(32774);
-    state.previousShown = shown(32780);
-    state.nextShown = shown(32781);
-    state.openFilesShown = shown(32772);
-    state.exitShown = shown(57665);
+    state.playShown = shown(CommandId(Command::Play));
+    state.stopShown = shown(CommandId(Command::Stop));
+    state.pauseShown = shown(CommandId(Command::Pause));
+    state.previousShown = shown(CommandId(Command::Previous));
+    state.nextShown = shown(CommandId(Command::Next));
+    state.openFilesShown = shown(CommandId(Command::OpenFiles));
+    state.exitShown = shown(CommandId(Command::Exit));
 
     switch (KeyFunctionRules::Resolve(functionCode, state)) {
     case KeyAction::Play:
@@ -625,7 +632,7 @@ void ChildView::RunKeyFunction(uint32_t functionCode) {
         SpeakTime();
         break;
     case KeyAction::ToggleShuffle:
-        OnCommand(32783);
+        OnCommand(CommandId(Command::Shuffle));
         break;
     default:
         break; // the display, the playlist dialog: later
@@ -658,7 +665,8 @@ void ChildView::MarkSection() {
     int count = m_layout->seek->MarkCount();
     m_layout->seek->GetSelection(a, b);
     m_controller->SetSectionMarks(count, a, b);
-    static_cast<ToggleButton*>(m_layout->buttons[1105])->SetCheck(count > 0);
+    static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::MarkSection)])
+        ->SetCheck(count > 0);
 }
 
 void ChildView::SpeakTime() {

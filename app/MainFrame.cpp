@@ -3,6 +3,7 @@
 #include "app/MainMenu.h"
 #include "app/TelephonyLine.h"
 #include "app/TrayIcon.h"
+#include "input/Command.h"
 #include "ui/WindowMessage.h"
 
 #include <QApplication>
@@ -13,15 +14,6 @@
 #include <QMouseEvent>
 
 namespace {
-
-// The view's key functions the frame's mapped commands stand for.
-constexpr int kKeyPlayPause = 65014;
-constexpr int kKeyPreviousTrack = 65015;
-constexpr int kKeyNextTrack = 65016;
-
-// The commands posted to the view for a telephone call.
-constexpr int kPlayCommand = 32773;
-constexpr int kPauseCommand = 32774;
 
 bool IsMouseButtonEvent(QEvent::Type type) {
     return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
@@ -102,17 +94,21 @@ void MainFrame::EnableCommandsOnShow(QMenu* popup) {
 bool MainFrame::OnCommand(int id) {
     if (!m_view)
         return false;
-    switch (id) {
-    case kPlayPauseCommand:
-        return m_view->OnCommand(kKeyPlayPause);
-    case kPreviousTrackCommand:
-        return m_view->OnCommand(kKeyPreviousTrack);
-    case kNextTrackCommand:
-        return m_view->OnCommand(kKeyNextTrack);
-    case kOkCommand:
+    const std::optional<Command> command = CommandFromId(id);
+    if (!command)
+        return false;
+    // The media commands stand for the view's key functions.
+    switch (*command) {
+    case Command::MediaPlayPause:
+        return m_view->OnCommand(CommandId(Command::KeyPlayPause));
+    case Command::MediaPreviousTrack:
+        return m_view->OnCommand(CommandId(Command::KeyPreviousTrack));
+    case Command::MediaNextTrack:
+        return m_view->OnCommand(CommandId(Command::KeyNextTrack));
+    case Command::TitleOk:
         showMinimized();
         return true;
-    case kExitCommand:
+    case Command::Exit:
         // The view takes Exit itself; this is what remains when it did not.
         m_view->SetExiting();
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -135,11 +131,11 @@ void MainFrame::OnCallState(uint32_t state) {
         return;
     if (TelephonyLine::IsCallActive(state)) {
         if (m_view->IsPlaying()) {
-            PostViewCommand(kPauseCommand);
+            PostViewCommand(CommandId(Command::Pause));
             m_pausedByCall = true;
         }
     } else if (state == TelephonyLine::kDisconnected && m_pausedByCall) {
-        PostViewCommand(kPlayCommand);
+        PostViewCommand(CommandId(Command::Play));
         raise();
         activateWindow();
         m_pausedByCall = false;

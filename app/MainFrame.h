@@ -19,13 +19,6 @@ class QMenu;
 class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    // Command ids the frame itself maps to key functions of the view.
-    static constexpr int kPlayPauseCommand = 40027;
-    static constexpr int kPreviousTrackCommand = 40037;
-    static constexpr int kNextTrackCommand = 40038;
-    static constexpr int kOkCommand = 1; // the title bar's OK button
-    static constexpr int kExitCommand = 57665;
-
     // Makes the view as a child of the frame.
     using ViewFactory = std::function<std::unique_ptr<FrameView>(QWidget* parent)>;
 

@@ -1,13 +1,15 @@
 #include "app/MainMenu.h"
 
+#include "input/Command.h"
+
 #include <QAction>
 #include <QMenu>
 
 namespace {
 
-QAction* AddCommand(QMenu* menu, const QString& text, int id) {
+QAction* AddCommand(QMenu* menu, const QString& text, Command command) {
     QAction* action = menu->addAction(text);
-    action->setData(id);
+    action->setData(CommandId(command));
     return action;
 }
 
@@ -17,56 +19,56 @@ QList<QMenu*> MainMenu::CreatePopups(QWidget* parent, Kind kind) {
     QList<QMenu*> popups;
 
     auto* file = new QMenu(tr("File"), parent);
-    AddCommand(file, tr("Open Files..."), 32772);
-    AddCommand(file, tr("Open Folder..."), 32968);
-    AddCommand(file, tr("Open URL..."), 32966);
+    AddCommand(file, tr("Open Files..."), Command::OpenFiles);
+    AddCommand(file, tr("Open Folder..."), Command::OpenFolder);
+    AddCommand(file, tr("Open URL..."), Command::OpenUrl);
     file->addSeparator();
-    AddCommand(file, tr("Delete File..."), 32893);
+    AddCommand(file, tr("Delete File..."), Command::DeleteFile);
     file->addSeparator();
-    AddCommand(file, tr("Exit"), 57665);
+    AddCommand(file, tr("Exit"), Command::Exit);
     popups.append(file);
 
     auto* play = new QMenu(tr("Play"), parent);
-    AddCommand(play, tr("Play"), 32773);
-    AddCommand(play, tr("Pause"), 32774);
-    AddCommand(play, tr("Stop"), 32775);
+    AddCommand(play, tr("Play"), Command::Play);
+    AddCommand(play, tr("Pause"), Command::Pause);
+    AddCommand(play, tr("Stop"), Command::Stop);
     play->addSeparator();
-    AddCommand(play, tr("Last Track"), 32780);
-    AddCommand(play, tr("Next Track"), 32781);
+    AddCommand(play, tr("Last Track"), Command::Previous);
+    AddCommand(play, tr("Next Track"), Command::Next);
     play->addSeparator();
-    AddCommand(play, tr("Shuffle/Repeat"), 32922);
-    AddCommand(play, tr("Speed/A<->B"), 32923);
+    AddCommand(play, tr("Shuffle/Repeat"), Command::ShuffleRepeatButtons);
+    AddCommand(play, tr("Speed/A<->B"), Command::SpeedSectionButtons);
     play->addSeparator();
-    AddCommand(play, tr("Playlist..."), 32815);
-    AddCommand(play, tr("Playback Speed..."), 32857);
+    AddCommand(play, tr("Playlist..."), Command::Playlist);
+    AddCommand(play, tr("Playback Speed..."), Command::PlaybackSpeed);
     popups.append(play);
 
     auto* lyrics = new QMenu(tr("Lyrics"), parent);
     AddCommand(lyrics, kind == Kind::TapMenu ? tr("Search Lyrics...") : tr("Download Lyrics..."),
-               32882);
-    AddCommand(lyrics, tr("Show Lyrics..."), 32879);
+               Command::DownloadLyrics);
+    AddCommand(lyrics, tr("Show Lyrics..."), Command::ShowLyrics);
     QMenu* sync = lyrics->addMenu(tr("Sync Lyrics"));
-    AddCommand(sync, tr("Keep Sync Time"), 32965);
+    AddCommand(sync, tr("Keep Sync Time"), Command::KeepSyncTime);
     sync->addSeparator();
-    AddCommand(sync, tr("0.5 Sec Faster"), 32924);
-    AddCommand(sync, tr("Default Sync"), 32926);
-    AddCommand(sync, tr("0.5 Sec Slower"), 32925);
+    AddCommand(sync, tr("0.5 Sec Faster"), Command::SyncFaster);
+    AddCommand(sync, tr("Default Sync"), Command::SyncDefault);
+    AddCommand(sync, tr("0.5 Sec Slower"), Command::SyncSlower);
     popups.append(lyrics);
 
     auto* favorites = new QMenu(tr("Favorites"), parent);
-    AddCommand(favorites, tr("Enable Favorites"), 32964);
-    AddCommand(favorites, tr("Add Favorites"), 32967);
-    AddCommand(favorites, tr("Edit Favorites..."), 32963);
+    AddCommand(favorites, tr("Enable Favorites"), Command::EnableFavorites);
+    AddCommand(favorites, tr("Add Favorites"), Command::AddFavorite);
+    AddCommand(favorites, tr("Edit Favorites..."), Command::EditFavorites);
     popups.append(favorites);
 
     auto* tools = new QMenu(tr("Tools"), parent);
-    AddCommand(tools, tr("Sleep Timer..."), 32866);
-    AddCommand(tools, tr("Sound Effects..."), 32860);
-    AddCommand(tools, tr("Settings..."), 32840);
+    AddCommand(tools, tr("Sleep Timer..."), Command::SleepTimer);
+    AddCommand(tools, tr("Sound Effects..."), Command::SoundEffects);
+    AddCommand(tools, tr("Settings..."), Command::Settings);
     if (kind == Kind::TapMenu)
-        AddCommand(tools, tr("Always on top"), 32890);
+        AddCommand(tools, tr("Always on top"), Command::AlwaysOnTop);
     tools->addSeparator();
-    AddCommand(tools, tr("About Sonvale..."), 57664);
+    AddCommand(tools, tr("About Sonvale..."), Command::About);
     popups.append(tools);
 
     return popups;

@@ -2,6 +2,7 @@
 
 #include "app/ChildView.h"
 #include "app/MainFrame.h"
+#include "input/Command.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackTexts.h"
 #include "skin/DisplayLCD.h"
@@ -142,8 +143,9 @@ void ViewUi::SetSeekPos(int position) {
 }
 
 QWidget* ViewUi::ButtonWidget(Button button) const {
-    static constexpr int kIds[] = {32773, 32774, 32775, 32780, 32781};
-    auto found = m_view.m_layout->buttons.find(kIds[static_cast<int>(button)]);
+    static constexpr Command kCommands[] = {Command::Play, Command::Pause, Command::Stop,
+                                            Command::Previous, Command::Next};
+    auto found = m_view.m_layout->buttons.find(CommandId(kCommands[static_cast<int>(button)]));
     return found == m_view.m_layout->buttons.end() ? nullptr : found->second;
 }
 
@@ -232,16 +234,18 @@ void ViewUi::SetWaveOutVolume(uint32_t volume) {
 
 int ViewUi::RepeatPopup(int repeatType) {
     QMenu menu(&m_view);
-    const std::pair<int, PlaybackText> kItems[] = {{1053, PlaybackText::RepeatNone},
-                                                   {1054, PlaybackText::RepeatOne},
-                                                   {1055, PlaybackText::RepeatAll}};
-    for (const auto& [id, text] : kItems) {
+    const std::pair<Command, PlaybackText> kItems[] = {
+        {Command::RepeatNone, PlaybackText::RepeatNone},
+        {Command::RepeatOne, PlaybackText::RepeatOne},
+        {Command::RepeatAll, PlaybackText::RepeatAll}};
+    for (const auto& [command, text] : kItems) {
+        const int id = CommandId(command);
         QAction* action = menu.addAction(Text(PlaybackTexts::Text(text, Korean())));
         action->setData(id);
         action->setCheckable(true);
-        action->setChecked(id - 1053 == repeatType);
+        action->setChecked(id - CommandId(Command::RepeatNone) == repeatType);
     }
-    QWidget* button = m_view.m_layout->buttons[32784];
+    QWidget* button = m_view.m_layout->buttons[CommandId(Command::Repeat)];
     QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, 0)));
     return chosen ? chosen->data().toInt() : 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FrameView.h"
+#include "input/Command.h"
 
 #include <QMouseEvent>
 #include <QWidget>
@@ -36,9 +37,9 @@ public:
     bool OnCommand(int id) override {
         commands.push_back(id);
         // The play and pause commands act like the real view's buttons.
-        if (id == 32773)
+        if (id == CommandId(Command::Play))
             playing = true;
-        if (id == 32774)
+        if (id == CommandId(Command::Pause))
             playing = false;
         return handled.count(id) != 0;
     }

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 #include "app/MainMenu.h"
 #include "app/SonvaleApp.h"
+#include "input/Command.h"
 #include "tests/app/FakeFrameView.h"
 #include "tests/app/FakeTelephonyLine.h"
 #include "ui/WindowMessage.h"
@@ -46,33 +47,33 @@ protected:
 
 // Every command of the menu bar with its text, popup by popup.
 const std::map<int, QString> kMenuCommands = {
-    {32772, "Open Files..."},
-    {32968, "Open Folder..."},
-    {32966, "Open URL..."},
-    {32893, "Delete File..."},
-    {57665, "Exit"},
-    {32773, "Play"},
-    {32774, "Pause"},
-    {32775, "Stop"},
-    {32780, "Last Track"},
-    {32781, "Next Track"},
-    {32922, "Shuffle/Repeat"},
-    {32923, "Speed/A<->B"},
-    {32815, "Playlist..."},
-    {32857, "Playback Speed..."},
-    {32882, "Download Lyrics..."},
-    {32879, "Show Lyrics..."},
-    {32965, "Keep Sync Time"},
-    {32924, "0.5 Sec Faster"},
-    {32926, "Default Sync"},
-    {32925, "0.5 Sec Slower"},
-    {32964, "Enable Favorites"},
-    {32967, "Add Favorites"},
-    {32963, "Edit Favorites..."},
-    {32866, "Sleep Timer..."},
-    {32860, "Sound Effects..."},
-    {32840, "Settings..."},
-    {57664, "About Sonvale..."},
+    {CommandId(Command::OpenFiles), "Open Files..."},
+    {CommandId(Command::OpenFolder), "Open Folder..."},
+    {CommandId(Command::OpenUrl), "Open URL..."},
+    {CommandId(Command::DeleteFile), "Delete File..."},
+    {CommandId(Command::Exit), "Exit"},
+    {CommandId(Command::Play), "Play"},
+    {CommandId(Command::Pause), "Pause"},
+    {CommandId(Command::Stop), "Stop"},
+    {CommandId(Command::Previous), "Last Track"},
+    {CommandId(Command::Next), "Next Track"},
+    {CommandId(Command::ShuffleRepeatButtons), "Shuffle/Repeat"},
+    {CommandId(Command::SpeedSectionButtons), "Speed/A<->B"},
+    {CommandId(Command::Playlist), "Playlist..."},
+    {CommandId(Command::PlaybackSpeed), "Playback Speed..."},
+    {CommandId(Command::DownloadLyrics), "Download Lyrics..."},
+    {CommandId(Command::ShowLyrics), "Show Lyrics..."},
+    {CommandId(Command::KeepSyncTime), "Keep Sync Time"},
+    {CommandId(Command::SyncFaster), "0.5 Sec Faster"},
+    {CommandId(Command::SyncDefault), "Default Sync"},
+    {CommandId(Command::SyncSlower), "0.5 Sec Slower"},
+    {CommandId(Command::EnableFavorites), "Enable Favorites"},
+    {CommandId(Command::AddFavorite), "Add Favorites"},
+    {CommandId(Command::EditFavorites), "Edit Favorites..."},
+    {CommandId(Command::SleepTimer), "Sleep Timer..."},
+    {CommandId(Command::SoundEffects), "Sound Effects..."},
+    {CommandId(Command::Settings), "Settings..."},
+    {CommandId(Command::About), "About Sonvale..."},
 };
 
 std::map<int, QString> CommandsOf(const QList<QMenu*>& popups) {
@@ -127,7 +128,7 @@ TEST_F(MainFrameTest, MenuBarHasEveryCommandWithItsId) {
     EXPECT_EQ(CommandsOf(popups), kMenuCommands);
 
     // The sync commands sit in their own popup under Lyrics.
-    QAction* faster = MainMenu::FindCommand(popups, 32924);
+    QAction* faster = MainMenu::FindCommand(popups, CommandId(Command::SyncFaster));
     ASSERT_NE(faster, nullptr);
     EXPECT_EQ(qobject_cast<QMenu*>(faster->parent())->title(), "Sync Lyrics");
 }
@@ -135,7 +136,7 @@ TEST_F(MainFrameTest, MenuBarHasEveryCommandWithItsId) {
 TEST_F(MainFrameTest, PopupsGreyOutWhatTheViewCantRunWhenTheyOpen) {
     auto frame = MakeFrame();
     ASSERT_TRUE(frame->Create());
-    view->unavailable = {32840, 32924};
+    view->unavailable = {CommandId(Command::Settings), CommandId(Command::SyncFaster)};
     const QList<QMenu*>& popups = frame->MenuPopups();
     for (QMenu* popup : popups) {
         emit popup->aboutToShow();
@@ -143,22 +144,23 @@ TEST_F(MainFrameTest, PopupsGreyOutWhatTheViewCantRunWhenTheyOpen) {
             if (QMenu* inner = action->menu())
                 emit inner->aboutToShow();
     }
-    EXPECT_FALSE(MainMenu::FindCommand(popups, 32840)->isEnabled());
-    EXPECT_FALSE(MainMenu::FindCommand(popups, 32924)->isEnabled()); // inside "Sync Lyrics"
-    EXPECT_TRUE(MainMenu::FindCommand(popups, 32773)->isEnabled());
+    EXPECT_FALSE(MainMenu::FindCommand(popups, CommandId(Command::Settings))->isEnabled());
+    EXPECT_FALSE(MainMenu::FindCommand(popups, CommandId(Command::SyncFaster))
+                     ->isEnabled()); // inside "Sync Lyrics"
+    EXPECT_TRUE(MainMenu::FindCommand(popups, CommandId(Command::Play))->isEnabled());
     view->unavailable.clear();
     emit popups.back()->aboutToShow();
-    EXPECT_TRUE(MainMenu::FindCommand(popups, 32840)->isEnabled());
+    EXPECT_TRUE(MainMenu::FindCommand(popups, CommandId(Command::Settings))->isEnabled());
 }
 
 TEST_F(MainFrameTest, TapMenuSearchesLyricsAndHasAlwaysOnTop) {
     QWidget owner;
     const QList<QMenu*> popups = MainMenu::CreatePopups(&owner, MainMenu::Kind::TapMenu);
     std::map<int, QString> expected = kMenuCommands;
-    expected[32882] = "Search Lyrics...";
-    expected[32890] = "Always on top";
+    expected[CommandId(Command::DownloadLyrics)] = "Search Lyrics...";
+    expected[CommandId(Command::AlwaysOnTop)] = "Always on top";
     EXPECT_EQ(CommandsOf(popups), expected);
-    QAction* onTop = MainMenu::FindCommand(popups, 32890);
+    QAction* onTop = MainMenu::FindCommand(popups, CommandId(Command::AlwaysOnTop));
     ASSERT_NE(onTop, nullptr);
     EXPECT_EQ(qobject_cast<QMenu*>(onTop->parent())->title(), "Tools");
 }
@@ -169,10 +171,10 @@ TEST_F(MainFrameTest, KoreanTextsWithLanguage1042) {
     const QList<QMenu*> popups = MainMenu::CreatePopups(&owner, MainMenu::Kind::MenuBar);
     const std::map<int, QString> texts = CommandsOf(popups);
     EXPECT_EQ(popups.at(0)->title(), QString::fromUtf8("파일"));
-    EXPECT_EQ(texts.at(32772), QString::fromUtf8("파일 열기..."));
-    EXPECT_EQ(texts.at(32882), QString::fromUtf8("가사 다운로드..."));
-    EXPECT_EQ(texts.at(32924), QString::fromUtf8("0.5초 빠르게"));
-    EXPECT_EQ(texts.at(32965), QString::fromUtf8("싱크 시간 유지"));
+    EXPECT_EQ(texts.at(CommandId(Command::OpenFiles)), QString::fromUtf8("파일 열기..."));
+    EXPECT_EQ(texts.at(CommandId(Command::DownloadLyrics)), QString::fromUtf8("가사 다운로드..."));
+    EXPECT_EQ(texts.at(CommandId(Command::SyncFaster)), QString::fromUtf8("0.5초 빠르게"));
+    EXPECT_EQ(texts.at(CommandId(Command::KeepSyncTime)), QString::fromUtf8("싱크 시간 유지"));
     // Every command has a Korean text of its own.
     for (const auto& [id, english] : kMenuCommands)
         EXPECT_NE(texts.at(id), english) << id;
@@ -189,48 +191,56 @@ TEST_F(MainFrameTest, KoreanTextsWithLanguage1042) {
 TEST_F(MainFrameTest, MenuCommandsGoToTheViewFirst) {
     auto frame = MakeFrame();
     ASSERT_TRUE(frame->Create());
-    view->handled = {32773};
-    frame->menuBar()->triggered(MainMenu::FindCommand(frame->MenuPopups(), 32773));
+    view->handled = {CommandId(Command::Play)};
+    frame->menuBar()->triggered(
+        MainMenu::FindCommand(frame->MenuPopups(), CommandId(Command::Play)));
     EXPECT_TRUE(view->commands.empty()); // posted, not called
     Deliver();
-    EXPECT_EQ(view->commands, std::vector<int>({32773}));
+    EXPECT_EQ(view->commands, std::vector<int>({CommandId(Command::Play)}));
 
     // A command neither handles is tried once by the view and then dropped.
     view->commands.clear();
-    EXPECT_FALSE(frame->OnCmdMsg(32893));
-    EXPECT_EQ(view->commands, std::vector<int>({32893}));
+    EXPECT_FALSE(frame->OnCmdMsg(CommandId(Command::DeleteFile)));
+    EXPECT_EQ(view->commands, std::vector<int>({CommandId(Command::DeleteFile)}));
 }
 
 TEST_F(MainFrameTest, FrameMapsThreeCommandsToKeyFunctions) {
     auto frame = MakeFrame();
     ASSERT_TRUE(frame->Create());
-    view->handled = {65014, 65015, 65016};
-    EXPECT_TRUE(frame->OnCmdMsg(40027));
-    EXPECT_TRUE(frame->OnCmdMsg(40037));
-    EXPECT_TRUE(frame->OnCmdMsg(40038));
-    EXPECT_EQ(view->commands, std::vector<int>({40027, 65014, 40037, 65015, 40038, 65016}));
+    view->handled = {CommandId(Command::KeyPlayPause), CommandId(Command::KeyPreviousTrack),
+                     CommandId(Command::KeyNextTrack)};
+    EXPECT_TRUE(frame->OnCmdMsg(CommandId(Command::MediaPlayPause)));
+    EXPECT_TRUE(frame->OnCmdMsg(CommandId(Command::MediaPreviousTrack)));
+    EXPECT_TRUE(frame->OnCmdMsg(CommandId(Command::MediaNextTrack)));
+    EXPECT_EQ(view->commands,
+              std::vector<int>(
+                  {CommandId(Command::MediaPlayPause), CommandId(Command::KeyPlayPause),
+                   CommandId(Command::MediaPreviousTrack), CommandId(Command::KeyPreviousTrack),
+                   CommandId(Command::MediaNextTrack), CommandId(Command::KeyNextTrack)}));
 
     // When the view takes the id itself, the frame's mapping is not used.
     view->commands.clear();
-    view->handled = {40027};
-    EXPECT_TRUE(frame->OnCmdMsg(40027));
-    EXPECT_EQ(view->commands, std::vector<int>({40027}));
+    view->handled = {CommandId(Command::MediaPlayPause)};
+    EXPECT_TRUE(frame->OnCmdMsg(CommandId(Command::MediaPlayPause)));
+    EXPECT_EQ(view->commands, std::vector<int>({CommandId(Command::MediaPlayPause)}));
 }
 
 TEST_F(MainFrameTest, WindowMessageCommandReachesTheView) {
     auto frame = MakeFrame();
     ASSERT_TRUE(frame->Create());
-    view->handled = {65016};
-    PostWindowMessage(frame.get(), WM_COMMAND, MakeWParam(40038, BN_CLICKED), 0);
+    view->handled = {CommandId(Command::KeyNextTrack)};
+    PostWindowMessage(frame.get(), WM_COMMAND,
+                      MakeWParam(CommandId(Command::MediaNextTrack), BN_CLICKED), 0);
     Deliver();
-    EXPECT_EQ(view->commands, std::vector<int>({40038, 65016}));
+    EXPECT_EQ(view->commands, std::vector<int>({CommandId(Command::MediaNextTrack),
+                                                CommandId(Command::KeyNextTrack)}));
 }
 
 TEST_F(MainFrameTest, ExitLeftToTheFrameClosesIt) {
     auto frame = MakeFrame();
     ASSERT_TRUE(frame->Create());
     frame->show();
-    EXPECT_TRUE(frame->OnCmdMsg(57665));
+    EXPECT_TRUE(frame->OnCmdMsg(CommandId(Command::Exit)));
     EXPECT_TRUE(view->exiting);
     Deliver();
     EXPECT_FALSE(frame->isVisible());
@@ -269,7 +279,7 @@ TEST_F(MainFrameTest, CallWhilePlayingPausesAndResumes) {
     Report(script, TelephonyLine::kOffering);
     EXPECT_TRUE(frame->IsPausedByCall());
     Deliver();
-    EXPECT_EQ(view->commands, std::vector<int>({32774}));
+    EXPECT_EQ(view->commands, std::vector<int>({CommandId(Command::Pause)}));
     EXPECT_FALSE(view->playing);
 
     // Talking does not pause twice; hanging up plays again, once.
@@ -277,7 +287,8 @@ TEST_F(MainFrameTest, CallWhilePlayingPausesAndResumes) {
     Report(script, TelephonyLine::kDisconnected);
     Report(script, TelephonyLine::kDisconnected);
     Deliver();
-    EXPECT_EQ(view->commands, std::vector<int>({32774, 32773}));
+    EXPECT_EQ(view->commands,
+              std::vector<int>({CommandId(Command::Pause), CommandId(Command::Play)}));
     EXPECT_TRUE(view->playing);
     EXPECT_FALSE(frame->IsPausedByCall());
 }

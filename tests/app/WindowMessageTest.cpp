@@ -1,4 +1,5 @@
 #include "ui/WindowMessage.h"
+#include "input/Command.h"
 
 #include <QCoreApplication>
 #include <QObject>
@@ -31,7 +32,8 @@ protected:
 
 TEST(WindowMessage, PostQueuesSendDeliversAtOnce) {
     Receiver receiver;
-    ASSERT_TRUE(PostWindowMessage(&receiver, WM_COMMAND, MakeWParam(32773, BN_CLICKED), 0));
+    ASSERT_TRUE(PostWindowMessage(&receiver, WM_COMMAND,
+                                  MakeWParam(CommandId(Command::Play), BN_CLICKED), 0));
     EXPECT_TRUE(receiver.got.empty());
     ASSERT_TRUE(SendWindowMessage(&receiver, 0x401, 1110, 1027));
     ASSERT_EQ(receiver.got.size(), 1u);
@@ -39,7 +41,7 @@ TEST(WindowMessage, PostQueuesSendDeliversAtOnce) {
     QCoreApplication::processEvents();
     ASSERT_EQ(receiver.got.size(), 2u);
     EXPECT_EQ(receiver.got[1].message, WM_COMMAND);
-    EXPECT_EQ(LowWord(receiver.got[1].wParam), 32773);
+    EXPECT_EQ(LowWord(receiver.got[1].wParam), CommandId(Command::Play));
     EXPECT_EQ(HighWord(receiver.got[1].wParam), BN_CLICKED);
     EXPECT_FALSE(PostWindowMessage(nullptr, WM_COMMAND, 0, 0));
 }

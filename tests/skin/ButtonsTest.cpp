@@ -1,3 +1,4 @@
+#include "input/Command.h"
 #include "skin/ControlStyles.h"
 #include "skin/ImageButton.h"
 #include "skin/ToggleButton.h"
@@ -8,8 +9,8 @@
 
 namespace {
 
-constexpr int kPlay = 32773;
-constexpr int kShuffle = 32783;
+const int kPlay = CommandId(Command::Play);
+const int kShuffle = CommandId(Command::Shuffle);
 
 // Every picture of these tests: cells of 40 x 30.
 constexpr int kCellW = 40;
@@ -177,7 +178,8 @@ TEST_F(ButtonsTest, AutoToggleFlipsOncePerClickBeforeTheParentHandlesIt) {
 }
 
 TEST_F(ButtonsTest, ToggleWithoutAutoToggleChangesOnlyThroughSetCheck) {
-    ToggleButton repeat(Picture(u"ShuffleButton", 159), 0, QPoint(168, 466), &parent, 32784, false);
+    ToggleButton repeat(Picture(u"ShuffleButton", 159), 0, QPoint(168, 466), &parent,
+                        CommandId(Command::Repeat), false);
     repeat.show();
     Click(repeat);
     EXPECT_EQ(parent.Only(WM_COMMAND).size(), 1u);

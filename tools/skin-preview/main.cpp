@@ -2,6 +2,7 @@
 // or a given skin file, shows a sample track, and writes the picture as a PNG.
 //   skin-preview [--skin FILE.wps] OUT.png
 // Settings (fonts, the display's modes) come from $SONVALE_HOME like the player's.
+#include "input/Command.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "playlist/FileInfo.h"
@@ -93,8 +94,9 @@ int main(int argc, char** argv) {
     layout.seek->SetPos(830);
     layout.volume->SetRange(0, 20, 1);
     layout.volume->SetPos(14);
-    for (int id : {32780, 32773, 32774, 32775, 32781})
-        layout.Button(id)->setEnabled(true);
+    for (Command command :
+         {Command::Previous, Command::Play, Command::Pause, Command::Stop, Command::Next})
+        layout.Button(CommandId(command))->setEnabled(true);
     DisplayPanel* panel = layout.panel;
     panel->SetActive(true);
     panel->SetTrackNumber(7);
@@ -105,7 +107,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 12; ++i)
         panel->LevelStep();
     layout.ShowButtonPair(Settings::Get(profile, setting::kButtonMode));
-    static_cast<ToggleButton*>(layout.Button(32783))->SetCheck(true);
+    static_cast<ToggleButton*>(layout.Button(CommandId(Command::Shuffle)))->SetCheck(true);
 
     view.show();
     QApplication::processEvents();
