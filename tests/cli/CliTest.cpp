@@ -32,7 +32,17 @@ struct CliRun {
 CliRun RunCli(const TempFolder& folder, std::vector<std::string> args,
               std::chrono::milliseconds limit = 20s, uid_t uid = 0) {
     setenv("SONVALE_AUDIO", "null", 1);
-    args.insert(args.begin(), SONVALE_CLI);
+    std::string program = SONVALE_CLI;
+    if (uid != 0) {
+        // Another user may not reach the build folder: it runs a copy in the test's folder.
+        namespace fs = std::filesystem;
+        program = folder / "sonvale-cli";
+        fs::copy_file(SONVALE_CLI, program, fs::copy_options::overwrite_existing);
+        fs::permissions(program, fs::perms::owner_all | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read |
+                                     fs::perms::others_exec);
+    }
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
