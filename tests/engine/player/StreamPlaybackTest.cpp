@@ -46,58 +46,20 @@ std::string FixtureBytes(const std::string& name) {
 class OneShotServer {
 public:
     explicit OneShotServer(std::string answer, std::string later = {})
-        : m_answer(std::move(answer)), m_later(std::move(later)) {
-        m_listener = LoopbackSocket::Listen(m_port, 8);
-        m_thread = std::thread([this] { Run(); });
-    }
-    ~OneShotServer() {
-        m_stop = true;
-        m_thread.join();
-        close(m_listener);
-    }
-    std::u16string Url() const {
-        return TextCodec::Utf8ToUtf16("http://127.0.0.1:" + std::to_string(m_port) + "/radio");
-    }
-    int Connections() const { return m_connections; }
+        : m_server([answer = std::move(answer), later = std::move(later)](LoopbackServer& server,
+                                                                          int fd) {
+              const bool first = server.Connections() == 1;
+              LoopbackSocket::SendAll(fd, first || later.empty() ? answer : later);
+              if (first && !later.empty()) {
+                  linger reset{1, 0}; // close with a reset
+                  setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+              }
+          }) {}
+    std::u16string Url() const { return TextCodec::Utf8ToUtf16(m_server.Url("/radio")); }
+    int Connections() const { return m_server.Connections(); }
 
 private:
-    void Run() {
-        while (!m_stop) {
-            pollfd p{m_listener, POLLIN, 0};
-            if (poll(&p, 1, 20) <= 0)
-                continue;
-            const int fd = accept(m_listener, nullptr, nullptr);
-            if (fd < 0)
-                continue;
-            const bool first = ++m_connections == 1;
-            const std::string& answer = first || m_later.empty() ? m_answer : m_later;
-            std::string request;
-            char scratch[512];
-            while (request.find("\r\n\r\n") == std::string::npos && !m_stop) {
-                pollfd c{fd, POLLIN, 0};
-                if (poll(&c, 1, 20) <= 0)
-                    continue;
-                const ssize_t n = recv(fd, scratch, sizeof scratch, 0);
-                if (n <= 0)
-                    break;
-                request.append(scratch, static_cast<size_t>(n));
-            }
-            LoopbackSocket::SendAll(fd, answer);
-            if (first && !m_later.empty()) {
-                linger reset{1, 0}; // close with a reset
-                setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-            }
-            close(fd);
-        }
-    }
-
-    std::string m_answer;
-    std::string m_later;
-    int m_listener = -1;
-    int m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_connections{0};
-    std::thread m_thread;
+    LoopbackServer m_server;
 };
 
 // A loopback HTTP proxy: takes one connection at a time, reads the request, connects to the
