@@ -2,23 +2,14 @@
 // the probe, the open (which looks at every link of a chain first), some decoding, a seek into
 // the file and one far past its end, and decoding again from the start.
 #include "engine/decoders/OggFile.h"
+#include "fuzz/MemoryFile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
-
-// One memory file for the whole run, opened again by path for every input.
-int MemoryFile() {
-    static const int fd = ::memfd_create("ogg-open-fuzz", MFD_CLOEXEC);
-    if (fd < 0)
-        std::abort();
-    return fd;
-}
 
 // Decodes at most `blocks` blocks; false on a decoding error.
 bool Decode(OggFile& ogg, int blocks) {
@@ -38,11 +29,7 @@ bool Decode(OggFile& ogg, int blocks) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const int fd = MemoryFile();
-    if (::ftruncate(fd, 0) != 0 ||
-        (size > 0 && ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)))
-        std::abort();
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string path = MemoryFile(data, size);
     const std::u16string path16(path.begin(), path.end());
 
     OggFile::Probe(path16);

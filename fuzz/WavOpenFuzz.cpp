@@ -3,24 +3,15 @@
 // changing sizes, then a seek back to the start, after which decoding gives the same PCM again.
 #include "engine/core/FileReader.h"
 #include "engine/decoders/WavReader.h"
+#include "fuzz/MemoryFile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-// One memory file for the whole run, opened again by path for every input.
-int MemoryFile() {
-    static const int fd = ::memfd_create("wav-open-fuzz", MFD_CLOEXEC);
-    if (fd < 0)
-        std::abort();
-    return fd;
-}
 
 // Decodes to the end (at most `limit` bytes) in rounds of 1 to 8192 bytes.
 std::string DecodeAll(WavReader& wav, FileReader& file, size_t limit) {
@@ -45,11 +36,7 @@ std::string DecodeAll(WavReader& wav, FileReader& file, size_t limit) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const int fd = MemoryFile();
-    if (::ftruncate(fd, 0) != 0 ||
-        (size > 0 && ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)))
-        std::abort();
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string path = MemoryFile(data, size);
 
     FileReader file;
     if (!file.Open(std::u16string(path.begin(), path.end())))
