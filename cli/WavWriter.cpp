@@ -1,5 +1,7 @@
 #include "cli/WavWriter.h"
 
+#include "platform/WavFileHeader.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -8,18 +10,8 @@
 
 namespace {
 
-constexpr size_t kHeaderBytes = 44;
-constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36; // the RIFF size must fit 32 bits
-
-void Put16(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t value) {
-    Put16(at, value & 0xFFFF);
-    Put16(at + 2, value >> 16);
-}
+constexpr size_t kHeaderBytes = WavFileHeader::kBytes;
+constexpr uint64_t kMaxDataBytes = WavFileHeader::kMaxDataBytes;
 
 } // namespace
 
@@ -63,20 +55,8 @@ bool WavWriter::Start(int channels, int rate, int bits) {
     m_rate = rate;
     m_bits = bits;
     m_dataBytes = 0;
-    const auto align = static_cast<uint32_t>(channels * bits / 8);
     uint8_t header[kHeaderBytes];
-    std::memcpy(header, "RIFF", 4);
-    Put32(header + 4, 36);
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    Put32(header + 16, 16);
-    Put16(header + 20, 1); // PCM
-    Put16(header + 22, static_cast<uint32_t>(channels));
-    Put32(header + 24, static_cast<uint32_t>(rate));
-    Put32(header + 28, static_cast<uint32_t>(rate) * align);
-    Put16(header + 32, align);
-    Put16(header + 34, static_cast<uint32_t>(bits));
-    std::memcpy(header + 36, "data", 4);
-    Put32(header + 40, 0);
+    WavFileHeader::Make(header, channels, rate, bits, 0);
     return Write(header, kHeaderBytes, 0);
 }
 
@@ -95,12 +75,10 @@ bool WavWriter::UpdateHeader() {
     // Also after a failed write: the sizes then cover what did arrive.
     if (m_fd < 0 || m_channels == 0)
         return false;
-    uint8_t size[4];
-    Put32(size, static_cast<uint32_t>(36 + m_dataBytes));
-    if (!Write(size, 4, 4))
-        return false;
-    Put32(size, static_cast<uint32_t>(m_dataBytes));
-    return Write(size, 4, 40);
+    uint8_t riff[4];
+    uint8_t data[4];
+    WavFileHeader::Sizes(static_cast<uint32_t>(m_dataBytes), riff, data);
+    return Write(riff, 4, WavFileHeader::kRiffSizeAt) && Write(data, 4, WavFileHeader::kDataSizeAt);
 }
 
 bool WavWriter::Close() {

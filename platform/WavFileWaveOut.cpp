@@ -1,5 +1,7 @@
 #include "platform/WavFileWaveOut.h"
 
+#include "platform/WavFileHeader.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
@@ -10,24 +12,14 @@
 
 namespace {
 
-constexpr size_t kHeaderBytes = 44;
-constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36; // the RIFF size must fit 32 bits
+constexpr size_t kHeaderBytes = WavFileHeader::kBytes;
+constexpr uint64_t kMaxDataBytes = WavFileHeader::kMaxDataBytes;
 constexpr size_t kScratchBytes = 8192;
 
 // Paths recorded by this process, and those open right now.
 std::mutex pathsMutex;
 std::set<std::string> writtenPaths;
 std::set<std::string> openPaths;
-
-void Put16(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t value) {
-    Put16(at, value & 0xFFFF);
-    Put16(at + 2, value >> 16);
-}
 
 uint32_t Get16(const uint8_t* at) {
     return at[0] | static_cast<uint32_t>(at[1]) << 8;
@@ -155,28 +147,14 @@ void WavFileWaveOut::BlockPlayed() {
 
 bool WavFileWaveOut::WriteHeader() {
     uint8_t header[kHeaderBytes];
-    const auto channels = static_cast<uint32_t>(m_format.channels);
-    const auto rate = static_cast<uint32_t>(m_format.rate);
-    const auto align = static_cast<uint32_t>(FrameBytes(m_format));
-    std::memcpy(header, "RIFF", 4);
-    Put32(header + 4, 36 + m_dataBytes);
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    Put32(header + 16, 16);
-    Put16(header + 20, 1); // PCM
-    Put16(header + 22, channels);
-    Put32(header + 24, rate);
-    Put32(header + 28, rate * align);
-    Put16(header + 32, align);
-    Put16(header + 34, static_cast<uint32_t>(m_format.bits));
-    std::memcpy(header + 36, "data", 4);
-    Put32(header + 40, m_dataBytes);
+    WavFileHeader::Make(header, m_format.channels, m_format.rate, m_format.bits, m_dataBytes);
     return WriteAll(m_fd, header, kHeaderBytes, 0);
 }
 
 void WavFileWaveOut::UpdateSizes() {
-    uint8_t size[4];
-    Put32(size, 36 + m_dataBytes);
-    WriteAll(m_fd, size, 4, 4);
-    Put32(size, m_dataBytes);
-    WriteAll(m_fd, size, 4, 40);
+    uint8_t riff[4];
+    uint8_t data[4];
+    WavFileHeader::Sizes(m_dataBytes, riff, data);
+    WriteAll(m_fd, riff, 4, WavFileHeader::kRiffSizeAt);
+    WriteAll(m_fd, data, 4, WavFileHeader::kDataSizeAt);
 }
