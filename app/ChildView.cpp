@@ -3,22 +3,10 @@
 #include "app/MainFrame.h"
 #include "app/MainMenu.h"
 #include "app/SonvaleApp.h"
-#include "engine/core/PlayerTypes.h"
-#include "engine/player/PlayerApi.h"
 #include "input/Command.h"
-#include "input/KeyFunctionRules.h"
-#include "input/SpokenTime.h"
-#include "input/VolumeStep.h"
-#include "platform/Folders.h"
 #include "platform/Registry.h"
 #include "platform/SystemLocale.h"
-#include "playback/FmodLibraryBackend.h"
-#include "playback/FmodTagSource.h"
-#include "playback/PlaybackController.h"
-#include "playback/PlayerEngineBackend.h"
-#include "playback/SpokenTimePlayer.h"
-#include "playlist/MediaOpener.h"
-#include "playlist/Playlist.h"
+#include "playback/FmodAudioSystem.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
 #include "skin/ControlStyles.h"
@@ -28,11 +16,12 @@
 #include "skin/MainViewLayout.h"
 #include "skin/MuteSwitch.h"
 #include "skin/ToggleButton.h"
+#include "skin/VirtualButton.h"
 #include "skin/VirtualKey.h"
+#include "ui/Translated.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -41,38 +30,43 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-
-#include <algorithm>
-#include <chrono>
-#include <mutex>
-#include <optional>
+#include <QThread>
+#include <QTimerEvent>
 
 using namespace setting;
 
-ChildView* ChildView::s_instance = nullptr;
-
 namespace {
 
-QString Text(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
+// The play-status rows of the display panel's indicator.
+constexpr int kPanelStop = 0;
+constexpr int kPanelPlay = 1;
+constexpr int kPanelPause = 2;
 
-// The first word of a command line, and the whole line without surrounding quotes.
-std::u16string Unquoted(std::u16string line) {
-    while (!line.empty() && (line.back() == u' ' || line.back() == u'"'))
-        line.pop_back();
-    size_t start = line.find_first_not_of(u" \"");
-    return start == std::u16string::npos ? std::u16string() : line.substr(start);
-}
+// The ticks of the audio clock per LCD scroll step and per level-meter step.
+constexpr int kLcdScrollTicks = 17;
+constexpr int kLevelMeterTicks = 32;
+
+constexpr Command kButtonCommands[] = {Command::Play, Command::Pause, Command::Stop,
+                                       Command::Previous, Command::Next};
 
 } // namespace
 
 ChildView::ChildView(QWidget* parent)
-    : QWidget(parent), m_profile(Registry::Shared(), kRegistryKeyWord, kProfileName), m_ui(*this) {
+    : QWidget(parent), m_profile(Registry::Shared(), kRegistryKeyWord, kProfileName),
+      m_session(m_profile, *this, m_sink, [this](FmodView& owner) {
+          return std::make_unique<FmodAudioSystem>(m_profile, Registry::Shared(), owner,
+                                                   m_language);
+      }) {
     setFixedSize(480, 536);
     setFocusPolicy(Qt::StrongFocus);
     m_language = Settings::UiLanguage(m_profile, SystemLocale::LanguageId());
-    s_instance = this;
+    m_session.AddObserver(*this);
+    connect(&m_lcdTimer, &QTimer::timeout, this, [this] { m_layout->lcd->ScrollStep(); });
+    connect(&m_meterTimer, &QTimer::timeout, this, [this] {
+        m_layout->panel->LevelStep();
+        m_layout->panel->GetMuteSwitch()->AnimateStep();
+    });
+    connect(&m_listSaver, &QTimer::timeout, this, [this] { m_session.SaveListsIfChanged(); });
 }
 
 ChildView::~ChildView() {
@@ -81,380 +75,86 @@ ChildView::~ChildView() {
     // first.
     const QObjectList children = this->children();
     qDeleteAll(children);
-    if (s_instance == this)
-        s_instance = nullptr;
 }
 
 bool ChildView::Create() {
-    // 1. Audio start-up: the run-time library and the built-in engine.
-    m_audio = std::make_unique<FmodBackend>(m_profile, Registry::Shared(), *this, m_language);
-    if (!m_audio->Start()) {
-        QMessageBox::critical(this, Text(m_audio->FailureTitle()), Text(m_audio->FailureText()));
-        m_audio.reset();
-        return false;
-    }
-    m_tagSource = std::make_unique<FmodTagSource>(&m_audio->Fsound());
-    m_library = std::make_unique<FmodLibraryBackend>(m_audio->Fsound(), &m_audio->Effects());
-    m_engine = std::make_unique<PlayerEngineBackend>(m_audio->Engine());
-    m_playlist = std::make_unique<Playlist>(m_profile, m_ui, m_tagSource.get());
-    m_opener = std::make_unique<MediaOpener>(*m_playlist);
-    m_controller =
-        std::make_unique<PlaybackController>(m_profile, *m_playlist, m_ui, *m_library, *m_engine);
-    m_audio->SetStreamShutdown([this](const FmodFunctions&) {
-        if (m_controller)
-            m_controller->CloseLibraryStream();
-    });
-
-    // 2-3. The skin and the controls.
+    // 1. The skin and the controls, then the session with its audio.
     SkinManager::LoadSkin(u"", &m_profile);
     m_background.LoadImage(u"Main", u"Main", 130);
-    CreateControls();
+    m_layout = std::make_unique<MainViewLayout>(this, m_profile, this, this);
+    m_layout->panel->SetActive(true);
     m_layout->panel->SetQuality("00", "000");
+    auto shown = [this](Command command) {
+        const QWidget* button = m_layout->Button(CommandId(command));
+        return button && !button->isHidden();
+    };
+    m_session.SetSkinControls(shown(Command::OpenFiles), shown(Command::Exit),
+                              m_layout->seek->SelectionEnabled());
+    if (!m_session.Start(m_startLine)) {
+        QMessageBox::critical(this, Translated(m_session.FailureTitle()),
+                              Translated(m_session.FailureText()));
+        return false;
+    }
     m_layout->panel->SetVUMeter(Settings::Get(m_profile, kVUMeter) != 0); // starts the levels
+    m_layout->volume->SetRange(0, m_session.State().volumeRange, 1);
+    Render();
+
+    // 2. The media keys, the tray icon, the periodic work.
     if (auto* app = SonvaleApp::Instance())
         app->SetMediaKeyTarget(this);
-
-    // 4-5. Volumes, and the buttons the skin and "ButtonMode" show.
-    SetWaveOutVolume(static_cast<uint32_t>(
-        m_profile.GetProfileInt(kSettings, kSystemVolume, static_cast<int32_t>(WaveOutVolume()))));
-    m_volumeRange = Settings::VolumeRange(m_profile);
-    m_volumeStep = Settings::Volume(m_profile, m_volumeRange);
-    m_layout->volume->SetRange(0, m_volumeRange, 1);
-    m_layout->volume->SetPos(m_volumeStep);
-    m_layout->ShowButtonPair(Settings::Get(m_profile, kButtonMode));
-    ApplyVolume(m_volumeStep);
-
-    // 6. The key map, the tray icon.
-    m_keyMap.Load(m_profile);
-    m_dispatcher = std::make_unique<KeyDispatcher>(m_keyMap, m_ui);
     if (auto* frame = MainFrame::Instance()) {
         frame->SetTrayIcon(true);
         frame->Bubble().Remove();
     }
-
-    // 7-9. The tick starts, then the workers; the rest of the start-up runs from the loop.
-    m_ticking = true; // publishes everything above to the mixer thread
-    m_audio->ActivateTick();
-    StartMonitor();
-    connect(&m_listSaver, &QTimer::timeout, this, [this] { SaveListsIfChanged(); });
-    m_listSaver.start(1000);
-    PostWindowMessage(this, kStartupContinuation, 0, 0);
+    const int tickMs = m_session.TickMs();
+    m_lcdTimer.setInterval(kLcdScrollTicks * tickMs);
+    m_meterTimer.setInterval(kLevelMeterTicks * tickMs);
+    m_listSaver.start(PlayerSession::kListSaveMs);
+    RunTimers();
     m_created = true;
     return true;
 }
 
-void ChildView::CreateControls() {
-    m_layout = std::make_unique<MainViewLayout>(this, m_profile, this, this);
-    m_layout->panel->SetActive(true);
-    static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Shuffle)])
-        ->SetCheck(Settings::Get(m_profile, kShuffle));
-    static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Repeat)])
-        ->SetCheck(Settings::Get(m_profile, kRepeat));
-}
-
-bool ChildView::IsPlaying() const {
-    return m_controller && m_controller->IsPlaying();
-}
-
-bool ChildView::StartVuMeter(const FmodFunctions&) {
-    return true; // the display panel's meter reads the levels through LevelSource
-}
-
-bool ChildView::StartSpectrum(const FmodFunctions&) {
-    return true; // the spectrum window is not part of this view yet
-}
-
-// The levels of what plays: the library's channel, or the built-in engine's meter.
-bool ChildView::Levels(float& left, float& right) {
-    left = right = 0.0f;
-    if (!AudioRunning() || !m_controller->IsPlaying())
-        return false;
-    if (m_controller->CurrentMode() == PlaybackController::Mode::Library) {
-        int channel = m_controller->LibraryChannel();
-        return channel >= 0 && m_audio->Fsound().GetCurrentLevels(channel, &left, &right);
-    }
-    int32_t l = 0, r = 0;
-    PlayerGetLevels(m_audio->Engine(), &l, &r);
-    left = std::min(1.0f, l / 32768.0f);
-    right = std::min(1.0f, r / 32768.0f);
-    return true;
-}
-
-// The built-in engine measures levels only while the VU meter asks for them.
-void ChildView::StartLevels() {
-    if (AudioRunning())
-        PlayerSetLevelMeter(m_audio->Engine(), true);
-}
-
-void ChildView::StopLevels() {
-    if (AudioRunning())
-        PlayerSetLevelMeter(m_audio->Engine(), false);
-}
-
-uint32_t ChildView::WaveOutVolume() {
-    return m_outputVolume;
-}
-
-// The program's output volume: the built-in engine's device and the library's master volume.
-void ChildView::SetWaveOutVolume(uint32_t volume) {
-    m_outputVolume = volume;
-    if (!AudioRunning())
-        return;
-    PlayerSetVolume(m_audio->Engine(), volume);
-    m_audio->Fsound().SetSFXMasterVolume(static_cast<int>((volume & 0xFFFF) * 255 / 0xFFFF));
-}
-
-int ChildView::LibraryVolume() {
-    if (!AudioRunning() || m_controller->LibraryChannel() < 0)
-        return 255;
-    return m_audio->Fsound().GetVolume(m_controller->LibraryChannel());
-}
-
-void ChildView::SetLibraryVolume(int volume) {
-    if (AudioRunning() && m_controller->LibraryChannel() >= 0)
-        m_audio->Fsound().SetVolume(m_controller->LibraryChannel(), volume);
-}
-
-// Once per mixed block, on the library's mixer thread: count, and start the jobs due.
-void ChildView::OnTick() {
-    if (!m_ticking || m_stopMonitor)
-        return;
-    TickJobs::State state;
-    state.playing = m_controller->IsPlaying();
-    state.paused = m_controller->IsPaused();
-    state.seeking = m_controller->IsSeeking();
-    state.displayOn = m_displayOn;
-    state.active = m_active;
-    state.syncedLyrics = m_syncedLyrics;
-    state.lcdScrolls = true; // the LCD takes a step only while its text scrolls
-    state.speed = m_controller->Speed();
-    uint32_t jobs = m_tickJobs.Tick(state);
-    // The LCD and the meters take their steps on the UI thread: the tick posts them there. The
-    // display-off check and the sleep timers come with power management.
-    if (jobs & TickJobs::LcdScroll)
-        PostWindowMessage(m_layout->lcd, DisplayLCD::kScrollStepMessage, 0, 0);
-    if (jobs & TickJobs::LevelMeter) {
-        PostWindowMessage(m_layout->panel, DisplayPanel::kLevelStepMessage, 0, 0);
-        PostWindowMessage(m_layout->panel->GetMuteSwitch(), MuteSwitch::kAnimateMessage, 0, 0);
-    }
-    if (jobs & TickJobs::Monitor) {
-        std::lock_guard lock(m_monitorLock);
-        m_monitorDue = true;
-        m_monitorWake.notify_one();
-    }
-}
-
-// The playback monitor runs on a thread of its own: it may wait on the track lock while a
-// command changes the track, and neither the tick nor the UI thread may wait for that.
-void ChildView::StartMonitor() {
-    m_stopMonitor = false;
-    m_monitorDue = false;
-    m_monitorThread = std::thread([this] {
-        std::unique_lock lock(m_monitorLock);
-        while (true) {
-            m_monitorWake.wait(lock, [this] { return m_monitorDue || m_stopMonitor; });
-            if (m_stopMonitor)
-                return;
-            m_monitorDue = false;
-            lock.unlock();
-            if (m_controller->StreamMode())
-                m_controller->RunStreamMonitor();
-            else
-                m_controller->RunMonitor();
-            lock.lock();
-        }
-    });
-}
-
-void ChildView::StopMonitor() {
-    {
-        std::lock_guard lock(m_monitorLock);
-        m_stopMonitor = true;
-        m_monitorWake.notify_one();
-    }
-    if (m_monitorThread.joinable())
-        m_monitorThread.join();
-}
-
-// The audio and the controller are there from creation until shutdown; calls that arrive later
-// (queued from a worker, a key) find nothing to do.
-bool ChildView::AudioRunning() const {
-    return !m_shutDown && m_controller && m_audio && m_audio->IsStarted();
-}
-
 bool ChildView::OnCommand(int id) {
-    if (!AudioRunning())
-        return false;
     const std::optional<Command> command = CommandFromId(id);
-    if (!command)
-        return false;
-    if (IsKeyFunction(*command)) {
-        RunKeyFunction(static_cast<uint32_t>(id));
-        return true;
-    }
-    switch (*command) {
-    case Command::OpenFiles:
-        OpenFilesCommand();
-        return true;
-    case Command::OpenFolder:
-        OpenFolderCommand();
-        return true;
-    case Command::OpenUrl:
-        OpenUrlCommand();
-        return true;
-    case Command::DeleteFile:
-        DeleteFileCommand();
-        return true;
-    case Command::Exit:
-    case Command::Quit:
-        ExitCommand();
-        return true;
-    case Command::Play:
-        m_controller->PlayCommand();
-        return true;
-    case Command::Pause:
-        m_controller->PauseCommand();
-        return true;
-    case Command::Stop:
-        m_controller->StopCommand();
-        return true;
-    case Command::Previous:
-        m_controller->PreviousTrack();
-        return true;
-    case Command::Next:
-        m_controller->NextTrack();
-        return true;
-    case Command::Shuffle:
-        m_controller->ShuffleCommand();
-        static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Shuffle)])
-            ->SetCheck(Settings::Get(m_profile, kShuffle));
-        return true;
-    case Command::Repeat:
-        m_controller->RepeatCommand();
-        static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Repeat)])
-            ->SetCheck(Settings::Get(m_profile, kRepeat));
-        return true;
-    case Command::RepeatNone:
-    case Command::RepeatOne:
-    case Command::RepeatAll:
-        m_controller->RepeatChoice(id);
-        static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::Repeat)])
-            ->SetCheck(Settings::Get(m_profile, kRepeat));
-        return true;
-    case Command::MarkSection:
-        if (m_controller->IsLoaded())
-            MarkSection();
-        return true;
-    case Command::ShuffleRepeatButtons:
-    case Command::SpeedSectionButtons:
-        Settings::Set(m_profile, kButtonMode, *command == Command::ShuffleRepeatButtons ? 1 : 0);
-        m_layout->ShowButtonPair(*command == Command::ShuffleRepeatButtons ? 1 : 0);
-        return true;
-    case Command::EnableFavorites:
-        EnableFavorites();
-        return true;
-    case Command::AddFavorite:
-        ToggleFavorite();
-        return true;
-    case Command::AlwaysOnTop: {
-        QWidget* top = window();
-        bool onTop = !(top->windowFlags() & Qt::WindowStaysOnTopHint);
-        top->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-        top->show();
-        Settings::Set(m_profile, kAlwaysOnTop, onTop ? 1 : 0);
-        return true;
-    }
-    case Command::Minimize:
-        window()->showMinimized();
-        return true;
-    default:
-        return false;
-    }
+    return command && !m_shutDown && m_session.Run(*command);
 }
 
 bool ChildView::CommandAvailable(int id) const {
     const std::optional<Command> command = CommandFromId(id);
-    if (!command)
-        return false;
-    switch (*command) {
-    case Command::OpenFiles:
-    case Command::DeleteFile:
-    case Command::OpenFolder:
-    case Command::OpenUrl:
-    case Command::Exit:
-    case Command::Previous:
-    case Command::Play:
-    case Command::Pause:
-    case Command::Stop:
-    case Command::Next:
-    case Command::ShuffleRepeatButtons:
-    case Command::SpeedSectionButtons:
-    case Command::EnableFavorites:
-    case Command::AddFavorite:
-    case Command::AlwaysOnTop:
-        return true;
-    default:
-        return false; // dialogs that come later
-    }
+    return command && m_session.Available(*command);
 }
 
 void ChildView::OnCopyData(const std::u16string& commandLine) {
-    std::u16string path = Unquoted(commandLine);
-    if (path.empty() || path == u"PowerOnRestart" || path == u"PowerOnRestart&Play" ||
-        path == u"AppRunAfterWakeup")
-        return;
-    OpenPathLater(path);
-}
-
-// The first start with nothing to play plays the demo track (with its lyrics), copied from the
-// program's resources into the data folder.
-void ChildView::PlayDemoOnFirstStart() {
-    if (Settings::Get(m_profile, kDemoPlayed) == 1)
-        return;
-    Settings::Set(m_profile, kDemoPlayed, 1);
-    QString folder = QString::fromStdString(Folders::DataFolder()) + QStringLiteral("/demo/");
-    QDir().mkpath(folder);
-    for (const char* name : {"sonvale-demo.lrc", "sonvale-demo.ogg"}) {
-        QString target = folder + QLatin1String(name);
-        if (!QFile::exists(target) &&
-            !QFile::copy(QStringLiteral(":/demo/") + QLatin1String(name), target))
-            return;
-        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                          QFile::ReadOther);
-    }
-    OpenPathLater((folder + QStringLiteral("sonvale-demo.ogg")).toStdU16String());
-}
-
-void ChildView::OpenPathLater(const std::u16string& path) {
-    m_pendingPath = path;
-    PostWindowMessage(this, kOpenFile, 0, 0);
+    m_session.OpenCommandLine(commandLine);
 }
 
 void ChildView::OnActivate(bool active, bool minimised) {
-    if (m_exiting)
+    if (m_exiting || !m_created)
         return;
     m_active = active && !minimised;
     m_layout->panel->SetActive(m_active);
-    if (m_active)
-        ApplyVolume(m_volumeStep);
+    m_session.Activate(m_active);
+    RunTimers();
 }
 
-// Start-up continuation: a file named on the command line, the start-up folder, or the saved
-// playlist.
-void ChildView::StartupContinuation() {
-    std::u16string line = Unquoted(m_startLine);
-    if (line == u"PowerOnRestart" || line == u"PowerOnRestart&Play") {
-        m_playlist->SetRestartFlags(true, line == u"PowerOnRestart&Play");
-        PostWindowMessage(this, kRestorePlaylist, 0, 0);
-    } else if (line.empty()) {
-        if (Settings::Get(m_profile, kOpenFolderAtStartup) == 1)
-            PostWindowMessage(this, kOpenStartupFolder, 0, 0);
-        else if (Settings::Get(m_profile, kSaveDefList) == 1)
-            PostWindowMessage(this, kRestorePlaylist, 0, 0);
-    } else {
-        OpenPathLater(line);
-    }
+void ChildView::Shutdown() {
+    if (!m_created || m_shutDown)
+        return;
+    m_shutDown = true;
+    if (auto* app = SonvaleApp::Instance())
+        app->SetMediaKeyTarget(nullptr);
+    m_lcdTimer.stop();
+    m_meterTimer.stop();
+    m_listSaver.stop();
+    m_layout->lcd->SetClosing(true);
+    m_layout->panel->SetClosing(true);
+    m_session.Shutdown();
+    if (auto* frame = MainFrame::Instance())
+        frame->SetTrayIcon(false);
 }
+
+// ---- Messages and input
 
 bool ChildView::event(QEvent* event) {
     if (const auto* message = WindowMessageEvent::From(event))
@@ -463,7 +163,7 @@ bool ChildView::event(QEvent* event) {
 }
 
 bool ChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (!m_controller || m_shutDown)
+    if (!m_created || m_shutDown)
         return true;
     switch (message) {
     case WM_COMMAND:
@@ -472,280 +172,32 @@ bool ChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPara
     case WM_KEYDOWN:
         // A held key's repeats (bit 30: the key was already down) are not new presses.
         if (!(lParam & (intptr_t{1} << 30)))
-            m_dispatcher->KeyDown(static_cast<uint32_t>(wParam));
+            m_session.KeyDown(static_cast<uint32_t>(wParam));
         break;
     case WM_SLIDEBAR_NOTIFY:
         if (wParam == MainViewLayout::kSeekSliderId && lParam == SLIDEBAR_MOVED)
-            m_controller->SeekSliderMoving(m_layout->seek->GetPos());
+            m_session.SeekSliderMoving(m_layout->seek->GetPos());
         else if (wParam == MainViewLayout::kSeekSliderId && lParam == SLIDEBAR_RELEASED)
-            m_controller->SeekSliderReleased(m_layout->seek->GetPos());
+            m_session.SeekSliderReleased(m_layout->seek->GetPos());
         else if (wParam == MainViewLayout::kVolumeSliderId && lParam == SLIDEBAR_MOVED)
-            ApplyVolume(m_layout->volume->GetPos());
-        break;
-    case WM_PLAYER_STATUS:
-    case WM_PLAYER_STREAMTITLE:
-    case 0x3E99:
-        m_controller->HandleMessage(message, wParam, lParam);
-        break;
-    case kRunMonitor:
-        m_controller->RunMonitor();
-        break;
-    case kRunStreamMonitor:
-        m_controller->RunStreamMonitor();
-        break;
-    case kStartupContinuation:
-        StartupContinuation();
-        break;
-    case kRestorePlaylist:
-        WaitForListWrite();
-        m_playlist->PlaylistRestore();
-        // The demo never takes the place of a saved list, even one that could not be read.
-        if (m_playlist->Count() == 0 && m_playlist->Current().path.empty() &&
-            !m_playlist->SavedListFound())
-            PlayDemoOnFirstStart();
-        // What the start-up has to tell, once it has started playing.
-        QTimer::singleShot(0, this, [this] {
-            if (AudioRunning())
-                m_playlist->ShowNotices();
-        });
-        break;
-    case kOpenStartupFolder:
-        m_opener->OpenStartupFolder();
-        break;
-    case kOpenFile:
-        if (!m_pendingPath.empty())
-            m_opener->OpenPath(std::exchange(m_pendingPath, std::u16string()));
-        break;
-    case kRestartProgram:
-        if (auto* app = SonvaleApp::Instance())
-            app->RequestRestart(true);
-        ExitCommand();
+            m_session.SetVolumeStep(m_layout->volume->GetPos());
         break;
     default:
+        m_session.HandleMessage(message, wParam, lParam);
         break;
     }
     return true;
 }
 
 void ChildView::keyPressEvent(QKeyEvent* event) {
-    uint32_t key = VirtualKeyFromQt(*event);
+    const uint32_t key = VirtualKeyFromQt(*event);
     if (event->isAutoRepeat() && key != 0)
         return; // a held key is one press
-    if (key == 0 || !m_dispatcher) {
+    if (key == 0 || !m_created) {
         QWidget::keyPressEvent(event);
         return;
     }
-    m_dispatcher->KeyDown(key);
-}
-
-// A key function: the rules of the function table decide, the controller plays.
-void ChildView::RunKeyFunction(uint32_t functionCode) {
-    if (!AudioRunning())
-        return;
-    auto shown = [this](int id) { return m_layout->buttons[id]->isVisible(); };
-    KeyViewState state;
-    state.hold = m_hold;
-    state.streamMode = m_controller->StreamMode();
-    state.deleting = m_deleting;
-    state.trackLoaded = m_controller->IsLoaded();
-    state.seeking = m_controller->IsSeeking();
-    state.playing = m_controller->IsPlaying();
-    state.stopped =
-        m_controller->IsLoaded() && !m_controller->IsPlaying() && !m_controller->IsPaused();
-    state.active = m_active;
-    state.displayOn = m_displayOn;
-    state.useDefaultDecoder = m_audio->UseDefaultDecoder() == 1;
-    state.playShown = shown(CommandId(Command::Play));
-    state.stopShown = shown(CommandId(Command::Stop));
-    state.pauseShown = shown(CommandId(Command::Pause));
-    state.previousShown = shown(CommandId(Command::Previous));
-    state.nextShown = shown(CommandId(Command::Next));
-    state.openFilesShown = shown(CommandId(Command::OpenFiles));
-    state.exitShown = shown(CommandId(Command::Exit));
-
-    switch (KeyFunctionRules::Resolve(functionCode, state)) {
-    case KeyAction::Play:
-        m_controller->PlayCommand();
-        break;
-    case KeyAction::Stop:
-        m_controller->StopCommand();
-        break;
-    case KeyAction::Pause:
-        m_controller->PauseCommand();
-        break;
-    case KeyAction::PreviousTrack:
-        m_controller->PreviousTrack();
-        break;
-    case KeyAction::RestartTrack:
-        m_controller->RestartCurrent();
-        break;
-    case KeyAction::NextTrack:
-        m_controller->NextTrack();
-        break;
-    case KeyAction::Rewind:
-        m_layout->seek->setFocus();
-        m_controller->Rewind();
-        break;
-    case KeyAction::FastForward:
-        m_layout->seek->setFocus();
-        m_controller->FastForward();
-        break;
-    case KeyAction::VolumeUp:
-    case KeyAction::VolumeDown:
-        StepVolume(KeyFunctionRules::Resolve(functionCode, state) == KeyAction::VolumeUp);
-        break;
-    case KeyAction::MarkSection:
-        MarkSection();
-        break;
-    case KeyAction::ToggleMute:
-        m_layout->panel->GetMuteSwitch()->SetMute(!m_layout->panel->GetMuteSwitch()->IsMuted());
-        break;
-    case KeyAction::PowerOff:
-        break; // power management comes with the power work
-    case KeyAction::SpeedUp:
-        m_controller->SpeedStep(+1);
-        break;
-    case KeyAction::SpeedDown:
-        m_controller->SpeedStep(-1);
-        break;
-    case KeyAction::DeleteFile:
-        DeleteFileCommand();
-        break;
-    case KeyAction::OpenFiles:
-        OpenFilesCommand();
-        break;
-    case KeyAction::Exit:
-        ExitCommand();
-        break;
-    case KeyAction::ToggleHold:
-        m_hold = !m_hold;
-        m_layout->panel->SetHold(m_hold ? 1 : 0);
-        break;
-    case KeyAction::Minimize:
-        window()->showMinimized();
-        break;
-    case KeyAction::Restore:
-        window()->showNormal();
-        window()->activateWindow();
-        break;
-    case KeyAction::SpeakTime:
-        SpeakTime();
-        break;
-    case KeyAction::ToggleShuffle:
-        OnCommand(CommandId(Command::Shuffle));
-        break;
-    default:
-        break; // the display, the playlist dialog: later
-    }
-}
-
-void ChildView::StepVolume(bool up) {
-    m_layout->volume->setFocus();
-    int32_t volume = up ? VolumeStep::Up(m_volumeStep, m_volumeRange)
-                        : VolumeStep::Down(m_volumeStep, m_volumeRange);
-    m_layout->volume->SetPos(volume);
-    if (m_displayOn)
-        m_layout->lcd->ShowStatus(Text(VolumeStep::Text(volume, m_volumeRange)), 600);
-    ApplyVolume(volume);
-}
-
-// "Volume" and the back end's volume; while muted only the mute switch keeps it.
-void ChildView::ApplyVolume(int32_t volume) {
-    m_volumeStep = volume;
-    Settings::Set(m_profile, kVolume, volume);
-    m_controller->SetVolume(volume, m_volumeRange);
-    if (!m_layout->panel->GetMuteSwitch()->IsMuted())
-        m_controller->ApplyVolume();
-}
-
-// The next A-B point: A, then B, then none.
-void ChildView::MarkSection() {
-    m_layout->seek->MarkSelection();
-    int a = 0, b = 0;
-    int count = m_layout->seek->MarkCount();
-    m_layout->seek->GetSelection(a, b);
-    m_controller->SetSectionMarks(count, a, b);
-    static_cast<ToggleButton*>(m_layout->buttons[CommandId(Command::MarkSection)])
-        ->SetCheck(count > 0);
-}
-
-void ChildView::SpeakTime() {
-    QTime now = QTime::currentTime();
-    SpokenTimePlayer speaker([](uint32_t id) {
-        QFile file(QStringLiteral(":/sounds/%1.wav").arg(id));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-    });
-    speaker.Play(SpokenTime::Sounds(now.hour(), now.minute()));
-}
-
-void ChildView::OpenFilesCommand() {
-    QString folder = Text(Settings::Get(m_profile, kLastPath));
-    QStringList files = QFileDialog::getOpenFileNames(
-        this, m_language == 1042 ? QStringLiteral("파일 열기") : QStringLiteral("Open Files"),
-        folder, QStringLiteral("Audio (*.mp3 *.mp2 *.ogg *.wav *.wma *.asf *.wpl);;All files (*)"));
-    if (files.isEmpty())
-        return;
-    Settings::Set(m_profile, kLastPath, QFileInfo(files.front()).absolutePath().toStdU16String());
-    std::vector<std::u16string> selection;
-    for (const QString& file : files)
-        selection.push_back(file.toStdU16String());
-    m_opener->OpenFiles(selection);
-}
-
-void ChildView::OpenFolderCommand() {
-    std::u16string before = Settings::Get(m_profile, kOpenFolderName);
-    QString folder = QFileDialog::getExistingDirectory(
-        this,
-        m_language == 1042 ? QStringLiteral("오디오 파일이 있는 폴더 선택")
-                           : QStringLiteral("Select folder with audio files"),
-        Text(before));
-    if (folder.isEmpty())
-        return;
-    Settings::Set(m_profile, kOpenFolderName, (folder + '/').toStdU16String());
-    m_opener->OpenFolder(before);
-}
-
-void ChildView::OpenUrlCommand() {
-    bool ok = false;
-    QString address =
-        QInputDialog::getText(this, QStringLiteral("Open URL"), QStringLiteral("URL:"),
-                              QLineEdit::Normal, QStringLiteral("http://"), &ok);
-    if (ok)
-        m_opener->OpenUrl(address.toStdU16String());
-}
-
-void ChildView::DeleteFileCommand() {
-    if (m_deleting)
-        return;
-    m_deleting = true;
-    m_opener->DeleteCurrentFile();
-    m_deleting = false;
-}
-
-void ChildView::ToggleFavorite() {
-    auto& entries = m_playlist->Entries();
-    int index = m_playlist->CurIndex();
-    if (index < 0 || index >= static_cast<int>(entries.size()))
-        return;
-    entries[index].favorite = entries[index].favorite == 1 ? 0 : 1;
-    auto& favorites = m_playlist->Favorites();
-    std::erase(favorites, entries[index].path);
-    if (entries[index].favorite == 1)
-        favorites.push_back(entries[index].path);
-}
-
-void ChildView::EnableFavorites() {
-    bool on = Settings::Get(m_profile, kEnableFavorites) != 1;
-    Settings::Set(m_profile, kEnableFavorites, on ? 1 : 0);
-    int index = m_playlist->CurIndex();
-    const FileInfo* entry = m_playlist->EntryAt(index);
-    if (on && m_playlist->Count() >= 2 && entry && entry->favorite != 1)
-        m_controller->NextTrack();
-}
-
-void ChildView::ExitCommand() {
-    m_exiting = true;
-    window()->close();
+    m_session.KeyDown(key);
 }
 
 // The tap menu: the menu bar's commands in one popup, for a right click on the view, or a tap
@@ -781,70 +233,304 @@ void ChildView::paintEvent(QPaintEvent*) {
     m_background.Draw(painter, 0, 0);
 }
 
-// The values written at exit; the effect values are written again, from the back end that was
-// in use, when the audio shuts down.
-void ChildView::WriteSettingsAtExit() {
-    ExitSettings exit;
-    exit.systemVolume = m_outputVolume;
-    exit.volume = m_volumeStep;
-    exit.lastPath = Settings::Get(m_profile, kLastPath);
-    exit.shuffle = Settings::Get(m_profile, kShuffle);
-    exit.repeat = Settings::Get(m_profile, kRepeat);
-    exit.repeatType = Settings::Get(m_profile, kRepeatType);
-    exit.alwaysOnTop = window()->windowFlags() & Qt::WindowStaysOnTopHint ? 1 : 0;
-    exit.buttonMode = Settings::Get(m_profile, kButtonMode);
-    exit.enableFavorites = Settings::Get(m_profile, kEnableFavorites);
-    exit.keepLyricsSync = Settings::Get(m_profile, kKeepLyricsSync);
-    exit.lyricsSync = Settings::LyricsSync(m_profile);
-    exit.resume = Settings::Get(m_profile, kResume);
-    exit.curPlayFilePath = m_playlist->Current().path;
-    exit.curPlayPos = m_controller->PositionMs();
-    exit.curIndex = m_playlist->CurIndex();
-    exit.useDefaultDecoder = m_audio->UseDefaultDecoder();
-    exit.effects = Settings::ReadEffects(m_profile);
-    Settings::WriteAtExit(m_profile, exit);
+// ---- Drawing the state
+
+void ChildView::OnUi(std::function<void()> work) {
+    if (QThread::currentThread() == thread()) {
+        work();
+        return;
+    }
+    // Work queued from the monitor may arrive after the view shut down: it is dropped then.
+    QMetaObject::invokeMethod(
+        this,
+        [this, work = std::move(work)] {
+            if (!m_shutDown)
+                work();
+        },
+        Qt::QueuedConnection);
 }
 
-// The playlist files and the resume values follow the list while the program runs, so that a
-// crash or a kill loses nothing. A track change holding the track lock is waited out by the
-// next round.
-void ChildView::SaveListsIfChanged() {
-    if (!AudioRunning() || (m_listWrite.valid() && m_listWrite.wait_for(std::chrono::seconds(0)) !=
-                                                       std::future_status::ready))
+// Changes are drawn together, once per turn of the event loop however many came.
+void ChildView::StateChanged() {
+    if (m_renderQueued.exchange(true))
         return;
-    std::unique_lock lock(m_controller->TrackLock(), std::try_to_lock);
-    if (!lock.owns_lock())
-        return;
-    m_playlist->SaveResumeValues(m_controller->PositionMs());
-    std::optional<Playlist::ListFiles> files = m_playlist->ChangedLists();
-    lock.unlock();
-    if (files)
-        m_listWrite = std::async(std::launch::async, [this, files = std::move(*files)] {
-            m_playlist->WriteLists(files);
-        });
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_renderQueued = false;
+            if (m_created && !m_shutDown)
+                Render();
+        },
+        Qt::QueuedConnection);
 }
 
-void ChildView::WaitForListWrite() {
-    if (m_listWrite.valid())
-        m_listWrite.wait();
+void ChildView::Render() {
+    const PlayerState state = m_session.State();
+    const PlayerState& was = m_shown;
+    const bool all = std::exchange(m_firstRender, false);
+    DisplayLCD* lcd = m_layout->lcd;
+    DisplayPanel* panel = m_layout->panel;
+    ImageSlideBar* seek = m_layout->seek;
+
+    if (all || state.titleSerial != was.titleSerial) {
+        if (!state.titleText.Empty())
+            lcd->SetText(Translated(state.titleText));
+        else if (state.titleSerial != 0)
+            lcd->SetTrackInfo(state.titleEntry);
+    }
+    if (all || state.totalSeconds != was.totalSeconds || state.elapsedSeconds != was.elapsedSeconds)
+        panel->SetTime(state.totalSeconds, state.elapsedSeconds);
+    if (all || state.rate != was.rate || state.bitrate != was.bitrate)
+        panel->SetQuality(QString::fromStdU16String(state.rate),
+                          QString::fromStdU16String(state.bitrate));
+    if (all || state.trackNumber != was.trackNumber)
+        panel->SetTrackNumber(state.trackNumber);
+    if (!all && state.panel != was.panel) {
+        switch (state.panel) {
+        case PlayerState::PanelState::Play:
+            panel->SetPlayState(kPanelPlay);
+            panel->SetPlaying(true);
+            break;
+        case PlayerState::PanelState::Pause:
+            panel->SetPlayState(kPanelPause);
+            panel->SetPaused(true);
+            break;
+        case PlayerState::PanelState::Stop:
+            panel->SetPlayState(kPanelStop);
+            panel->SetStopped(true);
+            break;
+        }
+    }
+    if (all || state.hold != was.hold)
+        panel->SetHold(state.hold ? 1 : 0);
+
+    if (all || state.seekShown != was.seekShown) {
+        seek->setVisible(state.seekShown);
+        seek->setEnabled(state.seekShown);
+    }
+    if (all || state.seekMaximum != was.seekMaximum)
+        seek->SetRange(0, state.seekMaximum, 10);
+    if ((all || state.seekPosition != was.seekPosition) && !seek->IsDragging())
+        seek->SetPos(state.seekPosition);
+    if (all || state.markCount != was.markCount || state.markA != was.markA ||
+        state.markB != was.markB) {
+        seek->SetMarks(state.markCount, state.markA, state.markB);
+        if (auto* mark =
+                static_cast<ToggleButton*>(m_layout->Button(CommandId(Command::MarkSection))))
+            mark->SetCheck(state.markCount > 0);
+    }
+
+    for (size_t i = 0; i < state.buttons.size(); ++i) {
+        QWidget* button = m_layout->Button(CommandId(kButtonCommands[i]));
+        if (button && state.buttons[i] >= 0 && (all || state.buttons[i] != was.buttons[i])) {
+            button->setVisible(state.buttons[i] == 1);
+            button->setEnabled(true);
+        }
+    }
+    if (all || state.buttonMode != was.buttonMode)
+        m_layout->ShowButtonPair(state.buttonMode);
+    if (all || state.shuffle != was.shuffle)
+        if (auto* shuffle =
+                static_cast<ToggleButton*>(m_layout->Button(CommandId(Command::Shuffle))))
+            shuffle->SetCheck(state.shuffle);
+    if (all || state.repeat != was.repeat)
+        if (auto* repeat = static_cast<ToggleButton*>(m_layout->Button(CommandId(Command::Repeat))))
+            repeat->SetCheck(state.repeat);
+
+    if (all || state.volume != was.volume || state.volumeRange != was.volumeRange) {
+        m_layout->volume->SetRange(0, state.volumeRange, 1);
+        m_layout->volume->SetPos(state.volume);
+    }
+    // The lyrics view is not part of the view yet: the current line shows on the LCD.
+    if (!all && state.lyricSerial != was.lyricSerial && state.lyric.key >= 0 &&
+        !state.lyric.first.empty())
+        lcd->ShowStatus(QString::fromStdU16String(state.lyric.first), 3000);
+
+    QWidget* top = window();
+    const bool onTop = top->windowFlags() & Qt::WindowStaysOnTopHint;
+    if (!all && state.alwaysOnTop != was.alwaysOnTop && state.alwaysOnTop != onTop) {
+        top->setWindowFlag(Qt::WindowStaysOnTopHint, state.alwaysOnTop);
+        top->show();
+    }
+
+    const bool playingChanged = state.playing != was.playing;
+    m_shown = state;
+    if (all || playingChanged)
+        RunTimers();
 }
 
-void ChildView::Shutdown() {
-    if (!m_created || m_shutDown)
+// The LCD scrolls while the window is in front; the meter runs while it is in front and
+// something plays.
+void ChildView::RunTimers() {
+    if (!m_layout || m_shutDown)
         return;
-    m_shutDown = true;
-    m_ticking = false;
-    if (auto* app = SonvaleApp::Instance())
-        app->SetMediaKeyTarget(nullptr);
-    StopMonitor();
-    m_listSaver.stop();
-    WaitForListWrite();
-    WriteSettingsAtExit();
-    m_ui.StopTimer(KeyDispatcher::kTimerId);
-    m_layout->lcd->SetClosing(true);
-    m_layout->panel->SetClosing(true);
-    m_playlist->PlaylistStore(m_controller->PositionMs());
-    if (auto* frame = MainFrame::Instance())
-        frame->SetTrayIcon(false);
-    m_audio->Shutdown(); // writes the effect values, closes the library's stream and the library
+    auto run = [](QTimer& timer, bool on) {
+        if (on && !timer.isActive())
+            timer.start();
+        else if (!on && timer.isActive())
+            timer.stop();
+    };
+    run(m_lcdTimer, m_active);
+    run(m_meterTimer, m_active && m_shown.playing);
+}
+
+void ChildView::StatusShown(const UiText& text, int durationMs) {
+    OnUi([this, text, durationMs] { m_layout->lcd->ShowStatus(Translated(text), durationMs); });
+}
+
+QWidget* ChildView::ControlWidget(Control control) const {
+    switch (control) {
+    case Control::Seek:
+        return m_layout->seek;
+    case Control::Volume:
+        return m_layout->volume;
+    default:
+        return m_layout->Button(CommandId(kButtonCommands[static_cast<int>(control)]));
+    }
+}
+
+void ChildView::FocusRequested(Control control) {
+    OnUi([this, control] {
+        if (QWidget* widget = ControlWidget(control))
+            widget->setFocus();
+    });
+}
+
+void ChildView::MuteToggleRequested() {
+    OnUi([this] {
+        MuteSwitch* mute = m_layout->panel->GetMuteSwitch();
+        mute->SetMute(!mute->IsMuted());
+    });
+}
+
+void ChildView::SetWaveOutVolume(uint32_t volume) {
+    m_session.SetMuted(m_layout && m_layout->panel->GetMuteSwitch()->IsMuted());
+    m_session.SetOutputVolume(volume);
+}
+
+// ---- SessionUi
+
+void ChildView::MessageBox(const UiText& text, const UiText& title) {
+    OnUi([this, text, title] { QMessageBox::critical(this, Translated(title), Translated(text)); });
+}
+
+bool ChildView::Ask(const UiText& text, const UiText& caption) {
+    return QMessageBox::question(this, Translated(caption), Translated(text)) == QMessageBox::Yes;
+}
+
+void ChildView::ShowBubble(const UiText& title, const UiText& html, int seconds) {
+    OnUi([title, html, seconds] {
+        if (auto* frame = MainFrame::Instance())
+            frame->Bubble().Show(Translated(html), Translated(title), seconds);
+    });
+}
+
+void ChildView::RemoveBubble() {
+    OnUi([] {
+        if (auto* frame = MainFrame::Instance())
+            frame->Bubble().Remove();
+    });
+}
+
+void ChildView::BeginWait() {
+    if (QThread::currentThread() != thread())
+        return;
+    if (m_waits++ == 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void ChildView::EndWait() {
+    if (QThread::currentThread() != thread() || m_waits == 0)
+        return;
+    if (--m_waits == 0)
+        QApplication::restoreOverrideCursor();
+}
+
+int ChildView::RepeatPopup(int repeatType) {
+    QMenu menu(this);
+    const char* const kItems[] = {QT_TR_NOOP("None"), QT_TR_NOOP("One"), QT_TR_NOOP("All")};
+    for (int type = 0; type < 3; ++type) {
+        QAction* action = menu.addAction(QCoreApplication::translate("ChildView", kItems[type]));
+        action->setData(type);
+        action->setCheckable(true);
+        action->setChecked(type == repeatType);
+    }
+    QWidget* button = m_layout->Button(CommandId(Command::Repeat));
+    QAction* chosen = menu.exec(button ? button->mapToGlobal(QPoint(0, 0)) : QCursor::pos());
+    return chosen ? chosen->data().toInt() : -1;
+}
+
+std::vector<std::u16string> ChildView::ChooseFiles(const std::u16string& folder) {
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, tr("Open Files"), QString::fromStdU16String(folder),
+        QStringLiteral("Audio (*.mp3 *.mp2 *.ogg *.wav *.wma *.asf *.wpl);;All files (*)"));
+    std::vector<std::u16string> chosen;
+    for (const QString& file : files)
+        chosen.push_back(file.toStdU16String());
+    return chosen;
+}
+
+std::u16string ChildView::ChooseFolder(const std::u16string& folder) {
+    return QFileDialog::getExistingDirectory(this, tr("Select folder with audio files"),
+                                             QString::fromStdU16String(folder))
+        .toStdU16String();
+}
+
+std::optional<std::u16string> ChildView::AskAddress() {
+    bool ok = false;
+    const QString address = QInputDialog::getText(
+        this, tr("Open URL"), tr("URL:"), QLineEdit::Normal, QStringLiteral("http://"), &ok);
+    if (!ok)
+        return std::nullopt;
+    return address.toStdU16String();
+}
+
+void ChildView::StartTimer(uint32_t id, uint32_t intervalMs) {
+    StopTimer(id);
+    m_timers[startTimer(static_cast<int>(intervalMs))] = id;
+}
+
+void ChildView::StopTimer(uint32_t id) {
+    for (auto it = m_timers.begin(); it != m_timers.end();) {
+        if (it->second == id) {
+            killTimer(it->first);
+            it = m_timers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ChildView::timerEvent(QTimerEvent* event) {
+    const auto found = m_timers.find(event->timerId());
+    if (found != m_timers.end())
+        m_session.Timer(found->second);
+}
+
+void ChildView::Window(WindowAction action) {
+    QWidget* top = window();
+    switch (action) {
+    case WindowAction::Restart:
+        if (auto* app = SonvaleApp::Instance())
+            app->RequestRestart(true);
+        [[fallthrough]];
+    case WindowAction::Close:
+        m_exiting = true;
+        top->close();
+        break;
+    case WindowAction::Minimize:
+        top->showMinimized();
+        break;
+    case WindowAction::Restore:
+        top->showNormal();
+        top->activateWindow();
+        break;
+    }
+}
+
+std::string ChildView::Resource(const std::string& name) {
+    QFile file(QStringLiteral(":/") + QString::fromStdString(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }

@@ -15,10 +15,11 @@ int32_t VolumeStep::Percent(int32_t volume, int32_t range) {
     return Scale(volume, range, 100);
 }
 
-std::u16string VolumeStep::Text(int32_t volume, int32_t range) {
-    char text[48];
-    std::snprintf(text, sizeof text, "Volume Change : %3d %%", Percent(volume, range));
-    return std::u16string(text, text + std::char_traits<char>::length(text));
+UiText VolumeStep::Text(int32_t volume, int32_t range) {
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "%3d", Percent(volume, range));
+    return UI_TEXT("VolumeStep", "Volume Change : %1 %%")
+        .With(std::u16string(percent, percent + std::char_traits<char>::length(percent)));
 }
 
 uint32_t VolumeStep::WaveOutVolume(int32_t volume, int32_t range) {

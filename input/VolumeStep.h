@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/UiText.h"
+
 #include <cstdint>
 #include <string>
 
@@ -16,7 +18,7 @@ public:
     // "Volume" as a percentage of the range.
     static int32_t Percent(int32_t volume, int32_t range);
     // The LCD text: "Volume Change : %3d %%" with the percentage.
-    static std::u16string Text(int32_t volume, int32_t range);
+    static UiText Text(int32_t volume, int32_t range);
     // The wave-out volume word: volume × 0xFFFF / range, at most 0xFFFF, in both halves.
     static uint32_t WaveOutVolume(int32_t volume, int32_t range);
     // The run-time library's channel volume, 0 .. 255.

@@ -7,7 +7,6 @@
 #include "playback/EngineBackend.h"
 #include "playback/LibraryBackend.h"
 #include "playback/MediaPlayerBackend.h"
-#include "playback/PlaybackTexts.h"
 #include "playlist/EntryTags.h"
 #include "playlist/Playlist.h"
 #include "playlist/StreamAddress.h"
@@ -21,7 +20,7 @@
 #include <thread>
 
 using namespace setting;
-using Button = PlaybackUi::Button;
+using Button = PlaybackSink::Button;
 using Lock = std::lock_guard<std::recursive_mutex>;
 
 namespace {
@@ -65,13 +64,22 @@ bool IsMediaPlayerFile(const FileInfo& entry) {
     return entry.ext == u".wma" || entry.ext == u".asf";
 }
 
+// `value` in decimal with leading zeros up to `width` digits, as the display panel shows it.
+std::u16string Padded(int value, size_t width) {
+    const std::string digits = std::to_string(value < 0 ? 0 : value);
+    std::u16string text(digits.begin(), digits.end());
+    if (text.size() < width)
+        text.insert(0, width - text.size(), u'0');
+    return text;
+}
+
 } // namespace
 
-PlaybackController::PlaybackController(Profile& profile, Playlist& playlist, PlaybackUi& ui,
-                                       LibraryBackend& library, EngineBackend& engine,
-                                       MediaPlayerBackend* media)
-    : m_profile(profile), m_playlist(playlist), m_ui(ui), m_library(&library), m_engine(&engine),
-      m_media(media) {
+PlaybackController::PlaybackController(Profile& profile, Playlist& playlist, PlaybackSink& sink,
+                                       PlaybackUi& ui, LibraryBackend& library,
+                                       EngineBackend& engine, MediaPlayerBackend* media)
+    : m_profile(profile), m_playlist(playlist), m_sink(sink), m_ui(ui), m_library(&library),
+      m_engine(&engine), m_media(media) {
     m_lyricsSync = Settings::LyricsSync(profile);
     m_volumeRange = Settings::VolumeRange(profile);
     m_volume = Settings::Volume(profile, m_volumeRange);
@@ -90,12 +98,8 @@ int32_t PlaybackController::Number(const NumberSetting& value) const {
     return Settings::Get(m_profile, value);
 }
 
-bool PlaybackController::Korean() const {
-    return m_ui.Korean();
-}
-
-void PlaybackController::Error(const std::u16string& text) {
-    m_ui.MessageBox(text, PlaybackTexts::Text(PlaybackText::DecoderErrorTitle, Korean()));
+void PlaybackController::Error(const UiText& text) {
+    m_ui.MessageBox(text, UI_TEXT("PlaybackController", "Decoder Error"));
 }
 
 bool PlaybackController::ButtonShown(Button button) const {
@@ -115,9 +119,9 @@ void PlaybackController::ShowButtons(bool play, bool pause, bool stop) {
     m_playShown = play;
     m_pauseShown = pause;
     m_stopShown = stop;
-    m_ui.ShowButton(Button::Play, play);
-    m_ui.ShowButton(Button::Pause, pause);
-    m_ui.ShowButton(Button::Stop, stop);
+    m_sink.ShowButton(Button::Play, play);
+    m_sink.ShowButton(Button::Pause, pause);
+    m_sink.ShowButton(Button::Stop, stop);
 }
 
 // ---- Opening
@@ -127,8 +131,8 @@ bool PlaybackController::OpenCurrent(bool keepList) {
     Stop(false, false);
     if (!keepList && !m_playlist.ListMode()) {
         m_playlist.Entries().clear();
-        m_ui.ShowButton(Button::Previous, false);
-        m_ui.ShowButton(Button::Next, false);
+        m_sink.ShowButton(Button::Previous, false);
+        m_sink.ShowButton(Button::Next, false);
         m_playlist.SetListMode(false);
         m_playlist.SetCurIndex(0);
     }
@@ -141,11 +145,11 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         const std::u16string listPath = entry.path;
         if (!m_playlist.PlaylistLoad(listPath, true) || m_playlist.Count() == 0) {
             m_mode = Mode::None;
-            return FailOpen({});
+            return FailOpen();
         }
         if (m_playlist.Count() > 1) {
-            m_ui.ShowButton(Button::Previous, true);
-            m_ui.ShowButton(Button::Next, true);
+            m_sink.ShowButton(Button::Previous, true);
+            m_sink.ShowButton(Button::Next, true);
             m_playlist.SetListMode(true);
         }
         m_playlist.SetCurIndex(0);
@@ -153,7 +157,7 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         NormaliseExtension(entry);
         if (entry.ext == u".wpl") {
             m_mode = Mode::None;
-            return FailOpen({});
+            return FailOpen();
         }
     }
 
@@ -176,23 +180,20 @@ bool PlaybackController::OpenCurrent(bool keepList) {
     else
         ok = OpenLocal(entry);
     if (!ok)
-        return FailOpen({});
+        return FailOpen();
     m_loaded = true;
-    m_ui.ShowTitle(entry);
+    m_sink.ShowTitle(entry);
     if (m_mode == Mode::Stream)
-        m_ui.ShowStatus(PlaybackTexts::Text(PlaybackText::Connecting, Korean()),
-                        kConnectingAtOpenMs);
+        m_sink.ShowStatus(UI_TEXT("PlaybackController", "Connecting..."), kConnectingAtOpenMs);
     return true;
 }
 
-bool PlaybackController::FailOpen(const std::u16string& text) {
-    if (!text.empty())
-        Error(text);
+bool PlaybackController::FailOpen() {
     m_openError = true;
     m_loaded = false;
-    m_ui.ShowSeekSlider(false);
+    m_sink.ShowSeekSlider(false);
     m_playShown = false;
-    m_ui.ShowButton(Button::Play, false);
+    m_sink.ShowButton(Button::Play, false);
     return false;
 }
 
@@ -201,11 +202,11 @@ void PlaybackController::ResetForOpen() {
     m_lyricKey = -1;
     m_silentReadings = 0;
     MoveSlider(0);
-    m_ui.ShowSeekSlider(m_mode != Mode::Stream);
-    m_ui.SetSpectrum(m_mode == Mode::Library ? PlaybackUi::Spectrum::Clear
-                                             : PlaybackUi::Spectrum::Off);
-    m_ui.SetPanelTime(0);
-    m_ui.SetTrackNumber(m_playlist.CurIndex() + 1);
+    m_sink.ShowSeekSlider(m_mode != Mode::Stream);
+    m_sink.SetSpectrum(m_mode == Mode::Library ? PlaybackSink::Spectrum::Clear
+                                               : PlaybackSink::Spectrum::Off);
+    m_sink.SetPanelTime(0);
+    m_sink.SetTrackNumber(m_playlist.CurIndex() + 1);
     ShowButtons(true, false, false);
     m_readyToPlay = true;
     m_playing = false;
@@ -216,10 +217,9 @@ void PlaybackController::ResetForOpen() {
 void PlaybackController::SetDuration(int32_t ms) {
     m_durationMs = ms;
     const int seconds = ms / 1000;
-    m_ui.SetSeekRange(ms / 100);
-    m_ui.SetPanelTotal(seconds);
-    SetPlayTime(m_playlist.Current(),
-                PlaybackTexts::Format(u"%02d:%02d", {seconds / 60, seconds % 60}));
+    m_sink.SetSeekRange(ms / 100);
+    m_sink.SetPanelTotal(seconds);
+    SetPlayTime(m_playlist.Current(), Padded(seconds / 60, 2) + u":" + Padded(seconds % 60, 2));
 }
 
 void PlaybackController::SetPlayTime(FileInfo& entry, const std::u16string& text) {
@@ -232,7 +232,7 @@ void PlaybackController::SetPlayTime(FileInfo& entry, const std::u16string& text
 bool PlaybackController::OpenMediaPlayer(FileInfo& entry) {
     if (!m_media || !m_media->Ready() || !m_media->Open(entry.path))
         return false;
-    m_ui.SetPanelFormat(u"44", u"128");
+    m_sink.SetPanelFormat(u"44", u"128");
     const int seconds = m_media->Duration();
     SetDuration(seconds > 0 ? seconds * 1000 : kUnknownDurationMs);
     LoadLyrics(entry, true);
@@ -243,10 +243,10 @@ bool PlaybackController::OpenStream(FileInfo& entry) {
     m_lyrics.LyricsReset();
     if (!m_engine->OpenUrl(entry.path))
         return false;
-    m_ui.SetPanelFormat(u"44", u"128");
+    m_sink.SetPanelFormat(u"44", u"128");
     SetDuration(kStreamDurationMs);
     SetPlayTime(entry, u"00:00");
-    m_ui.LyricsLoaded();
+    m_sink.LyricsLoaded();
     return true;
 }
 
@@ -259,7 +259,6 @@ bool PlaybackController::OpenLocal(FileInfo& entry) {
 }
 
 bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
-    const bool korean = Korean();
     const bool useLibrary = m_mode == Mode::Library;
     if (m_library->IsOpen()) {
         m_library->ResetEffects();
@@ -276,8 +275,9 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
     PlayerFileInfo info;
     for (;;) {
         if (!m_library->Open(path8, mode)) {
-            Error(PlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
-                                        {errorText(m_library->LastError()), entry.path}));
+            Error(UI_TEXT("PlaybackController", "%1 (%2)")
+                      .With(errorText(m_library->LastError()))
+                      .With(entry.path));
             return false;
         }
         const auto start = std::chrono::steady_clock::now();
@@ -285,8 +285,7 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
         while (state != kOpenReady && state != -1 && state != -3) {
             if (!exact && std::chrono::steady_clock::now() - start > m_openTimeout) {
                 m_library->Close();
-                Error(
-                    PlaybackTexts::Format(PlaybackText::FileLoadingTimeout, korean, {entry.path}));
+                Error(UI_TEXT("PlaybackController", "File loading timeout (%1)").With(entry.path));
                 return false;
             }
             std::this_thread::yield();
@@ -299,15 +298,17 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
                 Settings::Set(m_profile, kCurPlayPos, m_playlist.CurPlayPos());
                 Settings::Set(m_profile, kResume, 1);
                 Settings::Set(m_profile, kSaveDefList, 1);
-                m_ui.PostToView(kRestartProgram, 0, 0);
+                m_sink.PostToView(kRestartProgram, 0, 0);
                 return false;
             }
             if (code == 9 || code == 11)
-                Error(PlaybackTexts::Format(PlaybackText::ErrorWithPath, korean,
-                                            {errorText(code), entry.path}));
+                Error(UI_TEXT("PlaybackController", "%1 (%2)")
+                          .With(errorText(code))
+                          .With(entry.path));
             else
-                Error(PlaybackTexts::Format(PlaybackText::FileOpenFailed, korean,
-                                            {code, entry.path}));
+                Error(UI_TEXT("PlaybackController", "File open failed:%1 (%2)")
+                          .With(code)
+                          .With(entry.path));
             return false;
         }
 
@@ -332,8 +333,11 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
             mode |= kExactLength;
             exact = true;
             if (Number(kDisplayVBRMP3Msg) == 1) {
-                m_ui.ShowBubble(PlaybackTexts::Text(PlaybackText::AlarmTitle, korean),
-                                PlaybackTexts::Text(PlaybackText::VbrNote, korean),
+                m_ui.ShowBubble(UI_TEXT("PlaybackController", "Sonvale Alarm"),
+                                UI_TEXT("PlaybackController",
+                                        "<HTML><BODY>The MP3 file of VBR form requires time for "
+                                        "loading. Please wait for a while till file loading "
+                                        "completion...</BODY></HTML>"),
                                 kVbrNoteSeconds);
                 noted = true;
             }
@@ -352,8 +356,7 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
         m_library->ResetEffects();
         m_engine->Close();
     }
-    m_ui.SetPanelFormat(PlaybackTexts::Format(u"%02d", {rate / 1000}),
-                        PlaybackTexts::Format(u"%03d", {kbps}));
+    m_sink.SetPanelFormat(Padded(rate / 1000, 2), Padded(kbps, 3));
     SetDuration(lengthMs);
     ReadTags(entry);
     LoadLyrics(entry, false);
@@ -403,7 +406,7 @@ void PlaybackController::LoadLyrics(FileInfo& entry, bool mediaPlayer) {
     LyricsLoader::Load(entry.path, entry.ext, opened, Number(kUseLDBLyrics) == 1, finder, m_lyrics,
                        lrcEntry);
     m_lyricKey = -1;
-    m_ui.LyricsLoaded();
+    m_sink.LyricsLoaded();
 }
 
 // ---- Play, pause, stop
@@ -422,14 +425,14 @@ void PlaybackController::Play(bool focus) {
         if (m_channel < 0) {
             m_channel = m_library->Play();
             if (m_channel < 0) {
-                Error(PlaybackTexts::Text(PlaybackText::InvalidChannel, Korean()));
+                Error(UI_TEXT("PlaybackController", "Invalid channel handle."));
                 return;
             }
             m_library->SetSurround(m_channel, true);
             m_baseFrequency = m_library->Frequency(m_channel);
             if (const double speed = m_speed; speed != 1.0) {
                 m_library->SetFrequency(m_channel, static_cast<int>(m_baseFrequency * speed));
-                m_ui.SpeedApplied(speed);
+                m_sink.SpeedApplied(speed);
             }
         } else {
             m_library->SetPaused(m_channel, false);
@@ -442,20 +445,20 @@ void PlaybackController::Play(bool focus) {
     case Mode::None:
         return;
     }
-    if (!m_ui.Muted())
+    if (!m_sink.Muted())
         ApplyVolume();
     m_playing = true;
     m_readyToPlay = false;
     m_opened = true;
     m_paused = false;
     if (m_mode == Mode::Library || m_mode == Mode::Engine)
-        m_ui.SetSpectrum(PlaybackUi::Spectrum::On);
-    m_ui.SetPanelState(PlaybackUi::PanelState::Play);
+        m_sink.SetSpectrum(PlaybackSink::Spectrum::On);
+    m_sink.SetPanelState(PlaybackSink::PanelState::Play);
     ShowButtons(false, true, true);
     if (focus)
-        m_ui.FocusButton(Button::Pause);
+        m_sink.FocusButton(Button::Pause);
     if (Number(kNoUsePowerSave) == 1)
-        m_ui.HoldBacklight(true);
+        m_sink.HoldBacklight(true);
 }
 
 void PlaybackController::Pause(bool focus) {
@@ -483,12 +486,12 @@ void PlaybackController::Pause(bool focus) {
     m_playing = false;
     m_paused = true;
     m_readyToPlay = true;
-    m_ui.SetPanelState(PlaybackUi::PanelState::Pause);
+    m_sink.SetPanelState(PlaybackSink::PanelState::Pause);
     ShowButtons(true, false, m_stopShown);
     if (focus)
-        m_ui.FocusButton(Button::Play);
+        m_sink.FocusButton(Button::Play);
     if (Number(kNoUsePowerSave) == 1)
-        m_ui.HoldBacklight(false);
+        m_sink.HoldBacklight(false);
 }
 
 void PlaybackController::Stop(bool focus, bool keepPower) {
@@ -521,16 +524,16 @@ void PlaybackController::Stop(bool focus, bool keepPower) {
     m_lyricKey = -1;
     m_silentReadings = 0;
     if (m_mode != Mode::Stream)
-        m_ui.ShowSeekSlider(true);
+        m_sink.ShowSeekSlider(true);
     MoveSlider(0);
-    m_ui.SetSpectrum(PlaybackUi::Spectrum::Clear);
-    m_ui.SetPanelTime(keepPower ? 0 : m_durationMs / 1000);
-    m_ui.SetPanelState(PlaybackUi::PanelState::Stop);
+    m_sink.SetSpectrum(PlaybackSink::Spectrum::Clear);
+    m_sink.SetPanelTime(keepPower ? 0 : m_durationMs / 1000);
+    m_sink.SetPanelState(PlaybackSink::PanelState::Stop);
     ShowButtons(true, false, false);
     if (focus)
-        m_ui.FocusButton(Button::Play);
+        m_sink.FocusButton(Button::Play);
     if (!keepPower)
-        m_ui.HoldBacklight(false);
+        m_sink.HoldBacklight(false);
 }
 
 void PlaybackController::CloseLibraryStream() {
@@ -584,10 +587,10 @@ bool PlaybackController::StepTrack(int step, bool updateNumber) {
     }
     if (playNext && m_userWantsPlay)
         Play(false);
-    m_ui.ShowTitle(m_playlist.Current());
+    m_sink.ShowTitle(m_playlist.Current());
     if (updateNumber)
-        m_ui.SetTrackNumber(index + 1);
-    m_ui.CurrentEntryChanged(m_playlist.Current());
+        m_sink.SetTrackNumber(index + 1);
+    m_sink.CurrentEntryChanged(m_playlist.Current());
     m_ui.EndWait();
     return opened;
 }
@@ -600,7 +603,7 @@ void PlaybackController::RestartCurrent() {
     m_playlist.SetCurPlayPos(0);
     BackendSeek(0);
     m_seeking = false;
-    m_ui.ShowLyric(LyricsData::Lookup{});
+    m_sink.ShowLyric(LyricsData::Lookup{});
 }
 
 void PlaybackController::PreviousTrack() {
@@ -674,9 +677,9 @@ void PlaybackController::RepeatCommand() {
     }
 }
 
-void PlaybackController::RepeatChoice(int id) {
+void PlaybackController::RepeatChoice(int repeatType) {
     int repeat = 0, type = 0;
-    switch (id) {
+    switch (repeatType) {
     case kRepeatNone:
         break;
     case kRepeatOne:
@@ -729,7 +732,7 @@ void PlaybackController::RunMonitor() {
 
     if (Number(kUseDefaultDecoder) == 1 && Settings::WidcommStackMode(m_profile.Store())) {
         Settings::Set(m_profile, kUseDefaultDecoder, 0);
-        m_ui.PostToView(kRestartDecoder, 0, 0);
+        m_sink.PostToView(kRestartDecoder, 0, 0);
         return;
     }
     if (m_mode == Mode::Stream) {
@@ -785,7 +788,6 @@ void PlaybackController::RunStreamMonitor() {
 }
 
 void PlaybackController::StreamMonitor() {
-    const bool korean = Korean();
     switch (m_engine->StreamingState()) {
     case kStreamPlaying: {
         UpdatePosition(m_engine->Position());
@@ -793,12 +795,12 @@ void PlaybackController::StreamMonitor() {
         FileInfo& entry = m_playlist.Current();
         if (!title.empty() && title != entry.path && title != entry.title) {
             entry.title = title;
-            m_ui.ShowTitle(entry);
+            m_sink.ShowTitle(entry);
         }
         break;
     }
     case kStreamConnecting:
-        m_ui.ShowStatus(PlaybackTexts::Text(PlaybackText::Connecting, korean), kStreamStatusMs);
+        m_sink.ShowStatus(UI_TEXT("PlaybackController", "Connecting..."), kStreamStatusMs);
         break;
     case kStreamBuffering: {
         const int32_t prebuffer = m_engine->PrebufferBlocks();
@@ -806,8 +808,8 @@ void PlaybackController::StreamMonitor() {
             prebuffer > 0
                 ? std::min<int64_t>(100, int64_t{m_engine->StreamingBuffered()} * 100 / prebuffer)
                 : 0;
-        m_ui.ShowStatus(PlaybackTexts::Format(PlaybackText::Buffering, korean, {percent}),
-                        kStreamStatusMs);
+        m_sink.ShowStatus(UI_TEXT("PlaybackController", "Buffering... (%1%%)").With(percent),
+                          kStreamStatusMs);
         break;
     }
     case kStreamStopped:
@@ -844,16 +846,16 @@ void PlaybackController::UpdatePosition(int32_t ms) {
         const LyricsData::Lookup line = m_lyrics.LyricAt(ms, m_lyricsSync);
         if (line.key != m_lyricKey) {
             m_lyricKey = line.key;
-            m_ui.ShowLyric(line);
+            m_sink.ShowLyric(line);
         }
     }
     if (ms / 1000 != before)
-        m_ui.SetPanelTime(ms / 1000);
+        m_sink.SetPanelTime(ms / 1000);
 }
 
 void PlaybackController::MoveSlider(int position) {
     m_sliderPos = position;
-    m_ui.SetSeekPos(position);
+    m_sink.SetSeekPos(position);
 }
 
 // ---- Seeking
@@ -887,7 +889,7 @@ void PlaybackController::SeekTo(int32_t ms) {
 
 void PlaybackController::SeekSliderMoving(int value) {
     m_seeking = true;
-    m_ui.SetPanelTime(value * 100 / 1000);
+    m_sink.SetPanelTime(value * 100 / 1000);
 }
 
 void PlaybackController::SeekSliderReleased(int value) {
@@ -987,7 +989,7 @@ void PlaybackController::ApplyVolume() {
             m_engine->SetVolume(word);
         return;
     }
-    m_ui.SetWaveOutVolume(word);
+    m_sink.SetWaveOutVolume(word);
     m_library->SetVolume(255);
     m_engine->SetVolume(0xFFFFFFFFu);
 }
@@ -997,7 +999,7 @@ void PlaybackController::SetSpeed(double speed) {
     m_speed = speed;
     if (m_mode == Mode::Library && m_channel >= 0 && m_baseFrequency > 0) {
         m_library->SetFrequency(m_channel, static_cast<int>(m_baseFrequency * speed));
-        m_ui.SpeedApplied(speed);
+        m_sink.SpeedApplied(speed);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lyrics/LyricsData.h"
+#include "playback/PlaybackSink.h"
 #include "playback/PlaybackUi.h"
 
 #include <atomic>
@@ -30,10 +31,10 @@ public:
     static constexpr uint32_t kMediaPlayerNotice = 0x3E99; // wParam 1 duration known, 2 ended
     static constexpr uint32_t kRestartProgram = 0x5F9;
     static constexpr uint32_t kRestartDecoder = 0x5FA;
-    // Repeat popup items.
-    static constexpr int kRepeatNone = 1053;
-    static constexpr int kRepeatOne = 1054;
-    static constexpr int kRepeatAll = 1055;
+    // "RepeatType": none, the current track, the whole list.
+    static constexpr int kRepeatNone = 0;
+    static constexpr int kRepeatOne = 1;
+    static constexpr int kRepeatAll = 2;
     // Library open modes: the normal one and the flag for exact MPEG length.
     static constexpr unsigned kOpenMode = 0x80151;
     static constexpr unsigned kExactLength = 0x20000;
@@ -45,7 +46,7 @@ public:
 
     // The back ends must outlive the controller (or be replaced by SetBackends); `media` null
     // means there is no media player control.
-    PlaybackController(Profile& profile, Playlist& playlist, PlaybackUi& ui,
+    PlaybackController(Profile& profile, Playlist& playlist, PlaybackSink& sink, PlaybackUi& ui,
                        LibraryBackend& library, EngineBackend& engine,
                        MediaPlayerBackend* media = nullptr);
     PlaybackController(const PlaybackController&) = delete;
@@ -76,7 +77,8 @@ public:
     void StopCommand();
     // The repeat button: the popup with several entries, else a toggle of "Repeat".
     void RepeatCommand();
-    void RepeatChoice(int id);
+    // One of the popup's choices (kRepeatNone, kRepeatOne, kRepeatAll); others change nothing.
+    void RepeatChoice(int repeatType);
     void ShuffleCommand();
 
     // WM_PLAYER_STATUS and the media player's notice; false for any other message.
@@ -129,7 +131,7 @@ public:
     Mode CurrentMode() const { return m_mode; }
     bool StreamMode() const { return m_mode == Mode::Stream; }
     bool MediaPlayerMode() const { return m_mode == Mode::MediaPlayer; }
-    bool ButtonShown(PlaybackUi::Button button) const;
+    bool ButtonShown(PlaybackSink::Button button) const;
     int32_t PositionMs() const { return m_positionMs; }
     int PositionSeconds() const { return m_positionMs / 1000; }
     int32_t DurationMs() const { return m_durationMs; }
@@ -143,7 +145,7 @@ private:
     bool OpenLocalSteps(FileInfo& entry, bool& noted);
     bool OpenStream(FileInfo& entry);
     bool OpenMediaPlayer(FileInfo& entry);
-    bool FailOpen(const std::u16string& text);
+    bool FailOpen();
     void ResetForOpen();
     void SetDuration(int32_t ms);
     void SetPlayTime(FileInfo& entry, const std::u16string& text);
@@ -158,12 +160,12 @@ private:
     void StreamMonitor();
     int LyricTarget(bool forward);
     bool SeekBy(bool forward);
-    void Error(const std::u16string& text);
-    bool Korean() const;
+    void Error(const UiText& text);
     int32_t Number(const NumberSetting& value) const;
 
     Profile& m_profile;
     Playlist& m_playlist;
+    PlaybackSink& m_sink;
     PlaybackUi& m_ui;
     LibraryBackend* m_library;
     EngineBackend* m_engine;

@@ -79,6 +79,17 @@ void ImageSlideBar::ClearSelection() {
     update();
 }
 
+void ImageSlideBar::SetMarks(int count, int a, int b) {
+    count = std::clamp(count, 0, 2);
+    if (!m_selectionEnabled ||
+        (count == m_markCount && (count < 1 || m_marks[0] == a) && (count < 2 || m_marks[1] == b)))
+        return;
+    m_markCount = count;
+    m_marks[0] = a;
+    m_marks[1] = b;
+    update();
+}
+
 bool ImageSlideBar::GetSelection(int& from, int& to) const {
     if (m_markCount != 2)
         return false;

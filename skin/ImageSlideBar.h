@@ -39,6 +39,9 @@ public:
     void MarkSelection();
     void SetSelection(int a, int b);
     void ClearSelection();
+    // Exactly these marks: none, A, or A and B (nothing without selection).
+    void SetMarks(int count, int a, int b);
+    bool SelectionEnabled() const { return m_selectionEnabled; }
     // True only with two marks: from <= to.
     bool GetSelection(int& from, int& to) const;
     int MarkCount() const { return m_markCount; }

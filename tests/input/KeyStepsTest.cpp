@@ -10,12 +10,12 @@ namespace {
 
 TEST(VolumeStepTest, StepsTextAndScaledVolumes) {
     EXPECT_EQ(VolumeStep::Up(10, 20), 11);
-    EXPECT_EQ(VolumeStep::Text(11, 20), u"Volume Change :  55 %");
+    EXPECT_EQ(VolumeStep::Text(11, 20).English(), u"Volume Change :  55 %");
     EXPECT_EQ(VolumeStep::Up(20, 20), 20);
     EXPECT_EQ(VolumeStep::Down(0, 20), 0);
     EXPECT_EQ(VolumeStep::Down(1, 20), 0);
-    EXPECT_EQ(VolumeStep::Text(100, 100), u"Volume Change : 100 %");
-    EXPECT_EQ(VolumeStep::Text(0, 10), u"Volume Change :   0 %");
+    EXPECT_EQ(VolumeStep::Text(100, 100).English(), u"Volume Change : 100 %");
+    EXPECT_EQ(VolumeStep::Text(0, 10).English(), u"Volume Change :   0 %");
 
     EXPECT_EQ(VolumeStep::WaveOutVolume(20, 20), 0xFFFFFFFFu);
     EXPECT_EQ(VolumeStep::WaveOutVolume(10, 20), 0x7FFF7FFFu);

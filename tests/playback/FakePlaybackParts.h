@@ -136,8 +136,8 @@ public:
     std::u16string StreamTitle() override { return streamTitle; }
 };
 
-// The view: records what the controller shows.
-class FakeUi : public PlaybackUi {
+// The session and the window: record what the controller shows and asks (texts in English).
+class FakeUi : public PlaybackSink, public PlaybackUi {
 public:
     struct Box {
         std::u16string text, title;
@@ -146,13 +146,9 @@ public:
         std::u16string text;
         int ms;
     };
-    struct Post {
-        uint32_t message;
-    };
 
-    bool korean = false;
     bool muted = false;
-    int repeatChoice = 0;
+    int repeatChoice = -1;
 
     std::vector<Box> boxes;
     std::vector<Status> statuses;
@@ -167,13 +163,14 @@ public:
     int bubblesRemoved = 0, waits = 0, waitEnds = 0, entryChanges = 0;
     std::u16string rate, bitrate;
 
-    bool Korean() const override { return korean; }
     bool Muted() const override { return muted; }
-    void MessageBox(const std::u16string& text, const std::u16string& title) override {
-        boxes.push_back({text, title});
+    void MessageBox(const UiText& text, const UiText& title) override {
+        boxes.push_back({text.English(), title.English()});
     }
     void ShowTitle(const FileInfo& entry) override { titles.push_back(entry.title); }
-    void ShowStatus(const std::u16string& text, int ms) override { statuses.push_back({text, ms}); }
+    void ShowStatus(const UiText& text, int ms) override {
+        statuses.push_back({text.English(), ms});
+    }
     void SetPanelTime(int seconds) override { panelTime = seconds; }
     void SetPanelTotal(int) override {}
     void SetPanelFormat(const std::u16string& r, const std::u16string& b) override {
@@ -190,8 +187,8 @@ public:
     void SetSpectrum(Spectrum) override {}
     void LyricsLoaded() override {}
     void ShowLyric(const LyricsData::Lookup& line) override { lyrics.push_back(line); }
-    void ShowBubble(const std::u16string& title, const std::u16string& html, int) override {
-        bubbles.push_back({html, title});
+    void ShowBubble(const UiText& title, const UiText& html, int) override {
+        bubbles.push_back({html.English(), title.English()});
     }
     void RemoveBubble() override { ++bubblesRemoved; }
     void BeginWait() override { ++waits; }

@@ -50,7 +50,7 @@ TEST(PlaybackControllerIntegrationTest, PlaysAnMp3ToItsEndWithTheLibraryAndWithT
         FakePlaylistHost host;
         Playlist list(profile, host);
         FakeUi ui;
-        PlaybackController controller(profile, list, ui, library, engine);
+        PlaybackController controller(profile, list, ui, ui, library, engine);
 
         FileInfo entry;
         entry.path =

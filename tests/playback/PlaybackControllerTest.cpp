@@ -4,7 +4,6 @@
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
-#include "playback/PlaybackTexts.h"
 #include "playlist/Playlist.h"
 #include "settings/SettingNames.h"
 
@@ -20,7 +19,7 @@
 #include <vector>
 
 using namespace setting;
-using Button = PlaybackUi::Button;
+using Button = PlaybackSink::Button;
 
 namespace {
 
@@ -72,7 +71,7 @@ protected:
     FakeLibrary library;
     FakeEngine engine;
     FakeUi ui;
-    PlaybackController controller{profile, list, ui, library, engine};
+    PlaybackController controller{profile, list, ui, ui, library, engine};
 };
 
 TEST_F(PlaybackControllerTest, ShuffleWithTwoEntriesStepsInOrder) {
@@ -309,16 +308,13 @@ TEST_F(PlaybackControllerTest, OpenErrorTexts) {
     library.openStates = {-2};
     controller.SetOpenTimeout(std::chrono::milliseconds(5));
     EXPECT_FALSE(controller.OpenCurrent(true));
-    ui.korean = true;
-    EXPECT_FALSE(controller.OpenCurrent(true));
 
-    ASSERT_EQ(ui.boxes.size(), 5u);
+    ASSERT_EQ(ui.boxes.size(), 4u);
     EXPECT_EQ(ui.boxes[0].text, u"File not found (" + path + u")");
     EXPECT_EQ(ui.boxes[1].text, u"Error loading file (" + path + u")");
     EXPECT_EQ(ui.boxes[2].text, u"File open failed:14 (" + path + u")");
     EXPECT_EQ(ui.boxes[3].text, u"File loading timeout (" + path + u")");
     EXPECT_EQ(ui.boxes[3].title, u"Decoder Error");
-    EXPECT_EQ(ui.boxes[4].title, u"디코더 에러");
     EXPECT_TRUE(ui.posts.empty());
 }
 
@@ -351,7 +347,6 @@ TEST_F(PlaybackControllerTest, StreamMonitorTexts) {
     controller.RunMonitor();
     engine.buffered = 40;
     controller.RunStreamMonitor();
-    ui.korean = true;
     engine.buffered = 16;
     controller.RunMonitor();
     ASSERT_EQ(ui.statuses.size(), 4u);
@@ -359,7 +354,7 @@ TEST_F(PlaybackControllerTest, StreamMonitorTexts) {
     EXPECT_EQ(ui.statuses[0].ms, 600);
     EXPECT_EQ(ui.statuses[1].text, u"Buffering... (25%)");
     EXPECT_EQ(ui.statuses[2].text, u"Buffering... (100%)");
-    EXPECT_EQ(ui.statuses[3].text, u"버퍼링... (50%)");
+    EXPECT_EQ(ui.statuses[3].text, u"Buffering... (50%)");
 
     engine.streamingState = 4;
     engine.streamTitle = u"Artist - Song";
@@ -406,7 +401,7 @@ TEST_F(PlaybackControllerTest, VolumeGoesToTheLibraryOrTheDevice) {
     // The stored step is the start value.
     Set(kVolumeRange, 20);
     Set(kVolume, 5);
-    PlaybackController fresh(profile, list, ui, library, engine);
+    PlaybackController fresh(profile, list, ui, ui, library, engine);
     fresh.ApplyVolume();
     EXPECT_EQ(ui.waveOutVolumes.back(), 0x3FFF3FFFu);
 }
@@ -458,14 +453,6 @@ TEST_F(PlaybackControllerTest, FastForwardNearTheEndDoesNothingAndRewindStopsAtZ
     EXPECT_TRUE(controller.FastForward());
     EXPECT_EQ(library.setTimes.back(), 5000);
     EXPECT_EQ(library.pauses, library.unpauses);
-}
-
-TEST(PlaybackTextsTest, FormatFillsTextsNumbersAndWidths) {
-    EXPECT_EQ(PlaybackTexts::Format(u"%02d:%02d", {3, 7}), u"03:07");
-    EXPECT_EQ(PlaybackTexts::Format(u"Volume Change : %3d %%", {55}), u"Volume Change :  55 %");
-    EXPECT_EQ(PlaybackTexts::Format(PlaybackText::ErrorWithPath, false, {u"x", u"/a b"}),
-              u"x (/a b)");
-    EXPECT_EQ(PlaybackTexts::Format(u"%03d %d%q", {-5}), u"-05 %q");
 }
 
 } // namespace

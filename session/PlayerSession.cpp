@@ -1,0 +1,942 @@
+#include "session/PlayerSession.h"
+
+#include "input/KeyFunctionRules.h"
+#include "input/SpokenTime.h"
+#include "input/VolumeStep.h"
+#include "platform/Folders.h"
+#include "platform/MessageSink.h"
+#include "platform/Profile.h"
+#include "platform/TextCodec.h"
+#include "playback/AudioSystem.h"
+#include "playback/LibraryBackend.h"
+#include "playback/PlaybackController.h"
+#include "playback/SpokenTimePlayer.h"
+#include "playlist/MediaOpener.h"
+#include "playlist/Playlist.h"
+#include "session/SessionUi.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
+#include "support/AtomicFile.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <utility>
+
+using namespace setting;
+
+namespace {
+
+// The command line without surrounding blanks and quotes.
+std::u16string Unquoted(std::u16string line) {
+    while (!line.empty() && (line.back() == u' ' || line.back() == u'"'))
+        line.pop_back();
+    const size_t start = line.find_first_not_of(u" \"");
+    return start == std::u16string::npos ? std::u16string() : line.substr(start);
+}
+
+int ButtonIndex(PlaybackSink::Button button) {
+    return static_cast<int>(button);
+}
+
+} // namespace
+
+PlayerSession::PlayerSession(Profile& profile, SessionUi& ui, MessageSink& sink,
+                             AudioFactory makeAudio)
+    : m_profile(profile), m_ui(ui), m_sink(sink), m_makeAudio(std::move(makeAudio)) {}
+
+PlayerSession::~PlayerSession() {
+    Shutdown();
+}
+
+void PlayerSession::AddObserver(PlayerObserver& observer) {
+    m_observers.push_back(&observer);
+}
+
+bool PlayerSession::Running() const {
+    return m_started && !m_shutDown;
+}
+
+bool PlayerSession::Start(const std::u16string& startCommandLine) {
+    if (m_started)
+        return true;
+    m_startLine = startCommandLine;
+    // 1. The audio: the run-time library and the built-in engine.
+    m_audio = m_makeAudio(*this);
+    if (!m_audio || !m_audio->Start()) {
+        if (m_audio) {
+            m_failureText = m_audio->FailureText();
+            m_failureTitle = m_audio->FailureTitle();
+        }
+        m_audio.reset();
+        return false;
+    }
+    m_playlist = std::make_unique<Playlist>(m_profile, *this, m_audio->Tags());
+    m_opener = std::make_unique<MediaOpener>(*m_playlist);
+    m_controller = std::make_unique<PlaybackController>(m_profile, *m_playlist, *this, m_ui,
+                                                        m_audio->Library(), m_audio->Engine());
+    m_audio->SetStreamShutdown([this] {
+        if (m_controller)
+            m_controller->CloseLibraryStream();
+    });
+
+    // 2. Volumes and the toggles.
+    m_outputVolume = static_cast<uint32_t>(m_profile.GetProfileInt(
+        kSettings, kSystemVolume, static_cast<int32_t>(m_outputVolume.load())));
+    m_audio->SetOutputVolume(m_outputVolume);
+    {
+        std::lock_guard lock(m_stateLock);
+        m_state.volumeRange = Settings::VolumeRange(m_profile);
+        m_state.volume = Settings::Volume(m_profile, m_state.volumeRange);
+        m_state.buttonMode = Settings::Get(m_profile, kButtonMode);
+        m_state.alwaysOnTop = Settings::Get(m_profile, kAlwaysOnTop) == 1;
+    }
+    ReadToggles();
+    ApplyVolume(State().volume);
+
+    // 3. The key map.
+    m_keyMap.Load(m_profile);
+    m_dispatcher = std::make_unique<KeyDispatcher>(m_keyMap, *this);
+
+    // 4. The tick and the monitor; the rest of the start-up runs from the message loop.
+    m_started = true;
+    m_ticking = true; // publishes everything above to the mixer thread
+    m_audio->ActivateTick();
+    StartMonitor();
+    m_sink.Post(kStartupContinuation, 0, 0);
+    return true;
+}
+
+void PlayerSession::SetSkinControls(bool openFilesShown, bool exitShown, bool seekMarks) {
+    m_openFilesShown = openFilesShown;
+    m_exitShown = exitShown;
+    m_seekMarks = seekMarks;
+}
+
+// ---- State
+
+PlayerState PlayerSession::State() const {
+    std::lock_guard lock(m_stateLock);
+    return m_state;
+}
+
+void PlayerSession::Update(const std::function<void(PlayerState&)>& change) {
+    {
+        std::lock_guard lock(m_stateLock);
+        change(m_state);
+    }
+    for (PlayerObserver* observer : m_observers)
+        observer->StateChanged();
+}
+
+void PlayerSession::Focus(PlayerObserver::Control control) {
+    for (PlayerObserver* observer : m_observers)
+        observer->FocusRequested(control);
+}
+
+void PlayerSession::ReadToggles() {
+    const bool shuffle = Settings::Get(m_profile, kShuffle) == 1;
+    const bool repeat = Settings::Get(m_profile, kRepeat) == 1;
+    Update([&](PlayerState& s) {
+        s.shuffle = shuffle;
+        s.repeat = repeat;
+    });
+}
+
+bool PlayerSession::IsPlaying() const {
+    return m_controller && m_controller->IsPlaying();
+}
+
+// ---- The tick and the monitor
+
+// Once per mixed block, on the library's mixer thread: counts, and wakes the monitor when due.
+// The LCD, the meters and the other periodic work of the windows run on their own timers.
+void PlayerSession::OnTick() {
+    if (!m_ticking || m_stopMonitor)
+        return;
+    TickJobs::State state;
+    state.playing = m_controller->IsPlaying();
+    state.paused = m_controller->IsPaused();
+    state.seeking = m_controller->IsSeeking();
+    state.displayOn = m_displayOn;
+    state.active = m_active;
+    state.syncedLyrics = m_syncedLyrics;
+    state.panelState1 = true; // the level meter is the window's
+    state.speed = m_controller->Speed();
+    if (m_tickJobs.Tick(state) & TickJobs::Monitor) {
+        std::lock_guard lock(m_monitorLock);
+        m_monitorDue = true;
+        m_monitorWake.notify_one();
+    }
+}
+
+// The playback monitor runs on a thread of its own: it may wait on the track lock while a
+// command changes the track, and neither the tick nor the UI thread may wait for that.
+void PlayerSession::StartMonitor() {
+    m_stopMonitor = false;
+    m_monitorDue = false;
+    m_monitorThread = std::thread([this] {
+        std::unique_lock lock(m_monitorLock);
+        while (true) {
+            m_monitorWake.wait(lock, [this] { return m_monitorDue || m_stopMonitor; });
+            if (m_stopMonitor)
+                return;
+            m_monitorDue = false;
+            lock.unlock();
+            if (m_controller->StreamMode())
+                m_controller->RunStreamMonitor();
+            else
+                m_controller->RunMonitor();
+            lock.lock();
+        }
+    });
+}
+
+void PlayerSession::StopMonitor() {
+    {
+        std::lock_guard lock(m_monitorLock);
+        m_stopMonitor = true;
+        m_monitorWake.notify_one();
+    }
+    if (m_monitorThread.joinable())
+        m_monitorThread.join();
+}
+
+int PlayerSession::TickMs() const {
+    return m_audio ? m_audio->TickMs() : 23;
+}
+
+// ---- Commands
+
+bool PlayerSession::Run(Command command) {
+    if (!Running())
+        return false;
+    if (IsKeyFunction(command)) {
+        RunKeyFunction(static_cast<uint32_t>(CommandId(command)));
+        return true;
+    }
+    switch (command) {
+    case Command::OpenFiles:
+        OpenFiles();
+        return true;
+    case Command::OpenFolder:
+        OpenFolder();
+        return true;
+    case Command::OpenUrl:
+        OpenUrl();
+        return true;
+    case Command::DeleteFile:
+        DeleteFile();
+        return true;
+    case Command::Exit:
+    case Command::Quit:
+        m_ui.Window(SessionUi::WindowAction::Close);
+        return true;
+    case Command::Play:
+        m_controller->PlayCommand();
+        return true;
+    case Command::Pause:
+        m_controller->PauseCommand();
+        return true;
+    case Command::Stop:
+        m_controller->StopCommand();
+        return true;
+    case Command::Previous:
+        m_controller->PreviousTrack();
+        return true;
+    case Command::Next:
+        m_controller->NextTrack();
+        return true;
+    case Command::Shuffle:
+        m_controller->ShuffleCommand();
+        ReadToggles();
+        return true;
+    case Command::Repeat:
+        m_controller->RepeatCommand();
+        ReadToggles();
+        return true;
+    case Command::RepeatNone:
+    case Command::RepeatOne:
+    case Command::RepeatAll:
+        m_controller->RepeatChoice(command == Command::RepeatNone ? PlaybackController::kRepeatNone
+                                   : command == Command::RepeatOne
+                                       ? PlaybackController::kRepeatOne
+                                       : PlaybackController::kRepeatAll);
+        ReadToggles();
+        return true;
+    case Command::MarkSection:
+        if (m_controller->IsLoaded())
+            MarkSection();
+        return true;
+    case Command::ShuffleRepeatButtons:
+    case Command::SpeedSectionButtons: {
+        const int mode = command == Command::ShuffleRepeatButtons ? 1 : 0;
+        Settings::Set(m_profile, kButtonMode, mode);
+        Update([mode](PlayerState& s) { s.buttonMode = mode; });
+        return true;
+    }
+    case Command::EnableFavorites:
+        EnableFavorites();
+        return true;
+    case Command::AddFavorite:
+        ToggleFavorite();
+        return true;
+    case Command::AlwaysOnTop: {
+        const bool onTop = !State().alwaysOnTop;
+        Settings::Set(m_profile, kAlwaysOnTop, onTop ? 1 : 0);
+        Update([onTop](PlayerState& s) { s.alwaysOnTop = onTop; });
+        return true;
+    }
+    case Command::Minimize:
+        m_ui.Window(SessionUi::WindowAction::Minimize);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PlayerSession::Available(Command command) const {
+    switch (command) {
+    case Command::OpenFiles:
+    case Command::DeleteFile:
+    case Command::OpenFolder:
+    case Command::OpenUrl:
+    case Command::Exit:
+    case Command::Previous:
+    case Command::Play:
+    case Command::Pause:
+    case Command::Stop:
+    case Command::Next:
+    case Command::ShuffleRepeatButtons:
+    case Command::SpeedSectionButtons:
+    case Command::EnableFavorites:
+    case Command::AddFavorite:
+    case Command::AlwaysOnTop:
+        return true;
+    default:
+        return false; // dialogs that come later
+    }
+}
+
+void PlayerSession::KeyDown(uint32_t keyCode) {
+    if (Running())
+        m_dispatcher->KeyDown(keyCode);
+}
+
+void PlayerSession::Timer(uint32_t id) {
+    if (Running())
+        m_dispatcher->Timer(id);
+}
+
+void PlayerSession::SeekSliderMoving(int position) {
+    if (Running())
+        m_controller->SeekSliderMoving(position);
+}
+
+void PlayerSession::SeekSliderReleased(int position) {
+    if (Running())
+        m_controller->SeekSliderReleased(position);
+}
+
+void PlayerSession::SetVolumeStep(int step) {
+    if (Running())
+        ApplyVolume(step);
+}
+
+void PlayerSession::Activate(bool active) {
+    m_active = active;
+    if (active && Running())
+        ApplyVolume(State().volume);
+}
+
+void PlayerSession::OpenCommandLine(const std::u16string& commandLine) {
+    const std::u16string path = Unquoted(commandLine);
+    if (path.empty() || path == u"PowerOnRestart" || path == u"PowerOnRestart&Play" ||
+        path == u"AppRunAfterWakeup")
+        return;
+    OpenPathLater(path);
+}
+
+void PlayerSession::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (!Running())
+        return;
+    switch (message) {
+    case kStartupContinuation:
+        StartupContinuation();
+        break;
+    case kRestorePlaylist:
+        RestorePlaylist();
+        break;
+    case kOpenStartupFolder:
+        m_opener->OpenStartupFolder();
+        break;
+    case kOpenFile:
+        if (!m_pendingPath.empty())
+            m_opener->OpenPath(std::exchange(m_pendingPath, std::u16string()));
+        break;
+    case kShowNotices:
+        m_playlist->ShowNotices();
+        break;
+    case kApplyOutputVolume:
+        SetOutputVolume(static_cast<uint32_t>(wParam));
+        break;
+    case kRestartProgram:
+        m_ui.Window(SessionUi::WindowAction::Restart);
+        break;
+    default:
+        m_controller->HandleMessage(message, wParam, lParam);
+        break;
+    }
+}
+
+// Start-up continuation: a file named on the command line, the start-up folder, or the saved
+// playlist.
+void PlayerSession::StartupContinuation() {
+    const std::u16string line = Unquoted(m_startLine);
+    if (line == u"PowerOnRestart" || line == u"PowerOnRestart&Play") {
+        m_playlist->SetRestartFlags(true, line == u"PowerOnRestart&Play");
+        m_sink.Post(kRestorePlaylist, 0, 0);
+    } else if (line.empty()) {
+        if (Settings::Get(m_profile, kOpenFolderAtStartup) == 1)
+            m_sink.Post(kOpenStartupFolder, 0, 0);
+        else if (Settings::Get(m_profile, kSaveDefList) == 1)
+            m_sink.Post(kRestorePlaylist, 0, 0);
+    } else {
+        OpenPathLater(line);
+    }
+}
+
+void PlayerSession::OpenPathLater(const std::u16string& path) {
+    m_pendingPath = path;
+    m_sink.Post(kOpenFile, 0, 0);
+}
+
+void PlayerSession::RestorePlaylist() {
+    WaitForListWrite();
+    m_playlist->PlaylistRestore();
+    // The demo never takes the place of a saved list, even one that could not be read.
+    if (m_playlist->Count() == 0 && m_playlist->Current().path.empty() &&
+        !m_playlist->SavedListFound())
+        PlayDemoOnFirstStart();
+    // What the start-up has to tell, once it has started playing.
+    m_sink.Post(kShowNotices, 0, 0);
+}
+
+// The first start with nothing to play plays the demo track (with its lyrics), copied from the
+// program's resources into the data folder.
+void PlayerSession::PlayDemoOnFirstStart() {
+    if (Settings::Get(m_profile, kDemoPlayed) == 1)
+        return;
+    Settings::Set(m_profile, kDemoPlayed, 1);
+    const std::filesystem::path folder = std::filesystem::path(Folders::DataFolder()) / "demo";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (const char* name : {"sonvale-demo.lrc", "sonvale-demo.ogg"}) {
+        const std::filesystem::path target = folder / name;
+        if (std::filesystem::exists(target, error))
+            continue;
+        const std::string bytes = m_ui.Resource(std::string("demo/") + name);
+        if (bytes.empty() || !AtomicFile::Write(target.string(), bytes))
+            return;
+    }
+    OpenPathLater(TextCodec::Utf8ToUtf16((folder / "sonvale-demo.ogg").string()));
+}
+
+// ---- Key functions
+
+// A key function: the rules of the function table decide, the controller plays.
+void PlayerSession::RunKeyFunction(uint32_t functionCode) {
+    if (!Running())
+        return;
+    const PlayerState shown = State();
+    auto visible = [&shown](Button button) { return shown.buttons[ButtonIndex(button)] == 1; };
+    KeyViewState state;
+    state.hold = m_hold;
+    state.streamMode = m_controller->StreamMode();
+    state.deleting = m_deleting;
+    state.trackLoaded = m_controller->IsLoaded();
+    state.seeking = m_controller->IsSeeking();
+    state.playing = m_controller->IsPlaying();
+    state.stopped =
+        m_controller->IsLoaded() && !m_controller->IsPlaying() && !m_controller->IsPaused();
+    state.active = m_active;
+    state.displayOn = m_displayOn;
+    state.useDefaultDecoder = m_audio->UseDefaultDecoder() == 1;
+    state.playShown = visible(Button::Play);
+    state.stopShown = visible(Button::Stop);
+    state.pauseShown = visible(Button::Pause);
+    state.previousShown = visible(Button::Previous);
+    state.nextShown = visible(Button::Next);
+    state.openFilesShown = m_openFilesShown;
+    state.exitShown = m_exitShown;
+
+    const KeyAction action = KeyFunctionRules::Resolve(functionCode, state);
+    switch (action) {
+    case KeyAction::Play:
+        m_controller->PlayCommand();
+        break;
+    case KeyAction::Stop:
+        m_controller->StopCommand();
+        break;
+    case KeyAction::Pause:
+        m_controller->PauseCommand();
+        break;
+    case KeyAction::PreviousTrack:
+        m_controller->PreviousTrack();
+        break;
+    case KeyAction::RestartTrack:
+        m_controller->RestartCurrent();
+        break;
+    case KeyAction::NextTrack:
+        m_controller->NextTrack();
+        break;
+    case KeyAction::Rewind:
+        Focus(PlayerObserver::Control::Seek);
+        m_controller->Rewind();
+        break;
+    case KeyAction::FastForward:
+        Focus(PlayerObserver::Control::Seek);
+        m_controller->FastForward();
+        break;
+    case KeyAction::VolumeUp:
+    case KeyAction::VolumeDown:
+        StepVolume(action == KeyAction::VolumeUp);
+        break;
+    case KeyAction::MarkSection:
+        MarkSection();
+        break;
+    case KeyAction::ToggleMute:
+        for (PlayerObserver* observer : m_observers)
+            observer->MuteToggleRequested();
+        break;
+    case KeyAction::PowerOff:
+        break; // power management comes with the power work
+    case KeyAction::SpeedUp:
+        m_controller->SpeedStep(+1);
+        break;
+    case KeyAction::SpeedDown:
+        m_controller->SpeedStep(-1);
+        break;
+    case KeyAction::DeleteFile:
+        DeleteFile();
+        break;
+    case KeyAction::OpenFiles:
+        OpenFiles();
+        break;
+    case KeyAction::Exit:
+        m_ui.Window(SessionUi::WindowAction::Close);
+        break;
+    case KeyAction::ToggleHold: {
+        const bool hold = !m_hold;
+        m_hold = hold;
+        Update([hold](PlayerState& s) { s.hold = hold; });
+        break;
+    }
+    case KeyAction::Minimize:
+        m_ui.Window(SessionUi::WindowAction::Minimize);
+        break;
+    case KeyAction::Restore:
+        m_ui.Window(SessionUi::WindowAction::Restore);
+        break;
+    case KeyAction::SpeakTime:
+        SpeakTime();
+        break;
+    case KeyAction::ToggleShuffle:
+        Run(Command::Shuffle);
+        break;
+    default:
+        break; // the display, the playlist dialog: later
+    }
+}
+
+void PlayerSession::StepVolume(bool up) {
+    Focus(PlayerObserver::Control::Volume);
+    const PlayerState state = State();
+    const int32_t volume = up ? VolumeStep::Up(state.volume, state.volumeRange)
+                              : VolumeStep::Down(state.volume, state.volumeRange);
+    if (m_displayOn)
+        ShowStatus(VolumeStep::Text(volume, state.volumeRange), 600);
+    ApplyVolume(volume);
+}
+
+// "Volume" and the back end's volume; while muted only the mute switch keeps it.
+void PlayerSession::ApplyVolume(int32_t volume) {
+    int32_t range = 0;
+    Update([&](PlayerState& s) {
+        s.volume = volume;
+        range = s.volumeRange;
+    });
+    Settings::Set(m_profile, kVolume, volume);
+    m_controller->SetVolume(volume, range);
+    if (!m_muted)
+        m_controller->ApplyVolume();
+}
+
+// The next A-B point at the slider's position: A, then B, then none.
+void PlayerSession::MarkSection() {
+    if (!m_seekMarks)
+        return;
+    int count = 0, a = 0, b = 0;
+    Update([&](PlayerState& s) {
+        if (s.markCount == 0)
+            s.markA = s.seekPosition;
+        else if (s.markCount == 1)
+            s.markB = s.seekPosition;
+        s.markCount = s.markCount < 2 ? s.markCount + 1 : 0;
+        count = s.markCount;
+        a = std::min(s.markA, s.markB);
+        b = std::max(s.markA, s.markB);
+    });
+    m_controller->SetSectionMarks(count, a, b);
+}
+
+void PlayerSession::SpeakTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    SpokenTimePlayer speaker(
+        [this](uint32_t id) { return m_ui.Resource("sounds/" + std::to_string(id) + ".wav"); });
+    speaker.Play(SpokenTime::Sounds(local.tm_hour, local.tm_min));
+}
+
+// ---- Opening and the list
+
+void PlayerSession::OpenFiles() {
+    const std::vector<std::u16string> files = m_ui.ChooseFiles(Settings::Get(m_profile, kLastPath));
+    if (files.empty())
+        return;
+    const std::u16string& first = files.front();
+    const size_t slash = first.find_last_of(u'/');
+    Settings::Set(m_profile, kLastPath,
+                  slash == std::u16string::npos ? std::u16string() : first.substr(0, slash));
+    m_opener->OpenFiles(files);
+}
+
+void PlayerSession::OpenFolder() {
+    const std::u16string before = Settings::Get(m_profile, kOpenFolderName);
+    std::u16string folder = m_ui.ChooseFolder(before);
+    if (folder.empty())
+        return;
+    if (folder.back() != u'/')
+        folder += u'/';
+    Settings::Set(m_profile, kOpenFolderName, folder);
+    m_opener->OpenFolder(before);
+}
+
+void PlayerSession::OpenUrl() {
+    if (const std::optional<std::u16string> address = m_ui.AskAddress())
+        m_opener->OpenUrl(*address);
+}
+
+void PlayerSession::DeleteFile() {
+    if (m_deleting)
+        return;
+    m_deleting = true;
+    m_opener->DeleteCurrentFile();
+    m_deleting = false;
+}
+
+void PlayerSession::ToggleFavorite() {
+    auto& entries = m_playlist->Entries();
+    const int index = m_playlist->CurIndex();
+    if (index < 0 || index >= static_cast<int>(entries.size()))
+        return;
+    entries[index].favorite = entries[index].favorite == 1 ? 0 : 1;
+    auto& favorites = m_playlist->Favorites();
+    std::erase(favorites, entries[index].path);
+    if (entries[index].favorite == 1)
+        favorites.push_back(entries[index].path);
+}
+
+void PlayerSession::EnableFavorites() {
+    const bool on = Settings::Get(m_profile, kEnableFavorites) != 1;
+    Settings::Set(m_profile, kEnableFavorites, on ? 1 : 0);
+    const FileInfo* entry = m_playlist->EntryAt(m_playlist->CurIndex());
+    if (on && m_playlist->Count() >= 2 && entry && entry->favorite != 1)
+        m_controller->NextTrack();
+}
+
+// The playlist files and the resume values follow the list while the program runs, so that a
+// crash or a kill loses nothing. A track change holding the track lock is waited out by the
+// next round.
+void PlayerSession::SaveListsIfChanged() {
+    if (!Running() || (m_listWrite.valid() &&
+                       m_listWrite.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
+        return;
+    std::unique_lock lock(m_controller->TrackLock(), std::try_to_lock);
+    if (!lock.owns_lock())
+        return;
+    m_playlist->SaveResumeValues(m_controller->PositionMs());
+    std::optional<Playlist::ListFiles> files = m_playlist->ChangedLists();
+    lock.unlock();
+    if (files)
+        m_listWrite = std::async(std::launch::async, [this, files = std::move(*files)] {
+            m_playlist->WriteLists(files);
+        });
+}
+
+void PlayerSession::WaitForListWrite() {
+    if (m_listWrite.valid())
+        m_listWrite.wait();
+}
+
+// The values written at exit; the effect values are written again, from the back end that was
+// in use, when the audio shuts down.
+void PlayerSession::WriteSettingsAtExit() {
+    const PlayerState state = State();
+    ExitSettings exit;
+    exit.systemVolume = m_outputVolume;
+    exit.volume = state.volume;
+    exit.lastPath = Settings::Get(m_profile, kLastPath);
+    exit.shuffle = Settings::Get(m_profile, kShuffle);
+    exit.repeat = Settings::Get(m_profile, kRepeat);
+    exit.repeatType = Settings::Get(m_profile, kRepeatType);
+    exit.alwaysOnTop = state.alwaysOnTop ? 1 : 0;
+    exit.buttonMode = state.buttonMode;
+    exit.enableFavorites = Settings::Get(m_profile, kEnableFavorites);
+    exit.keepLyricsSync = Settings::Get(m_profile, kKeepLyricsSync);
+    exit.lyricsSync = Settings::LyricsSync(m_profile);
+    exit.resume = Settings::Get(m_profile, kResume);
+    exit.curPlayFilePath = m_playlist->Current().path;
+    exit.curPlayPos = m_controller->PositionMs();
+    exit.curIndex = m_playlist->CurIndex();
+    exit.useDefaultDecoder = m_audio->UseDefaultDecoder();
+    exit.effects = Settings::ReadEffects(m_profile);
+    Settings::WriteAtExit(m_profile, exit);
+}
+
+void PlayerSession::Shutdown() {
+    if (!m_started || m_shutDown)
+        return;
+    m_shutDown = true;
+    m_ticking = false;
+    StopMonitor();
+    WaitForListWrite();
+    WriteSettingsAtExit();
+    m_ui.StopTimer(KeyDispatcher::kTimerId);
+    m_playlist->PlaylistStore(m_controller->PositionMs());
+    m_audio->Shutdown(); // writes the effect values, closes the library's stream and the library
+}
+
+// ---- Levels and volumes
+
+void PlayerSession::StartLevels() {
+    if (Running())
+        m_audio->SetEngineLevelMeter(true);
+}
+
+void PlayerSession::StopLevels() {
+    if (Running())
+        m_audio->SetEngineLevelMeter(false);
+}
+
+// The levels of what plays: the library's channel, or the built-in engine's meter.
+bool PlayerSession::Levels(float& left, float& right) {
+    left = right = 0.0f;
+    if (!Running() || !m_controller->IsPlaying())
+        return false;
+    if (m_controller->CurrentMode() == PlaybackController::Mode::Library) {
+        const int channel = m_controller->LibraryChannel();
+        return channel >= 0 && m_audio->Library().Levels(channel, left, right);
+    }
+    return m_audio->EngineLevels(left, right);
+}
+
+void PlayerSession::SetOutputVolume(uint32_t volume) {
+    m_outputVolume = volume;
+    if (Running())
+        m_audio->SetOutputVolume(volume);
+}
+
+int PlayerSession::ChannelVolume() {
+    return Running() ? m_audio->ChannelVolume(m_controller->LibraryChannel()) : 255;
+}
+
+void PlayerSession::SetChannelVolume(int volume) {
+    if (Running())
+        m_audio->SetChannelVolume(m_controller->LibraryChannel(), volume);
+}
+
+void PlayerSession::SetMuted(bool muted) {
+    m_muted = muted;
+}
+
+// ---- PlaybackSink
+
+void PlayerSession::ShowTitle(const FileInfo& entry) {
+    Update([&entry](PlayerState& s) {
+        s.titleEntry = entry;
+        s.titleText = {};
+        ++s.titleSerial;
+    });
+}
+
+void PlayerSession::ShowStatus(const UiText& text, int durationMs) {
+    for (PlayerObserver* observer : m_observers)
+        observer->StatusShown(text, durationMs);
+}
+
+void PlayerSession::SetPanelTime(int seconds) {
+    Update([seconds](PlayerState& s) { s.elapsedSeconds = seconds; });
+}
+
+void PlayerSession::SetPanelTotal(int seconds) {
+    Update([seconds](PlayerState& s) { s.totalSeconds = seconds; });
+}
+
+void PlayerSession::SetPanelFormat(const std::u16string& rate, const std::u16string& bitrate) {
+    Update([&](PlayerState& s) {
+        s.rate = rate;
+        s.bitrate = bitrate;
+    });
+}
+
+void PlayerSession::SetTrackNumber(int number) {
+    Update([number](PlayerState& s) { s.trackNumber = number; });
+}
+
+void PlayerSession::SetPanelState(PanelState panel) {
+    Update([panel](PlayerState& s) {
+        s.panel = panel;
+        s.playing = panel == PanelState::Play;
+        s.paused = panel == PanelState::Pause;
+    });
+}
+
+void PlayerSession::ShowSeekSlider(bool show) {
+    Update([show](PlayerState& s) { s.seekShown = show; });
+}
+
+void PlayerSession::SetSeekRange(int maximum) {
+    Update([maximum](PlayerState& s) { s.seekMaximum = maximum; });
+}
+
+void PlayerSession::SetSeekPos(int position) {
+    Update([position](PlayerState& s) { s.seekPosition = position; });
+}
+
+void PlayerSession::ShowButton(Button button, bool show) {
+    Update([button, show](PlayerState& s) { s.buttons[ButtonIndex(button)] = show ? 1 : 0; });
+}
+
+void PlayerSession::FocusButton(Button button) {
+    static constexpr PlayerObserver::Control kControls[] = {
+        PlayerObserver::Control::Play, PlayerObserver::Control::Pause,
+        PlayerObserver::Control::Stop, PlayerObserver::Control::Previous,
+        PlayerObserver::Control::Next};
+    Focus(kControls[ButtonIndex(button)]);
+}
+
+void PlayerSession::SetSpectrum(Spectrum action) {
+    Update([action](PlayerState& s) { s.spectrum = action; });
+}
+
+// Called with the controller's track lock held, so its lyrics can be read here.
+void PlayerSession::LyricsLoaded() {
+    const bool synced = !m_controller->Lyrics().times.empty();
+    m_syncedLyrics = synced;
+    Update([synced](PlayerState& s) { s.syncedLyrics = synced; });
+}
+
+void PlayerSession::ShowLyric(const LyricsData::Lookup& line) {
+    Update([&line](PlayerState& s) {
+        s.lyric = line;
+        ++s.lyricSerial;
+    });
+}
+
+void PlayerSession::PostToView(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    m_sink.Post(message, wParam, lParam);
+}
+
+void PlayerSession::CurrentEntryChanged(const FileInfo&) {
+    const int index = m_playlist->CurIndex();
+    Update([index](PlayerState& s) { s.currentIndex = index; });
+}
+
+void PlayerSession::SpeedApplied(double speed) {
+    Update([speed](PlayerState& s) { s.speed = speed; });
+}
+
+void PlayerSession::HoldBacklight(bool hold) {
+    Update([hold](PlayerState& s) { s.holdBacklight = hold; });
+}
+
+// The controller's volume rule may run on the monitor's thread: the output volume is set on the
+// UI thread.
+void PlayerSession::SetWaveOutVolume(uint32_t volume) {
+    m_sink.Post(kApplyOutputVolume, volume, 0);
+}
+
+// ---- PlaylistHost
+
+bool PlayerSession::MessageBox(const std::u16string& text, const std::u16string& caption, Box box) {
+    const UiText shownText = UI_TEXT("PlayerSession", "%1").With(text);
+    const UiText shownCaption = UI_TEXT("PlayerSession", "%1").With(caption);
+    if (box == Box::Question)
+        return m_ui.Ask(shownText, shownCaption);
+    m_ui.MessageBox(shownText, shownCaption);
+    return true;
+}
+
+void PlayerSession::ShowTitle(const std::u16string& text) {
+    Update([&text](PlayerState& s) {
+        s.titleText = UI_TEXT("PlayerSession", "%1").With(text);
+        ++s.titleSerial;
+    });
+}
+
+void PlayerSession::BeginWait() {
+    m_ui.BeginWait();
+}
+
+void PlayerSession::EndWait() {
+    m_ui.EndWait();
+}
+
+bool PlayerSession::OpenCurrent() {
+    return m_controller->OpenCurrent(true);
+}
+
+void PlayerSession::Seek(int32_t ms) {
+    m_controller->SeekTo(ms);
+}
+
+void PlayerSession::Play() {
+    m_controller->SetUserWantsPlay(true);
+    m_controller->Play();
+}
+
+bool PlayerSession::IsPlaying() {
+    return m_controller && m_controller->IsPlaying();
+}
+
+void PlayerSession::Stop() {
+    m_controller->Stop();
+}
+
+bool PlayerSession::StepTrack(int step) {
+    return m_controller->StepTrack(step, true);
+}
+
+// ---- KeyDispatcher::Host
+
+uint32_t PlayerSession::NowMs() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void PlayerSession::StartTimer(uint32_t id, uint32_t intervalMs) {
+    m_ui.StartTimer(id, intervalMs);
+}
+
+void PlayerSession::StopTimer(uint32_t id) {
+    m_ui.StopTimer(id);
+}
+
+void PlayerSession::RunFunction(uint32_t functionCode) {
+    RunKeyFunction(functionCode);
+}

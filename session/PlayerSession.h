@@ -1,0 +1,242 @@
+#pragma once
+
+#include "input/Command.h"
+#include "input/KeyDispatcher.h"
+#include "input/KeyMap.h"
+#include "playback/FmodView.h"
+#include "playback/PlaybackSink.h"
+#include "playback/TickJobs.h"
+#include "playlist/PlaylistHost.h"
+#include "session/PlayerObserver.h"
+#include "session/PlayerState.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class AudioSystem;
+class MediaOpener;
+class MessageSink;
+class PlaybackController;
+class Playlist;
+class Profile;
+class SessionUi;
+
+// The player under its windows: the audio, the playlist, the media opener, the playback
+// controller, the key map and dispatcher, the tick and the track monitor. Windows send it
+// Commands (and slider moves, keys, their messages) and render its state; it tells them of
+// changes through PlayerObserver and asks them for what needs a window through SessionUi.
+//
+// Threads: everything is called on the UI thread, except OnTick (the library's mixer) and the
+// levels. The monitor runs on a thread of the session's own; what it reports reaches the state
+// under the state lock and the observers from that thread.
+class PlayerSession : public FmodView,
+                      public PlaybackSink,
+                      public PlaylistHost,
+                      public KeyDispatcher::Host {
+public:
+    using AudioFactory = std::function<std::unique_ptr<AudioSystem>(FmodView& owner)>;
+
+    // Messages the session posts to itself through `sink`; the window hands them back to
+    // HandleMessage on the UI thread, with the engine's messages.
+    static constexpr uint32_t kOpenStartupFolder = 0x71;
+    static constexpr uint32_t kRestartProgram = 0x5F9;
+    static constexpr uint32_t kRestartDecoder = 0x5FA;
+    static constexpr uint32_t kStartupContinuation = 0x5FB;
+    static constexpr uint32_t kApplyOutputVolume = 0x5FD;
+    static constexpr uint32_t kShowNotices = 0x5FE;
+    static constexpr uint32_t kOpenFile = 0x803C;
+    static constexpr uint32_t kRestorePlaylist = 0x8056;
+    // The list saver's period.
+    static constexpr int kListSaveMs = 1000;
+
+    PlayerSession(Profile& profile, SessionUi& ui, MessageSink& sink, AudioFactory makeAudio);
+    ~PlayerSession() override;
+    PlayerSession(const PlayerSession&) = delete;
+    PlayerSession& operator=(const PlayerSession&) = delete;
+
+    // Observers are added before Start and stay until Shutdown.
+    void AddObserver(PlayerObserver& observer);
+
+    // Starts the audio and builds the parts; the start-up goes on from the message loop. False
+    // when the audio could not start: FailureText()/FailureTitle() say why.
+    bool Start(const std::u16string& startCommandLine);
+    UiText FailureText() const { return m_failureText; }
+    UiText FailureTitle() const { return m_failureTitle; }
+    // The controls of the skin the key rules ask about: the open and exit buttons shown, and
+    // whether the seek slider takes A-B marks.
+    void SetSkinControls(bool openFilesShown, bool exitShown, bool seekMarks);
+    // Writes the settings and the lists, stops the monitor and the audio. A second call does
+    // nothing.
+    void Shutdown();
+    bool Running() const;
+
+    // ---- In
+    // A command; false when the session has nothing to do for it (now).
+    bool Run(Command command);
+    // Whether a command has something to act on now (menus grey out the others).
+    bool Available(Command command) const;
+    // A key press (the system's virtual key code); repeats of a held key are not presses.
+    void KeyDown(uint32_t keyCode);
+    // A timer started through SessionUi expired.
+    void Timer(uint32_t id);
+    // The seek slider dragged (100 ms units) and let go; the volume slider moved.
+    void SeekSliderMoving(int position);
+    void SeekSliderReleased(int position);
+    void SetVolumeStep(int step);
+    // The text a second start handed over (a file to open).
+    void OpenCommandLine(const std::u16string& commandLine);
+    // The window went to the foreground or the background.
+    void Activate(bool active);
+    // Messages the session posted to itself, and the engine's.
+    void HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // Writes the playlist files and the resume values when they changed (every kListSaveMs).
+    void SaveListsIfChanged();
+
+    // ---- Out
+    PlayerState State() const;
+    bool IsPlaying() const;
+    bool IsHoldOn() const { return m_hold; }
+    // The controller's run-time library channel's and the engine's levels (0 .. 1).
+    void StartLevels();
+    void StopLevels();
+    bool Levels(float& left, float& right);
+    // The mute switch: the output volume word and the library channel's volume it silences.
+    uint32_t OutputVolume() const { return m_outputVolume; }
+    void SetOutputVolume(uint32_t volume);
+    int ChannelVolume();
+    void SetChannelVolume(int volume);
+    void SetMuted(bool muted);
+    // Milliseconds per tick of the audio clock (the windows' periodic work counts in these).
+    int TickMs() const;
+    // The playlist and the controller, for the playlist's own windows.
+    Playlist* List() { return m_playlist.get(); }
+
+    // FmodView.
+    void* WindowHandle() override { return this; }
+    MessageSink* EngineOwner() override { return &m_sink; }
+    bool StartVuMeter(const FmodFunctions&) override { return true; }
+    bool StartSpectrum(const FmodFunctions&) override { return true; }
+    void StopVuMeter() override {}
+    void StopSpectrum() override {}
+    void OnTick() override;
+
+    // PlaybackSink: the controller's reports become the state.
+    bool Muted() const override { return m_muted; }
+    void ShowTitle(const FileInfo& entry) override;
+    void ShowStatus(const UiText& text, int durationMs) override;
+    void SetPanelTime(int seconds) override;
+    void SetPanelTotal(int seconds) override;
+    void SetPanelFormat(const std::u16string& rate, const std::u16string& bitrate) override;
+    void SetTrackNumber(int number) override;
+    void SetPanelState(PanelState state) override;
+    void ShowSeekSlider(bool show) override;
+    void SetSeekRange(int maximum) override;
+    void SetSeekPos(int position) override;
+    void ShowButton(Button button, bool show) override;
+    void FocusButton(Button button) override;
+    void SetSpectrum(Spectrum action) override;
+    void LyricsLoaded() override;
+    void ShowLyric(const LyricsData::Lookup& line) override;
+    void PostToView(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    void CurrentEntryChanged(const FileInfo& entry) override;
+    void SpeedApplied(double speed) override;
+    void HoldBacklight(bool hold) override;
+    void SetWaveOutVolume(uint32_t volume) override;
+
+    // PlaylistHost.
+    bool Korean() const override { return false; }
+    bool MessageBox(const std::u16string& text, const std::u16string& caption, Box box) override;
+    void ShowTitle(const std::u16string& text) override;
+    void ShowTrackNumber(int number) override { SetTrackNumber(number); }
+    void BeginWait() override;
+    void EndWait() override;
+    bool OpenCurrent() override;
+    void Seek(int32_t ms) override;
+    void Play() override;
+    bool IsPlaying() override;
+    void Stop() override;
+    bool StepTrack(int step) override;
+
+    // KeyDispatcher::Host.
+    uint32_t NowMs() override;
+    void StartTimer(uint32_t id, uint32_t intervalMs) override;
+    void StopTimer(uint32_t id) override;
+    void RunFunction(uint32_t functionCode) override;
+
+private:
+    void StartMonitor();
+    void StopMonitor();
+    void StartupContinuation();
+    void OpenPathLater(const std::u16string& path);
+    void PlayDemoOnFirstStart();
+    void RestorePlaylist();
+    void RunKeyFunction(uint32_t functionCode);
+    void StepVolume(bool up);
+    void ApplyVolume(int32_t volume);
+    void MarkSection();
+    void SpeakTime();
+    void OpenFiles();
+    void OpenFolder();
+    void OpenUrl();
+    void DeleteFile();
+    void ToggleFavorite();
+    void EnableFavorites();
+    void ReadToggles();
+    void WriteSettingsAtExit();
+    void WaitForListWrite();
+    // Changes the state under its lock and tells the observers.
+    void Update(const std::function<void(PlayerState&)>& change);
+    void Focus(PlayerObserver::Control control);
+
+    Profile& m_profile;
+    SessionUi& m_ui;
+    MessageSink& m_sink;
+    AudioFactory m_makeAudio;
+    std::vector<PlayerObserver*> m_observers;
+
+    std::unique_ptr<AudioSystem> m_audio;
+    std::unique_ptr<Playlist> m_playlist;
+    std::unique_ptr<MediaOpener> m_opener;
+    std::unique_ptr<PlaybackController> m_controller;
+    KeyMap m_keyMap;
+    std::unique_ptr<KeyDispatcher> m_dispatcher;
+    TickJobs m_tickJobs;
+    UiText m_failureText;
+    UiText m_failureTitle;
+
+    mutable std::mutex m_stateLock;
+    PlayerState m_state; // under m_stateLock
+
+    std::thread m_monitorThread;
+    std::mutex m_monitorLock;
+    std::condition_variable m_monitorWake;
+    bool m_monitorDue = false;              // under m_monitorLock
+    std::atomic<bool> m_stopMonitor{false}; // set under m_monitorLock
+    std::atomic<bool> m_ticking{false};     // the session is complete: the tick may use it
+
+    // The list files are written on a thread of their own.
+    std::future<void> m_listWrite;
+
+    std::u16string m_startLine;
+    std::u16string m_pendingPath; // the file of the next kOpenFile
+    std::atomic<uint32_t> m_outputVolume{0xFFFFFFFF};
+    bool m_openFilesShown = true;
+    bool m_exitShown = true;
+    bool m_seekMarks = true;
+    bool m_started = false;
+    bool m_shutDown = false;
+    bool m_deleting = false;
+    std::atomic<bool> m_hold{false};
+    std::atomic<bool> m_active{true};
+    std::atomic<bool> m_displayOn{true};
+    std::atomic<bool> m_muted{false};
+    std::atomic<bool> m_syncedLyrics{false};
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "lyrics/LyricsData.h"
+#include "playback/PlaybackSink.h"
+#include "playlist/FileInfo.h"
+#include "support/UiText.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// What the player shows, as one value: the windows render it. The player session keeps it and
+// hands out copies (PlayerSession::State()).
+struct PlayerState {
+    using Button = PlaybackSink::Button;
+    using PanelState = PlaybackSink::PanelState;
+    using Spectrum = PlaybackSink::Spectrum;
+
+    // The LCD's track line: the entry's title or tags, or, when `titleText` is set, that text.
+    // `titleSerial` changes with every new line, so that the same title shown again is seen.
+    FileInfo titleEntry;
+    UiText titleText;
+    uint32_t titleSerial = 0;
+
+    // The display panel.
+    int elapsedSeconds = 0;
+    int totalSeconds = 0;
+    std::u16string rate = u"00";
+    std::u16string bitrate = u"000";
+    int trackNumber = 0;
+    PanelState panel = PanelState::Stop;
+    Spectrum spectrum = Spectrum::Clear;
+
+    // The seek slider, in 100 ms units, and its A-B marks (0, 1 or 2 of them).
+    bool seekShown = true;
+    int seekMaximum = 0;
+    int seekPosition = 0;
+    int markCount = 0;
+    int markA = 0;
+    int markB = 0;
+
+    // The transport buttons by Button: -1 as the skin left them, 0 hidden, 1 shown.
+    std::array<int, 5> buttons{-1, -1, -1, -1, -1};
+    // "ButtonMode": 1 shuffle and repeat, else speed and A-B.
+    int buttonMode = 0;
+    bool shuffle = false;
+    bool repeat = false;
+
+    // The current lyrics line; `lyricSerial` changes with every line shown.
+    LyricsData::Lookup lyric;
+    uint32_t lyricSerial = 0;
+    bool syncedLyrics = false;
+
+    // The volume slider: the step and its range.
+    int volume = 0;
+    int volumeRange = 100;
+
+    bool playing = false;
+    bool paused = false;
+    bool stream = false;
+    bool hold = false;
+    bool alwaysOnTop = false;
+    bool holdBacklight = false;
+    double speed = 1.0;
+    int currentIndex = -1;
+};

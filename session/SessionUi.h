@@ -1,0 +1,33 @@
+#pragma once
+
+#include "playback/PlaybackUi.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the player session needs a window for: the playback controller's boxes, popups and wait
+// cursor, a question, the file, folder and address choosers, timers, the window itself and the
+// program's built-in resources. Used on the UI thread only, except the PlaybackUi calls.
+class SessionUi : public PlaybackUi {
+public:
+    enum class WindowAction { Close, Restart, Minimize, Restore };
+
+    // Yes/No with the question icon; true for Yes.
+    virtual bool Ask(const UiText& text, const UiText& caption) = 0;
+    // Audio files chosen in `folder` (full paths); empty when cancelled.
+    virtual std::vector<std::u16string> ChooseFiles(const std::u16string& folder) = 0;
+    // A folder chosen, starting at `folder`; empty when cancelled.
+    virtual std::u16string ChooseFolder(const std::u16string& folder) = 0;
+    // An internet radio address; nothing when cancelled.
+    virtual std::optional<std::u16string> AskAddress() = 0;
+
+    // A repeating timer; each expiry calls PlayerSession::Timer(id).
+    virtual void StartTimer(uint32_t id, uint32_t intervalMs) = 0;
+    virtual void StopTimer(uint32_t id) = 0;
+
+    virtual void Window(WindowAction action) = 0;
+    // A built-in resource ("demo/sonvale-demo.ogg", "sounds/12.wav"); empty when missing.
+    virtual std::string Resource(const std::string& name) = 0;
+};
