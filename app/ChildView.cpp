@@ -29,6 +29,7 @@
 #include "skin/MuteSwitch.h"
 #include "skin/ToggleButton.h"
 #include "skin/VirtualKey.h"
+#include "ui/Translated.h"
 
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -87,9 +88,10 @@ ChildView::~ChildView() {
 
 bool ChildView::Create() {
     // 1. Audio start-up: the run-time library and the built-in engine.
-    m_audio = std::make_unique<FmodBackend>(m_profile, Registry::Shared(), *this, m_language);
+    m_audio = std::make_unique<FmodBackend>(m_profile, Registry::Shared(), *this);
     if (!m_audio->Start()) {
-        QMessageBox::critical(this, Text(m_audio->FailureTitle()), Text(m_audio->FailureText()));
+        QMessageBox::critical(this, Translated(m_audio->FailureTitle()),
+                              Translated(m_audio->FailureText()));
         m_audio.reset();
         return false;
     }

@@ -11,6 +11,7 @@
 #include "skin/MainViewLayout.h"
 #include "skin/MuteSwitch.h"
 #include "skin/VirtualButton.h"
+#include "ui/Translated.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -63,10 +64,11 @@ void ViewUi::MessageBox(const std::u16string& text, const std::u16string& title)
     OnUi([this, text, title] { QMessageBox::critical(&m_view, Text(title), Text(text)); });
 }
 
-bool ViewUi::MessageBox(const std::u16string& text, const std::u16string& caption, Box box) {
+bool ViewUi::MessageBox(const UiText& text, const UiText& caption, Box box) {
     if (box == Box::Question)
-        return QMessageBox::question(&m_view, Text(caption), Text(text)) == QMessageBox::Yes;
-    QMessageBox::critical(&m_view, Text(caption), Text(text));
+        return QMessageBox::question(&m_view, Translated(caption), Translated(text)) ==
+               QMessageBox::Yes;
+    QMessageBox::critical(&m_view, Translated(caption), Translated(text));
     return true;
 }
 

@@ -21,7 +21,7 @@ public:
     bool Korean() const override;
     bool Muted() const override;
     void MessageBox(const std::u16string& text, const std::u16string& title) override;
-    bool MessageBox(const std::u16string& text, const std::u16string& caption, Box box) override;
+    bool MessageBox(const UiText& text, const UiText& caption, Box box) override;
     void ShowTitle(const FileInfo& entry) override;
     void ShowTitle(const std::u16string& text) override;
     void ShowStatus(const std::u16string& text, int durationMs) override;
