@@ -5,7 +5,6 @@
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
 #include "platform/Registry.h"
-#include "platform/SystemLocale.h"
 #include "playback/FmodAudioSystem.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
@@ -54,12 +53,10 @@ constexpr Command kButtonCommands[] = {Command::Play, Command::Pause, Command::S
 ChildView::ChildView(QWidget* parent)
     : QWidget(parent), m_profile(Registry::Shared(), kRegistryKeyWord, kProfileName),
       m_session(m_profile, *this, m_sink, [this](FmodView& owner) {
-          return std::make_unique<FmodAudioSystem>(m_profile, Registry::Shared(), owner,
-                                                   m_language);
+          return std::make_unique<FmodAudioSystem>(m_profile, Registry::Shared(), owner);
       }) {
     setFixedSize(480, 536);
     setFocusPolicy(Qt::StrongFocus);
-    m_language = Settings::UiLanguage(m_profile, SystemLocale::LanguageId());
     m_session.AddObserver(*this);
     connect(&m_lcdTimer, &QTimer::timeout, this, [this] { m_layout->lcd->ScrollStep(); });
     connect(&m_meterTimer, &QTimer::timeout, this, [this] {
@@ -273,8 +270,8 @@ void ChildView::Render() {
     ImageSlideBar* seek = m_layout->seek;
 
     if (all || state.titleSerial != was.titleSerial) {
-        if (!state.titleText.Empty())
-            lcd->SetText(Translated(state.titleText));
+        if (!state.titleName.empty())
+            lcd->SetText(QString::fromStdU16String(state.titleName));
         else if (state.titleSerial != 0)
             lcd->SetTrackInfo(state.titleEntry);
     }

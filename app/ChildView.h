@@ -30,6 +30,8 @@ class ChildView : public QWidget,
                   public PlayerObserver,
                   public LevelSource,
                   public MuteVolume {
+    Q_OBJECT
+
 public:
     explicit ChildView(QWidget* parent = nullptr);
     ~ChildView() override;
@@ -108,7 +110,6 @@ private:
     void ShowTapMenu(const QPoint& globalPosition);
 
     Profile m_profile;
-    int m_language = 1033;
     WindowMessageSink m_sink{this};
     PlayerSession m_session;
     SkinManager m_background;

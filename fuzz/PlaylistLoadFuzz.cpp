@@ -19,8 +19,7 @@ namespace {
 
 class QuietHost : public PlaylistHost {
 public:
-    bool Korean() const override { return false; }
-    bool MessageBox(const std::u16string&, const std::u16string&, Box) override { return false; }
+    bool MessageBox(const UiText&, const UiText&, Box) override { return false; }
     void ShowTitle(const std::u16string&) override {}
     void ShowTrackNumber(int) override {}
     void BeginWait() override {}

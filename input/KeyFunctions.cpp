@@ -4,83 +4,47 @@
 
 namespace {
 
-constexpr std::array<std::u16string_view, KeyFunctions::kCount> kEnglish{
-    u"Play",
-    u"Stop",
-    u"Pause",
-    u"Play/Stop",
-    u"Play/Pause",
-    u"Previous Track",
-    u"Next Track",
-    u"Rewind",
-    u"Fast Forward",
-    u"Volume Up",
-    u"Volume Down",
-    u"Repeat Section (A<->B)",
-    u"Mute On/Off",
-    u"Display On/Off",
-    u"Power Off",
-    u"Play Speed Up",
-    u"Play Speed Down",
-    u"Delete File (Playlist)",
-    u"Open Files",
-    u"Exit Sonvale",
-    u"Hold On/Off",
-    u"Activate Sonvale",
-    u"Show Playlist",
-    u"Alarm Time",
-    u"Shuffle On/Off",
-    u"Undefined",
+// In the order of the function indices.
+const std::array<UiText, KeyFunctions::kCount> kNames{
+    UI_TEXT("KeyFunctions", "Play"),
+    UI_TEXT("KeyFunctions", "Stop"),
+    UI_TEXT("KeyFunctions", "Pause"),
+    UI_TEXT("KeyFunctions", "Play/Stop"),
+    UI_TEXT("KeyFunctions", "Play/Pause"),
+    UI_TEXT("KeyFunctions", "Previous Track"),
+    UI_TEXT("KeyFunctions", "Next Track"),
+    UI_TEXT("KeyFunctions", "Rewind"),
+    UI_TEXT("KeyFunctions", "Fast Forward"),
+    UI_TEXT("KeyFunctions", "Volume Up"),
+    UI_TEXT("KeyFunctions", "Volume Down"),
+    UI_TEXT("KeyFunctions", "Repeat Section (A<->B)"),
+    UI_TEXT("KeyFunctions", "Mute On/Off"),
+    UI_TEXT("KeyFunctions", "Display On/Off"),
+    UI_TEXT("KeyFunctions", "Power Off"),
+    UI_TEXT("KeyFunctions", "Play Speed Up"),
+    UI_TEXT("KeyFunctions", "Play Speed Down"),
+    UI_TEXT("KeyFunctions", "Delete File (Playlist)"),
+    UI_TEXT("KeyFunctions", "Open Files"),
+    UI_TEXT("KeyFunctions", "Exit Sonvale"),
+    UI_TEXT("KeyFunctions", "Hold On/Off"),
+    UI_TEXT("KeyFunctions", "Activate Sonvale"),
+    UI_TEXT("KeyFunctions", "Show Playlist"),
+    UI_TEXT("KeyFunctions", "Alarm Time"),
+    UI_TEXT("KeyFunctions", "Shuffle On/Off"),
+    UI_TEXT("KeyFunctions", "Undefined"),
 };
-
-constexpr std::array<std::u16string_view, KeyFunctions::kCount> kKorean{
-    u"재생",
-    u"정지",
-    u"일시정지",
-    u"재생/정지",
-    u"재생/일시정지",
-    u"이전 트랙",
-    u"다음 트랙",
-    u"뒤로 건너뛰기",
-    u"앞으로 건너뛰기",
-    u"볼륨 키우기",
-    u"불륨 줄이기",
-    u"구간반복",
-    u"소리 켜기/끄기",
-    u"화면 켜기/끄기",
-    u"전원 끄기",
-    u"재생 속도 증가",
-    u"재생 속도 감소",
-    u"파일 삭제",
-    u"파일 열기",
-    u"Sonvale 종료",
-    u"Hold 켜기/끄기",
-    u"Sonvale 활성화",
-    u"재생 목록 표시",
-    u"시간 알림",
-    u"Shuffle 켜기/끄기",
-    u"Undefined",
-};
-
-constexpr int32_t kKoreanLanguage = 1042;
 
 } // namespace
 
-std::u16string_view KeyFunctions::EnglishName(int index) {
-    return IsValidIndex(index) ? kEnglish[static_cast<size_t>(index)] : std::u16string_view{};
+UiText KeyFunctions::Name(int index) {
+    return IsValidIndex(index) ? kNames[static_cast<size_t>(index)] : UiText{};
 }
 
-std::u16string_view KeyFunctions::KoreanName(int index) {
-    return IsValidIndex(index) ? kKorean[static_cast<size_t>(index)] : std::u16string_view{};
-}
-
-std::u16string_view KeyFunctions::Name(int index, int32_t uiLanguage) {
-    return uiLanguage == kKoreanLanguage ? KoreanName(index) : EnglishName(index);
-}
-
-int KeyFunctions::IndexOfName(std::u16string_view name) {
+int KeyFunctions::IndexOfName(std::u16string_view name,
+                              const std::function<std::u16string(const UiText&)>& shown) {
     for (int i = 0; i < kCount; ++i) {
-        if (kEnglish[static_cast<size_t>(i)] == name || kKorean[static_cast<size_t>(i)] == name)
+        const UiText& text = kNames[static_cast<size_t>(i)];
+        if (text.English() == name || (shown && shown(text) == name))
             return i;
     }
     return 0;

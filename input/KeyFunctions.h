@@ -1,11 +1,14 @@
 #pragma once
 
+#include "support/UiText.h"
+
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 // The player functions a key can be mapped to. The key map stores the index; the view runs the
-// function code, 65010 + index. Names are the string table's texts: English at 65110 + index,
-// Korean at 65010 + index.
+// function code, 65010 + index. The names are English texts the windows translate.
 class KeyFunctions {
 public:
     static constexpr uint32_t kFirstCode = 65010;
@@ -49,14 +52,10 @@ public:
     static constexpr bool IsValidIndex(int index) { return index >= 0 && index < kCount; }
 
     // The name of a function index; empty for an index outside 0 .. 25.
-    static std::u16string_view EnglishName(int index);
-    static std::u16string_view KoreanName(int index);
-    // The name in the UI language (1042 is Korean).
-    static std::u16string_view Name(int index, int32_t uiLanguage);
-    // String table ids of the names.
-    static constexpr uint32_t EnglishStringId(int index) { return 65110 + index; }
-    static constexpr uint32_t KoreanStringId(int index) { return 65010 + index; }
+    static UiText Name(int index);
 
-    // The index whose name (in either language) is `name`, else 0, as the page reads its rows.
-    static int IndexOfName(std::u16string_view name);
+    // The index whose name is `name`, else 0, as the page reads its rows: the English name, or
+    // the name as `shown` gives it (the window's translation).
+    static int IndexOfName(std::u16string_view name,
+                           const std::function<std::u16string(const UiText&)>& shown = {});
 };

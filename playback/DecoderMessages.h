@@ -1,9 +1,8 @@
 #pragma once
 
-#include <string>
-#include <string_view>
+#include "support/UiText.h"
 
-// Why the audio could not start, as the user reads it.
+// Why the audio could not start.
 enum class DecoderMessage {
     LoadFailed,      // the library file did not load
     BindFailed,      // a function of the library is missing
@@ -15,14 +14,11 @@ enum class DecoderMessage {
     DspFailed, // a DSP unit of the library could not be created
 };
 
-// The texts of audio start-up failures, English and Korean, in one table. The English texts
-// keep the spellings users of earlier versions know.
+// The message box of an audio start-up failure. The English texts keep the spellings users of
+// earlier versions know.
 class DecoderMessages {
 public:
-    // The reason text for the UI language (1042 Korean, anything else English).
-    static std::u16string Text(DecoderMessage message, int language);
-    // The message box text: "Decorder initialize failed. (reason)".
-    static std::u16string FailureText(std::u16string_view reason, int language);
-    // The message box title.
-    static std::u16string Title(int language);
+    // "Decorder initialize failed. (reason)".
+    static UiText FailureText(DecoderMessage message);
+    static UiText Title();
 };

@@ -14,8 +14,8 @@ constexpr int kBlockFrames = 1024;
 
 } // namespace
 
-FmodAudioSystem::FmodAudioSystem(Profile& profile, Registry& registry, FmodView& view, int language)
-    : m_backend(profile, registry, view, language) {}
+FmodAudioSystem::FmodAudioSystem(Profile& profile, Registry& registry, FmodView& view)
+    : m_backend(profile, registry, view) {}
 
 FmodAudioSystem::~FmodAudioSystem() {
     Shutdown();
@@ -31,11 +31,11 @@ bool FmodAudioSystem::Start() {
 }
 
 UiText FmodAudioSystem::FailureText() const {
-    return UI_TEXT("FmodAudioSystem", "%1").With(m_backend.FailureText());
+    return m_backend.FailureText();
 }
 
 UiText FmodAudioSystem::FailureTitle() const {
-    return UI_TEXT("FmodAudioSystem", "%1").With(m_backend.FailureTitle());
+    return m_backend.FailureTitle();
 }
 
 void FmodAudioSystem::SetStreamShutdown(std::function<void()> hook) {

@@ -16,7 +16,7 @@ class Registry;
 // FmodBackend, with the controller's back ends over them.
 class FmodAudioSystem : public AudioSystem {
 public:
-    FmodAudioSystem(Profile& profile, Registry& registry, FmodView& view, int language);
+    FmodAudioSystem(Profile& profile, Registry& registry, FmodView& view);
     ~FmodAudioSystem() override;
 
     bool Start() override;

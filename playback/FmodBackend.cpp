@@ -26,8 +26,8 @@ constexpr int kBytesPerMixFrame = 8; // two 32-bit integers
 
 } // namespace
 
-FmodBackend::FmodBackend(Profile& profile, Registry& registry, FmodView& view, int language)
-    : m_profile(profile), m_registry(registry), m_view(view), m_language(language) {}
+FmodBackend::FmodBackend(Profile& profile, Registry& registry, FmodView& view)
+    : m_profile(profile), m_registry(registry), m_view(view) {}
 
 FmodBackend::~FmodBackend() {
     Shutdown();
@@ -36,7 +36,7 @@ FmodBackend::~FmodBackend() {
 bool FmodBackend::Start() {
     if (m_started)
         return true;
-    m_reason.clear();
+    m_reason.reset();
 
     m_useDefaultDecoder = Settings::AudioStartupUseDefaultDecoder(m_profile, m_registry);
 
@@ -183,12 +183,12 @@ bool FmodBackend::ActivateTick(bool active) {
     return true;
 }
 
-std::u16string FmodBackend::FailureText() const {
-    return DecoderMessages::FailureText(m_reason, m_language);
+UiText FmodBackend::FailureText() const {
+    return m_reason ? DecoderMessages::FailureText(*m_reason) : UiText{};
 }
 
-std::u16string FmodBackend::FailureTitle() const {
-    return DecoderMessages::Title(m_language);
+UiText FmodBackend::FailureTitle() const {
+    return DecoderMessages::Title();
 }
 
 void FmodBackend::Shutdown() {
@@ -271,7 +271,7 @@ void FmodBackend::TearDown() {
 }
 
 bool FmodBackend::Fail(DecoderMessage message) {
-    m_reason = DecoderMessages::Text(message, m_language);
+    m_reason = message;
     TearDown();
     return false;
 }

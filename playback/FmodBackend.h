@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 class FmodView;
@@ -27,7 +28,7 @@ public:
     static constexpr unsigned kInitFlags = 8;
     static constexpr int kInitRetries = 10;
 
-    FmodBackend(Profile& profile, Registry& registry, FmodView& view, int language);
+    FmodBackend(Profile& profile, Registry& registry, FmodView& view);
     // Shuts down what is still running.
     ~FmodBackend();
     FmodBackend(const FmodBackend&) = delete;
@@ -51,10 +52,11 @@ public:
     bool ActivateTick(bool active = true);
 
     bool IsStarted() const { return m_started; }
-    const std::u16string& Reason() const { return m_reason; }
+    // Why the last Start() failed; none when it did not.
+    std::optional<DecoderMessage> Reason() const { return m_reason; }
     // The message box text and title for the failure of the last Start().
-    std::u16string FailureText() const;
-    std::u16string FailureTitle() const;
+    UiText FailureText() const;
+    UiText FailureTitle() const;
 
     // "UseDefaultDecoder" as it was at start-up (after the Widcomm rule).
     int32_t UseDefaultDecoder() const { return m_useDefaultDecoder; }
@@ -82,7 +84,6 @@ private:
     Profile& m_profile;
     Registry& m_registry;
     FmodView& m_view;
-    const int m_language;
     std::string m_libraryPath;
     std::function<void(const FmodFunctions&)> m_streamShutdown;
 
@@ -97,5 +98,5 @@ private:
     bool m_vuMeter = false;
     bool m_spectrum = false;
     bool m_started = false;
-    std::u16string m_reason;
+    std::optional<DecoderMessage> m_reason;
 };

@@ -228,10 +228,9 @@ bool MediaOpener::DeleteCurrentFile() {
         return false;
     PlaylistHost& host = m_playlist.Host();
     const FileInfo victim = m_playlist.Current();
-    const bool korean = host.Korean();
-    std::u16string text = korean ? u"지정된 파일(" + victim.path + u")을 삭제하시겠습니까?"
-                                 : u"Do you really want to delete file \"" + victim.path + u"\" ?";
-    if (!host.MessageBox(text, u"Sonvale", PlaylistHost::Box::Question))
+    const UiText text =
+        UI_TEXT("Playlist", "Do you really want to delete file \"%1\" ?").With(victim.path);
+    if (!host.MessageBox(text, UI_TEXT("Playlist", "Sonvale"), PlaylistHost::Box::Question))
         return false;
 
     m_deleting = true;

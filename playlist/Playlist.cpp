@@ -55,10 +55,6 @@ size_t Hash(const std::string& bytes) {
     return std::hash<std::string>{}(bytes);
 }
 
-std::u16string Number(int number) {
-    return TextCodec::Utf8ToUtf16(std::to_string(number));
-}
-
 bool ReadEntry(Archive& archive, FileInfo& entry) {
     for (std::u16string* text : {&entry.name, &entry.path, &entry.ext, &entry.playTime,
                                  &entry.title, &entry.artist, &entry.album, &entry.reserved})
@@ -129,10 +125,8 @@ bool Playlist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
         if (reportErrors) {
-            const bool korean = m_host.Korean();
-            m_host.MessageBox(korean ? u"파일 열기 실패." : u"File open error.",
-                              korean ? u"Sonvale 에러" : u"Sonvale Error",
-                              PlaylistHost::Box::Error);
+            m_host.MessageBox(UI_TEXT("Playlist", "File open error."),
+                              UI_TEXT("Playlist", "Sonvale Error"), PlaylistHost::Box::Error);
         }
         return false;
     }
@@ -301,37 +295,30 @@ void Playlist::SaveResumeValues(int32_t positionMs) {
     Settings::Set(m_profile, kCurIndex, m_resumeIndex);
 }
 
-void Playlist::Notify(const std::u16string& text) {
-    m_notices.push_back(text);
+void Playlist::Notify(UiText text) {
+    m_notices.push_back(std::move(text));
 }
 
 void Playlist::ShowNotices() {
-    const bool korean = m_host.Korean();
-    for (const std::u16string& text : std::exchange(m_notices, {}))
-        m_host.MessageBox(text, korean ? u"Sonvale 에러" : u"Sonvale Error",
-                          PlaylistHost::Box::Error);
+    for (const UiText& text : std::exchange(m_notices, {}))
+        m_host.MessageBox(text, UI_TEXT("Playlist", "Sonvale Error"), PlaylistHost::Box::Error);
 }
 
-std::u16string Playlist::DamagedText(const std::u16string& path, bool saved) const {
-    const std::u16string count = Number(Count());
-    if (m_host.Korean())
-        return saved ? u"저장된 재생 목록이 손상되었습니다. 읽을 수 있었던 항목(" + count +
-                           u"개)은 그대로 두었고, 손상된 파일은 \"" + path +
-                           u"\" 파일로 보관했습니다."
-                     : u"재생 목록 파일이 손상되었습니다(\"" + path + u"\"). 항목 " + count +
-                           u"개만 읽을 수 있었습니다.";
-    return saved ? u"The saved playlist is damaged. What could be read of it (" + count +
-                       u" entries) is kept; the damaged file was saved as \"" + path + u"\"."
-                 : u"The playlist file \"" + path + u"\" is damaged; only " + count +
-                       u" entries could be read from it.";
+UiText Playlist::DamagedText(const std::u16string& path, bool saved) const {
+    if (saved)
+        return UI_TEXT("Playlist", "The saved playlist is damaged. What could be read of it (%1 "
+                                   "entries) is kept; the damaged file was saved as \"%2\".")
+            .With(Count())
+            .With(path);
+    return UI_TEXT("Playlist",
+                   "The playlist file \"%1\" is damaged; only %2 entries could be read from it.")
+        .With(path)
+        .With(Count());
 }
 
-std::u16string Playlist::LeftOutText(int leftOut) const {
-    if (m_host.Korean())
-        return u"재생 목록에는 항목을 최대 9999개까지 담을 수 있어 " + Number(leftOut) +
-               u"개 항목을 넣지 못했습니다.";
-    return u"A playlist holds at most 9999 entries; " + Number(leftOut) +
-           u" entries were left out.";
+UiText Playlist::LeftOutText(int leftOut) const {
+    return UI_TEXT("Playlist", "A playlist holds at most 9999 entries; %1 entries were left out.")
+        .With(leftOut);
 }
 
 bool Playlist::Missing(int index) {

@@ -2,6 +2,7 @@
 
 #include "engine/core/PlayerTypes.h"
 #include "playlist/FileInfo.h"
+#include "support/UiText.h"
 
 #include <atomic>
 #include <cstdint>
@@ -135,9 +136,9 @@ private:
         int leftOut = 0;      // entries past the limit
     };
     LoadResult LoadListBytes(const std::string& bytes);
-    std::u16string DamagedText(const std::u16string& path, bool saved) const;
-    std::u16string LeftOutText(int leftOut) const;
-    void Notify(const std::u16string& text);
+    UiText DamagedText(const std::u16string& path, bool saved) const;
+    UiText LeftOutText(int leftOut) const;
+    void Notify(UiText text);
     std::string ListBytes() const;
     std::string PlayedBytes() const;
     bool InPlayed(const std::u16string& path);
@@ -181,5 +182,5 @@ private:
     std::u16string m_resumePath;
     int m_resumeIndex = -1;
     bool m_savedListFound = false;
-    std::vector<std::u16string> m_notices;
+    std::vector<UiText> m_notices;
 };

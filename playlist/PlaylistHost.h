@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/UiText.h"
+
 #include <cstdint>
 #include <string>
 
@@ -11,11 +13,10 @@ public:
 
     virtual ~PlaylistHost() = default;
 
-    // The user interface speaks Korean.
-    virtual bool Korean() const = 0;
     // Error: an OK box with the error icon. Question: Yes/No with the question icon; true for Yes.
-    virtual bool MessageBox(const std::u16string& text, const std::u16string& caption, Box box) = 0;
-    // Shows a text on the LCD text line.
+    // The view shows both texts in the UI language.
+    virtual bool MessageBox(const UiText& text, const UiText& caption, Box box) = 0;
+    // Shows a text (an entry's name) on the LCD text line.
     virtual void ShowTitle(const std::u16string& text) = 0;
     // Shows `number` on the track number display.
     virtual void ShowTrackNumber(int number) = 0;

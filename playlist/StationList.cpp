@@ -83,9 +83,8 @@ int StationList::ImportPls(const std::u16string& path) {
         return 0;
     IniFile pls;
     if (!pls.Load(path)) {
-        const bool korean = m_host.Korean();
-        m_host.MessageBox(korean ? u"파일 열기 실패." : u"File open error.",
-                          korean ? u"Sonvale 에러" : u"Sonvale Error", PlaylistHost::Box::Error);
+        m_host.MessageBox(UI_TEXT("Playlist", "File open error."),
+                          UI_TEXT("Playlist", "Sonvale Error"), PlaylistHost::Box::Error);
         return 0;
     }
     int count = 0;

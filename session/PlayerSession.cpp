@@ -768,7 +768,7 @@ void PlayerSession::SetMuted(bool muted) {
 void PlayerSession::ShowTitle(const FileInfo& entry) {
     Update([&entry](PlayerState& s) {
         s.titleEntry = entry;
-        s.titleText = {};
+        s.titleName.clear();
         ++s.titleSerial;
     });
 }
@@ -872,18 +872,16 @@ void PlayerSession::SetWaveOutVolume(uint32_t volume) {
 
 // ---- PlaylistHost
 
-bool PlayerSession::MessageBox(const std::u16string& text, const std::u16string& caption, Box box) {
-    const UiText shownText = UI_TEXT("PlayerSession", "%1").With(text);
-    const UiText shownCaption = UI_TEXT("PlayerSession", "%1").With(caption);
+bool PlayerSession::MessageBox(const UiText& text, const UiText& caption, Box box) {
     if (box == Box::Question)
-        return m_ui.Ask(shownText, shownCaption);
-    m_ui.MessageBox(shownText, shownCaption);
+        return m_ui.Ask(text, caption);
+    m_ui.MessageBox(text, caption);
     return true;
 }
 
 void PlayerSession::ShowTitle(const std::u16string& text) {
     Update([&text](PlayerState& s) {
-        s.titleText = UI_TEXT("PlayerSession", "%1").With(text);
+        s.titleName = text;
         ++s.titleSerial;
     });
 }

@@ -152,8 +152,7 @@ public:
     void SetWaveOutVolume(uint32_t volume) override;
 
     // PlaylistHost.
-    bool Korean() const override { return false; }
-    bool MessageBox(const std::u16string& text, const std::u16string& caption, Box box) override;
+    bool MessageBox(const UiText& text, const UiText& caption, Box box) override;
     void ShowTitle(const std::u16string& text) override;
     void ShowTrackNumber(int number) override { SetTrackNumber(number); }
     void BeginWait() override;

@@ -3,7 +3,6 @@
 #include "lyrics/LyricsData.h"
 #include "playback/PlaybackSink.h"
 #include "playlist/FileInfo.h"
-#include "support/UiText.h"
 
 #include <array>
 #include <cstdint>
@@ -16,10 +15,10 @@ struct PlayerState {
     using PanelState = PlaybackSink::PanelState;
     using Spectrum = PlaybackSink::Spectrum;
 
-    // The LCD's track line: the entry's title or tags, or, when `titleText` is set, that text.
+    // The LCD's track line: the entry's title or tags, or, when `titleName` is set, that name.
     // `titleSerial` changes with every new line, so that the same title shown again is seen.
     FileInfo titleEntry;
-    UiText titleText;
+    std::u16string titleName;
     uint32_t titleSerial = 0;
 
     // The display panel.

@@ -2,6 +2,183 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ko_KR">
 <context>
+    <name>ChildView</name>
+    <message>
+        <source>None</source>
+        <translation>반복없음</translation>
+    </message>
+    <message>
+        <source>One</source>
+        <translation>단일파일</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>재생목록</translation>
+    </message>
+    <message>
+        <source>Open Files</source>
+        <translation>파일 열기</translation>
+    </message>
+    <message>
+        <source>Select folder with audio files</source>
+        <translation>오디오 파일이 있는 폴더 선택</translation>
+    </message>
+    <message>
+        <source>Open URL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>URL:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DecoderMessages</name>
+    <message>
+        <source>Decorder initialize failed. (Decorder dll file load faild)</source>
+        <translation>디코더 초기화 실패. (디코더 DLL 파일 로드 실패)</translation>
+    </message>
+    <message>
+        <source>Decorder initialize failed. (Decoder initialize faild)</source>
+        <translation>디코더 초기화 실패. (디코더 초기화 실패)</translation>
+    </message>
+    <message>
+        <source>Decorder initialize failed. (Decoder buffer failed)</source>
+        <translation>디코더 초기화 실패. (디코더 버퍼 설정 실패)</translation>
+    </message>
+    <message>
+        <source>Decorder initialize failed. (Decoder initialize retry failed)</source>
+        <translation>디코더 초기화 실패. (디코더 초기화 재시도 실패)</translation>
+    </message>
+    <message>
+        <source>Decorder initialize failed. (Decoder library initialize faild)</source>
+        <translation>디코더 초기화 실패. (디코더 라이브러리 초기화 실패)</translation>
+    </message>
+    <message>
+        <source>Decorder initialize failed. (VU-Meter DSP unit initialize failed)</source>
+        <translation>디코더 초기화 실패. (VU 미터 DSP 유닛 초기화 실패)</translation>
+    </message>
+    <message>
+        <source>Decorder initialize failed. (Spectrum DSP unit initialize failed)</source>
+        <translation>디코더 초기화 실패. (스펙트럼 DSP 유닛 초기화 실패)</translation>
+    </message>
+    <message>
+        <source>Decorder initialize failed. (DSP unit initialize failed)</source>
+        <translation>디코더 초기화 실패. (DSP 유닛 초기화 실패)</translation>
+    </message>
+    <message>
+        <source>Decoder Error</source>
+        <translation>디코더 에러</translation>
+    </message>
+</context>
+<context>
+    <name>KeyFunctions</name>
+    <message>
+        <source>Play</source>
+        <translation>재생</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>정지</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>일시정지</translation>
+    </message>
+    <message>
+        <source>Play/Stop</source>
+        <translation>재생/정지</translation>
+    </message>
+    <message>
+        <source>Play/Pause</source>
+        <translation>재생/일시정지</translation>
+    </message>
+    <message>
+        <source>Previous Track</source>
+        <translation>이전 트랙</translation>
+    </message>
+    <message>
+        <source>Next Track</source>
+        <translation>다음 트랙</translation>
+    </message>
+    <message>
+        <source>Rewind</source>
+        <translation>뒤로 건너뛰기</translation>
+    </message>
+    <message>
+        <source>Fast Forward</source>
+        <translation>앞으로 건너뛰기</translation>
+    </message>
+    <message>
+        <source>Volume Up</source>
+        <translation>볼륨 키우기</translation>
+    </message>
+    <message>
+        <source>Volume Down</source>
+        <translation>불륨 줄이기</translation>
+    </message>
+    <message>
+        <source>Repeat Section (A&lt;-&gt;B)</source>
+        <translation>구간반복</translation>
+    </message>
+    <message>
+        <source>Mute On/Off</source>
+        <translation>소리 켜기/끄기</translation>
+    </message>
+    <message>
+        <source>Display On/Off</source>
+        <translation>화면 켜기/끄기</translation>
+    </message>
+    <message>
+        <source>Power Off</source>
+        <translation>전원 끄기</translation>
+    </message>
+    <message>
+        <source>Play Speed Up</source>
+        <translation>재생 속도 증가</translation>
+    </message>
+    <message>
+        <source>Play Speed Down</source>
+        <translation>재생 속도 감소</translation>
+    </message>
+    <message>
+        <source>Delete File (Playlist)</source>
+        <translation>파일 삭제</translation>
+    </message>
+    <message>
+        <source>Open Files</source>
+        <translation>파일 열기</translation>
+    </message>
+    <message>
+        <source>Exit Sonvale</source>
+        <translation>Sonvale 종료</translation>
+    </message>
+    <message>
+        <source>Hold On/Off</source>
+        <translation>Hold 켜기/끄기</translation>
+    </message>
+    <message>
+        <source>Activate Sonvale</source>
+        <translation>Sonvale 활성화</translation>
+    </message>
+    <message>
+        <source>Show Playlist</source>
+        <translation>재생 목록 표시</translation>
+    </message>
+    <message>
+        <source>Alarm Time</source>
+        <translation>시간 알림</translation>
+    </message>
+    <message>
+        <source>Shuffle On/Off</source>
+        <translation>Shuffle 켜기/끄기</translation>
+    </message>
+    <message>
+        <source>Undefined</source>
+        <translation>Undefined</translation>
+    </message>
+</context>
+<context>
     <name>MainMenu</name>
     <message>
         <source>File</source>
@@ -138,6 +315,83 @@
     <message>
         <source>About Sonvale...</source>
         <translation>Sonvale 정보...</translation>
+    </message>
+</context>
+<context>
+    <name>PlaybackController</name>
+    <message>
+        <source>Decoder Error</source>
+        <translation>디코더 에러</translation>
+    </message>
+    <message>
+        <source>Connecting...</source>
+        <translation>접속중...</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>File loading timeout (%1)</source>
+        <translation>파일 로딩 시간 초과 (%1)</translation>
+    </message>
+    <message>
+        <source>File open failed:%1 (%2)</source>
+        <translation>파일 열기 실패:%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Sonvale Alarm</source>
+        <translation>Sonvale 알림</translation>
+    </message>
+    <message>
+        <source>&lt;HTML&gt;&lt;BODY&gt;The MP3 file of VBR form requires time for loading. Please wait for a while till file loading completion...&lt;/BODY&gt;&lt;/HTML&gt;</source>
+        <translation>&lt;HTML&gt;&lt;BODY&gt;VBR 형식의 MP3 파일은 로딩 시간이 오래 걸릴 수 있습니다. 파일 로딩이 완료될 때까지 잠시만 기다려주세요...&lt;/BODY&gt;&lt;/HTML&gt;</translation>
+    </message>
+    <message>
+        <source>Invalid channel handle.</source>
+        <translation>오디오 재생 실패</translation>
+    </message>
+    <message>
+        <source>Buffering... (%1%%)</source>
+        <translation>버퍼링... (%1%%)</translation>
+    </message>
+</context>
+<context>
+    <name>Playlist</name>
+    <message>
+        <source>File open error.</source>
+        <translation>파일 열기 실패.</translation>
+    </message>
+    <message>
+        <source>Sonvale Error</source>
+        <translation>Sonvale 에러</translation>
+    </message>
+    <message>
+        <source>The saved playlist is damaged. What could be read of it (%1 entries) is kept; the damaged file was saved as &quot;%2&quot;.</source>
+        <translation>저장된 재생 목록이 손상되었습니다. 읽을 수 있었던 항목(%1개)은 그대로 두었고, 손상된 파일은 &quot;%2&quot; 파일로 보관했습니다.</translation>
+    </message>
+    <message>
+        <source>The playlist file &quot;%1&quot; is damaged; only %2 entries could be read from it.</source>
+        <translation>재생 목록 파일이 손상되었습니다(&quot;%1&quot;). 항목 %2개만 읽을 수 있었습니다.</translation>
+    </message>
+    <message>
+        <source>A playlist holds at most 9999 entries; %1 entries were left out.</source>
+        <translation>재생 목록에는 항목을 최대 9999개까지 담을 수 있어 %1개 항목을 넣지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>Do you really want to delete file &quot;%1&quot; ?</source>
+        <translation>지정된 파일(%1)을 삭제하시겠습니까?</translation>
+    </message>
+    <message>
+        <source>Sonvale</source>
+        <translation>Sonvale</translation>
+    </message>
+</context>
+<context>
+    <name>VolumeStep</name>
+    <message>
+        <source>Volume Change : %1 %%</source>
+        <translation>Volume Change : %1 %%</translation>
     </message>
 </context>
 </TS>

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 using namespace setting;
 
@@ -61,8 +62,8 @@ protected:
             dlclose(fake);
     }
 
-    FmodBackend& Backend(int language = 1033) {
-        backend = std::make_unique<FmodBackend>(profile, reg, view, language);
+    FmodBackend& Backend() {
+        backend = std::make_unique<FmodBackend>(profile, reg, view);
         backend->SetLibraryPath(FAKE_FMODCE_PATH);
         return *backend;
     }
@@ -103,15 +104,16 @@ TEST_F(FmodBackendTest, LibraryThatDoesNotLoadOrMissesANameStopsStartUp) {
     FmodBackend& missing = Backend();
     missing.SetLibraryPath(folder / "libfmodce.so");
     EXPECT_FALSE(missing.Start());
-    EXPECT_EQ(missing.Reason(), u"Decorder dll file load faild");
-    EXPECT_EQ(missing.FailureText(), u"Decorder initialize failed. (Decorder dll file load faild)");
-    EXPECT_EQ(missing.FailureTitle(), u"Decoder Error");
+    EXPECT_EQ(missing.Reason(), DecoderMessage::LoadFailed);
+    EXPECT_EQ(missing.FailureText().English(),
+              u"Decorder initialize failed. (Decorder dll file load faild)");
+    EXPECT_EQ(missing.FailureTitle().English(), u"Decoder Error");
     EXPECT_FALSE(missing.IsStarted());
 
     FmodBackend& partial = Backend();
     partial.SetLibraryPath(FAKE_FMODCE_PARTIAL_PATH);
     EXPECT_FALSE(partial.Start());
-    EXPECT_EQ(partial.Reason(), u"Decoder initialize faild");
+    EXPECT_EQ(partial.Reason(), DecoderMessage::BindFailed);
     EXPECT_TRUE(lib->calls.empty()); // the full fake was never called
 
     FmodLibrary library;
@@ -141,7 +143,7 @@ TEST_F(FmodBackendTest, SetUpCallsComeInOrderAndABufferRefusalStopsBeforeInit) {
     lib->setBufferSizeFails = true;
     FmodBackend& refused = Backend();
     EXPECT_FALSE(refused.Start());
-    EXPECT_EQ(refused.Reason(), u"Decoder buffer failed");
+    EXPECT_EQ(refused.Reason(), DecoderMessage::BufferFailed);
     EXPECT_TRUE(CallsStarting("Init").empty());
     EXPECT_FALSE(Called("Close")); // nothing was initialised
 }
@@ -164,7 +166,7 @@ TEST_F(FmodBackendTest, MixRateStepsDownUntilInitWorksAndIsWrittenBack) {
     Settings::Set(profile, kMixRate, 32000);
     FmodBackend& failing = Backend();
     EXPECT_FALSE(failing.Start());
-    EXPECT_EQ(failing.Reason(), u"Decoder initialize retry failed");
+    EXPECT_EQ(failing.Reason(), DecoderMessage::InitRetryFailed);
     EXPECT_EQ(CallsStarting("Init").size(), 11u);
     EXPECT_EQ(Number(kMixRate), 32000);
     EXPECT_FALSE(Called("Close"));
@@ -232,7 +234,7 @@ TEST_F(FmodBackendTest, MetersAndUnitsThatFailUndoWhatStarted) {
     view.vuMeterStarts = false;
     FmodBackend& vu = Backend();
     EXPECT_FALSE(vu.Start());
-    EXPECT_EQ(vu.Reason(), u"VU-Meter DSP unit initialize failed");
+    EXPECT_EQ(vu.Reason(), DecoderMessage::VuMeterFailed);
     EXPECT_TRUE(Called("Close"));
     EXPECT_EQ(vu.Engine(), nullptr);
 
@@ -246,7 +248,7 @@ TEST_F(FmodBackendTest, MetersAndUnitsThatFailUndoWhatStarted) {
     Settings::Set(profile, kUseSpectrum, 1);
     FmodBackend& spectrum = Backend();
     EXPECT_FALSE(spectrum.Start());
-    EXPECT_EQ(spectrum.Reason(), u"Spectrum DSP unit initialize failed");
+    EXPECT_EQ(spectrum.Reason(), DecoderMessage::SpectrumFailed);
 
     view.spectrumStarts = true;
     lib->Reset();
@@ -254,21 +256,31 @@ TEST_F(FmodBackendTest, MetersAndUnitsThatFailUndoWhatStarted) {
     const int stoppedBefore = view.vuMeterStopped;
     FmodBackend& dsp = Backend();
     EXPECT_FALSE(dsp.Start());
-    EXPECT_EQ(dsp.Reason(), u"DSP unit initialize failed");
+    EXPECT_EQ(dsp.Reason(), DecoderMessage::DspFailed);
     EXPECT_EQ(view.vuMeterStopped, stoppedBefore + 1);
     EXPECT_EQ(lib->calls.back(), "Close");
 }
 
-TEST_F(FmodBackendTest, KoreanInterfaceGetsTheKoreanTexts) {
-    FmodBackend& backend = Backend(1042);
-    backend.SetLibraryPath(folder / "libfmodce.so");
-    EXPECT_FALSE(backend.Start());
-    EXPECT_EQ(backend.Reason(), u"디코더 DLL 파일 로드 실패");
-    EXPECT_EQ(backend.FailureText(), u"디코더 초기화 실패. (디코더 DLL 파일 로드 실패)");
-    EXPECT_EQ(backend.FailureTitle(), u"디코더 에러");
-    EXPECT_EQ(DecoderMessages::Text(DecoderMessage::DspFailed, 1033),
-              u"DSP unit initialize failed");
-    EXPECT_EQ(DecoderMessages::Text(DecoderMessage::DspFailed, 1042), u"DSP 유닛 초기화 실패");
+TEST_F(FmodBackendTest, FailureTextsNameTheReason) {
+    const std::pair<DecoderMessage, const char16_t*> reasons[] = {
+        {DecoderMessage::LoadFailed, u"Decorder dll file load faild"},
+        {DecoderMessage::BindFailed, u"Decoder initialize faild"},
+        {DecoderMessage::BufferFailed, u"Decoder buffer failed"},
+        {DecoderMessage::InitRetryFailed, u"Decoder initialize retry failed"},
+        {DecoderMessage::EngineFailed, u"Decoder library initialize faild"},
+        {DecoderMessage::VuMeterFailed, u"VU-Meter DSP unit initialize failed"},
+        {DecoderMessage::SpectrumFailed, u"Spectrum DSP unit initialize failed"},
+        {DecoderMessage::DspFailed, u"DSP unit initialize failed"},
+    };
+    for (const auto& [message, reason] : reasons)
+        EXPECT_EQ(DecoderMessages::FailureText(message).English(),
+                  u"Decorder initialize failed. (" + std::u16string(reason) + u")");
+
+    FmodBackend& backend = Backend();
+    EXPECT_TRUE(backend.FailureText().Empty());
+    EXPECT_TRUE(backend.Start());
+    EXPECT_FALSE(backend.Reason());
+    EXPECT_TRUE(backend.FailureText().Empty());
 }
 
 TEST_F(FmodBackendTest, EngineModeConfiguresTheEngineAndStoresItsEffectsAtShutdown) {

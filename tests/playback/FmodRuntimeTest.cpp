@@ -2,6 +2,7 @@
 
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/TextCodec.h"
 #include "playback/FmodView.h"
 #include "settings/Settings.h"
 
@@ -60,9 +61,9 @@ TEST_P(FmodRuntimeTest, StartsTicksAndShutsDown) {
     Settings::Set(profile, kUseDefaultDecoder, GetParam());
     CountingView view;
 
-    FmodBackend backend(profile, reg, view, 1033);
+    FmodBackend backend(profile, reg, view);
     backend.SetLibraryPath(FMODCE_PATH);
-    ASSERT_TRUE(backend.Start()) << std::string(backend.Reason().begin(), backend.Reason().end());
+    ASSERT_TRUE(backend.Start()) << TextCodec::Utf16ToUtf8(backend.FailureText().English());
     EXPECT_EQ(backend.MixRate(), 44100);
     EXPECT_EQ(backend.Fsound().GetOutput() == FSOUND_OUTPUT_NOSOUND, GetParam() == 0);
     EXPECT_EQ(backend.EffectsUnit() != nullptr, GetParam() == 1);

@@ -10,11 +10,10 @@
 class FakePlaylistHost : public PlaylistHost {
 public:
     struct Message {
-        std::u16string text, caption;
+        UiText text, caption;
         Box box;
     };
 
-    bool korean = false;
     bool answerYes = true;
     bool openResult = true;
     bool playing = false;
@@ -26,8 +25,7 @@ public:
     std::vector<int32_t> seeks;
     int opens = 0, plays = 0, stops = 0, waits = 0, waitEnds = 0;
 
-    bool Korean() const override { return korean; }
-    bool MessageBox(const std::u16string& text, const std::u16string& caption, Box box) override {
+    bool MessageBox(const UiText& text, const UiText& caption, Box box) override {
         messages.push_back({text, caption, box});
         return answerYes;
     }

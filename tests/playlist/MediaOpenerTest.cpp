@@ -116,7 +116,7 @@ TEST_F(MediaOpenerTest, OpenFilesWithOneOrSeveralFiles) {
     // A chosen playlist that can't be read is reported.
     opener.OpenFiles({home.File16("pick"), u"missing.wpl", u"a.mp3"});
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, u"File open error.");
+    EXPECT_EQ(host.messages[0].text.English(), u"File open error.");
     EXPECT_EQ(list.Count(), 1);
 }
 
@@ -160,9 +160,9 @@ TEST_F(MediaOpenerTest, DeleteAsksMovesOnRemovesAndDeletes) {
     host.answerYes = false;
     EXPECT_FALSE(opener.DeleteCurrentFile());
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text,
+    EXPECT_EQ(host.messages[0].text.English(),
               u"Do you really want to delete file \"" + list.Entries()[1].path + u"\" ?");
-    EXPECT_EQ(host.messages[0].caption, u"Sonvale");
+    EXPECT_EQ(host.messages[0].caption.English(), u"Sonvale");
     EXPECT_EQ(host.messages[0].box, PlaylistHost::Box::Question);
     EXPECT_EQ(list.Count(), 3);
 

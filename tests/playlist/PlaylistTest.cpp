@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <string_view>
 #include <sys/stat.h>
 
 using namespace setting;
@@ -132,11 +133,10 @@ TEST_F(PlaylistTest, LoadDropsDuplicatesAndKeepsMissingFilesAndWmaWithoutSupport
     EXPECT_EQ(list.Count(), 4);
     EXPECT_TRUE(host.messages.empty());
 
-    host.korean = true;
     EXPECT_FALSE(list.PlaylistLoad(home.File16("none.wpl"), true));
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, u"파일 열기 실패.");
-    EXPECT_EQ(host.messages[0].caption, u"Sonvale 에러");
+    EXPECT_EQ(host.messages[0].text.English(), u"File open error.");
+    EXPECT_EQ(host.messages[0].caption.English(), u"Sonvale Error");
 }
 
 TEST_F(PlaylistTest, TenThousandEntriesLoadAsTheLimit) {
@@ -151,7 +151,7 @@ TEST_F(PlaylistTest, TenThousandEntriesLoadAsTheLimit) {
     EXPECT_EQ(list.Entries().back().path, u"http://radio/9998");
     EXPECT_FALSE(list.Append(StreamEntry(u"http://radio/extra")));
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text,
+    EXPECT_EQ(host.messages[0].text.English(),
               u"A playlist holds at most 9999 entries; 1 entries were left out.");
 }
 
@@ -181,8 +181,9 @@ TEST_F(PlaylistTest, DamagedFilesKeepWhatCameBeforeTheDamage) {
         EXPECT_EQ(list.Count(), count == 2 ? 2 : 3);
     }
     ASSERT_EQ(host.messages.size(), 3u);
-    EXPECT_EQ(host.messages[2].text, u"The playlist file \"" + home.File16("other.wpl") +
-                                         u"\" is damaged; only 2 entries could be read from it.");
+    EXPECT_EQ(host.messages[2].text.English(),
+              u"The playlist file \"" + home.File16("other.wpl") +
+                  u"\" is damaged; only 2 entries could be read from it.");
 
     list.PlayedList() = {u"http://a/1", u"http://a/2"};
     ASSERT_TRUE(list.SavePlayedList(home.File16("shuffle.lst")));
@@ -308,7 +309,7 @@ TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
     list.ShowNotices();
     list.ShowNotices();
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text,
+    EXPECT_EQ(host.messages[0].text.English(),
               u"The saved playlist is damaged. What could be read of it (2 entries) is kept; the "
               u"damaged file was saved as \"" +
                   home.File16("playlist.wpl.bad") + u"\".");
@@ -320,7 +321,6 @@ TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
 
     // Nothing readable: the file is not replaced, not even at shutdown.
     host.messages.clear();
-    host.korean = true;
     home.Write("playlist.wpl", whole.substr(0, 10));
     Playlist unreadable(profile, host);
     unreadable.PlaylistRestore();
@@ -328,11 +328,10 @@ TEST_F(PlaylistTest, DamagedSavedListIsKeptAsideAndReportedOnce) {
     EXPECT_TRUE(unreadable.SavedListFound());
     unreadable.ShowNotices();
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].caption, u"Sonvale 에러");
-    EXPECT_EQ(host.messages[0].text,
-              u"저장된 재생 목록이 손상되었습니다. 읽을 수 있었던 항목(0개)은 그대로 두었고, "
-              u"손상된 파일은 \"" +
-                  home.File16("playlist.wpl.bad") + u"\" 파일로 보관했습니다.");
+    EXPECT_EQ(host.messages[0].caption.English(), u"Sonvale Error");
+    EXPECT_EQ(host.messages[0].text.context, std::string_view("Playlist"));
+    EXPECT_EQ(host.messages[0].text.args,
+              (std::vector<std::u16string>{u"0", home.File16("playlist.wpl.bad")}));
     unreadable.PlaylistStore(0);
     EXPECT_EQ(home.Read("playlist.wpl"), whole.substr(0, 10));
     EXPECT_FALSE(Playlist(profile, host).SavedListFound());

@@ -93,7 +93,8 @@ TEST_F(StationListTest, PlsImportFollowsItsNames) {
 
     EXPECT_EQ(stations.ImportPls(home.File16("missing.pls")), 0);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, u"File open error.");
+    EXPECT_EQ(host.messages[0].text.English(), u"File open error.");
+    EXPECT_EQ(host.messages[0].caption.English(), u"Sonvale Error");
     EXPECT_EQ(host.messages[0].box, PlaylistHost::Box::Error);
 }
 
