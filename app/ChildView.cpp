@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -443,6 +444,25 @@ void ChildView::EndWait() {
         return;
     if (--m_waits == 0)
         QApplication::restoreOverrideCursor();
+}
+
+// The window goes on painting and taking input while the library opens a file.
+void ChildView::WaitStep() {
+    static constexpr int kStepMs = 10;
+    if (QThread::currentThread() != thread()) {
+        QThread::msleep(2);
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(kStepMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool ChildView::ReadyToClose() {
+    if (!m_session.Opening())
+        return true;
+    m_session.Run(Command::Stop); // cancels the open
+    return false;
 }
 
 int ChildView::RepeatPopup(int repeatType) {

@@ -57,6 +57,8 @@ public:
     void SetStartCommandLine(const std::u16string& line) { m_startLine = line; }
     // Whether a command has something to act on now (the menu greys out the others).
     bool CommandAvailable(int id) const;
+    // False while the session opens a file; the open is cancelled then.
+    bool ReadyToClose();
 
     // SessionUi.
     void MessageBox(const UiText& text, const UiText& title) override;
@@ -64,6 +66,7 @@ public:
     void RemoveBubble() override;
     void BeginWait() override;
     void EndWait() override;
+    void WaitStep() override;
     int RepeatPopup(int repeatType) override;
     bool Ask(const UiText& text, const UiText& caption) override;
     std::vector<std::u16string> ChooseFiles(const std::u16string& folder) override;

@@ -49,6 +49,10 @@ void ChildViewHost::SetStartCommandLine(const std::u16string& commandLine) {
         m_view->SetStartCommandLine(commandLine);
 }
 
+bool ChildViewHost::ReadyToClose() {
+    return !m_view || m_view->ReadyToClose();
+}
+
 bool ChildViewHost::CommandAvailable(int id) const {
     return m_view && m_view->CommandAvailable(id);
 }

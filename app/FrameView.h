@@ -23,6 +23,9 @@ public:
     virtual bool IsHoldOn() const = 0;
     virtual bool IsPlaying() const = 0;
     virtual void SetExiting() = 0;
+    // False while the view can't close yet (it is opening a file: the open is cancelled and the
+    // frame tries again shortly).
+    virtual bool ReadyToClose() { return true; }
     // Whether a command can run now; the menus grey out the others when they open.
     virtual bool CommandAvailable(int id) const {
         (void)id;

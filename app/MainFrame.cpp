@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace {
 
@@ -189,7 +190,15 @@ void MainFrame::changeEvent(QEvent* event) {
         PostActivate();
 }
 
+// How soon a close the view wasn't ready for is tried again.
+constexpr int kCloseRetryMs = 20;
+
 void MainFrame::closeEvent(QCloseEvent* event) {
+    if (m_view && !m_destroyed && !m_view->ReadyToClose()) {
+        event->ignore();
+        QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         OnDestroy();

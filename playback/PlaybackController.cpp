@@ -179,6 +179,12 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         ok = OpenStream(entry);
     else
         ok = OpenLocal(entry);
+    if (!ok && m_openCancelled) {
+        // Stopped by the user while the library opened: stopped, ready to try again.
+        m_openCancelled = false;
+        ShowButtons(true, false, false);
+        return false;
+    }
     if (!ok)
         return FailOpen();
     m_loaded = true;
@@ -252,7 +258,13 @@ bool PlaybackController::OpenStream(FileInfo& entry) {
 
 bool PlaybackController::OpenLocal(FileInfo& entry) {
     bool noted = false;
+    m_cancelOpen = false;
+    m_opening = true;
+    m_ui.BeginWait();
     const bool ok = OpenLocalSteps(entry, noted);
+    m_ui.EndWait();
+    m_opening = false;
+    m_cancelOpen = false;
     if (noted)
         m_ui.RemoveBubble();
     return ok;
@@ -288,7 +300,12 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
                 Error(UI_TEXT("PlaybackController", "File loading timeout (%1)").With(entry.path));
                 return false;
             }
-            std::this_thread::yield();
+            if (m_cancelOpen) {
+                m_library->Close();
+                m_openCancelled = true;
+                return false;
+            }
+            m_ui.WaitStep();
             state = m_library->OpenState();
         }
         if (state != kOpenReady) {

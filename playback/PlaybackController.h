@@ -121,6 +121,10 @@ public:
     void SetOpenTimeout(std::chrono::milliseconds timeout) { m_openTimeout = timeout; }
     // Before the library closes: stops and closes the library stream.
     void CloseLibraryStream();
+    // The run-time library is opening a file: the window handles events meanwhile, and only
+    // CancelOpen may be called (the open then fails without a message).
+    bool Opening() const { return m_opening; }
+    void CancelOpen() { m_cancelOpen = true; }
 
     bool IsPlaying() const { return m_playing; }
     bool IsPaused() const { return m_paused; }
@@ -179,6 +183,9 @@ private:
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_seeking{false};
+    std::atomic<bool> m_opening{false};
+    std::atomic<bool> m_cancelOpen{false};
+    bool m_openCancelled = false;
     bool m_opened = false; // started by Play since the last stop
     bool m_loaded = false;
     bool m_readyToPlay = true;

@@ -21,6 +21,9 @@ public:
     // The wait cursor, with pending paint messages let through first.
     virtual void BeginWait() = 0;
     virtual void EndWait() = 0;
+    // One short wait while the run-time library opens a file: on the UI thread the window goes
+    // on handling its events (painting, Stop, Exit) meanwhile; elsewhere a short sleep.
+    virtual void WaitStep() = 0;
     // The repeat popup at the repeat button with "None", "One", "All" (0, 1, 2), the item of
     // `repeatType` checked; the chosen one, -1 when dismissed.
     virtual int RepeatPopup(int repeatType) = 0;

@@ -213,6 +213,19 @@ int PlayerSession::TickMs() const {
 bool PlayerSession::Run(Command command) {
     if (!Running())
         return false;
+    // While the library opens a file the window goes on taking input: Stop and Exit cancel the
+    // open (Exit then closes the window once it has ended), anything else waits for the open.
+    if (Opening()) {
+        const bool stop = command == Command::Stop || command == Command::KeyStop ||
+                          command == Command::KeyPlayStop;
+        const bool exit =
+            command == Command::Exit || command == Command::Quit || command == Command::KeyExit;
+        if (stop || exit)
+            m_controller->CancelOpen();
+        if (exit)
+            m_ui.Window(SessionUi::WindowAction::Close);
+        return stop || exit;
+    }
     if (IsKeyFunction(command)) {
         RunKeyFunction(static_cast<uint32_t>(CommandId(command)));
         return true;
@@ -321,7 +334,7 @@ bool PlayerSession::Available(Command command) const {
 }
 
 void PlayerSession::KeyDown(uint32_t keyCode) {
-    if (Running())
+    if (Running() && !Opening())
         m_dispatcher->KeyDown(keyCode);
 }
 
@@ -331,17 +344,17 @@ void PlayerSession::Timer(uint32_t id) {
 }
 
 void PlayerSession::SeekSliderMoving(int position) {
-    if (Running())
+    if (Running() && !Opening())
         m_controller->SeekSliderMoving(position);
 }
 
 void PlayerSession::SeekSliderReleased(int position) {
-    if (Running())
+    if (Running() && !Opening())
         m_controller->SeekSliderReleased(position);
 }
 
 void PlayerSession::SetVolumeStep(int step) {
-    if (Running())
+    if (Running() && !Opening())
         ApplyVolume(step);
 }
 
@@ -362,6 +375,28 @@ void PlayerSession::OpenCommandLine(const std::u16string& commandLine) {
 void PlayerSession::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!Running())
         return;
+    // Messages that arrive while the library opens a file wait for the open to end.
+    if (Opening()) {
+        m_deferred.push_back({message, wParam, lParam});
+        return;
+    }
+    RunDeferred();
+    Handle(message, wParam, lParam);
+}
+
+bool PlayerSession::Opening() const {
+    return m_controller && m_controller->Opening();
+}
+
+void PlayerSession::RunDeferred() {
+    while (!m_deferred.empty() && !Opening()) {
+        const Deferred next = m_deferred.front();
+        m_deferred.erase(m_deferred.begin());
+        Handle(next.message, next.wParam, next.lParam);
+    }
+}
+
+void PlayerSession::Handle(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
     case kStartupContinuation:
         StartupContinuation();
@@ -662,8 +697,11 @@ void PlayerSession::EnableFavorites() {
 // crash or a kill loses nothing. A track change holding the track lock is waited out by the
 // next round.
 void PlayerSession::SaveListsIfChanged() {
-    if (!Running() || (m_listWrite.valid() &&
-                       m_listWrite.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
+    if (Running() && !Opening())
+        RunDeferred();
+    if (!Running() || Opening() ||
+        (m_listWrite.valid() &&
+         m_listWrite.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
         return;
     std::unique_lock lock(m_controller->TrackLock(), std::try_to_lock);
     if (!lock.owns_lock())

@@ -97,6 +97,8 @@ public:
     void Activate(bool active);
     // Messages the session posted to itself, and the engine's.
     void HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // The run-time library is opening a file (the window is in a wait step).
+    bool Opening() const;
     // Writes the playlist files and the resume values when they changed (every kListSaveMs).
     void SaveListsIfChanged();
 
@@ -171,6 +173,14 @@ public:
     void RunFunction(uint32_t functionCode) override;
 
 private:
+    struct Deferred {
+        uint32_t message;
+        uintptr_t wParam;
+        intptr_t lParam;
+    };
+
+    void Handle(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void RunDeferred();
     void StartMonitor();
     void StopMonitor();
     void StartupContinuation();
@@ -224,6 +234,7 @@ private:
     // The list files are written on a thread of their own.
     std::future<void> m_listWrite;
 
+    std::vector<Deferred> m_deferred; // messages that came during an open
     std::u16string m_startLine;
     std::u16string m_pendingPath; // the file of the next kOpenFile
     std::atomic<uint32_t> m_outputVolume{0xFFFFFFFF};

@@ -246,3 +246,33 @@ TEST_F(PlayerTest, ADamagedPlaylistIsKeptAndNotReplacedByTheDemo) {
 }
 
 } // namespace
+
+namespace {
+
+// The program beside a run-time library whose files never finish opening: the window paints
+// (the screenshot is taken) and closes (the open is cancelled) while the library opens.
+TEST_F(PlayerTest, TheWindowPaintsAndClosesWhileTheLibraryOpensAFile) {
+    const std::filesystem::path folder = m_home.File("program");
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(SONVALE_PROGRAM, folder / "sonvale");
+    std::filesystem::copy_file(SLOW_FMODCE_PATH, folder / "libfmodce.so");
+    Preset(kUseDefaultDecoder, 1);
+    const std::string shot = m_home.File("shot.png");
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SONVALE_HOME", QString::fromStdString(m_home.Path()));
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(m_home.Path()));
+    env.insert("SONVALE_AUDIO", "null");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess player;
+    player.setProcessEnvironment(env);
+    player.start(QString::fromStdString((folder / "sonvale").string()),
+                 {"--screenshot", QString::fromStdString(shot),
+                  QString::fromStdString(Fixture("mpeg1-l3-cbr-plain.mp3"))});
+    ASSERT_TRUE(player.waitForStarted(10000));
+    ASSERT_TRUE(player.waitForFinished(20000)) << "the window stopped answering while opening";
+    EXPECT_EQ(player.exitCode(), 0) << player.readAllStandardError().toStdString();
+    EXPECT_GT(std::filesystem::file_size(shot), 1000u);
+}
+
+} // namespace

@@ -102,14 +102,28 @@ FAKE_EXPORT signed char FSOUND_HasPowerOnOccurred(void) {
     return 0;
 }
 
+// Built a third time with FAKE_FMODCE_NEVER_OPENS: a stream is given at once and never becomes
+// ready, like a file on a device that doesn't answer.
+#ifdef FAKE_FMODCE_NEVER_OPENS
+namespace {
+char g_stream;
+}
+FAKE_EXPORT FSOUND_STREAM* FSOUND_Stream_Open(const char*, unsigned int, int, int) {
+    return reinterpret_cast<FSOUND_STREAM*>(&g_stream);
+}
+FAKE_EXPORT int FSOUND_Stream_GetOpenState(FSOUND_STREAM*) {
+    return 1; // still opening
+}
+#else
 FAKE_EXPORT FSOUND_STREAM* FSOUND_Stream_Open(const char*, unsigned int, int, int) {
     return nullptr;
 }
-FAKE_EXPORT signed char FSOUND_Stream_Close(FSOUND_STREAM*) {
-    return 0;
-}
 FAKE_EXPORT int FSOUND_Stream_GetOpenState(FSOUND_STREAM*) {
     return FSOUND_OPENSTATE_FAILED;
+}
+#endif
+FAKE_EXPORT signed char FSOUND_Stream_Close(FSOUND_STREAM*) {
+    return 0;
 }
 FAKE_EXPORT int FSOUND_Stream_Play(int, FSOUND_STREAM*) {
     return -1;

@@ -5,6 +5,7 @@
 #include "playback/MediaPlayerBackend.h"
 #include "playback/PlaybackUi.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -149,6 +150,7 @@ public:
 
     bool muted = false;
     int repeatChoice = -1;
+    std::function<void()> onWaitStep; // what the window does while the library opens
 
     std::vector<Box> boxes;
     std::vector<Status> statuses;
@@ -160,7 +162,7 @@ public:
     std::map<Button, bool> buttons;
     int seekPos = -1, seekRange = -1, panelTime = -1, trackNumber = 0;
     bool seekSliderShown = true;
-    int bubblesRemoved = 0, waits = 0, waitEnds = 0, entryChanges = 0;
+    int bubblesRemoved = 0, waits = 0, waitEnds = 0, waitSteps = 0, entryChanges = 0;
     std::u16string rate, bitrate;
 
     bool Muted() const override { return muted; }
@@ -193,6 +195,11 @@ public:
     void RemoveBubble() override { ++bubblesRemoved; }
     void BeginWait() override { ++waits; }
     void EndWait() override { ++waitEnds; }
+    void WaitStep() override {
+        ++waitSteps;
+        if (onWaitStep)
+            onWaitStep();
+    }
     void PostToView(uint32_t message, uintptr_t, intptr_t) override { posts.push_back(message); }
     void CurrentEntryChanged(const FileInfo&) override { ++entryChanges; }
     void SpeedApplied(double) override {}

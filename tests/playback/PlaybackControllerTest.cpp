@@ -318,6 +318,28 @@ TEST_F(PlaybackControllerTest, OpenErrorTexts) {
     EXPECT_TRUE(ui.posts.empty());
 }
 
+TEST_F(PlaybackControllerTest, StopWhileTheLibraryOpensCancelsTheOpenQuietly) {
+    Load({"a.mp3"}, false);
+    library.openStates = {1}; // never ready
+    ui.onWaitStep = [this] {
+        EXPECT_TRUE(controller.Opening());
+        if (ui.waitSteps == 3)
+            controller.CancelOpen();
+    };
+    EXPECT_FALSE(controller.OpenCurrent(true));
+    EXPECT_EQ(ui.waitSteps, 3);
+    EXPECT_FALSE(controller.Opening());
+    EXPECT_FALSE(library.open);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_FALSE(controller.OpenError());
+    EXPECT_TRUE(ui.buttons[PlaybackSink::Button::Play]); // ready to try again
+    EXPECT_EQ(ui.waits, ui.waitEnds);
+
+    ui.onWaitStep = nullptr;
+    library.openStates = {0};
+    EXPECT_TRUE(controller.OpenCurrent(true));
+}
+
 TEST_F(PlaybackControllerTest, FailedOpenAfterDecoderRestartRestartsTheProgram) {
     Load({"a.mp3"}, false);
     list.SetCurPlayPos(42000);
