@@ -29,7 +29,6 @@ public:
 
     std::vector<uint32_t> outputVolumes;
     std::vector<bool> levelMeter;
-    std::map<int, int> channelVolumes;
     bool tickActive = false;
     int shutdowns = 0;
 
@@ -49,8 +48,8 @@ public:
     int32_t UseDefaultDecoder() const override { return useDefaultDecoder; }
     int TickMs() const override { return 23; }
     void SetOutputVolume(uint32_t volume) override { outputVolumes.push_back(volume); }
-    int ChannelVolume(int channel) override { return channelVolumes[channel]; }
-    void SetChannelVolume(int channel, int volume) override { channelVolumes[channel] = volume; }
+    int ChannelVolume(int) override { return 255; }
+    void SetChannelVolume(int, int) override {}
     void SetEngineLevelMeter(bool on) override { levelMeter.push_back(on); }
     bool EngineLevels(float& left, float& right) override {
         left = right = 0.25f;
@@ -61,9 +60,9 @@ private:
     std::function<void()> m_streamShutdown;
 };
 
-// The window's part: records boxes, questions, timers and window actions; answers the choosers
-// and questions as told and hands out resources from a map. The controller's boxes may come
-// from the monitor's thread.
+// The window's part: records boxes, questions, timers and window actions; answers the file
+// chooser and the questions as told and hands out resources from a map. The controller's boxes
+// may come from the monitor's thread.
 class FakeSessionUi : public SessionUi {
 public:
     struct Box {
@@ -72,16 +71,12 @@ public:
 
     bool answer = true;
     std::vector<std::u16string> files;
-    std::u16string folder;
-    std::optional<std::u16string> address;
     std::map<std::string, std::string> resources;
-    int repeatChoice = -1;
 
     std::vector<Box> questions;
     std::vector<std::u16string> chooserFolders;
     std::map<uint32_t, uint32_t> timers; // running: id -> interval
     std::vector<WindowAction> actions;
-    int waits = 0, waitEnds = 0;
 
     std::vector<Box> Boxes() {
         std::lock_guard lock(m_lock);
@@ -94,9 +89,9 @@ public:
     }
     void ShowBubble(const UiText&, const UiText&, int) override {}
     void RemoveBubble() override {}
-    void BeginWait() override { ++waits; }
-    void EndWait() override { ++waitEnds; }
-    int RepeatPopup(int) override { return repeatChoice; }
+    void BeginWait() override {}
+    void EndWait() override {}
+    int RepeatPopup(int) override { return -1; }
     bool Ask(const UiText& text, const UiText& caption) override {
         questions.push_back({text.English(), caption.English()});
         return answer;
@@ -105,11 +100,8 @@ public:
         chooserFolders.push_back(start);
         return files;
     }
-    std::u16string ChooseFolder(const std::u16string& start) override {
-        chooserFolders.push_back(start);
-        return folder;
-    }
-    std::optional<std::u16string> AskAddress() override { return address; }
+    std::u16string ChooseFolder(const std::u16string&) override { return {}; }
+    std::optional<std::u16string> AskAddress() override { return std::nullopt; }
     void StartTimer(uint32_t id, uint32_t intervalMs) override { timers[id] = intervalMs; }
     void StopTimer(uint32_t id) override { timers.erase(id); }
     void Window(WindowAction action) override { actions.push_back(action); }
@@ -159,7 +151,6 @@ private:
 class RecordingObserver : public PlayerObserver {
 public:
     std::atomic<int> changes{0};
-    std::atomic<int> muteToggles{0};
 
     std::vector<std::u16string> Statuses() {
         std::lock_guard lock(m_lock);
@@ -179,7 +170,7 @@ public:
         std::lock_guard lock(m_lock);
         m_focus.push_back(control);
     }
-    void MuteToggleRequested() override { ++muteToggles; }
+    void MuteToggleRequested() override {}
 
 private:
     std::mutex m_lock;

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -124,6 +126,15 @@ TEST_F(PlayerSessionTest, StartOpensTheFileOfTheCommandLineAndTheCommandsPlayAnd
     EXPECT_FALSE(session.IsPlaying());
 }
 
+TEST_F(PlayerSessionTest, AFileTheLibraryCannotOpenShowsABox) {
+    const std::u16string path = Music("tag-id3v23.mp3", "bad.mp3");
+    audio.library.failingPaths[home.File("music/bad.mp3")] = 19;
+    StartWith(path);
+    EXPECT_FALSE(session.IsPlaying());
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text, u"File open failed:19 (" + path + u")");
+}
+
 TEST_F(PlayerSessionTest, MappedKeysRunTheirFunctionsAndTheHoldKeyBlocksThem) {
     KeyMap::WriteDefault(profile);
     StartWith(u"");
@@ -159,7 +170,18 @@ TEST_F(PlayerSessionTest, AKeyWithADoublePressWaitsForTheKeyTimer) {
     session.Timer(KeyDispatcher::kTimerId);
     EXPECT_GT(session.State().volume, before);
     EXPECT_FALSE(ui.timers.contains(KeyDispatcher::kTimerId));
-    EXPECT_FALSE(session.State().hold);
+}
+
+TEST_F(PlayerSessionTest, TheFirstStartWithNothingToPlayPlaysTheDemoFromTheResources) {
+    std::ifstream in(std::string(SONVALE_FIXTURES) + "/tag-vorbis.ogg", std::ios::binary);
+    const std::string ogg{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ui.resources = {{"demo/sonvale-demo.ogg", ogg}, {"demo/sonvale-demo.lrc", "[00:01.00]La\n"}};
+    StartWith(u"");
+    EXPECT_EQ(home.Read("demo/sonvale-demo.ogg"), ogg);
+    EXPECT_EQ(session.State().titleEntry.path, home.File16("demo/sonvale-demo.ogg"));
+    EXPECT_TRUE(session.IsPlaying());
+    EXPECT_TRUE(session.State().syncedLyrics); // the demo's lyrics came along
+    EXPECT_EQ(Settings::Get(profile, kDemoPlayed), 1);
 }
 
 TEST_F(PlayerSessionTest, ToggleCommandsChangeStateAndSettings) {
@@ -229,10 +251,21 @@ TEST_F(PlayerSessionTest, OpenFilesAddsTheChosenFilesToThePlaylist) {
     EXPECT_EQ(session.State().titleEntry.path, ui.files[0]);
     EXPECT_TRUE(session.IsPlaying());
 
-    // One file: the list is that file alone.
+    // Deleting the current file asks first; Yes removes it from the list and the disk.
+    ui.answer = false;
+    EXPECT_TRUE(session.Run(Command::DeleteFile));
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(home / "music/one.mp3"));
+    ui.answer = true;
+    EXPECT_TRUE(session.Run(Command::DeleteFile));
+    EXPECT_FALSE(std::filesystem::exists(home / "music/one.mp3"));
+    EXPECT_EQ(session.List()->Count(), 1);
+    EXPECT_EQ(session.List()->Current().path, ui.files[1]);
+
+    // The chooser starts where the last files were chosen.
     ui.files = {ui.files[1]};
     EXPECT_TRUE(session.Run(Command::OpenFiles));
-    EXPECT_EQ(session.List()->Current().path, ui.files[0]);
+    EXPECT_EQ(ui.chooserFolders.back(), home.File16("music"));
     EXPECT_EQ(session.State().titleEntry.title, u"Version One Title");
 }
 
