@@ -1,0 +1,315 @@
+#include "session/PlayerSession.h"
+
+#include "input/KeyMap.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+#include "playlist/Playlist.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
+
+#include "tests/TempFolder.h"
+#include "tests/session/FakeSessionParts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+
+using namespace setting;
+using Button = PlaybackSink::Button;
+using Control = PlayerObserver::Control;
+
+namespace {
+
+constexpr uint32_t kUpKey = 38;       // the default map: Volume Up
+constexpr uint32_t kButton1Key = 193; // the default map: Hold On/Off
+
+class PlayerSessionTest : public ::testing::Test {
+protected:
+    PlayerSessionTest() {
+        ::setenv("SONVALE_HOME", home.Path().c_str(), 1);
+        session.AddObserver(observer);
+    }
+    ~PlayerSessionTest() override {
+        session.Shutdown(); // the lists go to the data folder of this test
+        ::unsetenv("SONVALE_HOME");
+    }
+
+    // A fixture file copied into the test's music folder; its path.
+    std::u16string Music(const std::string& fixture, const std::string& name) {
+        std::filesystem::create_directories(home / "music");
+        std::filesystem::copy_file(std::string(SONVALE_FIXTURES) + "/" + fixture,
+                                   home / ("music/" + name));
+        return home.File16("music/" + name);
+    }
+
+    // Starts with `commandLine` and runs the start-up from the message queue.
+    void StartWith(const std::u16string& commandLine) {
+        ASSERT_TRUE(session.Start(commandLine));
+        sink.Pump(session);
+    }
+
+    // Ticks until the snapshot shows `seconds` elapsed, or gives up after a few seconds.
+    bool TickUntilElapsed(int seconds) {
+        for (int i = 0; i < 2000; ++i) {
+            session.OnTick();
+            if (session.State().elapsedSeconds == seconds)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+
+    TempFolder home;
+    Registry registry{home / "registry.db"};
+    Profile profile{registry, kRegistryKeyWord, kProfileName};
+    FakeSessionUi ui;
+    QueueSink sink;
+    RecordingObserver observer;
+    std::unique_ptr<FakeAudioSystem> made = std::make_unique<FakeAudioSystem>();
+    FakeAudioSystem& audio = *made;
+    PlayerSession session{profile, ui, sink, [this](FmodView&) { return std::move(made); }};
+};
+
+TEST_F(PlayerSessionTest, StartFailsWhenTheAudioFails) {
+    audio.startResult = false;
+    EXPECT_FALSE(session.Start(u""));
+    EXPECT_EQ(session.FailureText().English(), u"No sound device");
+    EXPECT_EQ(session.FailureTitle().English(), u"Audio");
+    EXPECT_FALSE(session.Running());
+    EXPECT_FALSE(session.Run(Command::Play));
+    session.Shutdown(); // nothing started: nothing to write
+    EXPECT_EQ(profile.GetProfileInt(kSettings, kSystemVolume, -1), -1);
+}
+
+TEST_F(PlayerSessionTest, StartOpensTheFileOfTheCommandLineAndTheCommandsPlayAndStop) {
+    Settings::Set(profile, kSaveDefList, 0);
+    profile.WriteProfileInt(kSettings, kSystemVolume, 0x40004000);
+    const std::u16string path = Music("tag-id3v23.mp3", "song.mp3");
+    StartWith(u"\"" + path + u"\"");
+    EXPECT_TRUE(audio.tickActive);
+    ASSERT_FALSE(audio.outputVolumes.empty());
+    EXPECT_EQ(audio.outputVolumes.front(), 0x40004000u);
+
+    PlayerState state = session.State();
+    EXPECT_EQ(state.titleEntry.title, u"Fixture Title");
+    EXPECT_EQ(state.titleEntry.path, path);
+    EXPECT_EQ(state.totalSeconds, 120);
+    EXPECT_EQ(state.seekMaximum, 1200);
+    EXPECT_TRUE(state.playing); // a file named at start plays
+    EXPECT_EQ(state.buttons[static_cast<int>(Button::Play)], 0);
+    EXPECT_EQ(state.buttons[static_cast<int>(Button::Pause)], 1);
+    EXPECT_EQ(state.trackNumber, 1);
+    ASSERT_FALSE(audio.library.opens.empty());
+    EXPECT_EQ(audio.library.opens.back().first, home.File("music/song.mp3"));
+
+    EXPECT_TRUE(session.Run(Command::Stop));
+    state = session.State();
+    EXPECT_FALSE(state.playing);
+    EXPECT_EQ(state.panel, PlaybackSink::PanelState::Stop);
+    EXPECT_EQ(state.buttons[static_cast<int>(Button::Play)], 1);
+    const int changes = observer.changes;
+    EXPECT_TRUE(session.Run(Command::Play));
+    state = session.State();
+    EXPECT_TRUE(state.playing);
+    EXPECT_EQ(state.panel, PlaybackSink::PanelState::Play);
+    EXPECT_TRUE(session.IsPlaying());
+    EXPECT_GT(observer.changes, changes);
+    EXPECT_TRUE(session.Run(Command::Stop));
+    EXPECT_FALSE(session.State().playing);
+    EXPECT_FALSE(session.IsPlaying());
+}
+
+TEST_F(PlayerSessionTest, AFileTheLibraryCannotOpenShowsABox) {
+    const std::u16string path = Music("tag-id3v23.mp3", "bad.mp3");
+    audio.library.failingPaths[home.File("music/bad.mp3")] = 19;
+    StartWith(path);
+    EXPECT_FALSE(session.IsPlaying());
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text, u"File open failed:19 (" + path + u")");
+}
+
+TEST_F(PlayerSessionTest, MappedKeysRunTheirFunctionsAndTheHoldKeyBlocksThem) {
+    KeyMap::WriteDefault(profile);
+    StartWith(u"");
+    const int before = session.State().volume;
+
+    session.KeyDown(kUpKey);
+    const int after = session.State().volume;
+    EXPECT_GT(after, before);
+    EXPECT_EQ(Settings::Get(profile, kVolume), after);
+    ASSERT_FALSE(observer.Statuses().empty());
+    EXPECT_TRUE(observer.Statuses().back().starts_with(u"Volume Change : "));
+    ASSERT_FALSE(observer.Focused().empty());
+    EXPECT_EQ(observer.Focused().back(), Control::Volume);
+
+    session.KeyDown(kButton1Key);
+    EXPECT_TRUE(session.State().hold);
+    EXPECT_TRUE(session.IsHoldOn());
+    session.KeyDown(kUpKey);
+    EXPECT_EQ(session.State().volume, after);
+    session.KeyDown(kButton1Key); // within the double-press time: without a double mapping, a press
+    EXPECT_FALSE(session.State().hold);
+    session.KeyDown(kUpKey);
+    EXPECT_GT(session.State().volume, after);
+}
+
+TEST_F(PlayerSessionTest, AKeyWithADoublePressWaitsForTheKeyTimer) {
+    KeyMap::Save(profile, {{65, 0, 9}, {65, 1, 20}}, true); // A: Volume Up; twice: Hold
+    StartWith(u"");
+    const int before = session.State().volume;
+    session.KeyDown(65);
+    EXPECT_EQ(session.State().volume, before);
+    ASSERT_TRUE(ui.timers.contains(KeyDispatcher::kTimerId));
+    session.Timer(KeyDispatcher::kTimerId);
+    EXPECT_GT(session.State().volume, before);
+    EXPECT_FALSE(ui.timers.contains(KeyDispatcher::kTimerId));
+}
+
+TEST_F(PlayerSessionTest, TheFirstStartWithNothingToPlayPlaysTheDemoFromTheResources) {
+    std::ifstream in(std::string(SONVALE_FIXTURES) + "/tag-vorbis.ogg", std::ios::binary);
+    const std::string ogg{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ui.resources = {{"demo/sonvale-demo.ogg", ogg}, {"demo/sonvale-demo.lrc", "[00:01.00]La\n"}};
+    StartWith(u"");
+    EXPECT_EQ(home.Read("demo/sonvale-demo.ogg"), ogg);
+    EXPECT_EQ(session.State().titleEntry.path, home.File16("demo/sonvale-demo.ogg"));
+    EXPECT_TRUE(session.IsPlaying());
+    EXPECT_TRUE(session.State().syncedLyrics); // the demo's lyrics came along
+    EXPECT_EQ(Settings::Get(profile, kDemoPlayed), 1);
+}
+
+TEST_F(PlayerSessionTest, ToggleCommandsChangeStateAndSettings) {
+    StartWith(u"");
+    EXPECT_TRUE(session.Run(Command::Shuffle));
+    EXPECT_TRUE(session.State().shuffle);
+    EXPECT_EQ(Settings::Get(profile, kShuffle), 1);
+    EXPECT_TRUE(session.Run(Command::Shuffle));
+    EXPECT_FALSE(session.State().shuffle);
+
+    ASSERT_TRUE(session.State().repeat); // "Repeat" is on by default
+    EXPECT_TRUE(session.Run(Command::Repeat));
+    EXPECT_FALSE(session.State().repeat);
+    EXPECT_EQ(Settings::Get(profile, kRepeat), 0);
+    EXPECT_TRUE(session.Run(Command::RepeatAll));
+    EXPECT_TRUE(session.State().repeat);
+    EXPECT_EQ(Settings::Get(profile, kRepeatType), 2);
+
+    EXPECT_TRUE(session.Run(Command::SpeedSectionButtons));
+    EXPECT_EQ(session.State().buttonMode, 0);
+    EXPECT_EQ(Settings::Get(profile, kButtonMode), 0);
+    EXPECT_TRUE(session.Run(Command::ShuffleRepeatButtons));
+    EXPECT_EQ(session.State().buttonMode, 1);
+    EXPECT_EQ(Settings::Get(profile, kButtonMode), 1);
+
+    EXPECT_TRUE(session.Run(Command::AlwaysOnTop));
+    EXPECT_TRUE(session.State().alwaysOnTop);
+    EXPECT_EQ(Settings::Get(profile, kAlwaysOnTop), 1);
+    EXPECT_TRUE(session.Run(Command::AlwaysOnTop));
+    EXPECT_FALSE(session.State().alwaysOnTop);
+
+    EXPECT_TRUE(session.Run(Command::Exit));
+    ASSERT_EQ(ui.actions.size(), 1u);
+    EXPECT_EQ(ui.actions[0], SessionUi::WindowAction::Close);
+}
+
+TEST_F(PlayerSessionTest, MarkSectionSetsAThenBThenNone) {
+    StartWith(Music("tag-id3v23.mp3", "song.mp3"));
+    session.SetSeekPos(100);
+    session.Run(Command::MarkSection);
+    EXPECT_EQ(session.State().markCount, 1);
+    EXPECT_EQ(session.State().markA, 100);
+    session.SetSeekPos(300);
+    session.Run(Command::MarkSection);
+    PlayerState state = session.State();
+    EXPECT_EQ(state.markCount, 2);
+    EXPECT_EQ(state.markA, 100);
+    EXPECT_EQ(state.markB, 300);
+    session.Run(Command::MarkSection);
+    EXPECT_EQ(session.State().markCount, 0);
+
+    // A skin whose seek slider takes no marks.
+    session.SetSkinControls(true, true, false);
+    session.Run(Command::MarkSection);
+    EXPECT_EQ(session.State().markCount, 0);
+}
+
+TEST_F(PlayerSessionTest, OpenFilesAddsTheChosenFilesToThePlaylist) {
+    ui.files = {Music("tag-id3v23.mp3", "one.mp3"), Music("tag-id3v1.mp3", "two.mp3")};
+    StartWith(u"");
+    EXPECT_TRUE(session.Run(Command::OpenFiles));
+    ASSERT_EQ(session.List()->Count(), 2);
+    EXPECT_EQ(session.List()->Entries()[0].path, ui.files[0]);
+    EXPECT_EQ(session.List()->Entries()[1].path, ui.files[1]);
+    EXPECT_EQ(session.List()->Entries()[1].title, u"Version One Title");
+    EXPECT_EQ(Settings::Get(profile, kLastPath), home.File16("music"));
+    EXPECT_EQ(session.State().titleEntry.path, ui.files[0]);
+    EXPECT_TRUE(session.IsPlaying());
+
+    // Deleting the current file asks first; Yes removes it from the list and the disk.
+    ui.answer = false;
+    EXPECT_TRUE(session.Run(Command::DeleteFile));
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(home / "music/one.mp3"));
+    ui.answer = true;
+    EXPECT_TRUE(session.Run(Command::DeleteFile));
+    EXPECT_FALSE(std::filesystem::exists(home / "music/one.mp3"));
+    EXPECT_EQ(session.List()->Count(), 1);
+    EXPECT_EQ(session.List()->Current().path, ui.files[1]);
+
+    // The chooser starts where the last files were chosen.
+    ui.files = {ui.files[1]};
+    EXPECT_TRUE(session.Run(Command::OpenFiles));
+    EXPECT_EQ(ui.chooserFolders.back(), home.File16("music"));
+    EXPECT_EQ(session.State().titleEntry.title, u"Version One Title");
+}
+
+TEST_F(PlayerSessionTest, TheTickWakesTheMonitorThatFollowsThePosition) {
+    StartWith(Music("tag-id3v23.mp3", "song.mp3"));
+    ASSERT_TRUE(session.IsPlaying());
+    audio.library.timeMs = audio.engine.position = 42500; // before the monitor runs
+    ASSERT_TRUE(TickUntilElapsed(42));
+    EXPECT_EQ(session.State().seekPosition, 425);
+    sink.Pump(session);
+
+    session.StartLevels();
+    float left = 0, right = 0;
+    EXPECT_TRUE(session.Levels(left, right));
+    EXPECT_EQ(left, 0.5f); // the library's channel
+    session.StopLevels();
+    EXPECT_EQ(audio.levelMeter, (std::vector<bool>{true, false}));
+}
+
+TEST_F(PlayerSessionTest, ShutdownWritesTheExitSettingsOnce) {
+    KeyMap::WriteDefault(profile);
+    const std::u16string path = Music("tag-id3v23.mp3", "song.mp3");
+    StartWith(path);
+    session.KeyDown(kUpKey);
+    const int volume = session.State().volume;
+    session.SetOutputVolume(0x12341234);
+    EXPECT_EQ(audio.outputVolumes.back(), 0x12341234u);
+
+    session.Shutdown();
+    EXPECT_FALSE(session.Running());
+    EXPECT_EQ(audio.shutdowns, 1);
+    EXPECT_FALSE(audio.library.open); // the controller closed its stream
+    EXPECT_EQ(Settings::Get(profile, kVolume), volume);
+    EXPECT_EQ(static_cast<uint32_t>(profile.GetProfileInt(kSettings, kSystemVolume, 0)),
+              0x12341234u);
+    EXPECT_EQ(Settings::Get(profile, kCurPlayFilePath), path);
+
+    Settings::Set(profile, kVolume, 7);
+    session.Shutdown();
+    EXPECT_EQ(audio.shutdowns, 1);
+    EXPECT_EQ(Settings::Get(profile, kVolume), 7);
+    EXPECT_FALSE(session.Run(Command::Play));
+    session.KeyDown(kUpKey);
+    sink.Pump(session);
+}
+
+} // namespace
