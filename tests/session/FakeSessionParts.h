@@ -91,6 +91,10 @@ public:
     void RemoveBubble() override {}
     void BeginWait() override {}
     void EndWait() override {}
+    void WaitStep() override {
+        if (onWaitStep)
+            onWaitStep();
+    }
     int RepeatPopup(int) override { return -1; }
     bool Ask(const UiText& text, const UiText& caption) override {
         questions.push_back({text.English(), caption.English()});
@@ -104,6 +108,7 @@ public:
     std::optional<std::u16string> AskAddress() override { return std::nullopt; }
     void StartTimer(uint32_t id, uint32_t intervalMs) override { timers[id] = intervalMs; }
     void StopTimer(uint32_t id) override { timers.erase(id); }
+    std::function<void()> onWaitStep; // the window's event loop while the library opens
     void Window(WindowAction action) override { actions.push_back(action); }
     std::string Resource(const std::string& name) override {
         const auto found = resources.find(name);

@@ -312,4 +312,39 @@ TEST_F(PlayerSessionTest, ShutdownWritesTheExitSettingsOnce) {
     sink.Pump(session);
 }
 
+// While the library opens a file the window's events go on: Stop cancels the open, Exit cancels it
+// and closes, other commands and the session's messages wait for the open to end.
+TEST_F(PlayerSessionTest, OnlyStopAndExitReachASessionThatIsOpeningAFile) {
+    const std::u16string first = Music("mpeg1-l3-cbr-plain.mp3", "first.mp3");
+    const std::u16string second = Music("mpeg1-l3-cbr-info.mp3", "second.mp3");
+    StartWith(u"");
+    audio.library.openStates = {1}; // never ready
+    int steps = 0;
+    ui.onWaitStep = [&] {
+        ASSERT_TRUE(session.Opening());
+        if (++steps == 1) {
+            EXPECT_FALSE(session.Run(Command::Next));
+            session.OpenCommandLine(second); // a second start hands over a file
+            sink.Pump(session);
+            EXPECT_TRUE(session.Opening()); // not opened inside the open
+        } else if (steps == 2) {
+            EXPECT_TRUE(session.Run(Command::Exit));
+        }
+    };
+    session.OpenCommandLine(first);
+    sink.Pump(session);
+    EXPECT_EQ(steps, 2);
+    EXPECT_FALSE(session.Opening());
+    EXPECT_EQ(ui.actions, std::vector<SessionUi::WindowAction>{SessionUi::WindowAction::Close});
+    EXPECT_TRUE(ui.Boxes().empty()); // a cancelled open is no error
+    EXPECT_EQ(session.State().buttons[static_cast<int>(Button::Play)], 1);
+
+    // The handed-over file is opened once the open has ended.
+    ui.onWaitStep = nullptr;
+    audio.library.openStates = {0};
+    session.SaveListsIfChanged();
+    sink.Pump(session);
+    EXPECT_EQ(session.List()->Current().path, second);
+}
+
 } // namespace
