@@ -243,13 +243,12 @@ void ImageSlideBar::keyReleaseEvent(QKeyEvent* event) {
         QWidget::keyReleaseEvent(event);
 }
 
-void ImageSlideBar::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
+// Only the thumb shows the focus (QWidget's own handlers would draw the whole bar again).
+void ImageSlideBar::focusInEvent(QFocusEvent*) {
     RepaintThumb();
 }
 
-void ImageSlideBar::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
+void ImageSlideBar::focusOutEvent(QFocusEvent*) {
     RepaintThumb();
 }
 
