@@ -29,24 +29,63 @@ void NullWaveOut::CloseSink() {}
 
 void NullWaveOut::Played(const uint8_t*, size_t, uint32_t) {}
 
+// At real rate the clock sleeps until the last of the frames is due and plays them all at once,
+// so the thread wakes once a block; Position() meanwhile follows the clock. When Pause, Reset or
+// Close cuts the wait short, the frames whose time has come are played and the rest wait.
 void NullWaveOut::PlayFrames(std::unique_lock<std::mutex>& lock, const uint8_t* data,
                              size_t frames) {
-    const Format& format = OpenFormat();
-    // Real time goes in 10 ms steps; fast output takes the whole block at once.
-    const size_t step = m_fast ? frames : std::max(1, format.rate / 100);
-    const size_t count = std::min(step, frames);
-    if (!m_fast) {
-        if (!m_running) {
-            m_running = true;
-            m_start = std::chrono::steady_clock::now();
-            m_runFrames = 0;
-        }
-        if (WaitUntil(lock, m_start + Duration(m_runFrames + count, format.rate)))
-            return; // not played; the step starts over
-        m_runFrames += count;
+    if (m_fast) {
+        Played(data, frames, CurrentVolume());
+        Consumed(frames);
+        return;
     }
+    const Format& format = OpenFormat();
+    if (!m_running) {
+        m_running = true;
+        m_start = std::chrono::steady_clock::now();
+        m_runFrames = 0;
+        m_pausedAt.reset();
+    }
+    m_waitFrames = frames;
+    size_t count = frames;
+    if (WaitUntil(lock, m_start + Duration(m_runFrames + frames, format.rate)))
+        count = static_cast<size_t>(std::min<uint64_t>(DueFrames(), frames));
+    m_waitFrames = 0;
+    if (count == 0)
+        return;
+    m_runFrames += count;
     Played(data, count, CurrentVolume());
     Consumed(count);
+}
+
+// Frames the clock has played since it started, beyond those already counted; the clock stands
+// still from a pause on.
+uint64_t NullWaveOut::DueFrames() const {
+    const auto now = m_pausedAt.value_or(std::chrono::steady_clock::now());
+    const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(now - m_start);
+    if (elapsed.count() <= 0)
+        return 0;
+    const auto perSecond = static_cast<uint64_t>(OpenFormat().rate);
+    const auto ns = static_cast<uint64_t>(elapsed.count());
+    const uint64_t played =
+        ns / 1'000'000'000 * perSecond + ns % 1'000'000'000 * perSecond / 1'000'000'000;
+    return played > m_runFrames ? played - m_runFrames : 0;
+}
+
+uint64_t NullWaveOut::SinkPosition(uint64_t framesConsumed) {
+    if (!m_running || m_waitFrames == 0)
+        return framesConsumed;
+    return framesConsumed + std::min<uint64_t>(DueFrames(), m_waitFrames);
+}
+
+void NullWaveOut::PauseSink() {
+    if (m_running && !m_pausedAt)
+        m_pausedAt = std::chrono::steady_clock::now();
+}
+
+// A restart that comes before the clock saw the pause lets it run on.
+void NullWaveOut::RestartSink() {
+    m_pausedAt.reset();
 }
 
 void NullWaveOut::Stopped() {

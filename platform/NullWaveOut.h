@@ -6,10 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 // A wave-out device without sound: a clock consumes the queued blocks at the format's real rate,
-// in 10 ms steps, advancing the position and handing each block back when its last frame is
-// played. Pause stops the clock. Sinks that keep what is played derive from it (WavFileWaveOut).
+// handing each block back when its last frame is played; the position follows the clock. Pause
+// stops the clock. Sinks that keep what is played derive from it (WavFileWaveOut).
 class NullWaveOut : public QueuedWaveOut {
 public:
     NullWaveOut();
@@ -30,10 +31,17 @@ private:
                     size_t frames) override;
     void Stopped() override;
     void DropSink() override;
+    void PauseSink() override;
+    void RestartSink() override;
+    uint64_t SinkPosition(uint64_t framesConsumed) override;
+    uint64_t DueFrames() const;
 
     const bool m_fast;
     // The clock: frames played since it last started running at `m_start`.
     bool m_running = false;
     std::chrono::steady_clock::time_point m_start;
     uint64_t m_runFrames = 0;
+    // Frames of the wait in progress, and when a pause stopped the clock during it.
+    size_t m_waitFrames = 0;
+    std::optional<std::chrono::steady_clock::time_point> m_pausedAt;
 };

@@ -50,12 +50,16 @@ int QueuedWaveOut::Write(WaveHeader* block) {
         return kError;
     if (const int result = AcceptBlock(block); result != kOk)
         return result;
+    // The backend thread waits for a block only when the queue is empty; while it plays one, a
+    // block added behind it need not wake it.
+    const bool wasEmpty = !m_head;
     if (m_tail)
         m_tail->next = block;
     else
         m_head = block;
     m_tail = block;
-    m_wake.notify_all();
+    if (wasEmpty)
+        m_wake.notify_all();
     return kOk;
 }
 

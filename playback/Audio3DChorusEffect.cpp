@@ -11,28 +11,28 @@ Audio3DChorusEffect::Audio3DChorusEffect() {
 }
 
 void Audio3DChorusEffect::SetStatus(int status) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_enabled = status;
 }
 
 void Audio3DChorusEffect::SetValue(int level) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_level = std::clamp(level, 0, 100);
     m_gain = Chorus3DEffect::Gain(m_level);
 }
 
 int Audio3DChorusEffect::GetStatus() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_enabled;
 }
 
 int Audio3DChorusEffect::GetValue() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_level;
 }
 
 void Audio3DChorusEffect::Prepare(int rate) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_length = 0;
     for (auto& line : m_lines)
         std::vector<int32_t>().swap(line);
@@ -52,7 +52,7 @@ void Audio3DChorusEffect::Prepare(int rate) {
 }
 
 void Audio3DChorusEffect::ClearHistory() {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     ClearLocked();
 }
 
@@ -66,14 +66,14 @@ void Audio3DChorusEffect::ClearLocked() {
 }
 
 void Audio3DChorusEffect::Release() {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_length = 0;
     for (auto& line : m_lines)
         std::vector<int32_t>().swap(line);
 }
 
 void Audio3DChorusEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
     if (m_enabled != 1 || m_level == 0 || m_length == 0 || width == 0 || data == nullptr)
         return;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "platform/CriticalSection.h"
-
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 // The 3D chorus on the run-time library's stereo mix buffer. Its 32-bit results are not
@@ -30,7 +29,7 @@ public:
 private:
     void ClearLocked();
 
-    mutable CriticalSection m_lock;
+    mutable std::mutex m_lock;
     int m_enabled = 0;
     int m_level = 50;
     int m_gain = 100;

@@ -12,7 +12,11 @@ int64_t Clamp(int64_t value, int64_t low, int64_t high) {
 } // namespace
 
 void AudioAmplifier::SetRate(int rate) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
+    SetRateLocked(rate);
+}
+
+void AudioAmplifier::SetRateLocked(int rate) {
     m_rate = rate;
     const float factor = static_cast<float>(rate) * (1.0f / 31.0f);
     m_factor = static_cast<int64_t>(std::ldexp(static_cast<double>(factor), kFactorBits));
@@ -20,23 +24,23 @@ void AudioAmplifier::SetRate(int rate) {
 }
 
 void AudioAmplifier::SetStatus(int status) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_status = status;
-    SetRate(m_rate);
+    SetRateLocked(m_rate);
 }
 
 int AudioAmplifier::GetRate() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_rate;
 }
 
 int AudioAmplifier::GetStatus() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_status;
 }
 
 void AudioAmplifier::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     if (!m_active || data == nullptr)
         return;
     // Division truncates toward zero, as the product of the floating-point factor would.

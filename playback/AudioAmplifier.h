@@ -1,9 +1,8 @@
 #pragma once
 
-#include "platform/CriticalSection.h"
-
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 // The amplifier on the run-time library's stereo mix buffer: with status 1 and rate / 31 not
 // exactly 1, every sample is multiplied by rate × (1/31), truncated and clamped (8-bit to
@@ -22,7 +21,9 @@ public:
     void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
 
 private:
-    mutable CriticalSection m_lock;
+    void SetRateLocked(int rate);
+
+    mutable std::mutex m_lock;
     int m_rate = 31;
     int m_status = 0;
     bool m_active = false; // status 1 and a factor other than exactly 1

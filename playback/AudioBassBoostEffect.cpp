@@ -8,35 +8,35 @@
 const BassBoostConstants AudioBassBoostEffect::kConstants{140.0, 0.0125, 1.0 / 3, 28};
 
 void AudioBassBoostEffect::SetStatus(int status) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_enabled = status;
 }
 
 void AudioBassBoostEffect::SetLevel(int level) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_level = std::clamp(level, 0, BassBoostEffect::kMaxLevel);
     UpdateFilter();
 }
 
 int AudioBassBoostEffect::GetStatus() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_enabled;
 }
 
 int AudioBassBoostEffect::GetLevel() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_level;
 }
 
 void AudioBassBoostEffect::Prepare(int rate) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_rate = rate < 0 ? 0 : rate;
     UpdateFilter();
     std::fill(std::begin(m_histories), std::end(m_histories), BassBoostHistory{});
 }
 
 void AudioBassBoostEffect::ClearHistory() {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     std::fill(std::begin(m_histories), std::end(m_histories), BassBoostHistory{});
 }
 
@@ -46,7 +46,7 @@ void AudioBassBoostEffect::UpdateFilter() {
 }
 
 void AudioBassBoostEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame, int rate) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
     if (m_enabled != 1 || m_level == 0 || rate <= 0 || width == 0 || data == nullptr)
         return;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/effects/BassBoostEffect.h"
-#include "platform/CriticalSection.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 // The bass boost on the run-time library's stereo mix buffer: the engine's low shelf with its
 // own corner, slope and step, and coefficients scaled by 2^28.
@@ -33,7 +33,7 @@ public:
 private:
     void UpdateFilter();
 
-    mutable CriticalSection m_lock;
+    mutable std::mutex m_lock;
     int m_enabled = 0;
     int m_level = 0;
     int m_rate = 0;

@@ -8,52 +8,52 @@
 AudioEchoEffect::AudioEchoEffect(Kind kind) : m_kind(kind) {}
 
 void AudioEchoEffect::SetStatus(int status) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_enabled = status;
     BuildRing();
 }
 
 void AudioEchoEffect::SetDelay(int delay) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_delay = std::clamp(delay, 0, EchoReverbEffect::kMaxDelay);
     BuildRing();
 }
 
 void AudioEchoEffect::SetRate(int rate) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_rate = rate;
     BuildRing();
 }
 
 int AudioEchoEffect::GetStatus() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_enabled;
 }
 
 int AudioEchoEffect::GetDelay() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_delay;
 }
 
 int AudioEchoEffect::GetRate() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_rate;
 }
 
 void AudioEchoEffect::Prepare(int sampleRate) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_sampleRate = sampleRate < 0 ? 0 : sampleRate;
     BuildRing();
 }
 
 void AudioEchoEffect::Release() {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_sampleRate = 0;
     BuildRing();
 }
 
 void AudioEchoEffect::ClearHistory() {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     std::fill(m_ring.begin(), m_ring.end(), 0);
     m_read = m_ring.empty() ? 0 : 1;
     m_write = 0;
@@ -78,7 +78,7 @@ void AudioEchoEffect::BuildRing() {
 }
 
 void AudioEchoEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
     if (m_enabled != 1 || m_ring.empty() || width == 0 || data == nullptr)
         return;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/effects/EchoReverbEffect.h"
-#include "platform/CriticalSection.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 // Echo or reverb on the run-time library's stereo mix buffer: the engine's delay ring with
@@ -37,7 +37,7 @@ public:
 private:
     void BuildRing();
 
-    mutable CriticalSection m_lock;
+    mutable std::mutex m_lock;
     const Kind m_kind;
     int m_enabled = 0;
     int m_delay = 100;

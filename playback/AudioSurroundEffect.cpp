@@ -9,33 +9,33 @@ AudioSurroundEffect::AudioSurroundEffect() {
 }
 
 void AudioSurroundEffect::SetStatus(int status) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_enabled = status;
 }
 
 void AudioSurroundEffect::SetValue(int rate) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     m_rate = rate < 1 ? 0 : (rate > 99 ? 100 : rate);
     m_gain = pcm::GainPercent(0.00175, m_rate);
 }
 
 int AudioSurroundEffect::GetStatus() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_enabled;
 }
 
 int AudioSurroundEffect::GetValue() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_rate;
 }
 
 int AudioSurroundEffect::GetGain() const {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     return m_gain;
 }
 
 void AudioSurroundEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {
-    CriticalSection::Lock lock(m_lock);
+    std::lock_guard lock(m_lock);
     const int width = mix::SampleBytes(bytesPerStereoFrame);
     if (m_enabled != 1 || m_rate == 0 || width == 0 || data == nullptr)
         return;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "platform/CriticalSection.h"
-
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 // The surround effect on the run-time library's stereo mix buffer.
 class AudioSurroundEffect {
@@ -24,7 +23,7 @@ public:
     void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
 
 private:
-    mutable CriticalSection m_lock;
+    mutable std::mutex m_lock;
     int m_enabled = 0;
     int m_rate = 20;
     int m_gain = 100;

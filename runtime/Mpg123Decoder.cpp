@@ -4,8 +4,11 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -19,6 +22,60 @@ void InitLibrary() {
 }
 
 } // namespace
+
+// mpg123 reads a frame's header and its body one read at a time, a few hundred bytes each; the
+// file goes through this buffer instead, so playing costs a system call every few seconds.
+class Mpg123Decoder::FileReader {
+public:
+    explicit FileReader(int fd) : m_fd(fd), m_buffer(kBufferBytes) {}
+
+    static mpg123_ssize_t ReadCallback(void* reader, void* out, size_t bytes) {
+        return static_cast<FileReader*>(reader)->Read(static_cast<uint8_t*>(out), bytes);
+    }
+    static off_t SeekCallback(void* reader, off_t offset, int whence) {
+        return static_cast<FileReader*>(reader)->Seek(offset, whence);
+    }
+
+private:
+    static constexpr size_t kBufferBytes = 64 * 1024;
+
+    mpg123_ssize_t Read(uint8_t* out, size_t bytes) {
+        if (m_begin == m_end) {
+            // Large reads go straight to the caller.
+            if (bytes >= m_buffer.size())
+                return ::read(m_fd, out, bytes);
+            const ssize_t got = ::read(m_fd, m_buffer.data(), m_buffer.size());
+            if (got <= 0)
+                return got;
+            m_begin = 0;
+            m_end = static_cast<size_t>(got);
+        }
+        const size_t count = std::min(bytes, m_end - m_begin);
+        std::memcpy(out, m_buffer.data() + m_begin, count);
+        m_begin += count;
+        return static_cast<mpg123_ssize_t>(count);
+    }
+
+    // The file's position as the decoder sees it is behind the descriptor's by what is buffered.
+    off_t Seek(off_t offset, int whence) {
+        if (whence == SEEK_CUR) {
+            const off_t at = ::lseek(m_fd, 0, SEEK_CUR);
+            if (at < 0)
+                return at;
+            offset += at - static_cast<off_t>(m_end - m_begin);
+            whence = SEEK_SET;
+        }
+        const off_t result = ::lseek(m_fd, offset, whence);
+        if (result >= 0)
+            m_begin = m_end = 0;
+        return result;
+    }
+
+    int m_fd;
+    std::vector<uint8_t> m_buffer;
+    size_t m_begin = 0;
+    size_t m_end = 0;
+};
 
 Mpg123Decoder::~Mpg123Decoder() {
     if (m_handle) {
@@ -51,7 +108,10 @@ std::unique_ptr<Mpg123Decoder> Mpg123Decoder::Open(int fd, bool exactLength, int
     for (size_t i = 0; i < count; ++i)
         mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
-    if (mpg123_open_fd(handle, fd) != MPG123_OK) {
+    decoder->m_reader = std::make_unique<FileReader>(fd);
+    if (mpg123_replace_reader_handle(handle, &FileReader::ReadCallback, &FileReader::SeekCallback,
+                                     nullptr) != MPG123_OK ||
+        mpg123_open_handle(handle, decoder->m_reader.get()) != MPG123_OK) {
         error = FMOD_ERR_FILE_NOTFOUND;
         return nullptr;
     }

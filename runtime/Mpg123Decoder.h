@@ -25,9 +25,12 @@ public:
     bool Seek(int64_t frame) override;
 
 private:
+    class FileReader;
+
     Mpg123Decoder() = default;
 
     int m_fd = -1;
+    std::unique_ptr<FileReader> m_reader;
     mpg123_handle_struct* m_handle = nullptr;
     int m_rate = 0;
     int m_channels = 0;

@@ -69,8 +69,9 @@ std::u16string DisplayLCD::BuildLine(const FileInfo& entry, bool showTags) {
     return line;
 }
 
+// The same line again changes nothing: it keeps its place in the scroll.
 void DisplayLCD::SetText(const QString& text) {
-    if (text.isEmpty())
+    if (text.isEmpty() || (text == m_line && size() == m_layoutSize))
         return;
     m_line = text;
     LayoutLine();
@@ -82,13 +83,17 @@ void DisplayLCD::SetTrackInfo(const FileInfo& entry) {
     SetText(QString::fromStdU16String(BuildLine(entry, m_showTags)));
 }
 
+// The same status again only starts its time over.
 void DisplayLCD::ShowStatus(const QString& text, int milliseconds) {
+    const bool shown = m_temporary && text == m_status;
     m_temporary = true;
     m_status = text;
     m_statusSteps = 0;
     m_statusMilliseconds = milliseconds;
-    Render(m_status);
-    update();
+    if (!shown) {
+        Render(m_status);
+        update();
+    }
     if (!m_scrollEnabled)
         m_statusTimer.start(milliseconds, this);
 }

@@ -47,6 +47,10 @@ public:
     bool StatusShown() const { return m_temporary; }
     bool ShowTags() const { return m_showTags; }
     bool Scrolling() const { return m_scroll.Scrolling(); }
+    // Whether scroll steps do anything now: the line scrolls (scrolling is on and the text is
+    // wider than the display), or a status text waits for its steps. When not, the view need not
+    // send them.
+    bool ScrollsNow() const { return m_scrollEnabled && (m_temporary || m_scroll.Scrolling()); }
     int X1() const { return m_scroll.X1(); }
     int X2() const { return m_scroll.X2(); }
     int TextWidth() const { return m_lineWidth; }

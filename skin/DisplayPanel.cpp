@@ -72,18 +72,25 @@ int DisplayPanel::DigitColumn(QChar c) {
 }
 
 void DisplayPanel::SetTrackNumber(int number) {
-    m_track = Digits(number % 1000, 3);
+    const QString track = Digits(number % 1000, 3);
+    if (track == m_track)
+        return;
+    m_track = track;
     update(kTrackPlace);
 }
 
 bool DisplayPanel::SetQuality(const QString& rate, const QString& bitRate) {
     if (rate.size() != 2 || bitRate.size() < 3 || bitRate.size() > 4)
         return false;
-    const QRect oldBitRate = BitRatePlace();
-    m_rate = rate;
-    m_bitRate = bitRate;
-    update(kRatePlace);
-    update(oldBitRate.united(BitRatePlace()));
+    if (rate != m_rate) {
+        m_rate = rate;
+        update(kRatePlace);
+    }
+    if (bitRate != m_bitRate) {
+        const QRect oldBitRate = BitRatePlace();
+        m_bitRate = bitRate;
+        update(oldBitRate.united(BitRatePlace()));
+    }
     return true;
 }
 
@@ -102,7 +109,9 @@ void DisplayPanel::SetTime(int totalSeconds, int elapsedSeconds) {
     ApplyTime();
 }
 
+// Only the digits that change are drawn again.
 void DisplayPanel::ApplyTime() {
+    const ShownTime before = m_time;
     m_time = TimeOf(m_total, m_elapsed, m_timeMode);
     if (m_time.blink) {
         if (!m_blinkTimer.isActive()) {
@@ -113,13 +122,12 @@ void DisplayPanel::ApplyTime() {
         m_blinkTimer.stop();
         m_blinkHidden = false;
     }
-    if (m_active)
-        UpdateTime();
-}
-
-void DisplayPanel::UpdateTime() {
-    update(kMinutesPlace);
-    update(kSecondsPlace);
+    if (!m_active)
+        return;
+    if (m_time.minutes != before.minutes)
+        update(kMinutesPlace);
+    if (m_time.seconds != before.seconds)
+        update(kSecondsPlace);
 }
 
 void DisplayPanel::SetPlayState(int state) {
@@ -146,6 +154,8 @@ void DisplayPanel::SetHold(int hold) {
 }
 
 void DisplayPanel::SetActive(bool on) {
+    if (on == m_active)
+        return;
     m_active = on;
     m_mute->SetActive(on);
     update();
@@ -153,34 +163,38 @@ void DisplayPanel::SetActive(bool on) {
 
 // The view sets exactly one of playing, paused and stopped; setting one clears the others. The
 // meter's values go when it stops.
+// The play state shows through its own indicator, so only the meter may need drawing again.
 void DisplayPanel::SetPlaying(bool on) {
+    const VuMeter before = m_meter;
     m_playing = on;
     if (on)
         m_paused = m_stopped = false;
     else
         m_meter.Clear();
     m_mute->SetPlaying(on);
-    update();
+    UpdateVu(before);
 }
 
 void DisplayPanel::SetPaused(bool on) {
+    const VuMeter before = m_meter;
     m_paused = on;
     if (on) {
         m_stopped = false;
         m_meter.Clear();
     }
     m_mute->SetPaused(on);
-    update();
+    UpdateVu(before);
 }
 
 void DisplayPanel::SetStopped(bool on) {
+    const VuMeter before = m_meter;
     m_stopped = on;
     if (on) {
         m_playing = m_paused = false;
         m_meter.Clear();
     }
     m_mute->SetStopped(on);
-    update();
+    UpdateVu(before);
 }
 
 void DisplayPanel::SetVUMeter(bool on) {
@@ -191,9 +205,10 @@ void DisplayPanel::SetVUMeter(bool on) {
         else
             m_levels->StopLevels();
     }
+    const VuMeter before = m_meter;
     if (!on)
         m_meter.Clear();
-    UpdateVu();
+    UpdateVu(before);
 }
 
 void DisplayPanel::LevelStep() {
@@ -203,16 +218,50 @@ void DisplayPanel::LevelStep() {
     float right = 0.0f;
     if (!m_levels || !m_levels->Levels(left, right))
         left = right = 0.0f;
+    const VuMeter before = m_meter;
     m_meter.Step(VuMeter::Segments(left), VuMeter::Segments(right));
-    UpdateVu();
+    UpdateVu(before);
 }
 
 void DisplayPanel::SetClosing(bool closing) {
     m_mute->SetClosing(closing);
 }
 
-void DisplayPanel::UpdateVu() {
-    update(kVuArea);
+QRect DisplayPanel::VuChannelPlace(int channel) const {
+    const QImage& image = m_vuImage.GetBitmap();
+    return QRect(channel == 0 ? kVuLeft : kVuRight, QSize(image.width(), image.height() / 2));
+}
+
+// The segments between the old and the new bar end, and the old and new peak segments; nothing
+// when the meter shows what it showed (silence that stays silence, for one).
+void DisplayPanel::UpdateVu(const VuMeter& before) {
+    const QImage& image = m_vuImage.GetBitmap();
+    if (image.isNull())
+        return;
+    const int segment = image.width() / VuMeter::kSegments;
+    for (int channel = 0; channel < 2; ++channel) {
+        const QRect place = VuChannelPlace(channel);
+        // Segments first to last - 1, counted from the left of the channel.
+        const auto segments = [&](int first, int last) {
+            return QRect(place.left() + first * segment, place.top(), (last - first) * segment,
+                         place.height());
+        };
+        QRect changed;
+        const int oldShown = before.Shown(channel);
+        const int newShown = m_meter.Shown(channel);
+        if (oldShown != newShown)
+            changed = segments(std::min(oldShown, newShown), std::max(oldShown, newShown));
+        const int oldPeak = before.Peak(channel);
+        const int newPeak = m_meter.Peak(channel);
+        if (oldPeak != newPeak) {
+            if (oldPeak > 0)
+                changed = changed.united(segments(oldPeak - 1, oldPeak));
+            if (newPeak > 0)
+                changed = changed.united(segments(newPeak - 1, newPeak));
+        }
+        if (!changed.isEmpty())
+            update(changed);
+    }
 }
 
 bool DisplayPanel::event(QEvent* event) {

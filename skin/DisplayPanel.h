@@ -100,8 +100,9 @@ protected:
 private:
     bool MeterRunning() const { return m_playing && !m_paused && !m_stopped; }
     void ApplyTime();
-    void UpdateTime();
-    void UpdateVu();
+    QRect VuChannelPlace(int channel) const;
+    // Asks for drawing the parts of the meter that differ from `before`.
+    void UpdateVu(const VuMeter& before);
     void DrawDigits(QPainter& painter, const SkinManager& strip, QPoint at,
                     const QString& text) const;
     void DrawRow(QPainter& painter, const SkinManager& image, QPoint at, int rows, int row) const;

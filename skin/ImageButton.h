@@ -24,6 +24,8 @@ public:
     int DisabledColumn() const;
 
 protected:
+    // Pressed, the focus shows nothing; released, only with a focused column of its own.
+    bool FocusShows() const override { return FocusedColumn() != NormalColumn(); }
     void DrawFocused(QPainter& painter) override;
     void DrawPressedFocused(QPainter& painter) override;
     void DrawDisabled(QPainter& painter) override;

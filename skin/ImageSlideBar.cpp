@@ -42,11 +42,14 @@ void ImageSlideBar::SetPos(int pos, bool redraw, bool updateNow) {
         return;
     const QRect before = ThumbRect(m_pos);
     m_pos = pos;
-    if (!redraw)
+    // A position that leaves the thumb on the same pixels changes nothing on the screen.
+    if (!redraw || ThumbRect(m_pos) == before)
         return;
-    const QRect changed = before.united(ThumbRect(m_pos));
-    // The selection band follows the position while only one mark is set.
-    const QRect area = m_selectionEnabled && m_markCount == 1 ? rect() : changed;
+    QRect area = before.united(ThumbRect(m_pos));
+    // The selection band follows the position while only one mark is set; its moving end stays
+    // between the old and the new thumb.
+    if (m_selectionEnabled && m_markCount == 1)
+        area = QRect(area.left(), 0, area.width(), height());
     if ((m_dragging || updateNow) && isVisible())
         repaint(area);
     else
@@ -64,7 +67,7 @@ void ImageSlideBar::MarkSelection() {
 }
 
 void ImageSlideBar::SetSelection(int a, int b) {
-    if (!m_selectionEnabled)
+    if (!m_selectionEnabled || (m_markCount == 2 && m_marks[0] == a && m_marks[1] == b))
         return;
     m_marks[0] = a;
     m_marks[1] = b;
@@ -99,6 +102,8 @@ bool ImageSlideBar::GetSelection(int& from, int& to) const {
 }
 
 void ImageSlideBar::SetSelectionColor(const QColor& color) {
+    if (color == m_selectionColor)
+        return;
     m_selectionColor = color;
     update();
 }
@@ -185,9 +190,11 @@ void ImageSlideBar::paintEvent(QPaintEvent* event) {
         m_surface = QImage(size(), QImage::Format_RGB32);
     if (m_surface.isNull())
         return;
-    m_surface.fill(palette().color(QPalette::Window));
     {
+        // Only what is asked for is drawn again.
         QPainter surface(&m_surface);
+        surface.setClipRegion(event->region());
+        surface.fillRect(m_surface.rect(), palette().color(QPalette::Window));
         Paint(surface);
     }
     QPainter painter(this);
@@ -247,13 +254,12 @@ void ImageSlideBar::keyReleaseEvent(QKeyEvent* event) {
         QWidget::keyReleaseEvent(event);
 }
 
-void ImageSlideBar::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
+// Only the thumb shows the focus (QWidget's own handlers would draw the whole bar again).
+void ImageSlideBar::focusInEvent(QFocusEvent*) {
     RepaintThumb();
 }
 
-void ImageSlideBar::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
+void ImageSlideBar::focusOutEvent(QFocusEvent*) {
     RepaintThumb();
 }
 

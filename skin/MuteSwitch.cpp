@@ -25,6 +25,7 @@ bool MuteSwitch::KeepsLibraryVolume() {
 void MuteSwitch::SetMute(bool on) {
     if (on == m_muted)
         return;
+    const int shown = ShownFrame();
     m_muted = on;
     if (m_volume) {
         if (on) {
@@ -38,41 +39,52 @@ void MuteSwitch::SetMute(bool on) {
                 m_volume->SetLibraryVolume(m_savedLibraryVolume);
         }
     }
-    update();
+    UpdateIfChanged(shown);
 }
 
 void MuteSwitch::AnimateStep() {
     if (m_closing || !Animating())
         return;
+    const int shown = ShownFrame();
     m_shownFrame = m_frame;
     m_frame = (m_frame + 1) % kFrames;
-    update();
+    UpdateIfChanged(shown);
 }
 
 void MuteSwitch::SetActive(bool on) {
+    const int shown = ShownFrame();
     m_active = on;
-    update();
+    UpdateIfChanged(shown);
 }
 
 // Play, pause and stop exclude each other: setting one clears the others.
 void MuteSwitch::SetPlaying(bool on) {
+    const int shown = ShownFrame();
     m_playing = on;
     if (on)
         m_paused = false;
-    update();
+    UpdateIfChanged(shown);
 }
 
 void MuteSwitch::SetPaused(bool on) {
+    const int shown = ShownFrame();
     m_paused = on;
-    update();
+    UpdateIfChanged(shown);
 }
 
 void MuteSwitch::SetStopped(bool on) {
+    const int shown = ShownFrame();
     if (on) {
         m_playing = false;
         m_paused = false;
     }
-    update();
+    UpdateIfChanged(shown);
+}
+
+// The switch draws frame 0 and, while animating, the frame shown: nothing else changes it.
+void MuteSwitch::UpdateIfChanged(int shownBefore) {
+    if (ShownFrame() != shownBefore)
+        update();
 }
 
 bool MuteSwitch::event(QEvent* event) {

@@ -46,6 +46,7 @@ protected:
 private:
     bool Animating() const { return m_active && m_playing && !m_paused && !m_muted; }
     bool KeepsLibraryVolume();
+    void UpdateIfChanged(int shownBefore);
 
     Profile& m_profile;
     MuteVolume* m_volume;

@@ -102,9 +102,11 @@ void VirtualButton::mouseReleaseEvent(QMouseEvent* event) {
         PostWindowMessage(parentWidget(), WM_COMMAND,
                           MakeWParam(static_cast<uint16_t>(m_id), BN_CLICKED), 0);
     m_pressed = false;
-    if (clicked)
+    // A release outside leaves the button as it was drawn when the stylus left it.
+    if (clicked) {
         ClickCompleted();
-    RedrawNow();
+        RedrawNow();
+    }
     m_pressSeen = false;
 }
 
@@ -125,14 +127,15 @@ void VirtualButton::keyReleaseEvent(QKeyEvent* event) {
         QWidget::keyReleaseEvent(event);
 }
 
-void VirtualButton::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
+// QWidget's own handlers would draw the whole button again whatever it shows.
+void VirtualButton::focusInEvent(QFocusEvent*) {
+    if (FocusShows())
+        update();
 }
 
-void VirtualButton::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
+void VirtualButton::focusOutEvent(QFocusEvent*) {
+    if (FocusShows())
+        update();
 }
 
 void VirtualButton::changeEvent(QEvent* event) {

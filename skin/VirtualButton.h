@@ -35,6 +35,8 @@ protected:
     // A press was released inside: called after the command has been posted and before the
     // release is drawn, once per completed click.
     virtual void ClickCompleted() {}
+    // Whether the focus changes what the button draws; when not, focus changes draw nothing.
+    virtual bool FocusShows() const { return true; }
 
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -187,6 +187,31 @@ TEST(NullWaveOut, PauseHoldsBlocksAndTheClock) {
     EXPECT_EQ(device.Position(), paused);
 }
 
+TEST(NullWaveOut, PositionFollowsTheClockInsideABlock) {
+    Returned returned;
+    Block a(20000, 0); // a second
+    NullWaveOut device;
+    ASSERT_EQ(device.Open(kMono16, returned.Callback()), WaveOut::kOk);
+    ASSERT_EQ(device.Write(&a.header), WaveOut::kOk);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const uint64_t early = device.Position();
+    EXPECT_GE(early, 2500u);
+    EXPECT_LT(early, 8000u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_GT(device.Position(), early);
+    EXPECT_TRUE(returned.Blocks().empty());
+
+    // Paused, it holds what was played; restarted, it plays the rest and no frame twice.
+    ASSERT_EQ(device.Pause(), WaveOut::kOk);
+    const uint64_t paused = device.Position();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(device.Position(), paused);
+    ASSERT_EQ(device.Restart(), WaveOut::kOk);
+    ASSERT_TRUE(returned.WaitFor(1));
+    EXPECT_EQ(device.Position(), 10000u);
+    EXPECT_EQ(device.Close(), WaveOut::kOk);
+}
+
 TEST(NullWaveOut, ResetAndCloseHandEveryBlockBack) {
     Returned returned;
     Block a(20000, 0), b(20000, 0), c(20000, 0), d(2, 0);

@@ -4,6 +4,7 @@
 #include "skin/ToggleButton.h"
 #include "skin/VirtualKey.h"
 #include "tests/skin/ControlTestSupport.h"
+#include "tests/skin/PaintLog.h"
 
 #include <QKeyEvent>
 
@@ -130,6 +131,27 @@ TEST_F(ButtonsTest, ReleaseOutsideGivesNoClickAndTabStopTakesTheFocus) {
     button.setEnabled(false);
     Click(button);
     EXPECT_TRUE(parent.Only(WM_COMMAND).empty());
+}
+
+TEST_F(ButtonsTest, FocusAndAReleaseOutsideDrawOnlyWhatChanges) {
+    ImageButton one(Picture(u"StopButton", 136), IBS_ONE_COLUMN | WS_TABSTOP, QPoint(0, 0), &parent,
+                    3);
+    ImageButton three(Picture(u"PlayButton", 134), IBS_THREE_COLUMNS | WS_TABSTOP, QPoint(0, 40),
+                      &parent, kPlay);
+    PaintLog oneLog(one);
+    PaintLog threeLog(three);
+    one.setFocus();
+    EXPECT_EQ(oneLog.Count(), 0);
+    three.setFocus();
+    EXPECT_GT(threeLog.Count(), 0);
+    EXPECT_EQ(threeLog.OnScreen().pixel(20, 15), CellColor(10, 1, 0));
+
+    QTest::mousePress(&three, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(&three, QPoint(-5, 10));
+    threeLog.Clear();
+    QTest::mouseRelease(&three, Qt::LeftButton, {}, QPoint(-5, 10));
+    EXPECT_EQ(threeLog.Count(), 0);
+    EXPECT_EQ(threeLog.OnScreen().pixel(20, 15), CellColor(10, 1, 0));
 }
 
 TEST_F(ButtonsTest, DefaultPushButtonTellsItsParentItsId) {

@@ -2,6 +2,7 @@
 #include "skin/LcdScroll.h"
 
 #include "tests/skin/DisplaySkin.h"
+#include "tests/skin/PaintLog.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -157,6 +158,38 @@ TEST_F(DisplayLcdTest, StatusTextsGiveWayToTheLine) {
     EXPECT_EQ(lcd->ShownText(), QStringLiteral("Volume 10"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !lcd->StatusShown(); }, 5000));
     EXPECT_EQ(lcd->ShownText(), QStringLiteral("Next"));
+}
+
+TEST_F(DisplayLcdTest, ScrollStepsAreWantedOnlyWhileTheyChangeSomething) {
+    skin.Set(setting::kScrollMsg, 1);
+    auto lcd = MakeLcd();
+    lcd->SetText(QStringLiteral("short"));
+    EXPECT_FALSE(lcd->ScrollsNow());
+    // A status counts its steps while scrolling is on, and waits for its time while it is off.
+    lcd->ShowStatus(QStringLiteral("Paused"), 60000);
+    EXPECT_TRUE(lcd->ScrollsNow());
+    lcd->SetScroll(false);
+    EXPECT_FALSE(lcd->ScrollsNow());
+    lcd->SetScroll(true);
+    for (int i = 0; i < DisplayLCD::kStatusSteps; ++i)
+        lcd->ScrollStep();
+    EXPECT_FALSE(lcd->ScrollsNow());
+    lcd->SetText(LongText());
+    EXPECT_TRUE(lcd->ScrollsNow());
+
+    // The same line or status again draws nothing and keeps the line's place.
+    for (int i = 0; i < LcdScroll::kStillSteps + 2; ++i)
+        lcd->ScrollStep();
+    const int x1 = lcd->X1();
+    PaintLog log(*lcd);
+    lcd->SetText(LongText());
+    EXPECT_EQ(log.Count(), 0);
+    EXPECT_EQ(lcd->X1(), x1);
+    lcd->ShowStatus(QStringLiteral("Volume 10"), 60000);
+    EXPECT_GT(log.Count(), 0);
+    log.Clear();
+    lcd->ShowStatus(QStringLiteral("Volume 10"), 60000);
+    EXPECT_EQ(log.Count(), 0);
 }
 
 TEST_F(DisplayLcdTest, DoubleTapFlipsTagsAndStoresTheChoice) {

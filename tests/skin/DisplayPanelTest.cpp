@@ -4,6 +4,7 @@
 #include "skin/VuMeter.h"
 
 #include "tests/skin/DisplaySkin.h"
+#include "tests/skin/PaintLog.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -230,6 +231,49 @@ TEST_F(DisplayPanelTest, TheMuteSwitchFollowsThePanel) {
     EXPECT_EQ(mute->ShownFrame(), 0);
     panel->SetStopped(true);
     EXPECT_EQ(mute->ShownFrame(), -1);
+}
+
+TEST_F(DisplayPanelTest, RepaintsOnlyWhatChanged) {
+    using P = DisplayPanel;
+    panel->SetTime(600, 125);
+    panel->SetTrackNumber(3);
+    panel->SetQuality(QStringLiteral("44"), QStringLiteral("128"));
+    panel->SetPlaying(true);
+    PaintLog log(*panel);
+
+    // The same values again draw nothing; a new second draws only the seconds.
+    panel->SetTime(600, 125);
+    panel->SetTrackNumber(3);
+    panel->SetQuality(QStringLiteral("44"), QStringLiteral("128"));
+    panel->SetPlaying(true);
+    EXPECT_EQ(log.Count(), 0);
+    panel->SetTime(600, 126);
+    EXPECT_GT(log.Count(), 0);
+    EXPECT_EQ(log.painted.boundingRect(), P::kSecondsPlace);
+
+    // Silence that stays silence asks for no drawing; a level draws only its own channel.
+    log.Clear();
+    for (int i = 0; i < 5; ++i)
+        panel->LevelStep();
+    EXPECT_EQ(log.Count(), 0);
+    levels.left = 0.5f;
+    panel->LevelStep();
+    EXPECT_GT(log.Count(), 0);
+    const QRect drawn = log.painted.boundingRect();
+    EXPECT_TRUE(P::kVuArea.contains(drawn));
+    EXPECT_LT(drawn.bottom(), P::kVuRight.y());
+    const QPoint peak = P::kVuLeft + QPoint(14 * DisplaySkin::kVuSegment + 4, 9);
+    EXPECT_EQ(log.OnScreen().pixel(peak), DisplaySkin::VuLit());
+
+    // Once the bar and its peak have fallen back to nothing, the steps draw nothing again.
+    levels.left = 0.0f;
+    for (int i = 0; i < 40; ++i)
+        panel->LevelStep();
+    EXPECT_EQ(panel->Meter().Peak(0), 0);
+    log.Clear();
+    panel->LevelStep();
+    EXPECT_EQ(log.Count(), 0);
+    EXPECT_EQ(log.OnScreen().pixel(peak), DisplaySkin::VuUnlit());
 }
 
 TEST(DisplayPanelBuiltIn, WithoutASkinTheBuiltInImagesShow) {

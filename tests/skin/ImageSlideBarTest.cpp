@@ -1,6 +1,7 @@
 #include "skin/ImageSlideBar.h"
 #include "skin/ControlStyles.h"
 #include "tests/skin/ControlTestSupport.h"
+#include "tests/skin/PaintLog.h"
 
 namespace {
 
@@ -201,6 +202,23 @@ TEST_F(ImageSlideBarTest, SelectionBandFollowsTheMarks) {
     plain->MarkSelection();
     plain->SetSelection(10, 20);
     EXPECT_EQ(plain->MarkCount(), 0);
+}
+
+TEST_F(ImageSlideBarTest, APositionRepaintsOnlyWhenTheThumbMoves) {
+    auto bar = Seek(WS_TABSTOP, false);
+    bar->SetRange(0, 100000, 10); // far more positions than pixels
+    bar->SetPos(50000);
+    PaintLog log(*bar);
+    const QRect before = bar->ThumbRect(50000);
+    bar->SetPos(50001);
+    EXPECT_EQ(bar->GetPos(), 50001);
+    EXPECT_EQ(log.Count(), 0);
+    bar->SetPos(60000);
+    EXPECT_GT(log.Count(), 0);
+    EXPECT_EQ(log.painted.boundingRect(), before.united(bar->ThumbRect(60000)));
+    const QImage shown = log.OnScreen();
+    EXPECT_EQ(shown.pixel(bar->ThumbRect(60000).center()), CellColor(kThumb, 0, 0));
+    EXPECT_EQ(shown.pixel(before.center()), TrackColor());
 }
 
 TEST_F(ImageSlideBarTest, KeysGoToTheParent) {
