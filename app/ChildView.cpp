@@ -59,7 +59,10 @@ ChildView::ChildView(QWidget* parent)
     setFixedSize(480, 536);
     setFocusPolicy(Qt::StrongFocus);
     m_session.AddObserver(*this);
-    connect(&m_lcdTimer, &QTimer::timeout, this, [this] { m_layout->lcd->ScrollStep(); });
+    connect(&m_lcdTimer, &QTimer::timeout, this, [this] {
+        m_layout->lcd->ScrollStep();
+        RunTimers(); // a status may have gone back to a line that fits
+    });
     connect(&m_meterTimer, &QTimer::timeout, this, [this] {
         m_layout->panel->LevelStep();
         m_layout->panel->GetMuteSwitch()->AnimateStep();
@@ -351,14 +354,12 @@ void ChildView::Render() {
         top->show();
     }
 
-    const bool playingChanged = state.playing != was.playing;
     m_shown = state;
-    if (all || playingChanged)
-        RunTimers();
+    RunTimers();
 }
 
-// The LCD scrolls while the window is in front; the meter runs while it is in front and
-// something plays.
+// The LCD takes steps while the window is in front and its line scrolls or a status waits; the
+// meter runs while the window is in front and something plays.
 void ChildView::RunTimers() {
     if (!m_layout || m_shutDown)
         return;
@@ -368,12 +369,15 @@ void ChildView::RunTimers() {
         else if (!on && timer.isActive())
             timer.stop();
     };
-    run(m_lcdTimer, m_active);
+    run(m_lcdTimer, m_active && m_layout->lcd->ScrollsNow());
     run(m_meterTimer, m_active && m_shown.playing);
 }
 
 void ChildView::StatusShown(const UiText& text, int durationMs) {
-    OnUi([this, text, durationMs] { m_layout->lcd->ShowStatus(Translated(text), durationMs); });
+    OnUi([this, text, durationMs] {
+        m_layout->lcd->ShowStatus(Translated(text), durationMs);
+        RunTimers();
+    });
 }
 
 QWidget* ChildView::ControlWidget(Control control) const {
