@@ -16,6 +16,7 @@ public:
         int key = -1;          // time key of the line shown, -1 when none
         std::u16string first;  // the line of that key
         std::u16string second; // the line of the next key, for the two-line display
+        bool operator==(const Lookup&) const = default;
     };
 
     static constexpr int kMsPerKey = 500;

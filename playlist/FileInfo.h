@@ -18,4 +18,5 @@ struct FileInfo {
     bool missing = false;    // in memory only: the file was not there when the list was loaded
 
     void Reset() { *this = FileInfo{}; }
+    bool operator==(const FileInfo&) const = default;
 };

@@ -122,10 +122,14 @@ PlayerState PlayerSession::State() const {
     return m_state;
 }
 
+// Observers hear only of real changes: the monitor reports the same time many times a second.
 void PlayerSession::Update(const std::function<void(PlayerState&)>& change) {
     {
         std::lock_guard lock(m_stateLock);
+        const PlayerState before = m_state;
         change(m_state);
+        if (m_state == before)
+            return;
     }
     for (PlayerObserver* observer : m_observers)
         observer->StateChanged();

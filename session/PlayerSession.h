@@ -201,7 +201,7 @@ private:
     void ReadToggles();
     void WriteSettingsAtExit();
     void WaitForListWrite();
-    // Changes the state under its lock and tells the observers.
+    // Changes the state under its lock and tells the observers when it changed.
     void Update(const std::function<void(PlayerState&)>& change);
     void Focus(PlayerObserver::Control control);
 

@@ -62,4 +62,6 @@ struct PlayerState {
     bool holdBacklight = false;
     double speed = 1.0;
     int currentIndex = -1;
+
+    bool operator==(const PlayerState&) const = default;
 };
