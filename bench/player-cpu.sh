@@ -23,6 +23,9 @@
 # one it played; mpg123 read the file a frame header or body at a time (some 80 reads a second).
 # After, the mixer's figure is mostly the cost of waking once per 1024-frame block, which its
 # tick needs; what the UI thread does follows the view's timers and posted steps.
+# With the player session (the view draws only what changed, the LCD's timer runs only while its
+# line scrolls, observers hear only of real changes): player in all 0.63-0.80, mixer 0.30-0.43,
+# UI thread 0.20 at 10-11 wakes/s, monitor 0.03-0.07.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 duration=${DURATION:-30}
