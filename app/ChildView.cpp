@@ -305,9 +305,9 @@ void ChildView::Render() {
     if (all || state.hold != was.hold)
         panel->SetHold(state.hold ? 1 : 0);
 
-    if (all || state.seekShown != was.seekShown) {
-        seek->setVisible(state.seekShown);
-        seek->setEnabled(state.seekShown);
+    if (state.seekShown >= 0 && (all || state.seekShown != was.seekShown)) {
+        seek->setVisible(state.seekShown == 1);
+        seek->setEnabled(state.seekShown == 1);
     }
     if (all || state.seekMaximum != was.seekMaximum)
         seek->SetRange(0, state.seekMaximum, 10);

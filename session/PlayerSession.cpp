@@ -858,7 +858,7 @@ void PlayerSession::SetPanelState(PanelState panel) {
 }
 
 void PlayerSession::ShowSeekSlider(bool show) {
-    Update([show](PlayerState& s) { s.seekShown = show; });
+    Update([show](PlayerState& s) { s.seekShown = show ? 1 : 0; });
 }
 
 void PlayerSession::SetSeekRange(int maximum) {

@@ -30,8 +30,9 @@ struct PlayerState {
     PanelState panel = PanelState::Stop;
     Spectrum spectrum = Spectrum::Clear;
 
-    // The seek slider, in 100 ms units, and its A-B marks (0, 1 or 2 of them).
-    bool seekShown = true;
+    // The seek slider: -1 as the skin left it (disabled), 0 hidden, 1 shown; its range and
+    // position in 100 ms units, and its A-B marks (0, 1 or 2 of them).
+    int seekShown = -1;
     int seekMaximum = 0;
     int seekPosition = 0;
     int markCount = 0;
