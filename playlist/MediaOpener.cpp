@@ -24,6 +24,47 @@ std::u16string FolderOf(const std::u16string& path) {
     return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
 }
 
+bool IsFolder(const std::u16string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(Native(path), ec);
+}
+
+// Names compared as people count: runs of digits by their value, letters without case.
+bool NaturalLess(const std::u16string& a, const std::u16string& b) {
+    auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            size_t endA = i, endB = j;
+            while (endA < a.size() && a[endA] == u'0')
+                ++endA;
+            while (endB < b.size() && b[endB] == u'0')
+                ++endB;
+            size_t startA = endA, startB = endB;
+            while (endA < a.size() && digit(a[endA]))
+                ++endA;
+            while (endB < b.size() && digit(b[endB]))
+                ++endB;
+            if (endA - startA != endB - startB)
+                return endA - startA < endB - startB;
+            for (; startA < endA; ++startA, ++startB)
+                if (a[startA] != b[startB])
+                    return a[startA] < b[startB];
+            i = endA;
+            j = endB;
+            continue;
+        }
+        if (lower(a[i]) != lower(b[j]))
+            return lower(a[i]) < lower(b[j]);
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size())
+        return j < b.size();
+    return a < b; // equal but for case or leading zeros: a fixed order
+}
+
 bool SamePathIn(const std::vector<FileInfo>& list, const FileInfo& entry) {
     return std::any_of(list.begin(), list.end(),
                        [&](const FileInfo& other) { return Playlist::SamePath(other, entry); });
@@ -36,6 +77,7 @@ void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
     std::u16string base = folder;
     if (!base.empty() && base.back() != u'/')
         base += u'/';
+    std::vector<std::u16string> files, folders;
     std::error_code ec;
     std::filesystem::directory_iterator it(Native(base), ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
@@ -45,27 +87,36 @@ void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
         if (item.is_directory(typeError)) {
             // A linked folder could lead back into its own tree.
             if (recurse && !item.is_symlink(typeError))
-                ScanFolder(base + name + u"/", true, list);
-            continue;
+                folders.push_back(name);
+        } else if (item.is_regular_file(typeError)) {
+            files.push_back(name);
         }
-        if (!item.is_regular_file(typeError) || name.size() < 4)
-            continue;
+    }
+    // By name as people count (track2 before track10); a folder's own files before those of
+    // its subfolders.
+    std::sort(files.begin(), files.end(), NaturalLess);
+    std::sort(folders.begin(), folders.end(), NaturalLess);
+
+    for (const std::u16string& name : files) {
         const std::u16string lower = EntryTags::Lower(name);
-        const std::u16string ext = lower.substr(lower.size() - 4);
+        const size_t dot = lower.find_last_of(u'.');
+        if (dot == std::u16string::npos || dot == 0)
+            continue;
+        const std::u16string ext = lower.substr(dot);
         const bool wma = ext == u".wma" || ext == u".asf";
-        if (ext != u".mp3" && ext != u".ogg" && ext != u".wav" &&
+        if (ext != u".mp3" && ext != u".mp2" && ext != u".ogg" && ext != u".wav" &&
             !(wma && m_playlist.WmaAvailable()))
             continue;
 
         FileInfo entry;
-        entry.name = lower.substr(0, lower.find_last_of(u'.'));
+        entry.name = lower.substr(0, dot);
         // The name keeps its real case in the path: file names are case-sensitive here.
         entry.path = base + name;
         entry.ext = ext;
         entry.title = entry.name;
         if (SamePathIn(list, entry) || list.size() >= static_cast<size_t>(Playlist::kMaxEntries))
             continue;
-        if (ext == u".mp3" || ext == u".ogg") {
+        if (ext == u".mp3" || ext == u".mp2" || ext == u".ogg") {
             TagInfo info;
             if (m_playlist.FillEntryTags(entry.path, info)) {
                 entry.title = info.title;
@@ -78,6 +129,8 @@ void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
         }
         list.push_back(entry);
     }
+    for (const std::u16string& name : folders)
+        ScanFolder(base + name + u"/", true, list);
 }
 
 void MediaOpener::ResetCurrentTo(const std::u16string& path) {
@@ -108,6 +161,11 @@ void MediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
         return;
     PlaylistHost& host = m_playlist.Host();
     Profile& profile = m_playlist.SettingsProfile();
+    Settings::Set(profile, kLastPath, FolderOf(selection[0]));
+    if (selection.size() == 1 && IsFolder(selection[0])) {
+        ScanAndOpen(selection[0], Settings::Get(profile, kOpenSubFolder) == 1, true);
+        return;
+    }
     host.BeginWait();
     m_playlist.SetCurIndex(0);
     m_playlist.PlayedList().clear();
@@ -115,13 +173,18 @@ void MediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
 
     if (selection.size() == 1) {
         ResetCurrentTo(selection[0]);
-        Settings::Set(profile, kLastPath, FolderOf(selection[0]));
     } else {
-        const std::u16string& folder = selection[0];
-        Settings::Set(profile, kLastPath, folder);
-        for (size_t i = 1; i < selection.size(); ++i) {
-            const std::u16string path =
-                folder + (folder.ends_with(u'/') ? u"" : u"/") + selection[i];
+        const bool recurse = Settings::Get(profile, kOpenSubFolder) == 1;
+        for (const std::u16string& path : selection) {
+            if (IsFolder(path)) {
+                std::vector<FileInfo> found;
+                ScanFolder(path, recurse, found);
+                for (const FileInfo& entry : found)
+                    if (!m_playlist.Contains(entry.path) &&
+                        m_playlist.Count() < Playlist::kMaxEntries)
+                        m_playlist.Append(entry);
+                continue;
+            }
             if (EntryTags::Extension(path) == u".wpl") {
                 m_playlist.PlaylistLoad(path, true);
                 continue;
@@ -197,6 +260,10 @@ void MediaOpener::OpenStartupFolder() {
 }
 
 void MediaOpener::OpenPath(const std::u16string& path) {
+    if (IsFolder(path)) {
+        ScanAndOpen(path, Settings::Get(m_playlist.SettingsProfile(), kOpenSubFolder) == 1, true);
+        return;
+    }
     PlaylistHost& host = m_playlist.Host();
     host.BeginWait();
     ResetCurrentTo(path);

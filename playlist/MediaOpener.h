@@ -14,18 +14,22 @@ class MediaOpener {
 public:
     explicit MediaOpener(Playlist& playlist) : m_playlist(playlist) {}
 
-    // Appends the audio files of `folder` (ending in "/") to `list`, descending into subfolders
-    // when `recurse`, in the order the file system lists them.
+    // Appends the audio files of `folder` to `list` by name as people count (track2 before
+    // track10), then, when `recurse`, those of its subfolders in the same order. Linked folders
+    // are not followed.
     void ScanFolder(const std::u16string& folder, bool recurse, std::vector<FileInfo>& list);
 
-    // The result of the "Open Files" dialog: one full path, or the folder followed by the names.
+    // The result of the "Open Files" dialog, full paths. One file is opened on its own (the list
+    // emptied); one folder as Open Folder opens it; several become the list in the order given:
+    // files, the audio files of folders ("OpenSubFolder" says whether subfolders count) and the
+    // entries of playlist files.
     void OpenFiles(const std::vector<std::u16string>& selection);
     // After the folder page closed with OK; `folderBefore` is "OpenFolderName" as it was before
     // the page was shown. Scans only when the stored folder changed.
     void OpenFolder(const std::u16string& folderBefore);
     // At start-up with "OpenFolderAtStartup" 1.
     void OpenStartupFolder();
-    // A path given on the command line.
+    // A path given on the command line: a file, or a folder opened as Open Folder opens one.
     void OpenPath(const std::u16string& path);
     // An address from the URL page: an http:// or https:// stream becomes the only entry. False
     // for any other address.

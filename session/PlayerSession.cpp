@@ -644,23 +644,8 @@ void PlayerSession::SpeakTime() {
 
 void PlayerSession::OpenFiles() {
     const std::vector<std::u16string> files = m_ui.ChooseFiles(Settings::Get(m_profile, kLastPath));
-    if (files.empty())
-        return;
-    const std::u16string& first = files.front();
-    const size_t slash = first.find_last_of(u'/');
-    const std::u16string folder =
-        slash == std::u16string::npos ? std::u16string() : first.substr(0, slash);
-    Settings::Set(m_profile, kLastPath, folder);
-    if (files.size() == 1) {
+    if (!files.empty())
         m_opener->OpenFiles(files);
-        return;
-    }
-    // The opener takes several files as their folder followed by their names.
-    std::vector<std::u16string> selection{folder};
-    const std::u16string prefix = folder + u'/';
-    for (const std::u16string& file : files)
-        selection.push_back(file.starts_with(prefix) ? file.substr(prefix.size()) : file);
-    m_opener->OpenFiles(selection);
 }
 
 void PlayerSession::OpenFolder() {

@@ -33,12 +33,45 @@ TEST_F(MediaOpenerTest, ScanKeepsTheRealCaseInPathsAndSkipsOtherKinds) {
     home.Write("scan/mp3", "x");
     std::vector<FileInfo> found;
     opener.ScanFolder(Folder("scan"), false, found);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].name, u"song");
-    EXPECT_EQ(found[0].title, u"song");
-    EXPECT_EQ(found[0].ext, u".mp3");
-    EXPECT_EQ(found[0].path, home.File16("scan/Song.MP3"));
-    EXPECT_TRUE(Playlist::IsPlayable(found[0].path));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].ext, u".mp2");
+    EXPECT_EQ(found[1].name, u"song");
+    EXPECT_EQ(found[1].title, u"song");
+    EXPECT_EQ(found[1].ext, u".mp3");
+    EXPECT_EQ(found[1].path, home.File16("scan/Song.MP3"));
+    EXPECT_TRUE(Playlist::IsPlayable(found[1].path));
+}
+
+TEST_F(MediaOpenerTest, ScanOrdersByNameAsPeopleCountAndFilesBeforeSubfolders) {
+    for (const char* name : {"d/track10.mp3", "d/Track2.mp3", "d/track1.mp3", "d/a/x.mp3",
+                             "d/b2/y.mp3", "d/b10/z.mp3", "d/zz.ogg"})
+        home.Write(name, "x");
+    std::vector<FileInfo> found;
+    opener.ScanFolder(Folder("d"), true, found);
+    std::vector<std::u16string> names;
+    for (const FileInfo& entry : found)
+        names.push_back(entry.path.substr(home.File16("d/").size()));
+    EXPECT_EQ(names,
+              (std::vector<std::u16string>{u"track1.mp3", u"Track2.mp3", u"track10.mp3", u"zz.ogg",
+                                           u"a/x.mp3", u"b2/y.mp3", u"b10/z.mp3"}));
+}
+
+TEST_F(MediaOpenerTest, AFolderChosenOrNamedOpensLikeOpenFolder) {
+    home.Write("mix/one.mp3", "x");
+    home.Write("mix/two.mp3", "x");
+    home.Write("lone/three.ogg", "x");
+    opener.OpenPath(home.File16("mix"));
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_TRUE(list.ListMode());
+    EXPECT_EQ(list.Current().path, home.File16("mix/one.mp3"));
+
+    // Files and folders chosen together make one list in the order chosen.
+    opener.OpenFiles({home.File16("lone/three.ogg"), home.File16("mix")});
+    EXPECT_EQ(Paths(list.Entries()), (std::vector<std::u16string>{home.File16("lone/three.ogg"),
+                                                                  home.File16("mix/one.mp3"),
+                                                                  home.File16("mix/two.mp3")}));
+    EXPECT_EQ(list.Entries()[0].path, home.File16("lone/three.ogg"));
+    EXPECT_EQ(list.Current().path, home.File16("lone/three.ogg"));
 }
 
 TEST_F(MediaOpenerTest, SubfoldersOnlyWhenAsked) {
@@ -105,7 +138,8 @@ TEST_F(MediaOpenerTest, OpenFilesWithOneOrSeveralFiles) {
     Playlist saved(profile, host);
     saved.Entries() = {StreamEntry(u"http://from/list")};
     saved.PlaylistSave(home.File16("pick/list.wpl"));
-    opener.OpenFiles({home.File16("pick"), u"b.ogg", u"gone.mp3", u"list.wpl", u"A.MP3"});
+    opener.OpenFiles({home.File16("pick/b.ogg"), home.File16("pick/gone.mp3"),
+                      home.File16("pick/list.wpl"), home.File16("pick/A.MP3")});
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Entries()[0].path, home.File16("pick/b.ogg"));
     EXPECT_EQ(list.Entries()[1].path, u"http://from/list");
@@ -114,7 +148,7 @@ TEST_F(MediaOpenerTest, OpenFilesWithOneOrSeveralFiles) {
     EXPECT_EQ(host.plays, 2);
 
     // A chosen playlist that can't be read is reported.
-    opener.OpenFiles({home.File16("pick"), u"missing.wpl", u"a.mp3"});
+    opener.OpenFiles({home.File16("pick/missing.wpl"), home.File16("pick/a.mp3")});
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text.English(), u"File open error.");
     EXPECT_EQ(list.Count(), 1);
