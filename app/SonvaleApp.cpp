@@ -92,7 +92,7 @@ int SonvaleApp::Run() {
     if (!m_instance->Acquire()) {
         if (m_instance->HandOver(m_commandLine)) {
             qCInfo(lcInstance) << "handed the command line to the running instance";
-            return kExitHandedOver;
+            return kExitHandedOver; // success: the running player has it
         }
         qCInfo(lcInstance) << "the running instance did not answer; starting anyway";
         m_instance->TakeOver();
@@ -102,7 +102,7 @@ int SonvaleApp::Run() {
 
     if (!InitInstance()) {
         ExitInstance();
-        return kExitHandedOver;
+        return kExitFailed;
     }
     if (m_pendingCopyData) {
         m_frame->OnCopyData(*m_pendingCopyData);

@@ -23,8 +23,9 @@ class Registry;
 // that follows the program's end when one was asked for.
 class SonvaleApp {
 public:
-    // Exit code of a second instance that handed its command line over, and of a failed start.
-    static constexpr int kExitHandedOver = 255;
+    // Exit codes: the command line went to the running player; the player could not start.
+    static constexpr int kExitHandedOver = 0;
+    static constexpr int kExitFailed = 1;
 
     // makeView creates the main view inside the frame.
     SonvaleApp(QApplication& app, MainFrame::ViewFactory makeView);

@@ -1,6 +1,7 @@
 // Sonvale, the skinnable audio player.
-//   sonvale [FILE | PowerOnRestart | PowerOnRestart&Play | AppRunAfterWakeup]
+//   sonvale [FILE | FOLDER | PowerOnRestart | PowerOnRestart&Play | AppRunAfterWakeup]
 //   sonvale --screenshot FILE.png   (writes the main window after start-up and ends)
+//   sonvale --help | --version
 // SIGTERM and SIGINT close the main window, so the settings and the playlist are written as on
 // Exit.
 
@@ -14,6 +15,8 @@
 #include <QWidget>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -54,7 +57,30 @@ void CloseOnSignals(QApplication& app) {
 
 } // namespace
 
+// --help and --version answer without a window (and without a display).
+bool Answered(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("sonvale %s\n", SONVALE_VERSION);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Usage: sonvale [FILE | FOLDER | URL]\n"
+                        "Plays FILE (MP3, MP2, Ogg Vorbis, WAV, a .wpl playlist), the audio files "
+                        "of FOLDER,\nor an http:// or https:// radio address. With a player "
+                        "already running, hands it\nover and ends.\n\n"
+                        "  --screenshot FILE.png  write the main window after start-up and end\n"
+                        "  --version              print the version and end\n"
+                        "  --help                 print this and end\n");
+            return true;
+        }
+    }
+    return false;
+}
+
 int main(int argc, char** argv) {
+    if (Answered(argc, argv))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sonvale"));
     CloseOnSignals(app);
