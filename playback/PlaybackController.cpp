@@ -33,6 +33,7 @@ constexpr int kSilenceWindowMs = 10000;
 constexpr int kSilentReadingsToEnd = 4;
 constexpr int kConnectingAtOpenMs = 1000;
 constexpr int kStreamStatusMs = 600;
+constexpr int kStreamFailedMs = 3000;
 constexpr int kVbrNoteSeconds = 60;
 constexpr double kSpeedStep = 0.05;
 constexpr double kSpeedMin = 0.6;
@@ -142,10 +143,17 @@ bool PlaybackController::OpenCurrent(bool keepList) {
     m_openError = false;
     m_loaded = false;
     if (entry.ext == u".wpl") {
-        const std::u16string listPath = entry.path;
-        if (!m_playlist.PlaylistLoad(listPath, true) || m_playlist.Count() == 0) {
+        const FileInfo list = entry;
+        const UiText empty =
+            UI_TEXT("PlaybackController", "The playlist has nothing to play (%1)").With(list.path);
+        if (!m_playlist.PlaylistLoad(list.path, true)) { // says why itself
             m_mode = Mode::None;
-            return FailOpen();
+            return FailOpen(list);
+        }
+        if (m_playlist.Count() == 0) {
+            m_mode = Mode::None;
+            Error(empty);
+            return FailOpen(list);
         }
         if (m_playlist.Count() > 1) {
             m_sink.ShowButton(Button::Previous, true);
@@ -157,9 +165,15 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         NormaliseExtension(entry);
         if (entry.ext == u".wpl") {
             m_mode = Mode::None;
-            return FailOpen();
+            Error(empty);
+            return FailOpen(list);
         }
     }
+
+    // Previous and Next follow the list, whatever built it.
+    const bool several = m_playlist.Count() > 1;
+    m_sink.ShowButton(Button::Previous, several);
+    m_sink.ShowButton(Button::Next, several);
 
     if (IsMediaPlayerFile(entry))
         m_mode = Mode::MediaPlayer;
@@ -173,12 +187,18 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         return true;
 
     bool ok = false;
-    if (m_mode == Mode::MediaPlayer)
+    if (m_mode == Mode::MediaPlayer) {
         ok = OpenMediaPlayer(entry);
-    else if (m_mode == Mode::Stream)
+        if (!ok)
+            Error(UI_TEXT("PlaybackController", "This kind of file can't be played (%1)")
+                      .With(entry.path));
+    } else if (m_mode == Mode::Stream) {
         ok = OpenStream(entry);
-    else
+        if (!ok)
+            Error(UI_TEXT("PlaybackController", "Connection failed (%1)").With(entry.path));
+    } else {
         ok = OpenLocal(entry);
+    }
     if (!ok && m_openCancelled) {
         // Stopped by the user while the library opened: stopped, ready to try again.
         m_openCancelled = false;
@@ -186,7 +206,7 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         return false;
     }
     if (!ok)
-        return FailOpen();
+        return FailOpen(entry);
     m_loaded = true;
     m_sink.ShowTitle(entry);
     if (m_mode == Mode::Stream)
@@ -194,12 +214,17 @@ bool PlaybackController::OpenCurrent(bool keepList) {
     return true;
 }
 
-bool PlaybackController::FailOpen() {
+// What failed stays on the display, with nothing of the track before it; Play stays, so that the
+// menu and the keys can try again, and the list's other entries can be played.
+bool PlaybackController::FailOpen(const FileInfo& entry) {
     m_openError = true;
     m_loaded = false;
     m_sink.ShowSeekSlider(false);
-    m_playShown = false;
-    m_sink.ShowButton(Button::Play, false);
+    m_sink.ShowTitle(entry);
+    m_sink.SetPanelFormat(u"00", u"000");
+    m_sink.SetPanelTotal(0);
+    m_sink.SetSeekRange(0);
+    ShowButtons(true, false, false);
     return false;
 }
 
@@ -249,8 +274,11 @@ bool PlaybackController::OpenStream(FileInfo& entry) {
     m_lyrics.LyricsReset();
     if (!m_engine->OpenUrl(entry.path))
         return false;
-    m_sink.SetPanelFormat(u"44", u"128");
+    // Nothing is known of the station's sound until it plays.
+    m_sink.SetPanelFormat(u"00", u"000");
+    m_streamPlayed = false;
     SetDuration(kStreamDurationMs);
+    m_sink.SetPanelTotal(0);
     SetPlayTime(entry, u"00:00");
     m_sink.LyricsLoaded();
     return true;
@@ -338,6 +366,11 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
         if (engineOpen && m_engine->GetFileInfo(engineInfo))
             info = engineInfo;
 
+        if (!useLibrary && !engineOpen) {
+            m_library->Close();
+            Error(UI_TEXT("PlaybackController", "Can't open the file (%1)").With(entry.path));
+            return false;
+        }
         if (!useLibrary) {
             lengthMs = m_engine->Duration();
             break;
@@ -719,8 +752,25 @@ void PlaybackController::ShuffleCommand() {
 
 // ---- Messages and the monitor
 
+// A station that could not be reached, or that ended before it played: said, not just stopped.
+void PlaybackController::StreamFailed() {
+    Lock lock(m_trackLock);
+    if (m_mode != Mode::Stream || !m_playing)
+        return;
+    m_userWantsPlay = false;
+    Stop(false, false);
+    m_sink.SetPanelFormat(u"00", u"000");
+    m_sink.ShowStatus(UI_TEXT("PlaybackController", "Connection failed"), kStreamFailedMs);
+    Error(UI_TEXT("PlaybackController", "Connection failed (%1)").With(m_playlist.Current().path));
+}
+
 bool PlaybackController::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (message == WM_PLAYER_STATUS) {
+        if (wParam == PlayerStatusStop && (lParam & kPlayerStoppedOnError) &&
+            m_mode == Mode::Stream && !m_streamPlayed) {
+            StreamFailed();
+            return true;
+        }
         if (wParam == PlayerStatusStop && lParam > 0xFFFF && m_playing)
             EndOfTrack();
         return true;
@@ -807,6 +857,13 @@ void PlaybackController::RunStreamMonitor() {
 void PlaybackController::StreamMonitor() {
     switch (m_engine->StreamingState()) {
     case kStreamPlaying: {
+        if (!m_streamPlayed) {
+            m_streamPlayed = true;
+            PlayerFileInfo info;
+            if (m_engine->GetFileInfo(info) && info.sampleRate > 0)
+                m_sink.SetPanelFormat(Padded(info.sampleRate / 1000, 2),
+                                      Padded(std::min(info.bitrate, 999), 3));
+        }
         UpdatePosition(m_engine->Position());
         const std::u16string title = m_engine->StreamTitle();
         FileInfo& entry = m_playlist.Current();
@@ -830,7 +887,10 @@ void PlaybackController::StreamMonitor() {
         break;
     }
     case kStreamStopped:
-        Stop(false, false);
+        if (!m_streamPlayed && m_playing)
+            StreamFailed();
+        else
+            Stop(false, false);
         break;
     default:
         break;

@@ -149,7 +149,8 @@ private:
     bool OpenLocalSteps(FileInfo& entry, bool& noted);
     bool OpenStream(FileInfo& entry);
     bool OpenMediaPlayer(FileInfo& entry);
-    bool FailOpen();
+    bool FailOpen(const FileInfo& entry);
+    void StreamFailed();
     void ResetForOpen();
     void SetDuration(int32_t ms);
     void SetPlayTime(FileInfo& entry, const std::u16string& text);
@@ -186,7 +187,8 @@ private:
     std::atomic<bool> m_opening{false};
     std::atomic<bool> m_cancelOpen{false};
     bool m_openCancelled = false;
-    bool m_opened = false; // started by Play since the last stop
+    bool m_streamPlayed = false; // the open station has played
+    bool m_opened = false;       // started by Play since the last stop
     bool m_loaded = false;
     bool m_readyToPlay = true;
     bool m_userWantsPlay = false;

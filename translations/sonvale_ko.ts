@@ -355,6 +355,26 @@
         <source>Buffering... (%1%%)</source>
         <translation>버퍼링... (%1%%)</translation>
     </message>
+    <message>
+        <source>The playlist has nothing to play (%1)</source>
+        <translation>재생목록에 재생할 파일이 없습니다 (%1)</translation>
+    </message>
+    <message>
+        <source>This kind of file can&apos;t be played (%1)</source>
+        <translation>이 종류의 파일은 재생할 수 없습니다 (%1)</translation>
+    </message>
+    <message>
+        <source>Connection failed (%1)</source>
+        <translation>접속 실패 (%1)</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open the file (%1)</source>
+        <translation>파일을 열 수 없습니다 (%1)</translation>
+    </message>
+    <message>
+        <source>Connection failed</source>
+        <translation>접속 실패</translation>
+    </message>
 </context>
 <context>
     <name>Playlist</name>

@@ -242,7 +242,11 @@ TEST_F(PlaybackControllerTest, FailedOpenStopsTheAdvance) {
     EXPECT_TRUE(controller.OpenError());
     EXPECT_FALSE(controller.IsPlaying());
     EXPECT_FALSE(ui.seekSliderShown);
-    EXPECT_FALSE(ui.buttons[Button::Play]);
+    // What failed is on the display with nothing of the track before; Play can try again.
+    EXPECT_EQ(ui.titles.back(), list.Entries()[1].title);
+    EXPECT_EQ(ui.rate, u"00");
+    EXPECT_EQ(ui.bitrate, u"000");
+    EXPECT_TRUE(ui.buttons[Button::Play]);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, u"File open failed:10 (" + list.Entries()[1].path + u")");
     EXPECT_EQ(ui.boxes[0].title, u"Decoder Error");
@@ -253,10 +257,49 @@ TEST_F(PlaybackControllerTest, FailedOpenStopsTheAdvance) {
     EXPECT_EQ(library.opens.size(), opens);
     EXPECT_EQ(list.CurIndex(), 1);
 
-    // The next command that picks a track clears it.
+    // Play tries again and says so again; the next command that picks a track clears it.
+    controller.PlayCommand();
+    EXPECT_EQ(ui.boxes.size(), 2u);
+    EXPECT_FALSE(controller.IsPlaying());
     controller.NextTrack();
     EXPECT_FALSE(controller.OpenError());
     EXPECT_TRUE(controller.IsPlaying());
+}
+
+// A station that can't be reached is said to be so; no format is shown that was not received.
+TEST_F(PlaybackControllerTest, AStationThatCannotBeReachedIsReported) {
+    list.Current().path = list.Current().name = list.Current().title = u"http://127.0.0.1:9/";
+    list.Current().ext = u".url";
+    ASSERT_TRUE(controller.OpenCurrent(true));
+    EXPECT_EQ(ui.rate, u"00");
+    EXPECT_EQ(ui.bitrate, u"000");
+    controller.PlayCommand();
+    ASSERT_TRUE(controller.IsPlaying());
+    controller.HandleMessage(WM_PLAYER_STATUS, PlayerStatusStop, kPlayerStoppedOnError);
+    EXPECT_FALSE(controller.IsPlaying());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, u"Connection failed (http://127.0.0.1:9/)");
+    EXPECT_EQ(ui.statuses.back().text, u"Connection failed");
+
+    // A station that plays shows what it sends.
+    ASSERT_TRUE(controller.OpenCurrent(true));
+    controller.PlayCommand();
+    engine.streamingState = 4;
+    controller.RunMonitor();
+    EXPECT_EQ(ui.rate, u"44");
+    EXPECT_EQ(ui.bitrate, u"128");
+    EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+// Whatever built the list, Previous and Next follow the number of entries.
+TEST_F(PlaybackControllerTest, PreviousAndNextFollowTheNumberOfEntries) {
+    Load({"a.mp3", "b.mp3"});
+    EXPECT_TRUE(ui.buttons[Button::Previous]);
+    EXPECT_TRUE(ui.buttons[Button::Next]);
+    list.Entries().clear();
+    Load({"a.mp3"});
+    EXPECT_FALSE(ui.buttons[Button::Previous]);
+    EXPECT_FALSE(ui.buttons[Button::Next]);
 }
 
 TEST_F(PlaybackControllerTest, EntriesWithMissingFilesAreSteppedOver) {
