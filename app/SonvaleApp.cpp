@@ -12,6 +12,7 @@
 #include "platform/RunAppAtEvent.h"
 #include "platform/SystemLocale.h"
 #include "settings/SettingNames.h"
+#include "ui/TextFont.h"
 
 #include <QApplication>
 #include <QFile>
@@ -132,6 +133,8 @@ bool SonvaleApp::InitInstance() {
 
     m_uiLanguage = Settings::UiLanguage(*m_profile, SystemLocale::LanguageId());
     InstallLanguage(m_app, m_uiLanguage);
+    // Menus, boxes and dialogs show Korean texts and tags whatever the language.
+    QApplication::setFont(WithHangul(QApplication::font()));
 
     if (MediaKeys::IsWantedOn(OemText()))
         m_mediaKeys = std::make_unique<MediaKeys>();

@@ -106,7 +106,9 @@ inline constexpr NumberSetting kEchoRate{u"EchoRate", 20};
 
 // Display, lyrics and skin.
 inline constexpr TextSetting kSkinFile{u"SkinFile", u""}; // empty: the built-in skin
-inline constexpr NumberSetting kScrollMsg{u"ScrollMsg", 0};
+// On: a title wider than the LCD scrolls, so it can be read whole (the CPU profile dialog still
+// switches it off).
+inline constexpr NumberSetting kScrollMsg{u"ScrollMsg", 1};
 inline constexpr NumberSetting kUseSpectrum{u"UseSpectrum", 1};
 inline constexpr int32_t kUseSpectrumMeterDefault = 0; // the meter window's read site
 inline constexpr NumberSetting kStopSpectrum{u"StopSpectrum", 1};

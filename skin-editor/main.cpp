@@ -3,6 +3,7 @@
 
 #include "skin-editor/EditorLanguage.h"
 #include "skin-editor/EditorWindow.h"
+#include "ui/TextFont.h"
 
 #include <QApplication>
 
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Mantlery");
     QApplication::setApplicationVersion(SONVALE_VERSION);
     EditorLanguage::Install(app, EditorLanguage::UiLanguage());
+    // Skins carry Korean names and texts whatever the language.
+    QApplication::setFont(WithHangul(QApplication::font()));
 
     EditorWindow window;
     window.show();

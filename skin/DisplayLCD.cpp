@@ -2,6 +2,7 @@
 
 #include "settings/Settings.h"
 #include "skin/VirtualKey.h"
+#include "ui/TextFont.h"
 #include "ui/WindowMessage.h"
 
 #include <QFontMetrics>
@@ -32,7 +33,7 @@ DisplayLCD::DisplayLCD(Profile& profile, QWidget* parent) : QWidget(parent), m_p
 
     const FontSetting font = Settings::Font(profile, kFontSlot);
     const QString face = QString::fromStdU16String(font.face);
-    m_font = QFont(face);
+    m_font = WithHangul(QFont(face));
     m_font.setPixelSize(kFontPixels);
     m_font.setBold(font.Weight() >= 700);
     m_font.setItalic(font.Italic());

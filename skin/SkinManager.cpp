@@ -38,6 +38,19 @@ std::u16string SkinFolder(const std::u16string& skinPath) {
     return slash == std::u16string::npos ? std::u16string() : skinPath.substr(0, slash + 1);
 }
 
+// The colours of the built-in skin, from the palette of tools/skin-generator: the LCD line is
+// light text on the dark glass of the display panel.
+struct BuiltInColor {
+    const char16_t* section;
+    const char16_t* key;
+    uint32_t color;
+};
+constexpr BuiltInColor kBuiltInColors[] = {
+    {u"Title", u"BackgroundColor", Rgb(0x0c, 0x14, 0x19)},
+    {u"Title", u"TextColor", Rgb(0xb8, 0xf3, 0xfb)},
+    {u"Title", u"BackTextColor", Rgb(0x15, 0x23, 0x2a)},
+};
+
 } // namespace
 
 SkinManager::SkinManager() {
@@ -101,10 +114,15 @@ void SkinManager::GetColor(const std::u16string& section, const std::u16string& 
                            uint32_t defaultColor) {
     const SkinState& state = State();
     uint32_t color = 0;
-    if (state.loaded && state.document.GetColor(section, key, color))
-        m_color = color;
-    else
-        m_color = defaultColor;
+    m_color = defaultColor;
+    if (state.loaded) {
+        if (state.document.GetColor(section, key, color))
+            m_color = color;
+        return;
+    }
+    for (const BuiltInColor& builtIn : kBuiltInColors)
+        if (section == builtIn.section && key == builtIn.key)
+            m_color = builtIn.color;
 }
 
 QColor SkinManager::QtColor() const {

@@ -38,7 +38,8 @@ public:
     // decodes, else the built-in resource `defaultId`. True only when it came from the skin.
     bool LoadImage(const std::u16string& section, const std::u16string& key, int defaultId);
     // The skin's "r,g,b" value for section/key when the skin is loaded and has it, else the
-    // default. Colours are Windows colour values: red in the low byte (0x00BBGGRR).
+    // default; without a skin, the built-in skin's colour where it has one. Colours are Windows
+    // colour values: red in the low byte (0x00BBGGRR).
     void GetColor(const std::u16string& section, const std::u16string& key, uint32_t defaultColor);
     uint32_t Color() const { return m_color; }
     QColor QtColor() const;

@@ -3,6 +3,7 @@
 
 #include "platform/Registry.h"
 #include "tests/DialogAnswerer.h"
+#include "tests/MissingGlyphs.h"
 #include "tests/TempFolder.h"
 
 #include <QAction>
@@ -229,6 +230,14 @@ TEST_F(EditorWindowTest, ClosingWithUnsavedChangesAsks) {
     answers.Then(DialogAnswerer::Click(QMessageBox::Discard));
     EXPECT_TRUE(other.close());
     EXPECT_EQ(folder.Read("skin.wps"), kMark + Utf16Le(u"\r\n[A]\r\na=1\r\n\r\n[B]\r\n"));
+}
+
+// Skins name their parts in Korean too: the tree draws them with a face that has Hangul.
+TEST_F(EditorWindowTest, KoreanSectionsAndEntriesDrawWithoutBoxes) {
+    OpenText("skin.wps", kMark + Utf16Le(u"[표시창]\r\nText=글자\r\n"));
+    ASSERT_EQ(TreeLines(), QStringList({"표시창", "  Text=글자"}));
+    for (const QString& line : TreeLines())
+        EXPECT_EQ(MissingGlyphs(window.Tree()->font(), line), 0) << line.toStdString();
 }
 
 TEST(EditorLanguage, KoreanTextsFollowThePlayersLanguageRule) {

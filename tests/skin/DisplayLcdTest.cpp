@@ -1,11 +1,14 @@
 #include "skin/DisplayLCD.h"
 #include "skin/LcdScroll.h"
 
+#include "tests/MissingGlyphs.h"
 #include "tests/skin/DisplaySkin.h"
 #include "tests/skin/PaintLog.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -104,6 +107,7 @@ TEST_F(DisplayLcdTest, PaintsTextOverItsShadowOnTheSkinBackground) {
 }
 
 TEST_F(DisplayLcdTest, ScrollsOnlyWideLinesWhenTheSettingAllows) {
+    skin.Set(setting::kScrollMsg, 0);
     auto off = MakeLcd();
     off->SetText(LongText());
     EXPECT_FALSE(off->Scrolling());
@@ -216,16 +220,66 @@ TEST_F(DisplayLcdTest, DoubleTapFlipsTagsAndStoresTheChoice) {
     EXPECT_EQ(skin.Setting(setting::kDispID3), 0);
 }
 
-TEST(DisplayLcdBuiltIn, WithoutASkinTheDefaultColoursShow) {
+// The built-in skin and fresh settings, as on a first start.
+class DisplayLcdBuiltIn : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(SkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
+    }
+    static QImage Grab(QWidget& widget) {
+        return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    // The relative luminance of a colour (sRGB).
+    static double Luminance(QRgb rgb) {
+        auto channel = [](int value) {
+            const double c = value / 255.0;
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+               0.0722 * channel(qBlue(rgb));
+    }
+
     TempFolder folder;
-    Registry registry(folder / "registry.db");
-    Profile profile(registry, setting::kRegistryKeyWord, setting::kProfileName);
-    ASSERT_FALSE(SkinManager::LoadSkin(folder.File16("missing.wps"), &profile));
+    Registry registry{folder / "registry.db"};
+    Profile profile{registry, setting::kRegistryKeyWord, setting::kProfileName};
+};
+
+TEST_F(DisplayLcdBuiltIn, TextStandsOutFromTheBackground) {
     DisplayLCD lcd(profile);
     lcd.resize(450, 30);
     lcd.SetText(QStringLiteral("Hello"));
-    const QImage image = lcd.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(image.pixel(449, 15), qRgb(107, 115, 140));
+    const QImage image = Grab(lcd);
+    const QRgb background = image.pixel(449, 15);
+    double brightest = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < 60; ++x)
+            brightest = std::max(brightest, Luminance(image.pixel(x, y)));
+    // At least 7:1, the contrast asked of small text.
+    EXPECT_GE((brightest + 0.05) / (Luminance(background) + 0.05), 7.0);
+}
+
+TEST_F(DisplayLcdBuiltIn, ALongTitleMovesAfterItsPauseAndAShortOneStays) {
+    DisplayLCD lcd(profile);
+    lcd.resize(450, 30);
+    lcd.SetText(QString(80, QLatin1Char('W')));
+    const QImage start = Grab(lcd);
+    for (int i = 0; i < LcdScroll::kStillSteps; ++i)
+        lcd.ScrollStep();
+    EXPECT_EQ(Grab(lcd), start);
+    for (int i = 0; i < 5; ++i)
+        lcd.ScrollStep();
+    EXPECT_NE(Grab(lcd), start);
+
+    lcd.SetText(QStringLiteral("Short"));
+    const QImage still = Grab(lcd);
+    for (int i = 0; i < LcdScroll::kStillSteps + 5; ++i)
+        lcd.ScrollStep();
+    EXPECT_EQ(Grab(lcd), still);
+}
+
+TEST_F(DisplayLcdBuiltIn, ItsFontsDrawAKoreanTitle) {
+    DisplayLCD lcd(profile);
+    EXPECT_EQ(MissingGlyphs(lcd.LcdFont(), QStringLiteral("<아이유> 좋은 날 @ Real [03:53]")), 0);
 }
 
 } // namespace

@@ -165,8 +165,11 @@ TEST_F(SkinManagerTest, BrokenOrMissingImageFallsBackToTheBuiltInOne) {
 
 TEST_F(SkinManagerTest, ColoursComeFromTheSkinOrTheDefault) {
     SkinManager element;
+    // Without a skin: the built-in skin's colour, else the default.
     SkinManager::LoadSkin(u"/nonexistent/none.wps", &profile);
     element.GetColor(u"Title", u"TextColor", Rgb(227, 220, 255));
+    EXPECT_EQ(element.Color(), Rgb(0xb8, 0xf3, 0xfb));
+    element.GetColor(u"Main", u"TextColor", Rgb(227, 220, 255));
     EXPECT_EQ(element.Color(), Rgb(227, 220, 255));
 
     // UTF-16 skin files are read too.
