@@ -34,6 +34,7 @@ constexpr int kSilentReadingsToEnd = 4;
 constexpr int kConnectingAtOpenMs = 1000;
 constexpr int kStreamStatusMs = 600;
 constexpr int kVbrNoteSeconds = 60;
+constexpr int kMaxKbps = 999;
 constexpr double kSpeedStep = 0.05;
 constexpr double kSpeedMin = 0.6;
 constexpr double kSpeedMax = 1.4;
@@ -285,6 +286,7 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
     bool exact = false;
     int32_t lengthMs = 0;
     PlayerFileInfo info;
+    bool engineMeasured = false;
     for (;;) {
         if (!m_library->Open(path8, mode)) {
             Error(UI_TEXT("PlaybackController", "%1 (%2)")
@@ -335,7 +337,8 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
         info.channels = 2;
         const bool engineOpen = m_engine->OpenFile(entry.path);
         PlayerFileInfo engineInfo;
-        if (engineOpen && m_engine->GetFileInfo(engineInfo))
+        engineMeasured = engineOpen && m_engine->GetFileInfo(engineInfo);
+        if (engineMeasured)
             info = engineInfo;
 
         if (!useLibrary) {
@@ -368,12 +371,18 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
     if (useLibrary) {
         if (const int libraryRate = m_library->DefaultRate(); libraryRate > 0)
             rate = libraryRate;
-        const double bytes = m_library->LengthBytes();
-        kbps = lengthMs > 0 ? static_cast<int>(bytes * 0.008 / (lengthMs / 1000.0)) : 0;
+        // The engine's measure holds for the audio alone: a CBR MPEG file's frame header, the
+        // frames of a VBR one, a wave file's byte rate. The library's file size counts the tags
+        // too, so it is only the fallback.
+        if (!engineMeasured || kbps <= 0) {
+            const double bytes = m_library->LengthBytes();
+            kbps = lengthMs > 0 ? static_cast<int>(std::lround(bytes * 8.0 / lengthMs)) : 0;
+        }
         m_library->ResetEffects();
         m_engine->Close();
     }
-    m_sink.SetPanelFormat(Padded(rate / 1000, 2), Padded(kbps, 3));
+    // The field has three digits (a 32-bit float wave file runs to 2822 kbit/s).
+    m_sink.SetPanelFormat(Padded(rate / 1000, 2), Padded(std::clamp(kbps, 0, kMaxKbps), 3));
     SetDuration(lengthMs);
     ReadTags(entry);
     LoadLyrics(entry, false);
@@ -770,12 +779,25 @@ void PlaybackController::RunMonitor() {
         }
         return;
     }
+    FollowLength();
     MoveSlider(position / 100);
     m_playlist.SetCurPlayPos(position);
     if (m_markCount != 0)
         return;
-    if (TrailingSilence() || (m_durationMs > 0 && position / 1000 >= m_durationMs / 1000))
+    // The back ends play to the end of the data and make the length cover what they decoded, so
+    // the position reaches the length only when the track has played out.
+    if (TrailingSilence() || (m_durationMs > 0 && position >= m_durationMs))
         EndOfTrack();
+}
+
+void PlaybackController::FollowLength() {
+    int32_t length = 0;
+    if (m_mode == Mode::Library)
+        length = m_library->LengthMs();
+    else if (m_mode == Mode::Engine)
+        length = m_engine->Duration();
+    if (length > m_durationMs)
+        SetDuration(length);
 }
 
 bool PlaybackController::TrailingSilence() {

@@ -152,6 +152,8 @@ private:
     bool FailOpen();
     void ResetForOpen();
     void SetDuration(int32_t ms);
+    // A length that was estimated too short grows while the track plays: the view follows it.
+    void FollowLength();
     void SetPlayTime(FileInfo& entry, const std::u16string& text);
     void ReadTags(FileInfo& entry);
     void LoadLyrics(FileInfo& entry, bool mediaPlayer);
