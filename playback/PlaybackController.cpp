@@ -206,6 +206,7 @@ bool PlaybackController::FailOpen() {
 
 void PlaybackController::ResetForOpen() {
     m_positionMs = 0;
+    m_lengthGrew = false;
     m_lyricKey = -1;
     m_silentReadings = 0;
     MoveSlider(0);
@@ -784,9 +785,12 @@ void PlaybackController::RunMonitor() {
     m_playlist.SetCurPlayPos(position);
     if (m_markCount != 0)
         return;
-    // The back ends play to the end of the data and make the length cover what they decoded, so
-    // the position reaches the length only when the track has played out.
-    if (TrailingSilence() || (m_durationMs > 0 && position >= m_durationMs))
+    // The end of a track is the end of its data: a library that says when it played out is
+    // believed, the length only when it held (a length that grew was an estimate).
+    const bool playedOut = m_mode == Mode::Library && m_library->ReportsEnd()
+                               ? m_library->PlayedOut()
+                               : !m_lengthGrew && m_durationMs > 0 && position >= m_durationMs;
+    if (TrailingSilence() || playedOut)
         EndOfTrack();
 }
 
@@ -796,8 +800,10 @@ void PlaybackController::FollowLength() {
         length = m_library->LengthMs();
     else if (m_mode == Mode::Engine)
         length = m_engine->Duration();
-    if (length > m_durationMs)
+    if (length > m_durationMs) {
+        m_lengthGrew = true;
         SetDuration(length);
+    }
 }
 
 bool PlaybackController::TrailingSilence() {

@@ -199,6 +199,7 @@ private:
     bool m_stopShown = false;
 
     int32_t m_durationMs = 0;
+    bool m_lengthGrew = false; // the open's length was an estimate, too short
     std::atomic<int32_t> m_positionMs{0};
     int m_sliderPos = 0;
     int m_markCount = 0;
