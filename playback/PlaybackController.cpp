@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 using namespace setting;
@@ -383,7 +384,8 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
         m_engine->Close();
     }
     // The field has three digits (a 32-bit float wave file runs to 2822 kbit/s).
-    m_sink.SetPanelFormat(Padded(rate / 1000, 2), Padded(std::clamp(kbps, 0, kMaxKbps), 3));
+    m_panelRate = Padded(rate / 1000, 2);
+    m_sink.SetPanelFormat(m_panelRate, Padded(std::clamp(kbps, 0, kMaxKbps), 3));
     SetDuration(lengthMs);
     ReadTags(entry);
     LoadLyrics(entry, false);
@@ -800,10 +802,19 @@ void PlaybackController::FollowLength() {
         length = m_library->LengthMs();
     else if (m_mode == Mode::Engine)
         length = m_engine->Duration();
-    if (length > m_durationMs) {
-        m_lengthGrew = true;
-        SetDuration(length);
-    }
+    if (length <= m_durationMs)
+        return;
+    m_lengthGrew = true;
+    SetDuration(length);
+    // The estimate came from the first frame, so the bitrate did too: the file's bits over the
+    // length decoded so far say better what it holds.
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(m_playlist.Current().path, error);
+    if (!error)
+        m_sink.SetPanelFormat(
+            m_panelRate,
+            Padded(std::clamp(static_cast<int>((bytes * 8 + length / 2) / length), 0, kMaxKbps),
+                   3));
 }
 
 bool PlaybackController::TrailingSilence() {

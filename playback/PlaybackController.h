@@ -200,6 +200,7 @@ private:
 
     int32_t m_durationMs = 0;
     bool m_lengthGrew = false; // the open's length was an estimate, too short
+    std::u16string m_panelRate;
     std::atomic<int32_t> m_positionMs{0};
     int m_sliderPos = 0;
     int m_markCount = 0;
