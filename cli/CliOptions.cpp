@@ -46,7 +46,8 @@ const char* CliOptions::Usage() {
            "  --remove-zero-samples cut leading and trailing silence\n"
            "  --fade-in             fade in after a seek\n"
            "  --always-open-device  keep the device open between tracks (play only)\n"
-           "  --scan                measure MPEG files exactly by scanning every frame\n"
+           "  --scan                measure MPEG files exactly by scanning every frame (info "
+           "does)\n"
            "  --buffer MS           output buffer length (default 1000)\n"
            "  --prebuffer PERCENT   prebuffer before playing starts (default 10)\n"
            "keys while playing: space pause, left/right seek 5 s, q quit\n";

@@ -16,6 +16,7 @@
 #include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +58,85 @@ bool IsUrl(const std::string& text) {
 std::string BaseName(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The format tag and sample width of a RIFF WAVE file's "fmt " chunk (for the extensible
+// format, the tag its sub-format names); false for any other file.
+bool WaveFormatOf(const std::string& path, int& tag, int& bits) {
+    std::FILE* file = RegularFile::OpenStream(path);
+    if (!file)
+        return false;
+    uint8_t head[12] = {};
+    bool found = false;
+    if (std::fread(head, 1, sizeof head, file) == sizeof head &&
+        std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0) {
+        uint8_t chunk[8] = {};
+        while (!found && std::fread(chunk, 1, sizeof chunk, file) == sizeof chunk) {
+            const long size = chunk[4] | chunk[5] << 8 | chunk[6] << 16 | long{chunk[7]} << 24;
+            uint8_t format[40] = {};
+            if (std::memcmp(chunk, "fmt ", 4) != 0 || size < 16) {
+                if (std::fseek(file, size + (size & 1), SEEK_CUR) != 0)
+                    break;
+                continue;
+            }
+            const size_t got = std::fread(format, 1, std::min<size_t>(sizeof format, size), file);
+            tag = format[0] | format[1] << 8;
+            bits = format[14] | format[15] << 8;
+            if (tag == 0xFFFE && got >= 26)
+                tag = format[24] | format[25] << 8;
+            found = got >= 16;
+        }
+    }
+    std::fclose(file);
+    return found;
+}
+
+std::string WaveCodecName(int tag, int bits) {
+    switch (tag) {
+    case 0x0001:
+        return std::to_string(bits) + "-bit PCM";
+    case 0x0002:
+        return "MS ADPCM";
+    case 0x0003:
+        return std::to_string(bits) + "-bit float";
+    case 0x0006:
+        return "A-law";
+    case 0x0007:
+        return "mu-law";
+    case 0x0011:
+        return "IMA ADPCM";
+    case 0x0031:
+        return "GSM 6.10";
+    default: {
+        char text[32];
+        std::snprintf(text, sizeof text, "format tag 0x%04X", static_cast<unsigned>(tag));
+        return text;
+    }
+    }
+}
+
+// The container and the codec, as the engine decodes the file.
+std::string FormatName(Player& player, const std::string& path, const PlayerFileInfo& info) {
+    int tag = 0, bits = 0;
+    const bool wave = WaveFormatOf(path, tag, bits);
+    switch (player.SourceType()) {
+    case SourceMpeg: {
+        const std::string mpeg = std::string("MPEG-") +
+                                 (info.mpegVersion == 1   ? "1"
+                                  : info.mpegVersion == 2 ? "2"
+                                                          : "2.5") +
+                                 " Layer " + std::to_string(info.mpegLayer);
+        return wave ? "WAV, " + mpeg : mpeg;
+    }
+    case SourceOgg:
+        return "Ogg Vorbis";
+    case SourceWav:
+        return "WAV, " + (wave ? WaveCodecName(tag, bits) : std::string("unknown codec"));
+    case SourcePlugin:
+        return "decoded by a plug-in";
+    default:
+        return "unknown";
+    }
 }
 
 // Sets up the player (by default one on the audio output of $SONVALE_AUDIO) with the command
@@ -114,11 +194,14 @@ intptr_t WaitForStop(QueueMessageSink& sink) {
     }
 }
 
-int Info(const CliOptions& o) {
+int Info(CliOptions o) {
     if (IsUrl(o.file)) {
         std::fprintf(stderr, "sonvale-cli: info takes files only, not stream URLs\n");
         return 1;
     }
+    // Nothing plays here, so there is time to count every frame: a VBR file without a frame
+    // count would otherwise show the length its first frame suggests.
+    o.player.scanMpegCompletely = 1;
     QueueMessageSink sink;
     PlayerPtr player = OpenPlayer(o, sink);
     if (!player)
@@ -126,14 +209,7 @@ int Info(const CliOptions& o) {
     PlayerFileInfo info;
     PlayerGetFileInfo(player.get(), &info);
     std::printf("File:        %s\n", o.file.c_str());
-    if (info.mpegVersion)
-        std::printf("Format:      MPEG-%s Layer %d\n",
-                    info.mpegVersion == 1   ? "1"
-                    : info.mpegVersion == 2 ? "2"
-                                            : "2.5",
-                    info.mpegLayer);
-    else
-        std::printf("Format:      Ogg Vorbis\n");
+    std::printf("Format:      %s\n", FormatName(*player, o.file, info).c_str());
     std::printf("Channels:    %d\n", info.channels);
     std::printf("Sample rate: %d Hz\n", info.sampleRate);
     std::printf("Bitrate:     %d kbit/s\n", info.bitrate);

@@ -7,7 +7,15 @@
 bool FmodLibraryBackend::Open(const std::string& path, unsigned mode) {
     Close();
     m_stream = m_fsound.Stream_Open(path.c_str(), mode, 0, 0);
+    m_playedOut = false;
+    if (m_stream)
+        m_fsound.Stream_SetEndCallback(m_stream, &FmodLibraryBackend::StreamEnded, this);
     return m_stream != nullptr;
+}
+
+signed char FmodLibraryBackend::StreamEnded(FSOUND_STREAM*, void*, int, void* backend) {
+    static_cast<FmodLibraryBackend*>(backend)->m_playedOut = true;
+    return 1;
 }
 
 int FmodLibraryBackend::OpenState() {
@@ -47,6 +55,7 @@ TagLyrics::TagFieldFinder FmodLibraryBackend::Finder() {
 }
 
 int FmodLibraryBackend::Play() {
+    m_playedOut = false;
     return m_stream ? m_fsound.Stream_Play(FSOUND_FREE, m_stream) : -1;
 }
 
@@ -60,6 +69,7 @@ int FmodLibraryBackend::TimeMs() {
 }
 
 void FmodLibraryBackend::SetTimeMs(int ms) {
+    m_playedOut = false;
     if (m_stream)
         m_fsound.Stream_SetTime(m_stream, ms);
 }

@@ -3,6 +3,8 @@
 #include "playback/LibraryBackend.h"
 #include "runtime/fsound.h"
 
+#include <atomic>
+
 struct FmodFunctions;
 class LibraryEffects;
 
@@ -36,9 +38,14 @@ public:
     void SetVolume(int volume) override;
     bool Levels(int channel, float& left, float& right) override;
     void ResetEffects() override;
+    bool ReportsEnd() const override { return true; }
+    bool PlayedOut() override { return m_playedOut; }
 
 private:
+    static signed char StreamEnded(FSOUND_STREAM*, void*, int, void* backend);
+
     const FmodFunctions& m_fsound;
     LibraryEffects* m_effects;
     FSOUND_STREAM* m_stream = nullptr;
+    std::atomic<bool> m_playedOut{false}; // set on the library's mixing thread
 };

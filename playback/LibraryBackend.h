@@ -42,4 +42,8 @@ public:
     virtual bool Levels(int channel, float& left, float& right) = 0;
     // The program's effects on the library's mix forget their history (stop, pause, close).
     virtual void ResetEffects() = 0;
+    // Whether the library says when the stream has played to the end of its data, and whether it
+    // has since the last Play or SetTimeMs. Without it, the end is where the length says.
+    virtual bool ReportsEnd() const { return false; }
+    virtual bool PlayedOut() { return false; }
 };

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 using namespace setting;
@@ -35,6 +36,7 @@ constexpr int kConnectingAtOpenMs = 1000;
 constexpr int kStreamStatusMs = 600;
 constexpr int kStreamFailedMs = 3000;
 constexpr int kVbrNoteSeconds = 60;
+constexpr int kMaxKbps = 999;
 constexpr double kSpeedStep = 0.05;
 constexpr double kSpeedMin = 0.6;
 constexpr double kSpeedMax = 1.4;
@@ -230,6 +232,7 @@ bool PlaybackController::FailOpen(const FileInfo& entry) {
 
 void PlaybackController::ResetForOpen() {
     m_positionMs = 0;
+    m_lengthGrew = false;
     m_lyricKey = -1;
     m_silentReadings = 0;
     MoveSlider(0);
@@ -313,6 +316,7 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
     bool exact = false;
     int32_t lengthMs = 0;
     PlayerFileInfo info;
+    bool engineMeasured = false;
     for (;;) {
         if (!m_library->Open(path8, mode)) {
             Error(UI_TEXT("PlaybackController", "%1 (%2)")
@@ -363,7 +367,8 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
         info.channels = 2;
         const bool engineOpen = m_engine->OpenFile(entry.path);
         PlayerFileInfo engineInfo;
-        if (engineOpen && m_engine->GetFileInfo(engineInfo))
+        engineMeasured = engineOpen && m_engine->GetFileInfo(engineInfo);
+        if (engineMeasured)
             info = engineInfo;
 
         if (!useLibrary && !engineOpen) {
@@ -401,12 +406,19 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
     if (useLibrary) {
         if (const int libraryRate = m_library->DefaultRate(); libraryRate > 0)
             rate = libraryRate;
-        const double bytes = m_library->LengthBytes();
-        kbps = lengthMs > 0 ? static_cast<int>(bytes * 0.008 / (lengthMs / 1000.0)) : 0;
+        // The engine's measure holds for the audio alone: a CBR MPEG file's frame header, the
+        // frames of a VBR one, a wave file's byte rate. The library's file size counts the tags
+        // too, so it is only the fallback.
+        if (!engineMeasured || kbps <= 0) {
+            const double bytes = m_library->LengthBytes();
+            kbps = lengthMs > 0 ? static_cast<int>(std::lround(bytes * 8.0 / lengthMs)) : 0;
+        }
         m_library->ResetEffects();
         m_engine->Close();
     }
-    m_sink.SetPanelFormat(Padded(rate / 1000, 2), Padded(kbps, 3));
+    // The field has three digits (a 32-bit float wave file runs to 2822 kbit/s).
+    m_panelRate = Padded(rate / 1000, 2);
+    m_sink.SetPanelFormat(m_panelRate, Padded(std::clamp(kbps, 0, kMaxKbps), 3));
     SetDuration(lengthMs);
     ReadTags(entry);
     LoadLyrics(entry, false);
@@ -820,12 +832,39 @@ void PlaybackController::RunMonitor() {
         }
         return;
     }
+    FollowLength();
     MoveSlider(position / 100);
     m_playlist.SetCurPlayPos(position);
     if (m_markCount != 0)
         return;
-    if (TrailingSilence() || (m_durationMs > 0 && position / 1000 >= m_durationMs / 1000))
+    // The end of a track is the end of its data: a library that says when it played out is
+    // believed, the length only when it held (a length that grew was an estimate).
+    const bool playedOut = m_mode == Mode::Library && m_library->ReportsEnd()
+                               ? m_library->PlayedOut()
+                               : !m_lengthGrew && m_durationMs > 0 && position >= m_durationMs;
+    if (TrailingSilence() || playedOut)
         EndOfTrack();
+}
+
+void PlaybackController::FollowLength() {
+    int32_t length = 0;
+    if (m_mode == Mode::Library)
+        length = m_library->LengthMs();
+    else if (m_mode == Mode::Engine)
+        length = m_engine->Duration();
+    if (length <= m_durationMs)
+        return;
+    m_lengthGrew = true;
+    SetDuration(length);
+    // The estimate came from the first frame, so the bitrate did too: the file's bits over the
+    // length decoded so far say better what it holds.
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(m_playlist.Current().path, error);
+    if (!error)
+        m_sink.SetPanelFormat(
+            m_panelRate,
+            Padded(std::clamp(static_cast<int>((bytes * 8 + length / 2) / length), 0, kMaxKbps),
+                   3));
 }
 
 bool PlaybackController::TrailingSilence() {

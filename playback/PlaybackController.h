@@ -153,6 +153,8 @@ private:
     void StreamFailed();
     void ResetForOpen();
     void SetDuration(int32_t ms);
+    // A length that was estimated too short grows while the track plays: the view follows it.
+    void FollowLength();
     void SetPlayTime(FileInfo& entry, const std::u16string& text);
     void ReadTags(FileInfo& entry);
     void LoadLyrics(FileInfo& entry, bool mediaPlayer);
@@ -199,6 +201,8 @@ private:
     bool m_stopShown = false;
 
     int32_t m_durationMs = 0;
+    bool m_lengthGrew = false; // the open's length was an estimate, too short
+    std::u16string m_panelRate;
     std::atomic<int32_t> m_positionMs{0};
     int m_sliderPos = 0;
     int m_markCount = 0;

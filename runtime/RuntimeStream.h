@@ -4,6 +4,7 @@
 #include "runtime/TagFields.h"
 #include "runtime/fsound.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -49,6 +50,9 @@ public:
     int Rate() const { return m_sample.frequency; }
     int Channels() const { return m_channels; }
     int64_t LengthFrames() const { return m_lengthFrames; }
+    // An estimated length (an MPEG file without a frame count, opened without a scan) can be
+    // short: once the decoder has gone past it, the length is what was decoded.
+    void CoverPosition() { m_lengthFrames = std::max(m_lengthFrames, m_position); }
     int LengthMs() const;
     int64_t FileBytes() const { return m_fileBytes; }
     const TagFields& Tags() const { return m_tags; }

@@ -378,6 +378,7 @@ void SoundSystem::MixBlock() {
         if (channel->fatalError)
             m_fatalError = true;
         int64_t after = stream->Position();
+        stream->CoverPosition();
         if (stream->syncCallback)
             for (auto& point : stream->syncPoints)
                 if (point->frame >= before && point->frame < after)

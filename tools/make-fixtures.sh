@@ -198,6 +198,14 @@ sox -R -n -r 44100 -b 16 -c 2 "$work/noise.wav" synth 1 whitenoise norm -3
 sox "$work/silence.wav" "$work/noise.wav" "$work/silence-noise.wav"
 lame --quiet --vbr-new -V 2 -t "$work/silence-noise.wav" "$out/mpeg1-l3-vbr-plain.mp3"
 
+# The opposite case, 12 s long: 1 s of loud noise, then 11 s of a quiet tone. The first frames
+# are at 256 kbit/s, so the same estimate comes out at under 4 s; the player must still play
+# (and in the end show) all 12 s.
+sox -R -n -r 44100 -b 16 -c 2 "$work/loud.wav" synth 1 whitenoise norm -3
+sox -R -n -r 44100 -b 16 -c 2 "$work/quiet.wav" synth 11 sine 440 vol 0.02
+sox "$work/loud.wav" "$work/quiet.wav" "$work/loud-quiet.wav"
+lame --quiet --vbr-new -V 2 -t "$work/loud-quiet.wav" "$out/mpeg1-l3-vbr-plain-12s.mp3"
+
 # Lyrics and comment frames by mutagen, as ID3v2.3 and as ID3v2.4: SYLT (Latin-1, times in
 # milliseconds, lyrics, empty descriptor), USLT, COMM and a TIT2. tags.txt lists the contents.
 for v in 3 4; do
@@ -225,4 +233,4 @@ vorbiscomment -a -e -t 'JETAUDIO_SYNCLYRIC=[00:01.000]First line\n[00:02.500]Sec
 cat >>"$list" <<'LIST'
 tag-synclyric.ogg: Vorbis comments (oggenc -c, vorbiscomment -a -e): "TITLE=Synclyric Fixture", "JETAUDIO_SYNCLYRIC=[00:01.000]First line\n[00:02.500]Second line" (\n a line feed), "LDB=Lyrics block bytes"
 LIST
-ls -l "$out"/mpeg1-l3-vbr-plain.mp3 "$out"/tag-lyrics-* "$out"/tag-synclyric.ogg
+ls -l "$out"/mpeg1-l3-vbr-plain.mp3 "$out"/mpeg1-l3-vbr-plain-12s.mp3 "$out"/tag-lyrics-* "$out"/tag-synclyric.ogg

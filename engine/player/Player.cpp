@@ -82,6 +82,7 @@ bool Player::OpenFile(const std::u16string& path) {
         m_source = source;
         m_fileInfo = info;
         m_totalSamples = total;
+        m_lengthGrown = false;
         m_bits = source->Bits();
         m_fileInfo.duration = static_cast<int32_t>(Duration());
         break;
@@ -241,6 +242,7 @@ bool Player::GetFileInfo(PlayerFileInfo& info) const {
     if (!m_source)
         return false;
     info = m_fileInfo;
+    info.duration = static_cast<int32_t>(Duration());
     return true;
 }
 
@@ -549,7 +551,10 @@ void Player::BlockPath(WaveHeader* block) {
             std::memmove(block->data, block->data + silent, bytes - silent);
             bytes -= static_cast<uint32_t>(silent);
             m_atTrackStart = false;
-        } else if (m_samplesHandedOut + m_positionBase >= m_totalSamples - 10LL * rate) {
+        } else if (!m_lengthGrown &&
+                   m_samplesHandedOut + m_positionBase >= m_totalSamples - 10LL * rate) {
+            // Only near the end of a length that held: past a wrong estimate a pause in the
+            // music could pass for the end.
             const size_t tail = OutputDevice::ZeroScan(true, channels, m_bits, block->data, bytes);
             if (tail > static_cast<size_t>(m_bits / 8 * rate * channels / 100)) {
                 m_endReached = true;
@@ -570,6 +575,12 @@ void Player::BlockPath(WaveHeader* block) {
     block->bytesUsed = bytes;
     m_output.Queue(block);
     m_samplesHandedOut += bytes / align;
+    // The end of a track is the end of its data: a length estimated too short follows what was
+    // decoded, so the position never runs past it.
+    if (m_source->Type() != SourceStream && m_positionBase + m_samplesHandedOut > m_totalSamples) {
+        m_totalSamples = m_positionBase + m_samplesHandedOut;
+        m_lengthGrown = true;
+    }
 
     if (m_prebuffering && Status() == PlayerStatusPlay) {
         const int64_t target = static_cast<int64_t>(m_options.outputBufferLen) * rate / 1000 *

@@ -143,7 +143,10 @@ private:
     Source* m_source = nullptr;
     std::u16string m_path;
     PlayerFileInfo m_fileInfo;
-    int64_t m_totalSamples = 0;
+    // The length; an estimate (an MPEG file without a frame count) grows while the decoding thread
+    // hands out more than it said.
+    std::atomic<int64_t> m_totalSamples{0};
+    std::atomic<bool> m_lengthGrown{false};
     int m_bits = 16;
 
     OutputDevice m_output;

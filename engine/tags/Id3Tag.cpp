@@ -20,7 +20,9 @@ namespace {
 constexpr size_t kFrameTextUnits = kTagTextLength - 1;
 constexpr size_t kV1TextBytes = 30;
 
-enum class Field { Title, Artist, Album, Genre, Track, Date, Year };
+// The year frames, in the order they are trusted: the recording time (or year) first, then the
+// release time, then the original release time (or year).
+enum class Field { Title, Artist, Album, Genre, Track, Date, Year, ReleaseDate, OriginalDate };
 
 struct FrameName {
     const char* id;
@@ -28,13 +30,16 @@ struct FrameName {
 };
 
 constexpr FrameName kV23Frames[] = {
-    {"TIT2", Field::Title}, {"TPE1", Field::Artist}, {"TALB", Field::Album}, {"TCON", Field::Genre},
-    {"TRCK", Field::Track}, {"TDRC", Field::Date},   {"TYER", Field::Year},
+    {"TIT2", Field::Title},        {"TPE1", Field::Artist},      {"TALB", Field::Album},
+    {"TCON", Field::Genre},        {"TRCK", Field::Track},       {"TDRC", Field::Date},
+    {"TYER", Field::Year},         {"TDRL", Field::ReleaseDate}, {"TDOR", Field::OriginalDate},
+    {"TORY", Field::OriginalDate},
 };
 
 constexpr FrameName kV22Frames[] = {
-    {"TT2", Field::Title}, {"TP1", Field::Artist}, {"TAL", Field::Album},
-    {"TCO", Field::Genre}, {"TRK", Field::Track},  {"TYE", Field::Year},
+    {"TT2", Field::Title},        {"TP1", Field::Artist}, {"TAL", Field::Album},
+    {"TCO", Field::Genre},        {"TRK", Field::Track},  {"TYE", Field::Year},
+    {"TOR", Field::OriginalDate},
 };
 
 class FileHandle {
@@ -136,7 +141,21 @@ std::u16string_view GenreText(std::u16string_view text) {
     return text;
 }
 
-void StoreFrame(Field field, std::u16string_view text, TagInfo& tag) {
+// How much a year frame is trusted: lower wins.
+int YearRank(Field field) {
+    switch (field) {
+    case Field::Date:
+    case Field::Year:
+        return 0;
+    case Field::ReleaseDate:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+// `yearRank` is the rank of the frame the year came from so far (3 = none yet).
+void StoreFrame(Field field, std::u16string_view text, TagInfo& tag, int& yearRank) {
     switch (field) {
     case Field::Title:
         TagText::Store(tag.title, kTagTextLength, text);
@@ -154,11 +173,17 @@ void StoreFrame(Field field, std::u16string_view text, TagInfo& tag) {
         tag.track = TagText::Decimal(text.substr(0, text.find(u'/')));
         break;
     case Field::Date:
-        tag.year = TagText::Decimal(text.substr(0, 4));
-        break;
     case Field::Year:
-        tag.year = TagText::Decimal(text);
+    case Field::ReleaseDate:
+    case Field::OriginalDate: {
+        // Timestamps start with the year; the year frames hold it alone.
+        const int rank = YearRank(field);
+        if (rank > yearRank)
+            break;
+        tag.year = TagText::Decimal(field == Field::Year ? text : text.substr(0, 4));
+        yearRank = rank;
         break;
+    }
     }
 }
 
@@ -177,6 +202,7 @@ void ReadFrames(const uint8_t* body, size_t length, bool v22, TagInfo& tag) {
     const size_t idBytes = v22 ? 3 : 4;
     const size_t headBytes = v22 ? 6 : 10;
     size_t pos = 0;
+    int yearRank = 3;
     while (length - pos > headBytes) {
         const uint8_t* frame = body + pos;
         size_t size = 0;
@@ -191,7 +217,7 @@ void ReadFrames(const uint8_t* body, size_t length, bool v22, TagInfo& tag) {
             v22 ? FindFrame(kV22Frames, frame, idBytes) : FindFrame(kV23Frames, frame, idBytes);
         std::u16string text;
         if (name != nullptr && FrameText(frame + headBytes, size, text))
-            StoreFrame(name->field, text, tag);
+            StoreFrame(name->field, text, tag, yearRank);
         pos += headBytes + size;
     }
 }

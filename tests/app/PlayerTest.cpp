@@ -164,6 +164,23 @@ TEST_F(PlayerTest, PlaysAFileToItsEndAndWritesTheSettingsAtExit) {
     EXPECT_TRUE(bytes.contains(utf16));
 }
 
+// A VBR MP3 without a frame count looks like under 4 s of its 12 from its first frame: the
+// player plays all of it, once.
+TEST_F(PlayerTest, AVbrFileWithoutAFrameCountIsHeardWhole) {
+    Preset(kRepeat, 0);
+    QProcess player;
+    Start(player, {QString::fromStdString(Fixture("mpeg1-l3-vbr-plain-12s.mp3"))});
+    ASSERT_TRUE(WaitForOutput(player, 14.0)) << player.readAllStandardError().toStdString();
+    Close(player);
+
+    WavFile played;
+    ASSERT_TRUE(played.Read(Output()));
+    double audible = 0, lastSound = 0;
+    Sound(played, audible, lastSound);
+    EXPECT_GE(lastSound, 11.5);
+    EXPECT_NEAR(audible, 12.0, 0.5);
+}
+
 TEST_F(PlayerTest, AFileHandedOverBySecondStartIsPlayedByTheFirst) {
     Preset(kRepeat, 0);
     QProcess first;

@@ -23,10 +23,11 @@ struct CliRun {
     int exitCode = -1;
     bool killed = false; // still running when its time was up
     std::string errors;
+    std::string output;
     std::chrono::milliseconds took{0};
 };
 
-// Runs sonvale-cli with `args` (stdin and stdout on /dev/null, no sound), stderr kept in the
+// Runs sonvale-cli with `args` (stdin on /dev/null, no sound), stdout and stderr kept in the
 // folder; as the user `uid` when given (the test then runs as root). A run that takes longer than
 // `limit` is killed.
 CliRun RunCli(const TempFolder& folder, std::vector<std::string> args,
@@ -48,13 +49,15 @@ CliRun RunCli(const TempFolder& folder, std::vector<std::string> args,
         argv.push_back(arg.data());
     argv.push_back(nullptr);
     const std::string errors = folder / "stderr.txt";
+    const std::string output = folder / "stdout.txt";
     CliRun run;
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
         const int in = open("/dev/null", O_RDWR);
         const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || err < 0 || dup2(in, 0) < 0 || dup2(in, 1) < 0 || dup2(err, 2) < 0)
+        const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || err < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
             _exit(127);
         if (uid != 0 && (setgid(uid) != 0 || setuid(uid) != 0))
             _exit(127);
@@ -79,6 +82,7 @@ CliRun RunCli(const TempFolder& folder, std::vector<std::string> args,
         std::chrono::steady_clock::now() - start);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.errors = folder.Read("stderr.txt");
+    run.output = folder.Read("stdout.txt");
     return run;
 }
 
@@ -124,6 +128,27 @@ TEST(Cli, DecodeFailsWhenTheOutputCantBeWrittenOrNoAudioComesOut) {
         EXPECT_EQ(1, run.exitCode) << broken;
         EXPECT_TRUE(Contains(run.errors, "no audio")) << run.errors;
     }
+}
+
+TEST(Cli, InfoNamesTheContainerAndTheCodecAndTheWholeLength) {
+    TempFolder folder;
+    const std::pair<const char*, const char*> formats[] = {
+        {"wav-gsm-8000.wav", "Format:      WAV, GSM 6.10\n"},
+        {"wav-pcm16-stereo.wav", "Format:      WAV, 16-bit PCM\n"},
+        {"wav-pcm24-extensible.wav", "Format:      WAV, 24-bit PCM\n"},
+        {"wav-float32-mono.wav", "Format:      WAV, 32-bit float\n"},
+        {"wav-mp3-mono.wav", "Format:      WAV, MPEG-2 Layer 3\n"},
+        {"vorbis-44100.ogg", "Format:      Ogg Vorbis\n"},
+        {"mpeg1-l2-44100.mp2", "Format:      MPEG-1 Layer 2\n"},
+    };
+    for (const auto& [file, format] : formats) {
+        const CliRun run = RunCli(folder, {"info", kFixtures + "/" + file});
+        EXPECT_EQ(0, run.exitCode) << run.errors;
+        EXPECT_TRUE(Contains(run.output, format)) << file << ":\n" << run.output;
+    }
+    // A VBR file without a frame count: the length of all its frames, not of the first one's.
+    const CliRun vbr = RunCli(folder, {"info", kFixtures + "/mpeg1-l3-vbr-plain-12s.mp3"});
+    EXPECT_TRUE(Contains(vbr.output, "Duration:    0:12")) << vbr.output;
 }
 
 TEST(Cli, FilesThatCantBeOpenedAreNamedWithTheReason) {

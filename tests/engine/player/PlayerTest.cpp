@@ -209,6 +209,35 @@ TEST(Player, AFileThatPlaysToItsEndPostsPreparingPlayingStopped) {
     EXPECT_EQ(d.info.sampleRate, 22050);
 }
 
+// Without a frame count the length comes from the first frame (256 kbit/s, under 4 s of the
+// 12): the whole file is still played, with zero-sample removal as well, and the length grows
+// to what was decoded.
+TEST(Player, AnEstimateTooShortNeitherEndsNorLimitsTheTrack) {
+    TempFolder folder;
+    PlayerOptions options;
+    options.removeZeroSample = 1;
+    const std::string out = folder / "out.wav";
+    ScopedAudio audio("wav:" + out + ",fast");
+    QueueMessageSink sink;
+    Player player;
+    player.SetOwner(&sink);
+    ASSERT_TRUE(player.SetOptions(options));
+    ASSERT_TRUE(player.OpenFile(Fixture("mpeg1-l3-vbr-plain-12s.mp3")));
+    EXPECT_LT(player.Duration(), 5000);
+    ASSERT_TRUE(player.Play());
+    const auto status = StatusUntilStop(sink);
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ(status.back().lParam, kPlayerStoppedAtEnd);
+    EXPECT_GE(player.Duration(), 11900);
+    PlayerFileInfo info;
+    ASSERT_TRUE(player.GetFileInfo(info));
+    EXPECT_EQ(info.duration, player.Duration());
+    player.Close();
+    WavFile wav;
+    ASSERT_TRUE(wav.Read(out));
+    EXPECT_GE(wav.Frames(), 44100u * 119 / 10);
+}
+
 TEST(Player, OggDecodesWithLibvorbisLoadedFirst) {
     void* vorbis = dlopen("libvorbis.so.0", RTLD_NOW | RTLD_GLOBAL);
     if (!vorbis)

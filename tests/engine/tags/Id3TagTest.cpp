@@ -169,6 +169,27 @@ TEST(Id3Tag, GenreTrackAndYear) {
     EXPECT_EQ(Text(tag.title), u"B");
 }
 
+// Taggers that write only a release time (TDRL) or an original release date still give a year;
+// the recording time wins wherever it stands.
+TEST(Id3Tag, YearFromReleaseFrames) {
+    TagInfo tag;
+    EXPECT_TRUE(ReadV2(Tag(4, Frame("TIT2", "\0A"s) + Frame("TDRL", "\0002011-03-04"s)), tag));
+    EXPECT_EQ(tag.year, 2011);
+
+    TagInfo original;
+    EXPECT_TRUE(ReadV2(Tag(4, Frame("TDOR", "\0001971"s) + Frame("TDRL", "\0002011"s)), original));
+    EXPECT_EQ(original.year, 2011);
+    TagInfo older;
+    EXPECT_TRUE(ReadV2(Tag(3, Frame("TORY", "\0001971"s)), older));
+    EXPECT_EQ(older.year, 1971);
+
+    TagInfo recorded;
+    EXPECT_TRUE(ReadV2(Tag(4, Frame("TDRC", "\0002004"s) + Frame("TDRL", "\0002011"s) +
+                                  Frame("TDOR", "\0001971"s)),
+                       recorded));
+    EXPECT_EQ(recorded.year, 2004);
+}
+
 TEST(Id3Tag, Version22Frames) {
     const std::string frames = Frame22("TT2", "\0Title"s) + Frame22("TP1", "\0Artist"s) +
                                Frame22("TAL", "\1\xff\xfe"s + Utf16Le(u"Album")) +
