@@ -241,7 +241,13 @@ void IniFile::Parse(std::u16string_view text) {
     // unclosed section name, is dropped (and kept as text).
     if (state == State::Value)
         addEntry(start, text.size());
-    addText(text.size());
+    if (state == State::SectionName || state == State::KeyName || state == State::BeforeValue) {
+        const size_t tail = state == State::SectionName ? start - 1 : keyStart;
+        addText(tail);
+        m_pieces.push_back({Piece::Tail, {}, {}, std::u16string(text.substr(tail)), {}});
+    } else {
+        addText(text.size());
+    }
     // New lines end as the file's first line does.
     if (!lineEnd.empty())
         m_lineEnd = lineEnd;
@@ -310,13 +316,21 @@ std::u16string IniFile::GetText() const {
         else if (piece.kind == Piece::Entry)
             text.append(piece.value);
     }
+    // An empty value at the very end would be read as no entry at all.
+    for (auto it = m_pieces.rbegin(); it != m_pieces.rend(); ++it) {
+        if (it->kind == Piece::Entry && it->value.empty())
+            text.append(m_lineEnd);
+        if (it->kind != Piece::Text || !it->text.empty())
+            break;
+    }
     return text;
 }
 
 std::string IniFile::Encode() const {
     const std::u16string text = GetText();
-    if (!m_utf16) {
-        // Only if reading the bytes back gives the same text; else UTF-16, which holds anything.
+    // 8-bit only if reading the bytes back gives the same text (and an empty file, which reads
+    // as no document, isn't the result); else UTF-16, which holds anything.
+    if (!m_utf16 && !text.empty()) {
         std::string bytes = TextCodec::WideToMultiByte(text, m_codePage);
         if (TextCodec::MultiByteToWide(bytes, TextCodec::kAnsi) == text)
             return bytes;
@@ -461,20 +475,17 @@ void IniFile::AppendHeader(std::u16string_view section) {
     Piece header{Piece::Header, std::u16string(section), {}, m_lineEnd, {}};
     if (!text.empty() && !IsLineBreak(text.back()))
         header.text.insert(0, m_lineEnd);
-    m_pieces.push_back(std::move(header));
-    m_pieces.push_back({Piece::Text, {}, {}, m_lineEnd, {}});
+    auto at = m_pieces.end();
+    if (!m_pieces.empty() && m_pieces.back().kind == Piece::Tail) {
+        --at;
+        header.text = m_lineEnd;
+    }
+    m_pieces.insert(at, {header, Piece{Piece::Text, {}, {}, m_lineEnd, {}}});
 }
 
 void IniFile::SetInText(std::u16string_view section, std::u16string_view key,
                         std::u16string_view value) {
-    // The last line that sets the key is the one that counts; a new key goes on a line of its
-    // own after the section's last entry (or its last header).
-    size_t last = m_pieces.size();
-    for (size_t i = 0; i < m_pieces.size(); ++i) {
-        Piece& piece = m_pieces[i];
-        if (piece.kind != Piece::Text && piece.section == section)
-            last = i;
-    }
+    // The last line that sets the key is the one that counts.
     for (size_t i = m_pieces.size(); i-- > 0;) {
         Piece& piece = m_pieces[i];
         if (piece.kind == Piece::Entry && piece.section == section && piece.key == key) {
@@ -482,10 +493,25 @@ void IniFile::SetInText(std::u16string_view section, std::u16string_view key,
             return;
         }
     }
-    const auto at = m_pieces.begin() + static_cast<std::ptrdiff_t>(last + 1);
-    const Piece entry{Piece::Entry, std::u16string(section), std::u16string(key),
-                      std::u16string(key) + u"=", std::u16string(value)};
-    m_pieces.insert(at, {Piece{Piece::Text, {}, {}, m_lineEnd, {}}, entry});
+    // A new key goes on a line of its own after the section's last entry (or its last header).
+    size_t at = m_pieces.size();
+    for (size_t i = 0; i < m_pieces.size(); ++i) {
+        if ((m_pieces[i].kind == Piece::Header || m_pieces[i].kind == Piece::Entry) &&
+            m_pieces[i].section == section)
+            at = i + 1;
+    }
+    std::vector<Piece> line{{Piece::Text, {}, {}, m_lineEnd, {}},
+                            {Piece::Entry, std::u16string(section), std::u16string(key),
+                             std::u16string(key) + u"=", std::u16string(value)}};
+    // What follows a header on its line moves to the next line.
+    size_t next = at;
+    while (next < m_pieces.size() && m_pieces[next].kind == Piece::Text &&
+           m_pieces[next].text.empty())
+        ++next;
+    if (next < m_pieces.size() &&
+        (m_pieces[next].kind != Piece::Text || !IsLineBreak(m_pieces[next].text[0])))
+        line.push_back({Piece::Text, {}, {}, m_lineEnd, {}});
+    m_pieces.insert(m_pieces.begin() + static_cast<std::ptrdiff_t>(at), line.begin(), line.end());
 }
 
 void IniFile::RemoveEntryPiece(size_t index) {

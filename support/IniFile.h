@@ -86,11 +86,13 @@ public:
 private:
     // One stretch of the text, in the order in which it stands in the file.
     struct Piece {
-        enum Kind { Text, Header, Entry };
+        // Tail: text at the end that the reader drops unfinished (an unclosed "[", a key without
+        // "=" or value); whatever is added goes before it.
+        enum Kind { Text, Header, Entry, Tail };
         Kind kind = Text;
         std::u16string section; // Header, Entry
         std::u16string key;     // Entry
-        // Text: as it stands. Header: what precedes "[name]". Entry: from the key's first
+        // Text, Tail: as it stands. Header: what precedes "[name]". Entry: from the key's first
         // character to where the value starts (the key, "=", blanks).
         std::u16string text;
         std::u16string value; // Entry

@@ -335,4 +335,48 @@ TEST_F(IniFileTest, GeneratedDocumentsSurviveSaveAndLoad) {
     }
 }
 
+// Random texts, loaded, changed and saved: the file reads back as the document.
+TEST_F(IniFileTest, ChangedFilesReadBackAsTheDocument) {
+    std::mt19937 random(20261209);
+    const std::u16string pool = u"ab01 \t\r\n\r\n[]]=;#";
+    auto pick = [&](const std::vector<std::u16string>& names, std::u16string_view fresh) {
+        return names.empty() || random() % 3 == 0 ? std::u16string(fresh)
+                                                  : names[random() % names.size()];
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::u16string text(1 + random() % 60, u'a');
+        for (char16_t& c : text)
+            c = pool[random() % pool.size()];
+        ASSERT_TRUE(
+            Load(round % 2 ? kMark + Utf16Le(text) : std::string(text.begin(), text.end())));
+        for (int change = random() % 6; change > 0; --change) {
+            const std::u16string section = pick(ini.GetSectionOrder(), u"new");
+            const IniSection* found = ini.GetSection(section);
+            const std::u16string key = pick(found ? found->GetKeyOrder() : Order{}, u"k");
+            switch (random() % 4) {
+            case 0:
+                ini.Delete(section);
+                break;
+            case 1:
+                ini.Delete(section, key);
+                break;
+            default:
+                ini.SetValue(section, key, random() % 2 ? u"" : u"v w");
+            }
+        }
+        ASSERT_TRUE(ini.Save());
+        IniFile again;
+        ASSERT_TRUE(again.Load(folder.File16("doc.ini")));
+        ASSERT_EQ(again.GetSectionOrder(), ini.GetSectionOrder()) << round;
+        for (const std::u16string& name : ini.GetSectionOrder()) {
+            ASSERT_EQ(again.GetSection(name)->GetKeyOrder(), Keys(name)) << round;
+            for (const std::u16string& key : Keys(name)) {
+                std::u16string value;
+                ASSERT_TRUE(again.GetValue(name, key, value));
+                ASSERT_EQ(value, Value(name, key)) << round;
+            }
+        }
+    }
+}
+
 } // namespace
