@@ -11,6 +11,8 @@
 #include <QMessageBox>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 
 // Where a tree item keeps the names it stands for.
@@ -41,6 +43,19 @@ bool IsStorableSection(const QString& section) {
 bool IsStorableEntry(const QString& key, const QString& value) {
     return !key.isEmpty() && IsAsciiAlnum(key[0]) && !key.contains(QChar('=')) &&
            !HasLineBreak(key) && !HasLineBreak(value);
+}
+
+// A skin is text with sections. A NUL character (a picture, an archive) or text without any
+// section is something else; an empty text (a file of only the byte-order mark) is a new skin.
+bool IsSkinText(const IniFile& document) {
+    const std::u16string text = document.GetText();
+    if (text.find(u'\0') != std::u16string::npos)
+        return false;
+    if (!document.GetSectionOrder().empty())
+        return true;
+    return std::all_of(text.begin(), text.end(), [](char16_t c) {
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0xFEFF;
+    });
 }
 
 QString EntryText(const QString& key, const QString& value) {
@@ -110,7 +125,16 @@ void EditorWindow::UpdateTitle() {
 }
 
 bool EditorWindow::OpenPath(const QString& path) {
-    const bool loaded = m_document.Load(ToU16(path));
+    IniFile document;
+    const bool loaded = document.Load(ToU16(path)) && IsSkinText(document);
+    const QFileInfo file(path);
+    if (!loaded && file.exists() && file.size() > 0) {
+        // Something is there that isn't a skin: the editor keeps what it had, so that a Save
+        // can't replace the file with an empty document.
+        ShowError(tr("Cannot load wps file ") + path);
+        return false;
+    }
+    m_document = std::move(document);
     m_document.SetModified(false);
     RebuildTree();
     UpdateTitle();

@@ -19,8 +19,9 @@ class EditorWindow : public QMainWindow {
 public:
     explicit EditorWindow(QWidget* parent = nullptr);
 
-    // Loads a file. A file that can't be loaded leaves an empty document named after it (a
-    // following Save creates it) and shows "Cannot load wps file".
+    // Loads a file. A missing or empty file leaves an empty document named after it (a following
+    // Save creates it) and shows "Cannot load wps file". A file that is there but can't be read
+    // as a skin shows the same message and leaves the document as it was.
     bool OpenPath(const QString& path);
 
     const IniFile& Document() const { return m_document; }

@@ -135,18 +135,19 @@ bool IniFile::Load(const std::u16string& path) {
         return false;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        // UTF-16 little-endian; an odd last byte is dropped. The mark is skipped by the parser,
-        // which ignores everything before the first "[".
-        std::u16string text(bytes.size() / 2, u'\0');
+        // UTF-16 little-endian after the mark; an odd last byte is dropped.
+        std::u16string text(bytes.size() / 2 - 1, u'\0');
         for (size_t i = 0; i < text.size(); ++i) {
-            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                            static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i + 2]) |
+                                            static_cast<unsigned char>(bytes[2 * i + 3]) << 8);
         }
         Parse(text);
         return true;
     }
     if (bytes.empty())
         return false;
+    m_utf16 = false;
+    m_codePage = TextCodec::IsValidUtf8(bytes) ? TextCodec::kUtf8 : TextCodec::LegacyCodePage();
     Parse(TextCodec::MultiByteToWide(bytes, TextCodec::kAnsi));
     return true;
 }
@@ -162,10 +163,34 @@ void IniFile::Parse(std::u16string_view text) {
     };
     State state = State::BeforeFirstSection;
     IniSection* section = nullptr;
+    std::u16string sectionName;
     std::u16string key;
     size_t start = 0;
+    size_t keyStart = 0;
+    // Where the text not yet taken into a piece begins.
+    size_t rest = 0;
+    std::u16string lineEnd;
+    auto addText = [&](size_t end) {
+        if (end > rest)
+            m_pieces.push_back(
+                {Piece::Text, {}, {}, std::u16string(text.substr(rest, end - rest)), {}});
+    };
+    auto addEntry = [&](size_t valueStart, size_t valueEnd) {
+        const std::u16string_view value = text.substr(valueStart, valueEnd - valueStart);
+        section->SetValue(key, value);
+        m_flags |= kModified;
+        addText(keyStart);
+        m_pieces.push_back({Piece::Entry, sectionName, key,
+                            std::u16string(text.substr(keyStart, valueStart - keyStart)),
+                            std::u16string(value)});
+        rest = valueEnd;
+    };
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
+        if (IsLineBreak(c) && lineEnd.empty())
+            lineEnd = c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n'
+                          ? std::u16string(u"\r\n")
+                          : std::u16string(1, c);
         switch (state) {
         case State::BeforeFirstSection:
         case State::BetweenEntries:
@@ -173,19 +198,23 @@ void IniFile::Parse(std::u16string_view text) {
                 start = i + 1;
                 state = State::SectionName;
             } else if (state == State::BetweenEntries && IsAsciiAlnum(c)) {
-                start = i;
+                keyStart = i;
                 state = State::KeyName;
             }
             break;
         case State::SectionName:
             if (c == u']') {
-                section = &SectionFor(text.substr(start, i - start));
+                sectionName.assign(text.substr(start, i - start));
+                section = &SectionFor(sectionName);
+                addText(start - 1);
+                m_pieces.push_back({Piece::Header, sectionName, {}, {}, {}});
+                rest = i + 1;
                 state = State::BetweenEntries;
             }
             break;
         case State::KeyName:
             if (c == u'=') {
-                key.assign(text.substr(start, i - start));
+                key.assign(text.substr(keyStart, i - keyStart));
                 state = State::BeforeValue;
             }
             break;
@@ -193,8 +222,7 @@ void IniFile::Parse(std::u16string_view text) {
             if (c == u' ' || c == u'\t')
                 break;
             if (IsLineBreak(c)) {
-                section->SetValue(key, u"");
-                m_flags |= kModified;
+                addEntry(i, i);
                 state = State::BetweenEntries;
             } else {
                 start = i;
@@ -203,19 +231,26 @@ void IniFile::Parse(std::u16string_view text) {
             break;
         case State::Value:
             if (IsLineBreak(c)) {
-                section->SetValue(key, text.substr(start, i - start));
-                m_flags |= kModified;
+                addEntry(start, i);
                 state = State::BetweenEntries;
             }
             break;
         }
     }
     // Only a value is complete without its line break; a key without "=" or value, or an
-    // unclosed section name, is dropped.
-    if (state == State::Value) {
-        section->SetValue(key, text.substr(start));
-        m_flags |= kModified;
+    // unclosed section name, is dropped (and kept as text).
+    if (state == State::Value)
+        addEntry(start, text.size());
+    if (state == State::SectionName || state == State::KeyName || state == State::BeforeValue) {
+        const size_t tail = state == State::SectionName ? start - 1 : keyStart;
+        addText(tail);
+        m_pieces.push_back({Piece::Tail, {}, {}, std::u16string(text.substr(tail)), {}});
+    } else {
+        addText(text.size());
     }
+    // New lines end as the file's first line does.
+    if (!lineEnd.empty())
+        m_lineEnd = lineEnd;
 }
 
 bool IniFile::Save(const std::u16string& path) {
@@ -226,6 +261,7 @@ bool IniFile::Save(const std::u16string& path) {
 bool IniFile::Save() {
     if (m_path.empty())
         return false;
+    const std::string bytes = Encode();
     // Replace what a symbolic link points to, not the link.
     std::string target = TextCodec::Utf16ToUtf8(m_path);
     struct stat info;
@@ -249,7 +285,7 @@ bool IniFile::Save() {
                 // Not ours to give away; the file then belongs to whoever saves it.
             }
             ::fchmod(temp.GetHandle(), info.st_mode & 07777);
-            bool written = WriteTo(temp) && temp.Flush();
+            bool written = temp.WriteBytes(bytes) && temp.Flush();
             written = temp.Close() && written;
             if (written && ::rename(tempPath.c_str(), target.c_str()) == 0) {
                 m_flags &= ~kModified;
@@ -263,7 +299,7 @@ bool IniFile::Save() {
     TextFile file(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!file.IsOpen())
         return false;
-    bool written = WriteTo(file) && file.Flush();
+    bool written = file.WriteBytes(bytes) && file.Flush();
     written = file.Close() && written;
     if (!written)
         return false;
@@ -271,15 +307,41 @@ bool IniFile::Save() {
     return true;
 }
 
-bool IniFile::WriteTo(TextFile& file) const {
-    if (!file.Write(u"\uFEFF"))
-        return false;
-    for (const std::u16string& name : m_sectionOrder) {
-        const auto it = m_sections.find(name);
-        if (it == m_sections.end() || !it->second.Write(file, name))
-            return false;
+std::u16string IniFile::GetText() const {
+    std::u16string text;
+    for (const Piece& piece : m_pieces) {
+        text.append(piece.text);
+        if (piece.kind == Piece::Header)
+            text.append(u"[").append(piece.section).append(u"]");
+        else if (piece.kind == Piece::Entry)
+            text.append(piece.value);
     }
-    return true;
+    // An empty value at the very end would be read as no entry at all.
+    for (auto it = m_pieces.rbegin(); it != m_pieces.rend(); ++it) {
+        if (it->kind == Piece::Entry && it->value.empty())
+            text.append(m_lineEnd);
+        if (it->kind != Piece::Text || !it->text.empty())
+            break;
+    }
+    return text;
+}
+
+std::string IniFile::Encode() const {
+    const std::u16string text = GetText();
+    // 8-bit only if reading the bytes back gives the same text (and an empty file, which reads
+    // as no document, isn't the result); else UTF-16, which holds anything.
+    if (!m_utf16 && !text.empty()) {
+        std::string bytes = TextCodec::WideToMultiByte(text, m_codePage);
+        if (TextCodec::MultiByteToWide(bytes, TextCodec::kAnsi) == text)
+            return bytes;
+    }
+    std::string bytes = "\xFF\xFE";
+    bytes.reserve(2 + text.size() * 2);
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
 }
 
 bool IniFile::GetValue(std::u16string_view section, std::u16string_view key,
@@ -307,7 +369,10 @@ bool IniFile::GetColor(std::u16string_view section, std::u16string_view key,
 
 bool IniFile::SetValue(std::u16string_view section, std::u16string_view key,
                        std::u16string_view value) {
+    if (FindSection(section) == nullptr)
+        AppendHeader(section);
     SectionFor(section).SetValue(key, value);
+    SetInText(section, key, value);
     m_flags |= kModified;
     return true;
 }
@@ -326,6 +391,7 @@ bool IniFile::SetColor(std::u16string_view section, std::u16string_view key, std
 bool IniFile::AddSection(std::u16string_view section) {
     if (GetSection(section) != nullptr)
         return false;
+    AppendHeader(section);
     SectionFor(section);
     return true;
 }
@@ -337,16 +403,31 @@ bool IniFile::Delete(std::u16string_view section) {
     m_sections.erase(it);
     std::erase_if(m_sectionOrder,
                   [section](const std::u16string& name) { return name == section; });
+    // Every stretch of the section, from its header up to the next section's header, goes.
+    bool inSection = false;
+    std::erase_if(m_pieces, [&](const Piece& piece) {
+        if (piece.kind == Piece::Header)
+            inSection = piece.section == section;
+        return inSection;
+    });
     m_flags |= kModified;
     return true;
 }
 
 bool IniFile::Delete(std::u16string_view section, std::u16string_view key) {
-    IniSection* found = GetSection(section);
+    IniSection* found = FindSection(section);
     if (found == nullptr)
         return false;
     m_flags |= kModified;
-    return found->Delete(key);
+    if (!found->Delete(key))
+        return false;
+    // Every line that set the key goes, or reading the file again would bring it back.
+    for (size_t i = m_pieces.size(); i-- > 0;) {
+        if (m_pieces[i].kind == Piece::Entry && m_pieces[i].section == section &&
+            m_pieces[i].key == key)
+            RemoveEntryPiece(i);
+    }
+    return true;
 }
 
 const IniSection* IniFile::GetSection(std::u16string_view section) const {
@@ -354,7 +435,7 @@ const IniSection* IniFile::GetSection(std::u16string_view section) const {
     return it == m_sections.end() ? nullptr : &it->second;
 }
 
-IniSection* IniFile::GetSection(std::u16string_view section) {
+IniSection* IniFile::FindSection(std::u16string_view section) {
     const auto it = m_sections.find(section);
     return it == m_sections.end() ? nullptr : &it->second;
 }
@@ -372,6 +453,10 @@ void IniFile::Clear() {
     m_sectionOrder.clear();
     m_sections.clear();
     m_flags = 0;
+    m_pieces.clear();
+    m_utf16 = true;
+    m_codePage = 0;
+    m_lineEnd = u"\r\n";
 }
 
 IniSection& IniFile::SectionFor(std::u16string_view section) {
@@ -382,4 +467,72 @@ IniSection& IniFile::SectionFor(std::u16string_view section) {
         m_flags |= kModified;
     }
     return it->second;
+}
+
+void IniFile::AppendHeader(std::u16string_view section) {
+    // An empty line before the section, as in a new file.
+    const std::u16string text = GetText();
+    Piece header{Piece::Header, std::u16string(section), {}, m_lineEnd, {}};
+    if (!text.empty() && !IsLineBreak(text.back()))
+        header.text.insert(0, m_lineEnd);
+    auto at = m_pieces.end();
+    if (!m_pieces.empty() && m_pieces.back().kind == Piece::Tail) {
+        --at;
+        header.text = m_lineEnd;
+    }
+    m_pieces.insert(at, {header, Piece{Piece::Text, {}, {}, m_lineEnd, {}}});
+}
+
+void IniFile::SetInText(std::u16string_view section, std::u16string_view key,
+                        std::u16string_view value) {
+    // The last line that sets the key is the one that counts.
+    for (size_t i = m_pieces.size(); i-- > 0;) {
+        Piece& piece = m_pieces[i];
+        if (piece.kind == Piece::Entry && piece.section == section && piece.key == key) {
+            piece.value.assign(value);
+            return;
+        }
+    }
+    // A new key goes on a line of its own after the section's last entry (or its last header).
+    size_t at = m_pieces.size();
+    for (size_t i = 0; i < m_pieces.size(); ++i) {
+        if ((m_pieces[i].kind == Piece::Header || m_pieces[i].kind == Piece::Entry) &&
+            m_pieces[i].section == section)
+            at = i + 1;
+    }
+    std::vector<Piece> line{{Piece::Text, {}, {}, m_lineEnd, {}},
+                            {Piece::Entry, std::u16string(section), std::u16string(key),
+                             std::u16string(key) + u"=", std::u16string(value)}};
+    // What follows a header on its line moves to the next line.
+    size_t next = at;
+    while (next < m_pieces.size() && m_pieces[next].kind == Piece::Text &&
+           m_pieces[next].text.empty())
+        ++next;
+    if (next < m_pieces.size() &&
+        (m_pieces[next].kind != Piece::Text || !IsLineBreak(m_pieces[next].text[0])))
+        line.push_back({Piece::Text, {}, {}, m_lineEnd, {}});
+    m_pieces.insert(m_pieces.begin() + static_cast<std::ptrdiff_t>(at), line.begin(), line.end());
+}
+
+void IniFile::RemoveEntryPiece(size_t index) {
+    // An entry that stands on a line of its own takes the line with it: the blanks before it
+    // and the line break after it.
+    bool ownLine = index == 0;
+    if (index > 0 && m_pieces[index - 1].kind == Piece::Text) {
+        std::u16string& before = m_pieces[index - 1].text;
+        size_t end = before.size();
+        while (end > 0 && (before[end - 1] == u' ' || before[end - 1] == u'\t'))
+            --end;
+        ownLine = end == 0 ? index == 1 : IsLineBreak(before[end - 1]);
+        if (ownLine)
+            before.resize(end);
+    }
+    m_pieces.erase(m_pieces.begin() + static_cast<std::ptrdiff_t>(index));
+    if (ownLine && index < m_pieces.size() && m_pieces[index].kind == Piece::Text) {
+        std::u16string& after = m_pieces[index].text;
+        const size_t breakLength = after.starts_with(u"\r\n")                ? 2
+                                   : !after.empty() && IsLineBreak(after[0]) ? 1
+                                                                             : 0;
+        after.erase(0, breakLength);
+    }
 }

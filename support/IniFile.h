@@ -11,8 +11,16 @@
 
 // An INI document in memory: named sections of named string values, read from and written to a
 // file. Section and key names are case-sensitive. Sections keep the order in which they first
-// came into being, keys the order in which they were first set; saving writes them in that order,
-// as UTF-16 little-endian text with a byte-order mark.
+// came into being, keys the order in which they were first set.
+//
+// A loaded document also keeps the file's text as it stood: saving writes that text back with
+// only the changes made to the document. Lines the grammar ignores (comments, blank lines, text
+// before the first section) stay where they were, a key set twice keeps both lines (the last one
+// counts; changing the key changes that line), new keys follow the last entry of their section,
+// new sections go at the end. The file is written in the encoding and with the line ends it was
+// read in; an 8-bit file that can't carry a changed text is written as UTF-16. A new document
+// is written as UTF-16 little-endian text with a byte-order mark and CR LF line ends, every
+// section preceded by an empty line.
 //
 // The grammar is deliberately loose (skins, effect presets and ".pls" lists are read with it):
 // text before the first "[" is ignored, a section name is everything between "[" and "]", a key
@@ -59,8 +67,8 @@ public:
     bool Delete(std::u16string_view section);
     bool Delete(std::u16string_view section, std::u16string_view key);
 
+    // Read only: changes go through the document, which keeps the file's text in step.
     const IniSection* GetSection(std::u16string_view section) const;
-    IniSection* GetSection(std::u16string_view section);
 
     // Sets or clears the modified bit; returns the flags as they were.
     std::uint32_t SetModified(bool modified);
@@ -69,17 +77,42 @@ public:
 
     const std::u16string& GetPath() const { return m_path; }
     const std::vector<std::u16string>& GetSectionOrder() const { return m_sectionOrder; }
+    // The text that saving writes (without a byte-order mark).
+    std::u16string GetText() const;
 
-    // Empties the document (sections, order, flags); the path stays.
+    // Empties the document (sections, order, flags, the text of the file); the path stays.
     void Clear();
 
 private:
+    // One stretch of the text, in the order in which it stands in the file.
+    struct Piece {
+        // Tail: text at the end that the reader drops unfinished (an unclosed "[", a key without
+        // "=" or value); whatever is added goes before it.
+        enum Kind { Text, Header, Entry, Tail };
+        Kind kind = Text;
+        std::u16string section; // Header, Entry
+        std::u16string key;     // Entry
+        // Text, Tail: as it stands. Header: what precedes "[name]". Entry: from the key's first
+        // character to where the value starts (the key, "=", blanks).
+        std::u16string text;
+        std::u16string value; // Entry
+    };
+
     void Parse(std::u16string_view text);
     IniSection& SectionFor(std::u16string_view section);
-    bool WriteTo(TextFile& file) const;
+    IniSection* FindSection(std::u16string_view section);
+    void AppendHeader(std::u16string_view section);
+    void SetInText(std::u16string_view section, std::u16string_view key, std::u16string_view value);
+    void RemoveEntryPiece(size_t index);
+    std::string Encode() const;
 
     std::u16string m_path;
     std::vector<std::u16string> m_sectionOrder;
     std::map<std::u16string, IniSection, std::less<>> m_sections;
     std::uint32_t m_flags = 0;
+    std::vector<Piece> m_pieces;
+    // How the file was read: UTF-16 little-endian with a mark, or 8-bit text in m_codePage.
+    bool m_utf16 = true;
+    unsigned m_codePage = 0;
+    std::u16string m_lineEnd = u"\r\n";
 };

@@ -55,6 +55,12 @@ bool TextFile::Write(std::u16string_view text) {
     return WriteAll(m_fd, block.data(), used);
 }
 
+bool TextFile::WriteBytes(std::string_view bytes) {
+    if (m_fd < 0)
+        return false;
+    return WriteAll(m_fd, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
 bool TextFile::Flush() {
     if (m_fd < 0)
         return false;

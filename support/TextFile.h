@@ -3,7 +3,8 @@
 #include <string_view>
 
 // Writes UTF-16 text to a file descriptor: the code units of each string, little-endian, without
-// a terminator. The writer owns the descriptor and closes it when it goes away.
+// a terminator (or bytes already encoded). The writer owns the descriptor and closes it when it
+// goes away.
 class TextFile {
 public:
     explicit TextFile(int fd = -1) : m_fd(fd) {}
@@ -18,6 +19,8 @@ public:
 
     // False if the file isn't open or the write fails (the file may then hold part of the text).
     bool Write(std::u16string_view text);
+    // Writes bytes as they are; false as for Write.
+    bool WriteBytes(std::string_view bytes);
     // Waits until what was written is on the storage; false if the system reports an error
     // (a full disk may only show up here).
     bool Flush();

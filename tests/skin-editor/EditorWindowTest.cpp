@@ -121,7 +121,7 @@ TEST_F(EditorWindowTest, DeletingASectionRemovesItsEntriesFromTreeAndFile) {
     EXPECT_EQ(TreeLines(), QStringList({"B", "  c=3"}));
 
     Trigger("actionSave");
-    EXPECT_EQ(folder.Read("skin.wps"), kMark + Utf16Le(u"\r\n[B]\r\nc=3\r\n"));
+    EXPECT_EQ(folder.Read("skin.wps"), "[B]\r\nc=3\r\n");
 
     Select("c=3");
     answers.Then(DialogAnswerer::Click(QMessageBox::Yes));
@@ -220,7 +220,7 @@ TEST_F(EditorWindowTest, ClosingWithUnsavedChangesAsks) {
 
     answers.Then(DialogAnswerer::Click(QMessageBox::Save));
     EXPECT_TRUE(window.close());
-    EXPECT_EQ(folder.Read("skin.wps"), kMark + Utf16Le(u"\r\n[A]\r\na=1\r\n\r\n[B]\r\n"));
+    EXPECT_EQ(folder.Read("skin.wps"), "[A]\r\na=1\r\n\r\n[B]\r\n");
 
     EditorWindow other;
     other.show();
@@ -229,7 +229,52 @@ TEST_F(EditorWindowTest, ClosingWithUnsavedChangesAsks) {
     other.findChild<QAction*>("actionInsertSection")->trigger();
     answers.Then(DialogAnswerer::Click(QMessageBox::Discard));
     EXPECT_TRUE(other.close());
-    EXPECT_EQ(folder.Read("skin.wps"), kMark + Utf16Le(u"\r\n[A]\r\na=1\r\n\r\n[B]\r\n"));
+    EXPECT_EQ(folder.Read("skin.wps"), "[A]\r\na=1\r\n\r\n[B]\r\n");
+}
+
+TEST_F(EditorWindowTest, SavingKeepsTheFilesOtherLinesEncodingAndLineEnds) {
+    const std::string text = "; Sonvale skin\n\n[Main]\nPlayButton=play.png\n#--\n"
+                             "Volume=3\nVolume=5\n[Colors]\nText=1,2,3\n";
+    OpenText("skin.wps", text);
+    // The second of two equal keys counts.
+    EXPECT_EQ(TreeLines(), QStringList({"Main", "  PlayButton=play.png", "  Volume=5", "Colors",
+                                        "  Text=1,2,3"}));
+    Select("Volume=5");
+    answers.Then(DialogAnswerer::Fill({{"valueEdit", "7"}}));
+    Trigger("actionProperties");
+    answers.Then(DialogAnswerer::Fill(
+        {{"sectionEdit", "Main"}, {"entryEdit", "StopButton"}, {"valueEdit", "stop.png"}}));
+    Trigger("actionInsertEntry");
+    Trigger("actionSave");
+    EXPECT_EQ(folder.Read("skin.wps"), "; Sonvale skin\n\n[Main]\nPlayButton=play.png\n#--\n"
+                                       "Volume=3\nVolume=7\nStopButton=stop.png\n"
+                                       "[Colors]\nText=1,2,3\n");
+}
+
+TEST_F(EditorWindowTest, AFileThatIsNoSkinIsReportedAndNotOverwritten) {
+    OpenText("skin.wps", "[A]\r\na=1\r\n");
+    const std::string notes = "These are notes, not a skin.\n";
+    const std::string picture = std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR[x]y=1\n", 25);
+    for (const std::string name : {"notes.wps", "picture.wps"}) {
+        const std::string path =
+            folder.Write(name, name == std::string("notes.wps") ? notes : picture);
+        answers.Then(DialogAnswerer::Click(QMessageBox::Ok));
+        EXPECT_FALSE(window.OpenPath(Q(path)));
+        ASSERT_FALSE(answers.Dialogs().empty());
+        EXPECT_EQ(answers.Dialogs().back().title, "Error");
+        EXPECT_EQ(answers.Dialogs().back().text, "Cannot load wps file " + Q(path));
+        // The open skin stays, and a Save goes to it.
+        EXPECT_EQ(TreeLines(), QStringList({"A", "  a=1"}));
+        EXPECT_TRUE(window.windowTitle().startsWith("skin.wps"));
+    }
+    Select("a=1");
+    answers.Then(DialogAnswerer::Fill({{"valueEdit", "2"}}));
+    Trigger("actionProperties");
+    Trigger("actionSave");
+    EXPECT_EQ(folder.Read("skin.wps"), "[A]\r\na=2\r\n");
+    EXPECT_EQ(folder.Read("notes.wps"), notes);
+    EXPECT_EQ(folder.Read("picture.wps"), picture);
+    EXPECT_EQ(answers.Dialogs().size(), 3u);
 }
 
 // Skins name their parts in Korean too: the tree draws them with a face that has Hangul.

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/resource.h>
@@ -66,13 +67,85 @@ TEST_F(IniFileTest, GrammarEdges) {
     EXPECT_EQ(Value(u"A", u"n"), u"1");
 }
 
-TEST_F(IniFileTest, RepeatedSectionsAndKeysMergeAndSaveOnce) {
-    ASSERT_TRUE(Load("[A]\r\na=1\r\nb=2\r\n[B]\r\nc=3\r\n[A]\r\na=4\r\nd=5\r\n"));
+TEST_F(IniFileTest, RepeatedSectionsAndKeysMergeButTheFileKeepsEveryLine) {
+    const std::string text = "[A]\r\na=1\r\nb=2\r\n[B]\r\nc=3\r\n[A]\r\na=4\r\nd=5\r\n";
+    ASSERT_TRUE(Load(text));
     EXPECT_EQ(ini.GetSectionOrder(), (Order{u"A", u"B"}));
     EXPECT_EQ(Keys(u"A"), (Order{u"a", u"b", u"d"}));
+    EXPECT_EQ(Value(u"A", u"a"), u"4");
     ASSERT_TRUE(ini.Save(folder.File16("saved.ini")));
+    EXPECT_EQ(folder.Read("saved.ini"), text);
+
+    // The line that counts is the one that changes; a new key follows the section's last entry.
+    ini.SetValue(u"A", u"a", u"7");
+    ini.SetValue(u"A", u"e", u"6");
+    ASSERT_TRUE(ini.Save());
     EXPECT_EQ(folder.Read("saved.ini"),
-              kMark + Utf16Le(u"\r\n[A]\r\na=4\r\nb=2\r\nd=5\r\n\r\n[B]\r\nc=3\r\n"));
+              "[A]\r\na=1\r\nb=2\r\n[B]\r\nc=3\r\n[A]\r\na=7\r\nd=5\r\ne=6\r\n");
+    // A deleted key loses every line that set it.
+    ini.Delete(u"A", u"a");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("saved.ini"), "[A]\r\nb=2\r\n[B]\r\nc=3\r\n[A]\r\nd=5\r\ne=6\r\n");
+    IniFile again;
+    ASSERT_TRUE(again.Load(folder.File16("saved.ini")));
+    std::u16string value;
+    EXPECT_FALSE(again.GetValue(u"A", u"a", value));
+    EXPECT_TRUE(again.GetValue(u"A", u"e", value));
+    EXPECT_EQ(value, u"6");
+}
+
+TEST_F(IniFileTest, CommentsBlankLinesAndUnknownTextStayWhereTheyStood) {
+    // (The comment line's words join the next key, as the reader has it; the file keeps them.)
+    const std::string text = "# made by hand\n\n[Main]\nPlayButton = play.png\n  ;---\n"
+                             "Stop=stop.png\n; the end\nx=1\n\n[Colors]\nText=1,2,3\n";
+    ASSERT_TRUE(Load(text));
+    EXPECT_EQ(Keys(u"Main"), (Order{u"PlayButton ", u"Stop", u"the end\nx"}));
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("doc.ini"), text);
+
+    ini.SetValue(u"Main", u"Stop", u"halt.png");
+    ini.SetValue(u"Main", u"Pause", u"pause.png");
+    ini.Delete(u"Colors", u"Text");
+    ini.SetValue(u"New", u"k", u"v");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("doc.ini"), "# made by hand\n\n[Main]\nPlayButton = play.png\n  ;---\n"
+                                      "Stop=halt.png\n; the end\nx=1\nPause=pause.png\n\n"
+                                      "[Colors]\n\n[New]\nk=v\n");
+    ini.Delete(u"Main");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("doc.ini"), "# made by hand\n\n[Colors]\n\n[New]\nk=v\n");
+}
+
+TEST_F(IniFileTest, SavingKeepsTheEncodingTheFileWasReadIn) {
+    // UTF-16 with its mark and CR line ends.
+    ASSERT_TRUE(Load(kMark + Utf16Le(u"[S]\rName=한국\r")));
+    ini.SetValue(u"S", u"Size", u"2");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("doc.ini"), kMark + Utf16Le(u"[S]\rName=한국\rSize=2\r"));
+
+    // 8-bit text that isn't UTF-8 is read, and written, in the locale's code page.
+    const char* lcAll = std::getenv("LC_ALL");
+    const std::string savedLcAll = lcAll ? lcAll : "";
+    ::setenv("LC_ALL", "en_US.UTF-8", 1);
+    ASSERT_TRUE(Load("[S]\r\nName=caf\xE9\r\n"));
+    EXPECT_EQ(Value(u"S", u"Name"), u"café");
+    ini.SetValue(u"S", u"Town", u"Orléans");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("doc.ini"), "[S]\r\nName=caf\xE9\r\nTown=Orl\xE9\x61ns\r\n");
+    // A text the code page can't carry is written as UTF-16 rather than lost.
+    ini.SetValue(u"S", u"Town", u"서울");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("doc.ini"), kMark + Utf16Le(u"[S]\r\nName=café\r\nTown=서울\r\n"));
+    if (lcAll)
+        ::setenv("LC_ALL", savedLcAll.c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
+
+    // UTF-8 stays UTF-8, its mark included.
+    ASSERT_TRUE(Load("\xEF\xBB\xBF[S]\nName=\xED\x95\x9C\n"));
+    ini.SetValue(u"S", u"Name", u"국");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(folder.Read("doc.ini"), "\xEF\xBB\xBF[S]\nName=\xEA\xB5\xAD\n");
 }
 
 TEST_F(IniFileTest, Utf16AndEightBitFilesLoadAlike) {
@@ -128,8 +201,8 @@ TEST_F(IniFileTest, ModifiedFlagAndDelete) {
     ini.SetValue(u"B", u"c", u"4");
     ini.SetValue(u"A", u"a", u"5");
     ASSERT_TRUE(ini.Save());
-    EXPECT_EQ(folder.Read("doc.ini"),
-              kMark + Utf16Le(u"\r\n[A]\r\nb=2\r\na=5\r\n\r\n[C]\r\n\r\n[B]\r\nc=4\r\n"));
+    // The 8-bit file stays 8-bit; new sections follow an empty line.
+    EXPECT_EQ(folder.Read("doc.ini"), "[A]\r\nb=2\r\na=5\r\n\r\n[C]\r\n\r\n[B]\r\nc=4\r\n");
 }
 
 TEST_F(IniFileTest, IntegersAndColors) {
@@ -259,6 +332,50 @@ TEST_F(IniFileTest, GeneratedDocumentsSurviveSaveAndLoad) {
         }
         ASSERT_TRUE(loaded.Save(folder.File16("second.ini")));
         ASSERT_EQ(folder.Read("second.ini"), folder.Read("first.ini"));
+    }
+}
+
+// Random texts, loaded, changed and saved: the file reads back as the document.
+TEST_F(IniFileTest, ChangedFilesReadBackAsTheDocument) {
+    std::mt19937 random(20261209);
+    const std::u16string pool = u"ab01 \t\r\n\r\n[]]=;#";
+    auto pick = [&](const std::vector<std::u16string>& names, std::u16string_view fresh) {
+        return names.empty() || random() % 3 == 0 ? std::u16string(fresh)
+                                                  : names[random() % names.size()];
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::u16string text(1 + random() % 60, u'a');
+        for (char16_t& c : text)
+            c = pool[random() % pool.size()];
+        ASSERT_TRUE(
+            Load(round % 2 ? kMark + Utf16Le(text) : std::string(text.begin(), text.end())));
+        for (int change = random() % 6; change > 0; --change) {
+            const std::u16string section = pick(ini.GetSectionOrder(), u"new");
+            const IniSection* found = ini.GetSection(section);
+            const std::u16string key = pick(found ? found->GetKeyOrder() : Order{}, u"k");
+            switch (random() % 4) {
+            case 0:
+                ini.Delete(section);
+                break;
+            case 1:
+                ini.Delete(section, key);
+                break;
+            default:
+                ini.SetValue(section, key, random() % 2 ? u"" : u"v w");
+            }
+        }
+        ASSERT_TRUE(ini.Save());
+        IniFile again;
+        ASSERT_TRUE(again.Load(folder.File16("doc.ini")));
+        ASSERT_EQ(again.GetSectionOrder(), ini.GetSectionOrder()) << round;
+        for (const std::u16string& name : ini.GetSectionOrder()) {
+            ASSERT_EQ(again.GetSection(name)->GetKeyOrder(), Keys(name)) << round;
+            for (const std::u16string& key : Keys(name)) {
+                std::u16string value;
+                ASSERT_TRUE(again.GetValue(name, key, value));
+                ASSERT_EQ(value, Value(name, key)) << round;
+            }
+        }
     }
 }
 
