@@ -126,6 +126,16 @@ bool ChildView::CommandAvailable(int id) const {
     return command && m_session.Available(*command);
 }
 
+MainMenu::State ChildView::MenuState() const {
+    const PlayerState state = m_session.State();
+    MainMenu::State shown;
+    shown.buttonMode = state.buttonMode;
+    shown.favoritesEnabled = state.favoritesEnabled;
+    shown.currentFavorite = state.currentFavorite;
+    shown.alwaysOnTop = state.alwaysOnTop;
+    return shown;
+}
+
 void ChildView::OnCopyData(const std::u16string& commandLine) {
     m_session.OpenCommandLine(commandLine);
 }
@@ -206,11 +216,13 @@ void ChildView::keyPressEvent(QKeyEvent* event) {
 void ChildView::ShowTapMenu(const QPoint& globalPosition) {
     QMenu menu(this);
     const QList<QMenu*> popups = MainMenu::CreatePopups(&menu, MainMenu::Kind::TapMenu);
+    const MainMenu::State state = MenuState();
     for (QMenu* popup : popups) {
         menu.addMenu(popup);
         for (QAction* action : popup->findChildren<QAction*>())
             if (const int id = MainMenu::CommandId(action))
                 action->setEnabled(CommandAvailable(id));
+        MainMenu::ShowState(popup, state);
     }
     QAction* chosen = menu.exec(globalPosition);
     if (const int id = chosen ? MainMenu::CommandId(chosen) : 0)
@@ -416,8 +428,15 @@ void ChildView::MessageBox(const UiText& text, const UiText& title) {
     OnUi([this, text, title] { QMessageBox::critical(this, Translated(title), Translated(text)); });
 }
 
+// The questions ask before something that can't be taken back: No is the default.
 bool ChildView::Ask(const UiText& text, const UiText& caption) {
-    return QMessageBox::question(this, Translated(caption), Translated(text)) == QMessageBox::Yes;
+    return QMessageBox::question(this, Translated(caption), Translated(text),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool ChildView::MoveToTrash(const std::u16string& path) {
+    return QFile::moveToTrash(QString::fromStdU16String(path));
 }
 
 void ChildView::ShowBubble(const UiText& title, const UiText& html, int seconds) {
