@@ -21,9 +21,11 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
@@ -436,7 +438,22 @@ bool ChildView::Ask(const UiText& text, const UiText& caption) {
 }
 
 bool ChildView::MoveToTrash(const std::u16string& path) {
-    return QFile::moveToTrash(QString::fromStdU16String(path));
+    const QString file = QString::fromStdU16String(path);
+    QString inTrash;
+    if (!QFile::moveToTrash(file, &inTrash))
+        return false;
+    if (QDir::isAbsolutePath(inTrash))
+        return true;
+    // With no trash folder it can make, Qt puts the file below the working folder: that is no
+    // trash, so the file goes back where it was and the failure is reported.
+    const QDir files = QFileInfo(inTrash).dir();
+    const QString info = files.filePath(QStringLiteral("../info"));
+    QFile::remove(
+        QDir(info).filePath(QFileInfo(inTrash).fileName() + QStringLiteral(".trashinfo")));
+    QFile::rename(inTrash, file);
+    QDir().rmdir(info); // only when empty
+    QDir().rmdir(files.path());
+    return false;
 }
 
 void ChildView::ShowBubble(const UiText& title, const UiText& html, int seconds) {
