@@ -21,9 +21,11 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
@@ -126,6 +128,16 @@ bool ChildView::CommandAvailable(int id) const {
     return command && m_session.Available(*command);
 }
 
+MainMenu::State ChildView::MenuState() const {
+    const PlayerState state = m_session.State();
+    MainMenu::State shown;
+    shown.buttonMode = state.buttonMode;
+    shown.favoritesEnabled = state.favoritesEnabled;
+    shown.currentFavorite = state.currentFavorite;
+    shown.alwaysOnTop = state.alwaysOnTop;
+    return shown;
+}
+
 void ChildView::OnCopyData(const std::u16string& commandLine) {
     m_session.OpenCommandLine(commandLine);
 }
@@ -206,11 +218,13 @@ void ChildView::keyPressEvent(QKeyEvent* event) {
 void ChildView::ShowTapMenu(const QPoint& globalPosition) {
     QMenu menu(this);
     const QList<QMenu*> popups = MainMenu::CreatePopups(&menu, MainMenu::Kind::TapMenu);
+    const MainMenu::State state = MenuState();
     for (QMenu* popup : popups) {
         menu.addMenu(popup);
         for (QAction* action : popup->findChildren<QAction*>())
             if (const int id = MainMenu::CommandId(action))
                 action->setEnabled(CommandAvailable(id));
+        MainMenu::ShowState(popup, state);
     }
     QAction* chosen = menu.exec(globalPosition);
     if (const int id = chosen ? MainMenu::CommandId(chosen) : 0)
@@ -416,8 +430,30 @@ void ChildView::MessageBox(const UiText& text, const UiText& title) {
     OnUi([this, text, title] { QMessageBox::critical(this, Translated(title), Translated(text)); });
 }
 
+// The questions ask before something that can't be taken back: No is the default.
 bool ChildView::Ask(const UiText& text, const UiText& caption) {
-    return QMessageBox::question(this, Translated(caption), Translated(text)) == QMessageBox::Yes;
+    return QMessageBox::question(this, Translated(caption), Translated(text),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool ChildView::MoveToTrash(const std::u16string& path) {
+    const QString file = QString::fromStdU16String(path);
+    QString inTrash;
+    if (!QFile::moveToTrash(file, &inTrash))
+        return false;
+    if (QDir::isAbsolutePath(inTrash))
+        return true;
+    // With no trash folder it can make, Qt puts the file below the working folder: that is no
+    // trash, so the file goes back where it was and the failure is reported.
+    const QDir files = QFileInfo(inTrash).dir();
+    const QString info = files.filePath(QStringLiteral("../info"));
+    QFile::remove(
+        QDir(info).filePath(QFileInfo(inTrash).fileName() + QStringLiteral(".trashinfo")));
+    QFile::rename(inTrash, file);
+    QDir().rmdir(info); // only when empty
+    QDir().rmdir(files.path());
+    return false;
 }
 
 void ChildView::ShowBubble(const UiText& title, const UiText& html, int seconds) {

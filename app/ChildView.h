@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MainMenu.h"
 #include "platform/Profile.h"
 #include "session/PlayerObserver.h"
 #include "session/PlayerSession.h"
@@ -57,6 +58,8 @@ public:
     void SetStartCommandLine(const std::u16string& line) { m_startLine = line; }
     // Whether a command has something to act on now (the menu greys out the others).
     bool CommandAvailable(int id) const;
+    // What the menus' marked items show, from the session's state.
+    MainMenu::State MenuState() const;
     // False while the session opens a file; the open is cancelled then.
     bool ReadyToClose();
 
@@ -69,6 +72,7 @@ public:
     void WaitStep() override;
     int RepeatPopup(int repeatType) override;
     bool Ask(const UiText& text, const UiText& caption) override;
+    bool MoveToTrash(const std::u16string& path) override;
     std::vector<std::u16string> ChooseFiles(const std::u16string& folder) override;
     std::u16string ChooseFolder(const std::u16string& folder) override;
     std::optional<std::u16string> AskAddress() override;

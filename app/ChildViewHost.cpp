@@ -53,6 +53,10 @@ bool ChildViewHost::ReadyToClose() {
     return !m_view || m_view->ReadyToClose();
 }
 
+MainMenu::State ChildViewHost::MenuState() const {
+    return m_view ? m_view->MenuState() : MainMenu::State();
+}
+
 bool ChildViewHost::CommandAvailable(int id) const {
     return m_view && m_view->CommandAvailable(id);
 }

@@ -23,6 +23,7 @@ public:
     void SetExiting() override;
     void SetStartCommandLine(const std::u16string& commandLine) override;
     bool CommandAvailable(int id) const override;
+    MainMenu::State MenuState() const override;
     bool ReadyToClose() override;
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/MainMenu.h"
+
 #include <string>
 
 class QWidget;
@@ -31,6 +33,8 @@ public:
         (void)id;
         return true;
     }
+    // What the menus' marked items show; read when a popup opens.
+    virtual MainMenu::State MenuState() const { return {}; }
     // The command line the program was started with; set before Create.
     virtual void SetStartCommandLine(const std::u16string& commandLine) = 0;
 };

@@ -80,12 +80,14 @@ bool MainFrame::OnCmdMsg(int id) {
     return OnCommand(id);
 }
 
-// A popup (and each popup inside it) greys out, when it opens, the commands the view can't run.
+// A popup (and each popup inside it) greys out, when it opens, the commands the view can't run,
+// and marks its items as the player's state is then.
 void MainFrame::EnableCommandsOnShow(QMenu* popup) {
     connect(popup, &QMenu::aboutToShow, this, [this, popup] {
         for (QAction* action : popup->actions())
             if (const int id = MainMenu::CommandId(action))
                 action->setEnabled(m_view->CommandAvailable(id));
+        MainMenu::ShowState(popup, m_view->MenuState());
     });
     for (QAction* action : popup->actions())
         if (QMenu* inner = action->menu())

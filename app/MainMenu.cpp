@@ -5,12 +5,19 @@
 #include <QAction>
 #include <QMenu>
 
+#include <optional>
+
 namespace {
 
 QAction* AddCommand(QMenu* menu, const QString& text, Command command) {
     QAction* action = menu->addAction(text);
     action->setData(CommandId(command));
     return action;
+}
+
+// An item that shows a state with its check mark.
+void AddMarked(QMenu* menu, const QString& text, Command command) {
+    AddCommand(menu, text, command)->setCheckable(true);
 }
 
 } // namespace
@@ -36,8 +43,8 @@ QList<QMenu*> MainMenu::CreatePopups(QWidget* parent, Kind kind) {
     AddCommand(play, tr("Last Track"), Command::Previous);
     AddCommand(play, tr("Next Track"), Command::Next);
     play->addSeparator();
-    AddCommand(play, tr("Shuffle/Repeat"), Command::ShuffleRepeatButtons);
-    AddCommand(play, tr("Speed/A<->B"), Command::SpeedSectionButtons);
+    AddMarked(play, tr("Shuffle/Repeat"), Command::ShuffleRepeatButtons);
+    AddMarked(play, tr("Speed/A<->B"), Command::SpeedSectionButtons);
     play->addSeparator();
     AddCommand(play, tr("Playlist..."), Command::Playlist);
     AddCommand(play, tr("Playback Speed..."), Command::PlaybackSpeed);
@@ -56,8 +63,8 @@ QList<QMenu*> MainMenu::CreatePopups(QWidget* parent, Kind kind) {
     popups.append(lyrics);
 
     auto* favorites = new QMenu(tr("Favorites"), parent);
-    AddCommand(favorites, tr("Enable Favorites"), Command::EnableFavorites);
-    AddCommand(favorites, tr("Add Favorites"), Command::AddFavorite);
+    AddMarked(favorites, tr("Enable Favorites"), Command::EnableFavorites);
+    AddMarked(favorites, tr("Add Favorites"), Command::AddFavorite);
     AddCommand(favorites, tr("Edit Favorites..."), Command::EditFavorites);
     popups.append(favorites);
 
@@ -66,12 +73,40 @@ QList<QMenu*> MainMenu::CreatePopups(QWidget* parent, Kind kind) {
     AddCommand(tools, tr("Sound Effects..."), Command::SoundEffects);
     AddCommand(tools, tr("Settings..."), Command::Settings);
     if (kind == Kind::TapMenu)
-        AddCommand(tools, tr("Always on top"), Command::AlwaysOnTop);
+        AddMarked(tools, tr("Always on top"), Command::AlwaysOnTop);
     tools->addSeparator();
     AddCommand(tools, tr("About Sonvale..."), Command::About);
     popups.append(tools);
 
     return popups;
+}
+
+void MainMenu::ShowState(QMenu* popup, const State& state) {
+    for (QAction* action : popup->actions()) {
+        const std::optional<Command> command = CommandFromId(CommandId(action));
+        if (!command || !action->isCheckable())
+            continue;
+        switch (*command) {
+        case Command::ShuffleRepeatButtons:
+            action->setChecked(state.buttonMode == 1);
+            break;
+        case Command::SpeedSectionButtons:
+            action->setChecked(state.buttonMode != 1);
+            break;
+        case Command::EnableFavorites:
+            action->setChecked(state.favoritesEnabled);
+            break;
+        case Command::AddFavorite:
+            action->setChecked(state.currentFavorite);
+            action->setText(state.currentFavorite ? tr("Release Favorites") : tr("Add Favorites"));
+            break;
+        case Command::AlwaysOnTop:
+            action->setChecked(state.alwaysOnTop);
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 int MainMenu::CommandId(const QAction* action) {

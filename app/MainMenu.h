@@ -18,8 +18,19 @@ public:
         TapMenu, // "Search Lyrics..." for "Download Lyrics...", "Always on top" in Tools
     };
 
+    // What the marked items show, read from the player when a popup opens.
+    struct State {
+        int buttonMode = 0; // 1: shuffle and repeat buttons, else speed and A-B
+        bool favoritesEnabled = false;
+        bool currentFavorite = false;
+        bool alwaysOnTop = false;
+    };
+
     // The top-level popups, in order, owned by parent.
     static QList<QMenu*> CreatePopups(QWidget* parent, Kind kind);
+    // Marks the items of the popup (not of its nested popups) that show a state, and names the
+    // favourites item after what it will do.
+    static void ShowState(QMenu* popup, const State& state);
 
     // The command id of an action, or 0 for one that carries none.
     static int CommandId(const QAction* action);

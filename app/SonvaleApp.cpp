@@ -139,6 +139,9 @@ bool SonvaleApp::InitInstance() {
     if (MediaKeys::IsWantedOn(OemText()))
         m_mediaKeys = std::make_unique<MediaKeys>();
 
+    // The view loads the key map while it is created: a first start's map is written before.
+    KeyMap::InitializeIfFresh(*m_profile);
+
     m_frame = std::make_unique<MainFrame>(m_makeView, TelephonyLine::System());
     if (!m_frame->Create(m_commandLine.toStdU16String()))
         return false;
@@ -146,8 +149,6 @@ bool SonvaleApp::InitInstance() {
     m_frame->show();
     if (!m_screenshotPath.isEmpty())
         ScheduleScreenshot();
-
-    KeyMap::InitializeIfFresh(*m_profile);
 
     m_wakeupRegistered =
         RegisterForWakeup(Registry::Shared(), *m_profile, m_modulePath.toStdString());

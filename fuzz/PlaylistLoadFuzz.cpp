@@ -24,6 +24,7 @@ public:
     void ShowTrackNumber(int) override {}
     void BeginWait() override {}
     void EndWait() override {}
+    bool MoveToTrash(const std::u16string&) override { return false; }
     bool OpenCurrent() override { return false; }
     void Seek(int32_t) override {}
     void Play() override {}

@@ -88,6 +88,15 @@ std::vector<KeyMapEntry> KeyMap::DefaultEntries() {
         {194, 0, 4},  // Button2: Play/Pause
         {195, 0, 11}, // Button3: Repeat Section
         {196, 0, 13}, // Button4: Display On/Off
+        // A desktop keyboard: Space and the media keys. Its arrow keys are the pad's above.
+        {0x20, 0, 4},  // Space: Play/Pause
+        {0xB3, 0, 4},  // Play/Pause key
+        {0xB2, 0, 1},  // Stop key
+        {0xB1, 0, 5},  // Previous key: Previous Track
+        {0xB0, 0, 6},  // Next key: Next Track
+        {0xAF, 0, 9},  // Volume Up key
+        {0xAE, 0, 10}, // Volume Down key
+        {0xAD, 0, 12}, // Mute key
     };
 }
 

@@ -62,9 +62,10 @@ public:
     // Every distinct mapped key, in ascending order.
     std::vector<uint16_t> MappedKeys() const;
 
-    // The default map: Action, the pad, and Button1 to Button4, all single presses.
+    // The default map, all single presses: the handheld's nine (Action, the pad, Button1 to
+    // Button4), then a desktop keyboard's Space and media keys (the arrows are the pad's codes).
     static std::vector<KeyMapEntry> DefaultEntries();
-    // Writes the default map ("KeyMapCnt" 9 and the nine entries). "KeyMapInit" is untouched.
+    // Writes the default map ("KeyMapCnt" and the entries). "KeyMapInit" is untouched.
     static void WriteDefault(Profile& profile);
     // At start-up: writes the default map when neither "KeyMapInit" nor "KeyMapCnt" is set.
     // True when it did.

@@ -305,17 +305,27 @@ bool MediaOpener::DeleteCurrentFile() {
     const bool wasPlaying = host.IsPlaying();
     if (wasPlaying)
         host.Stop();
-    bool deleted = false;
-    if (host.StepTrack(+1)) {
+    const bool trashed = host.MoveToTrash(victim.path);
+    bool playAgain = wasPlaying;
+    if (!trashed) {
+        host.MessageBox(UI_TEXT("Playlist", "The file \"%1\" could not be moved to the trash.")
+                            .With(victim.path),
+                        UI_TEXT("Playlist", "Sonvale Error"), PlaylistHost::Box::Error);
+    } else if (m_playlist.Count() > 1) {
+        // The file is gone whether or not the next one opens: its entry goes too.
+        playAgain = host.StepTrack(+1) && wasPlaying;
         RemoveEntry(victim);
-        std::error_code ec;
-        deleted = std::filesystem::remove(Native(victim.path), ec);
+    } else {
+        RemoveEntry(victim);
+        m_playlist.Current() = FileInfo();
+        host.ShowTitle(u"");
+        playAgain = false;
     }
-    if (wasPlaying)
+    if (playAgain)
         host.Play();
     host.EndWait();
     m_deleting = false;
-    return deleted;
+    return trashed;
 }
 
 void MediaOpener::RemoveEntry(const FileInfo& entry) {

@@ -34,8 +34,9 @@ public:
     // An address from the URL page: an http:// or https:// stream becomes the only entry. False
     // for any other address.
     bool OpenUrl(const std::u16string& address);
-    // Asks, moves to the next track, removes the entry and deletes the file. False when the
-    // user said no or nothing was deleted.
+    // Asks, moves the file to the trash, removes its entry and goes on with the next one (a
+    // single file leaves nothing loaded). A file that can't be trashed is reported and keeps
+    // its entry. False when the user said no or nothing was trashed.
     bool DeleteCurrentFile();
     // Removes the entry with the same path and finds the current entry's index again.
     void RemoveEntry(const FileInfo& entry);

@@ -13,8 +13,8 @@ public:
 
     virtual ~PlaylistHost() = default;
 
-    // Error: an OK box with the error icon. Question: Yes/No with the question icon; true for Yes.
-    // The view shows both texts in the UI language.
+    // Error: an OK box with the error icon. Question: Yes/No with the question icon, No the
+    // default; true for Yes. The view shows both texts in the UI language.
     virtual bool MessageBox(const UiText& text, const UiText& caption, Box box) = 0;
     // Shows a text (an entry's name) on the LCD text line.
     virtual void ShowTitle(const std::u16string& text) = 0;
@@ -23,6 +23,8 @@ public:
     // Dispatches pending paint messages and shows the wait cursor; EndWait hides it.
     virtual void BeginWait() = 0;
     virtual void EndWait() = 0;
+    // Moves a file to the desktop's trash; false when it could not (the file stays where it is).
+    virtual bool MoveToTrash(const std::u16string& path) = 0;
 
     // The playback controller: open the playlist's current entry, seek in it, play, stop.
     virtual bool OpenCurrent() = 0;

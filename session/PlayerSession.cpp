@@ -92,6 +92,7 @@ bool PlayerSession::Start(const std::u16string& startCommandLine) {
         m_state.volume = Settings::Volume(m_profile, m_state.volumeRange);
         m_state.buttonMode = Settings::Get(m_profile, kButtonMode);
         m_state.alwaysOnTop = Settings::Get(m_profile, kAlwaysOnTop) == 1;
+        m_state.favoritesEnabled = Settings::Get(m_profile, kEnableFavorites) == 1;
     }
     ReadToggles();
     ApplyVolume(State().volume);
@@ -672,21 +673,29 @@ void PlayerSession::DeleteFile() {
     m_deleting = false;
 }
 
+// The current entry and its playlist entry (found by path) change together.
 void PlayerSession::ToggleFavorite() {
-    auto& entries = m_playlist->Entries();
-    const int index = m_playlist->CurIndex();
-    if (index < 0 || index >= static_cast<int>(entries.size()))
+    FileInfo& current = m_playlist->Current();
+    if (current.path.empty())
         return;
-    entries[index].favorite = entries[index].favorite == 1 ? 0 : 1;
+    const bool favorite = current.favorite != 1;
+    current.favorite = favorite ? 1 : 0;
+    for (FileInfo& entry : m_playlist->Entries())
+        if (Playlist::SamePath(entry, current)) {
+            entry.favorite = current.favorite;
+            break;
+        }
     auto& favorites = m_playlist->Favorites();
-    std::erase(favorites, entries[index].path);
-    if (entries[index].favorite == 1)
-        favorites.push_back(entries[index].path);
+    std::erase(favorites, current.path);
+    if (favorite)
+        favorites.push_back(current.path);
+    Update([favorite](PlayerState& s) { s.currentFavorite = favorite; });
 }
 
 void PlayerSession::EnableFavorites() {
     const bool on = Settings::Get(m_profile, kEnableFavorites) != 1;
     Settings::Set(m_profile, kEnableFavorites, on ? 1 : 0);
+    Update([on](PlayerState& s) { s.favoritesEnabled = on; });
     const FileInfo* entry = m_playlist->EntryAt(m_playlist->CurIndex());
     if (on && m_playlist->Count() >= 2 && entry && entry->favorite != 1)
         m_controller->NextTrack();
@@ -805,6 +814,7 @@ void PlayerSession::SetMuted(bool muted) {
 void PlayerSession::ShowTitle(const FileInfo& entry) {
     Update([&entry](PlayerState& s) {
         s.titleEntry = entry;
+        s.currentFavorite = entry.favorite == 1;
         s.titleName.clear();
         ++s.titleSerial;
     });
@@ -888,9 +898,13 @@ void PlayerSession::PostToView(uint32_t message, uintptr_t wParam, intptr_t lPar
     m_sink.Post(message, wParam, lParam);
 }
 
-void PlayerSession::CurrentEntryChanged(const FileInfo&) {
+void PlayerSession::CurrentEntryChanged(const FileInfo& entry) {
     const int index = m_playlist->CurIndex();
-    Update([index](PlayerState& s) { s.currentIndex = index; });
+    const bool favorite = entry.favorite == 1;
+    Update([index, favorite](PlayerState& s) {
+        s.currentIndex = index;
+        s.currentFavorite = favorite;
+    });
 }
 
 void PlayerSession::SpeedApplied(double speed) {
@@ -918,6 +932,10 @@ bool PlayerSession::MessageBox(const UiText& text, const UiText& caption, Box bo
 
 void PlayerSession::ShowTitle(const std::u16string& text) {
     Update([&text](PlayerState& s) {
+        if (text.empty()) { // nothing loaded: the line shows nothing
+            s.titleEntry = FileInfo();
+            s.currentFavorite = false;
+        }
         s.titleName = text;
         ++s.titleSerial;
     });
@@ -929,6 +947,10 @@ void PlayerSession::BeginWait() {
 
 void PlayerSession::EndWait() {
     m_ui.EndWait();
+}
+
+bool PlayerSession::MoveToTrash(const std::u16string& path) {
+    return m_ui.MoveToTrash(path);
 }
 
 bool PlayerSession::OpenCurrent() {

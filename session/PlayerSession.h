@@ -159,6 +159,7 @@ public:
     void ShowTrackNumber(int number) override { SetTrackNumber(number); }
     void BeginWait() override;
     void EndWait() override;
+    bool MoveToTrash(const std::u16string& path) override;
     bool OpenCurrent() override;
     void Seek(int32_t ms) override;
     void Play() override;

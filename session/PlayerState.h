@@ -60,6 +60,9 @@ struct PlayerState {
     bool stream = false;
     bool hold = false;
     bool alwaysOnTop = false;
+    // "EnableFavorites", and whether the current entry belongs to the favourites.
+    bool favoritesEnabled = false;
+    bool currentFavorite = false;
     bool holdBacklight = false;
     double speed = 1.0;
     int currentIndex = -1;

@@ -14,8 +14,10 @@ class SessionUi : public PlaybackUi {
 public:
     enum class WindowAction { Close, Restart, Minimize, Restore };
 
-    // Yes/No with the question icon; true for Yes.
+    // Yes/No with the question icon, No the default; true for Yes.
     virtual bool Ask(const UiText& text, const UiText& caption) = 0;
+    // Moves a file to the desktop's trash; false when it could not.
+    virtual bool MoveToTrash(const std::u16string& path) = 0;
     // Audio files chosen in `folder` (full paths); empty when cancelled.
     virtual std::vector<std::u16string> ChooseFiles(const std::u16string& folder) = 0;
     // A folder chosen, starting at `folder`; empty when cancelled.

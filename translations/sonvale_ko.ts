@@ -289,6 +289,10 @@
         <translation>즐겨듣기 추가</translation>
     </message>
     <message>
+        <source>Release Favorites</source>
+        <translation>즐겨듣기 해제</translation>
+    </message>
+    <message>
         <source>Edit Favorites...</source>
         <translation>즐겨듣기 편집...</translation>
     </message>
@@ -401,6 +405,10 @@
     <message>
         <source>Do you really want to delete file &quot;%1&quot; ?</source>
         <translation>지정된 파일(%1)을 삭제하시겠습니까?</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; could not be moved to the trash.</source>
+        <translation>파일(%1)을 휴지통으로 옮기지 못했습니다.</translation>
     </message>
     <message>
         <source>Sonvale</source>

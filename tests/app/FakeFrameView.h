@@ -28,6 +28,7 @@ public:
 
     QWidget* Widget() override { return surface; }
     bool CommandAvailable(int id) const override { return unavailable.count(id) == 0; }
+    MainMenu::State MenuState() const override { return menuState; }
     bool Create() override {
         ++creations;
         if (onCreate)
@@ -58,6 +59,7 @@ public:
     int creations = 0;
     std::set<int> handled;
     std::set<int> unavailable;      // commands the menus must grey out
+    MainMenu::State menuState;      // what the menus' marked items show
     std::function<void()> onCreate; // what the view does while it is created
     std::vector<int> commands;
     std::vector<std::u16string> copyData;

@@ -153,6 +153,40 @@ TEST_F(MainFrameTest, PopupsGreyOutWhatTheViewCantRunWhenTheyOpen) {
     EXPECT_TRUE(MainMenu::FindCommand(popups, CommandId(Command::Settings))->isEnabled());
 }
 
+TEST_F(MainFrameTest, PopupsMarkThePlayersStateWhenTheyOpen) {
+    auto frame = MakeFrame();
+    ASSERT_TRUE(frame->Create());
+    const QList<QMenu*>& popups = frame->MenuPopups();
+    auto item = [&](Command command) { return MainMenu::FindCommand(popups, CommandId(command)); };
+    auto open = [&] {
+        for (QMenu* popup : popups)
+            emit popup->aboutToShow();
+    };
+    view->menuState = {1, true, true, false};
+    open();
+    EXPECT_TRUE(item(Command::ShuffleRepeatButtons)->isChecked());
+    EXPECT_FALSE(item(Command::SpeedSectionButtons)->isChecked());
+    EXPECT_TRUE(item(Command::EnableFavorites)->isChecked());
+    EXPECT_TRUE(item(Command::AddFavorite)->isChecked());
+    EXPECT_EQ(item(Command::AddFavorite)->text(), "Release Favorites");
+
+    view->menuState = {0, false, false, false};
+    open();
+    EXPECT_FALSE(item(Command::ShuffleRepeatButtons)->isChecked());
+    EXPECT_TRUE(item(Command::SpeedSectionButtons)->isChecked());
+    EXPECT_FALSE(item(Command::EnableFavorites)->isChecked());
+    EXPECT_FALSE(item(Command::AddFavorite)->isChecked());
+    EXPECT_EQ(item(Command::AddFavorite)->text(), "Add Favorites");
+
+    // The tap menu's "Always on top".
+    QWidget owner;
+    const QList<QMenu*> tap = MainMenu::CreatePopups(&owner, MainMenu::Kind::TapMenu);
+    QAction* onTop = MainMenu::FindCommand(tap, CommandId(Command::AlwaysOnTop));
+    MainMenu::ShowState(qobject_cast<QMenu*>(onTop->parent()), {0, false, false, true});
+    EXPECT_TRUE(onTop->isChecked());
+    EXPECT_FALSE(MainMenu::FindCommand(tap, CommandId(Command::Settings))->isCheckable());
+}
+
 TEST_F(MainFrameTest, TapMenuSearchesLyricsAndHasAlwaysOnTop) {
     QWidget owner;
     const QList<QMenu*> popups = MainMenu::CreatePopups(&owner, MainMenu::Kind::TapMenu);
@@ -175,6 +209,9 @@ TEST_F(MainFrameTest, KoreanTextsWithLanguage1042) {
     EXPECT_EQ(texts.at(CommandId(Command::DownloadLyrics)), QString::fromUtf8("가사 다운로드..."));
     EXPECT_EQ(texts.at(CommandId(Command::SyncFaster)), QString::fromUtf8("0.5초 빠르게"));
     EXPECT_EQ(texts.at(CommandId(Command::KeepSyncTime)), QString::fromUtf8("싱크 시간 유지"));
+    MainMenu::ShowState(popups.at(3), {0, false, true, false});
+    EXPECT_EQ(MainMenu::FindCommand(popups, CommandId(Command::AddFavorite))->text(),
+              QString::fromUtf8("즐겨듣기 해제"));
     // Every command has a Korean text of its own.
     for (const auto& [id, english] : kMenuCommands)
         EXPECT_NE(texts.at(id), english) << id;

@@ -32,15 +32,15 @@ protected:
     }
 };
 
-TEST_F(KeyMapTest, FreshStoreGetsTheNineDefaultSinglePresses) {
+TEST_F(KeyMapTest, FreshStoreGetsTheDefaultSinglePresses) {
     ASSERT_TRUE(KeyMap::InitializeIfFresh(profile));
-    EXPECT_EQ(profile.GetProfileInt(kKeySection, u"KeyMapCnt", 0), 9);
+    EXPECT_EQ(profile.GetProfileInt(kKeySection, u"KeyMapCnt", 0), 17);
     EXPECT_EQ(profile.GetProfileInt(kKeySection, u"KeyMapInit", 0), 0);
     EXPECT_FALSE(Has(kDblClickFormat, 0));
 
     KeyMap map;
     map.Load(profile);
-    EXPECT_EQ(map.Size(), 9u);
+    EXPECT_EQ(map.Size(), 17u);
     EXPECT_EQ(map.Find(13, false), KeyFunctions::kNextTrack);
     EXPECT_EQ(map.Find(38, false), KeyFunctions::kVolumeUp);
     EXPECT_EQ(map.Find(40, false), KeyFunctions::kVolumeDown);
@@ -50,6 +50,16 @@ TEST_F(KeyMapTest, FreshStoreGetsTheNineDefaultSinglePresses) {
     EXPECT_EQ(map.Find(194, false), KeyFunctions::kPlayPause);
     EXPECT_EQ(map.Find(195, false), KeyFunctions::kRepeatSection);
     EXPECT_EQ(map.Find(196, false), KeyFunctions::kDisplay);
+    // The desktop keyboard's entries follow the handheld's nine.
+    EXPECT_EQ(map.Find(0x20, false), KeyFunctions::kPlayPause);
+    EXPECT_EQ(map.Find(0xB3, false), KeyFunctions::kPlayPause);
+    EXPECT_EQ(map.Find(0xB2, false), KeyFunctions::kStop);
+    EXPECT_EQ(map.Find(0xB1, false), KeyFunctions::kPreviousTrack);
+    EXPECT_EQ(map.Find(0xB0, false), KeyFunctions::kNextTrack);
+    EXPECT_EQ(map.Find(0xAF, false), KeyFunctions::kVolumeUp);
+    EXPECT_EQ(map.Find(0xAE, false), KeyFunctions::kVolumeDown);
+    EXPECT_EQ(map.Find(0xAD, false), KeyFunctions::kMute);
+    EXPECT_EQ(KeyMap::ReadEntries(profile).size(), 17u);
     EXPECT_FALSE(map.Find(13, true));
     EXPECT_FALSE(map.HasDouble(13));
     EXPECT_TRUE(map.ContKeyMap()); // absent means on

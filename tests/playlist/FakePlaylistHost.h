@@ -2,6 +2,7 @@
 
 #include "playlist/PlaylistHost.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ public:
     bool openResult = true;
     bool playing = false;
     std::function<bool(int)> onStep = [](int) { return true; };
+    std::string trashFolder;
 
     std::vector<Message> messages;
     std::vector<std::u16string> titles;
@@ -33,6 +35,15 @@ public:
     void ShowTrackNumber(int number) override { trackNumbers.push_back(number); }
     void BeginWait() override { ++waits; }
     void EndWait() override { ++waitEnds; }
+    // Trashing moves the file into `trashFolder` (none set: nothing can be trashed).
+    bool MoveToTrash(const std::u16string& path) override {
+        std::error_code error;
+        const std::filesystem::path from(path);
+        if (trashFolder.empty())
+            return false;
+        std::filesystem::rename(from, std::filesystem::path(trashFolder) / from.filename(), error);
+        return !error;
+    }
     bool OpenCurrent() override {
         ++opens;
         return openResult;

@@ -179,7 +179,7 @@ TEST_F(MediaOpenerTest, OpenPathAndOpenUrlLeaveASingleCurrentEntry) {
     EXPECT_EQ(host.plays, 3);
 }
 
-TEST_F(MediaOpenerTest, DeleteAsksMovesOnRemovesAndDeletes) {
+TEST_F(MediaOpenerTest, DeleteAsksTrashesRemovesAndMovesOn) {
     list.Entries() = {FileEntry("one.mp3"), FileEntry("two.mp3"), FileEntry("three.mp3")};
     list.SetListMode(true);
     list.SetCurIndex(1);
@@ -200,21 +200,35 @@ TEST_F(MediaOpenerTest, DeleteAsksMovesOnRemovesAndDeletes) {
     EXPECT_EQ(host.messages[0].box, PlaylistHost::Box::Question);
     EXPECT_EQ(list.Count(), 3);
 
+    // Without a trash to move it to, the file stays, with its entry, and the user is told.
     host.answerYes = true;
+    EXPECT_FALSE(opener.DeleteCurrentFile());
+    ASSERT_EQ(host.messages.size(), 3u);
+    EXPECT_EQ(host.messages[2].box, PlaylistHost::Box::Error);
+    EXPECT_EQ(host.messages[2].text.English(),
+              u"The file \"" + list.Entries()[1].path + u"\" could not be moved to the trash.");
+    EXPECT_TRUE(std::filesystem::exists(home / "music/two.mp3"));
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.Current().name, u"two");
+    EXPECT_TRUE(host.playing);
+
+    std::filesystem::create_directories(home / "trash");
+    host.trashFolder = home / "trash";
     EXPECT_TRUE(opener.DeleteCurrentFile());
     EXPECT_FALSE(std::filesystem::exists(home / "music/two.mp3"));
+    EXPECT_TRUE(std::filesystem::exists(home / "trash/two.mp3"));
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Current().name, u"three");
     EXPECT_EQ(list.CurIndex(), 1); // found again after the removal
     EXPECT_EQ(host.trackNumbers, std::vector<int>{2});
-    EXPECT_EQ(host.stops, 1);
     EXPECT_TRUE(host.playing);
 
-    // When the next track can't be opened nothing is removed.
+    // A trashed file leaves the list even when the next track can't be opened.
     host.onStep = [](int) { return false; };
-    EXPECT_FALSE(opener.DeleteCurrentFile());
-    EXPECT_EQ(list.Count(), 2);
-    EXPECT_TRUE(std::filesystem::exists(home / "music/three.mp3"));
+    EXPECT_TRUE(opener.DeleteCurrentFile());
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_TRUE(std::filesystem::exists(home / "trash/three.mp3"));
+    EXPECT_FALSE(host.playing);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -72,6 +73,7 @@ public:
     bool answer = true;
     std::vector<std::u16string> files;
     std::map<std::string, std::string> resources;
+    std::string trashFolder;
 
     std::vector<Box> questions;
     std::vector<std::u16string> chooserFolders;
@@ -99,6 +101,15 @@ public:
     bool Ask(const UiText& text, const UiText& caption) override {
         questions.push_back({text.English(), caption.English()});
         return answer;
+    }
+    // Trashing moves the file into `trashFolder` (none set: nothing can be trashed).
+    bool MoveToTrash(const std::u16string& path) override {
+        std::error_code error;
+        const std::filesystem::path from(path);
+        if (trashFolder.empty())
+            return false;
+        std::filesystem::rename(from, std::filesystem::path(trashFolder) / from.filename(), error);
+        return !error;
     }
     std::vector<std::u16string> ChooseFiles(const std::u16string& start) override {
         chooserFolders.push_back(start);

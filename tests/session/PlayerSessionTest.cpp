@@ -251,22 +251,80 @@ TEST_F(PlayerSessionTest, OpenFilesAddsTheChosenFilesToThePlaylist) {
     EXPECT_EQ(session.State().titleEntry.path, ui.files[0]);
     EXPECT_TRUE(session.IsPlaying());
 
-    // Deleting the current file asks first; Yes removes it from the list and the disk.
+    // Deleting the current file asks first; Yes moves it to the trash, removes it from the
+    // list and plays the next one.
     ui.answer = false;
     EXPECT_TRUE(session.Run(Command::DeleteFile));
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_TRUE(std::filesystem::exists(home / "music/one.mp3"));
+    std::filesystem::create_directories(home / "trash");
+    ui.trashFolder = home / "trash";
     ui.answer = true;
     EXPECT_TRUE(session.Run(Command::DeleteFile));
     EXPECT_FALSE(std::filesystem::exists(home / "music/one.mp3"));
+    EXPECT_TRUE(std::filesystem::exists(home / "trash/one.mp3"));
     EXPECT_EQ(session.List()->Count(), 1);
     EXPECT_EQ(session.List()->Current().path, ui.files[1]);
+    EXPECT_TRUE(session.IsPlaying());
 
     // The chooser starts where the last files were chosen.
     ui.files = {ui.files[1]};
     EXPECT_TRUE(session.Run(Command::OpenFiles));
     EXPECT_EQ(ui.chooserFolders.back(), home.File16("music"));
     EXPECT_EQ(session.State().titleEntry.title, u"Version One Title");
+}
+
+TEST_F(PlayerSessionTest, ASingleFileGoesToTheTrashOnlyWhenItCanAndLeavesNothingLoaded) {
+    const std::u16string song = Music("tag-id3v23.mp3", "song.mp3");
+    StartWith(song);
+    ASSERT_TRUE(session.IsPlaying());
+
+    // A file that can't be trashed is reported and stays, in the list and on disk.
+    EXPECT_TRUE(session.Run(Command::DeleteFile));
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text, u"The file \"" + song + u"\" could not be moved to the trash.");
+    EXPECT_TRUE(std::filesystem::exists(home / "music/song.mp3"));
+    EXPECT_EQ(session.List()->Current().path, song);
+    EXPECT_TRUE(session.IsPlaying());
+
+    std::filesystem::create_directories(home / "trash");
+    ui.trashFolder = home / "trash";
+    EXPECT_TRUE(session.Run(Command::DeleteFile));
+    EXPECT_TRUE(std::filesystem::exists(home / "trash/song.mp3"));
+    EXPECT_FALSE(std::filesystem::exists(home / "music/song.mp3"));
+    EXPECT_TRUE(session.List()->Current().path.empty());
+    EXPECT_EQ(session.List()->Count(), 0);
+    EXPECT_FALSE(session.IsPlaying());
+    EXPECT_TRUE(session.State().titleEntry.path.empty());
+}
+
+TEST_F(PlayerSessionTest, TheStateShowsTheFavouritesSwitchAndTheCurrentEntrysFlag) {
+    ui.files = {Music("tag-id3v23.mp3", "one.mp3"), Music("tag-id3v1.mp3", "two.mp3")};
+    StartWith(u"");
+    EXPECT_FALSE(session.State().favoritesEnabled);
+    EXPECT_TRUE(session.Run(Command::OpenFiles));
+    EXPECT_TRUE(session.State().currentFavorite); // new entries are favourites
+
+    EXPECT_TRUE(session.Run(Command::AddFavorite));
+    EXPECT_FALSE(session.State().currentFavorite);
+    EXPECT_EQ(session.List()->Entries()[0].favorite, 0);
+    EXPECT_EQ(session.List()->Current().favorite, 0);
+    EXPECT_EQ(std::count(session.List()->Favorites().begin(), session.List()->Favorites().end(),
+                         ui.files[0]),
+              0);
+    EXPECT_TRUE(session.Run(Command::AddFavorite));
+    EXPECT_TRUE(session.State().currentFavorite);
+    EXPECT_EQ(session.List()->Favorites().back(), ui.files[0]);
+
+    // The next entry brings its own flag.
+    session.List()->Entries()[1].favorite = 0;
+    EXPECT_TRUE(session.Run(Command::Next));
+    EXPECT_EQ(session.List()->Current().path, ui.files[1]);
+    EXPECT_FALSE(session.State().currentFavorite);
+
+    EXPECT_TRUE(session.Run(Command::EnableFavorites));
+    EXPECT_TRUE(session.State().favoritesEnabled);
+    EXPECT_EQ(Settings::Get(profile, kEnableFavorites), 1);
 }
 
 TEST_F(PlayerSessionTest, TheTickWakesTheMonitorThatFollowsThePosition) {
