@@ -185,8 +185,17 @@ bool PlaybackController::OpenCurrent(bool keepList) {
         m_mode = Number(kUseDefaultDecoder) == 1 ? Mode::Library : Mode::Engine;
 
     ResetForOpen();
-    if (entry.path.empty())
+    if (entry.path.empty()) {
+        // Nothing to play (the last file was deleted): what was open goes.
+        if (m_library->IsOpen()) {
+            m_library->ResetEffects();
+            m_library->Close();
+        }
+        m_engine->Close();
+        m_channel = -1;
+        m_mode = Mode::None;
         return true;
+    }
 
     bool ok = false;
     if (m_mode == Mode::MediaPlayer) {

@@ -318,6 +318,7 @@ bool MediaOpener::DeleteCurrentFile() {
     } else {
         RemoveEntry(victim);
         m_playlist.Current() = FileInfo();
+        host.OpenCurrent(); // unloads the trashed file
         host.ShowTitle(u"");
         playAgain = false;
     }

@@ -296,6 +296,12 @@ TEST_F(PlayerSessionTest, ASingleFileGoesToTheTrashOnlyWhenItCanAndLeavesNothing
     EXPECT_EQ(session.List()->Count(), 0);
     EXPECT_FALSE(session.IsPlaying());
     EXPECT_TRUE(session.State().titleEntry.path.empty());
+    // Play has nothing left to play: the trashed file was unloaded.
+    const int plays = audio.library.plays;
+    session.Run(Command::Play);
+    EXPECT_FALSE(session.IsPlaying());
+    EXPECT_EQ(audio.library.plays, plays);
+    EXPECT_FALSE(audio.library.open);
 }
 
 TEST_F(PlayerSessionTest, TheStateShowsTheFavouritesSwitchAndTheCurrentEntrysFlag) {
