@@ -135,6 +135,9 @@ MainMenu::State ChildView::MenuState() const {
     shown.favoritesEnabled = state.favoritesEnabled;
     shown.currentFavorite = state.currentFavorite;
     shown.alwaysOnTop = state.alwaysOnTop;
+    shown.keepLyricsSync = state.keepLyricsSync;
+    shown.lyricsSync = state.lyricsSync;
+    shown.syncedLyrics = state.syncedLyrics;
     return shown;
 }
 
@@ -225,6 +228,8 @@ void ChildView::ShowTapMenu(const QPoint& globalPosition) {
             if (const int id = MainMenu::CommandId(action))
                 action->setEnabled(CommandAvailable(id));
         MainMenu::ShowState(popup, state);
+        for (QMenu* inner : popup->findChildren<QMenu*>())
+            MainMenu::ShowState(inner, state);
     }
     QAction* chosen = menu.exec(globalPosition);
     if (const int id = chosen ? MainMenu::CommandId(chosen) : 0)

@@ -55,11 +55,11 @@ QList<QMenu*> MainMenu::CreatePopups(QWidget* parent, Kind kind) {
                Command::DownloadLyrics);
     AddCommand(lyrics, tr("Show Lyrics..."), Command::ShowLyrics);
     QMenu* sync = lyrics->addMenu(tr("Sync Lyrics"));
-    AddCommand(sync, tr("Keep Sync Time"), Command::KeepSyncTime);
+    AddMarked(sync, tr("Keep Sync Time"), Command::KeepSyncTime);
     sync->addSeparator();
-    AddCommand(sync, tr("0.5 Sec Faster"), Command::SyncFaster);
-    AddCommand(sync, tr("Default Sync"), Command::SyncDefault);
-    AddCommand(sync, tr("0.5 Sec Slower"), Command::SyncSlower);
+    AddMarked(sync, tr("0.5 Sec Faster"), Command::SyncFaster);
+    AddMarked(sync, tr("Default Sync"), Command::SyncDefault);
+    AddMarked(sync, tr("0.5 Sec Slower"), Command::SyncSlower);
     popups.append(lyrics);
 
     auto* favorites = new QMenu(tr("Favorites"), parent);
@@ -102,6 +102,18 @@ void MainMenu::ShowState(QMenu* popup, const State& state) {
             break;
         case Command::AlwaysOnTop:
             action->setChecked(state.alwaysOnTop);
+            break;
+        case Command::KeepSyncTime:
+            action->setChecked(state.keepLyricsSync);
+            break;
+        case Command::SyncFaster:
+            action->setChecked(state.lyricsSync > 0);
+            break;
+        case Command::SyncDefault:
+            action->setChecked(state.lyricsSync == 0 || !state.syncedLyrics);
+            break;
+        case Command::SyncSlower:
+            action->setChecked(state.lyricsSync < 0);
             break;
         default:
             break;

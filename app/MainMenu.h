@@ -24,6 +24,9 @@ public:
         bool favoritesEnabled = false;
         bool currentFavorite = false;
         bool alwaysOnTop = false;
+        bool keepLyricsSync = false;
+        int lyricsSync = 0;        // half seconds
+        bool syncedLyrics = false; // the track has timed lyrics
     };
 
     // The top-level popups, in order, owned by parent.

@@ -117,6 +117,7 @@ public:
     void SetDecoderRestarted(bool on) { m_decoderRestarted = on; }
     // The lyrics' sync offset in half seconds.
     void SetLyricsSync(int sync) { m_lyricsSync = sync; }
+    int LyricsSync() const { return m_lyricsSync; }
     // The longest the library may take to open a file before the open fails.
     void SetOpenTimeout(std::chrono::milliseconds timeout) { m_openTimeout = timeout; }
     // Before the library closes: stops and closes the library stream.
@@ -219,6 +220,6 @@ private:
 
     LyricsData m_lyrics;
     int m_lyricKey = -1;
-    int m_lyricsSync = 0;
+    std::atomic<int> m_lyricsSync{0}; // set on the UI thread, read by the monitor
     std::chrono::milliseconds m_openTimeout{180000};
 };

@@ -92,6 +92,8 @@ bool PlayerSession::Start(const std::u16string& startCommandLine) {
         m_state.volume = Settings::Volume(m_profile, m_state.volumeRange);
         m_state.buttonMode = Settings::Get(m_profile, kButtonMode);
         m_state.alwaysOnTop = Settings::Get(m_profile, kAlwaysOnTop) == 1;
+        m_state.lyricsSync = m_controller->LyricsSync();
+        m_state.keepLyricsSync = Settings::Get(m_profile, kKeepLyricsSync) == 1;
         m_state.favoritesEnabled = Settings::Get(m_profile, kEnableFavorites) == 1;
     }
     ReadToggles();
@@ -310,9 +312,42 @@ bool PlayerSession::Run(Command command) {
     case Command::Minimize:
         m_ui.Window(SessionUi::WindowAction::Minimize);
         return true;
+    case Command::KeepSyncTime: {
+        const bool keep = Settings::Get(m_profile, kKeepLyricsSync) != 1;
+        Settings::Set(m_profile, kKeepLyricsSync, keep ? 1 : 0);
+        Update([keep](PlayerState& s) { s.keepLyricsSync = keep; });
+        return true;
+    }
+    case Command::SyncFaster:
+    case Command::SyncDefault:
+    case Command::SyncSlower:
+        if (!Available(command))
+            return false;
+        SetLyricsSync(command == Command::SyncDefault  ? 0
+                      : command == Command::SyncFaster ? m_controller->LyricsSync() + 1
+                                                       : m_controller->LyricsSync() - 1);
+        return true;
     default:
         return false;
     }
+}
+
+// The lyrics' sync offset, and its message on the display: "%.1f" seconds of half-second steps.
+void PlayerSession::SetLyricsSync(int sync) {
+    m_controller->SetLyricsSync(sync);
+    Update([sync](PlayerState& s) { s.lyricsSync = sync; });
+    const int tenths = (sync < 0 ? -sync : sync) * 5;
+    const std::string seconds = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    const std::u16string shown(seconds.begin(), seconds.end());
+    if (sync == 0)
+        ShowStatus(UI_TEXT("PlayerSession", "Lyrics Sync : %1 Second (Default Sync)").With(shown),
+                   kSyncMessageMs);
+    else if (sync > 0)
+        ShowStatus(UI_TEXT("PlayerSession", "Lyrics Sync : %1 Second Faster").With(shown),
+                   kSyncMessageMs);
+    else
+        ShowStatus(UI_TEXT("PlayerSession", "Lyrics Sync : %1 Second Slower").With(shown),
+                   kSyncMessageMs);
 }
 
 bool PlayerSession::Available(Command command) const {
@@ -332,7 +367,12 @@ bool PlayerSession::Available(Command command) const {
     case Command::EnableFavorites:
     case Command::AddFavorite:
     case Command::AlwaysOnTop:
+    case Command::KeepSyncTime:
         return true;
+    case Command::SyncFaster:
+    case Command::SyncDefault:
+    case Command::SyncSlower:
+        return State().syncedLyrics; // the track has timed lyrics
     default:
         return false; // dialogs that come later
     }
@@ -743,7 +783,7 @@ void PlayerSession::WriteSettingsAtExit() {
     exit.buttonMode = state.buttonMode;
     exit.enableFavorites = Settings::Get(m_profile, kEnableFavorites);
     exit.keepLyricsSync = Settings::Get(m_profile, kKeepLyricsSync);
-    exit.lyricsSync = Settings::LyricsSync(m_profile);
+    exit.lyricsSync = state.lyricsSync;
     exit.resume = Settings::Get(m_profile, kResume);
     exit.curPlayFilePath = m_playlist->Current().path;
     exit.curPlayPos = m_controller->PositionMs();

@@ -56,6 +56,8 @@ public:
     static constexpr uint32_t kRestorePlaylist = 0x8056;
     // The list saver's period.
     static constexpr int kListSaveMs = 1000;
+    // How long the lyrics sync message shows.
+    static constexpr int kSyncMessageMs = 600;
 
     PlayerSession(Profile& profile, SessionUi& ui, MessageSink& sink, AudioFactory makeAudio);
     ~PlayerSession() override;
@@ -200,6 +202,7 @@ private:
     void ToggleFavorite();
     void EnableFavorites();
     void ReadToggles();
+    void SetLyricsSync(int sync);
     void WriteSettingsAtExit();
     void WaitForListWrite();
     // Changes the state under its lock and tells the observers when it changed.

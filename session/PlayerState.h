@@ -50,6 +50,9 @@ struct PlayerState {
     LyricsData::Lookup lyric;
     uint32_t lyricSerial = 0;
     bool syncedLyrics = false;
+    // The lyrics' sync offset in half seconds, and whether it is kept between runs.
+    int lyricsSync = 0;
+    bool keepLyricsSync = false;
 
     // The volume slider: the step and its range.
     int volume = 0;

@@ -381,6 +381,21 @@
     </message>
 </context>
 <context>
+    <name>PlayerSession</name>
+    <message>
+        <source>Lyrics Sync : %1 Second (Default Sync)</source>
+        <translation>가사 싱크 : %1초 (기본 싱크)</translation>
+    </message>
+    <message>
+        <source>Lyrics Sync : %1 Second Faster</source>
+        <translation>가사 싱크 : %1초 빠르게</translation>
+    </message>
+    <message>
+        <source>Lyrics Sync : %1 Second Slower</source>
+        <translation>가사 싱크 : %1초 느리게</translation>
+    </message>
+</context>
+<context>
     <name>Playlist</name>
     <message>
         <source>File open error.</source>

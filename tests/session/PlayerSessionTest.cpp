@@ -411,4 +411,35 @@ TEST_F(PlayerSessionTest, OnlyStopAndExitReachASessionThatIsOpeningAFile) {
     EXPECT_EQ(session.List()->Current().path, second);
 }
 
+// The sync commands move the lyrics by half seconds and say so; they need timed lyrics.
+TEST_F(PlayerSessionTest, TheSyncCommandsShiftTheLyricsByHalfSeconds) {
+    const std::u16string song = Music("tag-id3v23.mp3", "song.mp3");
+    StartWith(song);
+    EXPECT_FALSE(session.State().syncedLyrics);
+    EXPECT_FALSE(session.Available(Command::SyncFaster));
+    EXPECT_FALSE(session.Run(Command::SyncFaster));
+
+    home.Write("music/timed.lrc", "[00:01.00]La\n[00:03.00]Lo\n");
+    const std::u16string timed = Music("tag-id3v23.mp3", "timed.mp3");
+    session.OpenCommandLine(timed);
+    sink.Pump(session);
+    ASSERT_TRUE(session.State().syncedLyrics);
+    EXPECT_TRUE(session.Run(Command::SyncFaster));
+    EXPECT_TRUE(session.Run(Command::SyncFaster));
+    EXPECT_EQ(session.State().lyricsSync, 2);
+    EXPECT_EQ(observer.Statuses().back(), u"Lyrics Sync : 1.0 Second Faster");
+    EXPECT_TRUE(session.Run(Command::SyncDefault));
+    EXPECT_EQ(observer.Statuses().back(), u"Lyrics Sync : 0.0 Second (Default Sync)");
+    EXPECT_TRUE(session.Run(Command::SyncSlower));
+    EXPECT_EQ(session.State().lyricsSync, -1);
+    EXPECT_EQ(observer.Statuses().back(), u"Lyrics Sync : 0.5 Second Slower");
+
+    // Kept between runs only when asked.
+    EXPECT_TRUE(session.Run(Command::KeepSyncTime));
+    EXPECT_TRUE(session.State().keepLyricsSync);
+    session.Shutdown();
+    EXPECT_EQ(Settings::Get(profile, kKeepLyricsSync), 1);
+    EXPECT_EQ(Settings::LyricsSync(profile), -1);
+}
+
 } // namespace
