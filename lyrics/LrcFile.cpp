@@ -5,6 +5,7 @@
 #include "platform/TextCodec.h"
 #include "support/TextFileRead.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <memory>
@@ -118,6 +119,36 @@ std::u16string LrcFile::SidePath(const std::u16string& trackPath, std::u16string
     return trackPath.substr(0, dot) + std::u16string(extension);
 }
 
+// The text of a line without the word times of enhanced LRC ("<mm:ss.xx>word <mm:ss.xx>word"),
+// with no blank left where a time stood between blanks or at the line's ends.
+std::u16string LrcFile::WithoutWordTimes(std::u16string_view text) {
+    auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    std::u16string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == u'<') {
+            const size_t close = text.find(u'>', i);
+            const std::u16string_view inside = close == std::u16string_view::npos
+                                                   ? std::u16string_view()
+                                                   : text.substr(i + 1, close - i - 1);
+            const bool time =
+                inside.size() >= 5 && digit(inside[0]) && digit(inside[1]) && inside[2] == u':' &&
+                std::all_of(inside.begin() + 3, inside.end(),
+                            [&](char16_t c) { return digit(c) || c == u'.' || c == u':'; });
+            if (time) {
+                i = close + 1;
+                if (i < text.size() && text[i] == u' ' && (out.empty() || out.back() == u' '))
+                    ++i;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    while (!out.empty() && out.back() == u' ')
+        out.pop_back();
+    return out;
+}
+
 bool LrcFile::ParseLine(std::u16string_view line, int& offsetMs, LyricsData& data, EntryText& entry,
                         std::u16string& result) {
     if (line.empty() || line[0] != u'[')
@@ -162,10 +193,10 @@ bool LrcFile::ParseLine(std::u16string_view line, int& offsetMs, LyricsData& dat
     // A time of 0 never moves, and an offset never makes a time negative.
     if (t > 0 && t + offsetMs >= 0)
         t += offsetMs;
-    if (text.empty())
+    const std::u16string lyric = WithoutWordTimes(text);
+    if (lyric.empty())
         return false;
     const int key = static_cast<int>(t / LyricsData::kMsPerKey);
-    const std::u16string lyric(text);
     result += lyric;
     result += u"\r\n";
     data.AddLyricLine(key, lyric);

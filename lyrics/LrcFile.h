@@ -38,6 +38,8 @@ public:
     // `offsetMs` is the running [offset:] value.
     static bool ParseLine(std::u16string_view line, int& offsetMs, LyricsData& data,
                           EntryText& entry, std::u16string& result);
+    // A timed line's text without the word times of enhanced LRC (<mm:ss.xx> before words).
+    static std::u16string WithoutWordTimes(std::u16string_view text);
 
     // 8-bit lines are read through a buffer of this size; a longer line comes out in pieces.
     static constexpr int kLineBuffer = 2048;

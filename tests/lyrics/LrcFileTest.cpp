@@ -47,6 +47,18 @@ TEST(LrcFile, TimeTagsAndFractions) {
     EXPECT_EQ(99 * 120 + 99 * 2 + 1, KeyOf(u"[99:99.999]End"));
 }
 
+// Enhanced LRC, as lyrics found on the web often are: the word times don't show.
+TEST(LrcFile, WordTimesOfEnhancedLinesAreNotShown) {
+    std::u16string text;
+    EXPECT_EQ(24, KeyOf(u"[00:12.00]<00:12.00>Hello <00:12.50>big <00:13.10>world", &text));
+    EXPECT_EQ(u"Hello big world", text);
+    EXPECT_EQ(24, KeyOf(u"[00:12.00] <00:12.00> Hi <00:12.500> there <00:13.00>", &text));
+    EXPECT_EQ(u" Hi there", text);
+    EXPECT_EQ(24, KeyOf(u"[00:12.00]a <b> 1<2 <x:1>", &text)); // not times: kept
+    EXPECT_EQ(u"a <b> 1<2 <x:1>", text);
+    EXPECT_EQ(-1, KeyOf(u"[00:12.00]<00:12.00>")); // nothing but times: no line
+}
+
 TEST(LrcFile, MalformedTimeTagsAreDropped) {
     EXPECT_EQ(-1, KeyOf(u"[01:02]99"));      // a fraction of 99 ms and no text
     EXPECT_EQ(-1, KeyOf(u"[1:02.50]Hello")); // one-digit minutes
