@@ -13,6 +13,7 @@
 #include "skin/DisplayPanel.h"
 #include "skin/ImageSlideBar.h"
 #include "skin/MainViewLayout.h"
+#include "skin/MeterWindow.h"
 #include "skin/MuteSwitch.h"
 #include "skin/ToggleButton.h"
 #include "skin/VirtualButton.h"
@@ -87,6 +88,11 @@ bool ChildView::Create() {
     m_layout = std::make_unique<MainViewLayout>(this, m_profile, this, this);
     m_layout->panel->SetActive(true);
     m_layout->panel->SetQuality("00", "000");
+    m_layout->meter->OnStateChanged([this] {
+        if (m_created && !m_shutDown)
+            ShowControls();
+    });
+    m_lyricsShown = Settings::Get(m_profile, kUseLyricsDisplay) == 1;
     auto shown = [this](Command command) {
         const QWidget* button = m_layout->Button(CommandId(command));
         return button && !button->isHidden();
@@ -150,6 +156,7 @@ void ChildView::OnActivate(bool active, bool minimised) {
         return;
     m_active = active && !minimised;
     m_layout->panel->SetActive(m_active);
+    m_layout->meter->SetActive(m_active);
     m_session.Activate(m_active);
     RunTimers();
 }
@@ -324,10 +331,8 @@ void ChildView::Render() {
     if (all || state.hold != was.hold)
         panel->SetHold(state.hold ? 1 : 0);
 
-    if (state.seekShown >= 0 && (all || state.seekShown != was.seekShown)) {
-        seek->setVisible(state.seekShown == 1);
+    if (state.seekShown >= 0 && (all || state.seekShown != was.seekShown))
         seek->setEnabled(state.seekShown == 1);
-    }
     if (all || state.seekMaximum != was.seekMaximum)
         seek->SetRange(0, state.seekMaximum, 10);
     if ((all || state.seekPosition != was.seekPosition) && !seek->IsDragging())
@@ -342,13 +347,9 @@ void ChildView::Render() {
 
     for (size_t i = 0; i < state.buttons.size(); ++i) {
         QWidget* button = m_layout->Button(CommandId(kButtonCommands[i]));
-        if (button && state.buttons[i] >= 0 && (all || state.buttons[i] != was.buttons[i])) {
-            button->setVisible(state.buttons[i] == 1);
+        if (button && state.buttons[i] >= 0 && (all || state.buttons[i] != was.buttons[i]))
             button->setEnabled(true);
-        }
     }
-    if (all || state.buttonMode != was.buttonMode)
-        m_layout->ShowButtonPair(state.buttonMode);
     if (all || state.shuffle != was.shuffle)
         if (auto* shuffle =
                 static_cast<ToggleButton*>(m_layout->Button(CommandId(Command::Shuffle))))
@@ -361,10 +362,16 @@ void ChildView::Render() {
         m_layout->volume->SetRange(0, state.volumeRange, 1);
         m_layout->volume->SetPos(state.volume);
     }
-    // The lyrics view is not part of the view yet: the current line shows on the LCD.
-    if (!all && state.lyricSerial != was.lyricSerial && state.lyric.key >= 0 &&
-        !state.lyric.first.empty())
-        lcd->ShowStatus(QString::fromStdU16String(state.lyric.first), 3000);
+    // The lyrics boards of the meter window: the current and the next line; a new track (key
+    // -1) wipes them.
+    m_layout->meter->SetLyricsHeld(state.syncedLyrics);
+    if (all || state.lyricSerial != was.lyricSerial) {
+        if (state.lyric.key < 0 || !m_lyricsShown)
+            m_layout->meter->SetLyrics({}, {});
+        else
+            m_layout->meter->SetLyrics(QString::fromStdU16String(state.lyric.first),
+                                       QString::fromStdU16String(state.lyric.second));
+    }
 
     QWidget* top = window();
     const bool onTop = top->windowFlags() & Qt::WindowStaysOnTopHint;
@@ -374,7 +381,31 @@ void ChildView::Render() {
     }
 
     m_shown = state;
+    ShowControls();
     RunTimers();
+}
+
+// The controls as the state shows them, less what a large lyrics board covers.
+void ChildView::ShowControls() {
+    const MeterWindow::Covers covers = m_layout->meter->Covered();
+    const bool transport = covers != MeterWindow::Covers::TogglesAndTransport;
+    const bool toggles = covers == MeterWindow::Covers::Nothing;
+    auto show = [this](Command command, bool visible) {
+        if (QWidget* control = m_layout->Button(CommandId(command));
+            control && control->isVisibleTo(this) != visible)
+            control->setVisible(visible);
+    };
+    for (size_t i = 0; i < m_shown.buttons.size(); ++i)
+        show(kButtonCommands[i], transport && m_shown.buttons[i] != 0);
+    show(Command::OpenFiles, transport);
+    if (m_layout->seek->isVisibleTo(this) != (transport && m_shown.seekShown != 0))
+        m_layout->seek->setVisible(transport && m_shown.seekShown != 0);
+    const bool shuffleRepeat = m_shown.buttonMode == 1;
+    show(Command::Shuffle, toggles && shuffleRepeat);
+    show(Command::Repeat, toggles && shuffleRepeat);
+    show(Command::PlaybackSpeed, toggles && !shuffleRepeat);
+    show(Command::MarkSection, toggles && !shuffleRepeat);
+    show(Command::Playlist, toggles);
 }
 
 // The LCD takes steps while the window is in front and its line scrolls or a status waits; the

@@ -113,6 +113,7 @@ private:
     // Draws what changed in the session's state since the last time.
     void Render();
     void RunTimers();
+    void ShowControls();
     QWidget* ControlWidget(Control control) const;
     void ShowTapMenu(const QPoint& globalPosition);
 
@@ -140,5 +141,6 @@ private:
     bool m_created = false;
     bool m_shutDown = false;
     bool m_active = true;
+    bool m_lyricsShown = true; // "UseLyricsDisplay"
     std::atomic<bool> m_exiting{false};
 };

@@ -5,6 +5,7 @@
 #include "skin/DisplayPanel.h"
 #include "skin/ImageButton.h"
 #include "skin/ImageSlideBar.h"
+#include "skin/MeterWindow.h"
 #include "skin/SkinManager.h"
 #include "skin/ToggleButton.h"
 
@@ -50,6 +51,7 @@ MainViewLayout::MainViewLayout(QWidget* view, Profile& profile, LevelSource* lev
                                kVolumeSliderId, Element(u"Main", u"VolumeSlideTrack", 138),
                                Element(u"Main", u"VolumeThumb", 137), false);
 
+    meter = new MeterWindow(profile, view);
     panel = new DisplayPanel(profile, levels, muteVolume, view);
     panel->setGeometry(QRect(QPoint(86, 68), QPoint(453, 233)));
 

@@ -7,6 +7,7 @@
 class DisplayLCD;
 class DisplayPanel;
 class ImageSlideBar;
+class MeterWindow;
 class VirtualButton;
 class LevelSource;
 class MuteVolume;
@@ -33,5 +34,6 @@ public:
     DisplayPanel* panel = nullptr;
     ImageSlideBar* seek = nullptr;
     ImageSlideBar* volume = nullptr;
+    MeterWindow* meter = nullptr;
     std::map<int, VirtualButton*> buttons; // by command id
 };
