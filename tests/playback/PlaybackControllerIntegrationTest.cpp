@@ -37,22 +37,38 @@ std::string Le32(uint32_t value) {
             char(value >> 24)};
 }
 
-TEST(PlaybackControllerIntegrationTest, PlaysAnMp3ToItsEndWithTheLibraryAndWithTheEngine) {
-    TempFolder home;
-    ::setenv("SONVALE_HOME", home.Path().c_str(), 1);
-    ScopedAudio audio("null");
-    Registry registry(home / "registry.db");
-    Profile profile(registry, kRegistryKeyWord, kProfileName);
-    profile.WriteProfileInt(kSettings, kRepeat.name, 0);
+// The run-time library started with silent output and the engine created, over a fresh settings
+// folder where a single file stays stopped at its end.
+class PlaybackControllerIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("SONVALE_HOME", home.Path().c_str(), 1);
+        profile.WriteProfileInt(kSettings, kRepeat.name, 0);
+        ASSERT_EQ(fmod.LoadFrom(FMODCE_PATH), FmodLibrary::Result::Ok);
+        fs.SetOutput(FSOUND_OUTPUT_NOSOUND);
+        ASSERT_TRUE(fs.Init(44100, 16, 8));
+        player = PlayerCreate();
+        ASSERT_NE(player, nullptr);
+    }
+    void TearDown() override {
+        if (player)
+            PlayerDestroy(player);
+        fs.Close();
+        fmod.Unload();
+        ::unsetenv("SONVALE_HOME");
+    }
 
+    TempFolder home;
+    ScopedAudio audio{"null"};
+    Registry registry{home / "registry.db"};
+    Profile profile{registry, kRegistryKeyWord, kProfileName};
     FmodLibrary fmod;
-    ASSERT_EQ(fmod.LoadFrom(FMODCE_PATH), FmodLibrary::Result::Ok);
     const FmodFunctions& fs = fmod.Functions();
-    fs.SetOutput(FSOUND_OUTPUT_NOSOUND);
-    ASSERT_TRUE(fs.Init(44100, 16, 8));
-    Player* player = PlayerCreate();
-    ASSERT_NE(player, nullptr);
-    QueueMessageSink engineMessages;
+    QueueMessageSink engineMessages; // outlives the engine, which TearDown destroys
+    Player* player = nullptr;
+};
+
+TEST_F(PlaybackControllerIntegrationTest, PlaysAnMp3ToItsEndWithTheLibraryAndWithTheEngine) {
     PlayerSetOwner(player, &engineMessages);
     {
         FmodLibraryBackend library(fs, nullptr);
@@ -114,28 +130,11 @@ TEST(PlaybackControllerIntegrationTest, PlaysAnMp3ToItsEndWithTheLibraryAndWithT
         controller.StopCommand();
         controller.CloseLibraryStream();
     }
-    PlayerDestroy(player);
-    fs.Close();
-    fmod.Unload();
-    ::unsetenv("SONVALE_HOME");
 }
 
 // A VBR file without a frame count, estimated at under 4 s of its 12: the library plays all of it
 // and the shown length follows. The bitrate field shows what the audio holds, at most 999.
-TEST(PlaybackControllerIntegrationTest, TheLibraryPlaysAVbrFileToTheEndOfItsData) {
-    TempFolder home;
-    ::setenv("SONVALE_HOME", home.Path().c_str(), 1);
-    ScopedAudio audio("null");
-    Registry registry(home / "registry.db");
-    Profile profile(registry, kRegistryKeyWord, kProfileName);
-    profile.WriteProfileInt(kSettings, kRepeat.name, 0);
-    FmodLibrary fmod;
-    ASSERT_EQ(fmod.LoadFrom(FMODCE_PATH), FmodLibrary::Result::Ok);
-    const FmodFunctions& fs = fmod.Functions();
-    fs.SetOutput(FSOUND_OUTPUT_NOSOUND);
-    ASSERT_TRUE(fs.Init(44100, 16, 8));
-    Player* player = PlayerCreate();
-    ASSERT_NE(player, nullptr);
+TEST_F(PlaybackControllerIntegrationTest, TheLibraryPlaysAVbrFileToTheEndOfItsData) {
     {
         FmodLibraryBackend library(fs, nullptr);
         PlayerEngineBackend engine(player);
@@ -185,10 +184,6 @@ TEST(PlaybackControllerIntegrationTest, TheLibraryPlaysAVbrFileToTheEndOfItsData
         controller.StopCommand();
         controller.CloseLibraryStream();
     }
-    PlayerDestroy(player);
-    fs.Close();
-    fmod.Unload();
-    ::unsetenv("SONVALE_HOME");
 }
 
 } // namespace
