@@ -623,6 +623,17 @@ void ChildView::Window(WindowAction action) {
     }
 }
 
+void ChildView::ShowOptions(uint32_t pageMask) {
+    if (pageMask & kLyricsPage)
+        ShowLyricsList();
+    if (pageMask & kVisualizationPage)
+        ShowVisualization();
+}
+
+void ChildView::ShowLyricsList() {}
+
+void ChildView::ShowVisualization() {}
+
 std::string ChildView::Resource(const std::string& name) {
     QFile file(QStringLiteral(":/") + QString::fromStdString(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();

@@ -79,6 +79,7 @@ public:
     void StartTimer(uint32_t id, uint32_t intervalMs) override;
     void StopTimer(uint32_t id) override;
     void Window(WindowAction action) override;
+    void ShowOptions(uint32_t pageMask) override;
     std::string Resource(const std::string& name) override;
 
     // PlayerObserver.
@@ -116,6 +117,9 @@ private:
     void ShowControls();
     QWidget* ControlWidget(Control control) const;
     void ShowTapMenu(const QPoint& globalPosition);
+    // The options pages the view hosts until the options sheet does.
+    void ShowLyricsList();
+    void ShowVisualization();
 
     Profile m_profile;
     WindowMessageSink m_sink{this};

@@ -36,6 +36,7 @@ enum class Command {
     SleepTimer,
     SoundEffects,
     Settings,
+    Visualization, // the frequency bars' options, until the options sheet hosts them
     AlwaysOnTop,
     About,
     // The skinned buttons that are not in the menu.

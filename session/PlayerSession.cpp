@@ -312,6 +312,14 @@ bool PlayerSession::Run(Command command) {
     case Command::Minimize:
         m_ui.Window(SessionUi::WindowAction::Minimize);
         return true;
+    case Command::ShowLyrics:
+        if (!Available(command))
+            return false;
+        m_ui.ShowOptions(SessionUi::kLyricsPage);
+        return true;
+    case Command::Visualization:
+        m_ui.ShowOptions(SessionUi::kVisualizationPage);
+        return true;
     case Command::KeepSyncTime: {
         const bool keep = Settings::Get(m_profile, kKeepLyricsSync) != 1;
         Settings::Set(m_profile, kKeepLyricsSync, keep ? 1 : 0);
@@ -368,7 +376,10 @@ bool PlayerSession::Available(Command command) const {
     case Command::AddFavorite:
     case Command::AlwaysOnTop:
     case Command::KeepSyncTime:
+    case Command::Visualization:
         return true;
+    case Command::ShowLyrics:
+        return m_controller && m_controller->Lyrics().HasLyrics(); // timed lines or plain text
     case Command::SyncFaster:
     case Command::SyncDefault:
     case Command::SyncSlower:

@@ -320,6 +320,10 @@
         <source>About Sonvale...</source>
         <translation>Sonvale 정보...</translation>
     </message>
+    <message>
+        <source>Visualization...</source>
+        <translation>시각 효과...</translation>
+    </message>
 </context>
 <context>
     <name>PlaybackController</name>

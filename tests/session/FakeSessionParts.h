@@ -79,6 +79,7 @@ public:
     std::vector<std::u16string> chooserFolders;
     std::map<uint32_t, uint32_t> timers; // running: id -> interval
     std::vector<WindowAction> actions;
+    std::vector<uint32_t> optionPages; // the page masks shown
 
     std::vector<Box> Boxes() {
         std::lock_guard lock(m_lock);
@@ -121,6 +122,7 @@ public:
     void StopTimer(uint32_t id) override { timers.erase(id); }
     std::function<void()> onWaitStep; // the window's event loop while the library opens
     void Window(WindowAction action) override { actions.push_back(action); }
+    void ShowOptions(uint32_t pageMask) override { optionPages.push_back(pageMask); }
     std::string Resource(const std::string& name) override {
         const auto found = resources.find(name);
         return found == resources.end() ? std::string() : found->second;
