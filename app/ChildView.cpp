@@ -35,6 +35,7 @@
 #include <QPainter>
 #include <QThread>
 #include <QTimerEvent>
+#include <algorithm>
 
 using namespace setting;
 
@@ -71,6 +72,8 @@ ChildView::ChildView(QWidget* parent)
         m_layout->panel->GetMuteSwitch()->AnimateStep();
     });
     connect(&m_listSaver, &QTimer::timeout, this, [this] { m_session.SaveListsIfChanged(); });
+    m_meterFeedTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_meterFeedTimer, &QTimer::timeout, this, &ChildView::TakeMeterBlocks);
 }
 
 ChildView::~ChildView() {
@@ -89,8 +92,10 @@ bool ChildView::Create() {
     m_layout->panel->SetActive(true);
     m_layout->panel->SetQuality("00", "000");
     m_layout->meter->OnStateChanged([this] {
-        if (m_created && !m_shutDown)
+        if (m_created && !m_shutDown) {
             ShowControls();
+            RunMeterFeed();
+        }
     });
     m_lyricsShown = Settings::Get(m_profile, kUseLyricsDisplay) == 1;
     auto shown = [this](Command command) {
@@ -119,8 +124,14 @@ bool ChildView::Create() {
     m_lcdTimer.setInterval(kLcdScrollTicks * tickMs);
     m_meterTimer.setInterval(kLevelMeterTicks * tickMs);
     m_listSaver.start(PlayerSession::kListSaveMs);
+    // The meter's blocks are taken twice per mixed block, so the picture is at most half a block
+    // behind the sound.
+    m_meterFeedTimer.setInterval(std::max(tickMs / 2, 1));
+    m_layout->meter->SetSpectrumAvailable(m_session.LibraryInUse());
+    m_stopSpectrum = Settings::Get(m_profile, kStopSpectrum) == 1;
     RunTimers();
     m_created = true;
+    RunMeterFeed();
     return true;
 }
 
@@ -156,9 +167,10 @@ void ChildView::OnActivate(bool active, bool minimised) {
         return;
     m_active = active && !minimised;
     m_layout->panel->SetActive(m_active);
-    m_layout->meter->SetActive(m_active);
+    m_layout->meter->SetActive(m_active || !m_stopSpectrum);
     m_session.Activate(m_active);
     RunTimers();
+    RunMeterFeed();
 }
 
 void ChildView::Shutdown() {
@@ -170,6 +182,8 @@ void ChildView::Shutdown() {
     m_lcdTimer.stop();
     m_meterTimer.stop();
     m_listSaver.stop();
+    m_meterFeedTimer.stop();
+    m_session.SetMeterHooks(false);
     m_layout->lcd->SetClosing(true);
     m_layout->panel->SetClosing(true);
     m_session.Shutdown();
@@ -362,6 +376,10 @@ void ChildView::Render() {
         m_layout->volume->SetRange(0, state.volumeRange, 1);
         m_layout->volume->SetPos(state.volume);
     }
+    // The meter window follows what plays; a stop or a new track wipes it.
+    if (all || state.spectrum != was.spectrum)
+        m_layout->meter->SetPlaying(state.spectrum == PlayerState::Spectrum::On,
+                                    state.spectrum != PlayerState::Spectrum::On);
     // The lyrics boards of the meter window: the current and the next line; a new track (key
     // -1) wipes them.
     m_layout->meter->SetLyricsHeld(state.syncedLyrics);
@@ -383,6 +401,36 @@ void ChildView::Render() {
     m_shown = state;
     ShowControls();
     RunTimers();
+    RunMeterFeed();
+}
+
+// The library's spectrum and the feed run while the meter window wants its blocks; a timer takes
+// them as they are heard.
+void ChildView::RunMeterFeed() {
+    if (!m_created || m_shutDown)
+        return;
+    MeterWindow* meter = m_layout->meter;
+    const bool want = meter->WantsBlocks();
+    m_session.SetMeterHooks(want); // also starts the feed again after the audio restarted
+    if (want && !m_meterFeedTimer.isActive()) {
+        const MeterFeed& feed = m_session.Meter();
+        if (feed.BlockFrames() > 0)
+            meter->SetMixFrames(feed.BlockFrames(), feed.TotalFrames());
+        m_meterFeedTimer.start();
+    } else if (!want) {
+        m_meterFeedTimer.stop();
+    }
+}
+
+void ChildView::TakeMeterBlocks() {
+    MeterWindow* meter = m_layout->meter;
+    m_session.Meter().TakeDue(MeterFeed::NowMs(), [meter](const MeterFeed::Block& block) {
+        meter->Feed(block.hasSpectrum ? block.bands.data() : nullptr, MeterFeed::kBands,
+                    block.mono.data(), block.frames);
+    });
+    meter->FlushDrawing();
+    if (!meter->WantsBlocks())
+        RunMeterFeed();
 }
 
 // The controls as the state shows them, less what a large lyrics board covers.

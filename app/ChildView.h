@@ -114,6 +114,8 @@ private:
     // Draws what changed in the session's state since the last time.
     void Render();
     void RunTimers();
+    void RunMeterFeed();
+    void TakeMeterBlocks();
     void ShowControls();
     QWidget* ControlWidget(Control control) const;
     void ShowTapMenu(const QPoint& globalPosition);
@@ -138,6 +140,7 @@ private:
     QTimer m_lcdTimer;
     QTimer m_meterTimer;
     QTimer m_listSaver;
+    QTimer m_meterFeedTimer;
     std::map<int, uint32_t> m_timers; // Qt timer id -> the session's timer id
 
     std::u16string m_startLine;
@@ -145,6 +148,7 @@ private:
     bool m_created = false;
     bool m_shutDown = false;
     bool m_active = true;
-    bool m_lyricsShown = true; // "UseLyricsDisplay"
+    bool m_lyricsShown = true;  // "UseLyricsDisplay"
+    bool m_stopSpectrum = true; // "StopSpectrum": the meters stop while in the background
     std::atomic<bool> m_exiting{false};
 };

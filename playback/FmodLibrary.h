@@ -56,6 +56,7 @@
     X(Stream_GetSyncPoint)                                                                         \
     X(Stream_GetSyncPointInfo)                                                                     \
     X(DSP_ClearMixBuffer)                                                                          \
+    X(DSP_GetLatency)                                                                              \
     X(Update)                                                                                      \
     X(SetSpeakerMode)                                                                              \
     X(SetVolume)                                                                                   \

@@ -479,4 +479,8 @@ void FSOUND_DSP_ClearMixBuffer(void) {
     System().ClearMixBuffer();
 }
 
+int FSOUND_DSP_GetLatency(void) {
+    return System().Initialized() ? System().LatencyMs() : 0;
+}
+
 } // extern "C"

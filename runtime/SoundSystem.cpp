@@ -334,6 +334,13 @@ float* SoundSystem::Spectrum() {
     return m_fftUnit->active ? m_spectrum.Bands() : nullptr;
 }
 
+int SoundSystem::LatencyMs() {
+    if (!m_out)
+        return 0;
+    const int64_t waiting = m_mixedFrames.load() - static_cast<int64_t>(m_out->Position());
+    return static_cast<int>(std::max<int64_t>(waiting, 0) * 1000 / m_rate);
+}
+
 void SoundSystem::ClearMixBuffer() {
     std::fill(m_mix.begin(), m_mix.end(), 0);
 }

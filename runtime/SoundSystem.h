@@ -99,6 +99,9 @@ public:
     // The spectrum while the FFT unit is active, else null.
     float* Spectrum();
     void ClearMixBuffer();
+    // Milliseconds from now until the next frame the mixer hands over is heard: what waits in
+    // the output blocks and in the device.
+    int LatencyMs();
 
 private:
     SoundSystem();

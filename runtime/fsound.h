@@ -199,6 +199,10 @@ FSOUND_API float* FSOUND_DSP_GetSpectrum(void);
 FSOUND_API int FSOUND_DSP_GetBufferLength(void);      /* frames per mixed block */
 FSOUND_API int FSOUND_DSP_GetBufferLengthTotal(void); /* frames of the whole mixing buffer */
 FSOUND_API void FSOUND_DSP_ClearMixBuffer(void);
+/* Milliseconds until what the mixer mixes now is heard: inside a DSP callback, until the block the
+ * unit was given starts to sound (what waits in the output before it). 0 without sound output or
+ * before FSOUND_Init. */
+FSOUND_API int FSOUND_DSP_GetLatency(void);
 
 #ifdef __cplusplus
 }

@@ -819,6 +819,36 @@ void PlayerSession::Shutdown() {
 
 // ---- Levels and volumes
 
+// The run-time library's start-up hands over its functions for the meters; both stop before it
+// closes.
+bool PlayerSession::StartVuMeter(const FmodFunctions& fsound) {
+    m_fsound = &fsound;
+    return true;
+}
+
+bool PlayerSession::StartSpectrum(const FmodFunctions& fsound) {
+    return m_meterFeed.Start(fsound);
+}
+
+void PlayerSession::StopVuMeter() {
+    m_meterFeed.Stop();
+    m_fsound = nullptr;
+}
+
+void PlayerSession::StopSpectrum() {
+    m_meterFeed.Stop();
+}
+
+bool PlayerSession::LibraryInUse() const {
+    return m_audio && m_audio->UseDefaultDecoder() == 1;
+}
+
+void PlayerSession::SetMeterHooks(bool on) {
+    if (on && !m_meterFeed.Started() && m_fsound)
+        m_meterFeed.Start(*m_fsound);
+    m_meterFeed.SetHooks(on);
+}
+
 void PlayerSession::StartLevels() {
     if (Running())
         m_audio->SetEngineLevelMeter(true);

@@ -4,6 +4,7 @@
 #include "input/KeyDispatcher.h"
 #include "input/KeyMap.h"
 #include "playback/FmodView.h"
+#include "playback/MeterFeed.h"
 #include "playback/PlaybackSink.h"
 #include "playback/TickJobs.h"
 #include "playlist/PlaylistHost.h"
@@ -118,6 +119,13 @@ public:
     int ChannelVolume();
     void SetChannelVolume(int volume);
     void SetMuted(bool muted);
+    // The meter window's blocks of the library's mix, and its hooks (the library's spectrum and
+    // the feed's unit) on or off; on starts the feed when the library runs and it has not yet.
+    MeterFeed& Meter() { return m_meterFeed; }
+    // Whether the run-time library plays (and gives its spectrum): "UseDefaultDecoder" as the
+    // audio started.
+    bool LibraryInUse() const;
+    void SetMeterHooks(bool on);
     // Milliseconds per tick of the audio clock (the windows' periodic work counts in these).
     int TickMs() const;
     // The playlist and the controller, for the playlist's own windows.
@@ -126,10 +134,10 @@ public:
     // FmodView.
     void* WindowHandle() override { return this; }
     MessageSink* EngineOwner() override { return &m_sink; }
-    bool StartVuMeter(const FmodFunctions&) override { return true; }
-    bool StartSpectrum(const FmodFunctions&) override { return true; }
-    void StopVuMeter() override {}
-    void StopSpectrum() override {}
+    bool StartVuMeter(const FmodFunctions& fsound) override;
+    bool StartSpectrum(const FmodFunctions& fsound) override;
+    void StopVuMeter() override;
+    void StopSpectrum() override;
     void OnTick() override;
 
     // PlaybackSink: the controller's reports become the state.
@@ -253,4 +261,6 @@ private:
     std::atomic<bool> m_displayOn{true};
     std::atomic<bool> m_muted{false};
     std::atomic<bool> m_syncedLyrics{false};
+    MeterFeed m_meterFeed;
+    const FmodFunctions* m_fsound = nullptr; // while the library runs
 };

@@ -110,7 +110,6 @@ inline constexpr TextSetting kSkinFile{u"SkinFile", u""}; // empty: the built-in
 // switches it off).
 inline constexpr NumberSetting kScrollMsg{u"ScrollMsg", 1};
 inline constexpr NumberSetting kUseSpectrum{u"UseSpectrum", 1};
-inline constexpr int32_t kUseSpectrumMeterDefault = 0; // the meter window's read site
 inline constexpr NumberSetting kStopSpectrum{u"StopSpectrum", 1};
 inline constexpr NumberSetting kUpdateInterval{u"UpdateInterval", 8};
 inline constexpr int32_t kUpdateIntervalMeterDefault = 6; // the meter window's read site

@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -17,6 +19,27 @@ constexpr int kLeft = 24;
 constexpr int kWidth = 432;
 // The spectrum background sits inside the board's frame.
 constexpr int kPanelInset = 4;
+// The drawing surface, and where the bars start on it.
+constexpr int kSurfaceWidth = 424;
+constexpr int kSurfaceHeight = 94;
+constexpr int kFirstBarX = 4;
+constexpr int kTopOnlyRows = 4;
+constexpr int kMarkerRows = 4;
+// The mixer's block and buffer until the feed says otherwise.
+constexpr int kDefaultBlockFrames = 1024;
+constexpr int kDefaultTotalFrames = 2048;
+
+// An image as 32-bit pixels of exactly width x height; what the source lacks stays black.
+QImage Fitted(const QImage& source, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    if (!source.isNull()) {
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, source);
+    }
+    return image;
+}
 
 QColor FromColorRef(uint32_t color) {
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
@@ -31,12 +54,21 @@ MeterWindow::MeterWindow(Profile& profile, QWidget* view) : QWidget(view), m_pro
     m_boardLarge.LoadImage(u"LevelMeter", u"LevelMeterBoardLarge", 329);
     m_boardLargest.LoadImage(u"LevelMeter", u"LevelMeterBoardSLarge", 330);
     m_panel.LoadImage(u"LevelMeter", u"LevelMeterPanel", 150);
+    m_strip.LoadImage(u"LevelMeter", u"SmallLevelMeter", 149);
+    m_strip.GetColor(u"LevelMeter", u"OscilliscopeColor", 0xFFFF00); // 0,255,255
+    m_scopeColor = m_strip.QtColor();
+    m_clean = Fitted(m_panel.GetBitmap(), kSurfaceWidth, kSurfaceHeight);
+    m_surface = m_clean.copy();
+    m_stripImage = Fitted(m_strip.GetBitmap(), std::min(m_strip.Width(), 20), kSurfaceHeight);
+    SetMixFrames(kDefaultBlockFrames, kDefaultTotalFrames);
+    SetUpdateInterval(Settings::Get(profile, NumberSetting{setting::kUpdateInterval.name,
+                                                           setting::kUpdateIntervalMeterDefault}));
     m_currentFont = SlotFont(4, m_currentColor);
     m_nextFont = SlotFont(5, m_nextColor);
     m_twoLines = Settings::Get(profile, setting::kTwoLineLyrics) == 1;
     m_returnLine = Settings::Get(profile, setting::kReturnLine) == 1;
-    m_spectrum = Settings::Get(profile, NumberSetting{setting::kUseSpectrum.name,
-                                                      setting::kUseSpectrumMeterDefault}) == 1;
+    // The stored value; a first start, before anything is stored, takes the player's default.
+    m_spectrum = Settings::Get(profile, setting::kUseSpectrum) == 1;
     const int stored = Settings::Get(profile, setting::kDispState);
     SetState(stored >= 0 && stored <= kNormalBoard ? stored : kNormalBoard);
 }
@@ -63,9 +95,153 @@ void MeterWindow::SetSpectrumAvailable(bool available) {
         SetState(kNormalBoard);
 }
 
+void MeterWindow::SetUpdateInterval(int interval) {
+    m_bars.SetUpdateInterval(interval);
+}
+
+void MeterWindow::SetMixFrames(int blockFrames, int totalFrames) {
+    if (m_scope && m_scope->BlockFrames() == blockFrames &&
+        m_scope->Blocks() == std::max(totalFrames / std::max(blockFrames, 1), 1))
+        return;
+    m_scope = std::make_unique<ScopeRing>(blockFrames, totalFrames);
+}
+
+void MeterWindow::SetActive(bool active) {
+    if (active == m_active)
+        return;
+    m_active = active;
+    if (!active)
+        Wipe();
+}
+
+void MeterWindow::SetPlaying(bool playing, bool wipe) {
+    m_playing = playing;
+    m_bars.SetPlaying(playing);
+    m_resting = false; // playing, or falling to rest
+    if (playing || !wipe)
+        return;
+    Wipe();
+    SetLyrics({}, {});
+}
+
+bool MeterWindow::WantsBlocks() const {
+    return m_spectrum && Moving() && m_active && !m_resting;
+}
+
+// Bars, peaks, the oscilloscope's ring and the surface back to clean; unless something plays,
+// the window rests until it does.
+void MeterWindow::Wipe() {
+    m_resting = !m_playing;
+    m_bars.Reset();
+    m_scope->Clear();
+    m_drawDue = false;
+    m_drawn.clear();
+    std::memcpy(m_surface.bits(), m_clean.constBits(), static_cast<size_t>(m_clean.sizeInBytes()));
+    if (Moving())
+        update(QRect(kPanelInset, kPanelInset, kSurfaceWidth, kSurfaceHeight));
+}
+
+void MeterWindow::Feed(const float* bands, int bandCount, const int16_t* mono, int frames) {
+    if (!Moving() || !m_active)
+        return;
+    m_bars.Feed(bands, bands ? bandCount : 0);
+    if (m_state == kOscilloscope)
+        m_scope->PushMono(mono, frames);
+    if (!m_playing && m_bars.AtRest()) {
+        // Everything fell: the hooks go off (the view asks WantsBlocks) and the surface is clean.
+        Wipe();
+        return;
+    }
+    m_drawDue = m_drawDue || m_bars.DrawingTurn();
+}
+
+void MeterWindow::FlushDrawing() {
+    if (!m_drawDue)
+        return;
+    m_drawDue = false;
+    // What the picture shows, to skip a drawing that would change nothing.
+    std::vector<int> shown;
+    if (m_state == kOscilloscope) {
+        for (const ScopeRing::Line& line : m_scope->Rows(kSurfaceWidth)) {
+            shown.push_back(line.from);
+            shown.push_back(line.to);
+        }
+    } else {
+        shown.push_back(m_state);
+        for (int i = 0; i < m_bars.BarCount(); ++i) {
+            shown.push_back(m_bars.Height(i));
+            shown.push_back(m_bars.MarkerVisible(i) ? m_bars.MarkerRow(i) : -1);
+        }
+    }
+    if (shown == m_drawn)
+        return;
+    m_drawn = std::move(shown);
+    std::memcpy(m_surface.bits(), m_clean.constBits(), static_cast<size_t>(m_clean.sizeInBytes()));
+    if (m_state == kOscilloscope)
+        DrawScope();
+    else
+        DrawBars();
+    update(QRect(kPanelInset, kPanelInset, kSurfaceWidth, kSurfaceHeight));
+}
+
+void MeterWindow::CopyStripRows(int x, int width, int from, int to) {
+    from = std::max(from, 0);
+    to = std::min(to, kSurfaceHeight);
+    width = std::min({width, m_stripImage.width(), kSurfaceWidth - x});
+    if (from >= to || width <= 0)
+        return;
+    const size_t bytes = static_cast<size_t>(width) * 4;
+    for (int row = from; row < to; ++row) {
+        const int y = kSurfaceHeight - 1 - row; // rows count from the bottom
+        std::memcpy(m_surface.scanLine(y) + static_cast<size_t>(x) * 4,
+                    m_stripImage.constScanLine(y), bytes);
+    }
+}
+
+void MeterWindow::DrawBars() {
+    const int width = m_bars.BarWidth();
+    for (int i = 0; i < m_bars.BarCount(); ++i) {
+        const int x = kFirstBarX + i * m_bars.BarPitch();
+        if (x >= kSurfaceWidth)
+            break;
+        const int height = m_bars.Height(i);
+        if (m_bars.TopOnly())
+            CopyStripRows(x, width, height - kTopOnlyRows, height);
+        else
+            CopyStripRows(x, width, 0, height);
+        if (m_bars.MarkerVisible(i)) {
+            const int row = m_bars.MarkerRow(i);
+            CopyStripRows(x, width, row - kMarkerRows + 1, row + 1);
+        }
+    }
+}
+
+// A vertical line two pixels wide in each column, between the rows of the column's sample and of
+// the one a step later.
+void MeterWindow::DrawScope() {
+    const QRgb color = m_scopeColor.rgb();
+    const std::vector<ScopeRing::Line> lines = m_scope->Rows(kSurfaceWidth);
+    for (int x = 0; x < static_cast<int>(lines.size()); ++x) {
+        const int low = std::clamp(std::min(lines[x].from, lines[x].to), 0, kSurfaceHeight - 1);
+        const int high = std::clamp(std::max(lines[x].from, lines[x].to), 0, kSurfaceHeight - 1);
+        for (int row = low; row <= high; ++row) {
+            auto* pixels = reinterpret_cast<QRgb*>(m_surface.scanLine(kSurfaceHeight - 1 - row));
+            pixels[x] = color;
+            if (x + 1 < kSurfaceWidth)
+                pixels[x + 1] = color;
+        }
+    }
+}
+
 void MeterWindow::SetState(int state) {
     if (!m_spectrum && state <= kOscilloscope)
         state = kNormalBoard;
+    if (state != m_state || state <= kOscilloscope) {
+        m_state = state;
+        if (state < kOscilloscope)
+            m_bars.SetStyle(state);
+        Wipe();
+    }
     m_state = state;
     switch (state) {
     case kLargestBoard:
@@ -136,8 +312,8 @@ void MeterWindow::paintEvent(QPaintEvent*) {
                                     : m_state == kLargeBoard ? m_boardLarge
                                                              : m_board;
     background.Draw(painter, 0, 0);
-    if (m_state <= kOscilloscope) {
-        m_panel.Draw(painter, kPanelInset, kPanelInset);
+    if (Moving()) {
+        painter.drawImage(kPanelInset, kPanelInset, m_surface);
         return;
     }
     if (m_current.isEmpty())

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "skin/ScopeRing.h"
 #include "skin/SkinManager.h"
+#include "skin/SpectrumBars.h"
 
 #include <QFont>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 class Profile;
 
@@ -14,6 +19,10 @@ class Profile;
 // 7), the oscilloscope (8), or a board with the current lyrics line (9 largest, 10 large, 11
 // normal). The larger boards grow over the buttons; the view hides what they cover. Without the
 // run-time library's spectrum only the boards are offered. The state is kept in "DispState".
+//
+// The spectrum and the oscilloscope move once per mixed block of the library (Feed, with the
+// blocks the view takes from the session's meter feed as they are heard) and are drawn into a
+// 424 x 94 surface on the drawing turns; the window repaints only when that picture changed.
 class MeterWindow : public QWidget {
 public:
     static constexpr int kLargestBoard = 9;
@@ -33,12 +42,33 @@ public:
     // Called after every change of state (the view shows and hides what the board covers).
     void OnStateChanged(std::function<void()> changed) { m_changed = std::move(changed); }
 
-    // Whether the spectrum states are offered; off moves a spectrum state to board 11.
+    // Whether the spectrum states are offered: "UseSpectrum" and the library back end in use;
+    // off moves a spectrum state to board 11.
     void SetSpectrumAvailable(bool available);
+    bool SpectrumAvailable() const { return m_spectrum; }
+    // The "UpdateInterval" setting: how many mixed blocks pass between two drawings.
+    void SetUpdateInterval(int interval);
+    // Something plays (the spectrum follows it) or not (the bars fall to rest); `wipe` clears
+    // the bars and the lyric lines at once.
+    void SetPlaying(bool playing, bool wipe);
+    // Whether the window wants the library's mixed blocks now: a spectrum or oscilloscope state,
+    // active, and playing or still falling to rest.
+    bool WantsBlocks() const;
+    // One mixed block of the library: the spectrum's bands (null when the library gave none)
+    // and the block folded to mono.
+    void Feed(const float* bands, int bandCount, const int16_t* mono, int frames);
+    // After the blocks of one visit: redraws the surface when a drawing turn passed and repaints
+    // when its picture changed.
+    void FlushDrawing();
+    // The 424 x 94 picture of the spectrum or oscilloscope as last drawn.
+    const QImage& Surface() const { return m_surface; }
+    // The ring's size: frames of one mixed block and of the library's mixing buffer.
+    void SetMixFrames(int blockFrames, int totalFrames);
     // Whether the track has timed lyrics: the large boards are reached only then.
     void SetLyricsHeld(bool held) { m_lyricsHeld = held; }
-    // Taps change the state only while the window is active (the view in front).
-    void SetActive(bool active) { m_active = active; }
+    // Taps change the state, and the spectrum moves, only while the window is active (the view
+    // in front and the display on); inactive wipes the bars.
+    void SetActive(bool active);
 
     // The current and next lyric lines; empty lines wipe the board.
     void SetLyrics(const QString& current, const QString& next);
@@ -55,12 +85,30 @@ protected:
 
 private:
     QFont SlotFont(int slot, QColor& color) const;
+    bool Moving() const { return m_state <= kOscilloscope; }
+    void Wipe();
+    void DrawBars();
+    void DrawScope();
+    // Copies rows [from, to) of the bar strip (rows count from the bottom) into the surface at x.
+    void CopyStripRows(int x, int width, int from, int to);
 
     Profile& m_profile;
     SkinManager m_board;
     SkinManager m_boardLarge;
     SkinManager m_boardLargest;
     SkinManager m_panel;
+    SkinManager m_strip;
+    QColor m_scopeColor;
+    QImage m_surface; // 424 x 94, what the spectrum states show at 4,4
+    QImage m_clean;   // the panel picture the surface is wiped from
+    QImage m_stripImage;
+    SpectrumBars m_bars;
+    std::unique_ptr<ScopeRing> m_scope;
+    bool m_drawDue = false;
+    bool m_playing = false;
+    bool m_resting = true; // not playing, and the bars are down
+    // The values last drawn, so that an unchanged picture is not drawn again.
+    std::vector<int> m_drawn;
     QFont m_currentFont;
     QFont m_nextFont;
     QColor m_currentColor;

@@ -6,13 +6,10 @@ ScopeRing::ScopeRing(int blockFrames, int totalFrames)
     : m_blockFrames(std::max(blockFrames, 1)),
       m_samples(static_cast<size_t>(std::max(totalFrames / m_blockFrames, 1) * m_blockFrames)) {}
 
-void ScopeRing::Push(const int32_t* stereo, int frames) {
+void ScopeRing::PushMono(const int16_t* mono, int frames) {
     int16_t* block = m_samples.data() + static_cast<size_t>(m_write) * m_blockFrames;
-    const int taken = stereo ? std::clamp(frames, 0, m_blockFrames) : 0;
-    for (int i = 0; i < taken; ++i) {
-        const int64_t mono = (int64_t{stereo[2 * i]} + stereo[2 * i + 1]) / 2;
-        block[i] = static_cast<int16_t>(std::clamp<int64_t>(mono, -32768, 32767));
-    }
+    const int taken = mono ? std::clamp(frames, 0, m_blockFrames) : 0;
+    std::copy(mono, mono + taken, block);
     std::fill(block + taken, block + m_blockFrames, int16_t{0});
     m_write = (m_write + 1) % Blocks();
 }

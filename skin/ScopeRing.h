@@ -19,10 +19,9 @@ public:
     // blockFrames: frames of one mixed block; totalFrames: frames of the whole mixing buffer.
     ScopeRing(int blockFrames, int totalFrames);
 
-    // Folds the newest mixed block (32-bit integer stereo frames) to mono, (left + right) / 2
-    // clamped to 16 bits, into the block at the write position and moves it on by one block.
-    // Frames past a short block read as silence.
-    void Push(const int32_t* stereo, int frames);
+    // Copies the newest mixed block, folded to mono, into the block at the write position and
+    // moves it on by one block. Frames past a short block read as silence.
+    void PushMono(const int16_t* mono, int frames);
     void Clear();
 
     int BlockFrames() const { return m_blockFrames; }

@@ -92,6 +92,9 @@ FAKE_EXPORT void FSOUND_Update(void) {}
 FAKE_EXPORT int FSOUND_GetError(void) {
     return FMOD_ERR_NONE;
 }
+FAKE_EXPORT int FSOUND_DSP_GetLatency(void) {
+    return 0;
+}
 FAKE_EXPORT float FSOUND_GetCPUUsage(void) {
     return 0.0f;
 }

@@ -8,12 +8,8 @@
 namespace {
 
 void PushMono(ScopeRing& ring, const std::vector<int32_t>& mono) {
-    std::vector<int32_t> stereo;
-    for (int32_t sample : mono) {
-        stereo.push_back(sample);
-        stereo.push_back(sample);
-    }
-    ring.Push(stereo.data(), static_cast<int>(mono.size()));
+    const std::vector<int16_t> samples(mono.begin(), mono.end());
+    ring.PushMono(samples.data(), static_cast<int>(samples.size()));
 }
 
 } // namespace
@@ -22,14 +18,6 @@ TEST(ScopeRingTest, RowsSpanTheSurface) {
     EXPECT_EQ(ScopeRing::Row(-32768), 0);
     EXPECT_EQ(ScopeRing::Row(0), 47);
     EXPECT_EQ(ScopeRing::Row(32767), 93);
-}
-
-TEST(ScopeRingTest, FoldsStereoToClampedMono) {
-    ScopeRing ring(2, 8);
-    const std::vector<int32_t> stereo = {40000, 20000, 70000, 70000};
-    ring.Push(stereo.data(), 2);
-    EXPECT_EQ(ring.Sample(0), 30000);
-    EXPECT_EQ(ring.Sample(1), 32767);
 }
 
 TEST(ScopeRingTest, DrawsTheOldestBlockFirst) {
