@@ -18,10 +18,13 @@
 #include "skin/ToggleButton.h"
 #include "skin/VirtualButton.h"
 #include "skin/VirtualKey.h"
+#include "skin/ui/VisualizationPage.h"
 #include "ui/Translated.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -35,6 +38,7 @@
 #include <QPainter>
 #include <QThread>
 #include <QTimerEvent>
+#include <QVBoxLayout>
 
 using namespace setting;
 
@@ -632,7 +636,25 @@ void ChildView::ShowOptions(uint32_t pageMask) {
 
 void ChildView::ShowLyricsList() {}
 
-void ChildView::ShowVisualization() {}
+void ChildView::ShowVisualization() {
+    QDialog dialog(window());
+    auto* page = new VisualizationPage(m_profile, m_session.UsesLibrary(), &dialog);
+    dialog.setWindowTitle(page->windowTitle());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(page);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    page->Apply();
+    ApplyVisualization();
+}
+
+void ChildView::ApplyVisualization() {
+    // the meter window and the session take the new values
+}
 
 std::string ChildView::Resource(const std::string& name) {
     QFile file(QStringLiteral(":/") + QString::fromStdString(name));

@@ -152,6 +152,10 @@ void PlayerSession::ReadToggles() {
     });
 }
 
+bool PlayerSession::UsesLibrary() const {
+    return m_audio && m_audio->UseDefaultDecoder() == 1;
+}
+
 bool PlayerSession::IsPlaying() const {
     return m_controller && m_controller->IsPlaying();
 }

@@ -108,6 +108,8 @@ public:
     PlayerState State() const;
     bool IsPlaying() const;
     bool IsHoldOn() const { return m_hold; }
+    // Whether the run-time library plays ("UseDefaultDecoder" 1 as the audio started).
+    bool UsesLibrary() const;
     // The controller's run-time library channel's and the engine's levels (0 .. 1).
     void StartLevels();
     void StopLevels();
