@@ -18,10 +18,13 @@
 #include "skin/ToggleButton.h"
 #include "skin/VirtualButton.h"
 #include "skin/VirtualKey.h"
+#include "skin/ui/VisualizationPage.h"
 #include "ui/Translated.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -35,6 +38,8 @@
 #include <QPainter>
 #include <QThread>
 #include <QTimerEvent>
+#include <QVBoxLayout>
+
 #include <algorithm>
 
 using namespace setting;
@@ -127,8 +132,7 @@ bool ChildView::Create() {
     // The meter's blocks are taken twice per mixed block, so the picture is at most half a block
     // behind the sound.
     m_meterFeedTimer.setInterval(std::max(tickMs / 2, 1));
-    m_layout->meter->SetSpectrumAvailable(m_session.LibraryInUse());
-    m_stopSpectrum = Settings::Get(m_profile, kStopSpectrum) == 1;
+    ApplyVisualization();
     RunTimers();
     m_created = true;
     RunMeterFeed();
@@ -680,7 +684,34 @@ void ChildView::ShowOptions(uint32_t pageMask) {
 
 void ChildView::ShowLyricsList() {}
 
-void ChildView::ShowVisualization() {}
+void ChildView::ShowVisualization() {
+    QDialog dialog(window());
+    auto* page = new VisualizationPage(m_profile, m_session.UsesLibrary(), &dialog);
+    dialog.setWindowTitle(page->windowTitle());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(page);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    page->Apply();
+    ApplyVisualization();
+}
+
+// The meter window takes the frequency bars' settings: offered only while the library plays,
+// how often they are drawn, and whether they stop in the background.
+void ChildView::ApplyVisualization() {
+    MeterWindow* meter = m_layout->meter;
+    meter->SetSpectrumAvailable(Settings::Get(m_profile, kUseSpectrum) == 1 &&
+                                m_session.UsesLibrary());
+    meter->SetUpdateInterval(
+        Settings::Get(m_profile, NumberSetting{kUpdateInterval.name, kUpdateIntervalMeterDefault}));
+    m_stopSpectrum = Settings::Get(m_profile, kStopSpectrum) == 1;
+    meter->SetActive(m_active || !m_stopSpectrum);
+    RunMeterFeed();
+}
 
 std::string ChildView::Resource(const std::string& name) {
     QFile file(QStringLiteral(":/") + QString::fromStdString(name));

@@ -122,6 +122,7 @@ private:
     // The options pages the view hosts until the options sheet does.
     void ShowLyricsList();
     void ShowVisualization();
+    void ApplyVisualization();
 
     Profile m_profile;
     WindowMessageSink m_sink{this};

@@ -152,6 +152,10 @@ void PlayerSession::ReadToggles() {
     });
 }
 
+bool PlayerSession::UsesLibrary() const {
+    return m_audio && m_audio->UseDefaultDecoder() == 1;
+}
+
 bool PlayerSession::IsPlaying() const {
     return m_controller && m_controller->IsPlaying();
 }
@@ -837,10 +841,6 @@ void PlayerSession::StopVuMeter() {
 
 void PlayerSession::StopSpectrum() {
     m_meterFeed.Stop();
-}
-
-bool PlayerSession::LibraryInUse() const {
-    return m_audio && m_audio->UseDefaultDecoder() == 1;
 }
 
 void PlayerSession::SetMeterHooks(bool on) {

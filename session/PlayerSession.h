@@ -109,6 +109,8 @@ public:
     PlayerState State() const;
     bool IsPlaying() const;
     bool IsHoldOn() const { return m_hold; }
+    // Whether the run-time library plays ("UseDefaultDecoder" 1 as the audio started).
+    bool UsesLibrary() const;
     // The controller's run-time library channel's and the engine's levels (0 .. 1).
     void StartLevels();
     void StopLevels();
@@ -122,9 +124,6 @@ public:
     // The meter window's blocks of the library's mix, and its hooks (the library's spectrum and
     // the feed's unit) on or off; on starts the feed when the library runs and it has not yet.
     MeterFeed& Meter() { return m_meterFeed; }
-    // Whether the run-time library plays (and gives its spectrum): "UseDefaultDecoder" as the
-    // audio started.
-    bool LibraryInUse() const;
     void SetMeterHooks(bool on);
     // Milliseconds per tick of the audio clock (the windows' periodic work counts in these).
     int TickMs() const;

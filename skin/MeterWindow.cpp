@@ -90,7 +90,7 @@ QFont MeterWindow::SlotFont(int slot, QColor& color) const {
 }
 
 void MeterWindow::SetSpectrumAvailable(bool available) {
-    m_spectrum = available && m_spectrum;
+    m_spectrum = available;
     if (!m_spectrum && m_state <= kOscilloscope)
         SetState(kNormalBoard);
 }

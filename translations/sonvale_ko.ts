@@ -435,6 +435,41 @@
     </message>
 </context>
 <context>
+    <name>VisualizationPage</name>
+    <message>
+        <source>Visualization</source>
+        <translation>시각 효과</translation>
+    </message>
+    <message>
+        <source>Enable equalizer spectrum</source>
+        <translation>이퀄라이저 스펙트럼 사용</translation>
+    </message>
+    <message>
+        <source>Turn off specturm and VU-Meter when in background or display off
+(To minimize the CPU usage rate)</source>
+        <translation>백그라운드 상태이거나 화면이 꺼져 있을 때 스펙트럼과 VU 미터 끄기
+(CPU 사용률을 줄이기 위해)</translation>
+    </message>
+    <message>
+        <source>Slow</source>
+        <translation>느리게</translation>
+    </message>
+    <message>
+        <source>Fast</source>
+        <translation>빠르게</translation>
+    </message>
+    <message>
+        <source>Equalizer spectrum update rate</source>
+        <translation>이퀄라이저 스펙트럼 갱신 속도</translation>
+    </message>
+    <message>
+        <source>※ If you setup update rate fast,
+    the CPU usage rate becomes high</source>
+        <translation>※ 갱신 속도를 빠르게 설정하면
+    CPU 사용률이 높아집니다</translation>
+    </message>
+</context>
+<context>
     <name>VolumeStep</name>
     <message>
         <source>Volume Change : %1 %%</source>

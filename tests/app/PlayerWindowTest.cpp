@@ -6,18 +6,24 @@
 #include "app/MainMenu.h"
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
+#include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
 #include "playlist/Archive.h"
+#include "settings/Settings.h"
 #include "skin/ImageSlideBar.h"
 #include "skin/MainViewLayout.h"
+#include "skin/ui/VisualizationPage.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TempFolder.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -187,6 +193,35 @@ TEST_F(PlayerWindowTest, DeleteFileMovesTheFileToTheTrashAndPlaysTheNextOne) {
         EXPECT_TRUE(answers.Dialogs()[1].text.contains("could not be moved to the trash"));
         EXPECT_TRUE(std::filesystem::exists(m_home.File("music/two.ogg")));
         EXPECT_FALSE(std::filesystem::exists("files/two.ogg")); // nothing left where Qt put it
+    });
+}
+
+// "Visualization..." shows its page in a dialog: Cancel keeps the stored values, OK writes the
+// page's.
+TEST_F(PlayerWindowTest, VisualizationWritesItsPageOnOk) {
+    const auto answer = [](int rate, QDialogButtonBox::StandardButton button) {
+        return [rate, button](QWidget* w) {
+            auto* page = w->findChild<VisualizationPage*>();
+            auto* buttons = w->findChild<QDialogButtonBox*>();
+            ASSERT_TRUE(page && buttons);
+            EXPECT_EQ(w->windowTitle(), QStringLiteral("Visualization"));
+            page->RateNumber()->setValue(rate);
+            page->StopBox()->setChecked(false);
+            buttons->button(button)->click();
+        };
+    };
+    RunPlayer([&answer](MainFrame& frame) {
+        DialogAnswerer answers;
+        answers.Then(answer(2, QDialogButtonBox::Cancel)).Then(answer(3, QDialogButtonBox::Ok));
+        frame.OnCmdMsg(CommandId(Command::Visualization));
+        Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+        EXPECT_EQ(profile.GetProfileInt(setting::kSettings, setting::kUpdateInterval.name, -1), -1);
+        frame.OnCmdMsg(CommandId(Command::Visualization));
+        EXPECT_EQ(answers.Dialogs().size(), 2u);
+        EXPECT_EQ(answers.Unexpected(), 0);
+        EXPECT_EQ(Settings::Get(profile, setting::kUpdateInterval), 3);
+        EXPECT_EQ(Settings::Get(profile, setting::kStopSpectrum), 0);
+        EXPECT_NE(profile.GetProfileInt(setting::kSettings, setting::kUseSpectrum.name, -1), -1);
     });
 }
 
