@@ -67,6 +67,7 @@ LyricsListPage::LyricsListPage(PlayerSession& session, Profile& profile, QWidget
     m_list->setAutoScroll(false); // a selected row stays where it is; Highlight scrolls
     m_list->setIconSize(QSize(16, 16));
     m_list->setFont(ListFont());
+    m_list->header()->setFont(font()); // the lines' font is for the lines only
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { Tapped(item); });
