@@ -4,6 +4,7 @@
 #include "app/MainMenu.h"
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
+#include "lyrics/ui/LyricsListPage.h"
 #include "platform/Registry.h"
 #include "playback/FmodAudioSystem.h"
 #include "settings/SettingNames.h"
@@ -36,6 +37,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTabWidget>
 #include <QThread>
 #include <QTimerEvent>
 #include <QVBoxLayout>
@@ -402,6 +404,7 @@ void ChildView::Render() {
         top->show();
     }
 
+    ForwardToLyricsList(state, was);
     m_shown = state;
     ShowControls();
     RunTimers();
@@ -682,7 +685,42 @@ void ChildView::ShowOptions(uint32_t pageMask) {
         ShowVisualization();
 }
 
-void ChildView::ShowLyricsList() {}
+// One lyrics list at a time: a second "Show Lyrics..." brings the open one forward.
+void ChildView::ShowLyricsList() {
+    if (m_lyricsDialog) {
+        m_lyricsDialog->show();
+        m_lyricsDialog->raise();
+        m_lyricsDialog->activateWindow();
+        return;
+    }
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName("LyricsListDialog");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(tr("Lyricslist"));
+    auto* tabs = new QTabWidget(dialog);
+    auto* page = new LyricsListPage(m_session, m_profile, tabs);
+    tabs->addTab(page, page->windowTitle());
+    connect(page, &QWidget::windowTitleChanged, tabs,
+            [tabs, page](const QString& title) { tabs->setTabText(tabs->indexOf(page), title); });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(tabs);
+    layout->addWidget(buttons);
+    dialog->resize(360, 420);
+    m_lyricsDialog = dialog;
+    m_lyricsPage = page;
+    dialog->show();
+}
+
+void ChildView::ForwardToLyricsList(const PlayerState& state, const PlayerState& was) {
+    if (!m_lyricsPage)
+        return;
+    if (state.lyricsSerial != was.lyricsSerial)
+        m_lyricsPage->Refill();
+    else if (state.lyricSerial != was.lyricSerial && state.lyric.key != was.lyric.key)
+        m_lyricsPage->Highlight(state.lyric.key);
+}
 
 void ChildView::ShowVisualization() {
     QDialog dialog(window());

@@ -11,6 +11,7 @@
 #include "skin/SkinManager.h"
 #include "ui/WindowMessage.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,7 +21,9 @@
 #include <memory>
 #include <string>
 
+class LyricsListPage;
 class MainViewLayout;
+class QDialog;
 
 // The skinned main view: it turns clicks, keys and the skinned controls' messages into the
 // player session's commands and draws the session's state. It also does for the session what
@@ -123,6 +126,8 @@ private:
     void ShowLyricsList();
     void ShowVisualization();
     void ApplyVisualization();
+    // New lyrics refill the open lyrics list; a new line is highlighted there.
+    void ForwardToLyricsList(const PlayerState& state, const PlayerState& was);
 
     Profile m_profile;
     WindowMessageSink m_sink{this};
@@ -152,4 +157,7 @@ private:
     bool m_lyricsShown = true;  // "UseLyricsDisplay"
     bool m_stopSpectrum = true; // "StopSpectrum": the meters stop while in the background
     std::atomic<bool> m_exiting{false};
+    // The lyrics list's window while it is open.
+    QPointer<QDialog> m_lyricsDialog;
+    QPointer<LyricsListPage> m_lyricsPage;
 };

@@ -125,6 +125,13 @@ PlayerState PlayerSession::State() const {
     return m_state;
 }
 
+LyricsData PlayerSession::Lyrics() const {
+    if (!m_controller)
+        return {};
+    std::lock_guard lock(m_controller->TrackLock());
+    return m_controller->Lyrics();
+}
+
 // Observers hear only of real changes: the monitor reports the same time many times a second.
 void PlayerSession::Update(const std::function<void(PlayerState&)>& change) {
     {
@@ -174,6 +181,7 @@ void PlayerSession::OnTick() {
     state.displayOn = m_displayOn;
     state.active = m_active;
     state.syncedLyrics = m_syncedLyrics;
+    state.lyricsListOpen = m_lyricsPageOpen;
     state.panelState1 = true; // the level meter is the window's
     state.speed = m_controller->Speed();
     if (m_tickJobs.Tick(state) & TickJobs::Monitor) {
@@ -335,19 +343,35 @@ bool PlayerSession::Run(Command command) {
     case Command::SyncSlower:
         if (!Available(command))
             return false;
-        SetLyricsSync(command == Command::SyncDefault  ? 0
-                      : command == Command::SyncFaster ? m_controller->LyricsSync() + 1
-                                                       : m_controller->LyricsSync() - 1);
+        SetLyricsSync(StepSync(command));
         return true;
     default:
         return false;
     }
 }
 
+int PlayerSession::StepSync(Command command) const {
+    return command == Command::SyncDefault  ? 0
+           : command == Command::SyncFaster ? m_controller->LyricsSync() + 1
+                                            : m_controller->LyricsSync() - 1;
+}
+
+bool PlayerSession::StepLyricsSyncQuietly(Command command) {
+    if (command != Command::SyncFaster && command != Command::SyncDefault &&
+        command != Command::SyncSlower)
+        return false;
+    if (!Running() || !Available(command))
+        return false;
+    SetLyricsSync(StepSync(command), false);
+    return true;
+}
+
 // The lyrics' sync offset, and its message on the display: "%.1f" seconds of half-second steps.
-void PlayerSession::SetLyricsSync(int sync) {
+void PlayerSession::SetLyricsSync(int sync, bool message) {
     m_controller->SetLyricsSync(sync);
     Update([sync](PlayerState& s) { s.lyricsSync = sync; });
+    if (!message)
+        return;
     const int tenths = (sync < 0 ? -sync : sync) * 5;
     const std::string seconds = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
     const std::u16string shown(seconds.begin(), seconds.end());
@@ -549,6 +573,7 @@ void PlayerSession::RunKeyFunction(uint32_t functionCode) {
     auto visible = [&shown](Button button) { return shown.buttons[ButtonIndex(button)] == 1; };
     KeyViewState state;
     state.hold = m_hold;
+    state.lyricsListOpen = m_lyricsPageOpen;
     state.streamMode = m_controller->StreamMode();
     state.deleting = m_deleting;
     state.trackLoaded = m_controller->IsLoaded();
@@ -685,6 +710,47 @@ void PlayerSession::MarkSection() {
         b = std::max(s.markA, s.markB);
     });
     m_controller->SetSectionMarks(count, a, b);
+}
+
+// The slider's A-B marks and the controller's repeat, in 100 ms units.
+void PlayerSession::SetMarks(int count, int a, int b) {
+    Update([&](PlayerState& s) {
+        s.markCount = count;
+        s.markA = a;
+        s.markB = b;
+    });
+    m_controller->SetSectionMarks(count, a, b);
+}
+
+void PlayerSession::SeekToLyricLine(int key) {
+    if (!Running() || Opening() || key < 0)
+        return;
+    std::lock_guard lock(m_controller->TrackLock());
+    if (!m_controller->IsPlaying() && !m_controller->IsPaused())
+        return;
+    SetMarks(0, 0, 0);
+    m_controller->SeekTo(key * LyricsData::kMsPerKey);
+}
+
+void PlayerSession::LoopLyricLine(int key) {
+    if (!Running() || Opening() || key < 0)
+        return;
+    std::lock_guard lock(m_controller->TrackLock());
+    if (!m_controller->IsPlaying() && !m_controller->IsPaused())
+        return;
+    const std::vector<int>& times = m_controller->Lyrics().times;
+    const auto next = std::upper_bound(times.begin(), times.end(), key);
+    const int32_t start = key * LyricsData::kMsPerKey;
+    const int32_t end = next != times.end() ? *next * LyricsData::kMsPerKey
+                                            : m_controller->DurationMs() - LyricsData::kMsPerKey;
+    if (end <= start)
+        return;
+    m_controller->SeekTo(start);
+    SetMarks(2, start / 100, end / 100);
+}
+
+void PlayerSession::SetLyricsPageOpen(bool open) {
+    m_lyricsPageOpen = open;
 }
 
 void PlayerSession::SpeakTime() {
@@ -965,7 +1031,10 @@ void PlayerSession::SetSpectrum(Spectrum action) {
 void PlayerSession::LyricsLoaded() {
     const bool synced = !m_controller->Lyrics().times.empty();
     m_syncedLyrics = synced;
-    Update([synced](PlayerState& s) { s.syncedLyrics = synced; });
+    Update([synced](PlayerState& s) {
+        s.syncedLyrics = synced;
+        ++s.lyricsSerial;
+    });
 }
 
 void PlayerSession::ShowLyric(const LyricsData::Lookup& line) {

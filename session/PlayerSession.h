@@ -98,6 +98,17 @@ public:
     void OpenCommandLine(const std::u16string& commandLine);
     // The window went to the foreground or the background.
     void Activate(bool active);
+    // The lyrics list page: lines are keys of the current lyrics (half seconds). Seeking to a
+    // line ends any A-B repeat; looping a line repeats it from its key to the next line's (the
+    // last line to half a second before the end). Only while a track plays or is paused.
+    void SeekToLyricLine(int key);
+    void LoopLyricLine(int key);
+    // While the page is open the monitor follows the lines even behind another window, and the
+    // keys that the list takes are left to it.
+    void SetLyricsPageOpen(bool open);
+    // The sync commands (SyncFaster, SyncDefault, SyncSlower) without the message on the
+    // display; false when the track has no timed lyrics.
+    bool StepLyricsSyncQuietly(Command command);
     // Messages the session posted to itself, and the engine's.
     void HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     // The run-time library is opening a file (the window is in a wait step).
@@ -107,6 +118,8 @@ public:
 
     // ---- Out
     PlayerState State() const;
+    // A copy of the current track's lyrics (UI thread).
+    LyricsData Lyrics() const;
     bool IsPlaying() const;
     bool IsHoldOn() const { return m_hold; }
     // Whether the run-time library plays ("UseDefaultDecoder" 1 as the audio started).
@@ -209,7 +222,9 @@ private:
     void ToggleFavorite();
     void EnableFavorites();
     void ReadToggles();
-    void SetLyricsSync(int sync);
+    void SetLyricsSync(int sync, bool message = true);
+    int StepSync(Command command) const;
+    void SetMarks(int count, int a, int b);
     void WriteSettingsAtExit();
     void WaitForListWrite();
     // Changes the state under its lock and tells the observers when it changed.
@@ -260,6 +275,7 @@ private:
     std::atomic<bool> m_displayOn{true};
     std::atomic<bool> m_muted{false};
     std::atomic<bool> m_syncedLyrics{false};
+    std::atomic<bool> m_lyricsPageOpen{false};
     MeterFeed m_meterFeed;
     const FmodFunctions* m_fsound = nullptr; // while the library runs
 };

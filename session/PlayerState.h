@@ -50,6 +50,8 @@ struct PlayerState {
     LyricsData::Lookup lyric;
     uint32_t lyricSerial = 0;
     bool syncedLyrics = false;
+    // Changes whenever lyrics were loaded for a track (PlayerSession::Lyrics() has them).
+    uint32_t lyricsSerial = 0;
     // The lyrics' sync offset in half seconds, and whether it is kept between runs.
     int lyricsSync = 0;
     bool keepLyricsSync = false;

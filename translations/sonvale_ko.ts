@@ -31,6 +31,10 @@
         <source>URL:</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Lyricslist</source>
+        <translation>가사보기</translation>
+    </message>
 </context>
 <context>
     <name>DecoderMessages</name>
@@ -176,6 +180,57 @@
     <message>
         <source>Undefined</source>
         <translation>Undefined</translation>
+    </message>
+</context>
+<context>
+    <name>LyricsListPage</name>
+    <message>
+        <source>Lyrics</source>
+        <translation>가사</translation>
+    </message>
+    <message>
+        <source>No lyrics data.</source>
+        <translation>가사 데이터 없음</translation>
+    </message>
+    <message>
+        <source>Play Lyrics</source>
+        <translation>가사 재생</translation>
+    </message>
+    <message>
+        <source>Sonvale</source>
+        <translation>Sonvale</translation>
+    </message>
+    <message>
+        <source>Please click or double-click the lyrics to play.</source>
+        <translation>재생할 가사를 클릭 또는 더블클릭해 주세요.</translation>
+    </message>
+    <message>
+        <source>Sync Lyrics</source>
+        <translation>가사 싱크</translation>
+    </message>
+    <message>
+        <source>0.5 Sec Faster</source>
+        <translation>0.5초 빠르게</translation>
+    </message>
+    <message>
+        <source>Default Sync</source>
+        <translation>기본 싱크</translation>
+    </message>
+    <message>
+        <source>0.5 Sec Slower</source>
+        <translation>0.5초 느리게</translation>
+    </message>
+    <message>
+        <source>View Position</source>
+        <translation>가사 위치</translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation>상단</translation>
+    </message>
+    <message>
+        <source>Bottom</source>
+        <translation>하단</translation>
     </message>
 </context>
 <context>

@@ -6,16 +6,19 @@
 #include "app/MainMenu.h"
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
+#include "lyrics/ui/LyricsListPage.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
 #include "playlist/Archive.h"
+#include "settings/SettingNames.h"
 #include "settings/Settings.h"
 #include "skin/ImageSlideBar.h"
 #include "skin/MainViewLayout.h"
 #include "skin/ui/VisualizationPage.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TempFolder.h"
+#include "tests/WavFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,11 +29,15 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -223,6 +230,133 @@ TEST_F(PlayerWindowTest, VisualizationWritesItsPageOnOk) {
         EXPECT_EQ(Settings::Get(profile, setting::kStopSpectrum), 0);
         EXPECT_NE(profile.GetProfileInt(setting::kSettings, setting::kUseSpectrum.name, -1), -1);
     });
+}
+
+// Six seconds of 44.1 kHz stereo whose left channel tells the time: its ratio to the right
+// channel is the millisecond of the sample, so a seek shows in the output as a jump of it.
+std::string TimeSignal() {
+    const uint32_t frames = 6 * 44100;
+    std::string data(frames * 4, '\0');
+    for (uint32_t i = 0; i < frames; ++i) {
+        const int16_t sample[2] = {static_cast<int16_t>(i * 1000 / 44100 * 5), 20000};
+        std::memcpy(&data[i * 4], sample, 4);
+    }
+    auto word = [](uint32_t value, int bytes) {
+        return std::string(reinterpret_cast<char*>(&value), bytes);
+    };
+    return "RIFF" + word(36 + data.size(), 4) + "WAVEfmt " + word(16, 4) + word(1, 2) + word(2, 2) +
+           word(44100, 4) + word(44100 * 4, 4) + word(4, 2) + word(16, 2) + "data" +
+           word(data.size(), 4) + data;
+}
+
+// The times (ms) the output jumped to, and the time it jumped from.
+std::vector<std::pair<int, int>> Jumps(const WavFile& output) {
+    std::vector<std::pair<int, int>> jumps;
+    auto time = [&output](size_t frame) {
+        const int16_t right = output.samples[frame * 2 + 1];
+        return right < 1000
+                   ? -1
+                   : static_cast<int>(std::lround(output.samples[frame * 2] * 4000.0 / right));
+    };
+    int previous = -1;
+    for (size_t frame = 0; frame + 1 < output.samples.size() / 2; ++frame) {
+        const int ms = time(frame);
+        if (ms < 0 || std::abs(time(frame + 1) - ms) > 2)
+            continue; // silence, or the step of a jump
+        if (previous >= 0 && std::abs(ms - previous) > 30)
+            jumps.push_back({ms, previous});
+        previous = ms;
+    }
+    return jumps;
+}
+
+// The lyrics list follows the line being played; a tap on a line seeks to it, a double tap loops
+// it; a line too long for the list continues on rows of its own.
+TEST_F(PlayerWindowTest, TheLyricsListFollowsThePlayAndSeeksOrLoopsATappedLine) {
+    const std::string track = m_home.Write("music/timed.wav", TimeSignal());
+    m_home.Write("music/timed.lrc", "[00:00.00]Line zero\n[00:02.00]Line one\n"
+                                    "[00:03.00]" +
+                                        std::string(300, 'x') + "\n[00:04.00]Last line\n");
+    const std::string output = m_home.File("out.wav");
+    ::setenv("SONVALE_AUDIO", ("wav:" + output).c_str(), 1);
+    Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+    Settings::Set(profile, setting::kDemoPlayed, 1); // only the track in the output
+    RunPlayer([&track](MainFrame& frame) {
+        frame.OnCopyData(QString::fromStdString(track));
+        LyricsListPage* page = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            if (!page && frame.View()->CommandAvailable(CommandId(Command::ShowLyrics))) {
+                frame.OnCmdMsg(CommandId(Command::ShowLyrics));
+                page = frame.findChild<LyricsListPage*>();
+            }
+            return page && page->RowsOf(8).first > 0 && page->List()->topLevelItem(0) &&
+                   page->List()->topLevelItem(0)->text(0) == "Line zero";
+        }));
+        // A second "Show Lyrics..." brings the same list forward.
+        frame.OnCmdMsg(CommandId(Command::ShowLyrics));
+        EXPECT_EQ(frame.findChildren<LyricsListPage*>().size(), 1);
+        EXPECT_EQ(page->window()->windowTitle(), "Lyricslist");
+
+        // The long line: one row with the first icon, the others with the continuation icon.
+        QTreeWidget* list = page->List();
+        const auto [first, last] = page->RowsOf(6);
+        ASSERT_GT(last, first);
+        const qint64 lineIcon = list->topLevelItem(first)->icon(0).cacheKey();
+        const qint64 nextIcon = list->topLevelItem(first + 1)->icon(0).cacheKey();
+        EXPECT_NE(lineIcon, nextIcon);
+        EXPECT_EQ(list->topLevelItem(page->RowsOf(8).first)->icon(0).cacheKey(), lineIcon);
+        for (int row = first + 1; row <= last; ++row) {
+            EXPECT_EQ(list->topLevelItem(row)->icon(0).cacheKey(), nextIcon);
+            EXPECT_EQ(page->KeyOfRow(row), 6);
+        }
+
+        // The list follows the play.
+        ASSERT_TRUE(WaitFor(
+            [&] { return list->currentItem() == list->topLevelItem(page->RowsOf(4).first); }));
+        const QRect zero = list->visualItemRect(list->topLevelItem(0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, zero.center());
+        QTest::qWait(600);
+
+        ImageSlideBar* seek = nullptr;
+        for (auto* slider : frame.View()->Widget()->findChildren<ImageSlideBar*>())
+            if (slider->Id() == MainViewLayout::kSeekSliderId)
+                seek = slider;
+        ASSERT_NE(seek, nullptr);
+        // A double tap is a tap and a second press; it loops the line (the last one to half a
+        // second before the end).
+        auto doubleTap = [list](int row) {
+            list->scrollToItem(list->topLevelItem(row));
+            const QPoint centre = list->visualItemRect(list->topLevelItem(row)).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+        };
+        int a = 0, b = 0;
+        doubleTap(page->RowsOf(8).first);
+        EXPECT_TRUE(WaitFor([&] { return seek->GetSelection(a, b) && a == 40; }));
+        EXPECT_EQ(b, 55);
+        QTest::qWait(300);
+        doubleTap(page->RowsOf(6).second);
+        EXPECT_TRUE(WaitFor([&] { return seek->GetSelection(a, b) && a == 30; }));
+        EXPECT_EQ(b, 40);
+        QTest::qWait(2500); // once round the loop
+    });
+
+    WavFile played;
+    ASSERT_TRUE(played.Read(output));
+    const auto jumps = Jumps(played);
+    // One mixing block of 1024 frames, and one more of slack.
+    const int slack = 2 * 1024 * 1000 / 44100;
+    auto jumpsTo = [&](int ms) {
+        return std::count_if(jumps.begin(), jumps.end(),
+                             [&](const auto& jump) { return std::abs(jump.first - ms) <= slack; });
+    };
+    EXPECT_GE(jumpsTo(0), 1);    // the tap on the first line, from past 1.5 s
+    EXPECT_GE(jumpsTo(4000), 1); // the double tap on the last line
+    EXPECT_GE(jumpsTo(3000), 2); // the double tap on the long line, and its loop
+    for (const auto& [to, from] : jumps)
+        if (std::abs(to - 3000) <= slack) {
+            EXPECT_GE(from, 4000 - slack); // back only from the end of the looped line
+        }
 }
 
 } // namespace
