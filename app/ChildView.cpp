@@ -80,6 +80,7 @@ ChildView::ChildView(QWidget* parent)
     });
     connect(&m_listSaver, &QTimer::timeout, this, [this] { m_session.SaveListsIfChanged(); });
     m_meterFeedTimer.setTimerType(Qt::PreciseTimer);
+    m_meterFeedTimer.setSingleShot(true);
     connect(&m_meterFeedTimer, &QTimer::timeout, this, &ChildView::TakeMeterBlocks);
 }
 
@@ -131,9 +132,6 @@ bool ChildView::Create() {
     m_lcdTimer.setInterval(kLcdScrollTicks * tickMs);
     m_meterTimer.setInterval(kLevelMeterTicks * tickMs);
     m_listSaver.start(PlayerSession::kListSaveMs);
-    // The meter's blocks are taken twice per mixed block, so the picture is at most half a block
-    // behind the sound.
-    m_meterFeedTimer.setInterval(std::max(tickMs / 2, 1));
     ApplyVisualization();
     RunTimers();
     m_created = true;
@@ -423,7 +421,7 @@ void ChildView::RunMeterFeed() {
         const MeterFeed& feed = m_session.Meter();
         if (feed.BlockFrames() > 0)
             meter->SetMixFrames(feed.BlockFrames(), feed.TotalFrames());
-        m_meterFeedTimer.start();
+        m_meterFeedTimer.start(m_session.TickMs());
     } else if (!want) {
         m_meterFeedTimer.stop();
     }
@@ -436,8 +434,16 @@ void ChildView::TakeMeterBlocks() {
                     block.mono.data(), block.frames);
     });
     meter->FlushDrawing();
-    if (!meter->WantsBlocks())
+    if (!meter->WantsBlocks()) {
         RunMeterFeed();
+        return;
+    }
+    // Back when the block of the next drawing is heard; the blocks before it wait until then.
+    // Before the mixer has made that block, half a block later.
+    const int64_t now = MeterFeed::NowMs();
+    const std::optional<int64_t> due = m_session.Meter().DueOf(meter->BlocksToDrawing() - 1);
+    m_meterFeedTimer.start(due ? static_cast<int>(std::clamp<int64_t>(*due - now, 1, 1000))
+                               : std::max(m_session.TickMs() / 2, 1));
 }
 
 // The controls as the state shows them, less what a large lyrics board covers.

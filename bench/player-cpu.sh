@@ -34,7 +34,7 @@ if [ "${1:-}" = --duration ]; then duration=$2; shift 2; fi
 build=${1:-$top/build}
 player=$build/bin/sonvale
 [ -x "$player" ] || { echo "build first: $player is missing (ninja -C $build sonvale)" >&2; exit 1; }
-for tool in Xvfb mpg123 lame sox pv bc; do
+for tool in Xvfb mpg123 lame sox pv bc python3; do
     command -v $tool >/dev/null || { echo "needs $tool: sudo apt-get install xvfb mpg123 lame sox pv bc" >&2; exit 1; }
 done
 case $duration in '' | *[!0-9]* | 0) echo "DURATION must be a whole number of seconds" >&2; exit 1 ;; esac
@@ -86,46 +86,75 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 display=:$(head -n1 "$work/display")
 
-echo "Starting the player on $display..."
 mkdir "$work/home" "$work/runtime"
 chmod 700 "$work/runtime"
-DISPLAY=$display SONVALE_HOME=$work/home SONVALE_AUDIO=null XDG_RUNTIME_DIR=$work/runtime \
-    "$player" "$work/music.mp3" >"$work/sonvale.log" 2>&1 &
-sonvale=$!
-sleep 1
-kill -0 "$sonvale" 2>/dev/null || { echo "the player exited at once:" >&2; cat "$work/sonvale.log" >&2; exit 1; }
-sleep "$settle"
-kill -0 "$sonvale" 2>/dev/null || { echo "the player exited while settling:" >&2; cat "$work/sonvale.log" >&2; exit 1; }
+first_start() {
+    DISPLAY=$display SONVALE_HOME=$work/home SONVALE_AUDIO=null XDG_RUNTIME_DIR=$work/runtime \
+        "$player" "$@" >"$work/sonvale.log" 2>&1
+}
+# The meter window's state, as the player reads it at start: 0 shows the frequency bars
+# (UseSpectrum 1), 11 the lyrics board, which draws nothing while the track has no lyrics.
+set_meter_state() {
+    python3 - "$work/home/registry.db" "$1" <<'PY'
+import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+key = db.execute("select key from regvalues where lname = 'dispstate'").fetchone()[0]
+for name, value in (("UseSpectrum", 1), ("DispState", int(sys.argv[2]))):
+    db.execute("insert or replace into regvalues values (1, ?, ?, ?, 4, ?, '')",
+               (key, name.lower(), name, value))
+db.commit()
+PY
+}
+echo "A first start on $display writes the settings..."
+first_start --screenshot "$work/first.png" || { cat "$work/sonvale.log" >&2; exit 1; }
 
-echo "Measuring the player for $duration s..."
 # Context switches of a thread: about how often it wakes.
 switches() { awk '/_ctxt_switches:/ {n += $2} END {print n + 0}' "$1" 2>/dev/null || echo 0; }
-declare -A thread_start switch_start
-for task in /proc/$sonvale/task/*; do
-    thread_start[${task##*/}]=$(ticks "$task/stat")
-    switch_start[${task##*/}]=$(switches "$task/status")
-done
-p0=$(ticks "/proc/$sonvale/stat") w0=$(now)
-sleep "$duration"
-p1=$(ticks "/proc/$sonvale/stat") w1=$(now)
-declare -A thread_end switch_end thread_name thread_wchan
-for task in /proc/$sonvale/task/*; do
-    tid=${task##*/}
-    thread_end[$tid]=$(ticks "$task/stat")
-    switch_end[$tid]=$(switches "$task/status")
-    thread_name[$tid]=$(cat "$task/comm" 2>/dev/null || echo "?")
-    thread_wchan[$tid]=$(cat "$task/wchan" 2>/dev/null || echo "?")
-done
-kill -0 "$sonvale" 2>/dev/null || { echo "the player exited during the window:" >&2; cat "$work/sonvale.log" >&2; exit 1; }
-player_window=$(echo "$w1 - $w0" | bc -l)
-player_pct=$(percent $((p1 - p0)) "$player_window")
-player_rss=$(rss_kb "$sonvale" VmRSS)
-player_hwm=$(rss_kb "$sonvale" VmHWM)
-kill -TERM "$sonvale"
-for _ in $(seq 30); do kill -0 "$sonvale" 2>/dev/null || break; sleep 0.1; done
-kill -KILL "$sonvale" 2>/dev/null || true
-wait "$sonvale" 2>/dev/null || true
-sonvale=""
+declare -A thread_start switch_start thread_end switch_end thread_name thread_wchan
+# measure_player METER_STATE: the player's CPU over the window into player_pct, its memory into
+# player_rss and player_hwm, and its threads into the arrays above.
+measure_player() {
+    set_meter_state "$1"
+    DISPLAY=$display SONVALE_HOME=$work/home SONVALE_AUDIO=null XDG_RUNTIME_DIR=$work/runtime \
+        "$player" "$work/music.mp3" >"$work/sonvale.log" 2>&1 &
+    sonvale=$!
+    sleep 1
+    kill -0 "$sonvale" 2>/dev/null || { echo "the player exited at once:" >&2; cat "$work/sonvale.log" >&2; exit 1; }
+    sleep "$settle"
+    kill -0 "$sonvale" 2>/dev/null || { echo "the player exited while settling:" >&2; cat "$work/sonvale.log" >&2; exit 1; }
+    thread_start=() switch_start=() thread_end=() switch_end=() thread_name=() thread_wchan=()
+    for task in /proc/$sonvale/task/*; do
+        thread_start[${task##*/}]=$(ticks "$task/stat")
+        switch_start[${task##*/}]=$(switches "$task/status")
+    done
+    local p0 p1 w0 w1 tid
+    p0=$(ticks "/proc/$sonvale/stat") w0=$(now)
+    sleep "$duration"
+    p1=$(ticks "/proc/$sonvale/stat") w1=$(now)
+    for task in /proc/$sonvale/task/*; do
+        tid=${task##*/}
+        thread_end[$tid]=$(ticks "$task/stat")
+        switch_end[$tid]=$(switches "$task/status")
+        thread_name[$tid]=$(cat "$task/comm" 2>/dev/null || echo "?")
+        thread_wchan[$tid]=$(cat "$task/wchan" 2>/dev/null || echo "?")
+    done
+    kill -0 "$sonvale" 2>/dev/null || { echo "the player exited during the window:" >&2; cat "$work/sonvale.log" >&2; exit 1; }
+    player_window=$(echo "$w1 - $w0" | bc -l)
+    player_pct=$(percent $((p1 - p0)) "$player_window")
+    player_rss=$(rss_kb "$sonvale" VmRSS)
+    player_hwm=$(rss_kb "$sonvale" VmHWM)
+    kill -TERM "$sonvale"
+    for _ in $(seq 30); do kill -0 "$sonvale" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$sonvale" 2>/dev/null || true
+    wait "$sonvale" 2>/dev/null || true
+    sonvale=""
+}
+
+echo "Measuring the player for $duration s with the lyrics board (no frequency bars)..."
+measure_player 11
+board_pct=$player_pct board_rss=$player_rss board_hwm=$player_hwm
+echo "Measuring the player for $duration s with the frequency bars..."
+measure_player 0
 kill -TERM "$xvfb" 2>/dev/null || true
 wait "$xvfb" 2>/dev/null || true
 xvfb=""
@@ -157,13 +186,15 @@ printf '\n%-52s %12s %10s %10s\n' "128 kbit/s MP3 at real speed, $duration s win
 printf '%-52s %12.2f %10.1f %10.1f\n' "mpg123 -s | pv -L 176400 (mpg123 only)" "$mpg_pct" \
     "$(echo "$mpg_rss / 1024" | bc -l)" "$(echo "$mpg_hwm / 1024" | bc -l)"
 printf '%-52s %12.2f %10s %10s\n' "mpg123 -t, full speed, CPU per audio second" "$decode_pct" "" ""
-printf '%-52s %12.2f %10.1f %10.1f\n' "sonvale under Xvfb, SONVALE_AUDIO=null" "$player_pct" \
+printf '%-52s %12.2f %10.1f %10.1f\n' "sonvale under Xvfb, null output, lyrics board" "$board_pct" \
+    "$(echo "$board_rss / 1024" | bc -l)" "$(echo "$board_hwm / 1024" | bc -l)"
+printf '%-52s %12.2f %10.1f %10.1f\n' "sonvale under Xvfb, null output, frequency bars" "$player_pct" \
     "$(echo "$player_rss / 1024" | bc -l)" "$(echo "$player_hwm / 1024" | bc -l)"
 printf '%-52s %12.2f\n' "ratio sonvale / mpg123 (paced)" \
     "$(echo "if ($mpg_pct > 0) $player_pct / $mpg_pct else 0" | bc -l)"
 
 echo
-echo "The player's threads over the window (those that used any CPU):"
+echo "The player's threads over the window with the frequency bars (those that used any CPU):"
 printf '%-8s %-18s %-34s %12s %10s\n' "tid" "name" "waiting in" "% of a core" "wakes/s"
 for tid in "${!thread_end[@]}"; do
     used=$((thread_end[$tid] - ${thread_start[$tid]:-0}))

@@ -175,8 +175,8 @@ bool LrcFile::ParseLine(std::u16string_view line, int& offsetMs, LyricsData& dat
     if (!IsTwoDigits(name))
         return false; // [by:], [ap:], [co:], [ve:] and anything unknown
 
-    // [mm:ss.xx]text: minutes, then seconds, then a fraction counted in milliseconds whether
-    // it has two or three digits.
+    // [mm:ss.xx]text: minutes, then seconds, then a fraction: two digits are hundredths of a
+    // second, as lyrics files write them ([00:12.50] is 12.5 s), three are milliseconds.
     long long t = ParseInt(name) * 60000LL;
     std::u16string_view part;
     if (tokens.Next(u":.]", part) && IsTwoDigits(part))
@@ -184,7 +184,7 @@ bool LrcFile::ParseLine(std::u16string_view line, int& offsetMs, LyricsData& dat
     std::u16string_view text;
     if (tokens.Next(u"]", part)) {
         if ((part.size() == 2 || part.size() == 3) && IsDigit(part[0]) && IsDigit(part[1])) {
-            t += ParseInt(part);
+            t += part.size() == 2 ? ParseInt(part) * 10 : ParseInt(part);
             text = tokens.Rest();
         } else {
             text = part;

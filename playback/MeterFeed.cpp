@@ -89,6 +89,13 @@ void MeterFeed::TakeDue(int64_t nowMs, const std::function<void(const Block&)>& 
     }
 }
 
+std::optional<int64_t> MeterFeed::DueOf(int index) {
+    std::lock_guard lock(m_lock);
+    if (index < 0 || index >= m_count)
+        return std::nullopt;
+    return m_ring[(m_first + index) % static_cast<int>(m_ring.size())].dueMs;
+}
+
 void* MeterFeed::Callback(void*, void* buffer, int length, void* data) {
     auto* self = static_cast<MeterFeed*>(data);
     const FmodFunctions* fs = self->m_fsound;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 struct FmodFunctions;
@@ -54,6 +55,8 @@ public:
 
     // Calls `take` for every block due at `nowMs` (oldest first) and forgets them.
     void TakeDue(int64_t nowMs, const std::function<void(const Block&)>& take);
+    // When the `index`-th block waiting (from 0, the oldest) is due; nothing when fewer wait.
+    std::optional<int64_t> DueOf(int index);
     // The steady clock in milliseconds, the clock of dueMs.
     static int64_t NowMs();
 

@@ -482,6 +482,20 @@ void PlaybackController::LoadLyrics(FileInfo& entry, bool mediaPlayer) {
 
 // ---- Play, pause, stop
 
+// The library plays the stream on a new channel, with the surround and the speed of the player.
+bool PlaybackController::StartLibraryChannel() {
+    m_channel = m_library->Play();
+    if (m_channel < 0)
+        return false;
+    m_library->SetSurround(m_channel, true);
+    m_baseFrequency = m_library->Frequency(m_channel);
+    if (const double speed = m_speed; speed != 1.0) {
+        m_library->SetFrequency(m_channel, static_cast<int>(m_baseFrequency * speed));
+        m_sink.SpeedApplied(speed);
+    }
+    return true;
+}
+
 void PlaybackController::Play(bool focus) {
     Lock lock(m_trackLock);
     if (!m_readyToPlay)
@@ -494,16 +508,9 @@ void PlaybackController::Play(bool focus) {
         break;
     case Mode::Library:
         if (m_channel < 0) {
-            m_channel = m_library->Play();
-            if (m_channel < 0) {
+            if (!StartLibraryChannel()) {
                 Error(UI_TEXT("PlaybackController", "Invalid channel handle."));
                 return;
-            }
-            m_library->SetSurround(m_channel, true);
-            m_baseFrequency = m_library->Frequency(m_channel);
-            if (const double speed = m_speed; speed != 1.0) {
-                m_library->SetFrequency(m_channel, static_cast<int>(m_baseFrequency * speed));
-                m_sink.SpeedApplied(speed);
             }
         } else {
             m_library->SetPaused(m_channel, false);
@@ -834,8 +841,14 @@ void PlaybackController::RunMonitor() {
     UpdatePosition(position);
 
     if (m_markCount >= 2) {
-        if (position < m_markA * 100 || position >= m_markB * 100) {
+        // A section that ends close to the end of the track may see the library play out
+        // before the monitor comes by: the stream starts again from A on a new channel.
+        const bool playedOut =
+            m_mode == Mode::Library && m_library->ReportsEnd() && m_library->PlayedOut();
+        if (playedOut || position < m_markA * 100 || position >= m_markB * 100) {
             BackendSeek(m_markA * 100);
+            if (playedOut && StartLibraryChannel() && !m_sink.Muted())
+                ApplyVolume();
             m_positionMs = m_markA * 100;
             MoveSlider(m_markA);
         }

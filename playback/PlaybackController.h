@@ -158,6 +158,7 @@ private:
     void FollowLength();
     void SetPlayTime(FileInfo& entry, const std::u16string& text);
     void ReadTags(FileInfo& entry);
+    bool StartLibraryChannel();
     void LoadLyrics(FileInfo& entry, bool mediaPlayer);
     void ShowButtons(bool play, bool pause, bool stop);
     void BackendSeek(int32_t ms);

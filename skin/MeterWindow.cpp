@@ -6,6 +6,7 @@
 #include "ui/TextFont.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -306,12 +307,15 @@ QString MeterWindow::Shown(QString line, bool returnLine) {
     return line;
 }
 
-void MeterWindow::paintEvent(QPaintEvent*) {
+void MeterWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const SkinManager& background = m_state == kLargestBoard ? m_boardLargest
                                     : m_state == kLargeBoard ? m_boardLarge
                                                              : m_board;
-    background.Draw(painter, 0, 0);
+    const QRect surface(kPanelInset, kPanelInset, kSurfaceWidth, kSurfaceHeight);
+    // A new picture of the bars repaints only the surface, which covers the board there.
+    if (!Moving() || !surface.contains(event->rect()))
+        background.Draw(painter, 0, 0);
     if (Moving()) {
         painter.drawImage(kPanelInset, kPanelInset, m_surface);
         return;

@@ -60,6 +60,9 @@ public:
     // After the blocks of one visit: redraws the surface when a drawing turn passed and repaints
     // when its picture changed.
     void FlushDrawing();
+    // How many more blocks until the picture is drawn again (1 or more): the view need not come
+    // back for the blocks in between.
+    int BlocksToDrawing() const { return m_bars.CallbacksToDrawingTurn(); }
     // The 424 x 94 picture of the spectrum or oscilloscope as last drawn.
     const QImage& Surface() const { return m_surface; }
     // The ring's size: frames of one mixed block and of the library's mixing buffer.

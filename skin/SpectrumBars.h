@@ -41,6 +41,8 @@ public:
     void Feed(const float* magnitudes, int count);
     // Whether the callback just fed is one on which the window redraws.
     bool DrawingTurn() const { return m_callbacks % (m_rate + 1) == 0; }
+    // How many callbacks from now the next drawing turn is (1 .. rate + 1).
+    int CallbacksToDrawingTurn() const { return m_rate + 1 - m_callbacks % (m_rate + 1); }
     // Not playing, and every falling peak down at 0 or every rising marker above the top: the
     // window can switch the library's hooks off and Reset.
     bool AtRest() const;

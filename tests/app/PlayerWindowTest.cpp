@@ -15,6 +15,7 @@
 #include "settings/Settings.h"
 #include "skin/ImageSlideBar.h"
 #include "skin/MainViewLayout.h"
+#include "skin/MeterWindow.h"
 #include "skin/ui/VisualizationPage.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TempFolder.h"
@@ -229,6 +230,40 @@ TEST_F(PlayerWindowTest, VisualizationWritesItsPageOnOk) {
         EXPECT_EQ(Settings::Get(profile, setting::kUpdateInterval), 3);
         EXPECT_EQ(Settings::Get(profile, setting::kStopSpectrum), 0);
         EXPECT_NE(profile.GetProfileInt(setting::kSettings, setting::kUseSpectrum.name, -1), -1);
+    });
+}
+
+// With the frequency bars chosen, the demo's sound moves them; a stop wipes them and lets the
+// library's hooks go. The window is kept as build/screenshots/player-bars.png.
+TEST_F(PlayerWindowTest, TheDemoMovesTheFrequencyBarsUntilStop) {
+    Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+    Settings::Set(profile, setting::kUseSpectrum, 1);
+    Settings::Set(profile, setting::kDispState, 0);
+    RunPlayer([](MainFrame& frame) {
+        FrameView& view = *frame.View();
+        auto* meter =
+            static_cast<MeterWindow*>(frame.findChild<QWidget*>(QStringLiteral("Oscilliscope")));
+        ASSERT_NE(meter, nullptr);
+        ASSERT_EQ(meter->State(), 0);
+        ASSERT_TRUE(WaitFor([&] { return view.IsPlaying(); }));
+        int pictures = 0;
+        QImage last = meter->Surface().copy();
+        EXPECT_TRUE(WaitFor([&] {
+            if (meter->Surface() != last) {
+                last = meter->Surface().copy();
+                ++pictures;
+            }
+            return pictures >= 4;
+        }));
+        QTest::qWait(3000); // into the verse, where the drums come in
+        frame.grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/player-bars.png"), "PNG");
+
+        frame.OnCmdMsg(CommandId(Command::Stop));
+        QTest::qWait(100);
+        EXPECT_FALSE(meter->WantsBlocks());
+        const QImage stopped = meter->Surface().copy();
+        QTest::qWait(300);
+        EXPECT_EQ(meter->Surface(), stopped);
     });
 }
 

@@ -37,7 +37,7 @@ int KeyOf(std::u16string_view line, std::u16string* text = nullptr) {
 
 TEST(LrcFile, TimeTagsAndFractions) {
     std::u16string text;
-    EXPECT_EQ(124, KeyOf(u"[01:02.50]Hello", &text)); // a two-digit fraction counts 50 ms
+    EXPECT_EQ(125, KeyOf(u"[01:02.50]Hello", &text)); // two digits are hundredths: 62.5 s
     EXPECT_EQ(u"Hello", text);
     EXPECT_EQ(125, KeyOf(u"[01:02.500]Hello", &text));
     EXPECT_EQ(u"Hello", text);
@@ -60,7 +60,7 @@ TEST(LrcFile, WordTimesOfEnhancedLinesAreNotShown) {
 }
 
 TEST(LrcFile, MalformedTimeTagsAreDropped) {
-    EXPECT_EQ(-1, KeyOf(u"[01:02]99"));      // a fraction of 99 ms and no text
+    EXPECT_EQ(-1, KeyOf(u"[01:02]99"));      // a fraction and no text
     EXPECT_EQ(-1, KeyOf(u"[1:02.50]Hello")); // one-digit minutes
     EXPECT_EQ(-1, KeyOf(u"[01:02.50]"));
     EXPECT_EQ(-1, KeyOf(u"[01:02.50"));

@@ -33,6 +33,7 @@ public:
     std::vector<int> volumes;
     int plays = 0, stops = 0, pauses = 0, unpauses = 0;
     bool open = false;
+    bool reportsEnd = false, playedOut = false;
 
     bool Open(const std::string& path, unsigned mode) override {
         opens.push_back({path, mode});
@@ -68,7 +69,10 @@ public:
     void SetTimeMs(int ms) override {
         setTimes.push_back(ms);
         timeMs = ms;
+        playedOut = false;
     }
+    bool ReportsEnd() const override { return reportsEnd; }
+    bool PlayedOut() override { return playedOut; }
     void SetPaused(int, bool paused) override { ++(paused ? pauses : unpauses); }
     void SetSurround(int, bool) override {}
     int Frequency(int) override { return frequency; }

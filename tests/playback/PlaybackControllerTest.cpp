@@ -188,6 +188,14 @@ TEST_F(PlaybackControllerTest, SectionRepeatKeepsThePositionBetweenAAndB) {
     library.timeMs = 9000;
     controller.RunMonitor();
     EXPECT_EQ(library.setTimes.back(), 10000);
+    // The library played out before the monitor saw B: the section starts again on a channel.
+    library.reportsEnd = library.playedOut = true;
+    library.timeMs = 19900;
+    const int plays = library.plays;
+    controller.RunMonitor();
+    EXPECT_EQ(library.setTimes.back(), 10000);
+    EXPECT_EQ(library.plays, plays + 1);
+    EXPECT_TRUE(controller.IsPlaying());
 
     // With the marks set no end of track is seen, even at the end.
     library.timeMs = 120000;

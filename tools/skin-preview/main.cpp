@@ -1,6 +1,8 @@
 // Draws the main view's skinned controls at their places in the layout, with the built-in skin
-// or a given skin file, shows a sample track, and writes the picture as a PNG.
-//   skin-preview [--skin FILE.wps] OUT.png
+// or a given skin file, shows a sample track, and writes the picture as a PNG. The meter window
+// shows frequency bars of a sample sound in one of its styles (0 to 7, the default 0), the
+// oscilloscope (8) or a lyrics board with sample lines (9, 10, 11).
+//   skin-preview [--skin FILE.wps] [--meter STATE] OUT.png
 // Settings (fonts, the display's modes) come from $SONVALE_HOME like the player's.
 #include "input/Command.h"
 #include "platform/Profile.h"
@@ -13,6 +15,7 @@
 #include "skin/ImageSlideBar.h"
 #include "skin/LevelSource.h"
 #include "skin/MainViewLayout.h"
+#include "skin/MeterWindow.h"
 #include "skin/SkinManager.h"
 #include "skin/ToggleButton.h"
 
@@ -20,7 +23,10 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -35,6 +41,22 @@ public:
         return true;
     }
 };
+
+// A sample sound for the meter window: the bands of music, strong in the bass and falling off
+// with a few peaks, and a block of a chord for the oscilloscope.
+void ShowSampleSound(MeterWindow& meter) {
+    std::vector<float> bands(42);
+    for (int i = 0; i < 42; ++i)
+        bands[i] = static_cast<float>(0.2 * std::exp(-i / 16.0) *
+                                      (0.75 + 0.25 * std::sin(i * 1.3) * std::cos(i * 0.4)));
+    std::vector<int16_t> block(1024);
+    for (int i = 0; i < 1024; ++i)
+        block[i] = static_cast<int16_t>(9000 * std::sin(i * 0.031) + 5000 * std::sin(i * 0.093) +
+                                        2500 * std::sin(i * 0.21));
+    for (int i = 0; i < 12; ++i)
+        meter.Feed(bands.data(), 42, block.data(), 1024);
+    meter.FlushDrawing();
+}
 
 // The main view's background and board, with the controls as children.
 class PreviewView : public QWidget {
@@ -63,10 +85,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     std::u16string skin;
     QString out;
+    int meterState = 0;
     for (int i = 1; i < argc; ++i) {
         QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == "--skin" && i + 1 < argc)
             skin = QString::fromLocal8Bit(argv[++i]).toStdU16String();
+        else if (arg == "--meter" && i + 1 < argc)
+            meterState = std::atoi(argv[++i]);
         else
             out = arg;
     }
@@ -109,6 +134,15 @@ int main(int argc, char** argv) {
     layout.ShowButtonPair(Settings::Get(profile, setting::kButtonMode));
     static_cast<ToggleButton*>(layout.Button(CommandId(Command::Shuffle)))->SetCheck(true);
 
+    MeterWindow* meter = layout.meter;
+    meter->SetSpectrumAvailable(true);
+    meter->SetState(meterState);
+    meter->SetPlaying(true, false);
+    if (meter->State() <= MeterWindow::kOscilloscope)
+        ShowSampleSound(*meter);
+    else
+        meter->SetLyrics(QStringLiteral("Headlights on the river road / we drive until the dawn"),
+                         QStringLiteral("Every mile a little song"));
     view.show();
     QApplication::processEvents();
     QImage picture = view.grab().toImage();
