@@ -213,6 +213,7 @@ TEST_F(PlayerWindowTest, VisualizationWritesItsPageOnOk) {
             auto* buttons = w->findChild<QDialogButtonBox*>();
             ASSERT_TRUE(page && buttons);
             EXPECT_EQ(w->windowTitle(), QStringLiteral("Visualization"));
+            w->grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/visualization.png"));
             page->RateNumber()->setValue(rate);
             page->StopBox()->setChecked(false);
             buttons->button(button)->click();
@@ -231,6 +232,36 @@ TEST_F(PlayerWindowTest, VisualizationWritesItsPageOnOk) {
         EXPECT_EQ(Settings::Get(profile, setting::kStopSpectrum), 0);
         EXPECT_NE(profile.GetProfileInt(setting::kSettings, setting::kUseSpectrum.name, -1), -1);
     });
+}
+
+// In Korean the lyrics list and the Visualization page speak Korean; their pictures are kept in
+// build/screenshots (lyrics-list-ko.png, visualization-ko.png) beside the English ones.
+TEST_F(PlayerWindowTest, TheLyricsListAndVisualizationSpeakKorean) {
+    ::setenv("LC_ALL", "ko_KR.UTF-8", 1);
+    RunPlayer([](MainFrame& frame) {
+        LyricsListPage* page = nullptr;
+        ASSERT_TRUE(WaitFor([&] { // the demo track has lyrics
+            if (!page && frame.View()->CommandAvailable(CommandId(Command::ShowLyrics))) {
+                frame.OnCmdMsg(CommandId(Command::ShowLyrics));
+                page = frame.findChild<LyricsListPage*>();
+            }
+            return page && page->List()->topLevelItemCount() > 3;
+        }));
+        EXPECT_EQ(page->window()->windowTitle(), QString::fromUtf8("가사보기"));
+        QTest::qWait(200);
+        page->window()->grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/lyrics-list-ko.png"));
+        page->window()->close();
+
+        DialogAnswerer answers;
+        answers.Then([](QWidget* w) {
+            EXPECT_EQ(w->windowTitle(), QString::fromUtf8("시각 효과"));
+            w->grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/visualization-ko.png"));
+            w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+        });
+        frame.OnCmdMsg(CommandId(Command::Visualization));
+        EXPECT_EQ(answers.Dialogs().size(), 1u);
+    });
+    ::unsetenv("LC_ALL");
 }
 
 // With the frequency bars chosen, the demo's sound moves them; a stop wipes them and lets the
@@ -331,6 +362,7 @@ TEST_F(PlayerWindowTest, TheLyricsListFollowsThePlayAndSeeksOrLoopsATappedLine) 
         frame.OnCmdMsg(CommandId(Command::ShowLyrics));
         EXPECT_EQ(frame.findChildren<LyricsListPage*>().size(), 1);
         EXPECT_EQ(page->window()->windowTitle(), "Lyricslist");
+        page->window()->grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/lyrics-list.png"));
 
         // The long line: one row with the first icon, the others with the continuation icon.
         QTreeWidget* list = page->List();
