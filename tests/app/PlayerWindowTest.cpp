@@ -411,8 +411,8 @@ TEST_F(PlayerWindowTest, TheLyricsListFollowsThePlayAndSeeksOrLoopsATappedLine) 
     WavFile played;
     ASSERT_TRUE(played.Read(output));
     const auto jumps = Jumps(played);
-    // One mixing block of 1024 frames, and one more of slack.
-    const int slack = 2 * 1024 * 1000 / 44100;
+    // Within one mixing block of 1024 frames.
+    const int slack = 1024 * 1000 / 44100;
     auto jumpsTo = [&](int ms) {
         return std::count_if(jumps.begin(), jumps.end(),
                              [&](const auto& jump) { return std::abs(jump.first - ms) <= slack; });

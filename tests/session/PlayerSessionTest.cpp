@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -57,9 +59,12 @@ protected:
 
     // Ticks until the snapshot shows `seconds` elapsed, or gives up after a few seconds.
     bool TickUntilElapsed(int seconds) {
+        return TickUntil([&](const PlayerState& s) { return s.elapsedSeconds == seconds; });
+    }
+    bool TickUntil(const std::function<bool(const PlayerState&)>& shown) {
         for (int i = 0; i < 2000; ++i) {
             session.OnTick();
-            if (session.State().elapsedSeconds == seconds)
+            if (shown(session.State()))
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
@@ -424,12 +429,19 @@ TEST_F(PlayerSessionTest, TheSyncCommandsShiftTheLyricsByHalfSeconds) {
     session.OpenCommandLine(timed);
     sink.Pump(session);
     ASSERT_TRUE(session.State().syncedLyrics);
+    // At 0.2 s the line of 1 s shows once the lyrics are a second faster (each line shows half a
+    // second ahead of its time), and goes again with the default sync.
+    audio.library.timeMs = 200;
+    EXPECT_TRUE(TickUntil([](const PlayerState& s) { return s.elapsedSeconds == 0; }));
+    EXPECT_EQ(session.State().lyric.key, -1);
     EXPECT_TRUE(session.Run(Command::SyncFaster));
     EXPECT_TRUE(session.Run(Command::SyncFaster));
     EXPECT_EQ(session.State().lyricsSync, 2);
     EXPECT_EQ(observer.Statuses().back(), u"Lyrics Sync : 1.0 Second Faster");
+    EXPECT_TRUE(TickUntil([](const PlayerState& s) { return s.lyric.first == u"La"; }));
     EXPECT_TRUE(session.Run(Command::SyncDefault));
     EXPECT_EQ(observer.Statuses().back(), u"Lyrics Sync : 0.0 Second (Default Sync)");
+    EXPECT_TRUE(TickUntil([](const PlayerState& s) { return s.lyric.key == -1; }));
     EXPECT_TRUE(session.Run(Command::SyncSlower));
     EXPECT_EQ(session.State().lyricsSync, -1);
     EXPECT_EQ(observer.Statuses().back(), u"Lyrics Sync : 0.5 Second Slower");
