@@ -5,6 +5,7 @@
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
 #include "lyrics/ui/LyricsListPage.h"
+#include "options/OptionSheet.h"
 #include "platform/Registry.h"
 #include "playback/FmodAudioSystem.h"
 #include "settings/SettingNames.h"
@@ -25,7 +26,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -37,10 +37,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTabWidget>
 #include <QThread>
 #include <QTimerEvent>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -132,7 +130,7 @@ bool ChildView::Create() {
     m_lcdTimer.setInterval(kLcdScrollTicks * tickMs);
     m_meterTimer.setInterval(kLevelMeterTicks * tickMs);
     m_listSaver.start(PlayerSession::kListSaveMs);
-    ApplyVisualization();
+    ApplyOptions();
     RunTimers();
     m_created = true;
     RunMeterFeed();
@@ -684,14 +682,36 @@ void ChildView::Window(WindowAction action) {
     }
 }
 
-void ChildView::ShowOptions(uint32_t pageMask) {
-    if (pageMask & kLyricsPage)
+bool ChildView::ShowOptions(uint32_t pageMask) {
+    if (pageMask == kLyricsPage) {
         ShowLyricsList();
-    if (pageMask & kVisualizationPage)
-        ShowVisualization();
+        return false;
+    }
+    const QString title = pageMask == kSettingsPages ? tr("Settings")
+                          : pageMask == kAboutPages  ? tr("About Sonvale")
+                                                     : QString();
+    OptionSheet sheet(title, pageMask, OptionPages(), window());
+    if (title.isEmpty() && !sheet.Pages().empty())
+        sheet.setWindowTitle(sheet.Pages().front()->windowTitle());
+    if (sheet.exec() != QDialog::Accepted)
+        return false;
+    ApplyOptions();
+    return true;
 }
 
-// One lyrics list at a time: a second "Show Lyrics..." brings the open one forward.
+OptionSheet::PageMakers ChildView::OptionPages() {
+    OptionSheet::PageMakers makers;
+    makers[OptionSheet::kVisualization] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new VisualizationPage(m_profile, m_session.UsesLibrary(), parent)};
+    };
+    makers[OptionSheet::kLyrics] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new LyricsListPage(m_session, m_profile, parent)};
+    };
+    return makers;
+}
+
+// One lyrics list at a time, beside the player: a second "Show Lyrics..." brings the open one
+// forward.
 void ChildView::ShowLyricsList() {
     if (m_lyricsDialog) {
         m_lyricsDialog->show();
@@ -699,24 +719,13 @@ void ChildView::ShowLyricsList() {
         m_lyricsDialog->activateWindow();
         return;
     }
-    auto* dialog = new QDialog(this);
-    dialog->setObjectName("LyricsListDialog");
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(tr("Lyricslist"));
-    auto* tabs = new QTabWidget(dialog);
-    auto* page = new LyricsListPage(m_session, m_profile, tabs);
-    tabs->addTab(page, page->windowTitle());
-    connect(page, &QWidget::windowTitleChanged, tabs,
-            [tabs, page](const QString& title) { tabs->setTabText(tabs->indexOf(page), title); });
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
-    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
-    auto* layout = new QVBoxLayout(dialog);
-    layout->addWidget(tabs);
-    layout->addWidget(buttons);
-    dialog->resize(360, 420);
-    m_lyricsDialog = dialog;
-    m_lyricsPage = page;
-    dialog->show();
+    auto* sheet = new OptionSheet(tr("Lyricslist"), OptionSheet::kLyrics, OptionPages(), this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->resize(360, 420);
+    m_lyricsDialog = sheet;
+    m_lyricsPage =
+        sheet->Pages().empty() ? nullptr : static_cast<LyricsListPage*>(sheet->Pages().front());
+    sheet->show();
 }
 
 void ChildView::ForwardToLyricsList(const PlayerState& state, const PlayerState& was) {
@@ -728,25 +737,9 @@ void ChildView::ForwardToLyricsList(const PlayerState& state, const PlayerState&
         m_lyricsPage->Highlight(state.lyric.key);
 }
 
-void ChildView::ShowVisualization() {
-    QDialog dialog(window());
-    auto* page = new VisualizationPage(m_profile, m_session.UsesLibrary(), &dialog);
-    dialog.setWindowTitle(page->windowTitle());
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(page);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    page->Apply();
-    ApplyVisualization();
-}
-
 // The meter window takes the frequency bars' settings: offered only while the library plays,
 // how often they are drawn, and whether they stop in the background.
-void ChildView::ApplyVisualization() {
+void ChildView::ApplyOptions() {
     MeterWindow* meter = m_layout->meter;
     meter->SetSpectrumAvailable(Settings::Get(m_profile, kUseSpectrum) == 1 &&
                                 m_session.UsesLibrary());

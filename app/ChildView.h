@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainMenu.h"
+#include "options/OptionSheet.h"
 #include "platform/Profile.h"
 #include "session/PlayerObserver.h"
 #include "session/PlayerSession.h"
@@ -82,7 +83,7 @@ public:
     void StartTimer(uint32_t id, uint32_t intervalMs) override;
     void StopTimer(uint32_t id) override;
     void Window(WindowAction action) override;
-    void ShowOptions(uint32_t pageMask) override;
+    bool ShowOptions(uint32_t pageMask) override;
     std::string Resource(const std::string& name) override;
 
     // PlayerObserver.
@@ -124,8 +125,10 @@ private:
     void ShowTapMenu(const QPoint& globalPosition);
     // The options pages the view hosts until the options sheet does.
     void ShowLyricsList();
-    void ShowVisualization();
-    void ApplyVisualization();
+    // The pages the options sheet can show, by their mask bit.
+    OptionSheet::PageMakers OptionPages();
+    // After OK on the sheet: the view takes what the pages wrote.
+    void ApplyOptions();
     // New lyrics refill the open lyrics list; a new line is highlighted there.
     void ForwardToLyricsList(const PlayerState& state, const PlayerState& was);
 

@@ -332,6 +332,12 @@ bool PlayerSession::Run(Command command) {
     case Command::Visualization:
         m_ui.ShowOptions(SessionUi::kVisualizationPage);
         return true;
+    case Command::Settings:
+        m_ui.ShowOptions(SessionUi::kSettingsPages);
+        return true;
+    case Command::About:
+        m_ui.ShowOptions(SessionUi::kAboutPages);
+        return true;
     case Command::KeepSyncTime: {
         const bool keep = Settings::Get(m_profile, kKeepLyricsSync) != 1;
         Settings::Set(m_profile, kKeepLyricsSync, keep ? 1 : 0);
@@ -405,6 +411,8 @@ bool PlayerSession::Available(Command command) const {
     case Command::AlwaysOnTop:
     case Command::KeepSyncTime:
     case Command::Visualization:
+    case Command::Settings:
+    case Command::About:
         return true;
     case Command::ShowLyrics:
         return m_controller && m_controller->Lyrics().HasLyrics(); // timed lines or plain text

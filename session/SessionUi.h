@@ -13,9 +13,12 @@
 class SessionUi : public PlaybackUi {
 public:
     enum class WindowAction { Close, Restart, Minimize, Restore };
-    // Pages of the options, by their bit in a page mask.
+    // Pages of the options sheet, by their bit in a page mask, and the masks of "Settings..."
+    // and "About Sonvale...".
     static constexpr uint32_t kLyricsPage = 0x100;
     static constexpr uint32_t kVisualizationPage = 0x400;
+    static constexpr uint32_t kSettingsPages = 0xE47;
+    static constexpr uint32_t kAboutPages = 0xA0;
 
     // Yes/No with the question icon, No the default; true for Yes.
     virtual bool Ask(const UiText& text, const UiText& caption) = 0;
@@ -33,8 +36,10 @@ public:
     virtual void StopTimer(uint32_t id) = 0;
 
     virtual void Window(WindowAction action) = 0;
-    // Shows the options pages of `pageMask` (one window; a page already open is brought forward).
-    virtual void ShowOptions(uint32_t pageMask) = 0;
+    // Shows the options pages of `pageMask` in the options sheet; true when the user closed it
+    // with OK (the pages wrote their settings). The lyrics list stays open beside the player
+    // (a second call brings it forward) and answers false.
+    virtual bool ShowOptions(uint32_t pageMask) = 0;
     // A built-in resource ("demo/sonvale-demo.ogg", "sounds/12.wav"); empty when missing.
     virtual std::string Resource(const std::string& name) = 0;
 };

@@ -35,6 +35,14 @@
         <source>Lyricslist</source>
         <translation>가사보기</translation>
     </message>
+    <message>
+        <source>Settings</source>
+        <translation>설정</translation>
+    </message>
+    <message>
+        <source>About Sonvale</source>
+        <translation>Sonvale 정보</translation>
+    </message>
 </context>
 <context>
     <name>DecoderMessages</name>

@@ -49,7 +49,7 @@ QIcon RowIcon(bool first) {
 } // namespace
 
 LyricsListPage::LyricsListPage(PlayerSession& session, Profile& profile, QWidget* parent)
-    : QWidget(parent), m_session(session), m_profile(profile), m_list(new QTreeWidget(this)),
+    : OptionsPage(parent), m_session(session), m_profile(profile), m_list(new QTreeWidget(this)),
       m_text(new QPlainTextEdit(this)), m_firstIcon(RowIcon(true)), m_nextIcon(RowIcon(false)) {
     m_icons = Settings::Get(m_profile, setting::kDisplayLyricsIcon) == 1;
     m_top = Settings::Get(m_profile, setting::kDisplayLyricsPos) == 1;

@@ -3,7 +3,8 @@
 #include <QFont>
 #include <QIcon>
 #include <QStringList>
-#include <QWidget>
+
+#include "ui/OptionsPage.h"
 
 #include <functional>
 #include <map>
@@ -19,7 +20,7 @@ class QTreeWidgetItem;
 // The lyrics list: every timed line of the current track, one or more rows each, following the
 // line being played. A tap on a line seeks there, a double tap loops the line. Untimed lyrics
 // show as plain text instead. The page is a widget of its own, so that any window can host it.
-class LyricsListPage : public QWidget {
+class LyricsListPage : public OptionsPage {
     Q_OBJECT
 
 public:

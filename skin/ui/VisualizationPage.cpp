@@ -15,7 +15,7 @@
 using namespace setting;
 
 VisualizationPage::VisualizationPage(Profile& profile, bool libraryInUse, QWidget* parent)
-    : QWidget(parent), m_profile(profile) {
+    : OptionsPage(parent), m_profile(profile) {
     setWindowTitle(tr("Visualization"));
     // Nothing stored reads as the page's defaults (the meter window reads other ones), which
     // OK then writes.

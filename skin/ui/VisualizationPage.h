@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/OptionsPage.h"
 
 class Profile;
 class QCheckBox;
@@ -11,7 +11,7 @@ class QSpinBox;
 // VU meter stop while the player is in the background, and how often the bars are redrawn. It
 // reads the settings when built and writes them on Apply(); its window title is the page's
 // title, for the dialog or sheet that hosts it.
-class VisualizationPage : public QWidget {
+class VisualizationPage : public OptionsPage {
     Q_OBJECT
 
 public:
@@ -20,7 +20,7 @@ public:
     VisualizationPage(Profile& profile, bool libraryInUse, QWidget* parent = nullptr);
 
     // Writes "UpdateInterval", "StopSpectrum" and "UseSpectrum".
-    void Apply();
+    void Apply() override;
 
     QCheckBox* UseBox() const { return m_use; }
     QCheckBox* StopBox() const { return m_stop; }

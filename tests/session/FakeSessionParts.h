@@ -122,7 +122,11 @@ public:
     void StopTimer(uint32_t id) override { timers.erase(id); }
     std::function<void()> onWaitStep; // the window's event loop while the library opens
     void Window(WindowAction action) override { actions.push_back(action); }
-    void ShowOptions(uint32_t pageMask) override { optionPages.push_back(pageMask); }
+    bool optionsAnswer = false; // OK on the options sheet
+    bool ShowOptions(uint32_t pageMask) override {
+        optionPages.push_back(pageMask);
+        return optionsAnswer;
+    }
     std::string Resource(const std::string& name) override {
         const auto found = resources.find(name);
         return found == resources.end() ? std::string() : found->second;
