@@ -682,6 +682,15 @@ void ChildView::Window(WindowAction action) {
     }
 }
 
+namespace {
+
+OptionsPage* Named(OptionsPage* page, const char* name) {
+    page->setObjectName(QLatin1String(name));
+    return page;
+}
+
+} // namespace
+
 bool ChildView::ShowOptions(uint32_t pageMask) {
     if (pageMask == kLyricsPage) {
         ShowLyricsList();
@@ -702,10 +711,11 @@ bool ChildView::ShowOptions(uint32_t pageMask) {
 OptionSheet::PageMakers ChildView::OptionPages() {
     OptionSheet::PageMakers makers;
     makers[OptionSheet::kVisualization] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
-        return {new VisualizationPage(m_profile, m_session.UsesLibrary(), parent)};
+        return {Named(new VisualizationPage(m_profile, m_session.UsesLibrary(), parent),
+                      "visualization")};
     };
     makers[OptionSheet::kLyrics] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
-        return {new LyricsListPage(m_session, m_profile, parent)};
+        return {Named(new LyricsListPage(m_session, m_profile, parent), "lyrics")};
     };
     return makers;
 }

@@ -67,6 +67,10 @@ public:
     // False while the session opens a file; the open is cancelled then.
     bool ReadyToClose();
 
+    // The pages the options sheet can show, by their mask bit; each page is named (objectName)
+    // for the gallery's pictures.
+    OptionSheet::PageMakers OptionPages();
+
     // SessionUi.
     void MessageBox(const UiText& text, const UiText& title) override;
     void ShowBubble(const UiText& title, const UiText& html, int seconds) override;
@@ -125,8 +129,6 @@ private:
     void ShowTapMenu(const QPoint& globalPosition);
     // The options pages the view hosts until the options sheet does.
     void ShowLyricsList();
-    // The pages the options sheet can show, by their mask bit.
-    OptionSheet::PageMakers OptionPages();
     // After OK on the sheet: the view takes what the pages wrote.
     void ApplyOptions();
     // New lyrics refill the open lyrics list; a new line is highlighted there.
