@@ -390,7 +390,8 @@ void ChildView::Render() {
             m_layout->meter->SetLyrics({}, {});
         else
             m_layout->meter->SetLyrics(QString::fromStdU16String(state.lyric.first),
-                                       QString::fromStdU16String(state.lyric.second));
+                                       QString::fromStdU16String(state.lyric.second),
+                                       state.lyric.sung);
     }
 
     QWidget* top = window();

@@ -121,8 +121,24 @@ std::u16string LrcFile::SidePath(const std::u16string& trackPath, std::u16string
 
 // The text of a line without the word times of enhanced LRC ("<mm:ss.xx>word <mm:ss.xx>word"),
 // with no blank left where a time stood between blanks or at the line's ends.
-std::u16string LrcFile::WithoutWordTimes(std::u16string_view text) {
+std::u16string LrcFile::WithoutWordTimes(std::u16string_view text,
+                                         std::vector<LyricsData::WordTime>* words) {
     auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    // "mm:ss.xx": two fraction digits are hundredths, three milliseconds.
+    auto milliseconds = [&](std::u16string_view time) {
+        int64_t parts[3] = {0, 0, 0};
+        size_t part = 0, fractionDigits = 0;
+        for (char16_t c : time) {
+            if (!digit(c)) {
+                part = std::min<size_t>(part + 1, 2);
+                continue;
+            }
+            parts[part] = parts[part] * 10 + (c - u'0');
+            fractionDigits += part == 2 ? 1 : 0;
+        }
+        const int64_t fraction = fractionDigits == 2 ? parts[2] * 10 : parts[2];
+        return parts[0] * 60000 + parts[1] * 1000 + fraction;
+    };
     std::u16string out;
     size_t i = 0;
     while (i < text.size()) {
@@ -139,6 +155,8 @@ std::u16string LrcFile::WithoutWordTimes(std::u16string_view text) {
                 i = close + 1;
                 if (i < text.size() && text[i] == u' ' && (out.empty() || out.back() == u' '))
                     ++i;
+                if (words)
+                    words->push_back({milliseconds(inside), out.size()});
                 continue;
             }
         }
@@ -146,6 +164,9 @@ std::u16string LrcFile::WithoutWordTimes(std::u16string_view text) {
     }
     while (!out.empty() && out.back() == u' ')
         out.pop_back();
+    if (words)
+        for (LyricsData::WordTime& word : *words)
+            word.offset = std::min(word.offset, out.size());
     return out;
 }
 
@@ -193,13 +214,17 @@ bool LrcFile::ParseLine(std::u16string_view line, int& offsetMs, LyricsData& dat
     // A time of 0 never moves, and an offset never makes a time negative.
     if (t > 0 && t + offsetMs >= 0)
         t += offsetMs;
-    const std::u16string lyric = WithoutWordTimes(text);
+    std::vector<LyricsData::WordTime> words;
+    const std::u16string lyric = WithoutWordTimes(text, &words);
     if (lyric.empty())
         return false;
+    for (LyricsData::WordTime& word : words)
+        if (word.ms > 0 && word.ms + offsetMs >= 0)
+            word.ms += offsetMs;
     const int key = static_cast<int>(t / LyricsData::kMsPerKey);
     result += lyric;
     result += u"\r\n";
-    data.AddLyricLine(key, lyric);
+    data.AddLyricLine(key, lyric, words);
     return true;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "lyrics/LyricsData.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
-
-class LyricsData;
+#include <vector>
 
 // Lyrics files beside a track: F/N.lrc (timed lines, 8-bit or UTF-16) and F/N.txt (plain text).
 // Only regular files are read, and of them only the first kMaxFileBytes.
@@ -38,8 +39,10 @@ public:
     // `offsetMs` is the running [offset:] value.
     static bool ParseLine(std::u16string_view line, int& offsetMs, LyricsData& data,
                           EntryText& entry, std::u16string& result);
-    // A timed line's text without the word times of enhanced LRC (<mm:ss.xx> before words).
-    static std::u16string WithoutWordTimes(std::u16string_view text);
+    // A timed line's text without the word times of enhanced LRC (<mm:ss.xx> before words); with
+    // `words`, each time and where its word starts in the text returned.
+    static std::u16string WithoutWordTimes(std::u16string_view text,
+                                           std::vector<LyricsData::WordTime>* words = nullptr);
 
     // 8-bit lines are read through a buffer of this size; a longer line comes out in pieces.
     static constexpr int kLineBuffer = 2048;

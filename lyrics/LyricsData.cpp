@@ -27,16 +27,20 @@ void LyricsData::LyricsReset() {
     lineByTime.clear();
     textByTime.clear();
     times.clear();
+    wordsByTime.clear();
     nextLineNumber = 0;
 }
 
-void LyricsData::AddLyricLine(int key, const std::u16string& text) {
+void LyricsData::AddLyricLine(int key, const std::u16string& text,
+                              const std::vector<WordTime>& words) {
     if (std::find(times.begin(), times.end(), key) != times.end())
         return;
     if (!lineByTime.contains(key))
         lineByTime[key] = nextLineNumber++;
     textByTime[key] = text;
     times.push_back(key);
+    if (!words.empty())
+        wordsByTime[key] = words;
 }
 
 void LyricsData::SortLyrics() {
@@ -69,6 +73,15 @@ LyricsData::Lookup LyricsData::LyricAt(int64_t positionMs, int sync) const {
         return result;
     result.key = it->first;
     result.first = it->second;
+    // The words sung by now (moved by the sync like the lines): up to the end of the last one
+    // that has begun.
+    if (const auto words = wordsByTime.find(result.key); words != wordsByTime.end()) {
+        const int64_t now = positionMs + int64_t{sync} * kMsPerKey;
+        result.sung = 0;
+        for (size_t w = 0; w < words->second.size() && words->second[w].ms <= now; ++w)
+            result.sung = static_cast<int>(
+                w + 1 < words->second.size() ? words->second[w + 1].offset : result.first.size());
+    }
     auto at = std::find(times.begin(), times.end(), result.key);
     if (at != times.end() && ++at != times.end()) {
         auto next = textByTime.find(*at);

@@ -16,7 +16,15 @@ public:
         int key = -1;          // time key of the line shown, -1 when none
         std::u16string first;  // the line of that key
         std::u16string second; // the line of the next key, for the two-line display
+        // With word times: how many characters of `first` have been sung (up to the end of the
+        // word being sung); -1 when the line has no word times.
+        int sung = -1;
         bool operator==(const Lookup&) const = default;
+    };
+    // A word of an enhanced lyrics line: when it is sung (ms) and where it starts in the line.
+    struct WordTime {
+        int64_t ms = 0;
+        size_t offset = 0;
     };
 
     static constexpr int kMsPerKey = 500;
@@ -32,13 +40,15 @@ public:
     std::vector<int> times;
     // The line number the next new key gets.
     uint32_t nextLineNumber = 0;
+    // The word times of the lines that have them, by time key.
+    std::map<int, std::vector<WordTime>> wordsByTime;
 
     // Empties the text, both maps and the list of keys.
     void LyricsReset();
 
-    // Adds a timed line. The first line for a key wins: a key already in times changes
-    // nothing.
-    void AddLyricLine(int key, const std::u16string& text);
+    // Adds a timed line, with its word times when it has them. The first line for a key wins: a
+    // key already in times changes nothing.
+    void AddLyricLine(int key, const std::u16string& text, const std::vector<WordTime>& words = {});
 
     // Sorts times ascending. Line numbers are kept as they were given.
     void SortLyrics();

@@ -982,8 +982,9 @@ void PlaybackController::UpdatePosition(int32_t ms) {
     m_positionMs = ms;
     if (!m_lyrics.times.empty()) {
         const LyricsData::Lookup line = m_lyrics.LyricAt(ms, m_lyricsSync);
-        if (line.key != m_lyricKey) {
+        if (line.key != m_lyricKey || line.sung != m_lyricSung) {
             m_lyricKey = line.key;
+            m_lyricSung = line.sung;
             m_sink.ShowLyric(line);
         }
     }

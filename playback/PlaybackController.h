@@ -221,6 +221,7 @@ private:
 
     LyricsData m_lyrics;
     int m_lyricKey = -1;
+    int m_lyricSung = -1; // how much of the line's words were sung when it was last shown
     std::atomic<int> m_lyricsSync{0}; // set on the UI thread, read by the monitor
     std::chrono::milliseconds m_openTimeout{180000};
 };

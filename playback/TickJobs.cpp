@@ -2,6 +2,8 @@
 
 int TickJobs::MonitorTicks(const State& state) {
     const int speedRule = state.speed < 1.0 ? 21 : 16;
+    if (state.displayOn && state.active && state.wordTimes)
+        return 8; // words come faster than lines
     if (state.displayOn && state.active)
         return state.syncedLyrics ? 16 : speedRule;
     if (state.displayOn && state.lyricsListOpen)

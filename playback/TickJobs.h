@@ -27,6 +27,7 @@ public:
         bool displayOn = true;
         bool active = true; // the player is the foreground application
         bool syncedLyrics = false;
+        bool wordTimes = false; // the lyrics light their words as they are sung
         bool lyricsListOpen = false;
         bool lcdScrolls = false;
         bool panelState1 = false; // the display panel is in state 1 (no level meter)

@@ -181,6 +181,7 @@ void PlayerSession::OnTick() {
     state.displayOn = m_displayOn;
     state.active = m_active;
     state.syncedLyrics = m_syncedLyrics;
+    state.wordTimes = m_wordTimes;
     state.lyricsListOpen = m_lyricsPageOpen;
     state.panelState1 = true; // the level meter is the window's
     state.speed = m_controller->Speed();
@@ -1039,6 +1040,7 @@ void PlayerSession::SetSpectrum(Spectrum action) {
 void PlayerSession::LyricsLoaded() {
     const bool synced = !m_controller->Lyrics().times.empty();
     m_syncedLyrics = synced;
+    m_wordTimes = !m_controller->Lyrics().wordsByTime.empty();
     Update([synced](PlayerState& s) {
         s.syncedLyrics = synced;
         ++s.lyricsSerial;

@@ -275,6 +275,7 @@ private:
     std::atomic<bool> m_displayOn{true};
     std::atomic<bool> m_muted{false};
     std::atomic<bool> m_syncedLyrics{false};
+    std::atomic<bool> m_wordTimes{false};
     std::atomic<bool> m_lyricsPageOpen{false};
     MeterFeed m_meterFeed;
     const FmodFunctions* m_fsound = nullptr; // while the library runs

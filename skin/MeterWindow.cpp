@@ -290,11 +290,12 @@ int MeterWindow::NextState(bool forward) const {
     return ring[forward ? (at + 1) % count : (at + count - 1) % count];
 }
 
-void MeterWindow::SetLyrics(const QString& current, const QString& next) {
-    if (current == m_current && next == m_next)
+void MeterWindow::SetLyrics(const QString& current, const QString& next, int sung) {
+    if (current == m_current && next == m_next && sung == m_sung)
         return;
     m_current = current;
     m_next = next;
+    m_sung = sung;
     if (m_state >= kLargestBoard)
         update();
 }
@@ -327,8 +328,19 @@ void MeterWindow::paintEvent(QPaintEvent* event) {
     painter.setFont(m_currentFont);
     painter.setPen(m_currentColor);
     QRect used;
-    painter.drawText(text, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
-                     Shown(m_current, m_returnLine), &used);
+    const int flags = Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop;
+    if (m_sung < 0) {
+        painter.drawText(text, flags, Shown(m_current, m_returnLine), &used);
+    } else {
+        // The words still to come dimmed, then the words sung over them: a beginning of a line
+        // wraps as the whole line does, so the two drawings meet.
+        QColor dim = m_currentColor;
+        dim.setAlpha(110);
+        painter.setPen(dim);
+        painter.drawText(text, flags, Shown(m_current, m_returnLine), &used);
+        painter.setPen(m_currentColor);
+        painter.drawText(text, flags, Shown(m_current.left(m_sung), m_returnLine));
+    }
     if (m_twoLines && !m_next.isEmpty()) {
         painter.setFont(m_nextFont);
         painter.setPen(m_nextColor);

@@ -73,8 +73,9 @@ public:
     // in front and the display on); inactive wipes the bars.
     void SetActive(bool active);
 
-    // The current and next lyric lines; empty lines wipe the board.
-    void SetLyrics(const QString& current, const QString& next);
+    // The current and next lyric lines; empty lines wipe the board. With word times, `sung`
+    // characters of the current line are lit and the rest is dimmed (-1: no word times).
+    void SetLyrics(const QString& current, const QString& next, int sung = -1);
     QString CurrentLine() const { return m_current; }
     // The text drawn for a line: with "ReturnLine", "/" marks a line break.
     static QString Shown(QString line, bool returnLine);
@@ -124,5 +125,6 @@ private:
     bool m_active = true;
     QString m_current;
     QString m_next;
+    int m_sung = -1;
     std::function<void()> m_changed;
 };

@@ -59,6 +59,21 @@ TEST(LrcFile, WordTimesOfEnhancedLinesAreNotShown) {
     EXPECT_EQ(-1, KeyOf(u"[00:12.00]<00:12.00>")); // nothing but times: no line
 }
 
+// The words of an enhanced line light as they are sung, moved by the sync like the lines; a
+// plain line has no words to light.
+TEST(LrcFile, TheWordsOfAnEnhancedLineLightAsTheyAreSung) {
+    const Parsed p = ParseLines(
+        {u"[00:12.00]<00:12.00>Hello <00:12.50>big <00:13.10>world", u"[00:20.00]Plain line"});
+    const LyricsData& data = p.data;
+    EXPECT_EQ(data.LyricAt(11600, 0).first, u"Hello big world");
+    EXPECT_EQ(data.LyricAt(11600, 0).sung, 0);
+    EXPECT_EQ(data.LyricAt(12000, 0).sung, 6); // "Hello "
+    EXPECT_EQ(data.LyricAt(12600, 0).sung, 10);
+    EXPECT_EQ(data.LyricAt(13200, 0).sung, 15);
+    EXPECT_EQ(data.LyricAt(11600, 1).sung, 6); // half a second faster
+    EXPECT_EQ(data.LyricAt(20000, 0).sung, -1);
+}
+
 TEST(LrcFile, MalformedTimeTagsAreDropped) {
     EXPECT_EQ(-1, KeyOf(u"[01:02]99"));      // a fraction and no text
     EXPECT_EQ(-1, KeyOf(u"[1:02.50]Hello")); // one-digit minutes

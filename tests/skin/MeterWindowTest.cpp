@@ -262,6 +262,10 @@ TEST(MeterWindowTest, TheBoardWritesTheLyricLineAndANewTrackWipesIt) {
     const QImage blank = meter.grab().toImage();
     meter.SetLyrics(QStringLiteral("Welcome to Sonvale"), QStringLiteral("Next"));
     EXPECT_NE(meter.grab().toImage(), blank);
+    // With word times the words to come are dimmed.
+    const QImage whole = meter.grab().toImage();
+    meter.SetLyrics(QStringLiteral("Welcome to Sonvale"), QStringLiteral("Next"), 8);
+    EXPECT_NE(meter.grab().toImage(), whole);
     meter.SetLyrics({}, {});
     EXPECT_EQ(meter.grab().toImage(), blank);
 }

@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
         ShowSampleSound(*meter);
     else
         meter->SetLyrics(QStringLiteral("Headlights on the river road / we drive until the dawn"),
-                         QStringLiteral("Every mile a little song"));
+                         QStringLiteral("Every mile a little song"), 24); // the words sung so far
     view.show();
     QApplication::processEvents();
     QImage picture = view.grab().toImage();
