@@ -8,6 +8,8 @@
 #include "options/OptionSheet.h"
 #include "platform/Registry.h"
 #include "playback/FmodAudioSystem.h"
+#include "playlist/ui/OpenFolderPage.h"
+#include "playlist/ui/OpenUrlPage.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
 #include "skin/ControlStyles.h"
@@ -21,6 +23,7 @@
 #include "skin/VirtualButton.h"
 #include "skin/VirtualKey.h"
 #include "skin/ui/VisualizationPage.h"
+#include "ui/FileFilter.h"
 #include "ui/Translated.h"
 
 #include <QApplication>
@@ -31,7 +34,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -41,6 +43,7 @@
 #include <QTimerEvent>
 
 #include <algorithm>
+#include <utility>
 
 using namespace setting;
 
@@ -616,28 +619,29 @@ int ChildView::RepeatPopup(int repeatType) {
 }
 
 std::vector<std::u16string> ChildView::ChooseFiles(const std::u16string& folder) {
+    const QString filter =
+        m_session.WmaAvailable()
+            ? tr("All supported types|*.mp2;*.mp3;*.ogg;*.wma;*.asf;*.wav;*.wpl|Mpeg Layer2 Audio "
+                 "Files (*.mp2)|*.mp2|Mpeg Layer3 Audio Files (*.mp3)|*.mp3|Ogg Vorbis Audio Files "
+                 "(*.ogg)|*.ogg|WMA Audio Files (*.wma)|*.wma|ASF Audio Files (.asf)|*.asf|Wave "
+                 "Audio Files (*.wav)|*.wav|Playlist Files (*.wpl)|*.wpl|")
+            : tr("All supported types|*.mp2;*.mp3;*.ogg;*.wav;*.wpl|Mpeg Layer2 Audio Files "
+                 "(*.mp2)|*.mp2|Mpeg Layer3 Audio Files (*.mp3)|*.mp3|Ogg Vorbis Audio Files "
+                 "(*.ogg)|*.ogg|Wave Audio Files (*.wav)|*.wav|Playlist Files (*.wpl)|*.wpl|");
     const QStringList files = QFileDialog::getOpenFileNames(
-        this, tr("Open Files"), QString::fromStdU16String(folder),
-        QStringLiteral("Audio (*.mp3 *.mp2 *.ogg *.wav *.wma *.asf *.wpl);;All files (*)"));
+        this, tr("Open Audio Files"), QString::fromStdU16String(folder), DialogFilter(filter));
     std::vector<std::u16string> chosen;
     for (const QString& file : files)
         chosen.push_back(file.toStdU16String());
     return chosen;
 }
 
-std::u16string ChildView::ChooseFolder(const std::u16string& folder) {
-    return QFileDialog::getExistingDirectory(this, tr("Select folder with audio files"),
-                                             QString::fromStdU16String(folder))
-        .toStdU16String();
-}
-
+// The Open URL page in the options sheet; its OK hands the address here.
 std::optional<std::u16string> ChildView::AskAddress() {
-    bool ok = false;
-    const QString address = QInputDialog::getText(
-        this, tr("Open URL"), tr("URL:"), QLineEdit::Normal, QStringLiteral("http://"), &ok);
-    if (!ok)
+    m_chosenAddress.reset();
+    if (!ShowOptions(OptionSheet::kOpenUrl))
         return std::nullopt;
-    return address.toStdU16String();
+    return std::exchange(m_chosenAddress, std::nullopt);
 }
 
 void ChildView::StartTimer(uint32_t id, uint32_t intervalMs) {
@@ -717,6 +721,14 @@ OptionSheet::PageMakers ChildView::OptionPages() {
     };
     makers[OptionSheet::kLyrics] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
         return {Named(new LyricsListPage(m_session, m_profile, parent), "lyrics")};
+    };
+    makers[OptionSheet::kOpenUrl] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new OpenUrlPage(
+            m_profile, [this](const std::u16string& address) { m_chosenAddress = address; },
+            parent)};
+    };
+    makers[OptionSheet::kOpenFolder] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new OpenFolderPage(m_profile, parent)};
     };
     return makers;
 }

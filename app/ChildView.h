@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class LyricsListPage;
@@ -82,7 +83,6 @@ public:
     bool Ask(const UiText& text, const UiText& caption) override;
     bool MoveToTrash(const std::u16string& path) override;
     std::vector<std::u16string> ChooseFiles(const std::u16string& folder) override;
-    std::u16string ChooseFolder(const std::u16string& folder) override;
     std::optional<std::u16string> AskAddress() override;
     void StartTimer(uint32_t id, uint32_t intervalMs) override;
     void StopTimer(uint32_t id) override;
@@ -165,4 +165,6 @@ private:
     // The lyrics list's window while it is open.
     QPointer<QDialog> m_lyricsDialog;
     QPointer<LyricsListPage> m_lyricsPage;
+    // The address the Open URL page handed on with OK.
+    std::optional<std::u16string> m_chosenAddress;
 };

@@ -163,6 +163,10 @@ bool PlayerSession::UsesLibrary() const {
     return m_audio && m_audio->UseDefaultDecoder() == 1;
 }
 
+bool PlayerSession::WmaAvailable() const {
+    return m_playlist && m_playlist->WmaAvailable();
+}
+
 bool PlayerSession::IsPlaying() const {
     return m_controller && m_controller->IsPlaying();
 }
@@ -780,14 +784,10 @@ void PlayerSession::OpenFiles() {
 }
 
 void PlayerSession::OpenFolder() {
+    // The page writes the folder and its choices; a changed folder is opened.
     const std::u16string before = Settings::Get(m_profile, kOpenFolderName);
-    std::u16string folder = m_ui.ChooseFolder(before);
-    if (folder.empty())
-        return;
-    if (folder.back() != u'/')
-        folder += u'/';
-    Settings::Set(m_profile, kOpenFolderName, folder);
-    m_opener->OpenFolder(before);
+    if (m_ui.ShowOptions(SessionUi::kOpenFolderPage))
+        m_opener->OpenFolder(before);
 }
 
 void PlayerSession::OpenUrl() {

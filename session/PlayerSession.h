@@ -124,6 +124,8 @@ public:
     bool IsHoldOn() const { return m_hold; }
     // Whether the run-time library plays ("UseDefaultDecoder" 1 as the audio started).
     bool UsesLibrary() const;
+    // Whether ".wma" and ".asf" files can be played (the Open Files dialog offers them then).
+    bool WmaAvailable() const;
     // The controller's run-time library channel's and the engine's levels (0 .. 1).
     void StartLevels();
     void StopLevels();

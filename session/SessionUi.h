@@ -17,6 +17,7 @@ public:
     // and "About Sonvale...".
     static constexpr uint32_t kLyricsPage = 0x100;
     static constexpr uint32_t kVisualizationPage = 0x400;
+    static constexpr uint32_t kOpenFolderPage = 0x2000;
     static constexpr uint32_t kSettingsPages = 0xE47;
     static constexpr uint32_t kAboutPages = 0xA0;
 
@@ -26,9 +27,7 @@ public:
     virtual bool MoveToTrash(const std::u16string& path) = 0;
     // Audio files chosen in `folder` (full paths); empty when cancelled.
     virtual std::vector<std::u16string> ChooseFiles(const std::u16string& folder) = 0;
-    // A folder chosen, starting at `folder`; empty when cancelled.
-    virtual std::u16string ChooseFolder(const std::u16string& folder) = 0;
-    // An internet radio address; nothing when cancelled.
+    // The Open URL page; the address to open, nothing when cancelled or when there is none.
     virtual std::optional<std::u16string> AskAddress() = 0;
 
     // A repeating timer; each expiry calls PlayerSession::Timer(id).

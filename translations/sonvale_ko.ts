@@ -43,6 +43,18 @@
         <source>About Sonvale</source>
         <translation>Sonvale 정보</translation>
     </message>
+    <message>
+        <source>All supported types|*.mp2;*.mp3;*.ogg;*.wma;*.asf;*.wav;*.wpl|Mpeg Layer2 Audio Files (*.mp2)|*.mp2|Mpeg Layer3 Audio Files (*.mp3)|*.mp3|Ogg Vorbis Audio Files (*.ogg)|*.ogg|WMA Audio Files (*.wma)|*.wma|ASF Audio Files (.asf)|*.asf|Wave Audio Files (*.wav)|*.wav|Playlist Files (*.wpl)|*.wpl|</source>
+        <translation>지원하는 모든 형식|*.mp2;*.mp3;*.ogg;*.wma;*.asf;*.wav;*.wpl|MPEG Layer2 오디오 파일 (*.mp2)|*.mp2|MPEG Layer3 오디오 파일 (*.mp3)|*.mp3|Ogg Vorbis 오디오 파일 (*.ogg)|*.ogg|WMA 오디오 파일 (*.wma)|*.wma|ASF 오디오 파일 (*.asf)|*.asf|Wave 오디오 파일 (*.wav)|*.wav|재생목록 파일 (*.wpl)|*.wpl|</translation>
+    </message>
+    <message>
+        <source>All supported types|*.mp2;*.mp3;*.ogg;*.wav;*.wpl|Mpeg Layer2 Audio Files (*.mp2)|*.mp2|Mpeg Layer3 Audio Files (*.mp3)|*.mp3|Ogg Vorbis Audio Files (*.ogg)|*.ogg|Wave Audio Files (*.wav)|*.wav|Playlist Files (*.wpl)|*.wpl|</source>
+        <translation>지원하는 모든 형식|*.mp2;*.mp3;*.ogg;*.wav;*.wpl|MPEG Layer2 오디오 파일 (*.mp2)|*.mp2|MPEG Layer3 오디오 파일 (*.mp3)|*.mp3|Ogg Vorbis 오디오 파일 (*.ogg)|*.ogg|Wave 오디오 파일 (*.wav)|*.wav|재생목록 파일 (*.wpl)|*.wpl|</translation>
+    </message>
+    <message>
+        <source>Open Audio Files</source>
+        <translation>오디오 파일 열기</translation>
+    </message>
 </context>
 <context>
     <name>DecoderMessages</name>
@@ -386,6 +398,88 @@
     <message>
         <source>Visualization...</source>
         <translation>시각 효과...</translation>
+    </message>
+</context>
+<context>
+    <name>OpenFolderPage</name>
+    <message>
+        <source>Browse...</source>
+        <translation>찾아보기...</translation>
+    </message>
+    <message>
+        <source>Open this folder at startup</source>
+        <translation>시작할 때 이 폴더 열기</translation>
+    </message>
+    <message>
+        <source>Include subfolders</source>
+        <translation>하위 폴더 포함</translation>
+    </message>
+    <message>
+        <source>Open Folder</source>
+        <translation>폴더 열기</translation>
+    </message>
+    <message>
+        <source>Folder with audio files:</source>
+        <translation>오디오 파일이 있는 폴더:</translation>
+    </message>
+    <message>
+        <source>Select folder with audio files</source>
+        <translation>오디오 파일이 있는 폴더 선택</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>%1 폴더가 없습니다.</translation>
+    </message>
+</context>
+<context>
+    <name>OpenUrlPage</name>
+    <message>
+        <source>Open URL</source>
+        <translation>URL 열기</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>제목</translation>
+    </message>
+    <message>
+        <source>URL</source>
+        <translation>주소</translation>
+    </message>
+    <message>
+        <source>URL:</source>
+        <translation>주소:</translation>
+    </message>
+    <message>
+        <source>Title:</source>
+        <translation>제목:</translation>
+    </message>
+    <message>
+        <source>Open...</source>
+        <translation>열기...</translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation>위로</translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation>아래로</translation>
+    </message>
+    <message>
+        <source>Delese</source>
+        <translation>삭제</translation>
+    </message>
+    <message>
+        <source>Delete All</source>
+        <translation>전체 삭제</translation>
+    </message>
+    <message>
+        <source>Open SHOUTCast Playlist</source>
+        <translation>샤웃캐스트 재생목록 열기</translation>
+    </message>
+    <message>
+        <source>SHOUTCast Playlist Files (.pls)|*.pls|</source>
+        <translation>샤웃캐스트 재생목록 파일 (.pls)|*.pls|</translation>
     </message>
 </context>
 <context>

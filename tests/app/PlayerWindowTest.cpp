@@ -11,6 +11,8 @@
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
 #include "playlist/Archive.h"
+#include "playlist/ui/OpenFolderPage.h"
+#include "playlist/ui/OpenUrlPage.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
 #include "skin/ImageSlideBar.h"
@@ -18,6 +20,7 @@
 #include "skin/MeterWindow.h"
 #include "skin/ui/VisualizationPage.h"
 #include "tests/DialogAnswerer.h"
+#include "tests/LoopbackServer.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 
@@ -25,6 +28,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
@@ -40,7 +44,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -424,6 +430,92 @@ TEST_F(PlayerWindowTest, TheLyricsListFollowsThePlayAndSeeksOrLoopsATappedLine) 
         if (std::abs(to - 3000) <= slack) {
             EXPECT_GE(from, 4000 - slack); // back only from the end of the looped line
         }
+}
+
+// "Open URL..." shows the station list; OK plays the typed address (here a station on this
+// machine) and keeps it as one more station.
+TEST_F(PlayerWindowTest, AStationTypedOnTheUrlPagePlays) {
+    std::ifstream in(std::string(SONVALE_FIXTURES) + "/mpeg1-l3-cbr-plain.mp3", std::ios::binary);
+    const std::string mp3((std::istreambuf_iterator<char>(in)), {});
+    LoopbackServer server([&mp3](LoopbackServer& s, int fd) {
+        LoopbackServer::Send(fd, "ICY 200 OK\r\nicy-name: Loopback\r\n\r\n" + mp3 + mp3 + mp3);
+        s.Hold(fd, 20000);
+    });
+    Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+    Settings::Set(profile, setting::kDemoPlayed, 1);
+    RunPlayer([&server](MainFrame& frame) {
+        DialogAnswerer answers;
+        answers.Then([&server](QWidget* w) {
+            auto* page = w->findChild<OpenUrlPage*>();
+            ASSERT_NE(page, nullptr);
+            EXPECT_EQ(w->windowTitle(), "Open URL");
+            EXPECT_EQ(page->List()->topLevelItemCount(), 3);
+            w->grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/open-url-sheet.png"));
+            page->AddressBox()->setText(QString::fromStdString(server.Url("/radio")));
+            page->TitleBox()->setText("Loopback");
+            w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        frame.OnCmdMsg(CommandId(Command::OpenUrl));
+        EXPECT_EQ(answers.Dialogs().size(), 1u);
+        EXPECT_TRUE(WaitFor(
+            [&] { return frame.View()->IsPlaying() && server.Request().find("GET /radio") == 0; }));
+        QTest::qWait(300);
+        EXPECT_TRUE(frame.View()->IsPlaying());
+        frame.OnCmdMsg(CommandId(Command::Stop));
+    });
+    EXPECT_EQ(profile.GetProfileInt(setting::kShoutCastSection, u"NumberOfEntries", -1), 4);
+    EXPECT_EQ(profile.GetProfileString(setting::kShoutCastSection, u"Title3"), u"Loopback");
+    EXPECT_EQ(
+        TextCodec::Utf16ToUtf8(profile.GetProfileString(setting::kShoutCastSection, u"File3")),
+        server.Url("/radio"));
+}
+
+// "Open Folder..." plays the chosen folder; with "open at startup" ticked the next start opens
+// the folder again (a file added since comes first) instead of the saved list. "Open Files..."
+// offers the audio types.
+TEST_F(PlayerWindowTest, TheFolderPageChoosesTheFolderOpenedAtStart) {
+    std::filesystem::create_directories(m_home.File("music"));
+    for (const char* name : {"b.ogg", "c.ogg"})
+        std::filesystem::copy_file(std::string(SONVALE_FIXTURES) + "/vorbis-44100.ogg",
+                                   m_home.File(std::string("music/") + name));
+    Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+    Settings::Set(profile, setting::kDemoPlayed, 1);
+    const QString music = QString::fromStdString(m_home.File("music"));
+    RunPlayer([&music](MainFrame& frame) {
+        DialogAnswerer answers;
+        answers.Then([&music](QWidget* w) {
+            auto* page = w->findChild<OpenFolderPage*>();
+            ASSERT_NE(page, nullptr);
+            EXPECT_EQ(w->windowTitle(), "Open Folder");
+            page->FolderBox()->setText(music);
+            page->StartupBox()->setChecked(true);
+            w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        frame.OnCmdMsg(CommandId(Command::OpenFolder));
+        EXPECT_TRUE(WaitFor([&] { return frame.View()->IsPlaying(); }));
+
+        QStringList filters;
+        answers.Then([&filters](QWidget* w) {
+            EXPECT_EQ(w->windowTitle(), "Open Audio Files");
+            if (auto* dialog = qobject_cast<QFileDialog*>(w))
+                filters = dialog->nameFilters();
+            DialogAnswerer::Reject()(w);
+        });
+        frame.OnCmdMsg(CommandId(Command::OpenFiles));
+        ASSERT_EQ(answers.Dialogs().size(), 2u);
+        ASSERT_EQ(filters.size(), 6);
+        EXPECT_EQ(filters[0], "All supported types (*.mp2 *.mp3 *.ogg *.wav *.wpl)");
+        EXPECT_EQ(filters[1], "Mpeg Layer2 Audio Files (*.mp2)");
+    });
+    EXPECT_EQ(Settings::Get(profile, setting::kOpenFolderName), (music + "/").toStdU16String());
+    EXPECT_EQ(Settings::Get(profile, setting::kOpenFolderAtStartup), 1);
+
+    std::filesystem::copy_file(std::string(SONVALE_FIXTURES) + "/vorbis-44100.ogg",
+                               m_home.File("music/a.ogg"));
+    RunPlayer(
+        [](MainFrame& frame) { EXPECT_TRUE(WaitFor([&] { return frame.View()->IsPlaying(); })); });
+    EXPECT_EQ(Settings::Get(profile, setting::kCurPlayFilePath),
+              TextCodec::Utf8ToUtf16(m_home.File("music/a.ogg")));
 }
 
 } // namespace

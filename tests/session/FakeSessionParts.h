@@ -116,7 +116,6 @@ public:
         chooserFolders.push_back(start);
         return files;
     }
-    std::u16string ChooseFolder(const std::u16string&) override { return {}; }
     std::optional<std::u16string> AskAddress() override { return std::nullopt; }
     void StartTimer(uint32_t id, uint32_t intervalMs) override { timers[id] = intervalMs; }
     void StopTimer(uint32_t id) override { timers.erase(id); }
