@@ -76,6 +76,8 @@ public:
     // The current and next lyric lines; empty lines wipe the board.
     void SetLyrics(const QString& current, const QString& next);
     QString CurrentLine() const { return m_current; }
+    // "TwoLineLyrics" (the next line under the current one) and "ReturnLine".
+    void SetLyricsLayout(bool twoLines, bool returnLine);
     // The text drawn for a line: with "ReturnLine", "/" marks a line break.
     static QString Shown(QString line, bool returnLine);
 
