@@ -72,6 +72,7 @@ GeneralPage::GeneralPage(Profile& profile, QWidget* parent)
                                                                       : Qt::Unchecked);
         m_rows.push_back({choice.value, item});
     }
+    m_options->setMinimumHeight(m_options->fontMetrics().height() * 8); // a few rows in sight
     auto* options = new QGroupBox(tr("Options"), this);
     auto* optionsLayout = new QVBoxLayout(options);
     optionsLayout->addWidget(m_options);
