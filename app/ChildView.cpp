@@ -5,7 +5,10 @@
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
 #include "lyrics/ui/LyricsListPage.h"
+#include "options/DecoderPage.h"
+#include "options/GeneralPage.h"
 #include "options/OptionSheet.h"
+#include "options/StreamingPage.h"
 #include "platform/Registry.h"
 #include "playback/FmodAudioSystem.h"
 #include "playlist/ui/OpenFolderPage.h"
@@ -730,6 +733,13 @@ OptionSheet::PageMakers ChildView::OptionPages() {
     makers[OptionSheet::kOpenFolder] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
         return {new OpenFolderPage(m_profile, parent)};
     };
+    makers[OptionSheet::kGeneral] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new GeneralPage(m_profile, parent)};
+    };
+    makers[OptionSheet::kDecoder] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new DecoderPage(m_profile, &m_session, parent),
+                new StreamingPage(m_profile, &m_session, parent)};
+    };
     return makers;
 }
 
@@ -771,6 +781,24 @@ void ChildView::ApplyOptions() {
     m_stopSpectrum = Settings::Get(m_profile, kStopSpectrum) == 1;
     meter->SetActive(m_active || !m_stopSpectrum);
     RunMeterFeed();
+    ApplyPreferences();
+}
+
+// The title's scrolling and the lyrics on the main screen.
+void ChildView::ApplyPreferences() {
+    m_layout->lcd->SetScroll(Settings::Get(m_profile, kScrollMsg) != 0);
+    m_layout->meter->SetLyricsLayout(Settings::Get(m_profile, kTwoLineLyrics) == 1,
+                                     Settings::Get(m_profile, kReturnLine) == 1);
+    const bool lyricsShown = Settings::Get(m_profile, kUseLyricsDisplay) == 1;
+    if (lyricsShown == m_lyricsShown)
+        return;
+    m_lyricsShown = lyricsShown;
+    const PlayerState state = m_session.State();
+    if (state.lyric.key < 0 || !m_lyricsShown)
+        m_layout->meter->SetLyrics({}, {});
+    else
+        m_layout->meter->SetLyrics(QString::fromStdU16String(state.lyric.first),
+                                   QString::fromStdU16String(state.lyric.second));
 }
 
 std::string ChildView::Resource(const std::string& name) {

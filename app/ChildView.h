@@ -131,6 +131,8 @@ private:
     void ShowLyricsList();
     // After OK on the sheet: the view takes what the pages wrote.
     void ApplyOptions();
+    // The Preferences page's values the view shows.
+    void ApplyPreferences();
     // New lyrics refill the open lyrics list; a new line is highlighted there.
     void ForwardToLyricsList(const PlayerState& state, const PlayerState& was);
 

@@ -42,6 +42,10 @@ public:
     // The library's volume of a channel (0 .. 255).
     virtual int ChannelVolume(int channel) = 0;
     virtual void SetChannelVolume(int channel, int volume) = 0;
+    // "StreamBufferSize" handed to the run-time library at once; false when it refuses it.
+    virtual bool SetStreamBufferSize(int ms) = 0;
+    // The built-in engine, when there is one, takes the stored streaming settings.
+    virtual void ApplyStreamingOptions() = 0;
     // The built-in engine's level meter: on or off, and the levels (0 .. 1) while on.
     virtual void SetEngineLevelMeter(bool on) = 0;
     virtual bool EngineLevels(float& left, float& right) = 0;

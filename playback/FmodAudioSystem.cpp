@@ -90,6 +90,14 @@ void FmodAudioSystem::SetChannelVolume(int channel, int volume) {
         m_backend.Fsound().SetVolume(channel, volume);
 }
 
+bool FmodAudioSystem::SetStreamBufferSize(int ms) {
+    return m_backend.SetStreamBufferSize(ms);
+}
+
+void FmodAudioSystem::ApplyStreamingOptions() {
+    m_backend.ApplyStreamingOptions();
+}
+
 void FmodAudioSystem::SetEngineLevelMeter(bool on) {
     if (m_backend.IsStarted())
         PlayerSetLevelMeter(m_backend.Engine(), on);

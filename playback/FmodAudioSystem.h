@@ -35,6 +35,8 @@ public:
     void SetOutputVolume(uint32_t volume) override;
     int ChannelVolume(int channel) override;
     void SetChannelVolume(int channel, int volume) override;
+    bool SetStreamBufferSize(int ms) override;
+    void ApplyStreamingOptions() override;
     void SetEngineLevelMeter(bool on) override;
     bool EngineLevels(float& left, float& right) override;
 

@@ -126,18 +126,7 @@ bool FmodBackend::CreateEngine() {
     applyOption(&PlayerOptions::removeZeroSample, Settings::Get(m_profile, kRemoveZeroSample));
     applyOption(&PlayerOptions::alwaysOpenDevice, Settings::Get(m_profile, kAlwaysOpenDevice));
 
-    StreamingOptions streaming;
-    PlayerGetStreamingOptions(m_engine, &streaming);
-    streaming.bufferSize = Settings::Get(m_profile, kStreamingBufferSize);
-    streaming.prebufferSize = Settings::Get(m_profile, kStreamingPreBufferSize);
-    streaming.useProxy = Settings::Get(m_profile, kUseProxy);
-    if (streaming.useProxy == 1) {
-        const std::u16string proxy = Settings::Get(m_profile, kProxyServer);
-        const size_t n = std::min(proxy.size(), std::size(streaming.proxy) - 1);
-        std::copy_n(proxy.begin(), n, streaming.proxy);
-        streaming.proxy[n] = 0;
-    }
-    PlayerSetStreamingOptions(m_engine, &streaming);
+    ApplyStreamingOptions();
 
     const EngineEffects e = Settings::ToEngine(Settings::ReadEffects(m_profile));
     EqualizerParams equalizer;
@@ -288,4 +277,25 @@ void* FmodBackend::EffectsCallback(void*, void* buffer, int length, void* backen
                                 static_cast<size_t>(length) * kBytesPerMixFrame, kBytesPerMixFrame,
                                 self->m_mixRate);
     return buffer;
+}
+
+bool FmodBackend::SetStreamBufferSize(int ms) {
+    return m_started && m_library.Functions().Stream_SetBufferSize(ms);
+}
+
+void FmodBackend::ApplyStreamingOptions() {
+    if (!m_engine)
+        return;
+    StreamingOptions streaming;
+    PlayerGetStreamingOptions(m_engine, &streaming);
+    streaming.bufferSize = Settings::Get(m_profile, kStreamingBufferSize);
+    streaming.prebufferSize = Settings::Get(m_profile, kStreamingPreBufferSize);
+    streaming.useProxy = Settings::Get(m_profile, kUseProxy);
+    if (streaming.useProxy == 1) {
+        const std::u16string proxy = Settings::Get(m_profile, kProxyServer);
+        const size_t n = std::min(proxy.size(), std::size(streaming.proxy) - 1);
+        std::copy_n(proxy.begin(), n, streaming.proxy);
+        streaming.proxy[n] = 0;
+    }
+    PlayerSetStreamingOptions(m_engine, &streaming);
 }

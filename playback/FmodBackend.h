@@ -67,6 +67,10 @@ public:
     // The library-path effects; the effects pages call their setters.
     LibraryEffects& Effects() { return m_effects; }
     FSOUND_DSPUNIT* TickUnit() const { return m_tickUnit; }
+    // "StreamBufferSize" handed to the started library; false when it refuses it.
+    bool SetStreamBufferSize(int ms);
+    // The engine's streaming options with the stored buffer, prebuffer and proxy.
+    void ApplyStreamingOptions();
     FSOUND_DSPUNIT* EffectsUnit() const { return m_effectsUnit; }
 
 private:

@@ -109,6 +109,8 @@ public:
     // cleared when the file has come back.
     bool Missing(int index);
 
+    // The library's tags after the audio started again (null while it is down).
+    void SetTagSource(LibraryTagSource* library) { m_library = library; }
     bool FillEntryTags(const std::u16string& path, TagInfo& info) const;
 
     static bool IsPlayable(const std::u16string& path);

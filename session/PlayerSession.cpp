@@ -338,7 +338,7 @@ bool PlayerSession::Run(Command command) {
         m_ui.ShowOptions(SessionUi::kVisualizationPage);
         return true;
     case Command::Settings:
-        m_ui.ShowOptions(SessionUi::kSettingsPages);
+        ShowSettings();
         return true;
     case Command::About:
         m_ui.ShowOptions(SessionUi::kAboutPages);
@@ -705,6 +705,66 @@ void PlayerSession::ApplyVolume(int32_t volume) {
     m_controller->SetVolume(volume, range);
     if (!m_muted)
         m_controller->ApplyVolume();
+}
+
+void PlayerSession::ShowSettings() {
+    const int32_t useDefaultDecoder = Settings::Get(m_profile, kUseDefaultDecoder);
+    const int32_t useSystemVolume = Settings::Get(m_profile, kUseSystemVolume);
+    if (m_ui.ShowOptions(SessionUi::kSettingsPages))
+        ApplySettings(useDefaultDecoder, useSystemVolume);
+}
+
+// The controller reads the seek interval, the list and resume switches, the zero-sample and
+// lyrics-seek switches when it uses them; what is kept here is taken again.
+void PlayerSession::ApplySettings(int32_t useDefaultDecoder, int32_t useSystemVolume) {
+    if (Settings::Get(m_profile, kUseSystemVolume) != useSystemVolume)
+        ApplyVolume(State().volume);
+    if (m_controller->IsPlaying())
+        HoldBacklight(Settings::Get(m_profile, kNoUsePowerSave) == 1);
+    m_keyMap.Load(m_profile); // with "ContKeyMap"
+    if (Settings::Get(m_profile, kUseDefaultDecoder) != useDefaultDecoder && !RestartAudio())
+        m_sink.Post(kRestartProgram, 0, 0);
+}
+
+bool PlayerSession::RestartAudio() {
+    std::lock_guard track(m_controller->TrackLock());
+    const int32_t position = m_controller->IsLoaded() ? m_controller->PositionMs() : 0;
+    if (m_controller->IsPlaying())
+        m_controller->Stop(false);
+    m_ui.BeginWait();
+    m_ticking = false;
+    m_audio->Shutdown();
+    m_playlist->SetTagSource(nullptr);
+    if (!m_audio->Start()) {
+        // The program starts again where it was.
+        Settings::Set(m_profile, kSaveDefList, 1);
+        Settings::Set(m_profile, kResume, 1);
+        m_ui.EndWait();
+        return false;
+    }
+    m_playlist->SetTagSource(m_audio->Tags());
+    m_controller->SetBackends(m_audio->Library(), m_audio->Engine());
+    m_audio->SetOutputVolume(m_outputVolume);
+    ApplyVolume(State().volume);
+    m_controller->SetDecoderRestarted(true);
+    m_ticking = true;
+    m_audio->ActivateTick();
+    if (!m_playlist->Current().path.empty() && m_controller->OpenCurrent(true) && position > 0)
+        m_controller->SeekTo(position);
+    m_ui.EndWait();
+    if (m_controller->IsLoaded() && m_controller->UserWantsPlay())
+        m_controller->Play();
+    return true;
+}
+
+void PlayerSession::SetStreamBufferSize(int ms) {
+    if (Running())
+        m_audio->SetStreamBufferSize(ms);
+}
+
+void PlayerSession::ApplyStreamingOptions() {
+    if (Running())
+        m_audio->ApplyStreamingOptions();
 }
 
 // The next A-B point at the slider's position: A, then B, then none.

@@ -116,6 +116,11 @@ public:
     // Writes the playlist files and the resume values when they changed (every kListSaveMs).
     void SaveListsIfChanged();
 
+    // The options pages' live values: the run-time library's stream buffer (milliseconds) and
+    // the built-in engine's streaming options from the stored settings.
+    void SetStreamBufferSize(int ms);
+    void ApplyStreamingOptions();
+
     // ---- Out
     PlayerState State() const;
     // A copy of the current track's lyrics (UI thread).
@@ -228,6 +233,12 @@ private:
     int StepSync(Command command) const;
     void SetMarks(int count, int a, int b);
     void WriteSettingsAtExit();
+    // "Settings...": the options sheet, then what its pages wrote.
+    void ShowSettings();
+    void ApplySettings(int32_t useDefaultDecoder, int32_t useSystemVolume);
+    // Stops the audio and starts it again with the stored settings; the current entry is opened
+    // again at its position and plays when the user wants play. False when it did not start.
+    bool RestartAudio();
     void WaitForListWrite();
     // Changes the state under its lock and tells the observers when it changed.
     void Update(const std::function<void(PlayerState&)>& change);

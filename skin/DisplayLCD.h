@@ -37,6 +37,7 @@ public:
     // off, on the fourth scroll step with scrolling on.
     void ShowStatus(const QString& text, int milliseconds);
     void SetScroll(bool on);
+    bool ScrollEnabled() const { return m_scrollEnabled; }
     void ScrollStep();
     // While the main view shuts down or restarts, scroll steps are ignored.
     void SetClosing(bool closing) { m_closing = closing; }

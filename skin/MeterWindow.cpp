@@ -300,6 +300,12 @@ void MeterWindow::SetLyrics(const QString& current, const QString& next, int sun
         update();
 }
 
+void MeterWindow::SetLyricsLayout(bool twoLines, bool returnLine) {
+    m_twoLines = twoLines;
+    m_returnLine = returnLine;
+    update();
+}
+
 QString MeterWindow::Shown(QString line, bool returnLine) {
     if (!returnLine)
         return line;

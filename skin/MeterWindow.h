@@ -77,6 +77,8 @@ public:
     // characters of the current line are lit and the rest is dimmed (-1: no word times).
     void SetLyrics(const QString& current, const QString& next, int sung = -1);
     QString CurrentLine() const { return m_current; }
+    // "TwoLineLyrics" (the next line under the current one) and "ReturnLine".
+    void SetLyricsLayout(bool twoLines, bool returnLine);
     // The text drawn for a line: with "ReturnLine", "/" marks a line break.
     static QString Shown(QString line, bool returnLine);
 

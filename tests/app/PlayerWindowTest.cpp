@@ -7,6 +7,7 @@
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
 #include "lyrics/ui/LyricsListPage.h"
+#include "options/GeneralPage.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
@@ -15,6 +16,7 @@
 #include "playlist/ui/OpenUrlPage.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
+#include "skin/DisplayLCD.h"
 #include "skin/ImageSlideBar.h"
 #include "skin/MainViewLayout.h"
 #include "skin/MeterWindow.h"
@@ -29,9 +31,11 @@
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -237,6 +241,43 @@ TEST_F(PlayerWindowTest, VisualizationWritesItsPageOnOk) {
         EXPECT_EQ(Settings::Get(profile, setting::kUpdateInterval), 3);
         EXPECT_EQ(Settings::Get(profile, setting::kStopSpectrum), 0);
         EXPECT_NE(profile.GetProfileInt(setting::kSettings, setting::kUseSpectrum.name, -1), -1);
+    });
+}
+
+// "Settings..." shows Preferences, Decoder and Streaming among its pages; on OK the title stops
+// scrolling at once.
+TEST_F(PlayerWindowTest, SettingsApplyThePreferencesAtOnce) {
+    RunPlayer([](MainFrame& frame) {
+        DisplayLCD* lcd = nullptr; // a widget class of its own, found by its type
+        for (QWidget* child : frame.findChildren<QWidget*>())
+            if (!lcd)
+                lcd = dynamic_cast<DisplayLCD*>(child);
+        ASSERT_TRUE(lcd);
+        EXPECT_TRUE(lcd->ScrollEnabled());
+        DialogAnswerer answers;
+        answers.Then([](QWidget* w) {
+            auto* tabs = w->findChild<QTabWidget*>();
+            auto* page = w->findChild<GeneralPage*>();
+            auto* buttons = w->findChild<QDialogButtonBox*>();
+            ASSERT_TRUE(tabs && page && buttons);
+            QStringList titles;
+            for (int i = 0; i < tabs->count(); ++i)
+                titles << tabs->tabText(i);
+            EXPECT_EQ(titles.indexOf(QStringLiteral("Preferences")), 0);
+            EXPECT_LT(titles.indexOf(QStringLiteral("Decoder")),
+                      titles.indexOf(QStringLiteral("Streaming")));
+            EXPECT_GT(titles.indexOf(QStringLiteral("Decoder")), 0);
+            page->Row(setting::kScrollMsg)->setCheckState(Qt::Unchecked);
+            page->SeekNumber()->setValue(9);
+            buttons->button(QDialogButtonBox::Ok)->click();
+        });
+        frame.OnCmdMsg(CommandId(Command::Settings));
+        EXPECT_EQ(answers.Dialogs().size(), 1u);
+        EXPECT_EQ(answers.Unexpected(), 0);
+        EXPECT_FALSE(lcd->ScrollEnabled());
+        Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+        EXPECT_EQ(Settings::Get(profile, setting::kSeekInterval), 9);
+        EXPECT_EQ(Settings::Get(profile, setting::kScrollMsg), 0);
     });
 }
 

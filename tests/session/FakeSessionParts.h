@@ -32,8 +32,14 @@ public:
     std::vector<bool> levelMeter;
     bool tickActive = false;
     int shutdowns = 0;
+    int starts = 0;
+    std::vector<int> streamBufferSizes;
+    int streamingApplied = 0;
 
-    bool Start() override { return startResult; }
+    bool Start() override {
+        ++starts;
+        return startResult;
+    }
     UiText FailureText() const override { return {"Test", "No sound device", {}}; }
     UiText FailureTitle() const override { return {"Test", "Audio", {}}; }
     void SetStreamShutdown(std::function<void()> hook) override { m_streamShutdown = hook; }
@@ -51,6 +57,11 @@ public:
     void SetOutputVolume(uint32_t volume) override { outputVolumes.push_back(volume); }
     int ChannelVolume(int) override { return 255; }
     void SetChannelVolume(int, int) override {}
+    bool SetStreamBufferSize(int ms) override {
+        streamBufferSizes.push_back(ms);
+        return true;
+    }
+    void ApplyStreamingOptions() override { ++streamingApplied; }
     void SetEngineLevelMeter(bool on) override { levelMeter.push_back(on); }
     bool EngineLevels(float& left, float& right) override {
         left = right = 0.25f;
@@ -121,9 +132,12 @@ public:
     void StopTimer(uint32_t id) override { timers.erase(id); }
     std::function<void()> onWaitStep; // the window's event loop while the library opens
     void Window(WindowAction action) override { actions.push_back(action); }
-    bool optionsAnswer = false; // OK on the options sheet
+    bool optionsAnswer = false;      // OK on the options sheet
+    std::function<void()> onOptions; // the pages' work while the sheet is open
     bool ShowOptions(uint32_t pageMask) override {
         optionPages.push_back(pageMask);
+        if (onOptions)
+            onOptions();
         return optionsAnswer;
     }
     std::string Resource(const std::string& name) override {

@@ -223,6 +223,37 @@ TEST_F(PlayerSessionTest, ToggleCommandsChangeStateAndSettings) {
     EXPECT_EQ(ui.actions[0], SessionUi::WindowAction::Close);
 }
 
+// A changed "Use default decoder" starts the audio again on the built-in engine, back in the
+// playing track; when the audio does not start again the program restarts.
+TEST_F(PlayerSessionTest, SettingsRestartTheAudioWhenTheDecoderChoiceChanged) {
+    Settings::Set(profile, kSaveDefList, 0);
+    Settings::Set(profile, kResume, 0);
+    const std::u16string path = Music("tag-id3v23.mp3", "song.mp3");
+    StartWith(u"\"" + path + u"\"");
+    ASSERT_TRUE(session.IsPlaying());
+
+    ui.optionsAnswer = true;
+    EXPECT_TRUE(session.Run(Command::Settings)); // nothing changed
+    EXPECT_EQ(audio.starts, 1);
+
+    ui.onOptions = [&] { Settings::Set(profile, kUseDefaultDecoder, 0); };
+    EXPECT_TRUE(session.Run(Command::Settings));
+    EXPECT_EQ(ui.optionPages.back(), SessionUi::kSettingsPages);
+    EXPECT_EQ(audio.shutdowns, 1);
+    EXPECT_EQ(audio.starts, 2);
+    ASSERT_FALSE(audio.engine.fileOpens.empty());
+    EXPECT_EQ(audio.engine.fileOpens.back(), path);
+    EXPECT_TRUE(session.IsPlaying());
+
+    audio.startResult = false;
+    ui.onOptions = [&] { Settings::Set(profile, kUseDefaultDecoder, 1); };
+    EXPECT_TRUE(session.Run(Command::Settings));
+    EXPECT_EQ(Settings::Get(profile, kResume), 1); // the restarted program comes back here
+    sink.Pump(session);
+    ASSERT_FALSE(ui.actions.empty());
+    EXPECT_EQ(ui.actions.back(), SessionUi::WindowAction::Restart);
+}
+
 TEST_F(PlayerSessionTest, MarkSectionSetsAThenBThenNone) {
     StartWith(Music("tag-id3v23.mp3", "song.mp3"));
     session.SetSeekPos(100);
