@@ -5,8 +5,12 @@
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
 #include "lyrics/ui/LyricsListPage.h"
+#include "options/AboutPage.h"
+#include "options/CpuUsagePage.h"
+#include "options/FontPage.h"
 #include "options/OptionSheet.h"
 #include "platform/Registry.h"
+#include "platform/SystemLocale.h"
 #include "playback/FmodAudioSystem.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
@@ -707,6 +711,15 @@ OptionSheet::PageMakers ChildView::OptionPages() {
     makers[OptionSheet::kLyrics] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
         return {new LyricsListPage(m_session, m_profile, parent)};
     };
+    makers[OptionSheet::kFont] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new FontPage(m_profile, parent)};
+    };
+    makers[OptionSheet::kResourceUsage] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new CpuUsagePage([this] { return m_session.LibraryCpuUsage(); }, parent)};
+    };
+    makers[OptionSheet::kAbout] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new AboutPage(m_profile, parent)};
+    };
     return makers;
 }
 
@@ -748,6 +761,26 @@ void ChildView::ApplyOptions() {
     m_stopSpectrum = Settings::Get(m_profile, kStopSpectrum) == 1;
     meter->SetActive(m_active || !m_stopSpectrum);
     RunMeterFeed();
+    ApplyFontsAndLanguage();
+}
+
+// The font slots take effect at once: the LCD, the lyric lines and an open lyrics list. A new
+// UI language installs its texts and rebuilds the frame's menus.
+void ChildView::ApplyFontsAndLanguage() {
+    if (!m_created)
+        return; // everything was just made with the stored values
+    m_layout->lcd->ReloadFont();
+    m_layout->meter->ReloadFonts();
+    if (m_lyricsPage)
+        m_lyricsPage->ReloadFont();
+    auto* app = SonvaleApp::Instance();
+    if (!app)
+        return;
+    app->ReloadFonts();
+    const int language = Settings::UiLanguage(m_profile, SystemLocale::LanguageId());
+    if (app->SetUiLanguage(language))
+        if (auto* frame = MainFrame::Instance())
+            frame->RebuildMenus();
 }
 
 std::string ChildView::Resource(const std::string& name) {

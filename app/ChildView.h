@@ -129,6 +129,8 @@ private:
     OptionSheet::PageMakers OptionPages();
     // After OK on the sheet: the view takes what the pages wrote.
     void ApplyOptions();
+    // Called by ApplyOptions: the font slots and the UI language take effect.
+    void ApplyFontsAndLanguage();
     // New lyrics refill the open lyrics list; a new line is highlighted there.
     void ForwardToLyricsList(const PlayerState& state, const PlayerState& was);
 

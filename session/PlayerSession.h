@@ -124,6 +124,8 @@ public:
     bool IsHoldOn() const { return m_hold; }
     // Whether the run-time library plays ("UseDefaultDecoder" 1 as the audio started).
     bool UsesLibrary() const;
+    // The run-time library's own processor use in percent; 0 while the library does not run.
+    float LibraryCpuUsage() const;
     // The controller's run-time library channel's and the engine's levels (0 .. 1).
     void StartLevels();
     void StopLevels();

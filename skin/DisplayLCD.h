@@ -37,6 +37,8 @@ public:
     // off, on the fourth scroll step with scrolling on.
     void ShowStatus(const QString& text, int milliseconds);
     void SetScroll(bool on);
+    // Reads the display's font slot again and redraws with it.
+    void ReloadFont();
     void ScrollStep();
     // While the main view shuts down or restarts, scroll steps are ignored.
     void SetClosing(bool closing) { m_closing = closing; }
@@ -66,6 +68,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void TakeFont();
     int MeasureWidth(const QString& text) const;
     void LayoutLine();
     void Render(const QString& text);

@@ -75,6 +75,8 @@ public:
 
     // The current and next lyric lines; empty lines wipe the board.
     void SetLyrics(const QString& current, const QString& next);
+    // Reads the lyric lines' font slots (4 and 5) again and redraws with them.
+    void ReloadFonts();
     QString CurrentLine() const { return m_current; }
     // The text drawn for a line: with "ReturnLine", "/" marks a line break.
     static QString Shown(QString line, bool returnLine);
