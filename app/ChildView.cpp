@@ -5,11 +5,15 @@
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
 #include "lyrics/ui/LyricsListPage.h"
+#include "options/AboutPage.h"
+#include "options/CpuUsagePage.h"
 #include "options/DecoderPage.h"
+#include "options/FontPage.h"
 #include "options/GeneralPage.h"
 #include "options/OptionSheet.h"
 #include "options/StreamingPage.h"
 #include "platform/Registry.h"
+#include "platform/SystemLocale.h"
 #include "playback/FmodAudioSystem.h"
 #include "playlist/ui/OpenFolderPage.h"
 #include "playlist/ui/OpenUrlPage.h"
@@ -740,6 +744,15 @@ OptionSheet::PageMakers ChildView::OptionPages() {
         return {new DecoderPage(m_profile, &m_session, parent),
                 new StreamingPage(m_profile, &m_session, parent)};
     };
+    makers[OptionSheet::kFont] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new FontPage(m_profile, parent)};
+    };
+    makers[OptionSheet::kResourceUsage] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new CpuUsagePage([this] { return m_session.LibraryCpuUsage(); }, parent)};
+    };
+    makers[OptionSheet::kAbout] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {new AboutPage(m_profile, parent)};
+    };
     return makers;
 }
 
@@ -782,6 +795,7 @@ void ChildView::ApplyOptions() {
     meter->SetActive(m_active || !m_stopSpectrum);
     RunMeterFeed();
     ApplyPreferences();
+    ApplyFontsAndLanguage();
 }
 
 // The title's scrolling and the lyrics on the main screen.
@@ -798,7 +812,26 @@ void ChildView::ApplyPreferences() {
         m_layout->meter->SetLyrics({}, {});
     else
         m_layout->meter->SetLyrics(QString::fromStdU16String(state.lyric.first),
-                                   QString::fromStdU16String(state.lyric.second));
+                                   QString::fromStdU16String(state.lyric.second), state.lyric.sung);
+}
+
+// The font slots take effect at once: the LCD, the lyric lines and an open lyrics list. A new
+// UI language installs its texts and rebuilds the frame's menus.
+void ChildView::ApplyFontsAndLanguage() {
+    if (!m_created)
+        return; // everything was just made with the stored values
+    m_layout->lcd->ReloadFont();
+    m_layout->meter->ReloadFonts();
+    if (m_lyricsPage)
+        m_lyricsPage->ReloadFont();
+    auto* app = SonvaleApp::Instance();
+    if (!app)
+        return;
+    app->ReloadFonts();
+    const int language = Settings::UiLanguage(m_profile, SystemLocale::LanguageId());
+    if (app->SetUiLanguage(language))
+        if (auto* frame = MainFrame::Instance())
+            frame->RebuildMenus();
 }
 
 std::string ChildView::Resource(const std::string& name) {

@@ -133,6 +133,8 @@ private:
     void ApplyOptions();
     // The Preferences page's values the view shows.
     void ApplyPreferences();
+    // Called by ApplyOptions: the font slots and the UI language take effect.
+    void ApplyFontsAndLanguage();
     // New lyrics refill the open lyrics list; a new line is highlighted there.
     void ForwardToLyricsList(const PlayerState& state, const PlayerState& was);
 

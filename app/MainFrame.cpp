@@ -55,11 +55,7 @@ bool MainFrame::Create(const std::u16string& startCommandLine) {
     if (!m_view->Create())
         return false;
 
-    m_popups = MainMenu::CreatePopups(this, MainMenu::Kind::MenuBar);
-    for (QMenu* popup : m_popups) {
-        menuBar()->addMenu(popup);
-        EnableCommandsOnShow(popup);
-    }
+    CreateMenus();
     connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
         if (const int id = MainMenu::CommandId(action))
             PostWindowMessage(this, WM_COMMAND, MakeWParam(static_cast<uint16_t>(id), 0), 0);
@@ -72,6 +68,21 @@ bool MainFrame::Create(const std::u16string& startCommandLine) {
     if (m_line && !m_line->Open([this](uint32_t state) { OnCallState(state); }))
         m_line.reset();
     return true;
+}
+
+void MainFrame::CreateMenus() {
+    m_popups = MainMenu::CreatePopups(this, MainMenu::Kind::MenuBar);
+    for (QMenu* popup : m_popups) {
+        menuBar()->addMenu(popup);
+        EnableCommandsOnShow(popup);
+    }
+}
+
+void MainFrame::RebuildMenus() {
+    menuBar()->clear();
+    qDeleteAll(m_popups);
+    m_popups.clear();
+    CreateMenus();
 }
 
 bool MainFrame::OnCmdMsg(int id) {

@@ -33,6 +33,8 @@ public:
     static MainFrame* Instance() { return s_instance; }
     FrameView* View() const { return m_view.get(); }
     const QList<QMenu*>& MenuPopups() const { return m_popups; }
+    // Makes the menu bar's popups again, in the language now installed.
+    void RebuildMenus();
 
     // A command: the view's first, then the frame's own. True when one of them handled it.
     bool OnCmdMsg(int id);
@@ -61,6 +63,7 @@ private:
     bool OnCommand(int id);
     void PostViewCommand(int id);
     void EnableCommandsOnShow(QMenu* popup);
+    void CreateMenus();
     void PostActivate();
     bool IsOwnWidget(QObject* object) const;
 

@@ -209,6 +209,23 @@ const FontSetting& SonvaleApp::Font(int slot) const {
     return m_fonts[static_cast<size_t>(clamped)];
 }
 
+void SonvaleApp::ReloadFonts() {
+    for (int slot = 0; slot < setting::kFontSlots; ++slot)
+        m_fonts[static_cast<size_t>(slot)] = Settings::Font(*m_profile, slot);
+}
+
+bool SonvaleApp::SetUiLanguage(int language) {
+    if (language == m_uiLanguage)
+        return false;
+    for (QTranslator* translator : m_app.findChildren<QTranslator*>(Qt::FindDirectChildrenOnly)) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    InstallLanguage(m_app, language);
+    m_uiLanguage = language;
+    return true;
+}
+
 void SonvaleApp::SetMediaKeyTarget(QObject* target) {
     if (m_mediaKeys)
         m_mediaKeys->SetTarget(target);

@@ -45,6 +45,12 @@ public:
     int UiLanguage() const { return m_uiLanguage; }
     bool IsKorean() const;
     const FontSetting& Font(int slot) const;
+    // Reads the font slots again (after the Font page wrote them).
+    void ReloadFonts();
+    // Switches the texts to another UI language (1042 Korean, else English); false when it was
+    // the language already. Windows made from now on speak it; the frame's menus are rebuilt by
+    // the frame.
+    bool SetUiLanguage(int language);
     Profile& AppProfile() const { return *m_profile; }
     MainFrame* Frame() const { return m_frame.get(); }
     MediaKeys* GetMediaKeys() const { return m_mediaKeys.get(); }

@@ -8,6 +8,7 @@
 #include "platform/Profile.h"
 #include "platform/TextCodec.h"
 #include "playback/AudioSystem.h"
+#include "playback/FmodLibrary.h"
 #include "playback/LibraryBackend.h"
 #include "playback/PlaybackController.h"
 #include "playback/SpokenTimePlayer.h"
@@ -967,6 +968,10 @@ bool PlayerSession::StartVuMeter(const FmodFunctions& fsound) {
 
 bool PlayerSession::StartSpectrum(const FmodFunctions& fsound) {
     return m_meterFeed.Start(fsound);
+}
+
+float PlayerSession::LibraryCpuUsage() const {
+    return m_fsound && m_fsound->GetCPUUsage ? m_fsound->GetCPUUsage() : 0.0f;
 }
 
 void PlayerSession::StopVuMeter() {

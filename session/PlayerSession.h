@@ -131,6 +131,8 @@ public:
     bool UsesLibrary() const;
     // Whether ".wma" and ".asf" files can be played (the Open Files dialog offers them then).
     bool WmaAvailable() const;
+    // The run-time library's own processor use in percent; 0 while the library does not run.
+    float LibraryCpuUsage() const;
     // The controller's run-time library channel's and the engine's levels (0 .. 1).
     void StartLevels();
     void StopLevels();

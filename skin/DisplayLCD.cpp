@@ -31,7 +31,14 @@ DisplayLCD::DisplayLCD(Profile& profile, QWidget* parent) : QWidget(parent), m_p
     m_textColor.GetColor(u"Title", u"TextColor", Rgb(227, 220, 255));
     m_shadowColor.GetColor(u"Title", u"BackTextColor", Rgb(64, 80, 111));
 
-    const FontSetting font = Settings::Font(profile, kFontSlot);
+    TakeFont();
+
+    m_scrollEnabled = Settings::Get(profile, setting::kScrollMsg) != 0;
+    m_showTags = Settings::Get(profile, setting::kDispID3) != 0;
+}
+
+void DisplayLCD::TakeFont() {
+    const FontSetting font = Settings::Font(m_profile, kFontSlot);
     const QString face = QString::fromStdU16String(font.face);
     m_font = WithHangul(QFont(face));
     m_font.setPixelSize(kFontPixels);
@@ -41,9 +48,16 @@ DisplayLCD::DisplayLCD(Profile& profile, QWidget* parent) : QWidget(parent), m_p
     // Smoothed text only when the font slot asks for it.
     m_font.setStyleStrategy(font.ClearType() ? QFont::PreferAntialias : QFont::NoAntialias);
     m_tahoma = face.compare(QStringLiteral("Tahoma"), Qt::CaseInsensitive) == 0;
+}
 
-    m_scrollEnabled = Settings::Get(profile, setting::kScrollMsg) != 0;
-    m_showTags = Settings::Get(profile, setting::kDispID3) != 0;
+void DisplayLCD::ReloadFont() {
+    TakeFont();
+    if (!m_line.isEmpty())
+        LayoutLine();
+    if (m_temporary) {
+        Render(m_status);
+        update();
+    }
 }
 
 DisplayLCD::~DisplayLCD() {

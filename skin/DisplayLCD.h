@@ -38,6 +38,8 @@ public:
     void ShowStatus(const QString& text, int milliseconds);
     void SetScroll(bool on);
     bool ScrollEnabled() const { return m_scrollEnabled; }
+    // Reads the display's font slot again and redraws with it.
+    void ReloadFont();
     void ScrollStep();
     // While the main view shuts down or restarts, scroll steps are ignored.
     void SetClosing(bool closing) { m_closing = closing; }
@@ -67,6 +69,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void TakeFont();
     int MeasureWidth(const QString& text) const;
     void LayoutLine();
     void Render(const QString& text);

@@ -78,6 +78,12 @@ MeterWindow::~MeterWindow() {
     Settings::Set(m_profile, setting::kDispState, m_state);
 }
 
+void MeterWindow::ReloadFonts() {
+    m_currentFont = SlotFont(4, m_currentColor);
+    m_nextFont = SlotFont(5, m_nextColor);
+    update();
+}
+
 QFont MeterWindow::SlotFont(int slot, QColor& color) const {
     const FontSetting setting = Settings::Font(m_profile, slot);
     QFont font = WithHangul(QFont(QString::fromStdU16String(setting.face)));

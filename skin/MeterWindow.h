@@ -76,6 +76,8 @@ public:
     // The current and next lyric lines; empty lines wipe the board. With word times, `sung`
     // characters of the current line are lit and the rest is dimmed (-1: no word times).
     void SetLyrics(const QString& current, const QString& next, int sung = -1);
+    // Reads the lyric lines' font slots (4 and 5) again and redraws with them.
+    void ReloadFonts();
     QString CurrentLine() const { return m_current; }
     // "TwoLineLyrics" (the next line under the current one) and "ReturnLine".
     void SetLyricsLayout(bool twoLines, bool returnLine);

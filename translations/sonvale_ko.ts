@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ko_KR">
 <context>
+    <name>AboutPage</name>
+    <message>
+        <source>About</source>
+        <translation>정보</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>버전 %1</translation>
+    </message>
+    <message>
+        <source>Korean</source>
+        <translation>한국어</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>영어</translation>
+    </message>
+    <message>
+        <source>Language:</source>
+        <translation>언어:</translation>
+    </message>
+</context>
+<context>
     <name>ChildView</name>
     <message>
         <source>None</source>
@@ -54,6 +77,23 @@
     <message>
         <source>Open Audio Files</source>
         <translation>오디오 파일 열기</translation>
+    </message>
+</context>
+<context>
+    <name>CpuUsagePage</name>
+    <message>
+        <source>CPU Usage	: %d%% (%d%%)
+Memory Used	: %dKB/%dKB</source>
+        <translation>CPU 사용률	: %d%% (%d%%)
+메모리 사용량	: %dKB/%dKB</translation>
+    </message>
+    <message>
+        <source>Resource Usage</source>
+        <translation>리소스 사용량</translation>
+    </message>
+    <message>
+        <source>Resource Usage (Sonvale: %d KB)</source>
+        <translation>리소스 사용량 (Sonvale: %d KB)</translation>
     </message>
 </context>
 <context>
@@ -197,6 +237,89 @@
     <message>
         <source>Seek Interval (Seconds)</source>
         <translation>탐색 간격 (초)</translation>
+    </message>
+</context>
+<context>
+    <name>FontPage</name>
+    <message>
+        <source>Font</source>
+        <translation>글꼴</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>기본</translation>
+    </message>
+    <message>
+        <source>Display</source>
+        <translation>화면 표시</translation>
+    </message>
+    <message>
+        <source>Playlist</source>
+        <translation>재생 목록</translation>
+    </message>
+    <message>
+        <source>Lyrics list</source>
+        <translation>가사 목록</translation>
+    </message>
+    <message>
+        <source>Lyrics</source>
+        <translation>가사</translation>
+    </message>
+    <message>
+        <source>Next lyrics line</source>
+        <translation>다음 가사 줄</translation>
+    </message>
+    <message>
+        <source>Favorites</source>
+        <translation>즐겨듣기</translation>
+    </message>
+    <message>
+        <source>Bold</source>
+        <translation>굵게</translation>
+    </message>
+    <message>
+        <source>Italic</source>
+        <translation>기울임꼴</translation>
+    </message>
+    <message>
+        <source>Underline</source>
+        <translation>밑줄</translation>
+    </message>
+    <message>
+        <source>ClearType</source>
+        <translation>ClearType</translation>
+    </message>
+    <message>
+        <source>Font Color</source>
+        <translation>글꼴 색</translation>
+    </message>
+    <message>
+        <source>Type:</source>
+        <translation>종류:</translation>
+    </message>
+    <message>
+        <source>Font:</source>
+        <translation>글꼴:</translation>
+    </message>
+    <message>
+        <source>Size:</source>
+        <translation>크기:</translation>
+    </message>
+    <message>
+        <source>ABCDEFGHIJKLMNOPQRSTUVWXYZ
+abcdefghijklmnopqrstuvwxyz
+1234567890.:,;(:*!?&apos;
+The quick brown fox jumps
+over the lazy dog.</source>
+        <translation>ABCDEFGHIJKLMNOPQRSTUVWXYZ
+abcdefghijklmnopqrstuvwxyz
+1234567890.:,;(:*!?&apos;
+가나다라마바사아자차카타파하
+다람쥐 헌 쳇바퀴에 타고파.</translation>
+    </message>
+    <message>
+        <source>Enter a size from %1 to %2.</source>
+        <translation>크기는 %1에서 %2 사이로 입력하십시오.</translation>
     </message>
 </context>
 <context>

@@ -105,6 +105,14 @@ QFont LyricsListPage::ListFont() const {
     return font;
 }
 
+void LyricsListPage::ReloadFont() {
+    m_list->setFont(ListFont());
+    m_list->header()->setFont(font());
+    m_text->setFont(m_list->font());
+    if (m_filled)
+        Refill();
+}
+
 QString LyricsListPage::Caption() const {
     const FileInfo entry = m_session.State().titleEntry;
     QString caption;

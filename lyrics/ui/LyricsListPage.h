@@ -38,6 +38,8 @@ public:
     void Highlight(int key);
     // "[artist] title", or "Lyrics" without either.
     QString Caption() const;
+    // Reads the list's font slot (3) again and lays the lines out in it.
+    void ReloadFont();
 
     // The rows of one line in `available` pixels: the whole text when it fits, else cut at the
     // last blank before the row grows too wide, or, without a blank, before the character that

@@ -7,6 +7,8 @@
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
 #include "lyrics/ui/LyricsListPage.h"
+#include "options/AboutPage.h"
+#include "options/FontPage.h"
 #include "options/GeneralPage.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
@@ -28,6 +30,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -307,6 +310,50 @@ TEST_F(PlayerWindowTest, TheLyricsListAndVisualizationSpeakKorean) {
         });
         frame.OnCmdMsg(CommandId(Command::Visualization));
         EXPECT_EQ(answers.Dialogs().size(), 1u);
+    });
+    ::unsetenv("LC_ALL");
+}
+
+// A font slot edited on the Font page reaches the display at once, without a restart.
+TEST_F(PlayerWindowTest, TheFontPageRestylesTheDisplayOnOk) {
+    RunPlayer([](MainFrame& frame) {
+        // The LCD has no meta-object of its own: it is found by its name.
+        auto* lcd = static_cast<DisplayLCD*>(frame.findChild<QWidget*>("DisplayLCD"));
+        ASSERT_TRUE(lcd);
+        EXPECT_FALSE(lcd->LcdFont().bold());
+        DialogAnswerer answers;
+        answers.Then([](QWidget* w) {
+            auto* page = w->findChild<FontPage*>();
+            ASSERT_TRUE(page);
+            page->TypeBox()->setCurrentIndex(1);
+            page->BoldBox()->setChecked(true);
+            w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        frame.OnCmdMsg(CommandId(Command::Settings));
+        EXPECT_EQ(answers.Dialogs().size(), 1u);
+        EXPECT_TRUE(lcd->LcdFont().bold());
+    });
+}
+
+// On a Korean system the About page switches the player to English; the menus follow at once.
+TEST_F(PlayerWindowTest, TheAboutPageSwitchesTheMenusLanguage) {
+    ::setenv("LC_ALL", "ko_KR.UTF-8", 1);
+    RunPlayer([](MainFrame& frame) {
+        ASSERT_FALSE(frame.MenuPopups().isEmpty());
+        EXPECT_EQ(frame.MenuPopups().front()->title(), QString::fromUtf8("파일"));
+        DialogAnswerer answers;
+        answers.Then([](QWidget* w) {
+            auto* page = w->findChild<AboutPage*>();
+            ASSERT_TRUE(page && page->LanguageBox());
+            page->LanguageBox()->setCurrentIndex(1); // English
+            w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        frame.OnCmdMsg(CommandId(Command::About));
+        EXPECT_EQ(answers.Dialogs().size(), 1u);
+        Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+        EXPECT_EQ(profile.GetProfileInt(setting::kSettings, setting::kLangID, 0), 1033);
+        ASSERT_FALSE(frame.MenuPopups().isEmpty());
+        EXPECT_EQ(frame.MenuPopups().front()->title(), QStringLiteral("File"));
     });
     ::unsetenv("LC_ALL");
 }
