@@ -18,6 +18,7 @@
 #include "skin/ImageSlideBar.h"
 #include "skin/MainViewLayout.h"
 #include "skin/MeterWindow.h"
+#include "skin/MuteSwitch.h"
 #include "skin/ui/SkinPage.h"
 #include "skin/ui/VisualizationPage.h"
 #include "tests/DialogAnswerer.h"
@@ -283,9 +284,14 @@ TEST_F(PlayerWindowTest, AnotherSkinDressesTheRunningWindowAtOnce) {
         EXPECT_EQ(lcd()->Text(), title);
         EXPECT_TRUE(panel()->isVisible());
         EXPECT_EQ(frame.focusWidget(), widget->childAt(40, 150)); // focused when active again
+        frame.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+        EXPECT_EQ(QApplication::focusWidget(), widget->childAt(40, 150));
+        EXPECT_TRUE(WaitFor([&] { return panel()->IsActive(); }));
         const int seconds = panel()->Seconds();
         EXPECT_TRUE(WaitFor([&] { return panel()->Seconds() != seconds; }));
         EXPECT_TRUE(view.IsPlaying());
+        EXPECT_TRUE(WaitFor([&] { return panel()->GetMuteSwitch()->ShownFrame() > 0; }));
         frame.grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/player-moss.png"), "PNG");
 
         const QWidget* kept = panel();
