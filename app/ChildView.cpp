@@ -29,6 +29,7 @@
 #include "skin/ToggleButton.h"
 #include "skin/VirtualButton.h"
 #include "skin/VirtualKey.h"
+#include "skin/ui/SkinPage.h"
 #include "skin/ui/VisualizationPage.h"
 #include "ui/FileFilter.h"
 #include "ui/Translated.h"
@@ -67,6 +68,21 @@ constexpr int kLevelMeterTicks = 32;
 
 constexpr Command kButtonCommands[] = {Command::Play, Command::Pause, Command::Stop,
                                        Command::Previous, Command::Next};
+
+// The skinned controls by their control ids (the buttons by their commands').
+std::map<int, QWidget*> SkinnedControls(const MainViewLayout& layout) {
+    static constexpr int kLcdId = 1140;
+    static constexpr int kPanelId = 1130;
+    static constexpr int kMeterId = 1160;
+    std::map<int, QWidget*> controls(layout.buttons.begin(), layout.buttons.end());
+    controls[kLcdId] = layout.lcd;
+    controls[kPanelId] = layout.panel;
+    controls[DisplayPanel::kMuteSwitchId] = layout.panel->GetMuteSwitch();
+    controls[kMeterId] = layout.meter;
+    controls[MainViewLayout::kSeekSliderId] = layout.seek;
+    controls[MainViewLayout::kVolumeSliderId] = layout.volume;
+    return controls;
+}
 
 } // namespace
 
@@ -730,28 +746,34 @@ OptionSheet::PageMakers ChildView::OptionPages() {
         return {Named(new LyricsListPage(m_session, m_profile, parent), "lyrics")};
     };
     makers[OptionSheet::kOpenUrl] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
-        return {new OpenUrlPage(
-            m_profile, [this](const std::u16string& address) { m_chosenAddress = address; },
-            parent)};
+        return {
+            Named(new OpenUrlPage(
+                      m_profile,
+                      [this](const std::u16string& address) { m_chosenAddress = address; }, parent),
+                  "open-url")};
     };
     makers[OptionSheet::kOpenFolder] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
-        return {new OpenFolderPage(m_profile, parent)};
+        return {Named(new OpenFolderPage(m_profile, parent), "open-folder")};
     };
     makers[OptionSheet::kGeneral] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
-        return {new GeneralPage(m_profile, parent)};
+        return {Named(new GeneralPage(m_profile, parent), "preferences")};
     };
     makers[OptionSheet::kDecoder] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
-        return {new DecoderPage(m_profile, &m_session, parent),
-                new StreamingPage(m_profile, &m_session, parent)};
+        return {Named(new DecoderPage(m_profile, &m_session, parent), "decoder"),
+                Named(new StreamingPage(m_profile, &m_session, parent), "streaming")};
     };
     makers[OptionSheet::kFont] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
-        return {new FontPage(m_profile, parent)};
+        return {Named(new FontPage(m_profile, parent), "font")};
     };
     makers[OptionSheet::kResourceUsage] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
-        return {new CpuUsagePage([this] { return m_session.LibraryCpuUsage(); }, parent)};
+        return {Named(new CpuUsagePage([this] { return m_session.LibraryCpuUsage(); }, parent),
+                      "resource-usage")};
     };
     makers[OptionSheet::kAbout] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
-        return {new AboutPage(m_profile, parent)};
+        return {Named(new AboutPage(m_profile, parent), "about")};
+    };
+    makers[OptionSheet::kSkin] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {Named(new SkinPage(m_profile, parent), "skin")};
     };
     return makers;
 }
@@ -786,6 +808,7 @@ void ChildView::ForwardToLyricsList(const PlayerState& state, const PlayerState&
 // The meter window takes the frequency bars' settings: offered only while the library plays,
 // how often they are drawn, and whether they stop in the background.
 void ChildView::ApplyOptions() {
+    ApplySkin();
     MeterWindow* meter = m_layout->meter;
     meter->SetSpectrumAvailable(Settings::Get(m_profile, kUseSpectrum) == 1 &&
                                 m_session.UsesLibrary());
@@ -832,6 +855,91 @@ void ChildView::ApplyFontsAndLanguage() {
     if (app->SetUiLanguage(language))
         if (auto* frame = MainFrame::Instance())
             frame->RebuildMenus();
+}
+
+// The controls go and come back built from the new skin, without a restart: the session plays
+// on, and the new controls show its whole state again, with what only the controls knew (the
+// toggles' marks, what is shown and enabled, the mute, the focus) taken over. The displays keep
+// their own state in the settings, which the old ones write as they go and the new ones read.
+void ChildView::ApplySkin() {
+    const std::u16string chosen = Settings::Get(m_profile, kSkinFile);
+    if (!m_created) {
+        m_skinFile = SkinManager::SkinPath();
+        return;
+    }
+    if (m_shutDown || chosen == m_skinFile)
+        return;
+    m_skinFile = chosen;
+
+    struct Shown {
+        bool visible = false;
+        bool enabled = false;
+        bool checked = false;
+    };
+    std::map<int, Shown> shown;
+    int focused = 0;
+    // The control that has the focus, or gets it back when the window is active again.
+    const QWidget* focus = window()->focusWidget();
+    for (const auto& [id, control] : SkinnedControls(*m_layout)) {
+        auto* toggle = dynamic_cast<ToggleButton*>(control);
+        shown[id] = {control->isVisibleTo(this), control->isEnabled(),
+                     toggle && toggle->GetCheck()};
+        if (control == focus)
+            focused = id;
+    }
+    const MuteSwitch::Muted muted = m_layout->panel->GetMuteSwitch()->Kept();
+
+    m_lcdTimer.stop();
+    m_meterTimer.stop();
+    m_meterFeedTimer.stop();
+    m_layout->meter->OnStateChanged({});
+    std::map<int, QWidget*> old = SkinnedControls(*m_layout);
+    old.erase(DisplayPanel::kMuteSwitchId); // the panel's child
+    for (const auto& [id, control] : old)
+        delete control;
+    m_layout.reset();
+
+    SkinManager::LoadSkin(m_skinFile, &m_profile);
+    m_background.LoadImage(u"Main", u"Main", 130);
+    m_layout = std::make_unique<MainViewLayout>(this, m_profile, this, this);
+    for (const auto& [id, control] : SkinnedControls(*m_layout)) {
+        const auto was = shown.find(id);
+        if (was == shown.end())
+            continue;
+        control->setVisible(was->second.visible);
+        control->setEnabled(was->second.enabled);
+        if (auto* toggle = dynamic_cast<ToggleButton*>(control))
+            toggle->SetCheck(was->second.checked);
+    }
+    DisplayPanel* panel = m_layout->panel;
+    panel->GetMuteSwitch()->TakeOver(muted);
+    panel->SetActive(m_active);
+    switch (m_shown.panel) {
+    case PlayerState::PanelState::Play:
+        panel->SetPlayState(kPanelPlay);
+        panel->SetPlaying(true);
+        break;
+    case PlayerState::PanelState::Pause:
+        panel->SetPlayState(kPanelPause);
+        panel->SetPaused(true);
+        break;
+    case PlayerState::PanelState::Stop:
+        panel->SetPlayState(kPanelStop);
+        panel->SetStopped(true);
+        break;
+    }
+    m_layout->meter->OnStateChanged([this] {
+        if (m_created && !m_shutDown) {
+            ShowControls();
+            RunMeterFeed();
+        }
+    });
+    m_firstRender = true;
+    Render();
+    if (focused != 0)
+        if (QWidget* control = SkinnedControls(*m_layout)[focused])
+            control->setFocus();
+    update();
 }
 
 std::string ChildView::Resource(const std::string& name) {

@@ -135,6 +135,9 @@ private:
     void ApplyPreferences();
     // Called by ApplyOptions: the font slots and the UI language take effect.
     void ApplyFontsAndLanguage();
+    // A new "SkinFile": the skin is loaded again and the skinned controls rebuilt from it, in
+    // the state they showed.
+    void ApplySkin();
     // New lyrics refill the open lyrics list; a new line is highlighted there.
     void ForwardToLyricsList(const PlayerState& state, const PlayerState& was);
 
@@ -159,6 +162,7 @@ private:
     std::map<int, uint32_t> m_timers; // Qt timer id -> the session's timer id
 
     std::u16string m_startLine;
+    std::u16string m_skinFile; // the skin the controls were built from
     int m_waits = 0;
     bool m_created = false;
     bool m_shutDown = false;

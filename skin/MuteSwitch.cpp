@@ -42,6 +42,14 @@ void MuteSwitch::SetMute(bool on) {
     UpdateIfChanged(shown);
 }
 
+void MuteSwitch::TakeOver(const Muted& kept) {
+    const int shown = ShownFrame();
+    m_muted = kept.on;
+    m_savedWaveOutVolume = kept.waveOutVolume;
+    m_savedLibraryVolume = kept.libraryVolume;
+    UpdateIfChanged(shown);
+}
+
 void MuteSwitch::AnimateStep() {
     if (m_closing || !Animating())
         return;

@@ -23,6 +23,15 @@ public:
 
     void SetMute(bool on);
     bool IsMuted() const { return m_muted; }
+    // What a muted switch keeps to give back on unmute; a switch that takes another's place
+    // takes it over without touching the volume.
+    struct Muted {
+        bool on = false;
+        uint32_t waveOutVolume = 0;
+        int libraryVolume = 0;
+    };
+    Muted Kept() const { return {m_muted, m_savedWaveOutVolume, m_savedLibraryVolume}; }
+    void TakeOver(const Muted& kept);
     void AnimateStep();
 
     void SetActive(bool on);

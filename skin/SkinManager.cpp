@@ -38,6 +38,30 @@ std::u16string SkinFolder(const std::u16string& skinPath) {
     return slash == std::u16string::npos ? std::u16string() : skinPath.substr(0, slash + 1);
 }
 
+// Decodes the image the skin document names for section/key; values are written with
+// backslashes and the skin's folder always goes in front, so an absolute path names nothing.
+bool LoadFromSkin(const IniFile& document, const std::u16string& skinPath,
+                  const std::u16string& section, const std::u16string& key, Dib& dib) {
+    std::u16string value;
+    if (!document.GetValue(section, key, value))
+        return false;
+    std::u16string file = SkinFolder(skinPath) + value;
+    for (char16_t& c : file) {
+        if (c == u'\\')
+            c = u'/';
+    }
+    return dib.LoadPngFile(TextCodec::Utf16ToUtf8(file));
+}
+
+QImage ToImage(const Dib& dib) {
+    if (!dib.IsValid())
+        return QImage();
+    // A deep copy, so that a control may keep the picture beyond the life of the element.
+    return QImage(reinterpret_cast<const uchar*>(dib.Pixels()), dib.Width(), dib.Height(),
+                  dib.Width() * 4, QImage::Format_RGB32)
+        .copy();
+}
+
 // The colours of the built-in skin, from the palette of tools/skin-generator: the LCD line is
 // light text on the dark glass of the display panel.
 struct BuiltInColor {
@@ -93,17 +117,8 @@ bool SkinManager::LoadImage(const std::u16string& section, const std::u16string&
     Free();
     bool fromSkin = false;
     const SkinState& state = State();
-    std::u16string value;
-    if (state.loaded && state.document.GetValue(section, key, value)) {
-        // Values are written with backslashes; the skin's folder always goes in front, so an
-        // absolute path in a value names nothing.
-        std::u16string file = SkinFolder(state.path) + value;
-        for (char16_t& c : file) {
-            if (c == u'\\')
-                c = u'/';
-        }
-        fromSkin = m_dib.LoadPngFile(TextCodec::Utf16ToUtf8(file));
-    }
+    if (state.loaded)
+        fromSkin = LoadFromSkin(state.document, state.path, section, key, m_dib);
     if (!m_dib.IsValid())
         LoadBuiltIn(defaultId, m_dib);
     SyncImage();
@@ -155,13 +170,15 @@ bool SkinManager::LoadBuiltIn(int id, Dib& dib) {
                          static_cast<size_t>(bytes.size()));
 }
 
+QImage SkinManager::Background(const std::u16string& skinPath) {
+    IniFile document;
+    Dib dib;
+    if (skinPath.empty() || !document.Load(skinPath) ||
+        !LoadFromSkin(document, skinPath, u"Main", u"Main", dib))
+        LoadBuiltIn(130, dib);
+    return ToImage(dib);
+}
+
 void SkinManager::SyncImage() {
-    if (!m_dib.IsValid()) {
-        m_image = QImage();
-        return;
-    }
-    // A deep copy, so that a control may keep the picture beyond the life of this element.
-    m_image = QImage(reinterpret_cast<const uchar*>(m_dib.Pixels()), m_dib.Width(), m_dib.Height(),
-                     m_dib.Width() * 4, QImage::Format_RGB32)
-                  .copy();
+    m_image = ToImage(m_dib);
 }

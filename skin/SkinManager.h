@@ -56,6 +56,9 @@ public:
 
     // Decodes the built-in image `id` into `dib`; false when there is no such resource.
     static bool LoadBuiltIn(int id, Dib& dib);
+    // The background ("Main"/"Main") of the skin at `skinPath`, read with a document of its own
+    // (the process-wide skin stays as it is); the built-in background when the skin gives none.
+    static QImage Background(const std::u16string& skinPath);
 
 private:
     void SyncImage();

@@ -845,6 +845,41 @@ abcdefghijklmnopqrstuvwxyz
     </message>
 </context>
 <context>
+    <name>SkinPage</name>
+    <message>
+        <source>Skin</source>
+        <translation>스킨</translation>
+    </message>
+    <message>
+        <source>Built-in skin</source>
+        <translation>기본 스킨</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>찾아보기...</translation>
+    </message>
+    <message>
+        <source>File:</source>
+        <translation>파일:</translation>
+    </message>
+    <message>
+        <source>Skins found:</source>
+        <translation>찾은 스킨:</translation>
+    </message>
+    <message>
+        <source>Preview:</source>
+        <translation>미리 보기:</translation>
+    </message>
+    <message>
+        <source>Select Skin File</source>
+        <translation>스킨 파일 선택</translation>
+    </message>
+    <message>
+        <source>Skin File (.wps)</source>
+        <translation>스킨 파일 (.wps)</translation>
+    </message>
+</context>
+<context>
     <name>VisualizationPage</name>
     <message>
         <source>Visualization</source>

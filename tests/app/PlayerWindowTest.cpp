@@ -19,9 +19,12 @@
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
 #include "skin/DisplayLCD.h"
+#include "skin/DisplayPanel.h"
 #include "skin/ImageSlideBar.h"
 #include "skin/MainViewLayout.h"
 #include "skin/MeterWindow.h"
+#include "skin/MuteSwitch.h"
+#include "skin/ui/SkinPage.h"
 #include "skin/ui/VisualizationPage.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/LoopbackServer.h"
@@ -281,6 +284,69 @@ TEST_F(PlayerWindowTest, SettingsApplyThePreferencesAtOnce) {
         Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
         EXPECT_EQ(Settings::Get(profile, setting::kSeekInterval), 9);
         EXPECT_EQ(Settings::Get(profile, setting::kScrollMsg), 0);
+    });
+}
+
+// Another skin chosen on the Skin page dresses the running window at once: the music plays on
+// and the new controls show what the old ones showed. OK with the same skin keeps the controls.
+TEST_F(PlayerWindowTest, AnotherSkinDressesTheRunningWindowAtOnce) {
+    RunPlayer([](MainFrame& frame) {
+        FrameView& view = *frame.View();
+        QWidget* widget = view.Widget();
+        ASSERT_TRUE(WaitFor([&] { return view.IsPlaying(); }));
+        const auto lcd = [&frame] {
+            return static_cast<DisplayLCD*>(
+                frame.findChild<QWidget*>(QStringLiteral("DisplayLCD")));
+        };
+        const auto panel = [&frame] {
+            return static_cast<DisplayPanel*>(
+                frame.findChild<QWidget*>(QStringLiteral("DisplayPanel")));
+        };
+        ASSERT_TRUE(WaitFor([&] { return !lcd()->Text().isEmpty(); }));
+        const QString title = lcd()->Text();
+        frame.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+        widget->childAt(40, 150)->setFocus(); // the volume slider
+        ASSERT_EQ(QApplication::focusWidget(), widget->childAt(40, 150));
+        const QImage before = widget->grab().toImage();
+        const QString moss = QStringLiteral(SONVALE_FIXTURES "/skins/moss/moss.wps");
+        const auto choose = [](const QString& skin) {
+            return [skin](QWidget* w) {
+                auto* page = w->findChild<SkinPage*>();
+                ASSERT_NE(page, nullptr);
+                page->Choose(skin);
+                w->grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/skin-page.png"));
+                w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            };
+        };
+        DialogAnswerer answers;
+        answers.Then(choose(moss)).Then(choose(moss));
+        frame.OnCmdMsg(CommandId(Command::Settings));
+        ASSERT_EQ(answers.Dialogs().size(), 1u);
+
+        Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+        EXPECT_EQ(Settings::Get(profile, setting::kSkinFile), moss.toStdU16String());
+        const QImage after = widget->grab().toImage();
+        const QImage background(QStringLiteral(SONVALE_FIXTURES "/skins/moss/main.png"));
+        EXPECT_NE(after.pixel(5, 5), before.pixel(5, 5));
+        EXPECT_EQ(after.pixel(5, 5), background.pixel(5, 5));
+        EXPECT_EQ(lcd()->Text(), title);
+        EXPECT_TRUE(panel()->isVisible());
+        EXPECT_EQ(frame.focusWidget(), widget->childAt(40, 150)); // focused when active again
+        frame.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+        EXPECT_EQ(QApplication::focusWidget(), widget->childAt(40, 150));
+        EXPECT_TRUE(WaitFor([&] { return panel()->IsActive(); }));
+        const int seconds = panel()->Seconds();
+        EXPECT_TRUE(WaitFor([&] { return panel()->Seconds() != seconds; }));
+        EXPECT_TRUE(view.IsPlaying());
+        EXPECT_TRUE(WaitFor([&] { return panel()->GetMuteSwitch()->ShownFrame() > 0; }));
+        frame.grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/player-moss.png"), "PNG");
+
+        const QWidget* kept = panel();
+        frame.OnCmdMsg(CommandId(Command::Settings));
+        EXPECT_EQ(answers.Dialogs().size(), 2u);
+        EXPECT_EQ(panel(), kept);
     });
 }
 
