@@ -17,6 +17,8 @@ OptionSheet::OptionSheet(const QString& title, uint32_t mask, const PageMakers& 
                          QWidget* parent)
     : QDialog(parent), m_tabs(new QTabWidget(this)) {
     setWindowTitle(title);
+    // Every tab shows its whole text: the sheet is as wide as its tabs, at any font size.
+    m_tabs->setUsesScrollButtons(false);
     for (uint32_t bit : TabOrder()) {
         const auto maker = makers.find(bit);
         if (!(mask & bit) || maker == makers.end())

@@ -82,7 +82,8 @@ OpenUrlPage::OpenUrlPage(Profile& profile, OpenAddress open, QWidget* parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     m_list->setColumnWidth(0, fontMetrics().averageCharWidth() * 24);
-    m_list->setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+    // Wide enough for a title and a whole address with its port and mount.
+    m_list->setMinimumWidth(fontMetrics().averageCharWidth() * 80);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->viewport()->installEventFilter(this);
     for (const StationList::Station& station : m_stations.Rows())

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -46,8 +47,11 @@ const Sheet kSheets[] = {
 void WaitFor(const std::function<bool()>& done, int ms = 8000) {
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!done() && clock.elapsed() < ms) {
+        QEventLoop loop; // waits for events without spinning
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 }
 
 bool Save(QWidget& widget, const QString& file, int& written) {
@@ -105,6 +109,8 @@ int main(int argc, char** argv) {
                 dialog.ShowPage(static_cast<int>(i));
                 QApplication::processEvents();
                 const QString page = dialog.Pages()[i]->objectName();
+                if (page == QLatin1String("resource-usage"))
+                    WaitFor([] { return false; }, 3200); // a few seconds of the graph
                 // A sheet of several pages names each picture after its page.
                 const bool onePage = (sheet.mask & (sheet.mask - 1)) == 0;
                 const QString name = page.isEmpty() || onePage
