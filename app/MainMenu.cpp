@@ -72,7 +72,6 @@ QList<QMenu*> MainMenu::CreatePopups(QWidget* parent, Kind kind) {
     AddCommand(tools, tr("Sleep Timer..."), Command::SleepTimer);
     AddCommand(tools, tr("Sound Effects..."), Command::SoundEffects);
     AddCommand(tools, tr("Settings..."), Command::Settings);
-    AddCommand(tools, tr("Visualization..."), Command::Visualization);
     if (kind == Kind::TapMenu)
         AddMarked(tools, tr("Always on top"), Command::AlwaysOnTop);
     tools->addSeparator();

@@ -34,7 +34,6 @@ constexpr std::array<std::pair<Command, int>, kCommandCount> kIds = {{
     {Command::SleepTimer, 32866},
     {Command::SoundEffects, 32860},
     {Command::Settings, 32840},
-    {Command::Visualization, 32995},
     {Command::AlwaysOnTop, 32890},
     {Command::About, 57664},
     {Command::Minimize, 32891},

@@ -36,7 +36,6 @@ enum class Command {
     SleepTimer,
     SoundEffects,
     Settings,
-    Visualization, // the frequency bars' options, until the options sheet hosts them
     AlwaysOnTop,
     About,
     // The skinned buttons that are not in the menu.

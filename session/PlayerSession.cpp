@@ -335,9 +335,6 @@ bool PlayerSession::Run(Command command) {
             return false;
         m_ui.ShowOptions(SessionUi::kLyricsPage);
         return true;
-    case Command::Visualization:
-        m_ui.ShowOptions(SessionUi::kVisualizationPage);
-        return true;
     case Command::Settings:
         ShowSettings();
         return true;
@@ -416,7 +413,6 @@ bool PlayerSession::Available(Command command) const {
     case Command::AddFavorite:
     case Command::AlwaysOnTop:
     case Command::KeepSyncTime:
-    case Command::Visualization:
     case Command::Settings:
     case Command::About:
         return true;

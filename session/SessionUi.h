@@ -16,7 +16,6 @@ public:
     // Pages of the options sheet, by their bit in a page mask, and the masks of "Settings..."
     // and "About Sonvale...".
     static constexpr uint32_t kLyricsPage = 0x100;
-    static constexpr uint32_t kVisualizationPage = 0x400;
     static constexpr uint32_t kOpenFolderPage = 0x2000;
     static constexpr uint32_t kSettingsPages = 0xE47;
     static constexpr uint32_t kAboutPages = 0xA0;

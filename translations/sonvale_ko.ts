@@ -39,22 +39,6 @@
         <translation>재생목록</translation>
     </message>
     <message>
-        <source>Open Files</source>
-        <translation>파일 열기</translation>
-    </message>
-    <message>
-        <source>Select folder with audio files</source>
-        <translation>오디오 파일이 있는 폴더 선택</translation>
-    </message>
-    <message>
-        <source>Open URL</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>URL:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Lyricslist</source>
         <translation>가사보기</translation>
     </message>
@@ -157,89 +141,6 @@ Memory Used	: %dKB/%dKB</source>
     </message>
 </context>
 <context>
-    <name>GeneralPage</name>
-    <message>
-        <source>Preferences</source>
-        <translation>환경 설정</translation>
-    </message>
-    <message>
-        <source>Load previous Playlist</source>
-        <translation>이전 재생 목록 불러오기</translation>
-    </message>
-    <message>
-        <source>Start playback at startup</source>
-        <translation>시작할 때 재생</translation>
-    </message>
-    <message>
-        <source>Resume (Save position and track)</source>
-        <translation>이어서 재생 (위치와 곡 저장)</translation>
-    </message>
-    <message>
-        <source>Scroll title</source>
-        <translation>제목 스크롤</translation>
-    </message>
-    <message>
-        <source>Show lyrics on the main screen</source>
-        <translation>메인 화면에 가사 표시</translation>
-    </message>
-    <message>
-        <source>Use multi-sentence lyrics</source>
-        <translation>여러 줄 가사 사용</translation>
-    </message>
-    <message>
-        <source>Use &quot;/&quot; as a line feed in lyrics</source>
-        <translation>가사에서 &quot;/&quot;를 줄바꿈으로 사용</translation>
-    </message>
-    <message>
-        <source>Seek at intervals of lyrics time</source>
-        <translation>가사 시간 간격으로 탐색</translation>
-    </message>
-    <message>
-        <source>Don&apos;t use system power settings</source>
-        <translation>시스템 전원 설정 사용 안 함</translation>
-    </message>
-    <message>
-        <source>Display separator icon in Lyricslist</source>
-        <translation>가사 목록에 구분 아이콘 표시</translation>
-    </message>
-    <message>
-        <source>Use system volume</source>
-        <translation>시스템 볼륨 사용</translation>
-    </message>
-    <message>
-        <source>VBR-MP3 accurate time measurement</source>
-        <translation>VBR-MP3 정확한 시간 측정</translation>
-    </message>
-    <message>
-        <source>Display warning about VBR-MP3</source>
-        <translation>VBR-MP3 경고 표시</translation>
-    </message>
-    <message>
-        <source>Use auto display-off control</source>
-        <translation>자동 화면 끄기 사용</translation>
-    </message>
-    <message>
-        <source>Suppress zero samples</source>
-        <translation>무음 샘플 제거</translation>
-    </message>
-    <message>
-        <source>Decoder restart at power on</source>
-        <translation>전원을 켤 때 디코더 재시작</translation>
-    </message>
-    <message>
-        <source>Use default decoder</source>
-        <translation>기본 디코더 사용</translation>
-    </message>
-    <message>
-        <source>Options</source>
-        <translation>옵션</translation>
-    </message>
-    <message>
-        <source>Seek Interval (Seconds)</source>
-        <translation>탐색 간격 (초)</translation>
-    </message>
-</context>
-<context>
     <name>FontPage</name>
     <message>
         <source>Font</source>
@@ -320,6 +221,89 @@ abcdefghijklmnopqrstuvwxyz
     <message>
         <source>Enter a size from %1 to %2.</source>
         <translation>크기는 %1에서 %2 사이로 입력하십시오.</translation>
+    </message>
+</context>
+<context>
+    <name>GeneralPage</name>
+    <message>
+        <source>Preferences</source>
+        <translation>환경 설정</translation>
+    </message>
+    <message>
+        <source>Load previous Playlist</source>
+        <translation>이전 재생 목록 불러오기</translation>
+    </message>
+    <message>
+        <source>Start playback at startup</source>
+        <translation>시작할 때 재생</translation>
+    </message>
+    <message>
+        <source>Resume (Save position and track)</source>
+        <translation>이어서 재생 (위치와 곡 저장)</translation>
+    </message>
+    <message>
+        <source>Scroll title</source>
+        <translation>제목 스크롤</translation>
+    </message>
+    <message>
+        <source>Show lyrics on the main screen</source>
+        <translation>메인 화면에 가사 표시</translation>
+    </message>
+    <message>
+        <source>Use multi-sentence lyrics</source>
+        <translation>여러 줄 가사 사용</translation>
+    </message>
+    <message>
+        <source>Use &quot;/&quot; as a line feed in lyrics</source>
+        <translation>가사에서 &quot;/&quot;를 줄바꿈으로 사용</translation>
+    </message>
+    <message>
+        <source>Seek at intervals of lyrics time</source>
+        <translation>가사 시간 간격으로 탐색</translation>
+    </message>
+    <message>
+        <source>Don&apos;t use system power settings</source>
+        <translation>시스템 전원 설정 사용 안 함</translation>
+    </message>
+    <message>
+        <source>Display separator icon in Lyricslist</source>
+        <translation>가사 목록에 구분 아이콘 표시</translation>
+    </message>
+    <message>
+        <source>Use system volume</source>
+        <translation>시스템 볼륨 사용</translation>
+    </message>
+    <message>
+        <source>VBR-MP3 accurate time measurement</source>
+        <translation>VBR-MP3 정확한 시간 측정</translation>
+    </message>
+    <message>
+        <source>Display warning about VBR-MP3</source>
+        <translation>VBR-MP3 경고 표시</translation>
+    </message>
+    <message>
+        <source>Use auto display-off control</source>
+        <translation>자동 화면 끄기 사용</translation>
+    </message>
+    <message>
+        <source>Suppress zero samples</source>
+        <translation>무음 샘플 제거</translation>
+    </message>
+    <message>
+        <source>Decoder restart at power on</source>
+        <translation>전원을 켤 때 디코더 재시작</translation>
+    </message>
+    <message>
+        <source>Use default decoder</source>
+        <translation>기본 디코더 사용</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>옵션</translation>
+    </message>
+    <message>
+        <source>Seek Interval (Seconds)</source>
+        <translation>탐색 간격 (초)</translation>
     </message>
 </context>
 <context>
@@ -622,10 +606,6 @@ abcdefghijklmnopqrstuvwxyz
         <source>About Sonvale...</source>
         <translation>Sonvale 정보...</translation>
     </message>
-    <message>
-        <source>Visualization...</source>
-        <translation>시각 효과...</translation>
-    </message>
 </context>
 <context>
     <name>OpenFolderPage</name>
@@ -819,32 +799,6 @@ abcdefghijklmnopqrstuvwxyz
     </message>
 </context>
 <context>
-    <name>StreamingPage</name>
-    <message>
-        <source>Streaming</source>
-        <translation>스트리밍</translation>
-    </message>
-    <message>
-        <source>Use Proxy Server</source>
-        <translation>프록시 서버 사용</translation>
-    </message>
-    <message>
-        <source>Buffer Size (KB)</source>
-        <translation>버퍼 크기 (KB)</translation>
-    </message>
-    <message>
-        <source>Prebuffer Size (KB)</source>
-        <translation>프리버퍼 크기 (KB)</translation>
-    </message>
-</context>
-<context>
-    <name>TrackbarField</name>
-    <message>
-        <source>Enter a number from %1 to %2.</source>
-        <translation>%1에서 %2 사이의 숫자를 입력하세요.</translation>
-    </message>
-</context>
-<context>
     <name>SkinPage</name>
     <message>
         <source>Skin</source>
@@ -877,6 +831,32 @@ abcdefghijklmnopqrstuvwxyz
     <message>
         <source>Skin File (.wps)</source>
         <translation>스킨 파일 (.wps)</translation>
+    </message>
+</context>
+<context>
+    <name>StreamingPage</name>
+    <message>
+        <source>Streaming</source>
+        <translation>스트리밍</translation>
+    </message>
+    <message>
+        <source>Use Proxy Server</source>
+        <translation>프록시 서버 사용</translation>
+    </message>
+    <message>
+        <source>Buffer Size (KB)</source>
+        <translation>버퍼 크기 (KB)</translation>
+    </message>
+    <message>
+        <source>Prebuffer Size (KB)</source>
+        <translation>프리버퍼 크기 (KB)</translation>
+    </message>
+</context>
+<context>
+    <name>TrackbarField</name>
+    <message>
+        <source>Enter a number from %1 to %2.</source>
+        <translation>%1에서 %2 사이의 숫자를 입력하세요.</translation>
     </message>
 </context>
 <context>

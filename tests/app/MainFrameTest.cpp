@@ -73,7 +73,6 @@ const std::map<int, QString> kMenuCommands = {
     {CommandId(Command::SleepTimer), "Sleep Timer..."},
     {CommandId(Command::SoundEffects), "Sound Effects..."},
     {CommandId(Command::Settings), "Settings..."},
-    {CommandId(Command::Visualization), "Visualization..."},
     {CommandId(Command::About), "About Sonvale..."},
 };
 

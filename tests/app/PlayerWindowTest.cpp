@@ -220,15 +220,17 @@ TEST_F(PlayerWindowTest, DeleteFileMovesTheFileToTheTrashAndPlaysTheNextOne) {
     });
 }
 
-// "Visualization..." shows its page in a dialog: Cancel keeps the stored values, OK writes the
-// page's.
+// The Visualization page of "Settings...": Cancel keeps the stored values, OK writes the page's.
 TEST_F(PlayerWindowTest, VisualizationWritesItsPageOnOk) {
     const auto answer = [](int rate, QDialogButtonBox::StandardButton button) {
         return [rate, button](QWidget* w) {
             auto* page = w->findChild<VisualizationPage*>();
             auto* buttons = w->findChild<QDialogButtonBox*>();
-            ASSERT_TRUE(page && buttons);
-            EXPECT_EQ(w->windowTitle(), QStringLiteral("Visualization"));
+            auto* tabs = w->findChild<QTabWidget*>();
+            ASSERT_TRUE(page && buttons && tabs);
+            EXPECT_EQ(w->windowTitle(), QStringLiteral("Settings"));
+            tabs->setCurrentWidget(page);
+            EXPECT_EQ(tabs->tabText(tabs->currentIndex()), QStringLiteral("Visualization"));
             w->grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/visualization.png"));
             page->RateNumber()->setValue(rate);
             page->StopBox()->setChecked(false);
@@ -238,10 +240,10 @@ TEST_F(PlayerWindowTest, VisualizationWritesItsPageOnOk) {
     RunPlayer([&answer](MainFrame& frame) {
         DialogAnswerer answers;
         answers.Then(answer(2, QDialogButtonBox::Cancel)).Then(answer(3, QDialogButtonBox::Ok));
-        frame.OnCmdMsg(CommandId(Command::Visualization));
+        frame.OnCmdMsg(CommandId(Command::Settings));
         Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
         EXPECT_EQ(profile.GetProfileInt(setting::kSettings, setting::kUpdateInterval.name, -1), -1);
-        frame.OnCmdMsg(CommandId(Command::Visualization));
+        frame.OnCmdMsg(CommandId(Command::Settings));
         EXPECT_EQ(answers.Dialogs().size(), 2u);
         EXPECT_EQ(answers.Unexpected(), 0);
         EXPECT_EQ(Settings::Get(profile, setting::kUpdateInterval), 3);
@@ -370,11 +372,14 @@ TEST_F(PlayerWindowTest, TheLyricsListAndVisualizationSpeakKorean) {
 
         DialogAnswerer answers;
         answers.Then([](QWidget* w) {
-            EXPECT_EQ(w->windowTitle(), QString::fromUtf8("시각 효과"));
+            EXPECT_EQ(w->windowTitle(), QString::fromUtf8("설정"));
+            auto* tabs = w->findChild<QTabWidget*>();
+            tabs->setCurrentWidget(w->findChild<VisualizationPage*>());
+            EXPECT_EQ(tabs->tabText(tabs->currentIndex()), QString::fromUtf8("시각 효과"));
             w->grab().save(QStringLiteral(SONVALE_SCREENSHOTS "/visualization-ko.png"));
             w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
         });
-        frame.OnCmdMsg(CommandId(Command::Visualization));
+        frame.OnCmdMsg(CommandId(Command::Settings));
         EXPECT_EQ(answers.Dialogs().size(), 1u);
     });
     ::unsetenv("LC_ALL");
