@@ -53,6 +53,7 @@ LyricsListPage::LyricsListPage(PlayerSession& session, Profile& profile, QWidget
       m_text(new QPlainTextEdit(this)), m_firstIcon(RowIcon(true)), m_nextIcon(RowIcon(false)) {
     m_icons = Settings::Get(m_profile, setting::kDisplayLyricsIcon) == 1;
     m_top = Settings::Get(m_profile, setting::kDisplayLyricsPos) == 1;
+    setMinimumSize(320, 360); // a few lines of the list font in any window that hosts the page
 
     m_list->setObjectName("LyricsList");
     m_list->setColumnCount(1);

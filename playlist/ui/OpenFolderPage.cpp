@@ -24,6 +24,7 @@ OpenFolderPage::OpenFolderPage(Profile& profile, QWidget* parent)
       m_subFolders(new QCheckBox(tr("Include subfolders"), this)) {
     setWindowTitle(tr("Open Folder"));
     m_folder->setObjectName("Folder");
+    m_folder->setMinimumWidth(fontMetrics().averageCharWidth() * 40); // room for a path
     m_startup->setChecked(Settings::Get(profile, kOpenFolderAtStartup) == 1);
     m_subFolders->setChecked(Settings::Get(profile, kOpenSubFolder) == 1);
     connect(m_choose, &QPushButton::clicked, this, [this] { ChooseFolder(); });
