@@ -8,13 +8,14 @@
 #include <vector>
 
 // What the player session needs a window for: the playback controller's boxes, popups and wait
-// cursor, a question, the file, folder and address choosers, timers, the window itself and the
-// program's built-in resources. Used on the UI thread only, except the PlaybackUi calls.
+// cursor, a question, the file chooser, the options sheet (the Open URL and Open Folder pages
+// among its pages), timers, the window itself and the program's built-in resources. Used on the UI
+// thread only, except the PlaybackUi calls.
 class SessionUi : public PlaybackUi {
 public:
     enum class WindowAction { Close, Restart, Minimize, Restore };
-    // Pages of the options sheet, by their bit in a page mask, and the masks of "Settings..."
-    // and "About Sonvale...".
+    // Pages of the options sheet the session asks for, by their bit in a page mask (the sheet,
+    // options/OptionSheet, has them all), and the masks of "Settings..." and "About Sonvale...".
     static constexpr uint32_t kLyricsPage = 0x100;
     static constexpr uint32_t kOpenFolderPage = 0x2000;
     static constexpr uint32_t kSettingsPages = 0xE47;
