@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/MainMenu.h"
+#include "app/MprisService.h"
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
 #include "lyrics/ui/LyricsListPage.h"
@@ -136,6 +137,7 @@ bool ChildView::Create() {
     };
     m_session.SetSkinControls(shown(Command::OpenFiles), shown(Command::Exit),
                               m_layout->seek->SelectionEnabled());
+    m_mpris = std::make_unique<MprisService>(m_session, [this] { Window(WindowAction::Restore); });
     if (!m_session.Start(m_startLine)) {
         QMessageBox::critical(this, Translated(m_session.FailureTitle()),
                               Translated(m_session.FailureText()));
@@ -144,6 +146,7 @@ bool ChildView::Create() {
     m_layout->panel->SetVUMeter(Settings::Get(m_profile, kVUMeter) != 0); // starts the levels
     m_layout->volume->SetRange(0, m_session.State().volumeRange, 1);
     Render();
+    m_mpris->Register();
 
     // 2. The media keys, the tray icon, the periodic work.
     if (auto* app = SonvaleApp::Instance())
@@ -212,6 +215,7 @@ void ChildView::Shutdown() {
     m_listSaver.stop();
     m_meterFeedTimer.stop();
     m_session.SetMeterHooks(false);
+    m_mpris->Unregister();
     m_layout->lcd->SetClosing(true);
     m_layout->panel->SetClosing(true);
     m_session.Shutdown();

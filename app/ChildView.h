@@ -24,6 +24,7 @@
 #include <string>
 
 class LyricsListPage;
+class MprisService;
 class MainViewLayout;
 class QDialog;
 
@@ -143,6 +144,8 @@ private:
 
     Profile m_profile;
     WindowMessageSink m_sink{this};
+    // The player on the session bus; it hears the session, so it goes after it.
+    std::unique_ptr<MprisService> m_mpris;
     PlayerSession m_session;
     SkinManager m_background;
     // The controls; children of the view, which deletes them.

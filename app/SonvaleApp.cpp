@@ -71,6 +71,8 @@ SonvaleApp* SonvaleApp::s_instance = nullptr;
 SonvaleApp::SonvaleApp(QApplication& app, MainFrame::ViewFactory makeView)
     : m_app(app), m_makeView(std::move(makeView)) {
     s_instance = this;
+    // The desktop finds the player's entry (name, icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("sonvale"));
 }
 
 SonvaleApp::~SonvaleApp() {

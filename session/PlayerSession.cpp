@@ -154,9 +154,11 @@ void PlayerSession::Focus(PlayerObserver::Control control) {
 void PlayerSession::ReadToggles() {
     const bool shuffle = Settings::Get(m_profile, kShuffle) == 1;
     const bool repeat = Settings::Get(m_profile, kRepeat) == 1;
+    const int repeatType = Settings::Get(m_profile, kRepeatType);
     Update([&](PlayerState& s) {
         s.shuffle = shuffle;
         s.repeat = repeat;
+        s.repeatType = repeatType;
     });
 }
 
@@ -450,6 +452,13 @@ void PlayerSession::SeekSliderReleased(int position) {
 void PlayerSession::SetVolumeStep(int step) {
     if (Running() && !Opening())
         ApplyVolume(step);
+}
+
+void PlayerSession::SetSpeed(double speed) {
+    if (!Running() || Opening())
+        return;
+    m_controller->SetSpeed(speed);
+    Update([speed](PlayerState& s) { s.speed = speed; });
 }
 
 void PlayerSession::Activate(bool active) {

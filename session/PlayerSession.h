@@ -94,6 +94,8 @@ public:
     void SeekSliderMoving(int position);
     void SeekSliderReleased(int position);
     void SetVolumeStep(int step);
+    // The playback speed factor from outside the player's keys (the desktop's media controls).
+    void SetSpeed(double speed);
     // The text a second start handed over (a file to open).
     void OpenCommandLine(const std::u16string& commandLine);
     // The window went to the foreground or the background.

@@ -45,6 +45,8 @@ struct PlayerState {
     int buttonMode = 0;
     bool shuffle = false;
     bool repeat = false;
+    // "RepeatType" while repeat is on: 1 the current track, else the list.
+    int repeatType = 0;
 
     // The current lyrics line; `lyricSerial` changes with every line shown.
     LyricsData::Lookup lyric;

@@ -1,0 +1,215 @@
+// The player on a private session bus, in this process: a second connection reads and drives it
+// as the desktop's media controls would.
+#include "app/ChildViewHost.h"
+#include "app/MainFrame.h"
+#include "app/SonvaleApp.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+#include "settings/SettingNames.h"
+#include "settings/Settings.h"
+#include "tests/TempFolder.h"
+#include "tests/WavFile.h"
+
+#include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+namespace {
+
+const QString kService = QStringLiteral("org.mpris.MediaPlayer2.sonvale");
+const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+// Counts the PropertiesChanged signals of the player's interface and keeps what they carried.
+class ChangeListener : public QObject {
+    Q_OBJECT
+
+public:
+    QStringList changed;
+    QList<qlonglong> seeks;
+
+public slots:
+    void OnChanged(const QString& interface, const QVariantMap& values, const QStringList&) {
+        if (interface == kPlayer)
+            changed += values.keys();
+    }
+    void OnSeeked(qlonglong position) { seeks += position; }
+};
+
+// A WAV of `seconds` of a steady level on both channels at 44100 Hz.
+std::string SteadyWav(int seconds) {
+    const uint32_t frames = seconds * 44100;
+    std::string data(frames * 4, '\0');
+    for (uint32_t i = 0; i < frames; ++i) {
+        const int16_t sample[2] = {20000, 20000};
+        std::memcpy(&data[i * 4], sample, 4);
+    }
+    auto word = [](uint32_t value, int bytes) {
+        return std::string(reinterpret_cast<char*>(&value), bytes);
+    };
+    return "RIFF" + word(36 + data.size(), 4) + "WAVEfmt " + word(16, 4) + word(1, 2) + word(2, 2) +
+           word(44100, 4) + word(44100 * 4, 4) + word(4, 2) + word(16, 2) + "data" +
+           word(data.size(), 4) + data;
+}
+
+class MprisTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        chmod(m_home.Path().c_str(), 0700);
+        ::setenv("SONVALE_HOME", m_home.Path().c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", m_home.Path().c_str(), 1);
+        ::setenv("SONVALE_AUDIO", ("wav:" + m_home.File("out.wav")).c_str(), 1);
+        Registry::Shared().Open(m_home.File("registry.db"));
+        Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+        Settings::Set(profile, setting::kDemoPlayed, 1);
+        Settings::Set(profile, setting::kRepeat, 0);
+
+        m_bus.start(QStringLiteral("dbus-daemon"),
+                    {QStringLiteral("--session"), QStringLiteral("--print-address"),
+                     QStringLiteral("--nofork")});
+        ASSERT_TRUE(m_bus.waitForReadyRead(10000));
+        const QString address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        ASSERT_FALSE(address.isEmpty());
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8().constData(), 1);
+        m_client = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(address, QStringLiteral("mpris-test-client")));
+        ASSERT_TRUE(m_client->isConnected());
+    }
+
+    void TearDown() override {
+        m_client.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("mpris-test-client"));
+        m_bus.kill();
+        m_bus.waitForFinished();
+    }
+
+    void RunPlayer(const std::function<void(MainFrame&)>& steps) {
+        SonvaleApp app(*qApp, [](QWidget* parent) -> std::unique_ptr<FrameView> {
+            return std::make_unique<ChildViewHost>(parent);
+        });
+        QTimer::singleShot(0, [&app, &steps] {
+            if (MainFrame* frame = app.Frame()) {
+                steps(*frame);
+                frame->close();
+            }
+        });
+        EXPECT_EQ(app.Run(), 0);
+    }
+
+    static bool WaitFor(const std::function<bool()>& condition) {
+        return QTest::qWaitFor(condition, 15000);
+    }
+
+    QDBusMessage Call(const QString& interface, const QString& method,
+                      const QVariantList& arguments = {}) {
+        QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, interface, method);
+        message.setArguments(arguments);
+        QDBusPendingCall pending = m_client->asyncCall(message);
+        EXPECT_TRUE(QTest::qWaitFor([&pending] { return pending.isFinished(); }, 5000));
+        return pending.reply();
+    }
+    QVariant Get(const QString& name) {
+        const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"),
+                                        QStringLiteral("Get"), {kPlayer, name});
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return {};
+        return reply.arguments().at(0).value<QDBusVariant>().variant();
+    }
+    void Set(const QString& name, const QVariant& value) {
+        Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+             {kPlayer, name, QVariant::fromValue(QDBusVariant(value))});
+    }
+    QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Get(QStringLiteral("Metadata"))); }
+    qlonglong Position() { return Get(QStringLiteral("Position")).toLongLong(); }
+
+    TempFolder m_home;
+    QProcess m_bus;
+    std::unique_ptr<QDBusConnection> m_client;
+};
+
+// The desktop sees the playing track, pauses and resumes it, seeks in it, and hears of every
+// change.
+TEST_F(MprisTest, TheDesktopReadsAndDrivesThePlayingTrack) {
+    const std::string track = m_home.Write("music/steady.wav", SteadyWav(20));
+    ChangeListener listener;
+    ASSERT_TRUE(m_client->connect(kService, kPath,
+                                  QStringLiteral("org.freedesktop.DBus.Properties"),
+                                  QStringLiteral("PropertiesChanged"), &listener,
+                                  SLOT(OnChanged(QString, QVariantMap, QStringList))));
+    ASSERT_TRUE(m_client->connect(kService, kPath, kPlayer, QStringLiteral("Seeked"), &listener,
+                                  SLOT(OnSeeked(qlonglong))));
+    RunPlayer([&](MainFrame& frame) {
+        FrameView& view = *frame.View();
+        frame.OnCopyData(QString::fromStdString(track));
+        ASSERT_TRUE(WaitFor([&] { return Get("PlaybackStatus").toString() == "Playing"; }));
+        const QDBusMessage identity =
+            Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                 {QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Identity")});
+        ASSERT_FALSE(identity.arguments().isEmpty());
+        EXPECT_EQ(identity.arguments().at(0).value<QDBusVariant>().variant().toString(), "Sonvale");
+
+        ASSERT_TRUE(WaitFor([&] { return Metadata().contains("mpris:length"); }));
+        const QVariantMap metadata = Metadata();
+        EXPECT_EQ(metadata.value("xesam:title").toString(), "steady");
+        EXPECT_EQ(metadata.value("xesam:url").toString(),
+                  QUrl::fromLocalFile(QString::fromStdString(track)).toString());
+        EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 20000000, 200000);
+        EXPECT_TRUE(metadata.value("mpris:trackid").canConvert<QDBusObjectPath>());
+        EXPECT_TRUE(WaitFor([&] { return listener.changed.contains("PlaybackStatus"); }));
+        EXPECT_TRUE(listener.changed.contains("Metadata"));
+
+        Call(kPlayer, QStringLiteral("PlayPause"));
+        EXPECT_TRUE(WaitFor([&] { return !view.IsPlaying(); }));
+        EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+        Call(kPlayer, QStringLiteral("PlayPause"));
+        EXPECT_TRUE(WaitFor([&] { return view.IsPlaying(); }));
+
+        const qlonglong before = Position();
+        Call(kPlayer, QStringLiteral("Seek"), {qlonglong(8000000)});
+        EXPECT_TRUE(WaitFor([&] { return Position() >= before + 7500000; }));
+        EXPECT_TRUE(WaitFor([&] { return !listener.seeks.isEmpty(); }));
+    });
+}
+
+// Rate 1.5 plays the track in two thirds of its time.
+TEST_F(MprisTest, RateOneAndAHalfPlaysFaster) {
+    const std::string track = m_home.Write("music/steady.wav", SteadyWav(6));
+    RunPlayer([&](MainFrame& frame) {
+        FrameView& view = *frame.View();
+        frame.OnCopyData(QString::fromStdString(track));
+        ASSERT_TRUE(WaitFor([&] { return view.IsPlaying(); }));
+        Set(QStringLiteral("Rate"), 1.5);
+        EXPECT_DOUBLE_EQ(Get("Rate").toDouble(), 1.5);
+        EXPECT_DOUBLE_EQ(Get("MaximumRate").toDouble(), 2.0);
+        EXPECT_TRUE(WaitFor([&] { return !view.IsPlaying(); }));
+    });
+    WavFile played;
+    ASSERT_TRUE(played.Read(m_home.File("out.wav")));
+    ASSERT_GT(played.rate, 0);
+    size_t loud = 0;
+    for (size_t i = 0; i + 1 < played.samples.size(); i += 2)
+        loud += played.samples[i] > 1000 ? 1 : 0;
+    const double seconds = static_cast<double>(loud) / played.rate;
+    EXPECT_GT(seconds, 3.5);
+    EXPECT_LT(seconds, 5.0);
+}
+
+} // namespace
+
+#include "MprisTest.moc"
