@@ -9,6 +9,7 @@
 #include "options/AboutPage.h"
 #include "options/CpuUsagePage.h"
 #include "options/DecoderPage.h"
+#include "options/FileAssocPage.h"
 #include "options/FontPage.h"
 #include "options/GeneralPage.h"
 #include "options/OptionSheet.h"
@@ -778,6 +779,10 @@ OptionSheet::PageMakers ChildView::OptionPages() {
     };
     makers[OptionSheet::kSkin] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
         return {Named(new SkinPage(m_profile, parent), "skin")};
+    };
+    makers[OptionSheet::kFileAssociations] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {Named(new FileAssocPage(m_profile, m_session.WmaAvailable(), parent),
+                      "file-associations")};
     };
     return makers;
 }

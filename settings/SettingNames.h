@@ -26,6 +26,8 @@ inline constexpr const char16_t* kProfileName = u"SonvaleVGA";
 // Sections (sub-keys of the application key). The empty section is the key itself.
 inline constexpr const char16_t* kSettings = u"Settings";
 inline constexpr const char16_t* kKeySection = u"Settings\\Key";
+// The desktop's default opener of each MIME type from before the player took it.
+inline constexpr const char16_t* kFileAssociationSection = u"Settings\\FileAssociations";
 inline constexpr const char16_t* kPresetSection = u"Settings\\Presets";
 inline constexpr const char16_t* kShoutCastSection = u"ShoutCast";
 inline constexpr const char16_t* kRootSection = u"";

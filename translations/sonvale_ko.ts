@@ -141,6 +141,45 @@ Memory Used	: %dKB/%dKB</source>
     </message>
 </context>
 <context>
+    <name>FileAssocPage</name>
+    <message>
+        <source>File Associations</source>
+        <translation>파일 연결</translation>
+    </message>
+    <message>
+        <source>Open these file types with Sonvale:</source>
+        <translation>Sonvale로 열 파일 형식:</translation>
+    </message>
+    <message>
+        <source>MP2 Audio File</source>
+        <translation>MP2 오디오 파일</translation>
+    </message>
+    <message>
+        <source>MP3 Audio File</source>
+        <translation>MP3 오디오 파일</translation>
+    </message>
+    <message>
+        <source>Ogg Vorbis File</source>
+        <translation>Ogg Vorbis 파일</translation>
+    </message>
+    <message>
+        <source>WMA Audio File</source>
+        <translation>WMA 오디오 파일</translation>
+    </message>
+    <message>
+        <source>ASF Audio File</source>
+        <translation>ASF 오디오 파일</translation>
+    </message>
+    <message>
+        <source>Wave File</source>
+        <translation>Wave 파일</translation>
+    </message>
+    <message>
+        <source>Play List File</source>
+        <translation>재생 목록 파일</translation>
+    </message>
+</context>
+<context>
     <name>FontPage</name>
     <message>
         <source>Font</source>
