@@ -4,6 +4,7 @@
 #include "app/MainMenu.h"
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
+#include "input/ui/KeyMapPage.h"
 #include "lyrics/ui/LyricsListPage.h"
 #include "options/AboutPage.h"
 #include "options/CpuUsagePage.h"
@@ -774,6 +775,9 @@ OptionSheet::PageMakers ChildView::OptionPages() {
     };
     makers[OptionSheet::kSkin] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
         return {Named(new SkinPage(m_profile, parent), "skin")};
+    };
+    makers[OptionSheet::kKeyMap] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {Named(new KeyMapPage(m_profile, parent), "button-map")};
     };
     return makers;
 }
