@@ -5,6 +5,7 @@
 #include "app/MprisService.h"
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
+#include "input/ui/KeyMapPage.h"
 #include "lyrics/ui/LyricsListPage.h"
 #include "options/AboutPage.h"
 #include "options/CpuUsagePage.h"
@@ -783,6 +784,9 @@ OptionSheet::PageMakers ChildView::OptionPages() {
     makers[OptionSheet::kFileAssociations] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
         return {Named(new FileAssocPage(m_profile, m_session.WmaAvailable(), parent),
                       "file-associations")};
+    };
+    makers[OptionSheet::kKeyMap] = [this](QWidget* parent) -> std::vector<OptionsPage*> {
+        return {Named(new KeyMapPage(m_profile, parent), "button-map")};
     };
     return makers;
 }

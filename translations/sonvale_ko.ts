@@ -346,6 +346,19 @@ abcdefghijklmnopqrstuvwxyz
     </message>
 </context>
 <context>
+    <name>KeyCaptureDialog</name>
+    <message>
+        <source>Auto Map</source>
+        <translation>자동 맵핑</translation>
+    </message>
+    <message>
+        <source>Press the button to map.
+Press it twice quickly for a double press.</source>
+        <translation>맵핑할 버튼을 누르세요.
+두 번 빠르게 누르면 더블 클릭이 됩니다.</translation>
+    </message>
+</context>
+<context>
     <name>KeyFunctions</name>
     <message>
         <source>Play</source>
@@ -450,6 +463,57 @@ abcdefghijklmnopqrstuvwxyz
     <message>
         <source>Undefined</source>
         <translation>Undefined</translation>
+    </message>
+</context>
+<context>
+    <name>KeyMapPage</name>
+    <message>
+        <source>Button map</source>
+        <translation>버튼 맵핑</translation>
+    </message>
+    <message>
+        <source>Button</source>
+        <translation>버튼</translation>
+    </message>
+    <message>
+        <source>Function</source>
+        <translation>기능</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>코드</translation>
+    </message>
+    <message>
+        <source>Keep the buttons working while another program is in front</source>
+        <translation>다른 프로그램이 앞에 있을 때도 버튼 사용</translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation>위로</translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation>아래로</translation>
+    </message>
+    <message>
+        <source>Auto Map</source>
+        <translation>자동 맵핑</translation>
+    </message>
+    <message>
+        <source>Manual Map</source>
+        <translation>수동 맵핑</translation>
+    </message>
+    <message>
+        <source>Unmap</source>
+        <translation>맵핑 해제</translation>
+    </message>
+    <message>
+        <source>Unmap All</source>
+        <translation>전체 맵핑 해제</translation>
+    </message>
+    <message>
+        <source>Initialization</source>
+        <translation>맵핑 초기화</translation>
     </message>
 </context>
 <context>
@@ -644,6 +708,21 @@ abcdefghijklmnopqrstuvwxyz
     <message>
         <source>About Sonvale...</source>
         <translation>Sonvale 정보...</translation>
+    </message>
+</context>
+<context>
+    <name>ManualKeyDialog</name>
+    <message>
+        <source>Button Map</source>
+        <translation>버튼 맵핑</translation>
+    </message>
+    <message>
+        <source>Button:</source>
+        <translation>버튼:</translation>
+    </message>
+    <message>
+        <source>Function:</source>
+        <translation>기능:</translation>
     </message>
 </context>
 <context>

@@ -10,6 +10,8 @@
 #include "app/MainFrame.h"
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
+#include "input/ui/KeyCaptureDialog.h"
+#include "input/ui/ManualKeyDialog.h"
 #include "options/OptionSheet.h"
 #include "platform/Registry.h"
 #include "ui/OptionsPage.h"
@@ -28,6 +30,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -120,6 +123,18 @@ int main(int argc, char** argv) {
                     !Save(dialog, QStringLiteral("%1/%2.%3.png").arg(out, name, language), written);
             }
             dialog.reject();
+        }
+        // The button page's two dialogs, opened from its menu.
+        KeyCaptureDialog capture(frame);
+        ManualKeyDialog manual(frame);
+        const std::pair<QDialog*, const char*> keyDialogs[] = {{&capture, "key-capture"},
+                                                               {&manual, "button-map-manual"}};
+        for (const auto& [dialog, name] : keyDialogs) {
+            dialog->show();
+            QApplication::processEvents();
+            failed |=
+                !Save(*dialog, QStringLiteral("%1/%2.%3.png").arg(out, name, language), written);
+            dialog->reject();
         }
         frame->close();
     });
