@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
     setenv("SONVALE_AUDIO", ("wav:" + heard).c_str(), 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/sonvale-bench-bus", 1);
 
     Registry::Shared().Open((home / "registry.db").string());
     Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);

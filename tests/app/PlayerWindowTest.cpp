@@ -69,6 +69,8 @@ protected:
         std::filesystem::create_directories(m_home.File("data"));
         ::setenv("XDG_DATA_HOME", m_home.File("data").c_str(), 1);
         ::setenv("SONVALE_AUDIO", "null", 1);
+        // No session bus: the player under test never shows up on a desktop's bus.
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/sonvale-test-bus", 1);
         Registry::Shared().Open(m_home.File("registry.db"));
     }
 

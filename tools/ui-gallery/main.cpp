@@ -83,6 +83,8 @@ int main(int argc, char** argv) {
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
     setenv("SONVALE_AUDIO", "null", 1);
+    // No session bus: the gallery's player never shows up on the desktop's bus.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/sonvale-gallery-bus", 1);
     Registry::Shared().Open((home / "registry.db").string());
 
     int count = 1;
