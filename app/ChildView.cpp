@@ -360,22 +360,8 @@ void ChildView::Render() {
                           QString::fromStdU16String(state.bitrate));
     if (all || state.trackNumber != was.trackNumber)
         panel->SetTrackNumber(state.trackNumber);
-    if (!all && state.panel != was.panel) {
-        switch (state.panel) {
-        case PlayerState::PanelState::Play:
-            panel->SetPlayState(kPanelPlay);
-            panel->SetPlaying(true);
-            break;
-        case PlayerState::PanelState::Pause:
-            panel->SetPlayState(kPanelPause);
-            panel->SetPaused(true);
-            break;
-        case PlayerState::PanelState::Stop:
-            panel->SetPlayState(kPanelStop);
-            panel->SetStopped(true);
-            break;
-        }
-    }
+    if (!all && state.panel != was.panel)
+        ShowPanelState(state.panel);
     if (all || state.hold != was.hold)
         panel->SetHold(state.hold ? 1 : 0);
 
@@ -475,6 +461,25 @@ void ChildView::TakeMeterBlocks() {
     const std::optional<int64_t> due = m_session.Meter().DueOf(meter->BlocksToDrawing() - 1);
     m_meterFeedTimer.start(due ? static_cast<int>(std::clamp<int64_t>(*due - now, 1, 1000))
                                : std::max(m_session.TickMs() / 2, 1));
+}
+
+// The display panel's play, pause or stop picture and its animation.
+void ChildView::ShowPanelState(PlayerState::PanelState state) {
+    DisplayPanel* panel = m_layout->panel;
+    switch (state) {
+    case PlayerState::PanelState::Play:
+        panel->SetPlayState(kPanelPlay);
+        panel->SetPlaying(true);
+        break;
+    case PlayerState::PanelState::Pause:
+        panel->SetPlayState(kPanelPause);
+        panel->SetPaused(true);
+        break;
+    case PlayerState::PanelState::Stop:
+        panel->SetPlayState(kPanelStop);
+        panel->SetStopped(true);
+        break;
+    }
 }
 
 // The controls as the state shows them, less what a large lyrics board covers.
@@ -927,20 +932,7 @@ void ChildView::ApplySkin() {
     DisplayPanel* panel = m_layout->panel;
     panel->GetMuteSwitch()->TakeOver(muted);
     panel->SetActive(m_active);
-    switch (m_shown.panel) {
-    case PlayerState::PanelState::Play:
-        panel->SetPlayState(kPanelPlay);
-        panel->SetPlaying(true);
-        break;
-    case PlayerState::PanelState::Pause:
-        panel->SetPlayState(kPanelPause);
-        panel->SetPaused(true);
-        break;
-    case PlayerState::PanelState::Stop:
-        panel->SetPlayState(kPanelStop);
-        panel->SetStopped(true);
-        break;
-    }
+    ShowPanelState(m_shown.panel);
     m_layout->meter->OnStateChanged([this] {
         if (m_created && !m_shutDown) {
             ShowControls();

@@ -126,6 +126,7 @@ private:
     void RunMeterFeed();
     void TakeMeterBlocks();
     void ShowControls();
+    void ShowPanelState(PlayerState::PanelState state);
     QWidget* ControlWidget(Control control) const;
     void ShowTapMenu(const QPoint& globalPosition);
     // The options pages the view hosts until the options sheet does.

@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
+#include "tests/app/InProcessPlayer.h"
 
 #include <QApplication>
 #include <QDBusArgument>
@@ -97,23 +98,6 @@ protected:
         QDBusConnection::disconnectFromBus(QStringLiteral("mpris-test-client"));
         m_bus.kill();
         m_bus.waitForFinished();
-    }
-
-    void RunPlayer(const std::function<void(MainFrame&)>& steps) {
-        SonvaleApp app(*qApp, [](QWidget* parent) -> std::unique_ptr<FrameView> {
-            return std::make_unique<ChildViewHost>(parent);
-        });
-        QTimer::singleShot(0, [&app, &steps] {
-            if (MainFrame* frame = app.Frame()) {
-                steps(*frame);
-                frame->close();
-            }
-        });
-        EXPECT_EQ(app.Run(), 0);
-    }
-
-    static bool WaitFor(const std::function<bool()>& condition) {
-        return QTest::qWaitFor(condition, 15000);
     }
 
     QDBusMessage Call(const QString& interface, const QString& method,

@@ -30,6 +30,7 @@
 #include "tests/LoopbackServer.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
+#include "tests/app/InProcessPlayer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,23 +75,6 @@ protected:
         Registry::Shared().Open(m_home.File("registry.db"));
     }
 
-    // Runs the program; `steps` run once its window is up, and the window closes after them.
-    void RunPlayer(const std::function<void(MainFrame&)>& steps) {
-        SonvaleApp app(*qApp, [](QWidget* parent) -> std::unique_ptr<FrameView> {
-            return std::make_unique<ChildViewHost>(parent);
-        });
-        QTimer::singleShot(0, [&app, &steps] {
-            if (MainFrame* frame = app.Frame()) {
-                steps(*frame);
-                frame->close();
-            }
-        });
-        EXPECT_EQ(app.Run(), 0);
-    }
-
-    static bool WaitFor(const std::function<bool()>& condition) {
-        return QTest::qWaitFor(condition, 15000);
-    }
     static void Key(MainFrame& frame, Qt::Key key) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
