@@ -168,8 +168,10 @@ void MeterWindow::FlushDrawing() {
     m_drawDue = false;
     // What the picture shows, to skip a drawing that would change nothing.
     std::vector<int> shown;
+    std::vector<ScopeRing::Line> lines;
     if (m_state == kOscilloscope) {
-        for (const ScopeRing::Line& line : m_scope->Rows(kSurfaceWidth)) {
+        lines = m_scope->Rows(kSurfaceWidth);
+        for (const ScopeRing::Line& line : lines) {
             shown.push_back(line.from);
             shown.push_back(line.to);
         }
@@ -185,7 +187,7 @@ void MeterWindow::FlushDrawing() {
     m_drawn = std::move(shown);
     std::memcpy(m_surface.bits(), m_clean.constBits(), static_cast<size_t>(m_clean.sizeInBytes()));
     if (m_state == kOscilloscope)
-        DrawScope();
+        DrawScope(lines);
     else
         DrawBars();
     update(QRect(kPanelInset, kPanelInset, kSurfaceWidth, kSurfaceHeight));
@@ -225,9 +227,8 @@ void MeterWindow::DrawBars() {
 
 // A vertical line two pixels wide in each column, between the rows of the column's sample and of
 // the one a step later.
-void MeterWindow::DrawScope() {
+void MeterWindow::DrawScope(const std::vector<ScopeRing::Line>& lines) {
     const QRgb color = m_scopeColor.rgb();
-    const std::vector<ScopeRing::Line> lines = m_scope->Rows(kSurfaceWidth);
     for (int x = 0; x < static_cast<int>(lines.size()); ++x) {
         const int low = std::clamp(std::min(lines[x].from, lines[x].to), 0, kSurfaceHeight - 1);
         const int high = std::clamp(std::max(lines[x].from, lines[x].to), 0, kSurfaceHeight - 1);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class Profile;
 
@@ -96,7 +97,7 @@ private:
     bool Moving() const { return m_state <= kOscilloscope; }
     void Wipe();
     void DrawBars();
-    void DrawScope();
+    void DrawScope(const std::vector<ScopeRing::Line>& lines);
     // Copies rows [from, to) of the bar strip (rows count from the bottom) into the surface at x.
     void CopyStripRows(int x, int width, int from, int to);
 
