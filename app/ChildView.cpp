@@ -1,5 +1,6 @@
 #include "app/ChildView.h"
 
+#include "app/GlobalShortcuts.h"
 #include "app/MainFrame.h"
 #include "app/MainMenu.h"
 #include "app/MprisService.h"
@@ -140,6 +141,7 @@ bool ChildView::Create() {
     m_session.SetSkinControls(shown(Command::OpenFiles), shown(Command::Exit),
                               m_layout->seek->SelectionEnabled());
     m_mpris = std::make_unique<MprisService>(m_session, [this] { Window(WindowAction::Restore); });
+    m_shortcuts = std::make_unique<GlobalShortcuts>(m_session, this);
     if (!m_session.Start(m_startLine)) {
         QMessageBox::critical(this, Translated(m_session.FailureTitle()),
                               Translated(m_session.FailureText()));
@@ -218,6 +220,7 @@ void ChildView::Shutdown() {
     m_meterFeedTimer.stop();
     m_session.SetMeterHooks(false);
     m_mpris->Unregister();
+    m_shortcuts->Stop();
     m_layout->lcd->SetClosing(true);
     m_layout->panel->SetClosing(true);
     m_session.Shutdown();
@@ -244,6 +247,9 @@ bool ChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPara
         // A held key's repeats (bit 30: the key was already down) are not new presses.
         if (!(lParam & (intptr_t{1} << 30)))
             m_session.KeyDown(static_cast<uint32_t>(wParam));
+        break;
+    case WM_HOTKEY:
+        m_session.HotKey(HighWord(static_cast<uintptr_t>(lParam)));
         break;
     case WM_SLIDEBAR_NOTIFY:
         if (wParam == MainViewLayout::kSeekSliderId && lParam == SLIDEBAR_MOVED)

@@ -24,6 +24,7 @@
 #include <string>
 
 class LyricsListPage;
+class GlobalShortcuts;
 class MprisService;
 class MainViewLayout;
 class QDialog;
@@ -147,6 +148,7 @@ private:
     WindowMessageSink m_sink{this};
     // The player on the session bus; it hears the session, so it goes after it.
     std::unique_ptr<MprisService> m_mpris;
+    std::unique_ptr<GlobalShortcuts> m_shortcuts;
     PlayerSession m_session;
     SkinManager m_background;
     // The controls; children of the view, which deletes them.

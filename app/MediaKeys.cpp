@@ -1,5 +1,6 @@
 #include "app/MediaKeys.h"
 
+#include "ui/KeyCapture.h"
 #include "ui/WindowMessage.h"
 
 #include <QString>
@@ -41,13 +42,13 @@ uint32_t MediaKeys::KeyAt(int x, int y) {
 void MediaKeys::OnTap(int x, int y, bool down) {
     const uint32_t key = KeyAt(x, y);
     if (down)
-        PostWindowMessage(m_target.data(), WM_KEYDOWN, key, 0);
+        PostWindowMessage(Receiver(), WM_KEYDOWN, key, 0);
     else
-        PostWindowMessage(m_target.data(), WM_KEYUP, key, kKeyUpFlags);
+        PostWindowMessage(Receiver(), WM_KEYUP, key, kKeyUpFlags);
 }
 
 void MediaKeys::ForwardKey(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    SendWindowMessage(m_target.data(), message, wParam, lParam);
+    SendWindowMessage(Receiver(), message, wParam, lParam);
 }
 
 void MediaKeys::PlayPause() {
@@ -68,6 +69,12 @@ bool MediaKeys::IsWantedOn(const QString& oemText) {
 }
 
 void MediaKeys::Press(uint32_t key) {
-    PostWindowMessage(m_target.data(), WM_KEYDOWN, key, 0);
-    PostWindowMessage(m_target.data(), WM_KEYUP, key, kKeyUpFlags);
+    PostWindowMessage(Receiver(), WM_KEYDOWN, key, 0);
+    PostWindowMessage(Receiver(), WM_KEYUP, key, kKeyUpFlags);
+}
+
+QObject* MediaKeys::Receiver() const {
+    if (QObject* capture = KeyCapture::Window())
+        return capture;
+    return m_target.data();
 }

@@ -7,7 +7,8 @@
 
 // The media-key object: presses of the media-player buttons, as taps at fixed positions or as
 // Play/Pause/Next/Previous requests, become key presses for its target (the main view).
-// Nothing is forwarded while no target is set.
+// Nothing is forwarded while no target is set; while a window captures a key for the key map,
+// the keys go to it instead.
 class MediaKeys : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +40,7 @@ public:
 
 private:
     void Press(uint32_t key);
+    QObject* Receiver() const;
 
     QPointer<QObject> m_target;
 };

@@ -192,7 +192,10 @@ void PlayerSession::OnTick() {
     state.lyricsListOpen = m_lyricsPageOpen;
     state.panelState1 = true; // the level meter is the window's
     state.speed = m_controller->Speed();
-    if (m_tickJobs.Tick(state) & TickJobs::Monitor) {
+    const uint32_t due = m_tickJobs.Tick(state);
+    if (due & TickJobs::DisplayCheck)
+        m_sink.Post(kCheckBackgroundKeys, 0, 0);
+    if (due & TickJobs::Monitor) {
         std::lock_guard lock(m_monitorLock);
         m_monitorDue = true;
         m_monitorWake.notify_one();
@@ -341,7 +344,7 @@ bool PlayerSession::Run(Command command) {
         ShowSettings();
         return true;
     case Command::About:
-        m_ui.ShowOptions(SessionUi::kAboutPages);
+        ShowOptionSheet(SessionUi::kAboutPages);
         return true;
     case Command::KeepSyncTime: {
         const bool keep = Settings::Get(m_profile, kKeepLyricsSync) != 1;
@@ -463,8 +466,20 @@ void PlayerSession::SetSpeed(double speed) {
 
 void PlayerSession::Activate(bool active) {
     m_active = active;
-    if (active && Running())
+    if (!Running())
+        return;
+    if (active) {
         ApplyVolume(State().volume);
+        m_hotKeys.RegisterMapped(m_keyMap);
+    } else {
+        m_hotKeys.GoToBackground(m_keyMap);
+    }
+    PublishHotKeys();
+}
+
+void PlayerSession::HotKey(uint32_t keyCode) {
+    if (Running() && !Opening() && m_hotKeys.IsRegistered(keyCode))
+        m_dispatcher->HotKey(keyCode << 16);
 }
 
 void PlayerSession::OpenCommandLine(const std::u16string& commandLine) {
@@ -519,6 +534,12 @@ void PlayerSession::Handle(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         break;
     case kApplyOutputVolume:
         SetOutputVolume(static_cast<uint32_t>(wParam));
+        break;
+    case kCheckBackgroundKeys:
+        if (!m_active) {
+            m_hotKeys.CheckInBackground(m_keyMap, HotKeys::InUse{m_lyricsPageOpen, false});
+            PublishHotKeys();
+        }
         break;
     case kRestartProgram:
         m_ui.Window(SessionUi::WindowAction::Restart);
@@ -716,8 +737,40 @@ void PlayerSession::ApplyVolume(int32_t volume) {
 void PlayerSession::ShowSettings() {
     const int32_t useDefaultDecoder = Settings::Get(m_profile, kUseDefaultDecoder);
     const int32_t useSystemVolume = Settings::Get(m_profile, kUseSystemVolume);
-    if (m_ui.ShowOptions(SessionUi::kSettingsPages))
+    if (ShowOptionSheet(SessionUi::kSettingsPages))
         ApplySettings(useDefaultDecoder, useSystemVolume);
+    if (m_active) {
+        m_hotKeys.RegisterMapped(m_keyMap); // the map the sheet left
+        PublishHotKeys();
+    }
+}
+
+bool PlayerSession::ShowOptionSheet(uint32_t mask) {
+    m_hotKeys.ReleaseMapped(m_keyMap);
+    PublishHotKeys();
+    const bool ok = m_ui.ShowOptions(mask);
+    if (m_active)
+        m_hotKeys.RegisterMapped(m_keyMap);
+    PublishHotKeys();
+    return ok;
+}
+
+void PlayerSession::PublishHotKeys() {
+    const std::vector<uint16_t> keys(m_hotKeys.Registered().begin(), m_hotKeys.Registered().end());
+    const bool background = !m_active;
+    Update([&](PlayerState& s) {
+        s.hotKeys = keys;
+        s.background = background;
+    });
+}
+
+std::vector<uint32_t> PlayerSession::FunctionsOfKey(uint16_t keyCode) const {
+    std::vector<uint32_t> functions;
+    for (bool dbl : {false, true}) {
+        if (const std::optional<uint32_t> function = m_keyMap.Find(keyCode, dbl))
+            functions.push_back(*function);
+    }
+    return functions;
 }
 
 // The controller reads the seek interval, the list and resume switches, the zero-sample and
@@ -958,6 +1011,8 @@ void PlayerSession::Shutdown() {
     WaitForListWrite();
     WriteSettingsAtExit();
     m_ui.StopTimer(KeyDispatcher::kTimerId);
+    m_hotKeys.ReleaseMapped(m_keyMap);
+    PublishHotKeys();
     m_playlist->PlaylistStore(m_controller->PositionMs());
     m_audio->Shutdown(); // writes the effect values, closes the library's stream and the library
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/Command.h"
+#include "input/HotKeys.h"
 #include "input/KeyDispatcher.h"
 #include "input/KeyMap.h"
 #include "playback/FmodView.h"
@@ -51,6 +52,7 @@ public:
     static constexpr uint32_t kRestartProgram = 0x5F9;
     static constexpr uint32_t kRestartDecoder = 0x5FA;
     static constexpr uint32_t kStartupContinuation = 0x5FB;
+    static constexpr uint32_t kCheckBackgroundKeys = 0x5FC;
     static constexpr uint32_t kApplyOutputVolume = 0x5FD;
     static constexpr uint32_t kShowNotices = 0x5FE;
     static constexpr uint32_t kOpenFile = 0x803C;
@@ -88,6 +90,9 @@ public:
     bool Available(Command command) const;
     // A key press (the system's virtual key code); repeats of a held key are not presses.
     void KeyDown(uint32_t keyCode);
+    // A hot key came back from the desktop (or a capture of the window's keys); taken only while
+    // the key is registered, and told apart from a double press like any key.
+    void HotKey(uint32_t keyCode);
     // A timer started through SessionUi expired.
     void Timer(uint32_t id);
     // The seek slider dragged (100 ms units) and let go; the volume slider moved.
@@ -125,6 +130,8 @@ public:
 
     // ---- Out
     PlayerState State() const;
+    // The functions a key is mapped to: its single press, then its double press (UI thread).
+    std::vector<uint32_t> FunctionsOfKey(uint16_t keyCode) const;
     // A copy of the current track's lyrics (UI thread).
     LyricsData Lyrics() const;
     bool IsPlaying() const;
@@ -247,6 +254,9 @@ private:
     // Changes the state under its lock and tells the observers when it changed.
     void Update(const std::function<void(PlayerState&)>& change);
     void Focus(PlayerObserver::Control control);
+    // An options sheet: the hot keys are released while it is up and registered after it.
+    bool ShowOptionSheet(uint32_t mask);
+    void PublishHotKeys();
 
     Profile& m_profile;
     SessionUi& m_ui;
@@ -259,6 +269,7 @@ private:
     std::unique_ptr<MediaOpener> m_opener;
     std::unique_ptr<PlaybackController> m_controller;
     KeyMap m_keyMap;
+    HotKeys m_hotKeys;
     std::unique_ptr<KeyDispatcher> m_dispatcher;
     TickJobs m_tickJobs;
     UiText m_failureText;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What the player shows, as one value: the windows render it. The player session keeps it and
 // hands out copies (PlayerSession::State()).
@@ -73,6 +74,11 @@ struct PlayerState {
     bool holdBacklight = false;
     double speed = 1.0;
     int currentIndex = -1;
+
+    // The hot keys registered now (key codes, ascending), and whether the window is behind
+    // another program's: the desktop's shortcut service is offered them then.
+    std::vector<uint16_t> hotKeys;
+    bool background = false;
 
     bool operator==(const PlayerState&) const = default;
 };

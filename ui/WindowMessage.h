@@ -18,6 +18,7 @@ inline constexpr uint32_t WM_COMMAND = 0x0111;
 inline constexpr uint32_t WM_TIMER = 0x0113;
 inline constexpr uint32_t WM_HSCROLL = 0x0114;
 inline constexpr uint32_t WM_VSCROLL = 0x0115;
+inline constexpr uint32_t WM_HOTKEY = 0x0312;
 inline constexpr uint32_t WM_USER = 0x0400;
 inline constexpr uint32_t WM_APP = 0x8000;
 inline constexpr uint16_t BN_CLICKED = 0;

@@ -1,6 +1,8 @@
 #include "input/ui/KeyCaptureDialog.h"
 
 #include "skin/VirtualKey.h"
+#include "ui/KeyCapture.h"
+#include "ui/WindowMessage.h"
 
 #include <QDialogButtonBox>
 #include <QKeyEvent>
@@ -28,6 +30,23 @@ KeyCaptureDialog::KeyCaptureDialog(QWidget* parent) : NonFSDialog(parent) {
     m_timer.setInterval(kDoubleMs);
     connect(&m_timer, &QTimer::timeout, this, &QDialog::accept);
     connect(this, &QDialog::finished, &m_timer, &QTimer::stop);
+    connect(this, &QDialog::finished, this, [this] { KeyCapture::End(this); });
+    KeyCapture::Begin(this);
+}
+
+KeyCaptureDialog::~KeyCaptureDialog() {
+    KeyCapture::End(this);
+}
+
+bool KeyCaptureDialog::event(QEvent* event) {
+    if (const auto* message = WindowMessageEvent::From(event)) {
+        if (message->message == WM_KEYDOWN)
+            Press(static_cast<uint32_t>(message->wParam));
+        else if (message->message == WM_HOTKEY)
+            Press(HighWord(static_cast<uintptr_t>(message->lParam)));
+        return true;
+    }
+    return NonFSDialog::event(event);
 }
 
 void KeyCaptureDialog::Press(uint32_t keyCode) {

@@ -9,7 +9,9 @@
 
 // Waits for one key: the first key press is taken, and a second press of the same key within
 // kDoubleMs makes it a double press. kDoubleMs after the first press the dialog ends with OK,
-// giving the key's virtual-key code and the double flag. F13 to F24 are not taken.
+// giving the key's virtual-key code and the double flag. F13 to F24 are not taken. While it is
+// open, the media keys and the desktop's shortcuts come to it (WM_KEYDOWN, WM_HOTKEY) rather
+// than to the player.
 class KeyCaptureDialog : public NonFSDialog {
     Q_OBJECT
 
@@ -17,6 +19,7 @@ public:
     static constexpr int kDoubleMs = 400;
 
     explicit KeyCaptureDialog(QWidget* parent = nullptr);
+    ~KeyCaptureDialog() override;
 
     uint32_t Key() const { return m_key; }
     bool Double() const { return m_double; }
@@ -24,6 +27,7 @@ public:
     void Press(uint32_t keyCode);
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
