@@ -17,7 +17,8 @@ class KeyNames {
 public:
     KeyNames();
 
-    // The key's name, or "Unknown%d" with its decimal code.
+    // The key's name: the table's, else a desktop keyboard's key-cap name ("Space", "F5", "A"),
+    // else "Unknown%d" with its decimal code.
     std::u16string Name(int32_t keyCode) const;
     bool Contains(int32_t keyCode) const;
     // Every named key, by key code.

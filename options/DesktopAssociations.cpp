@@ -70,13 +70,17 @@ bool IsGroupLine(const std::string& line) {
 
 const std::vector<DesktopAssociations::FileType>& DesktopAssociations::Types() {
     static const std::vector<FileType> types{
-        {".mp2", "MP2 Audio File", {"audio/mp2"}},
-        {".mp3", "MP3 Audio File", {"audio/mpeg"}},
-        {".ogg", "Ogg Vorbis File", {"audio/ogg", "audio/x-vorbis+ogg"}},
-        {".wma", "WMA Audio File", {"audio/x-ms-wma"}},
-        {".asf", "ASF Audio File", {"application/vnd.ms-asf"}},
-        {".wav", "Wave File", {"audio/x-wav"}},
-        {".wpl", "Play List File", {"application/vnd.ms-wpl"}},
+        {".mp2", "MP2 Audio File", {"audio/mp2"}, "Sonvale MP2 AudioFile", 256},
+        {".mp3", "MP3 Audio File", {"audio/mpeg"}, "Sonvale MP3 AudioFile", 254},
+        {".ogg",
+         "Ogg Vorbis File",
+         {"audio/ogg", "audio/x-vorbis+ogg"},
+         "Sonvale OggVorbisFile",
+         255},
+        {".wma", "WMA Audio File", {"audio/x-ms-wma"}, "Sonvale WMA AudioFile", 257},
+        {".asf", "ASF Audio File", {"application/vnd.ms-asf"}, "Sonvale ASF AudioFile", 256},
+        {".wav", "Wave File", {"audio/x-wav"}, "Sonvale WaveFile", 261},
+        {".wpl", "Play List File", {"application/vnd.ms-wpl"}, "Sonvale Playlist", 260},
     };
     return types;
 }
@@ -86,11 +90,14 @@ DesktopAssociations::DesktopAssociations(Profile& profile, std::string configHom
     : m_profile(profile), m_configHome(std::move(configHome)), m_dataHome(std::move(dataHome)),
       m_program(std::move(program)) {}
 
-DesktopAssociations DesktopAssociations::FromEnvironment(Profile& profile) {
+std::string DesktopAssociations::RunningProgram() {
     std::error_code ec;
-    fs::path program = fs::read_symlink("/proc/self/exe", ec);
+    return fs::read_symlink("/proc/self/exe", ec).string();
+}
+
+DesktopAssociations DesktopAssociations::FromEnvironment(Profile& profile) {
     return DesktopAssociations(profile, Folder("XDG_CONFIG_HOME", "/.config"),
-                               Folder("XDG_DATA_HOME", "/.local/share"), program.string());
+                               Folder("XDG_DATA_HOME", "/.local/share"), RunningProgram());
 }
 
 std::string DesktopAssociations::DesktopEntry(const std::string& program) {

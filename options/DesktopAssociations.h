@@ -15,6 +15,8 @@ public:
         const char* extension;
         const char* description;
         std::vector<std::string> mimeTypes; // the first one decides whether the type is ours
+        const char* progId;                 // the shell's type name
+        int icon;                           // the icon's number in the program
     };
 
     static constexpr const char* kDesktopFile = "sonvale.desktop";
@@ -24,6 +26,8 @@ public:
 
     DesktopAssociations(Profile& profile, std::string configHome, std::string dataHome,
                         std::string program);
+    // The path of the running program.
+    static std::string RunningProgram();
     // The XDG folders of the environment (or their defaults) and the running program.
     static DesktopAssociations FromEnvironment(Profile& profile);
 

@@ -8,10 +8,13 @@
 #include <cstring>
 
 FileAssocPage::FileAssocPage(Profile& profile, bool wmaAvailable, QWidget* parent)
-    : FileAssocPage(DesktopAssociations::FromEnvironment(profile), wmaAvailable, parent) {}
+    : FileAssocPage(DesktopAssociations::FromEnvironment(profile),
+                    ShellAssociations::FromProfile(profile), wmaAvailable, parent) {}
 
-FileAssocPage::FileAssocPage(DesktopAssociations associations, bool wmaAvailable, QWidget* parent)
-    : OptionsPage(parent), m_associations(std::move(associations)), m_wmaAvailable(wmaAvailable) {
+FileAssocPage::FileAssocPage(DesktopAssociations associations, ShellAssociations shell,
+                             bool wmaAvailable, QWidget* parent)
+    : OptionsPage(parent), m_associations(std::move(associations)), m_shell(std::move(shell)),
+      m_wmaAvailable(wmaAvailable) {
     setWindowTitle(tr("File Associations"));
     auto* layout = new QVBoxLayout(this);
     auto* note = new QLabel(tr("Open these file types with Sonvale:"), this);
@@ -54,19 +57,26 @@ void FileAssocPage::showEvent(QShowEvent* event) {
         if (!NeedsMediaPlayer(types[i]))
             continue;
         m_boxes[i]->setEnabled(m_wmaAvailable);
-        if (!m_wmaAvailable && m_boxes[i]->isChecked()) {
+        if (m_wmaAvailable)
+            continue;
+        if (m_boxes[i]->isChecked()) {
             m_associations.Dissociate(types[i]);
             m_boxes[i]->setChecked(false);
         }
+        if (m_shell.IsAssociated(types[i]))
+            m_shell.Dissociate(types[i]);
     }
 }
 
 void FileAssocPage::Apply() {
     const auto& types = DesktopAssociations::Types();
     for (size_t i = 0; i < types.size(); ++i) {
-        if (m_boxes[i]->isChecked())
+        if (m_boxes[i]->isChecked()) {
             m_associations.Associate(types[i]);
-        else
+            m_shell.Associate(types[i]);
+        } else {
             m_associations.Dissociate(types[i]);
+            m_shell.Dissociate(types[i]);
+        }
     }
 }

@@ -515,6 +515,10 @@ Press it twice quickly for a double press.</source>
         <source>Initialization</source>
         <translation>맵핑 초기화</translation>
     </message>
+    <message>
+        <source>Function:</source>
+        <translation>기능:</translation>
+    </message>
 </context>
 <context>
     <name>LyricsListPage</name>

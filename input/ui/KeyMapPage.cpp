@@ -11,7 +11,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QStyle>
 #include <QTreeWidget>
@@ -60,7 +62,12 @@ KeyMapPage::KeyMapPage(Profile& profile, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
-    layout->addWidget(m_functions);
+    auto* functionRow = new QFormLayout;
+    auto* functionLabel = new QLabel(tr("Function:"), this);
+    functionLabel->setBuddy(m_functions);
+    functionRow->addRow(functionLabel, m_functions);
+    functionRow->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    layout->addLayout(functionRow);
     layout->addWidget(m_keep);
     Fill();
 }

@@ -165,6 +165,19 @@ TEST(KeyNamesTest, NamesAndUnknownKeys) {
     EXPECT_EQ(names.Name(112), u"Remote1");
     EXPECT_EQ(names.Name(200), u"Unknown200");
     EXPECT_EQ(names.Name(-1), u"Unknown-1");
+    // A desktop keyboard's keys outside the table show their key caps but stay out of it.
+    EXPECT_EQ(names.Name(32), u"Space");
+    EXPECT_EQ(names.Name('Q'), u"Q");
+    EXPECT_EQ(names.Name('7'), u"7");
+    EXPECT_EQ(names.Name(0x69), u"Num9");
+    EXPECT_EQ(names.Name(116), u"F5");
+    EXPECT_EQ(names.Name(135), u"F24");
+    EXPECT_EQ(names.Name(173), u"Mute");
+    EXPECT_EQ(names.Name(175), u"VolumeUp");
+    EXPECT_EQ(names.Name(0xDC), u"\\");
+    EXPECT_EQ(names.Name(0xE0), u"Unknown224");
+    EXPECT_FALSE(names.Contains(32));
+    EXPECT_FALSE(names.Contains(173));
     EXPECT_FALSE(names.Contains(200));
     EXPECT_FALSE(names.Contains(116));
     EXPECT_TRUE(names.Contains(115));

@@ -1,9 +1,11 @@
 #include "options/FileAssocPage.h"
 #include "options/DesktopAssociations.h"
+#include "options/ShellAssociations.h"
 
 #include "app/SonvaleApp.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/TextCodec.h"
 #include "settings/SettingNames.h"
 #include "tests/TempFolder.h"
 
@@ -19,11 +21,18 @@ using namespace setting;
 
 namespace {
 
+std::u16string Wide(const std::string& text) {
+    return TextCodec::Utf8ToUtf16(text);
+}
+
 const DesktopAssociations::FileType& Mp3() {
     return DesktopAssociations::Types()[1];
 }
 const DesktopAssociations::FileType& Wma() {
     return DesktopAssociations::Types()[3];
+}
+const DesktopAssociations::FileType& Wav() {
+    return DesktopAssociations::Types()[5];
 }
 
 // A private desktop: its own XDG folders, the program's path with a blank in it.
@@ -48,6 +57,12 @@ protected:
     DesktopAssociations Associations() {
         return DesktopAssociations(profile, folder / "config", folder / "data",
                                    folder / "my player/sonvale");
+    }
+    ShellAssociations Shell() { return ShellAssociations(registry, folder / "my player/sonvale"); }
+    // A value under HKEY_CLASSES_ROOT, or "(none)".
+    std::u16string Classes(std::u16string_view key, std::u16string_view name = u"") {
+        const std::optional<RegValue> value = registry.QueryValue(HKEY_CLASSES_ROOT, key, name);
+        return value ? value->text : u"(none)";
     }
     void SetList(const std::string& text) { folder.Write("config/mimeapps.list", text); }
     std::string List() { return folder.Read("config/mimeapps.list"); }
@@ -117,6 +132,41 @@ TEST_F(FileAssocTest, GivingBackLeavesAnotherProgramsChoiceAndAnEmptyPastEmpty) 
     EXPECT_EQ(List().find("audio/x-ms-wma"), std::string::npos);
 }
 
+TEST_F(FileAssocTest, ShellKeysKeepTheFirstOwnerAndGiveBackOnlyWhatIsStillOurs) {
+    const std::u16string program = Wide(folder / "my player/sonvale");
+    registry.SetString(HKEY_CLASSES_ROOT, u".mp3", u"", u"OldPlayer.mp3");
+    ShellAssociations shell = Shell();
+    EXPECT_FALSE(shell.IsAssociated(Mp3()));
+    shell.Associate(Mp3());
+    shell.Associate(Mp3()); // twice: the first owner stays kept
+    EXPECT_TRUE(shell.IsAssociated(Mp3()));
+    EXPECT_EQ(Classes(u".mp3"), u"Sonvale MP3 AudioFile");
+    EXPECT_EQ(Classes(u".mp3", ShellAssociations::kBackupValue), u"OldPlayer.mp3");
+    EXPECT_EQ(Classes(u"Sonvale MP3 AudioFile"), u"MP3 Audio File");
+    EXPECT_EQ(Classes(u"Sonvale MP3 AudioFile\\DefaultIcon"), program + u",-254");
+    EXPECT_EQ(Classes(u"Sonvale MP3 AudioFile\\Shell\\Open\\Command"),
+              u"\"" + program + u"\" \"%1\"");
+    shell.Dissociate(Mp3());
+    EXPECT_FALSE(shell.IsAssociated(Mp3()));
+    EXPECT_EQ(Classes(u".mp3"), u"OldPlayer.mp3");
+    EXPECT_EQ(Classes(u".mp3", ShellAssociations::kBackupValue), u"(none)");
+    EXPECT_TRUE(registry.KeyExists(HKEY_CLASSES_ROOT, u"Sonvale MP3 AudioFile"));
+
+    // No owner before: an empty kept value; another program takes the type meanwhile.
+    shell.Associate(Wav());
+    shell.Associate(Wma());
+    EXPECT_EQ(Classes(u".wav", ShellAssociations::kBackupValue), u"");
+    registry.SetString(HKEY_CLASSES_ROOT, u".wav", u"", u"Other.wav");
+    shell.Dissociate(Wav());
+    shell.Dissociate(Wma());
+    EXPECT_EQ(Classes(u".wav"), u"Other.wav");
+    EXPECT_EQ(Classes(u".wav", ShellAssociations::kBackupValue), u"(none)");
+    EXPECT_EQ(Classes(u".wma"), u"");
+    EXPECT_EQ(Classes(u".wma", ShellAssociations::kBackupValue), u"(none)");
+    shell.Dissociate(DesktopAssociations::Types()[0]); // never there: nothing happens
+    EXPECT_FALSE(registry.KeyExists(HKEY_CLASSES_ROOT, u".mp2"));
+}
+
 TEST_F(FileAssocTest, PageShowsTheOpenersAndAppliesOnOk) {
     SetList("[Default Applications]\naudio/x-wav=old-player.desktop\n");
     Associations().Associate(Mp3());
@@ -135,10 +185,17 @@ TEST_F(FileAssocTest, PageShowsTheOpenersAndAppliesOnOk) {
     page.Apply();
     EXPECT_EQ(DesktopAssociations::DefaultOf(List(), "audio/mpeg"), "");
     EXPECT_EQ(QueryDefault("audio/x-wav"), "sonvale.desktop");
+    // The shell keys follow the boxes too.
+    EXPECT_TRUE(Shell().IsAssociated(Wav()));
+    EXPECT_EQ(Classes(u"Sonvale WaveFile\\DefaultIcon"),
+              Wide(DesktopAssociations::RunningProgram()) + u",-261");
+    EXPECT_FALSE(Shell().IsAssociated(Mp3()));
 }
 
 TEST_F(FileAssocTest, WithoutTheMediaPlayerWmaIsGivenBackOnShowing) {
     Associations().Associate(Wma());
+    Shell().Associate(Wma());
+    Shell().Associate(DesktopAssociations::Types()[4]);
     FileAssocPage page(profile, false);
     EXPECT_TRUE(page.Boxes()[3]->isChecked());
     page.show();
@@ -146,6 +203,8 @@ TEST_F(FileAssocTest, WithoutTheMediaPlayerWmaIsGivenBackOnShowing) {
     EXPECT_FALSE(page.Boxes()[3]->isEnabled());
     EXPECT_FALSE(page.Boxes()[4]->isEnabled());
     EXPECT_FALSE(Associations().IsAssociated(Wma()));
+    EXPECT_FALSE(Shell().IsAssociated(Wma()));
+    EXPECT_FALSE(Shell().IsAssociated(DesktopAssociations::Types()[4]));
 }
 
 TEST_F(FileAssocTest, PicturesInEnglishAndKorean) {
