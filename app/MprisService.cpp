@@ -219,6 +219,8 @@ void MprisService::OpenUri(const QString& uri) {
 }
 
 void MprisService::SetVolume(double volume) {
+    if (std::isnan(volume))
+        return;
     const int range = State().volumeRange;
     const int step = static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * range));
     m_session.SetVolumeStep(step);

@@ -3,10 +3,14 @@
 #include "app/ChildViewHost.h"
 #include "app/MainFrame.h"
 #include "app/SonvaleApp.h"
+#include "input/Command.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
+#include "skin/ImageSlideBar.h"
+#include "skin/MainViewLayout.h"
+#include "skin/ToggleButton.h"
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 #include "tests/app/InProcessPlayer.h"
@@ -26,6 +30,7 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -192,6 +197,112 @@ TEST_F(MprisTest, RateOneAndAHalfPlaysFaster) {
     const double seconds = static_cast<double>(loud) / played.rate;
     EXPECT_GT(seconds, 3.5);
     EXPECT_LT(seconds, 5.0);
+}
+
+// The desktop's volume moves the window's slider, out-of-range values go to its ends; Shuffle and
+// LoopStatus turn the player's own shuffle and repeat, and an unknown loop name changes nothing.
+TEST_F(MprisTest, VolumeShuffleAndLoopDriveThePlayer) {
+    RunPlayer([&](MainFrame& frame) {
+        QWidget* window = frame.View()->Widget();
+        ImageSlideBar* volume = nullptr;
+        for (auto* slider : window->findChildren<ImageSlideBar*>())
+            if (slider->Id() == MainViewLayout::kVolumeSliderId)
+                volume = slider;
+        ASSERT_NE(volume, nullptr);
+        const int range = volume->GetRangeMax();
+        ASSERT_GT(range, 0);
+
+        Set(QStringLiteral("Volume"), 0.5);
+        EXPECT_TRUE(WaitFor([&] { return volume->GetPos() == (range + 1) / 2; }));
+        EXPECT_NEAR(Get("Volume").toDouble(), 0.5, 1.0 / range);
+        Set(QStringLiteral("Volume"), -1.0);
+        EXPECT_TRUE(WaitFor([&] { return volume->GetPos() == 0; }));
+        EXPECT_DOUBLE_EQ(Get("Volume").toDouble(), 0.0);
+        Set(QStringLiteral("Volume"), 2.0);
+        EXPECT_TRUE(WaitFor([&] { return volume->GetPos() == range; }));
+        EXPECT_DOUBLE_EQ(Get("Volume").toDouble(), 1.0);
+        Set(QStringLiteral("Volume"), std::nan(""));
+        QTest::qWait(100);
+        EXPECT_EQ(volume->GetPos(), range);
+        EXPECT_DOUBLE_EQ(Get("Volume").toDouble(), 1.0);
+
+        ToggleButton* shuffle = nullptr;
+        for (auto* button : window->findChildren<ToggleButton*>())
+            if (button->Id() == CommandId(Command::Shuffle))
+                shuffle = button;
+        ASSERT_NE(shuffle, nullptr);
+        Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+        Set(QStringLiteral("Shuffle"), true);
+        EXPECT_TRUE(WaitFor([&] { return Get("Shuffle").toBool(); }));
+        EXPECT_EQ(Settings::Get(profile, setting::kShuffle), 1);
+        EXPECT_TRUE(shuffle->GetCheck());
+        Set(QStringLiteral("Shuffle"), true); // already on: stays on
+        EXPECT_TRUE(Get("Shuffle").toBool());
+        Set(QStringLiteral("Shuffle"), false);
+        EXPECT_TRUE(WaitFor([&] { return !Get("Shuffle").toBool(); }));
+        EXPECT_EQ(Settings::Get(profile, setting::kShuffle), 0);
+        EXPECT_FALSE(shuffle->GetCheck());
+
+        const struct {
+            const char* status;
+            int repeat;
+            int type;
+        } loops[] = {{"Track", 1, 1}, {"Playlist", 1, 2}, {"None", 0, 0}, {"Track", 1, 1}};
+        for (const auto& loop : loops) {
+            Set(QStringLiteral("LoopStatus"), QString::fromLatin1(loop.status));
+            EXPECT_TRUE(WaitFor([&] { return Get("LoopStatus").toString() == loop.status; }))
+                << loop.status;
+            EXPECT_EQ(Settings::Get(profile, setting::kRepeat), loop.repeat) << loop.status;
+            if (loop.repeat) {
+                EXPECT_EQ(Settings::Get(profile, setting::kRepeatType), loop.type) << loop.status;
+            }
+        }
+        Set(QStringLiteral("LoopStatus"), QStringLiteral("Forever"));
+        QTest::qWait(100);
+        EXPECT_EQ(Get("LoopStatus").toString(), "Track");
+        EXPECT_EQ(Settings::Get(profile, setting::kRepeatType), 1);
+    });
+}
+
+// OpenUri plays a local file (its lyrics beside it become the metadata's text) and refuses what
+// is not one; Raise brings the window back and Quit closes the player.
+TEST_F(MprisTest, OpenUriRaiseAndQuit) {
+    const std::string sung = m_home.Write("music/sung track.wav", SteadyWav(20));
+    m_home.Write("music/sung track.lrc", "[00:00.00]First line\n[00:05.00]Second line\n");
+    const std::string plain = m_home.Write("music/plain.wav", SteadyWav(20));
+    const QString sungUrl = QUrl::fromLocalFile(QString::fromStdString(sung)).toString();
+    const QString plainUrl = QUrl::fromLocalFile(QString::fromStdString(plain)).toString();
+    RunPlayer([&](MainFrame& frame) {
+        Call(kPlayer, QStringLiteral("OpenUri"), {sungUrl});
+        ASSERT_TRUE(WaitFor([&] { return Metadata().value("xesam:url").toString() == sungUrl; }));
+        EXPECT_TRUE(WaitFor([&] { return frame.View()->IsPlaying(); }));
+        EXPECT_TRUE(WaitFor(
+            [&] { return Metadata().value("xesam:asText").toString().contains("First line"); }));
+        EXPECT_TRUE(Metadata().value("xesam:asText").toString().contains("Second line"));
+
+        for (const QString& garbage :
+             {QStringLiteral("::not a uri::"), QStringLiteral("ftp://example.invalid/a.wav"),
+              QStringLiteral("relative/path.wav"), QString()}) {
+            const QDBusMessage reply = Call(kPlayer, QStringLiteral("OpenUri"), {garbage});
+            EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << garbage.toStdString();
+        }
+        QTest::qWait(300);
+        EXPECT_EQ(Metadata().value("xesam:url").toString(), sungUrl);
+        EXPECT_TRUE(frame.View()->IsPlaying());
+
+        Call(kPlayer, QStringLiteral("OpenUri"), {plainUrl});
+        ASSERT_TRUE(WaitFor([&] { return Metadata().value("xesam:url").toString() == plainUrl; }));
+        QTest::qWait(300);
+        EXPECT_FALSE(Metadata().contains("xesam:asText"));
+
+        frame.showMinimized();
+        ASSERT_TRUE(WaitFor([&] { return frame.isMinimized(); }));
+        Call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
+        EXPECT_TRUE(WaitFor([&] { return !frame.isMinimized() && frame.isVisible(); }));
+
+        Call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Quit"));
+        EXPECT_TRUE(WaitFor([&] { return !frame.isVisible(); }));
+    });
 }
 
 } // namespace
