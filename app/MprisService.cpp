@@ -2,6 +2,8 @@
 
 #include "input/Command.h"
 #include "session/PlayerSession.h"
+#include "ui/KeyCapture.h"
+#include "ui/WindowMessage.h"
 
 #include <QDBusMessage>
 #include <QMetaObject>
@@ -17,6 +19,11 @@ constexpr char kPlayerInterface[] = "org.mpris.MediaPlayer2.Player";
 constexpr char kNoTrack[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 // A position further than this from where the play would have taken it was a seek.
 constexpr qlonglong kJumpUs = 1500000;
+// The media keys' virtual-key codes.
+constexpr uint32_t kMediaNext = 176;
+constexpr uint32_t kMediaPrevious = 177;
+constexpr uint32_t kMediaStop = 178;
+constexpr uint32_t kMediaPlayPause = 179;
 
 QString Text(const std::u16string& text) {
     return QString::fromStdU16String(text);
@@ -160,26 +167,46 @@ void MprisService::Quit() {
     m_session.Run(Command::Exit);
 }
 
+// While a key is being captured for the key map, the desktop's media keys (which reach the
+// player only through here) are that window's key presses instead.
+bool MprisService::Captured(uint32_t keyCode) {
+    QObject* capture = KeyCapture::Window();
+    if (!capture)
+        return false;
+    PostWindowMessage(capture, WM_KEYDOWN, keyCode, 0);
+    return true;
+}
+
 void MprisService::Play() {
+    if (Captured(kMediaPlayPause))
+        return;
     if (!State().playing)
         m_session.Run(Command::KeyPlay);
 }
 
 void MprisService::Pause() {
+    if (Captured(kMediaPlayPause))
+        return;
     const PlayerState state = State();
     if (state.playing && !state.paused)
         m_session.Run(Command::KeyPause);
 }
 
 void MprisService::PlayPause() {
+    if (Captured(kMediaPlayPause))
+        return;
     m_session.Run(Command::KeyPlayPause);
 }
 
 void MprisService::Stop() {
+    if (Captured(kMediaStop))
+        return;
     m_session.Run(Command::Stop);
 }
 
 void MprisService::Step(bool next) {
+    if (Captured(next ? kMediaNext : kMediaPrevious))
+        return;
     m_session.Run(next ? Command::Next : Command::Previous);
 }
 

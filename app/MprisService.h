@@ -12,6 +12,7 @@
 #include <QVariantMap>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 
 class PlayerSession;
@@ -74,6 +75,7 @@ signals:
     void Seeked(qlonglong position);
 
 private:
+    static bool Captured(uint32_t keyCode);
     void Publish();
     QDBusObjectPath TrackId(const PlayerState& state) const;
     QVariantMap PlayerProperties();

@@ -6,6 +6,8 @@
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
 #include "tests/TempFolder.h"
+#include "ui/KeyCapture.h"
+#include "ui/WindowMessage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,6 +16,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace setting;
 
@@ -60,6 +64,23 @@ TEST_F(KeyMapPageTest, CaptureTellsSingleFromDoublePresses) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return twice.result() == QDialog::Accepted; }, 2000));
     EXPECT_EQ(twice.Key(), 39u);
     EXPECT_TRUE(twice.Double());
+}
+
+// While it is open, keys from outside the window (the desktop's shortcuts as hot keys, the media
+// keys) are its; once it closes they are no one's.
+TEST_F(KeyMapPageTest, CaptureTakesTheKeysFromOutside) {
+    auto capture = std::make_unique<KeyCaptureDialog>();
+    capture->show();
+    ASSERT_EQ(KeyCapture::Window(), capture.get());
+    SendWindowMessage(KeyCapture::Window(), WM_HOTKEY, 0, intptr_t{179} << 16);
+    SendWindowMessage(KeyCapture::Window(), WM_KEYDOWN, 179, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return capture->result() == QDialog::Accepted; }, 2000));
+    EXPECT_EQ(capture->Key(), 179u);
+    EXPECT_TRUE(capture->Double());
+    EXPECT_EQ(KeyCapture::Window(), nullptr);
+    capture = std::make_unique<KeyCaptureDialog>();
+    capture.reset();
+    EXPECT_EQ(KeyCapture::Window(), nullptr);
 }
 
 // Captured keys fill rows (the same button again replaces its row, its double press is a row of
