@@ -8,12 +8,15 @@
 #include "input/ui/KeyMapPage.h"
 #include "lyrics/ui/LyricsListPage.h"
 #include "options/AboutPage.h"
+#include "options/CpuProfileDialog.h"
 #include "options/CpuUsagePage.h"
 #include "options/DecoderPage.h"
 #include "options/FileAssocPage.h"
 #include "options/FontPage.h"
 #include "options/GeneralPage.h"
 #include "options/OptionSheet.h"
+#include "options/PlaybackSpeedDialog.h"
+#include "options/SleepTimerDialog.h"
 #include "options/StreamingPage.h"
 #include "platform/Registry.h"
 #include "platform/SystemLocale.h"
@@ -391,6 +394,8 @@ void ChildView::Render() {
     if (all || state.repeat != was.repeat)
         if (auto* repeat = static_cast<ToggleButton*>(m_layout->Button(CommandId(Command::Repeat))))
             repeat->SetCheck(state.repeat);
+    if (all || state.speed != was.speed)
+        ShowSpeedButton(state.speed);
 
     if (all || state.volume != was.volume || state.volumeRange != was.volumeRange) {
         m_layout->volume->SetRange(0, state.volumeRange, 1);
@@ -945,6 +950,40 @@ void ChildView::ApplySkin() {
         if (QWidget* control = SkinnedControls(*m_layout)[focused])
             control->setFocus();
     update();
+}
+
+bool ChildView::ShowSleepTimer() {
+    SleepTimerDialog dialog(m_profile, m_session, window());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+// The speed button shows "on" for any factor but 1.0, also after a click that was cancelled.
+std::optional<double> ChildView::ShowPlaybackSpeed() {
+    PlaybackSpeedDialog dialog(m_session, window());
+    std::optional<double> speed;
+    if (dialog.exec() == QDialog::Accepted)
+        speed = dialog.Speed();
+    ShowSpeedButton(speed.value_or(m_session.State().speed));
+    return speed;
+}
+
+void ChildView::ShowSpeedButton(double speed) {
+    if (auto* button =
+            static_cast<ToggleButton*>(m_layout->Button(CommandId(Command::PlaybackSpeed))))
+        button->SetCheck(speed != 1.0);
+}
+
+// On OK the title's scrolling and the frequency bars follow the profile at once.
+bool ChildView::ShowCpuProfile() {
+    CpuProfileDialog dialog(m_profile, window());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_layout->lcd->SetScroll(Settings::Get(m_profile, kScrollMsg) != 0);
+    m_layout->meter->SetSpectrumAvailable(Settings::Get(m_profile, kUseSpectrum) == 1 &&
+                                          m_session.UsesLibrary());
+    RunMeterFeed();
+    RunTimers();
+    return true;
 }
 
 std::string ChildView::Resource(const std::string& name) {

@@ -72,6 +72,8 @@ public:
     // The pages the options sheet can show, by their mask bit; each page is named (objectName)
     // for the gallery's pictures.
     OptionSheet::PageMakers OptionPages();
+    // The session under the view (the window tests and the gallery reach the dialogs' values).
+    PlayerSession& Session() { return m_session; }
 
     // SessionUi.
     void MessageBox(const UiText& text, const UiText& title) override;
@@ -90,6 +92,9 @@ public:
     void Window(WindowAction action) override;
     bool ShowOptions(uint32_t pageMask) override;
     std::string Resource(const std::string& name) override;
+    bool ShowSleepTimer() override;
+    std::optional<double> ShowPlaybackSpeed() override;
+    bool ShowCpuProfile() override;
 
     // PlayerObserver.
     void StateChanged() override;
@@ -140,6 +145,8 @@ private:
     // A new "SkinFile": the skin is loaded again and the skinned controls rebuilt from it, in
     // the state they showed.
     void ApplySkin();
+    // The speed button's "on" state for a speed factor.
+    void ShowSpeedButton(double speed);
     // New lyrics refill the open lyrics list; a new line is highlighted there.
     void ForwardToLyricsList(const PlayerState& state, const PlayerState& was);
 

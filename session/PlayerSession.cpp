@@ -99,6 +99,7 @@ bool PlayerSession::Start(const std::u16string& startCommandLine) {
     }
     ReadToggles();
     ApplyVolume(State().volume);
+    LoadSleepTimers();
 
     // 3. The key map.
     m_keyMap.Load(m_profile);
@@ -192,11 +193,15 @@ void PlayerSession::OnTick() {
     state.lyricsListOpen = m_lyricsPageOpen;
     state.panelState1 = true; // the level meter is the window's
     state.speed = m_controller->Speed();
-    if (m_tickJobs.Tick(state) & TickJobs::Monitor) {
+    state.sleepTimerSet = m_sleepTimerSet;
+    const uint32_t due = m_tickJobs.Tick(state);
+    if (due & TickJobs::Monitor) {
         std::lock_guard lock(m_monitorLock);
         m_monitorDue = true;
         m_monitorWake.notify_one();
     }
+    if (due & TickJobs::SleepTimers)
+        m_sink.Post(kRunSleepTimers, 0, 0);
 }
 
 // The playback monitor runs on a thread of its own: it may wait on the track lock while a
@@ -343,6 +348,19 @@ bool PlayerSession::Run(Command command) {
     case Command::About:
         m_ui.ShowOptions(SessionUi::kAboutPages);
         return true;
+    case Command::SleepTimer:
+        if (m_ui.ShowSleepTimer())
+            LoadSleepTimers();
+        return true;
+    case Command::PlaybackSpeed:
+        if (!Available(command))
+            return false;
+        if (const std::optional<double> speed = m_ui.ShowPlaybackSpeed())
+            SetSpeed(*speed);
+        return true;
+    case Command::CpuProfile:
+        m_ui.ShowCpuProfile();
+        return true;
     case Command::KeepSyncTime: {
         const bool keep = Settings::Get(m_profile, kKeepLyricsSync) != 1;
         Settings::Set(m_profile, kKeepLyricsSync, keep ? 1 : 0);
@@ -420,6 +438,14 @@ bool PlayerSession::Available(Command command) const {
         return true;
     case Command::ShowLyrics:
         return m_controller && m_controller->Lyrics().HasLyrics(); // timed lines or plain text
+    case Command::SleepTimer:
+    case Command::CpuProfile:
+        return true;
+    case Command::PlaybackSpeed: // the run-time library plays a local track
+        return UsesLibrary() && m_controller &&
+               m_controller->CurrentMode() != PlaybackController::Mode::Stream &&
+               m_controller->CurrentMode() != PlaybackController::Mode::MediaPlayer &&
+               m_controller->CurrentMode() != PlaybackController::Mode::Engine;
     case Command::SyncFaster:
     case Command::SyncDefault:
     case Command::SyncSlower:
@@ -430,6 +456,9 @@ bool PlayerSession::Available(Command command) const {
 }
 
 void PlayerSession::KeyDown(uint32_t keyCode) {
+    static constexpr uint32_t kKeepAwakeKey = 0x87; // sent by the player itself
+    if (Running() && keyCode != kKeepAwakeKey)
+        m_sleepTimers.Rearm(Now()); // the timers measure the time without input
     if (Running() && !Opening())
         m_dispatcher->KeyDown(keyCode);
 }
@@ -459,6 +488,53 @@ void PlayerSession::SetSpeed(double speed) {
         return;
     m_controller->SetSpeed(speed);
     Update([speed](PlayerState& s) { s.speed = speed; });
+}
+
+int PlayerSession::ChannelFrequency() {
+    return Running() ? m_controller->ChannelFrequency() : 0;
+}
+
+void PlayerSession::SetChannelFrequency(int hz) {
+    if (Running() && !Opening())
+        m_controller->SetChannelFrequency(hz);
+}
+
+int PlayerSession::BaseFrequency() {
+    return Running() ? m_controller->BaseFrequency() : 0;
+}
+
+// ---- The sleep timers
+
+void PlayerSession::SetClock(std::function<int64_t()> now) {
+    m_clock = std::move(now);
+}
+
+int64_t PlayerSession::Now() const {
+    return m_clock ? m_clock() : static_cast<int64_t>(std::time(nullptr));
+}
+
+SleepTimers::Record PlayerSession::SleepTimer(SleepTimers::Kind kind) const {
+    return m_sleepTimers.Get(kind);
+}
+
+void PlayerSession::LoadSleepTimers() {
+    const int64_t now = Now();
+    m_sleepTimers.Set(SleepTimers::StopPlaying, Settings::Get(m_profile, kSleepPlayStop) == 1,
+                      Settings::Get(m_profile, kSleepPlayStopTimer), now);
+    m_sleepTimers.Set(SleepTimers::PowerOff, Settings::Get(m_profile, kSleepPowerOff) == 1,
+                      Settings::Get(m_profile, kSleepPowerOffTimer), now);
+    m_sleepTimers.Set(SleepTimers::DisplayOff, Settings::Get(m_profile, kSleepDisplayOff) == 1,
+                      Settings::Get(m_profile, kSleepDisplayOffTimer), now);
+    m_sleepTimerSet = m_sleepTimers.AnyEnabled();
+}
+
+void PlayerSession::RunSleepTimers() {
+    const uint32_t due = m_sleepTimers.Check(Now());
+    if ((due & SleepTimers::kStopPlayingDue) &&
+        m_controller->ButtonShown(PlaybackSink::Button::Pause))
+        m_controller->PauseCommand();
+    // kPowerOffDue and kDisplayOffDue: the power handling switches the device or the display
+    // off here; without it these timers keep their time only.
 }
 
 void PlayerSession::Activate(bool active) {
@@ -522,6 +598,9 @@ void PlayerSession::Handle(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         break;
     case kRestartProgram:
         m_ui.Window(SessionUi::WindowAction::Restart);
+        break;
+    case kRunSleepTimers:
+        RunSleepTimers();
         break;
     default:
         m_controller->HandleMessage(message, wParam, lParam);
