@@ -3,7 +3,7 @@
 #include "session/PlayerSession.h"
 
 #include <QDialogButtonBox>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -38,10 +38,10 @@ PlaybackSpeedDialog::PlaybackSpeedDialog(PlayerSession& session, QWidget* parent
     m_slider->setValue(static_cast<int>(session.State().speed * 10 + 1e-9));
     layout->addWidget(m_slider);
 
-    auto* scale = new QGridLayout;
-    scale->addWidget(new QLabel(tr("Slow"), this), 0, 0, Qt::AlignLeft);
-    scale->addWidget(new QLabel(tr("Normal"), this), 0, 1, Qt::AlignCenter);
-    scale->addWidget(new QLabel(tr("Fast"), this), 0, 2, Qt::AlignRight);
+    auto* scale = new QHBoxLayout;
+    scale->addWidget(new QLabel(tr("Slow"), this));
+    scale->addStretch();
+    scale->addWidget(new QLabel(tr("Fast"), this));
     layout->addLayout(scale);
 
     m_value->setText(Factor(m_slider->value()));
