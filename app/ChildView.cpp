@@ -167,6 +167,7 @@ bool ChildView::Create() {
     ApplyOptions();
     RunTimers();
     m_created = true;
+    qApp->installEventFilter(this); // taps for the sleep timers
     RunMeterFeed();
     return true;
 }
@@ -229,6 +230,14 @@ void ChildView::Shutdown() {
 }
 
 // ---- Messages and input
+
+// A tap anywhere in the player's window is input for the sleep timers.
+bool ChildView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && m_created && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == window())
+        m_session.NoteInput();
+    return QWidget::eventFilter(watched, event);
+}
 
 bool ChildView::event(QEvent* event) {
     if (const auto* message = WindowMessageEvent::From(event))

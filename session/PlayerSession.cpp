@@ -457,8 +457,8 @@ bool PlayerSession::Available(Command command) const {
 
 void PlayerSession::KeyDown(uint32_t keyCode) {
     static constexpr uint32_t kKeepAwakeKey = 0x87; // sent by the player itself
-    if (Running() && keyCode != kKeepAwakeKey)
-        m_sleepTimers.Rearm(Now()); // the timers measure the time without input
+    if (keyCode != kKeepAwakeKey)
+        NoteInput();
     if (Running() && !Opening())
         m_dispatcher->KeyDown(keyCode);
 }
@@ -526,6 +526,11 @@ void PlayerSession::LoadSleepTimers() {
     m_sleepTimers.Set(SleepTimers::DisplayOff, Settings::Get(m_profile, kSleepDisplayOff) == 1,
                       Settings::Get(m_profile, kSleepDisplayOffTimer), now);
     m_sleepTimerSet = m_sleepTimers.AnyEnabled();
+}
+
+void PlayerSession::NoteInput() {
+    if (Running())
+        m_sleepTimers.Rearm(Now());
 }
 
 void PlayerSession::RunSleepTimers() {

@@ -107,6 +107,9 @@ public:
     SleepTimers::Record SleepTimer(SleepTimers::Kind kind) const;
     // The timers' stored settings take effect: each enabled one counts from now.
     void LoadSleepTimers();
+    // A key press or a tap: the timers measure the time without input, so each enabled one
+    // counts from now.
+    void NoteInput();
     // The calendar clock of the sleep timers in seconds (the system's by default).
     void SetClock(std::function<int64_t()> now);
     // The text a second start handed over (a file to open).

@@ -706,6 +706,12 @@ TEST_F(PlayerWindowTest, TheSleepTimerDialogRefusesMinutesOutOfRange) {
         PlayerSession& session = static_cast<ChildView*>(frame.View()->Widget())->Session();
         EXPECT_TRUE(session.SleepTimer(SleepTimers::StopPlaying).enabled);
         EXPECT_EQ(session.SleepTimer(SleepTimers::DisplayOff).minutes, 30);
+        // A tap on the window starts the timers' count again.
+        int64_t now = 5'000'000;
+        session.SetClock([&now] { return now; });
+        QTest::mouseClick(frame.View()->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_EQ(session.SleepTimer(SleepTimers::DisplayOff).deadline, now + 30 * 60);
+        session.SetClock(nullptr);
     });
 }
 
