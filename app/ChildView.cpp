@@ -174,7 +174,11 @@ bool ChildView::Create() {
 
 bool ChildView::OnCommand(int id) {
     const std::optional<Command> command = CommandFromId(id);
-    return command && !m_shutDown && m_session.Run(*command);
+    const bool handled = command && !m_shutDown && m_session.Run(*command);
+    // The speed button flips its mark on a click; the mark shows the factor whatever came of it.
+    if (command == Command::PlaybackSpeed && m_created && !m_shutDown)
+        ShowSpeedButton(m_session.State().speed);
+    return handled;
 }
 
 bool ChildView::CommandAvailable(int id) const {
@@ -966,16 +970,14 @@ bool ChildView::ShowSleepTimer() {
     return dialog.exec() == QDialog::Accepted;
 }
 
-// The speed button shows "on" for any factor but 1.0, also after a click that was cancelled.
 std::optional<double> ChildView::ShowPlaybackSpeed() {
     PlaybackSpeedDialog dialog(m_session, window());
-    std::optional<double> speed;
-    if (dialog.exec() == QDialog::Accepted)
-        speed = dialog.Speed();
-    ShowSpeedButton(speed.value_or(m_session.State().speed));
-    return speed;
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Speed();
 }
 
+// The speed button shows "on" for any factor but 1.0.
 void ChildView::ShowSpeedButton(double speed) {
     if (auto* button =
             static_cast<ToggleButton*>(m_layout->Button(CommandId(Command::PlaybackSpeed))))
