@@ -9,12 +9,15 @@
 #include "input/ui/KeyMapPage.h"
 #include "lyrics/ui/LyricsListPage.h"
 #include "options/AboutPage.h"
+#include "options/CpuProfileDialog.h"
 #include "options/CpuUsagePage.h"
 #include "options/DecoderPage.h"
 #include "options/FileAssocPage.h"
 #include "options/FontPage.h"
 #include "options/GeneralPage.h"
 #include "options/OptionSheet.h"
+#include "options/PlaybackSpeedDialog.h"
+#include "options/SleepTimerDialog.h"
 #include "options/StreamingPage.h"
 #include "platform/Registry.h"
 #include "platform/SystemLocale.h"
@@ -166,13 +169,18 @@ bool ChildView::Create() {
     ApplyOptions();
     RunTimers();
     m_created = true;
+    qApp->installEventFilter(this); // taps for the sleep timers
     RunMeterFeed();
     return true;
 }
 
 bool ChildView::OnCommand(int id) {
     const std::optional<Command> command = CommandFromId(id);
-    return command && !m_shutDown && m_session.Run(*command);
+    const bool handled = command && !m_shutDown && m_session.Run(*command);
+    // The speed button flips its mark on a click; the mark shows the factor whatever came of it.
+    if (command == Command::PlaybackSpeed && m_created && !m_shutDown)
+        ShowSpeedButton(m_session.State().speed);
+    return handled;
 }
 
 bool ChildView::CommandAvailable(int id) const {
@@ -229,6 +237,14 @@ void ChildView::Shutdown() {
 }
 
 // ---- Messages and input
+
+// A tap anywhere in the player's window is input for the sleep timers.
+bool ChildView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && m_created && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == window())
+        m_session.NoteInput();
+    return QWidget::eventFilter(watched, event);
+}
 
 bool ChildView::event(QEvent* event) {
     if (const auto* message = WindowMessageEvent::From(event))
@@ -397,6 +413,8 @@ void ChildView::Render() {
     if (all || state.repeat != was.repeat)
         if (auto* repeat = static_cast<ToggleButton*>(m_layout->Button(CommandId(Command::Repeat))))
             repeat->SetCheck(state.repeat);
+    if (all || state.speed != was.speed)
+        ShowSpeedButton(state.speed);
 
     if (all || state.volume != was.volume || state.volumeRange != was.volumeRange) {
         m_layout->volume->SetRange(0, state.volumeRange, 1);
@@ -951,6 +969,38 @@ void ChildView::ApplySkin() {
         if (QWidget* control = SkinnedControls(*m_layout)[focused])
             control->setFocus();
     update();
+}
+
+bool ChildView::ShowSleepTimer() {
+    SleepTimerDialog dialog(m_profile, m_session, window());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<double> ChildView::ShowPlaybackSpeed() {
+    PlaybackSpeedDialog dialog(m_session, window());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Speed();
+}
+
+// The speed button shows "on" for any factor but 1.0.
+void ChildView::ShowSpeedButton(double speed) {
+    if (auto* button =
+            static_cast<ToggleButton*>(m_layout->Button(CommandId(Command::PlaybackSpeed))))
+        button->SetCheck(speed != 1.0);
+}
+
+// On OK the title's scrolling and the frequency bars follow the profile at once.
+bool ChildView::ShowCpuProfile() {
+    CpuProfileDialog dialog(m_profile, window());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_layout->lcd->SetScroll(Settings::Get(m_profile, kScrollMsg) != 0);
+    m_layout->meter->SetSpectrumAvailable(Settings::Get(m_profile, kUseSpectrum) == 1 &&
+                                          m_session.UsesLibrary());
+    RunMeterFeed();
+    RunTimers();
+    return true;
 }
 
 std::string ChildView::Resource(const std::string& name) {

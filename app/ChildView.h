@@ -73,6 +73,8 @@ public:
     // The pages the options sheet can show, by their mask bit; each page is named (objectName)
     // for the gallery's pictures.
     OptionSheet::PageMakers OptionPages();
+    // The session under the view (the window tests and the gallery reach the dialogs' values).
+    PlayerSession& Session() { return m_session; }
 
     // SessionUi.
     void MessageBox(const UiText& text, const UiText& title) override;
@@ -91,6 +93,9 @@ public:
     void Window(WindowAction action) override;
     bool ShowOptions(uint32_t pageMask) override;
     std::string Resource(const std::string& name) override;
+    bool ShowSleepTimer() override;
+    std::optional<double> ShowPlaybackSpeed() override;
+    bool ShowCpuProfile() override;
 
     // PlayerObserver.
     void StateChanged() override;
@@ -111,6 +116,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -141,6 +147,8 @@ private:
     // A new "SkinFile": the skin is loaded again and the skinned controls rebuilt from it, in
     // the state they showed.
     void ApplySkin();
+    // The speed button's "on" state for a speed factor.
+    void ShowSpeedButton(double speed);
     // New lyrics refill the open lyrics list; a new line is highlighted there.
     void ForwardToLyricsList(const PlayerState& state, const PlayerState& was);
 

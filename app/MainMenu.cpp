@@ -72,6 +72,7 @@ QList<QMenu*> MainMenu::CreatePopups(QWidget* parent, Kind kind) {
     AddCommand(tools, tr("Sleep Timer..."), Command::SleepTimer);
     AddCommand(tools, tr("Sound Effects..."), Command::SoundEffects);
     AddCommand(tools, tr("Settings..."), Command::Settings);
+    AddCommand(tools, tr("CPU Profile..."), Command::CpuProfile);
     if (kind == Kind::TapMenu)
         AddMarked(tools, tr("Always on top"), Command::AlwaysOnTop);
     tools->addSeparator();

@@ -36,6 +36,7 @@ constexpr std::array<std::pair<Command, int>, kCommandCount> kIds = {{
     {Command::Settings, 32840},
     {Command::AlwaysOnTop, 32890},
     {Command::About, 57664},
+    {Command::CpuProfile, 32927},
     {Command::Minimize, 32891},
     {Command::Quit, 32892},
     {Command::Shuffle, 32783},

@@ -38,6 +38,7 @@ enum class Command {
     Settings,
     AlwaysOnTop,
     About,
+    CpuProfile, // the CPU profile dialog: frequency bars and scrolling on or off
     // The skinned buttons that are not in the menu.
     Minimize,
     Quit,

@@ -1142,6 +1142,22 @@ void PlaybackController::SetSpeed(double speed) {
     }
 }
 
+int PlaybackController::ChannelFrequency() {
+    Lock lock(m_trackLock);
+    return m_mode == Mode::Library && m_channel >= 0 ? m_library->Frequency(m_channel) : 0;
+}
+
+void PlaybackController::SetChannelFrequency(int hz) {
+    Lock lock(m_trackLock);
+    if (m_mode == Mode::Library && m_channel >= 0 && hz > 0)
+        m_library->SetFrequency(m_channel, hz);
+}
+
+int PlaybackController::BaseFrequency() {
+    Lock lock(m_trackLock);
+    return m_mode == Mode::Library && m_channel >= 0 ? m_baseFrequency : 0;
+}
+
 bool PlaybackController::SpeedStep(int direction) {
     if (Number(kUseDefaultDecoder) != 1)
         return false;

@@ -110,6 +110,12 @@ public:
     // One step of 0.05 up (+1) or down (-1) within 0.6 .. 1.4; only with the library decoder.
     bool SpeedStep(int direction);
     double Speed() const { return m_speed; }
+    // The library channel's frequency now and a new one heard at once (the speed dialog's
+    // preview), and the track's own rate the speed multiplies; 0 and nothing without a library
+    // channel.
+    int ChannelFrequency();
+    void SetChannelFrequency(int hz);
+    int BaseFrequency();
 
     void SetUserWantsPlay(bool on) { m_userWantsPlay = on; }
     bool UserWantsPlay() const { return m_userWantsPlay; }

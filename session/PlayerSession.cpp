@@ -99,6 +99,7 @@ bool PlayerSession::Start(const std::u16string& startCommandLine) {
     }
     ReadToggles();
     ApplyVolume(State().volume);
+    LoadSleepTimers();
 
     // 3. The key map.
     m_keyMap.Load(m_profile);
@@ -192,6 +193,7 @@ void PlayerSession::OnTick() {
     state.lyricsListOpen = m_lyricsPageOpen;
     state.panelState1 = true; // the level meter is the window's
     state.speed = m_controller->Speed();
+    state.sleepTimerSet = m_sleepTimerSet;
     const uint32_t due = m_tickJobs.Tick(state);
     if (due & TickJobs::DisplayCheck)
         m_sink.Post(kCheckBackgroundKeys, 0, 0);
@@ -200,6 +202,8 @@ void PlayerSession::OnTick() {
         m_monitorDue = true;
         m_monitorWake.notify_one();
     }
+    if (due & TickJobs::SleepTimers)
+        m_sink.Post(kRunSleepTimers, 0, 0);
 }
 
 // The playback monitor runs on a thread of its own: it may wait on the track lock while a
@@ -346,6 +350,19 @@ bool PlayerSession::Run(Command command) {
     case Command::About:
         ShowOptionSheet(SessionUi::kAboutPages);
         return true;
+    case Command::SleepTimer:
+        if (m_ui.ShowSleepTimer())
+            LoadSleepTimers();
+        return true;
+    case Command::PlaybackSpeed:
+        if (!Available(command))
+            return false;
+        if (const std::optional<double> speed = m_ui.ShowPlaybackSpeed())
+            SetSpeed(*speed);
+        return true;
+    case Command::CpuProfile:
+        m_ui.ShowCpuProfile();
+        return true;
     case Command::KeepSyncTime: {
         const bool keep = Settings::Get(m_profile, kKeepLyricsSync) != 1;
         Settings::Set(m_profile, kKeepLyricsSync, keep ? 1 : 0);
@@ -423,6 +440,14 @@ bool PlayerSession::Available(Command command) const {
         return true;
     case Command::ShowLyrics:
         return m_controller && m_controller->Lyrics().HasLyrics(); // timed lines or plain text
+    case Command::SleepTimer:
+    case Command::CpuProfile:
+        return true;
+    case Command::PlaybackSpeed: // the run-time library plays a local track
+        return UsesLibrary() && m_controller &&
+               m_controller->CurrentMode() != PlaybackController::Mode::Stream &&
+               m_controller->CurrentMode() != PlaybackController::Mode::MediaPlayer &&
+               m_controller->CurrentMode() != PlaybackController::Mode::Engine;
     case Command::SyncFaster:
     case Command::SyncDefault:
     case Command::SyncSlower:
@@ -433,6 +458,9 @@ bool PlayerSession::Available(Command command) const {
 }
 
 void PlayerSession::KeyDown(uint32_t keyCode) {
+    static constexpr uint32_t kKeepAwakeKey = 0x87; // sent by the player itself
+    if (keyCode != kKeepAwakeKey)
+        NoteInput();
     if (Running() && !Opening())
         m_dispatcher->KeyDown(keyCode);
 }
@@ -464,6 +492,58 @@ void PlayerSession::SetSpeed(double speed) {
     Update([speed](PlayerState& s) { s.speed = speed; });
 }
 
+int PlayerSession::ChannelFrequency() {
+    return Running() ? m_controller->ChannelFrequency() : 0;
+}
+
+void PlayerSession::SetChannelFrequency(int hz) {
+    if (Running() && !Opening())
+        m_controller->SetChannelFrequency(hz);
+}
+
+int PlayerSession::BaseFrequency() {
+    return Running() ? m_controller->BaseFrequency() : 0;
+}
+
+// ---- The sleep timers
+
+void PlayerSession::SetClock(std::function<int64_t()> now) {
+    m_clock = std::move(now);
+}
+
+int64_t PlayerSession::Now() const {
+    return m_clock ? m_clock() : static_cast<int64_t>(std::time(nullptr));
+}
+
+SleepTimers::Record PlayerSession::SleepTimer(SleepTimers::Kind kind) const {
+    return m_sleepTimers.Get(kind);
+}
+
+void PlayerSession::LoadSleepTimers() {
+    const int64_t now = Now();
+    m_sleepTimers.Set(SleepTimers::StopPlaying, Settings::Get(m_profile, kSleepPlayStop) == 1,
+                      Settings::Get(m_profile, kSleepPlayStopTimer), now);
+    m_sleepTimers.Set(SleepTimers::PowerOff, Settings::Get(m_profile, kSleepPowerOff) == 1,
+                      Settings::Get(m_profile, kSleepPowerOffTimer), now);
+    m_sleepTimers.Set(SleepTimers::DisplayOff, Settings::Get(m_profile, kSleepDisplayOff) == 1,
+                      Settings::Get(m_profile, kSleepDisplayOffTimer), now);
+    m_sleepTimerSet = m_sleepTimers.AnyEnabled();
+}
+
+void PlayerSession::NoteInput() {
+    if (Running())
+        m_sleepTimers.Rearm(Now());
+}
+
+void PlayerSession::RunSleepTimers() {
+    const uint32_t due = m_sleepTimers.Check(Now());
+    if ((due & SleepTimers::kStopPlayingDue) &&
+        m_controller->ButtonShown(PlaybackSink::Button::Pause))
+        m_controller->PauseCommand();
+    // kPowerOffDue and kDisplayOffDue: the power handling switches the device or the display
+    // off here; without it these timers keep their time only.
+}
+
 void PlayerSession::Activate(bool active) {
     m_active = active;
     if (!Running())
@@ -478,7 +558,10 @@ void PlayerSession::Activate(bool active) {
 }
 
 void PlayerSession::HotKey(uint32_t keyCode) {
-    if (Running() && !Opening() && m_hotKeys.IsRegistered(keyCode))
+    if (!m_hotKeys.IsRegistered(keyCode))
+        return;
+    NoteInput();
+    if (Running() && !Opening())
         m_dispatcher->HotKey(keyCode << 16);
 }
 
@@ -543,6 +626,9 @@ void PlayerSession::Handle(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         break;
     case kRestartProgram:
         m_ui.Window(SessionUi::WindowAction::Restart);
+        break;
+    case kRunSleepTimers:
+        RunSleepTimers();
         break;
     default:
         m_controller->HandleMessage(message, wParam, lParam);

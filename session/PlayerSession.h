@@ -7,6 +7,7 @@
 #include "playback/FmodView.h"
 #include "playback/MeterFeed.h"
 #include "playback/PlaybackSink.h"
+#include "playback/SleepTimers.h"
 #include "playback/TickJobs.h"
 #include "playlist/PlaylistHost.h"
 #include "session/PlayerObserver.h"
@@ -50,6 +51,7 @@ public:
     // HandleMessage on the UI thread, with the engine's messages.
     static constexpr uint32_t kOpenStartupFolder = 0x71;
     static constexpr uint32_t kRestartProgram = 0x5F9;
+    static constexpr uint32_t kRunSleepTimers = 0x5F6;
     static constexpr uint32_t kRestartDecoder = 0x5FA;
     static constexpr uint32_t kStartupContinuation = 0x5FB;
     static constexpr uint32_t kCheckBackgroundKeys = 0x5FC;
@@ -101,6 +103,20 @@ public:
     void SetVolumeStep(int step);
     // The playback speed factor from outside the player's keys (the desktop's media controls).
     void SetSpeed(double speed);
+    // The playback speed dialog's preview on the library channel: its frequency now, a new one
+    // heard at once, and the track's own rate; 0 and nothing while no library channel plays.
+    int ChannelFrequency();
+    void SetChannelFrequency(int hz);
+    int BaseFrequency();
+    // The sleep timers (stop playing, power off, display off) as they run now.
+    SleepTimers::Record SleepTimer(SleepTimers::Kind kind) const;
+    // The timers' stored settings take effect: each enabled one counts from now.
+    void LoadSleepTimers();
+    // A key press or a tap: the timers measure the time without input, so each enabled one
+    // counts from now.
+    void NoteInput();
+    // The calendar clock of the sleep timers in seconds (the system's by default).
+    void SetClock(std::function<int64_t()> now);
     // The text a second start handed over (a file to open).
     void OpenCommandLine(const std::u16string& commandLine);
     // The window went to the foreground or the background.
@@ -244,6 +260,10 @@ private:
     int StepSync(Command command) const;
     void SetMarks(int count, int a, int b);
     void WriteSettingsAtExit();
+    // The sleep timers' check (the tick asks for it): the stop-playing timer pauses what plays;
+    // the power-off and display-off timers only keep time until the power handling acts on them.
+    void RunSleepTimers();
+    int64_t Now() const;
     // "Settings...": the options sheet, then what its pages wrote.
     void ShowSettings();
     void ApplySettings(int32_t useDefaultDecoder, int32_t useSystemVolume);
@@ -305,6 +325,9 @@ private:
     std::atomic<bool> m_syncedLyrics{false};
     std::atomic<bool> m_wordTimes{false};
     std::atomic<bool> m_lyricsPageOpen{false};
+    SleepTimers m_sleepTimers;                // UI thread
+    std::atomic<bool> m_sleepTimerSet{false}; // any of them enabled, for the tick
+    std::function<int64_t()> m_clock;
     MeterFeed m_meterFeed;
     const FmodFunctions* m_fsound = nullptr; // while the library runs
 };

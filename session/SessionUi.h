@@ -39,6 +39,15 @@ public:
     // with OK (the pages wrote their settings). The lyrics list stays open beside the player
     // (a second call brings it forward) and answers false.
     virtual bool ShowOptions(uint32_t pageMask) = 0;
+    // The sleep timer dialog, filled from the session's timers; true on OK (it wrote the timers'
+    // settings).
+    virtual bool ShowSleepTimer() = 0;
+    // The playback speed dialog (it previews on the library channel); the chosen speed factor,
+    // nothing when cancelled.
+    virtual std::optional<double> ShowPlaybackSpeed() = 0;
+    // The CPU profile dialog: frequency bars on, or off with the title's scrolling; on OK the
+    // window applies both.
+    virtual bool ShowCpuProfile() = 0;
     // A built-in resource ("demo/sonvale-demo.ogg", "sounds/12.wav"); empty when missing.
     virtual std::string Resource(const std::string& name) = 0;
 };

@@ -64,6 +64,23 @@
     </message>
 </context>
 <context>
+    <name>CpuProfileDialog</name>
+    <message>
+        <source>CPU Profile</source>
+        <translation>CPU 프로파일</translation>
+    </message>
+    <message>
+        <source>Equalizer spectrum on</source>
+        <translation>이퀄라이저 스펙트럼 켜기</translation>
+    </message>
+    <message>
+        <source>Equalizer spectrum and title scrolling off
+(To minimize the CPU usage rate)</source>
+        <translation>이퀄라이저 스펙트럼과 제목 스크롤 끄기
+(CPU 사용률을 줄이기 위해)</translation>
+    </message>
+</context>
+<context>
     <name>CpuUsagePage</name>
     <message>
         <source>CPU Usage	: %d%% (%d%%)
@@ -343,6 +360,13 @@ abcdefghijklmnopqrstuvwxyz
     <message>
         <source>Seek Interval (Seconds)</source>
         <translation>탐색 간격 (초)</translation>
+    </message>
+</context>
+<context>
+    <name>GlobalShortcuts</name>
+    <message>
+        <source>Sonvale: %1 (%2)</source>
+        <translation>Sonvale: %1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -713,6 +737,10 @@ Press it twice quickly for a double press.</source>
         <source>About Sonvale...</source>
         <translation>Sonvale 정보...</translation>
     </message>
+    <message>
+        <source>CPU Profile...</source>
+        <translation>CPU 프로파일...</translation>
+    </message>
 </context>
 <context>
     <name>ManualKeyDialog</name>
@@ -871,6 +899,21 @@ Press it twice quickly for a double press.</source>
     </message>
 </context>
 <context>
+    <name>PlaybackSpeedDialog</name>
+    <message>
+        <source>Playback Speed</source>
+        <translation>재생 속도</translation>
+    </message>
+    <message>
+        <source>Slow</source>
+        <translation>느리게</translation>
+    </message>
+    <message>
+        <source>Fast</source>
+        <translation>빠르게</translation>
+    </message>
+</context>
+<context>
     <name>PlayerSession</name>
     <message>
         <source>Lyrics Sync : %1 Second (Default Sync)</source>
@@ -953,6 +996,37 @@ Press it twice quickly for a double press.</source>
     <message>
         <source>Skin File (.wps)</source>
         <translation>스킨 파일 (.wps)</translation>
+    </message>
+</context>
+<context>
+    <name>SleepTimerDialog</name>
+    <message>
+        <source>Stop playing</source>
+        <translation>재생 정지</translation>
+    </message>
+    <message>
+        <source>Power off</source>
+        <translation>전원 끄기</translation>
+    </message>
+    <message>
+        <source>Turn the display off</source>
+        <translation>화면 끄기</translation>
+    </message>
+    <message>
+        <source>Sleep Timer</source>
+        <translation>취침 예약</translation>
+    </message>
+    <message>
+        <source>After this long without a key press:</source>
+        <translation>이 시간 동안 키를 누르지 않으면:</translation>
+    </message>
+    <message>
+        <source>minutes</source>
+        <translation>분 후</translation>
+    </message>
+    <message>
+        <source>Enter a number from %1 to %2.</source>
+        <translation>%1에서 %2 사이의 숫자를 입력하세요.</translation>
     </message>
 </context>
 <context>

@@ -73,6 +73,7 @@ const std::map<int, QString> kMenuCommands = {
     {CommandId(Command::SleepTimer), "Sleep Timer..."},
     {CommandId(Command::SoundEffects), "Sound Effects..."},
     {CommandId(Command::Settings), "Settings..."},
+    {CommandId(Command::CpuProfile), "CPU Profile..."},
     {CommandId(Command::About), "About Sonvale..."},
 };
 

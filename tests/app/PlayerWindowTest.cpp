@@ -1,6 +1,7 @@
 // The real player in this process, as the program runs it: the application object, the frame
 // and the skinned view over the real session, in a fresh settings folder, with the output
 // discarded. Keys go to the view, commands through the frame, as a user's would.
+#include "app/ChildView.h"
 #include "app/ChildViewHost.h"
 #include "app/MainFrame.h"
 #include "app/MainMenu.h"
@@ -8,8 +9,11 @@
 #include "input/Command.h"
 #include "lyrics/ui/LyricsListPage.h"
 #include "options/AboutPage.h"
+#include "options/CpuProfileDialog.h"
 #include "options/FontPage.h"
 #include "options/GeneralPage.h"
+#include "options/PlaybackSpeedDialog.h"
+#include "options/SleepTimerDialog.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
@@ -24,6 +28,7 @@
 #include "skin/MainViewLayout.h"
 #include "skin/MeterWindow.h"
 #include "skin/MuteSwitch.h"
+#include "skin/ToggleButton.h"
 #include "skin/ui/SkinPage.h"
 #include "skin/ui/VisualizationPage.h"
 #include "tests/DialogAnswerer.h"
@@ -41,6 +46,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -661,6 +668,131 @@ TEST_F(PlayerWindowTest, TheFolderPageChoosesTheFolderOpenedAtStart) {
         [](MainFrame& frame) { EXPECT_TRUE(WaitFor([&] { return frame.View()->IsPlaying(); })); });
     EXPECT_EQ(Settings::Get(profile, setting::kCurPlayFilePath),
               TextCodec::Utf8ToUtf16(m_home.File("music/a.ogg")));
+}
+
+// The sleep timer dialog refuses 0 and 1441 minutes and stays open; OK with a minute in range
+// writes the timers' settings and the session arms them.
+TEST_F(PlayerWindowTest, TheSleepTimerDialogRefusesMinutesOutOfRange) {
+    RunPlayer([](MainFrame& frame) {
+        DialogAnswerer answers;
+        answers.Then([](QWidget* w) {
+            auto* dialog = qobject_cast<SleepTimerDialog*>(w);
+            ASSERT_TRUE(dialog);
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Sleep Timer"));
+            EXPECT_FALSE(dialog->Enabled(0)->isChecked());
+            EXPECT_EQ(dialog->Minutes(0)->value(), 1);
+            dialog->Enabled(0)->setChecked(true);
+            dialog->Enabled(2)->setChecked(true);
+            dialog->Minutes(2)->setValue(30);
+            auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            for (int refused : {0, 1441}) {
+                dialog->Minutes(0)->setValue(refused);
+                ok->click();
+                EXPECT_TRUE(dialog->isVisible()) << refused;
+            }
+            dialog->Minutes(0)->setValue(1440);
+            ok->click();
+            EXPECT_FALSE(dialog->isVisible());
+        });
+        frame.OnCmdMsg(CommandId(Command::SleepTimer));
+        EXPECT_EQ(answers.Dialogs().size(), 1u);
+        EXPECT_EQ(answers.Unexpected(), 0);
+        Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+        EXPECT_EQ(Settings::Get(profile, setting::kSleepPlayStop), 1);
+        EXPECT_EQ(Settings::Get(profile, setting::kSleepPlayStopTimer), 1440);
+        EXPECT_EQ(Settings::Get(profile, setting::kSleepPowerOff), 0);
+        EXPECT_EQ(Settings::Get(profile, setting::kSleepDisplayOff), 1);
+        EXPECT_EQ(Settings::Get(profile, setting::kSleepDisplayOffTimer), 30);
+        PlayerSession& session = static_cast<ChildView*>(frame.View()->Widget())->Session();
+        EXPECT_TRUE(session.SleepTimer(SleepTimers::StopPlaying).enabled);
+        EXPECT_EQ(session.SleepTimer(SleepTimers::DisplayOff).minutes, 30);
+        // A tap on the window starts the timers' count again.
+        int64_t now = 5'000'000;
+        session.SetClock([&now] { return now; });
+        QTest::mouseClick(frame.View()->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_EQ(session.SleepTimer(SleepTimers::DisplayOff).deadline, now + 30 * 60);
+        session.SetClock(nullptr);
+    });
+}
+
+// The speed dialog opened at 1.25 stands at 12; moving it is heard at once on the library's
+// channel, and Cancel gives the channel its frequency back and keeps the factor. OK sets the
+// factor and the speed button shows "on".
+TEST_F(PlayerWindowTest, TheSpeedDialogPreviewsAndCancelRestoresTheFrequency) {
+    RunPlayer([](MainFrame& frame) {
+        FrameView& view = *frame.View();
+        PlayerSession& session = static_cast<ChildView*>(view.Widget())->Session();
+        ASSERT_TRUE(WaitFor([&] { return view.IsPlaying(); }));
+        ASSERT_TRUE(view.CommandAvailable(CommandId(Command::PlaybackSpeed)));
+        session.SetSpeed(1.25);
+        const int base = session.BaseFrequency();
+        ASSERT_GT(base, 0);
+        const int before = session.ChannelFrequency();
+        EXPECT_EQ(before, static_cast<int>(base * 1.25));
+
+        int heard = 0;
+        DialogAnswerer answers;
+        answers
+            .Then([&](QWidget* w) {
+                auto* dialog = qobject_cast<PlaybackSpeedDialog*>(w);
+                ASSERT_TRUE(dialog);
+                EXPECT_EQ(dialog->Slider()->value(), 12);
+                EXPECT_EQ(dialog->Slider()->minimum(), 6);
+                EXPECT_EQ(dialog->Slider()->maximum(), 20);
+                dialog->Slider()->setValue(20);
+                heard = session.ChannelFrequency();
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+            })
+            .Then([](QWidget* w) {
+                auto* dialog = qobject_cast<PlaybackSpeedDialog*>(w);
+                ASSERT_TRUE(dialog);
+                dialog->Slider()->setValue(10);
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            });
+        frame.OnCmdMsg(CommandId(Command::PlaybackSpeed));
+        EXPECT_EQ(heard, base * 2);
+        EXPECT_EQ(session.ChannelFrequency(), before);
+        EXPECT_EQ(session.State().speed, 1.25);
+        ToggleButton* button = nullptr;
+        for (auto* toggle : frame.findChildren<ToggleButton*>())
+            if (toggle->Id() == CommandId(Command::PlaybackSpeed))
+                button = toggle;
+        ASSERT_TRUE(button);
+        EXPECT_TRUE(button->GetCheck());
+        frame.OnCmdMsg(CommandId(Command::PlaybackSpeed));
+        EXPECT_EQ(answers.Unexpected(), 0);
+        EXPECT_EQ(session.State().speed, 1.0);
+        EXPECT_EQ(session.ChannelFrequency(), base);
+        QTest::qWait(50);
+        EXPECT_FALSE(button->GetCheck());
+    });
+}
+
+// "Frequency bars off" in the CPU profile also stops the title's scrolling, at once.
+TEST_F(PlayerWindowTest, TheCpuProfilesOffSwitchesScrollingOff) {
+    RunPlayer([](MainFrame& frame) {
+        DisplayLCD* lcd = nullptr;
+        for (QWidget* child : frame.findChildren<QWidget*>())
+            if (!lcd)
+                lcd = dynamic_cast<DisplayLCD*>(child);
+        ASSERT_TRUE(lcd);
+        EXPECT_TRUE(lcd->ScrollEnabled());
+        ASSERT_TRUE(Item(frame, Command::CpuProfile));
+        DialogAnswerer answers;
+        answers.Then([](QWidget* w) {
+            auto* dialog = qobject_cast<CpuProfileDialog*>(w);
+            ASSERT_TRUE(dialog);
+            EXPECT_TRUE(dialog->BarsOn()->isChecked());
+            dialog->BarsOff()->setChecked(true);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        frame.OnCmdMsg(CommandId(Command::CpuProfile));
+        EXPECT_EQ(answers.Dialogs().size(), 1u);
+        EXPECT_FALSE(lcd->ScrollEnabled());
+        Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+        EXPECT_EQ(Settings::Get(profile, setting::kScrollMsg), 0);
+        EXPECT_EQ(Settings::Get(profile, setting::kUseSpectrum), 0);
+    });
 }
 
 } // namespace

@@ -140,6 +140,20 @@ public:
             onOptions();
         return optionsAnswer;
     }
+    bool sleepTimerAnswer = false;      // OK on the sleep timer dialog
+    std::function<void()> onSleepTimer; // the dialog's work while it is open
+    bool ShowSleepTimer() override {
+        if (onSleepTimer)
+            onSleepTimer();
+        return sleepTimerAnswer;
+    }
+    std::optional<double> speedAnswer; // the speed dialog's choice
+    std::optional<double> ShowPlaybackSpeed() override { return speedAnswer; }
+    int cpuProfiles = 0;
+    bool ShowCpuProfile() override {
+        ++cpuProfiles;
+        return false;
+    }
     std::string Resource(const std::string& name) override {
         const auto found = resources.find(name);
         return found == resources.end() ? std::string() : found->second;

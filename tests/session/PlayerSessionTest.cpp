@@ -485,4 +485,59 @@ TEST_F(PlayerSessionTest, TheSyncCommandsShiftTheLyricsByHalfSeconds) {
     EXPECT_EQ(Settings::LyricsSync(profile), -1);
 }
 
+// A one-minute stop-playing timer set in the dialog pauses playback on the first check of the
+// tick after its deadline; a key press before it starts the minute again.
+TEST_F(PlayerSessionTest, TheStopPlayingTimerPausesWithinATickOfItsDeadline) {
+    int64_t now = 1'000'000;
+    session.SetClock([&now] { return now; });
+    StartWith(Music("tag-id3v23.mp3", "song.mp3"));
+    ASSERT_TRUE(session.IsPlaying());
+    const auto tickOnce = [&] {
+        for (int i = 0; i < TickJobs::kSleepTimerTicks; ++i)
+            session.OnTick();
+        sink.Pump(session);
+    };
+    ui.sleepTimerAnswer = true;
+    ui.onSleepTimer = [&] {
+        Settings::Set(profile, kSleepPlayStop, 1);
+        Settings::Set(profile, kSleepPlayStopTimer, 1);
+    };
+    EXPECT_TRUE(session.Run(Command::SleepTimer));
+    EXPECT_EQ(session.SleepTimer(SleepTimers::StopPlaying).deadline, now + 60);
+
+    now += 50;
+    session.KeyDown(0x88); // a key: the minute starts again
+    now += 59;
+    tickOnce();
+    EXPECT_TRUE(session.IsPlaying());
+    now += 1;
+    tickOnce();
+    EXPECT_FALSE(session.IsPlaying());
+    EXPECT_EQ(session.State().panel, PlaybackSink::PanelState::Pause);
+
+    // Cancel leaves the timers as they were.
+    ui.sleepTimerAnswer = false;
+    ui.onSleepTimer = [&] { Settings::Set(profile, kSleepPlayStop, 0); };
+    EXPECT_TRUE(session.Run(Command::SleepTimer));
+    EXPECT_TRUE(session.SleepTimer(SleepTimers::StopPlaying).enabled);
+}
+
+// The speed dialog is offered while the library plays a local file; its factor reaches the
+// channel and the state.
+TEST_F(PlayerSessionTest, TheSpeedDialogsFactorReachesTheLibraryChannel) {
+    StartWith(Music("tag-id3v23.mp3", "song.mp3"));
+    ASSERT_TRUE(session.Available(Command::PlaybackSpeed));
+    EXPECT_TRUE(session.Run(Command::PlaybackSpeed)); // cancelled
+    EXPECT_EQ(session.State().speed, 1.0);
+    ui.speedAnswer = 15 * 0.1;
+    EXPECT_TRUE(session.Run(Command::PlaybackSpeed));
+    EXPECT_EQ(session.State().speed, 1.5);
+    ASSERT_FALSE(audio.library.frequencies.empty());
+    EXPECT_EQ(audio.library.frequencies.back(), 66150);
+    EXPECT_EQ(session.BaseFrequency(), 44100);
+    audio.useDefaultDecoder = 0;
+    EXPECT_FALSE(session.Available(Command::PlaybackSpeed));
+    EXPECT_FALSE(session.Run(Command::PlaybackSpeed));
+}
+
 } // namespace

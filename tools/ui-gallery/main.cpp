@@ -12,8 +12,13 @@
 #include "input/Command.h"
 #include "input/ui/KeyCaptureDialog.h"
 #include "input/ui/ManualKeyDialog.h"
+#include "options/CpuProfileDialog.h"
 #include "options/OptionSheet.h"
+#include "options/PlaybackSpeedDialog.h"
+#include "options/SleepTimerDialog.h"
+#include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "settings/SettingNames.h"
 #include "ui/OptionsPage.h"
 
 #include <QApplication>
@@ -132,6 +137,20 @@ int main(int argc, char** argv) {
         const std::pair<QDialog*, const char*> keyDialogs[] = {{&capture, "key-capture"},
                                                                {&manual, "button-map-manual"}};
         for (const auto& [dialog, name] : keyDialogs) {
+            dialog->show();
+            QApplication::processEvents();
+            failed |=
+                !Save(*dialog, QStringLiteral("%1/%2.%3.png").arg(out, name, language), written);
+            dialog->reject();
+        }
+        // The main view's small dialogs: sleep timer, playback speed and CPU profile.
+        Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+        SleepTimerDialog sleepTimer(profile, view->Session(), frame);
+        PlaybackSpeedDialog speed(view->Session(), frame);
+        CpuProfileDialog cpuProfile(profile, frame);
+        const std::pair<QDialog*, const char*> viewDialogs[] = {
+            {&sleepTimer, "sleep-timer"}, {&speed, "playback-speed"}, {&cpuProfile, "cpu-profile"}};
+        for (const auto& [dialog, name] : viewDialogs) {
             dialog->show();
             QApplication::processEvents();
             failed |=
