@@ -4,6 +4,7 @@
 #include "app/MainMenu.h"
 #include "app/MprisService.h"
 #include "app/SonvaleApp.h"
+#include "effects/ui/SoundEffectsSheet.h"
 #include "input/Command.h"
 #include "input/ui/KeyMapPage.h"
 #include "lyrics/ui/LyricsListPage.h"
@@ -745,6 +746,12 @@ bool ChildView::ShowOptions(uint32_t pageMask) {
         return false;
     ApplyOptions();
     return true;
+}
+
+bool ChildView::ShowSoundEffects() {
+    SoundEffectsSheet sheet(m_profile, m_session.Effects(), m_session.EngineEffects(),
+                            m_session.EngineDecodes(), SoundEffectsSheet::PresetFolder(), window());
+    return sheet.exec() == QDialog::Accepted;
 }
 
 OptionSheet::PageMakers ChildView::OptionPages() {

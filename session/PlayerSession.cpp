@@ -166,6 +166,20 @@ bool PlayerSession::UsesLibrary() const {
     return m_audio && m_audio->UseDefaultDecoder() == 1;
 }
 
+EffectControls* PlayerSession::Effects() {
+    if (!Running())
+        return nullptr;
+    return UsesLibrary() ? m_audio->LibraryControls() : m_audio->EngineControls();
+}
+
+EffectControls* PlayerSession::EngineEffects() {
+    return Running() ? m_audio->EngineControls() : nullptr;
+}
+
+bool PlayerSession::EngineDecodes() const {
+    return !UsesLibrary() || (m_controller && m_controller->StreamMode());
+}
+
 bool PlayerSession::WmaAvailable() const {
     return m_playlist && m_playlist->WmaAvailable();
 }
@@ -343,6 +357,11 @@ bool PlayerSession::Run(Command command) {
     case Command::About:
         m_ui.ShowOptions(SessionUi::kAboutPages);
         return true;
+    case Command::SoundEffects:
+        if (!Available(command))
+            return false;
+        m_ui.ShowSoundEffects();
+        return true;
     case Command::KeepSyncTime: {
         const bool keep = Settings::Get(m_profile, kKeepLyricsSync) != 1;
         Settings::Set(m_profile, kKeepLyricsSync, keep ? 1 : 0);
@@ -420,6 +439,8 @@ bool PlayerSession::Available(Command command) const {
         return true;
     case Command::ShowLyrics:
         return m_controller && m_controller->Lyrics().HasLyrics(); // timed lines or plain text
+    case Command::SoundEffects:
+        return Running() && m_audio->EngineControls() && m_audio->LibraryControls();
     case Command::SyncFaster:
     case Command::SyncDefault:
     case Command::SyncSlower:

@@ -23,6 +23,7 @@
 #include <vector>
 
 class AudioSystem;
+class EffectControls;
 class MediaOpener;
 class MessageSink;
 class PlaybackController;
@@ -122,6 +123,13 @@ public:
     // the built-in engine's streaming options from the stored settings.
     void SetStreamBufferSize(int ms);
     void ApplyStreamingOptions();
+    // The sound effects sheet: the effects of the back end in use (the run-time library's own
+    // objects while it is in use, else the built-in engine's) and the engine's, which the
+    // equalizer and the presets set; null while the audio does not run. The engine decodes when
+    // the library is not in use, or in stream mode.
+    EffectControls* Effects();
+    EffectControls* EngineEffects();
+    bool EngineDecodes() const;
 
     // ---- Out
     PlayerState State() const;

@@ -39,6 +39,8 @@ public:
     // with OK (the pages wrote their settings). The lyrics list stays open beside the player
     // (a second call brings it forward) and answers false.
     virtual bool ShowOptions(uint32_t pageMask) = 0;
+    // The sound effects sheet over the playing sound; true when closed with OK.
+    virtual bool ShowSoundEffects() = 0;
     // A built-in resource ("demo/sonvale-demo.ogg", "sounds/12.wav"); empty when missing.
     virtual std::string Resource(const std::string& name) = 0;
 };

@@ -140,6 +140,11 @@ public:
             onOptions();
         return optionsAnswer;
     }
+    int soundEffectsShown = 0;
+    bool ShowSoundEffects() override {
+        ++soundEffectsShown;
+        return false;
+    }
     std::string Resource(const std::string& name) override {
         const auto found = resources.find(name);
         return found == resources.end() ? std::string() : found->second;
