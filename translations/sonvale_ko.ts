@@ -141,6 +141,29 @@ Memory Used	: %dKB/%dKB</source>
     </message>
 </context>
 <context>
+    <name>EqualizerPage</name>
+    <message>
+        <source>Equalizer</source>
+        <translation>이퀄라이저</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>저음</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>고음</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>사용</translation>
+    </message>
+    <message>
+        <source>Flat</source>
+        <translation>평탄하게</translation>
+    </message>
+</context>
+<context>
     <name>FileAssocPage</name>
     <message>
         <source>File Associations</source>
@@ -917,6 +940,76 @@ Press it twice quickly for a double press.</source>
     </message>
 </context>
 <context>
+    <name>PresetsPage</name>
+    <message>
+        <source>Presets</source>
+        <translation>프리셋</translation>
+    </message>
+    <message>
+        <source>Double tap a preset to apply it.</source>
+        <translation>프리셋을 두 번 누르면 적용됩니다.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>이름</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>경로</translation>
+    </message>
+    <message>
+        <source>Apply Preset</source>
+        <translation>프리셋 적용</translation>
+    </message>
+    <message>
+        <source>Sound Effect</source>
+        <translation>음향 효과</translation>
+    </message>
+    <message>
+        <source>Surround</source>
+        <translation>서라운드</translation>
+    </message>
+    <message>
+        <source>3D Chorus</source>
+        <translation>3D코러스</translation>
+    </message>
+    <message>
+        <source>BassBoost</source>
+        <translation>베이스증폭</translation>
+    </message>
+    <message>
+        <source>Reverb</source>
+        <translation>리버브</translation>
+    </message>
+    <message>
+        <source>Echo</source>
+        <translation>에코</translation>
+    </message>
+    <message>
+        <source>Preamp</source>
+        <translation>프리앰프</translation>
+    </message>
+</context>
+<context>
+    <name>ReverbPage</name>
+    <message>
+        <source>Reverb / Echo</source>
+        <translation>리버브 / 에코 효과</translation>
+    </message>
+    <message>
+        <source>Reverb</source>
+        <translation>리버브</translation>
+    </message>
+    <message>
+        <source>Echo</source>
+        <translation>에코</translation>
+    </message>
+    <message>
+        <source>Preamp</source>
+        <translation>프리앰프</translation>
+    </message>
+</context>
+<context>
     <name>SkinPage</name>
     <message>
         <source>Skin</source>
@@ -952,6 +1045,13 @@ Press it twice quickly for a double press.</source>
     </message>
 </context>
 <context>
+    <name>SoundEffectsSheet</name>
+    <message>
+        <source>Sound Effects</source>
+        <translation>음향효과</translation>
+    </message>
+</context>
+<context>
     <name>StreamingPage</name>
     <message>
         <source>Streaming</source>
@@ -968,6 +1068,25 @@ Press it twice quickly for a double press.</source>
     <message>
         <source>Prebuffer Size (KB)</source>
         <translation>프리버퍼 크기 (KB)</translation>
+    </message>
+</context>
+<context>
+    <name>SurroundPage</name>
+    <message>
+        <source>Surround / BassBoost</source>
+        <translation>서라운드 / 베이스증폭 효과</translation>
+    </message>
+    <message>
+        <source>Surround</source>
+        <translation>서라운드</translation>
+    </message>
+    <message>
+        <source>3D Chorus</source>
+        <translation>3D코러스</translation>
+    </message>
+    <message>
+        <source>BassBoost</source>
+        <translation>베이스증폭</translation>
     </message>
 </context>
 <context>

@@ -17,6 +17,7 @@ SoundEffectsSheet::SoundEffectsSheet(Profile& profile, EffectControls* effects,
     setObjectName("sound-effects");
     setWindowTitle(tr("Sound Effects"));
     m_tabs = new QTabWidget(this);
+    m_tabs->setUsesScrollButtons(false); // every tab in sight
     m_surround = new SurroundPage(effects, m_tabs);
     m_reverb = new ReverbPage(effects, m_tabs);
     m_surround->setObjectName("surround-bassboost");
