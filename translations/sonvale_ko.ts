@@ -989,6 +989,22 @@ Press it twice quickly for a double press.</source>
         <source>Preamp</source>
         <translation>프리앰프</translation>
     </message>
+    <message>
+        <source>Save Preset...</source>
+        <translation>프리셋 저장...</translation>
+    </message>
+    <message>
+        <source>Save Preset</source>
+        <translation>프리셋 저장</translation>
+    </message>
+    <message>
+        <source>Preset name:</source>
+        <translation>프리셋 이름:</translation>
+    </message>
+    <message>
+        <source>The preset could not be saved.</source>
+        <translation>프리셋을 저장하지 못했습니다.</translation>
+    </message>
 </context>
 <context>
     <name>ReverbPage</name>

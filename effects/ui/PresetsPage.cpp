@@ -4,14 +4,19 @@
 #include "effects/ui/EqualizerPage.h"
 #include "effects/ui/ReverbPage.h"
 #include "effects/ui/SurroundPage.h"
+#include "platform/Folders.h"
 #include "platform/Profile.h"
 #include "playback/EffectControls.h"
 #include "settings/SettingNames.h"
 
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QSlider>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -35,8 +40,8 @@ const Flag kFlags[6] = {
 PresetsPage::PresetsPage(Profile& profile, const QString& folder, EffectControls* engine,
                          EqualizerPage* equalizer, SurroundPage* surround, ReverbPage* reverb,
                          QWidget* parent)
-    : EffectsPage(parent), m_profile(profile), m_engine(engine), m_equalizer(equalizer),
-      m_surround(surround), m_reverb(reverb) {
+    : EffectsPage(parent), m_profile(profile), m_folder(folder), m_engine(engine),
+      m_equalizer(equalizer), m_surround(surround), m_reverb(reverb) {
     setWindowTitle(tr("Presets"));
     for (const Flag& flag : kFlags)
         m_flags.*flag.field = m_profile.GetProfileInt(setting::kPresetSection, flag.setting->name,
@@ -55,11 +60,13 @@ PresetsPage::PresetsPage(Profile& profile, const QString& folder, EffectControls
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(header);
     layout->addWidget(m_list, 1);
-    Fill(folder);
+    Fill();
 
     m_menu = new QMenu(this);
     connect(m_menu->addAction(tr("Apply Preset")), &QAction::triggered, this,
             &PresetsPage::ApplySelected);
+    connect(m_menu->addAction(tr("Save Preset...")), &QAction::triggered, this,
+            &PresetsPage::AskAndSave);
     m_menu->addSeparator();
     QMenu* effects = m_menu->addMenu(tr("Sound Effect"));
     const QString names[6] = {tr("Surround"), tr("3D Chorus"), tr("BassBoost"),
@@ -79,8 +86,9 @@ PresetsPage::PresetsPage(Profile& profile, const QString& folder, EffectControls
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { ApplySelected(); });
 }
 
-void PresetsPage::Fill(const QString& folder) {
-    for (const EffectPreset::Entry& entry : EffectPreset::List(folder.toStdU16String())) {
+void PresetsPage::Fill() {
+    m_list->clear();
+    for (const EffectPreset::Entry& entry : EffectPreset::List(m_folder.toStdU16String())) {
         auto* item = new QTreeWidgetItem(m_list);
         item->setText(0, QString::fromStdU16String(entry.name));
         item->setText(1, QString::fromStdU16String(entry.path));
@@ -131,4 +139,52 @@ void PresetsPage::Apply(const EffectPreset& preset) {
         if (preset.echo)
             m_reverb->SetEcho(preset.echo->enabled, preset.echo->position);
     }
+}
+
+void PresetsPage::AskAndSave() {
+    const QString name = QInputDialog::getText(this, tr("Save Preset"), tr("Preset name:"));
+    if (!name.trimmed().isEmpty() && !SaveAs(name.trimmed()))
+        QMessageBox::warning(this, tr("Save Preset"), tr("The preset could not be saved."));
+}
+
+bool PresetsPage::SaveAs(const QString& name) {
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || !m_equalizer || !m_surround ||
+        !Folders::Ensure(m_folder.toStdString()))
+        return false;
+    EffectPreset::Equalizer equalizer;
+    equalizer.enabled = m_equalizer->EnableBox()->isChecked() ? 1 : 0;
+    for (int band = 0; band < 10; ++band)
+        equalizer.bands[band] = m_equalizer->Band(band)->value();
+    equalizer.preamp = m_reverb   ? EffectTable::PreampLevelOf(m_reverb->PreampSlider()->value())
+                       : m_engine ? m_engine->Equalizer().preamp
+                                  : EffectTable::kBandFlat;
+    const auto rate = [](QCheckBox* box, QSlider* slider) {
+        return EffectPreset::Effect{box->isChecked() ? 1 : 0, slider->value(), 0,
+                                    EffectTable::RateOf(slider->value())};
+    };
+    const auto delay = [](QCheckBox* box, QSlider* slider) {
+        return EffectPreset::Effect{box->isChecked() ? 1 : 0, slider->value(),
+                                    EffectTable::DelayOf(slider->value()),
+                                    EffectTable::DelayRateOf(slider->value())};
+    };
+    // Without the reverb page (the library sets it) the engine's reverb and echo are saved.
+    const auto engineDelay = [this](EffectKind kind) {
+        const EffectParams params = m_engine ? m_engine->Effect(kind) : EffectParams{};
+        const int position = EffectTable::DelayPosition(params.delay);
+        return EffectPreset::Effect{params.enabled, position, EffectTable::DelayOf(position),
+                                    EffectTable::DelayRateOf(position)};
+    };
+    const EffectPreset::Effect reverb = m_reverb
+                                            ? delay(m_reverb->ReverbBox(), m_reverb->ReverbSlider())
+                                            : engineDelay(EffectReverb);
+    const EffectPreset::Effect echo =
+        m_reverb ? delay(m_reverb->EchoBox(), m_reverb->EchoSlider()) : engineDelay(EffectEcho);
+    const QString path = m_folder + QLatin1Char('/') + name + QStringLiteral(".gpe");
+    if (!EffectPreset::Write(path.toStdU16String(), equalizer, m_surround->BassSlider()->value(),
+                             rate(m_surround->SurroundBox(), m_surround->SurroundSlider()),
+                             rate(m_surround->ChorusBox(), m_surround->ChorusSlider()), reverb,
+                             echo))
+        return false;
+    Fill();
+    return true;
 }

@@ -30,6 +30,9 @@ public:
     void Restore() override {}
     // Applies the preset of a row; false when no row is chosen or its file does not load.
     bool ApplySelected();
+    // Writes the pages' values as the preset `name` of the folder and lists it; false when the
+    // name is empty or the file can't be written. "Save Preset..." asks for the name.
+    bool SaveAs(const QString& name);
 
     QTreeWidget* List() const { return m_list; }
     // The context menu: "Apply Preset", then the "Sound Effect" flags.
@@ -37,11 +40,13 @@ public:
     QAction* FlagAction(int index) const { return m_flagActions[index]; }
 
 private:
-    void Fill(const QString& folder);
+    void Fill();
+    void AskAndSave();
     void Apply(const EffectPreset& preset);
     void StoreFlags();
 
     Profile& m_profile;
+    QString m_folder;
     EffectControls* m_engine;
     EqualizerPage* m_equalizer;
     SurroundPage* m_surround;

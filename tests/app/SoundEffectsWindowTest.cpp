@@ -1,6 +1,7 @@
 // The "Sound Effects" sheet over the real player in this process: the pages set the playing
 // sound at once, Cancel puts it back, presets apply the effects their flags name.
 #include "app/MainFrame.h"
+#include "effects/EffectPreset.h"
 #include "effects/ui/EqualizerPage.h"
 #include "effects/ui/PresetsPage.h"
 #include "effects/ui/ReverbPage.h"
@@ -146,6 +147,16 @@ TEST_F(SoundEffectsWindowTest, APresetAppliesTheEffectsOfItsFlags) {
             EXPECT_EQ(sheet->Reverb()->ReverbSlider()->value(), 4);
             EXPECT_FALSE(sheet->Reverb()->EchoBox()->isChecked());
             EXPECT_EQ(sheet->Reverb()->PreampSlider()->value(), 44);
+            // What the pages show now, saved as a preset of its own.
+            ASSERT_TRUE(presets->SaveAs("Mine"));
+            EXPECT_EQ(presets->List()->topLevelItemCount(), 2);
+            const auto saved = EffectPreset::Read(
+                presets->List()->topLevelItem(1)->text(1).toStdU16String(), PresetFlags{});
+            ASSERT_TRUE(saved && saved->equalizer && saved->reverb && saved->surround);
+            EXPECT_EQ(saved->equalizer->bands[0], 5);
+            EXPECT_EQ(saved->equalizer->preamp, 20);
+            EXPECT_EQ(saved->reverb->delay, 150);
+            EXPECT_EQ(saved->surround->enabled, 0);
             Click(w, QDialogButtonBox::Ok);
         });
         // The next opening reads the values back from the engine.
