@@ -749,6 +749,25 @@ Press it twice quickly for a double press.</source>
     </message>
 </context>
 <context>
+    <name>MixerPage</name>
+    <message>
+        <source>Mixer</source>
+        <translation>믹서</translation>
+    </message>
+    <message>
+        <source>3D</source>
+        <translation>3D</translation>
+    </message>
+    <message>
+        <source>Treble</source>
+        <translation>고음</translation>
+    </message>
+    <message>
+        <source>Bass</source>
+        <translation>저음</translation>
+    </message>
+</context>
+<context>
     <name>OpenFolderPage</name>
     <message>
         <source>Browse...</source>

@@ -1,10 +1,12 @@
 #include "effects/ui/SoundEffectsSheet.h"
 
 #include "effects/ui/EqualizerPage.h"
+#include "effects/ui/MixerPage.h"
 #include "effects/ui/PresetsPage.h"
 #include "effects/ui/ReverbPage.h"
 #include "effects/ui/SurroundPage.h"
 #include "platform/Folders.h"
+#include "platform/ToneMixer.h"
 
 #include <QDialogButtonBox>
 #include <QTabWidget>
@@ -33,6 +35,13 @@ SoundEffectsSheet::SoundEffectsSheet(Profile& profile, EffectControls* effects,
         m_presets->setObjectName("presets");
         m_pages.push_back(m_equalizer);
         m_pages.push_back(m_presets);
+    }
+    // The sound card's own tone controls, when it has any.
+    auto mixer = std::make_unique<ToneMixer>();
+    if (!mixer->Controls().empty()) {
+        m_mixer = new MixerPage(std::move(mixer), m_tabs);
+        m_mixer->setObjectName("mixer");
+        m_pages.push_back(m_mixer);
     }
     for (EffectsPage* page : m_pages)
         m_tabs->addTab(page, page->windowTitle());

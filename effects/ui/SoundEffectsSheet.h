@@ -7,6 +7,7 @@
 class EffectControls;
 class EffectsPage;
 class EqualizerPage;
+class MixerPage;
 class PresetsPage;
 class Profile;
 class QTabWidget;
@@ -15,8 +16,8 @@ class SurroundPage;
 
 // "Sound Effects": the pages that set the effects while music plays. "Surround / BassBoost" and
 // "Reverb / Echo" set the effects of the back end in use; "Equalizer" and "Presets" are there
-// only while the built-in engine decodes. OK keeps the changes, Cancel puts back what every page
-// found.
+// only while the built-in engine decodes, "Mixer" only when the sound card has tone controls. OK
+// keeps the changes, Cancel puts back what every page found.
 class SoundEffectsSheet : public QDialog {
     Q_OBJECT
 public:
@@ -33,6 +34,8 @@ public:
     ReverbPage* Reverb() const { return m_reverb; }
     EqualizerPage* Equalizer() const { return m_equalizer; }
     PresetsPage* Presets() const { return m_presets; }
+    // Null when the sound card has no tone controls.
+    MixerPage* Mixer() const { return m_mixer; }
 
     void reject() override;
 
@@ -42,5 +45,6 @@ private:
     ReverbPage* m_reverb = nullptr;
     EqualizerPage* m_equalizer = nullptr;
     PresetsPage* m_presets = nullptr;
+    MixerPage* m_mixer = nullptr;
     std::vector<EffectsPage*> m_pages;
 };

@@ -92,7 +92,7 @@ TEST_F(SoundEffectsWindowTest, TheLowBandChangesThePlayingSoundAndCancelPutsItBa
         answers.Then([](QWidget* w) {
             auto* sheet = qobject_cast<SoundEffectsSheet*>(w);
             ASSERT_TRUE(sheet && sheet->Equalizer());
-            EXPECT_EQ(sheet->Tabs()->count(), 4);
+            EXPECT_EQ(sheet->Tabs()->count(), sheet->Mixer() ? 5 : 4);
             sheet->Tabs()->setCurrentWidget(sheet->Equalizer());
             sheet->Equalizer()->EnableBox()->setChecked(true);
             sheet->Equalizer()->Band(0)->setValue(0);
@@ -197,7 +197,7 @@ TEST_F(SoundEffectsWindowTest, TheLibrarysPagesSetItsEffects) {
             auto* sheet = qobject_cast<SoundEffectsSheet*>(w);
             ASSERT_TRUE(sheet);
             EXPECT_EQ(sheet->windowTitle(), "Sound Effects");
-            EXPECT_EQ(sheet->Tabs()->count(), 2);
+            EXPECT_EQ(sheet->Tabs()->count(), sheet->Mixer() ? 3 : 2);
             EXPECT_EQ(sheet->Tabs()->tabText(0), "Surround / BassBoost");
             EXPECT_EQ(sheet->Tabs()->tabText(1), "Reverb / Echo");
             sheet->Reverb()->EchoBox()->setChecked(true);
