@@ -157,6 +157,9 @@ TEST_F(SoundEffectsWindowTest, APresetAppliesTheEffectsOfItsFlags) {
             EXPECT_EQ(saved->equalizer->preamp, 20);
             EXPECT_EQ(saved->reverb->delay, 150);
             EXPECT_EQ(saved->surround->enabled, 0);
+            // Moving a band sets the preamp back to flat.
+            sheet->Equalizer()->Band(1)->setValue(12);
+            EXPECT_EQ(sheet->Reverb()->PreampSlider()->value(), 33);
             Click(w, QDialogButtonBox::Ok);
         });
         // The next opening reads the values back from the engine.
@@ -165,6 +168,7 @@ TEST_F(SoundEffectsWindowTest, APresetAppliesTheEffectsOfItsFlags) {
             ASSERT_TRUE(sheet && sheet->Equalizer());
             EXPECT_TRUE(sheet->Equalizer()->EnableBox()->isChecked());
             EXPECT_EQ(sheet->Equalizer()->Band(0)->value(), 5);
+            EXPECT_EQ(sheet->Equalizer()->Band(1)->value(), 12);
             EXPECT_EQ(sheet->Equalizer()->Band(9)->value(), 50);
             EXPECT_EQ(sheet->Surround()->BassSlider()->value(), 9);
             EXPECT_FALSE(sheet->Surround()->SurroundBox()->isChecked());
@@ -172,7 +176,7 @@ TEST_F(SoundEffectsWindowTest, APresetAppliesTheEffectsOfItsFlags) {
             EXPECT_TRUE(sheet->Reverb()->ReverbBox()->isChecked());
             EXPECT_EQ(sheet->Reverb()->ReverbSlider()->value(), 4);
             EXPECT_FALSE(sheet->Reverb()->EchoBox()->isChecked());
-            EXPECT_EQ(sheet->Reverb()->PreampSlider()->value(), 44);
+            EXPECT_EQ(sheet->Reverb()->PreampSlider()->value(), 33);
             Click(w, QDialogButtonBox::Cancel);
         });
         frame.OnCmdMsg(CommandId(Command::SoundEffects));
