@@ -5,6 +5,7 @@
 #include "app/MainMenu.h"
 #include "app/MprisService.h"
 #include "app/SonvaleApp.h"
+#include "effects/ui/SoundEffectsSheet.h"
 #include "input/Command.h"
 #include "input/ui/KeyMapPage.h"
 #include "lyrics/ui/LyricsListPage.h"
@@ -238,10 +239,15 @@ void ChildView::Shutdown() {
 
 // ---- Messages and input
 
-// A tap anywhere in the player's window is input for the sleep timers.
+// A tap anywhere in the player's windows, and a key in its dialogs (the sound effects sheet),
+// is input for the sleep timers.
 bool ChildView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress && m_created && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == window())
+    if (!m_created || !watched->isWidgetType())
+        return QWidget::eventFilter(watched, event);
+    const bool tap = event->type() == QEvent::MouseButtonPress;
+    const bool key =
+        event->type() == QEvent::KeyPress && static_cast<QWidget*>(watched)->window() != window();
+    if (tap || key)
         m_session.NoteInput();
     return QWidget::eventFilter(watched, event);
 }
@@ -769,6 +775,12 @@ bool ChildView::ShowOptions(uint32_t pageMask) {
         return false;
     ApplyOptions();
     return true;
+}
+
+bool ChildView::ShowSoundEffects() {
+    SoundEffectsSheet sheet(m_profile, m_session.Effects(), m_session.EngineEffects(),
+                            m_session.EngineDecodes(), SoundEffectsSheet::PresetFolder(), window());
+    return sheet.exec() == QDialog::Accepted;
 }
 
 OptionSheet::PageMakers ChildView::OptionPages() {

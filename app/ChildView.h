@@ -92,6 +92,7 @@ public:
     void StopTimer(uint32_t id) override;
     void Window(WindowAction action) override;
     bool ShowOptions(uint32_t pageMask) override;
+    bool ShowSoundEffects() override;
     std::string Resource(const std::string& name) override;
     bool ShowSleepTimer() override;
     std::optional<double> ShowPlaybackSpeed() override;

@@ -28,6 +28,8 @@ public:
     void RegisterMapped(const KeyMap& map);
     // Releases the mapped keys, except those mapped to `keep`.
     void ReleaseMapped(const KeyMap& map, std::optional<uint32_t> keep = std::nullopt);
+    // Releases one key.
+    void Release(uint16_t keyCode) { m_registered.erase(keyCode); }
     // Going to the background: with "ContKeyMap" 0 only the keys of "Activate Sonvale" stay.
     void GoToBackground(const KeyMap& map);
     // The periodic check in the background registers again what other programs may have taken:

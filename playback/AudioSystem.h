@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 
+class EffectControls;
 class EngineBackend;
 class LibraryBackend;
 class LibraryTagSource;
@@ -32,6 +33,10 @@ public:
     virtual EngineBackend& Engine() = 0;
     // The library's tags of a file, for the playlist; may be null.
     virtual LibraryTagSource* Tags() = 0;
+    // The sound effects of the built-in engine and of the run-time library while the audio
+    // runs; null when there are none.
+    virtual EffectControls* EngineControls() { return nullptr; }
+    virtual EffectControls* LibraryControls() { return nullptr; }
     // "UseDefaultDecoder" as it was at start-up.
     virtual int32_t UseDefaultDecoder() const = 0;
     // Milliseconds between two ticks (one mixed block).

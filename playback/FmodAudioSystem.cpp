@@ -27,6 +27,8 @@ bool FmodAudioSystem::Start() {
     m_tags = std::make_unique<FmodTagSource>(&m_backend.Fsound());
     m_library = std::make_unique<FmodLibraryBackend>(m_backend.Fsound(), &m_backend.Effects());
     m_engine = std::make_unique<PlayerEngineBackend>(m_backend.Engine());
+    m_engineControls = std::make_unique<EngineEffectControls>(m_backend.Engine());
+    m_libraryControls = std::make_unique<LibraryEffectControls>(m_backend.Effects());
     return true;
 }
 
@@ -52,6 +54,8 @@ void FmodAudioSystem::Shutdown() {
     if (!m_backend.IsStarted())
         return;
     m_backend.Shutdown();
+    m_engineControls.reset();
+    m_libraryControls.reset();
     m_engine.reset();
     m_library.reset();
     m_tags.reset();
@@ -63,6 +67,14 @@ LibraryBackend& FmodAudioSystem::Library() {
 
 EngineBackend& FmodAudioSystem::Engine() {
     return *m_engine;
+}
+
+EffectControls* FmodAudioSystem::EngineControls() {
+    return m_engineControls.get();
+}
+
+EffectControls* FmodAudioSystem::LibraryControls() {
+    return m_libraryControls.get();
 }
 
 LibraryTagSource* FmodAudioSystem::Tags() {

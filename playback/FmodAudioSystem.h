@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AudioSystem.h"
+#include "playback/EffectControls.h"
 #include "playback/FmodBackend.h"
 
 #include <memory>
@@ -29,6 +30,8 @@ public:
     LibraryBackend& Library() override;
     EngineBackend& Engine() override;
     LibraryTagSource* Tags() override;
+    EffectControls* EngineControls() override;
+    EffectControls* LibraryControls() override;
     int32_t UseDefaultDecoder() const override { return m_backend.UseDefaultDecoder(); }
     int TickMs() const override;
 
@@ -45,4 +48,6 @@ private:
     std::unique_ptr<FmodTagSource> m_tags;
     std::unique_ptr<FmodLibraryBackend> m_library;
     std::unique_ptr<PlayerEngineBackend> m_engine;
+    std::unique_ptr<EngineEffectControls> m_engineControls;
+    std::unique_ptr<LibraryEffectControls> m_libraryControls;
 };

@@ -167,6 +167,20 @@ bool PlayerSession::UsesLibrary() const {
     return m_audio && m_audio->UseDefaultDecoder() == 1;
 }
 
+EffectControls* PlayerSession::Effects() {
+    if (!Running())
+        return nullptr;
+    return UsesLibrary() ? m_audio->LibraryControls() : m_audio->EngineControls();
+}
+
+EffectControls* PlayerSession::EngineEffects() {
+    return Running() ? m_audio->EngineControls() : nullptr;
+}
+
+bool PlayerSession::EngineDecodes() const {
+    return !UsesLibrary() || (m_controller && m_controller->StreamMode());
+}
+
 bool PlayerSession::WmaAvailable() const {
     return m_playlist && m_playlist->WmaAvailable();
 }
@@ -363,6 +377,11 @@ bool PlayerSession::Run(Command command) {
     case Command::CpuProfile:
         m_ui.ShowCpuProfile();
         return true;
+    case Command::SoundEffects:
+        if (!Available(command))
+            return false;
+        ShowSoundEffects();
+        return true;
     case Command::KeepSyncTime: {
         const bool keep = Settings::Get(m_profile, kKeepLyricsSync) != 1;
         Settings::Set(m_profile, kKeepLyricsSync, keep ? 1 : 0);
@@ -448,6 +467,8 @@ bool PlayerSession::Available(Command command) const {
                m_controller->CurrentMode() != PlaybackController::Mode::Stream &&
                m_controller->CurrentMode() != PlaybackController::Mode::MediaPlayer &&
                m_controller->CurrentMode() != PlaybackController::Mode::Engine;
+    case Command::SoundEffects:
+        return Running() && m_audio->EngineControls() && m_audio->LibraryControls();
     case Command::SyncFaster:
     case Command::SyncDefault:
     case Command::SyncSlower:
@@ -620,7 +641,7 @@ void PlayerSession::Handle(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         break;
     case kCheckBackgroundKeys:
         if (!m_active) {
-            m_hotKeys.CheckInBackground(m_keyMap, HotKeys::InUse{m_lyricsPageOpen, false});
+            m_hotKeys.CheckInBackground(m_keyMap, HotKeys::InUse{m_lyricsPageOpen, m_effectsOpen});
             PublishHotKeys();
         }
         break;
@@ -829,6 +850,19 @@ void PlayerSession::ShowSettings() {
         m_hotKeys.RegisterMapped(m_keyMap); // the map the sheet left
         PublishHotKeys();
     }
+}
+
+// The sheet's sliders take the arrow keys: Left and Right are no hot keys while it is up.
+void PlayerSession::ShowSoundEffects() {
+    m_effectsOpen = true;
+    m_hotKeys.Release(37);
+    m_hotKeys.Release(39);
+    PublishHotKeys();
+    m_ui.ShowSoundEffects();
+    m_effectsOpen = false;
+    if (m_active)
+        m_hotKeys.RegisterMapped(m_keyMap);
+    PublishHotKeys();
 }
 
 bool PlayerSession::ShowOptionSheet(uint32_t mask) {

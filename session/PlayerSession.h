@@ -25,6 +25,7 @@
 #include <vector>
 
 class AudioSystem;
+class EffectControls;
 class MediaOpener;
 class MessageSink;
 class PlaybackController;
@@ -143,6 +144,13 @@ public:
     // the built-in engine's streaming options from the stored settings.
     void SetStreamBufferSize(int ms);
     void ApplyStreamingOptions();
+    // The sound effects sheet: the effects of the back end in use (the run-time library's own
+    // objects while it is in use, else the built-in engine's) and the engine's, which the
+    // equalizer and the presets set; null while the audio does not run. The engine decodes when
+    // the library is not in use, or in stream mode.
+    EffectControls* Effects();
+    EffectControls* EngineEffects();
+    bool EngineDecodes() const;
 
     // ---- Out
     PlayerState State() const;
@@ -276,6 +284,7 @@ private:
     void Focus(PlayerObserver::Control control);
     // An options sheet: the hot keys are released while it is up and registered after it.
     bool ShowOptionSheet(uint32_t mask);
+    void ShowSoundEffects();
     void PublishHotKeys();
 
     Profile& m_profile;
@@ -318,6 +327,7 @@ private:
     bool m_started = false;
     bool m_shutDown = false;
     bool m_deleting = false;
+    bool m_effectsOpen = false; // the sound effects sheet is up
     std::atomic<bool> m_hold{false};
     std::atomic<bool> m_active{true};
     std::atomic<bool> m_displayOn{true};

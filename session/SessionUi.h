@@ -48,6 +48,8 @@ public:
     // The CPU profile dialog: frequency bars on, or off with the title's scrolling; on OK the
     // window applies both.
     virtual bool ShowCpuProfile() = 0;
+    // The sound effects sheet over the playing sound; true when closed with OK.
+    virtual bool ShowSoundEffects() = 0;
     // A built-in resource ("demo/sonvale-demo.ogg", "sounds/12.wav"); empty when missing.
     virtual std::string Resource(const std::string& name) = 0;
 };

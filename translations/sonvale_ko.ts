@@ -158,6 +158,29 @@ Memory Used	: %dKB/%dKB</source>
     </message>
 </context>
 <context>
+    <name>EqualizerPage</name>
+    <message>
+        <source>Equalizer</source>
+        <translation>이퀄라이저</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>저음</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>고음</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>사용</translation>
+    </message>
+    <message>
+        <source>Flat</source>
+        <translation>평탄하게</translation>
+    </message>
+</context>
+<context>
     <name>FileAssocPage</name>
     <message>
         <source>File Associations</source>
@@ -758,6 +781,25 @@ Press it twice quickly for a double press.</source>
     </message>
 </context>
 <context>
+    <name>MixerPage</name>
+    <message>
+        <source>Mixer</source>
+        <translation>믹서</translation>
+    </message>
+    <message>
+        <source>3D</source>
+        <translation>3D</translation>
+    </message>
+    <message>
+        <source>Treble</source>
+        <translation>고음</translation>
+    </message>
+    <message>
+        <source>Bass</source>
+        <translation>저음</translation>
+    </message>
+</context>
+<context>
     <name>OpenFolderPage</name>
     <message>
         <source>Browse...</source>
@@ -964,6 +1006,92 @@ Press it twice quickly for a double press.</source>
     </message>
 </context>
 <context>
+    <name>PresetsPage</name>
+    <message>
+        <source>Presets</source>
+        <translation>프리셋</translation>
+    </message>
+    <message>
+        <source>Double tap a preset to apply it.</source>
+        <translation>프리셋을 두 번 누르면 적용됩니다.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>이름</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>경로</translation>
+    </message>
+    <message>
+        <source>Apply Preset</source>
+        <translation>프리셋 적용</translation>
+    </message>
+    <message>
+        <source>Sound Effect</source>
+        <translation>음향 효과</translation>
+    </message>
+    <message>
+        <source>Surround</source>
+        <translation>서라운드</translation>
+    </message>
+    <message>
+        <source>3D Chorus</source>
+        <translation>3D코러스</translation>
+    </message>
+    <message>
+        <source>BassBoost</source>
+        <translation>베이스증폭</translation>
+    </message>
+    <message>
+        <source>Reverb</source>
+        <translation>리버브</translation>
+    </message>
+    <message>
+        <source>Echo</source>
+        <translation>에코</translation>
+    </message>
+    <message>
+        <source>Preamp</source>
+        <translation>프리앰프</translation>
+    </message>
+    <message>
+        <source>Save Preset...</source>
+        <translation>프리셋 저장...</translation>
+    </message>
+    <message>
+        <source>Save Preset</source>
+        <translation>프리셋 저장</translation>
+    </message>
+    <message>
+        <source>Preset name:</source>
+        <translation>프리셋 이름:</translation>
+    </message>
+    <message>
+        <source>The preset could not be saved.</source>
+        <translation>프리셋을 저장하지 못했습니다.</translation>
+    </message>
+</context>
+<context>
+    <name>ReverbPage</name>
+    <message>
+        <source>Reverb / Echo</source>
+        <translation>리버브 / 에코 효과</translation>
+    </message>
+    <message>
+        <source>Reverb</source>
+        <translation>리버브</translation>
+    </message>
+    <message>
+        <source>Echo</source>
+        <translation>에코</translation>
+    </message>
+    <message>
+        <source>Preamp</source>
+        <translation>프리앰프</translation>
+    </message>
+</context>
+<context>
     <name>SkinPage</name>
     <message>
         <source>Skin</source>
@@ -1030,6 +1158,13 @@ Press it twice quickly for a double press.</source>
     </message>
 </context>
 <context>
+    <name>SoundEffectsSheet</name>
+    <message>
+        <source>Sound Effects</source>
+        <translation>음향효과</translation>
+    </message>
+</context>
+<context>
     <name>StreamingPage</name>
     <message>
         <source>Streaming</source>
@@ -1046,6 +1181,25 @@ Press it twice quickly for a double press.</source>
     <message>
         <source>Prebuffer Size (KB)</source>
         <translation>프리버퍼 크기 (KB)</translation>
+    </message>
+</context>
+<context>
+    <name>SurroundPage</name>
+    <message>
+        <source>Surround / BassBoost</source>
+        <translation>서라운드 / 베이스증폭 효과</translation>
+    </message>
+    <message>
+        <source>Surround</source>
+        <translation>서라운드</translation>
+    </message>
+    <message>
+        <source>3D Chorus</source>
+        <translation>3D코러스</translation>
+    </message>
+    <message>
+        <source>BassBoost</source>
+        <translation>베이스증폭</translation>
     </message>
 </context>
 <context>

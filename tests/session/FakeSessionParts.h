@@ -154,6 +154,11 @@ public:
         ++cpuProfiles;
         return false;
     }
+    int soundEffectsShown = 0;
+    bool ShowSoundEffects() override {
+        ++soundEffectsShown;
+        return false;
+    }
     std::string Resource(const std::string& name) override {
         const auto found = resources.find(name);
         return found == resources.end() ? std::string() : found->second;

@@ -9,6 +9,7 @@
 #include "app/ChildViewHost.h"
 #include "app/MainFrame.h"
 #include "app/SonvaleApp.h"
+#include "effects/ui/SoundEffectsSheet.h"
 #include "input/Command.h"
 #include "input/ui/KeyCaptureDialog.h"
 #include "input/ui/ManualKeyDialog.h"
@@ -25,6 +26,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -33,6 +35,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -157,6 +160,21 @@ int main(int argc, char** argv) {
                 !Save(*dialog, QStringLiteral("%1/%2.%3.png").arg(out, name, language), written);
             dialog->reject();
         }
+        // The sound effects sheet with all its pages, over two sample presets.
+        for (const char* preset : {"Rock.gpe", "Jazz Club.GPE"})
+            std::ofstream(home / preset) << "[Sonvale Equalizer]\n";
+        SoundEffectsSheet effects(profile, nullptr, nullptr, true,
+                                  QString::fromStdString(home.string()), frame);
+        effects.show();
+        for (int i = 0; i < effects.Tabs()->count(); ++i) {
+            effects.Tabs()->setCurrentIndex(i);
+            QApplication::processEvents();
+            const QString name = effects.Tabs()->widget(i)->objectName();
+            failed |= !Save(effects,
+                            QStringLiteral("%1/sound-effects-%2.%3.png").arg(out, name, language),
+                            written);
+        }
+        effects.reject();
         frame->close();
     });
     const int result = app.Run();
