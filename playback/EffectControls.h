@@ -4,9 +4,6 @@
 
 #include <cstdint>
 
-class LibraryEffects;
-class Player;
-
 // The sound effects of one back end while music plays, as the effects sheet reads and sets them.
 // Kinds are the engine's (reverb, echo, surround, 3D chorus).
 class EffectControls {
@@ -30,40 +27,4 @@ public:
     // The equalizer, which only the built-in engine has (the library answers a flat one).
     virtual EqualizerParams Equalizer() = 0;
     virtual void SetEqualizer(const EqualizerParams& equalizer) = 0;
-};
-
-// The built-in engine's effects through its interface.
-class EngineEffectControls : public EffectControls {
-public:
-    explicit EngineEffectControls(Player* player) : m_player(player) {}
-
-    EffectParams Effect(EffectKind kind) override;
-    void SetEffect(EffectKind kind, const EffectParams& params) override;
-    int32_t BassBoost() override;
-    void SetBassBoost(int32_t level) override;
-    Preamp GetPreamp() override;
-    void SetPreamp(const Preamp& preamp) override;
-    EqualizerParams Equalizer() override;
-    void SetEqualizer(const EqualizerParams& equalizer) override;
-
-private:
-    Player* m_player;
-};
-
-// The run-time library's effect objects on its mix.
-class LibraryEffectControls : public EffectControls {
-public:
-    explicit LibraryEffectControls(LibraryEffects& effects) : m_effects(effects) {}
-
-    EffectParams Effect(EffectKind kind) override;
-    void SetEffect(EffectKind kind, const EffectParams& params) override;
-    int32_t BassBoost() override;
-    void SetBassBoost(int32_t level) override;
-    Preamp GetPreamp() override;
-    void SetPreamp(const Preamp& preamp) override;
-    EqualizerParams Equalizer() override { return {}; }
-    void SetEqualizer(const EqualizerParams&) override {}
-
-private:
-    LibraryEffects& m_effects;
 };

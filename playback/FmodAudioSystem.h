@@ -1,8 +1,9 @@
 #pragma once
 
 #include "playback/AudioSystem.h"
-#include "playback/EffectControls.h"
+#include "playback/EngineEffectControls.h"
 #include "playback/FmodBackend.h"
+#include "playback/LibraryEffectControls.h"
 
 #include <memory>
 

@@ -11,6 +11,7 @@
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 #include "tests/app/InProcessPlayer.h"
+#include "tests/app/PrivateBus.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -19,7 +20,6 @@
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
-#include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -122,10 +122,9 @@ protected:
                                               setting::kProfileName);
         Settings::Set(*m_profile, setting::kDemoPlayed, 1);
 
-        m_bus.start("dbus-daemon", {"--session", "--print-address", "--nofork"});
-        ASSERT_TRUE(m_bus.waitForReadyRead(10000));
-        const QString address = QString::fromUtf8(m_bus.readLine()).trimmed();
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8().constData(), 1);
+        m_bus = std::make_unique<PrivateBus>();
+        const QString address = m_bus->Address();
+        ASSERT_FALSE(address.isEmpty());
         m_desktop = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(address, QStringLiteral("portal")));
         ASSERT_TRUE(m_desktop->isConnected());
@@ -137,8 +136,7 @@ protected:
     void TearDown() override {
         m_desktop.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
-        m_bus.kill();
-        m_bus.waitForFinished();
+        m_bus.reset();
     }
 
     // The title the desktop's media controls show for the playing track.
@@ -161,7 +159,7 @@ protected:
 
     TempFolder m_home;
     std::unique_ptr<Profile> m_profile;
-    QProcess m_bus;
+    std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<QDBusConnection> m_desktop;
     std::unique_ptr<FakePortal> m_portal;
 };

@@ -14,6 +14,7 @@
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 #include "tests/app/InProcessPlayer.h"
+#include "tests/app/PrivateBus.h"
 
 #include <QApplication>
 #include <QDBusArgument>
@@ -22,7 +23,6 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
-#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -86,13 +86,9 @@ protected:
         Settings::Set(profile, setting::kDemoPlayed, 1);
         Settings::Set(profile, setting::kRepeat, 0);
 
-        m_bus.start(QStringLiteral("dbus-daemon"),
-                    {QStringLiteral("--session"), QStringLiteral("--print-address"),
-                     QStringLiteral("--nofork")});
-        ASSERT_TRUE(m_bus.waitForReadyRead(10000));
-        const QString address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        m_bus = std::make_unique<PrivateBus>();
+        const QString address = m_bus->Address();
         ASSERT_FALSE(address.isEmpty());
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8().constData(), 1);
         m_client = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(address, QStringLiteral("mpris-test-client")));
         ASSERT_TRUE(m_client->isConnected());
@@ -101,8 +97,7 @@ protected:
     void TearDown() override {
         m_client.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("mpris-test-client"));
-        m_bus.kill();
-        m_bus.waitForFinished();
+        m_bus.reset();
     }
 
     QDBusMessage Call(const QString& interface, const QString& method,
@@ -128,7 +123,7 @@ protected:
     qlonglong Position() { return Get(QStringLiteral("Position")).toLongLong(); }
 
     TempFolder m_home;
-    QProcess m_bus;
+    std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<QDBusConnection> m_client;
 };
 
