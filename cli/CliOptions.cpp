@@ -34,6 +34,7 @@ const char* CliOptions::Usage() {
     return "usage: sonvale-cli play FILE [options]\n"
            "       sonvale-cli decode FILE -o OUT.wav [options]\n"
            "       sonvale-cli info FILE\n"
+           "       sonvale-cli lyrics FILE [--download]\n"
            "options:\n"
            "  --eq L0,...,L9        equalizer band levels 0..63 (31 = flat, 0 = +20 dB); turns it "
            "on\n"
@@ -48,6 +49,8 @@ const char* CliOptions::Usage() {
            "  --always-open-device  keep the device open between tracks (play only)\n"
            "  --scan                measure MPEG files exactly by scanning every frame (info "
            "does)\n"
+           "  --download            lyrics: a track without them gets them from the lyrics "
+           "services\n"
            "  --buffer MS           output buffer length (default 1000)\n"
            "  --prebuffer PERCENT   prebuffer before playing starts (default 10)\n"
            "keys while playing: space pause, left/right seek 5 s, q quit\n";
@@ -64,7 +67,8 @@ CliOptions CliOptions::Parse(int argc, char** argv) {
     }
     o.command = args[0];
     o.file = args[1];
-    if (o.command != "play" && o.command != "decode" && o.command != "info") {
+    if (o.command != "play" && o.command != "decode" && o.command != "info" &&
+        o.command != "lyrics") {
         o.error = "unknown command '" + o.command + "'";
         return o;
     }
@@ -108,6 +112,9 @@ CliOptions CliOptions::Parse(int argc, char** argv) {
             continue;
         } else if (a == "--always-open-device") {
             o.player.alwaysOpenDevice = 1;
+            continue;
+        } else if (a == "--download" && o.command == "lyrics") {
+            o.download = true;
             continue;
         } else if (a == "--scan") {
             o.player.scanMpegCompletely = 1;

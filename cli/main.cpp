@@ -4,8 +4,10 @@
 //                 elapsed time; exits 0 when the stream ended, 1 when it failed
 //   decode FILE   through the whole engine into a WAV file, faster than real time
 //   info FILE     what the engine knows of the file
+//   lyrics FILE   the track's timed lyrics ([--download] from the lyrics services when it has none)
 
 #include "cli/CliOptions.h"
+#include "cli/LyricsCommand.h"
 #include "cli/Terminal.h"
 #include "cli/WavWriter.h"
 #include "cli/WavWriterDevice.h"
@@ -355,5 +357,7 @@ int main(int argc, char** argv) {
         return Info(options);
     if (options.command == "decode")
         return Decode(options);
+    if (options.command == "lyrics")
+        return PrintLyrics(options.file, options.download);
     return Play(options);
 }

@@ -38,6 +38,11 @@ std::string LrcFileWriter::LrcPath(const std::string& audioPath) {
     return (hasExtension ? audioPath.substr(0, dot) : audioPath) + ".lrc";
 }
 
+std::string LrcFileWriter::TextPath(const std::string& audioPath) {
+    const std::string lrc = LrcPath(audioPath);
+    return lrc.substr(0, lrc.size() - 4) + ".txt";
+}
+
 std::string LrcFileWriter::Contents(const std::u16string& artist, const std::u16string& title,
                                     const std::u16string& album, const std::u16string& lines) {
     std::string bytes = "\xFF\xFE";
@@ -48,7 +53,8 @@ std::string LrcFileWriter::Contents(const std::u16string& artist, const std::u16
     return bytes;
 }
 
-bool LrcFileWriter::WriteAtomically(const std::string& path, const std::string& bytes) {
+bool LrcFileWriter::WriteAtomically(const std::string& path, const std::string& bytes,
+                                    bool replace) {
     const size_t slash = path.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -59,9 +65,11 @@ bool LrcFileWriter::WriteAtomically(const std::string& path, const std::string& 
         return false;
     const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    // A hard link never replaces: it fails when the name exists.
+    const bool placed = written && closed &&
+                        (replace ? std::rename(temporary.c_str(), path.c_str()) == 0
+                                 : ::link(temporary.c_str(), path.c_str()) == 0);
+    if (!placed || !replace)
         ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return placed;
 }

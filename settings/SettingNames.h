@@ -137,6 +137,11 @@ inline constexpr NumberSetting kAppendSecondLine{u"AppendSecondLine", 1};
 inline constexpr NumberSetting kAppendThirdLine{u"AppendThirdLine", 1};
 // The lyrics web service: a host name, optionally with ":port" (the default HTTP port otherwise).
 inline constexpr TextSetting kLyricsServer{u"LyricsServer", u"lyrics.alsong.co.kr"};
+// The LRCLIB lyrics service: its base address (scheme, host and optional port).
+inline constexpr TextSetting kLrclibServer{u"LrclibServer", u"https://lrclib.net"};
+// The lyrics services a download asks, in order, separated by commas: "soap" (the service of
+// LyricsServer) and "lrclib".
+inline constexpr TextSetting kLyricsSources{u"LyricsSources", u"soap,lrclib"};
 // Seven font slots 00 .. 06: "FontName%02d" (text), "FontStyle%02d", "FontColor%02d",
 // "FontHeight%02d" (numbers).
 inline constexpr int kFontSlots = 7;

@@ -188,4 +188,27 @@ TEST(Cli, AnUnreadableFileIsSaidToBeSo) {
     EXPECT_TRUE(Contains(run.errors, std::strerror(EACCES))) << run.errors;
 }
 
+TEST(Cli, LyricsPrintsTheTimedLinesBesideOrInTheTrack) {
+    TempFolder folder;
+    const std::string song = folder / "song.mp3";
+    std::filesystem::copy_file(kFixtures + "/mpeg1-l3-cbr-plain.mp3", song);
+    const CliRun none = RunCli(folder, {"lyrics", song});
+    EXPECT_EQ(1, none.exitCode);
+    EXPECT_TRUE(Contains(none.errors, "has no synchronised lyrics")) << none.errors;
+    EXPECT_EQ("", none.output);
+
+    folder.Write("song.txt", "Only plain text\n");
+    EXPECT_EQ(1, RunCli(folder, {"lyrics", song}).exitCode);
+
+    folder.Write("song.lrc", "[ar:Someone]\r\n[00:04.00]World\r\n[00:01.50]Hello\r\n"
+                             "[00:02.00]\xEB\xB0\xA4\r\n");
+    const CliRun lrc = RunCli(folder, {"lyrics", song});
+    EXPECT_EQ(0, lrc.exitCode) << lrc.errors;
+    EXPECT_EQ("[00:01.50]Hello\n[00:02.00]\xEB\xB0\xA4\n[00:04.00]World\n", lrc.output);
+
+    const CliRun tags = RunCli(folder, {"lyrics", kFixtures + "/tag-lyrics-id3v23.mp3"});
+    EXPECT_EQ(0, tags.exitCode) << tags.errors;
+    EXPECT_EQ("[00:01.00]First line\n[00:02.50]Second line\n[00:04.00]Third line\n", tags.output);
+}
+
 } // namespace

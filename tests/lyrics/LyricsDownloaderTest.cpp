@@ -1,5 +1,9 @@
 #include "lyrics/LyricsDownloader.h"
 
+#include "lyrics/LrcFileWriter.h"
+#include "lyrics/LrclibClient.h"
+#include "platform/TextCodec.h"
+
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "settings/SettingNames.h"
@@ -321,4 +325,165 @@ TEST(LyricsDownloaderSettingTest, TheServerHostComesFromTheSettings) {
     EXPECT_EQ(LyricsDownloader::ServerHost(profile), "127.0.0.1:8080");
     profile.WriteProfileString(setting::kSettings, u"LyricsServer", u"");
     EXPECT_EQ(LyricsDownloader::ServerHost(profile), "lyrics.alsong.co.kr");
+
+    using Source = LyricsDownloader::Source;
+    EXPECT_EQ(LyricsDownloader::LrclibServer(profile), "https://lrclib.net");
+    EXPECT_EQ(LyricsDownloader::Sources(profile), (std::vector{Source::Soap, Source::Lrclib}));
+    const std::pair<const char16_t*, std::vector<Source>> orders[] = {
+        {u"LRCLIB", {Source::Lrclib}},
+        {u"lrclib, soap,lrclib", {Source::Lrclib, Source::Soap}},
+        {u"nothing known", {Source::Soap, Source::Lrclib}},
+    };
+    for (const auto& [text, sources] : orders) {
+        profile.WriteProfileString(setting::kSettings, u"LyricsSources", text);
+        EXPECT_EQ(LyricsDownloader::Sources(profile), sources);
+    }
+}
+
+namespace {
+
+// LRCLIB as a loopback server: JSON records over plain HTTP, asked for through the settings.
+class LrclibDownloadTest : public LyricsDownloaderTest {
+protected:
+    TempFolder home;
+    Registry registry{home / "registry.db"};
+    Profile profile{registry, setting::kRegistryKeyWord, setting::kProfileName};
+
+    LrclibDownloadTest() {
+        song = folder.Write("My Song.mp3", ReadFixture("tag-id3v23.mp3"));
+        // Nothing reaches a real service.
+        profile.WriteProfileString(setting::kSettings, u"LyricsServer", u"127.0.0.1:1");
+        profile.WriteProfileString(setting::kSettings, u"LrclibServer", u"http://127.0.0.1:1");
+    }
+    void Use(const SoapServer& lrclib, const SoapServer* soap = nullptr,
+             const char16_t* sources = u"lrclib") {
+        profile.WriteProfileString(setting::kSettings, u"LrclibServer",
+                                   TextCodec::Utf8ToUtf16("http://" + lrclib.Host() + "/"));
+        if (soap != nullptr)
+            profile.WriteProfileString(setting::kSettings, u"LyricsServer",
+                                       TextCodec::Utf8ToUtf16(soap->Host()));
+        profile.WriteProfileString(setting::kSettings, u"LyricsSources", sources);
+    }
+    bool Download(LyricsDownloader& downloader) {
+        return downloader.DownloadLyrics(std::filesystem::path(song).u16string(), true, true);
+    }
+};
+
+const std::string kRecord =
+    R"({"id":3,"trackName":"Fixture Title","artistName":"Fixture Artist",)"
+    R"("albumName":"\ubc24 Album","duration":1.0,"instrumental":false,)"
+    R"("plainLyrics":"Hello\nWorld\n","syncedLyrics":"[00:01.50] Hello\n[00:04.00] World\n"})";
+
+} // namespace
+
+TEST_F(LrclibDownloadTest, ATrackOnlyLrclibKnowsGetsItsSyncedLinesAsLrc) {
+    SoapServer soap([](SoapServer&, int fd) { SoapServer::Respond(fd, 500, ""); });
+    SoapServer lrclib([](SoapServer&, int fd) { SoapServer::Respond(fd, 200, kRecord); });
+    Use(lrclib, &soap, u"soap,lrclib");
+    LyricsDownloader downloader(profile);
+    ASSERT_TRUE(Download(downloader));
+    EXPECT_EQ(soap.Connections(), 1);
+
+    // The fixture lasts a quarter of a second: no whole second to send.
+    const std::string head = lrclib.Head();
+    EXPECT_EQ(head.substr(0, head.find("\r\n")),
+              "GET /api/get?track_name=Fixture%20Title&artist_name=Fixture%20Artist"
+              "&album_name=Fixture%20Album HTTP/1.1");
+    EXPECT_NE(head.find("\r\nUser-Agent: Sonvale v" SONVALE_VERSION
+                        " (https://github.com/sonvale/sonvale)\r\n"),
+              std::string::npos)
+        << head;
+
+    const std::u16string lines = u"[00:01.50]Hello\r\n[00:04.00]World\r\n";
+    EXPECT_EQ(downloader.Result(), lines);
+    EXPECT_EQ(downloader.Title(), u"Fixture Title");
+    EXPECT_EQ(downloader.Album(), u"밤 Album");
+    EXPECT_EQ(folder.Read("My Song.lrc"),
+              Utf16File(u"[ar:Fixture Artist]\r\n[ti:Fixture Title]\r\n[al:밤 Album]\r\n" + lines));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"My Song.lrc", "My Song.mp3"}));
+
+    // Asked first, LRCLIB answers alone.
+    std::filesystem::remove(lrc);
+    Use(lrclib, &soap, u"lrclib,soap");
+    LyricsDownloader again(profile);
+    ASSERT_TRUE(Download(again));
+    EXPECT_EQ(soap.Connections(), 1);
+    EXPECT_EQ(lrclib.Connections(), 2);
+}
+
+TEST_F(LrclibDownloadTest, PlainLyricsOnlyWhenThereAreNoSyncedOnes) {
+    SoapServer lrclib([](SoapServer&, int fd) {
+        SoapServer::Respond(fd, 200,
+                            R"({"trackName":"T","artistName":"A","albumName":null,)"
+                            R"("plainLyrics":"\nFirst line\r\n\nSecond line\n\n",)"
+                            R"("syncedLyrics":null})");
+    });
+    Use(lrclib);
+    LyricsDownloader downloader(profile);
+    ASSERT_TRUE(Download(downloader));
+    EXPECT_EQ(downloader.Result(), u"First line\r\n\r\nSecond line\r\n");
+    EXPECT_EQ(folder.Read("My Song.txt"), "First line\r\n\r\nSecond line\r\n");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"My Song.mp3", "My Song.txt"}));
+}
+
+TEST(LrclibTrackTest, TheTrackAskedAboutComesFromTagsAndHeaders) {
+    LrclibTrack track;
+    EXPECT_TRUE(LrclibClient::ReadTrack(u"" SONVALE_FIXTURES "/tag-id3v24-utf8.mp3", track));
+    EXPECT_EQ(track.title, "노래 제목");
+    EXPECT_EQ(track.artist, "Beyoncé & Ørjan");
+    EXPECT_EQ(track.album, "Café del Mar 𝄞");
+    // Without an artist there is nothing to ask; the length is read all the same.
+    EXPECT_FALSE(
+        LrclibClient::ReadTrack(u"" SONVALE_FIXTURES "/mpeg1-l3-vbr-plain-12s.mp3", track));
+    EXPECT_EQ(track.title, "mpeg1-l3-vbr-plain-12s");
+    EXPECT_EQ(track.durationS, 12);
+    EXPECT_TRUE(LrclibClient::ReadTrack(u"" SONVALE_FIXTURES "/tag-vorbis.ogg", track));
+    EXPECT_EQ(track.artist, "Jürgen Ö");
+    EXPECT_EQ(track.album, "앨범");
+    EXPECT_FALSE(LrclibClient::ReadTrack(u"" SONVALE_FIXTURES "/missing.mp3", track));
+}
+
+TEST_F(LrclibDownloadTest, UnknownTracksSilentServersAndExistingFilesWriteNothing) {
+    using Reply = std::function<void(SoapServer&, int)>;
+    const std::vector<std::pair<const char*, Reply>> replies = {
+        {"404", [](SoapServer&, int fd) { SoapServer::Respond(fd, 404, R"({"code":404})"); }},
+        {"no lyrics",
+         [](SoapServer&, int fd) {
+             SoapServer::Respond(fd, 200, R"({"plainLyrics":null,"syncedLyrics":""})");
+         }},
+        {"not JSON", [](SoapServer&, int fd) { SoapServer::Respond(fd, 200, "[00:01.00]x"); }},
+        {"silent",
+         [](SoapServer& server, int) {
+             while (!server.Stopping())
+                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
+         }},
+    };
+    LyricsServiceLimits limits;
+    limits.totalTimeoutMs = 1000;
+    for (const auto& [name, reply] : replies) {
+        SCOPED_TRACE(name);
+        SoapServer lrclib(reply);
+        Use(lrclib);
+        LyricsDownloader downloader(profile, limits);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(Download(downloader));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_EQ(lrclib.Connections(), 1);
+        EXPECT_TRUE(downloader.Result().empty());
+        EXPECT_EQ(Names(), std::vector<std::string>{"My Song.mp3"});
+    }
+
+    // A track with an LRC file keeps it: the services are not even asked.
+    SoapServer lrclib([](SoapServer&, int fd) { SoapServer::Respond(fd, 200, kRecord); });
+    Use(lrclib);
+    folder.Write("My Song.lrc", "kept");
+    LyricsDownloader downloader(profile);
+    downloader.SetReplaceExisting(false);
+    EXPECT_FALSE(Download(downloader));
+    EXPECT_EQ(lrclib.Connections(), 0);
+    EXPECT_EQ(folder.Read("My Song.lrc"), "kept");
+    // Nor does a file that appears while the lyrics are written get replaced.
+    EXPECT_FALSE(LrcFileWriter::WriteAtomically(lrc, "new", false));
+    EXPECT_EQ(folder.Read("My Song.lrc"), "kept");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"My Song.lrc", "My Song.mp3"}));
 }
