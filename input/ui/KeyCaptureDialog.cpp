@@ -30,8 +30,16 @@ KeyCaptureDialog::KeyCaptureDialog(QWidget* parent) : NonFSDialog(parent) {
     m_timer.setInterval(kDoubleMs);
     connect(&m_timer, &QTimer::timeout, this, &QDialog::accept);
     connect(this, &QDialog::finished, &m_timer, &QTimer::stop);
-    connect(this, &QDialog::finished, this, [this] { KeyCapture::End(this); });
+}
+
+void KeyCaptureDialog::showEvent(QShowEvent* event) {
     KeyCapture::Begin(this);
+    NonFSDialog::showEvent(event);
+}
+
+void KeyCaptureDialog::hideEvent(QHideEvent* event) {
+    KeyCapture::End(this);
+    NonFSDialog::hideEvent(event);
 }
 
 KeyCaptureDialog::~KeyCaptureDialog() {

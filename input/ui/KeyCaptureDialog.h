@@ -10,7 +10,7 @@
 // Waits for one key: the first key press is taken, and a second press of the same key within
 // kDoubleMs makes it a double press. kDoubleMs after the first press the dialog ends with OK,
 // giving the key's virtual-key code and the double flag. F13 to F24 are not taken. While it is
-// open, the media keys and the desktop's shortcuts come to it (WM_KEYDOWN, WM_HOTKEY) rather
+// shown, the media keys and the desktop's shortcuts come to it (WM_KEYDOWN, WM_HOTKEY) rather
 // than to the player.
 class KeyCaptureDialog : public NonFSDialog {
     Q_OBJECT
@@ -28,6 +28,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
