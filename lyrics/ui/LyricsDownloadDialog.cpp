@@ -61,6 +61,7 @@ LyricsDownloadDialog::LyricsDownloadDialog(Profile& profile, std::vector<FileInf
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, static_cast<int>(m_tracks.size()));
     m_progress->setValue(0);
+    m_progress->setFormat(QStringLiteral("%v / %m"));
     layout->addWidget(m_progress);
     m_status = new QLabel(tr("The lyrics are saved as an LRC file beside each track."), this);
     m_status->setWordWrap(true);

@@ -5,7 +5,6 @@
 #include "ui/TextFont.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QMessageBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -40,14 +39,14 @@ FavoritesDialog::FavoritesDialog(Profile& profile, const std::vector<FileInfo>& 
     m_list->setColumnHidden(kPath, true);
     m_list->setRootIsDecorated(false);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setFont(SlotFont(profile));
-    m_list->header()->setFont(font()); // the slot's font is for the rows only
+    const QFont rowFont = SlotFont(profile); // for the rows only, not the header
     m_list->setUniformRowHeights(true);
     QList<QTreeWidgetItem*> rows;
     rows.reserve(static_cast<qsizetype>(entries.size()));
     for (const FileInfo& entry : entries) {
         auto* row = new QTreeWidgetItem;
         row->setText(kName, QString::fromStdU16String(Playlist::EntryLabel(entry, true, true)));
+        row->setFont(kName, rowFont);
         row->setText(kPath, QString::fromStdU16String(entry.path));
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
         row->setCheckState(kName, entry.favorite == 1 ? Qt::Checked : Qt::Unchecked);

@@ -829,7 +829,7 @@ TEST_F(PlayerWindowTest, TheFavoritesEditorWritesTheMarksBack) {
                 ASSERT_EQ(rows->topLevelItemCount(), 3);
                 EXPECT_EQ(rows->currentItem(), rows->topLevelItem(0));
                 EXPECT_EQ(rows->topLevelItem(2)->text(0), "three");
-                EXPECT_EQ(rows->font().pixelSize(), 24); // font slot 6, by default
+                EXPECT_EQ(rows->topLevelItem(0)->font(0).pixelSize(), 24); // slot 6 by default
                 for (int i = 0; i < 3; ++i) {
                     EXPECT_EQ(rows->topLevelItem(i)->checkState(0), Qt::Checked);
                     rows->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
