@@ -8,6 +8,7 @@
 #include "effects/ui/SoundEffectsSheet.h"
 #include "input/Command.h"
 #include "input/ui/KeyMapPage.h"
+#include "lyrics/ui/LyricsDownloadDialog.h"
 #include "lyrics/ui/LyricsListPage.h"
 #include "options/AboutPage.h"
 #include "options/CpuProfileDialog.h"
@@ -23,6 +24,7 @@
 #include "platform/Registry.h"
 #include "platform/SystemLocale.h"
 #include "playback/FmodAudioSystem.h"
+#include "playlist/ui/FavoritesDialog.h"
 #include "playlist/ui/OpenFolderPage.h"
 #include "playlist/ui/OpenUrlPage.h"
 #include "settings/SettingNames.h"
@@ -986,6 +988,24 @@ void ChildView::ApplySkin() {
 bool ChildView::ShowSleepTimer() {
     SleepTimerDialog dialog(m_profile, m_session, window());
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool ChildView::ShowFavorites() {
+    int current = -1;
+    const std::vector<FileInfo> entries = m_session.PlaylistEntries(current);
+    FavoritesDialog dialog(m_profile, entries, current, window());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_session.SetFavoriteMarks(dialog.Marks());
+    return true;
+}
+
+// Lyrics written for the playing track show at once.
+void ChildView::ShowLyricsDownload(const std::vector<FileInfo>& entries) {
+    LyricsDownloadDialog dialog(m_profile, entries, window());
+    connect(&dialog, &LyricsDownloadDialog::LyricsWritten, this,
+            [this](const QString& path) { m_session.LyricsWritten(path.toStdU16String()); });
+    dialog.exec();
 }
 
 std::optional<double> ChildView::ShowPlaybackSpeed() {

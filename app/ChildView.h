@@ -97,6 +97,8 @@ public:
     bool ShowSleepTimer() override;
     std::optional<double> ShowPlaybackSpeed() override;
     bool ShowCpuProfile() override;
+    bool ShowFavorites() override;
+    void ShowLyricsDownload(const std::vector<FileInfo>& entries) override;
 
     // PlayerObserver.
     void StateChanged() override;

@@ -480,6 +480,13 @@ void PlaybackController::LoadLyrics(FileInfo& entry, bool mediaPlayer) {
     m_sink.LyricsLoaded();
 }
 
+void PlaybackController::ReloadLyrics() {
+    Lock lock(m_trackLock);
+    if (!m_loaded || m_mode == Mode::None || m_mode == Mode::Stream)
+        return;
+    LoadLyrics(m_playlist.Current(), m_mode == Mode::MediaPlayer);
+}
+
 // ---- Play, pause, stop
 
 // The library plays the stream on a new channel, with the surround and the speed of the player.

@@ -124,6 +124,8 @@ public:
     // The lyrics' sync offset in half seconds.
     void SetLyricsSync(int sync) { m_lyricsSync = sync; }
     int LyricsSync() const { return m_lyricsSync; }
+    // Loads the loaded track's lyrics again (new ones were written beside it); a station has none.
+    void ReloadLyrics();
     // The longest the library may take to open a file before the open fails.
     void SetOpenTimeout(std::chrono::milliseconds timeout) { m_openTimeout = timeout; }
     // Before the library closes: stops and closes the library stream.

@@ -12,6 +12,7 @@
 #include "playback/LibraryBackend.h"
 #include "playback/PlaybackController.h"
 #include "playback/SpokenTimePlayer.h"
+#include "playlist/EntryTags.h"
 #include "playlist/MediaOpener.h"
 #include "playlist/Playlist.h"
 #include "session/SessionUi.h"
@@ -358,6 +359,22 @@ bool PlayerSession::Run(Command command) {
             return false;
         m_ui.ShowOptions(SessionUi::kLyricsPage);
         return true;
+    case Command::EditFavorites:
+        if (!Available(command))
+            return false;
+        m_ui.ShowFavorites();
+        return true;
+    case Command::DownloadLyrics: {
+        if (!Available(command))
+            return false;
+        std::vector<FileInfo> current;
+        {
+            std::lock_guard lock(m_controller->TrackLock());
+            current.push_back(m_playlist->Current());
+        }
+        DownloadLyricsFor(current);
+        return true;
+    }
     case Command::Settings:
         ShowSettings();
         return true;
@@ -459,6 +476,14 @@ bool PlayerSession::Available(Command command) const {
         return true;
     case Command::ShowLyrics:
         return m_controller && m_controller->Lyrics().HasLyrics(); // timed lines or plain text
+    case Command::EditFavorites:
+        return m_playlist && m_playlist->Count() > 1;
+    case Command::DownloadLyrics: { // the lyrics service knows MP3 files only
+        if (!m_controller)
+            return false;
+        std::lock_guard lock(m_controller->TrackLock());
+        return EntryTags::Lower(m_playlist->Current().ext) == u".mp3";
+    }
     case Command::SleepTimer:
     case Command::CpuProfile:
         return true;
@@ -1059,6 +1084,58 @@ void PlayerSession::ToggleFavorite() {
     if (favorite)
         favorites.push_back(current.path);
     Update([favorite](PlayerState& s) { s.currentFavorite = favorite; });
+}
+
+std::vector<FileInfo> PlayerSession::PlaylistEntries(int& current) const {
+    current = -1;
+    if (!m_controller)
+        return {};
+    std::lock_guard lock(m_controller->TrackLock());
+    const Playlist& list = *m_playlist;
+    current = list.CurIndex();
+    return list.Entries();
+}
+
+// The current entry keeps its own copy of the mark, which the menu shows.
+void PlayerSession::SetFavoriteMarks(const std::vector<std::pair<std::u16string, bool>>& marks) {
+    if (!m_controller)
+        return;
+    bool currentFavorite = false;
+    {
+        std::lock_guard lock(m_controller->TrackLock());
+        std::vector<FileInfo>& entries = m_playlist->Entries();
+        std::vector<std::u16string>& favorites = m_playlist->Favorites();
+        FileInfo& current = m_playlist->Current();
+        favorites.clear();
+        for (const auto& [path, marked] : marks) {
+            FileInfo row;
+            row.path = path;
+            for (FileInfo& entry : entries)
+                if (Playlist::SamePath(entry, row))
+                    entry.favorite = marked ? 1 : 0;
+            if (!current.path.empty() && Playlist::SamePath(current, row))
+                current.favorite = marked ? 1 : 0;
+            if (marked)
+                favorites.push_back(path);
+        }
+        currentFavorite = current.favorite == 1;
+    }
+    Update([currentFavorite](PlayerState& s) { s.currentFavorite = currentFavorite; });
+}
+
+void PlayerSession::DownloadLyricsFor(const std::vector<FileInfo>& entries) {
+    if (!entries.empty())
+        m_ui.ShowLyricsDownload(entries);
+}
+
+void PlayerSession::LyricsWritten(const std::u16string& path) {
+    if (!m_controller)
+        return;
+    std::lock_guard lock(m_controller->TrackLock());
+    FileInfo written;
+    written.path = path;
+    if (m_controller->IsLoaded() && Playlist::SamePath(m_playlist->Current(), written))
+        m_controller->ReloadLyrics();
 }
 
 void PlayerSession::EnableFavorites() {

@@ -184,6 +184,17 @@ public:
     int TickMs() const;
     // The playlist and the controller, for the playlist's own windows.
     Playlist* List() { return m_playlist.get(); }
+    // The favorites editor: a copy of the playlist's entries with the index of the current one,
+    // and the marks it writes back (per row a path and whether it is a favourite). Every entry
+    // of a row's path takes the row's mark; the favorites list becomes the marked paths in row
+    // order.
+    std::vector<FileInfo> PlaylistEntries(int& current) const;
+    void SetFavoriteMarks(const std::vector<std::pair<std::u16string, bool>>& marks);
+    // The lyrics download dialog for these entries ("Download Lyrics..." gives the current one).
+    void DownloadLyricsFor(const std::vector<FileInfo>& entries);
+    // A lyrics file was written for the track at `path`: when that track is loaded its lyrics
+    // are read again at once, without a break in the sound.
+    void LyricsWritten(const std::u16string& path);
 
     // FmodView.
     void* WindowHandle() override { return this; }

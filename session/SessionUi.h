@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/PlaybackUi.h"
+#include "playlist/FileInfo.h"
 
 #include <cstdint>
 #include <optional>
@@ -50,6 +51,11 @@ public:
     virtual bool ShowCpuProfile() = 0;
     // The sound effects sheet over the playing sound; true when closed with OK.
     virtual bool ShowSoundEffects() = 0;
+    // The favorites editor over the session's playlist; true on OK (it wrote the marks back).
+    virtual bool ShowFavorites() = 0;
+    // The lyrics download dialog for these entries; it hands every lyrics file it wrote to
+    // PlayerSession::LyricsWritten.
+    virtual void ShowLyricsDownload(const std::vector<FileInfo>& entries) = 0;
     // A built-in resource ("demo/sonvale-demo.ogg", "sounds/12.wav"); empty when missing.
     virtual std::string Resource(const std::string& name) = 0;
 };

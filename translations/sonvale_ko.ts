@@ -181,6 +181,29 @@ Memory Used	: %dKB/%dKB</source>
     </message>
 </context>
 <context>
+    <name>FavoritesDialog</name>
+    <message>
+        <source>Edit Favorites</source>
+        <translation>즐겨듣기 편집</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>이름</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>경로</translation>
+    </message>
+    <message>
+        <source>Sonvale Error</source>
+        <translation>Sonvale 에러</translation>
+    </message>
+    <message>
+        <source>File is not selected in list.</source>
+        <translation>재생목록에 선택된 파일이 없습니다.</translation>
+    </message>
+</context>
+<context>
     <name>FileAssocPage</name>
     <message>
         <source>File Associations</source>
@@ -565,6 +588,77 @@ Press it twice quickly for a double press.</source>
     <message>
         <source>Function:</source>
         <translation>기능:</translation>
+    </message>
+</context>
+<context>
+    <name>LyricsDownloadDialog</name>
+    <message>
+        <source>Download Lyrics</source>
+        <translation>가사 다운로드</translation>
+    </message>
+    <message>
+        <source>Append the second line of the same time</source>
+        <translation>같은 시간의 두 번째 줄 붙이기</translation>
+    </message>
+    <message>
+        <source>Append the third line of the same time</source>
+        <translation>같은 시간의 세 번째 줄 붙이기</translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation>곡</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>결과</translation>
+    </message>
+    <message>
+        <source>The lyrics are saved as an LRC file beside each track.</source>
+        <translation>가사는 각 곡과 같은 폴더에 LRC 파일로 저장됩니다.</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>다운로드</translation>
+    </message>
+    <message>
+        <source>Downloading lyrics...</source>
+        <translation>가사 다운로드중...</translation>
+    </message>
+    <message>
+        <source>Waiting</source>
+        <translation>대기 중</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <translation>다운로드 중...</translation>
+    </message>
+    <message>
+        <source>Lyrics saved</source>
+        <translation>가사 저장됨</translation>
+    </message>
+    <message>
+        <source>No lyrics received</source>
+        <translation>가사를 받지 못함</translation>
+    </message>
+    <message>
+        <source>Cancelled</source>
+        <translation>취소됨</translation>
+    </message>
+    <message>
+        <source>Cancelled: %1 of %2 tracks got lyrics.</source>
+        <translation>취소됨: %2곡 중 %1곡의 가사를 받았습니다.</translation>
+    </message>
+    <message>
+        <source>Done: %1 of %2 tracks got lyrics.</source>
+        <translation>완료: %2곡 중 %1곡의 가사를 받았습니다.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>닫기</translation>
+    </message>
+    <message>
+        <source>Stopping after the track being downloaded...</source>
+        <translation>지금 받는 곡이 끝나면 멈춥니다...</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include "app/MainMenu.h"
 #include "app/SonvaleApp.h"
 #include "input/Command.h"
+#include "lyrics/ui/LyricsDownloadDialog.h"
 #include "lyrics/ui/LyricsListPage.h"
 #include "options/AboutPage.h"
 #include "options/CpuProfileDialog.h"
@@ -18,6 +19,8 @@
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
 #include "playlist/Archive.h"
+#include "playlist/Playlist.h"
+#include "playlist/ui/FavoritesDialog.h"
 #include "playlist/ui/OpenFolderPage.h"
 #include "playlist/ui/OpenUrlPage.h"
 #include "settings/SettingNames.h"
@@ -36,6 +39,7 @@
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 #include "tests/app/InProcessPlayer.h"
+#include "tests/lyrics/LyricsStandIn.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -155,7 +159,8 @@ TEST_F(PlayerWindowTest, TheMenusMarkWhatIsOn) {
     RunPlayer([](MainFrame& frame) {
         ASSERT_TRUE(WaitFor([&] { return frame.View()->IsPlaying(); }));
         // The demo is a favourite, as every new entry.
-        EXPECT_EQ(Item(frame, Command::AddFavorite)->text(), "Release Favorites");
+        EXPECT_TRUE(WaitFor(
+            [&] { return Item(frame, Command::AddFavorite)->text() == "Release Favorites"; }));
         EXPECT_TRUE(Item(frame, Command::AddFavorite)->isChecked());
         EXPECT_FALSE(Item(frame, Command::EnableFavorites)->isChecked());
         frame.OnCmdMsg(CommandId(Command::SpeedSectionButtons));
@@ -796,3 +801,107 @@ TEST_F(PlayerWindowTest, TheCpuProfilesOffSwitchesScrollingOff) {
 }
 
 } // namespace
+
+// "Edit Favorites...": OK with every box cleared is refused with a message; the ticked rows
+// become the favorites list and their entries' marks, which the menu and the next track follow.
+TEST_F(PlayerWindowTest, TheFavoritesEditorWritesTheMarksBack) {
+    const std::string list = MusicList({"one.ogg", "two.ogg", "three.ogg"});
+    Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+    Settings::Set(profile, setting::kDemoPlayed, 1);
+    RunPlayer([this, &list](MainFrame& frame) {
+        EXPECT_FALSE(Item(frame, Command::EditFavorites)->isEnabled());
+        frame.OnCopyData(QString::fromStdString(list));
+        ASSERT_TRUE(WaitFor([&] { return frame.View()->IsPlaying(); }));
+        EXPECT_TRUE(Item(frame, Command::EditFavorites)->isEnabled());
+
+        // The answers return to the answerer's loop before they press OK, so that it sees the
+        // message box.
+        DialogAnswerer answers;
+        QPointer<FavoritesDialog> dialog;
+        auto ok = [&dialog] {
+            return dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        };
+        answers
+            .Then([&](QWidget* w) {
+                dialog = qobject_cast<FavoritesDialog*>(w);
+                ASSERT_TRUE(dialog);
+                QTreeWidget* rows = dialog->List();
+                ASSERT_EQ(rows->topLevelItemCount(), 3);
+                EXPECT_EQ(rows->currentItem(), rows->topLevelItem(0));
+                EXPECT_EQ(rows->topLevelItem(2)->text(0), "three");
+                EXPECT_EQ(rows->topLevelItem(0)->font(0).pixelSize(), 24); // slot 6 by default
+                for (int i = 0; i < 3; ++i) {
+                    EXPECT_EQ(rows->topLevelItem(i)->checkState(0), Qt::Checked);
+                    rows->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+                }
+                QTimer::singleShot(0, ok(), &QPushButton::click);
+            })
+            .Then([&](QWidget* box) {
+                DialogAnswerer::Click(QMessageBox::Ok)(box);
+                QTimer::singleShot(0, [&] {
+                    ASSERT_TRUE(dialog && dialog->isVisible());
+                    dialog->List()->topLevelItem(2)->setCheckState(0, Qt::Checked);
+                    ok()->click();
+                });
+            });
+        frame.OnCmdMsg(CommandId(Command::EditFavorites));
+        ASSERT_EQ(answers.Dialogs().size(), 2u);
+        EXPECT_EQ(answers.Dialogs()[1].title, "Sonvale Error");
+        EXPECT_EQ(answers.Dialogs()[1].text, "File is not selected in list.");
+
+        PlayerSession& session = static_cast<ChildView*>(frame.View()->Widget())->Session();
+        const Playlist& playlist = *session.List();
+        const std::u16string three = TextCodec::Utf8ToUtf16(m_home.File("music/three.ogg"));
+        EXPECT_EQ(playlist.Favorites(), std::vector<std::u16string>{three});
+        ASSERT_EQ(playlist.Count(), 3);
+        EXPECT_EQ(playlist.Entries()[0].favorite, 0);
+        EXPECT_EQ(playlist.Entries()[2].favorite, 1);
+        EXPECT_TRUE(
+            WaitFor([&] { return Item(frame, Command::AddFavorite)->text() == "Add Favorites"; }));
+        // With favourites on, the player leaves the current track for the one favourite.
+        frame.OnCmdMsg(CommandId(Command::EnableFavorites));
+        EXPECT_TRUE(WaitFor([&] { return session.List()->CurIndex() == 2; }));
+        EXPECT_TRUE(WaitFor(
+            [&] { return Item(frame, Command::AddFavorite)->text() == "Release Favorites"; }));
+    });
+}
+
+// Lyrics downloaded for the playing track show at once, while it goes on playing.
+TEST_F(PlayerWindowTest, DownloadedLyricsOfThePlayingTrackShowAtOnce) {
+    LyricsStandIn service;
+    const std::string track = m_home.Write("music/song.mp3", "");
+    std::filesystem::copy_file(std::string(SONVALE_FIXTURES) + "/mpeg1-l3-vbr-plain-12s.mp3", track,
+                               std::filesystem::copy_options::overwrite_existing);
+    service.Know(track, "[00:00.50]Hello there&lt;br&gt;[00:09.00]Goodbye");
+    Profile profile(Registry::Shared(), setting::kRegistryKeyWord, setting::kProfileName);
+    Settings::Set(profile, setting::kDemoPlayed, 1);
+    Settings::Set(profile, setting::kLyricsServer, TextCodec::Utf8ToUtf16(service.Host()));
+    Settings::Set(profile, setting::kLyricsSources, std::u16string(u"soap"));
+    RunPlayer([&track](MainFrame& frame) {
+        frame.OnCopyData(QString::fromStdString(track));
+        ASSERT_TRUE(WaitFor([&] { return frame.View()->IsPlaying(); }));
+        EXPECT_FALSE(frame.View()->CommandAvailable(CommandId(Command::ShowLyrics)));
+        ASSERT_TRUE(Item(frame, Command::DownloadLyrics)->isEnabled());
+
+        DialogAnswerer answers;
+        answers.Then([](QWidget* w) {
+            auto* dialog = qobject_cast<LyricsDownloadDialog*>(w);
+            ASSERT_TRUE(dialog);
+            ASSERT_EQ(dialog->List()->topLevelItemCount(), 1);
+            dialog->DownloadButton()->click();
+            ASSERT_TRUE(WaitFor([dialog] { return !dialog->Busy(); }));
+            EXPECT_EQ(dialog->ResultOf(0), LyricsDownloadDialog::Result::Saved);
+            dialog->CloseButton()->click();
+        });
+        frame.OnCmdMsg(CommandId(Command::DownloadLyrics));
+        EXPECT_EQ(answers.Dialogs().size(), 1u);
+        EXPECT_EQ(answers.Unexpected(), 0);
+
+        PlayerSession& session = static_cast<ChildView*>(frame.View()->Widget())->Session();
+        EXPECT_TRUE(session.State().syncedLyrics);
+        LyricsData lyrics = session.Lyrics();
+        EXPECT_EQ(lyrics.textByTime[1], u"Hello there");
+        EXPECT_TRUE(frame.View()->CommandAvailable(CommandId(Command::ShowLyrics)));
+        EXPECT_TRUE(frame.View()->IsPlaying());
+    });
+}

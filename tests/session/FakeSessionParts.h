@@ -159,6 +159,15 @@ public:
         ++soundEffectsShown;
         return false;
     }
+    int favoritesShown = 0;
+    bool ShowFavorites() override {
+        ++favoritesShown;
+        return false;
+    }
+    std::vector<std::vector<FileInfo>> lyricsDownloads; // the entries of each download dialog
+    void ShowLyricsDownload(const std::vector<FileInfo>& entries) override {
+        lyricsDownloads.push_back(entries);
+    }
     std::string Resource(const std::string& name) override {
         const auto found = resources.find(name);
         return found == resources.end() ? std::string() : found->second;

@@ -13,12 +13,14 @@
 #include "input/Command.h"
 #include "input/ui/KeyCaptureDialog.h"
 #include "input/ui/ManualKeyDialog.h"
+#include "lyrics/ui/LyricsDownloadDialog.h"
 #include "options/CpuProfileDialog.h"
 #include "options/OptionSheet.h"
 #include "options/PlaybackSpeedDialog.h"
 #include "options/SleepTimerDialog.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "playlist/ui/FavoritesDialog.h"
 #include "settings/SettingNames.h"
 #include "ui/OptionsPage.h"
 
@@ -175,6 +177,38 @@ int main(int argc, char** argv) {
                             written);
         }
         effects.reject();
+        // The favorites editor and the lyrics download dialog, over sample tracks.
+        struct Sample {
+            const char16_t* title;
+            const char16_t* artist;
+            int favorite;
+        };
+        const Sample sampleTracks[] = {{u"Morning Light", u"The Band", 1},
+                                       {u"\uBC24\uD558\uB298", u"\uD558\uB298", 0},
+                                       {u"Long Road Home (Live at the Hall)", u"", 1},
+                                       {u"Rain", u"Quiet Trio", 1},
+                                       {u"Last Song", u"The Band", 0}};
+        std::vector<FileInfo> samples;
+        for (const Sample& track : sampleTracks) {
+            FileInfo sample;
+            sample.title = sample.name = track.title;
+            sample.artist = track.artist;
+            sample.path = u"/music/" + sample.name + u".mp3";
+            sample.ext = u".mp3";
+            sample.favorite = track.favorite;
+            samples.push_back(sample);
+        }
+        FavoritesDialog favorites(profile, samples, 1, frame);
+        LyricsDownloadDialog lyricsDownload(profile, samples, frame);
+        for (QDialog* dialog :
+             {static_cast<QDialog*>(&favorites), static_cast<QDialog*>(&lyricsDownload)}) {
+            dialog->show();
+            QApplication::processEvents();
+            failed |= !Save(*dialog,
+                            QStringLiteral("%1/%2.%3.png").arg(out, dialog->objectName(), language),
+                            written);
+            dialog->reject();
+        }
         frame->close();
     });
     const int result = app.Run();
