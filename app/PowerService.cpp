@@ -26,6 +26,8 @@ const QString kWhy = QStringLiteral("Playing music");
 // one to count as a wake-up.
 constexpr int kClockCheckMs = 2000;
 constexpr int64_t kSuspendedStepMs = 1500;
+// A bare X session has no screen saver service: its own idle time is started again this often.
+constexpr int kIdleResetMs = 30000;
 
 bool OnX11() {
     return QGuiApplication::platformName() == QLatin1String("xcb");
@@ -53,6 +55,10 @@ PowerService::PowerService(PlayerSession& session, std::function<void()> wokeUp,
         m_logind =
             system.connect(kLogindService, kLogindPath, kLogindManager,
                            QStringLiteral("PrepareForSleep"), this, SLOT(OnPrepareForSleep(bool)));
+    connect(&m_idleReset, &QTimer::timeout, this, [this] {
+        if (m_wanted && m_cookie == 0 && OnX11())
+            ScreenPower::ResetIdle();
+    });
     if (!m_logind) {
         m_suspendedMs = SuspendedMs();
         connect(&m_clockCheck, &QTimer::timeout, this, &PowerService::CheckClocks);
@@ -69,6 +75,7 @@ void PowerService::Stop() {
         return;
     m_stopped = true;
     m_clockCheck.stop();
+    m_idleReset.stop();
     Hold(false);
     if (m_logind)
         QDBusConnection::systemBus().disconnect(kLogindService, kLogindPath, kLogindManager,
@@ -91,6 +98,8 @@ void PowerService::Follow() {
 void PowerService::Hold(bool on) {
     if (on) {
         m_wanted = true;
+        if (!m_idleReset.isActive() && OnX11())
+            m_idleReset.start(kIdleResetMs);
         if (m_suspending)
             return;
         TakeScreenSaver();
@@ -98,6 +107,7 @@ void PowerService::Hold(bool on) {
         return;
     }
     m_wanted = false;
+    m_idleReset.stop();
     ReleaseScreenSaver();
     m_sleepLock = QDBusUnixFileDescriptor(); // closing it ends the inhibitor
 }

@@ -15,7 +15,8 @@ class PlayerSession;
 // The player's power handling on the desktop:
 // - while the session holds the backlight (playing with "NoUsePowerSave" 1) the screen saver is
 //   inhibited (org.freedesktop.ScreenSaver on the session bus) and so is idle and sleep
-//   (a logind "idle:sleep" inhibitor, a file descriptor kept open);
+//   (a logind "idle:sleep" inhibitor, a file descriptor kept open); on an X session without a
+//   screen saver service the X server's idle time is reset now and then instead;
 // - the screen goes off and on through X11 DPMS on an X session, else not at all;
 // - Power Off is logind's Suspend;
 // - a wake-up (logind's PrepareForSleep(false), or without logind the boot clock running ahead
@@ -70,5 +71,6 @@ private:
     bool m_suspending = false;           // no inhibitor from Suspend until the wake-up
     bool m_logind = false;               // logind tells of sleep and wake-up
     QTimer m_clockCheck;                 // the wake-up detector without logind
+    QTimer m_idleReset;                  // keeps a bare X server from blanking
     int64_t m_suspendedMs = 0;
 };

@@ -51,4 +51,15 @@ std::optional<bool> IsOn() {
     return !enabled || level == DPMSModeOn;
 }
 
+bool ResetIdle() {
+    if (!std::getenv("DISPLAY"))
+        return false;
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display)
+        return false;
+    XResetScreenSaver(display.get());
+    XFlush(display.get());
+    return true;
+}
+
 } // namespace ScreenPower

@@ -10,5 +10,8 @@ namespace ScreenPower {
 bool Set(bool on);
 // Whether the screen is on; nothing when it can't be read.
 std::optional<bool> IsOn();
+// Starts the X server's idle time again (its own screen saver and DPMS blanking count from
+// it); false without an X display.
+bool ResetIdle();
 
 } // namespace ScreenPower
