@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "app/MainMenu.h"
 #include "app/MprisService.h"
+#include "app/PowerService.h"
 #include "app/SonvaleApp.h"
 #include "effects/ui/SoundEffectsSheet.h"
 #include "input/Command.h"
@@ -148,6 +149,10 @@ bool ChildView::Create() {
                               m_layout->seek->SelectionEnabled());
     m_mpris = std::make_unique<MprisService>(m_session, [this] { Window(WindowAction::Restore); });
     m_shortcuts = std::make_unique<GlobalShortcuts>(m_session, this);
+    // A wake-up reaches the player as the command line "AppRunAfterWakeup".
+    m_power =
+        std::make_unique<PowerService>(m_session, [this] { OnCopyData(u"AppRunAfterWakeup"); });
+    m_session.SetPowerControl(m_power.get());
     if (!m_session.Start(m_startLine)) {
         QMessageBox::critical(this, Translated(m_session.FailureTitle()),
                               Translated(m_session.FailureText()));
@@ -232,6 +237,7 @@ void ChildView::Shutdown() {
     m_session.SetMeterHooks(false);
     m_mpris->Unregister();
     m_shortcuts->Stop();
+    m_power->Stop();
     m_layout->lcd->SetClosing(true);
     m_layout->panel->SetClosing(true);
     m_session.Shutdown();
@@ -432,6 +438,13 @@ void ChildView::Render() {
     if (all || state.spectrum != was.spectrum)
         m_layout->meter->SetPlaying(state.spectrum == PlayerState::Spectrum::On,
                                     state.spectrum != PlayerState::Spectrum::On);
+    // While the screen is off the meter window stops and hides.
+    if (!all && state.metersOff != was.metersOff) {
+        if (state.metersOff)
+            m_meterShownBeforeOff = m_layout->meter->isVisibleTo(this);
+        m_layout->meter->setVisible(!state.metersOff && m_meterShownBeforeOff);
+        m_layout->meter->SetActive(!state.metersOff && (m_active || !m_stopSpectrum));
+    }
     // The lyrics boards of the meter window: the current and the next line; a new track (key
     // -1) wipes them.
     m_layout->meter->SetLyricsHeld(state.syncedLyrics);
@@ -748,6 +761,17 @@ void ChildView::Window(WindowAction action) {
         break;
     case WindowAction::Restore:
         top->showNormal();
+        top->activateWindow();
+        break;
+    case WindowAction::RestartQuietly:
+        if (auto* app = SonvaleApp::Instance())
+            app->RequestRestart(false);
+        m_exiting = true;
+        top->close();
+        break;
+    case WindowAction::Foreground:
+        top->showNormal();
+        top->raise();
         top->activateWindow();
         break;
     }

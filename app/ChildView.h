@@ -26,6 +26,7 @@
 class LyricsListPage;
 class GlobalShortcuts;
 class MprisService;
+class PowerService;
 class MainViewLayout;
 class QDialog;
 
@@ -160,6 +161,9 @@ private:
     // The player on the session bus; it hears the session, so it goes after it.
     std::unique_ptr<MprisService> m_mpris;
     std::unique_ptr<GlobalShortcuts> m_shortcuts;
+    // Keeping awake, the screen, suspend and wake-up.
+    std::unique_ptr<PowerService> m_power;
+    bool m_meterShownBeforeOff = true;
     PlayerSession m_session;
     SkinManager m_background;
     // The controls; children of the view, which deletes them.

@@ -1,8 +1,10 @@
 #include "app/TelephonyLine.h"
 
+#include "app/ModemManagerLine.h"
+
+// ModemManager's voice calls; the line does not open without it.
 std::unique_ptr<TelephonyLine> TelephonyLine::System() {
-    // No modem service is watched yet: without a line the player has no call handling.
-    return nullptr;
+    return std::make_unique<ModemManagerLine>();
 }
 
 bool TelephonyLine::IsCallActive(uint32_t state) {

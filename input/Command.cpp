@@ -39,6 +39,8 @@ constexpr std::array<std::pair<Command, int>, kCommandCount> kIds = {{
     {Command::CpuProfile, 32927},
     {Command::Minimize, 32891},
     {Command::Quit, 32892},
+    {Command::DisplayOnOff, 32829},
+    {Command::PowerOff, 32830},
     {Command::Shuffle, 32783},
     {Command::Repeat, 32784},
     {Command::MarkSection, 1105},

@@ -42,6 +42,9 @@ enum class Command {
     // The skinned buttons that are not in the menu.
     Minimize,
     Quit,
+    // The screen on or off; suspend the device.
+    DisplayOnOff,
+    PowerOff,
     Shuffle,
     Repeat,
     MarkSection,

@@ -984,6 +984,11 @@ int32_t PlaybackController::BackendPosition() {
     return 0;
 }
 
+int32_t PlaybackController::LivePositionMs() {
+    Lock lock(m_trackLock);
+    return m_playing || m_paused ? BackendPosition() : m_positionMs.load();
+}
+
 void PlaybackController::UpdatePosition(int32_t ms) {
     const int before = m_positionMs / 1000;
     m_positionMs = ms;

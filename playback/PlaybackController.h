@@ -146,6 +146,8 @@ public:
     bool MediaPlayerMode() const { return m_mode == Mode::MediaPlayer; }
     bool ButtonShown(PlaybackSink::Button button) const;
     int32_t PositionMs() const { return m_positionMs; }
+    // Where the back end plays now (PositionMs is the monitor's last reading, a little behind).
+    int32_t LivePositionMs();
     int PositionSeconds() const { return m_positionMs / 1000; }
     int32_t DurationMs() const { return m_durationMs; }
     int LibraryChannel() const { return m_channel; }

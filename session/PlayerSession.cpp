@@ -209,6 +209,7 @@ void PlayerSession::OnTick() {
     state.panelState1 = true; // the level meter is the window's
     state.speed = m_controller->Speed();
     state.sleepTimerSet = m_sleepTimerSet;
+    state.suspended = m_wakeupPending || m_powerOffPending;
     const uint32_t due = m_tickJobs.Tick(state);
     if (due & TickJobs::DisplayCheck)
         m_sink.Post(kCheckBackgroundKeys, 0, 0);
@@ -354,6 +355,12 @@ bool PlayerSession::Run(Command command) {
     case Command::Minimize:
         m_ui.Window(SessionUi::WindowAction::Minimize);
         return true;
+    case Command::DisplayOnOff:
+        ToggleDisplay();
+        return true;
+    case Command::PowerOff:
+        PowerOff();
+        return true;
     case Command::ShowLyrics:
         if (!Available(command))
             return false;
@@ -486,6 +493,8 @@ bool PlayerSession::Available(Command command) const {
     }
     case Command::SleepTimer:
     case Command::CpuProfile:
+    case Command::DisplayOnOff:
+    case Command::PowerOff:
         return true;
     case Command::PlaybackSpeed: // the run-time library plays a local track
         return UsesLibrary() && m_controller &&
@@ -579,6 +588,8 @@ void PlayerSession::LoadSleepTimers() {
 void PlayerSession::NoteInput() {
     if (Running())
         m_sleepTimers.Rearm(Now());
+    // Someone uses the player: a suspend that was asked for did not happen.
+    m_powerOffPending = false;
 }
 
 void PlayerSession::RunSleepTimers() {
@@ -586,8 +597,145 @@ void PlayerSession::RunSleepTimers() {
     if ((due & SleepTimers::kStopPlayingDue) &&
         m_controller->ButtonShown(PlaybackSink::Button::Pause))
         m_controller->PauseCommand();
-    // kPowerOffDue and kDisplayOffDue: the power handling switches the device or the display
-    // off here; without it these timers keep their time only.
+    if (due & SleepTimers::kPowerOffDue)
+        m_sink.Post(kRunCommand, static_cast<uintptr_t>(CommandId(Command::PowerOff)), 0);
+    if ((due & SleepTimers::kDisplayOffDue) && m_displayOn)
+        m_sink.Post(kRunCommand, static_cast<uintptr_t>(CommandId(Command::DisplayOnOff)), 0);
+}
+
+// ---- Power
+
+void PlayerSession::ToggleDisplay() {
+    SwitchDisplay(!m_displayOn);
+}
+
+// With "StopSpectrum" 1 the meter window stops and hides while the screen is off.
+void PlayerSession::SwitchDisplay(bool on) {
+    m_displayOn = on;
+    if (m_power)
+        m_power->SetDisplay(on);
+    if (!on && !m_metersStopped && Settings::Get(m_profile, kStopSpectrum) == 1)
+        m_metersStopped = true;
+    else if (on)
+        m_metersStopped = false;
+    const bool metersOff = m_metersStopped;
+    Update([on, metersOff](PlayerState& s) {
+        s.displayOn = on;
+        s.metersOff = metersOff;
+    });
+}
+
+// Something lit the screen the player had switched off: "AutoDisplayOff" puts it out again
+// (unless the display-off timer is the one that does), else the player takes it as on.
+void PlayerSession::CheckDisplay() {
+    if (m_displayOn || !m_power || !m_power->DisplayIsOn())
+        return;
+    if (!m_sleepTimers.Get(SleepTimers::DisplayOff).enabled &&
+        Settings::Get(m_profile, kAutoDisplayOff) == 1)
+        m_power->SetDisplay(false);
+    else
+        SwitchDisplay(true);
+}
+
+// With "DecoderRestart" 1 the player stops first and keeps its place, and the wake-up starts
+// the audio again there.
+void PlayerSession::PowerOff() {
+    const bool recover = Settings::Get(m_profile, kDecoderRestart) == 1;
+    if (recover) {
+        if (!m_displayOn)
+            SwitchDisplay(true);
+        if (m_controller->IsLoaded()) {
+            m_playAfterWakeup = m_controller->IsPlaying();
+            m_resumeMs = m_controller->LivePositionMs();
+            if (!m_playlist->Current().path.empty()) {
+                Settings::Set(m_profile, kCurPlayFilePath, m_playlist->Current().path);
+                Settings::Set(m_profile, kCurPlayPos, m_resumeMs);
+                Settings::Set(m_profile, kCurIndex, m_playlist->CurIndex());
+            }
+            m_controller->Stop(true, true);
+        }
+        m_controller->SetUserWantsPlay(false);
+        m_powerOffPending = true;
+    }
+    if (!m_power) {
+        SuspendFailed(PowerControl::SuspendResult::Unavailable);
+        return;
+    }
+    m_power->Suspend([this](PowerControl::SuspendResult result) {
+        if (result != PowerControl::SuspendResult::Started)
+            SuspendFailed(result);
+    });
+}
+
+// The system did not suspend: the player says so and plays on where Power Off stopped it.
+void PlayerSession::SuspendFailed(PowerControl::SuspendResult result) {
+    m_powerOffPending = false;
+    const int32_t resumeMs = std::exchange(m_resumeMs, -1);
+    if (std::exchange(m_playAfterWakeup, false) && m_controller->OpenCurrent(true)) {
+        if (resumeMs > 0)
+            m_controller->SeekTo(resumeMs);
+        m_controller->SetUserWantsPlay(true);
+        m_controller->Play();
+    }
+    if (result == PowerControl::SuspendResult::Refused)
+        ShowStatus(UI_TEXT("PlayerSession", "Power off refused: no permission to suspend"), 3000);
+    else
+        ShowStatus(UI_TEXT("PlayerSession", "Power off: this system cannot suspend"), 3000);
+}
+
+// After a wake-up: the audio starts again at the place the player had, and plays on when it
+// played; when the audio does not start the program starts again.
+void PlayerSession::RestartDecoder() {
+    if (!m_displayOn)
+        SwitchDisplay(true);
+    const int32_t resumeMs = std::exchange(m_resumeMs, -1);
+    const bool playAfter = std::exchange(m_playAfterWakeup, false);
+    m_restartWithPlay = playAfter || m_controller->IsPlaying() || m_controller->UserWantsPlay();
+    if (!RestartAudio(resumeMs)) {
+        m_wakeupPending = false;
+        m_powerOffPending = false;
+        m_sink.Post(kRestartProgram, 0, 0);
+        return;
+    }
+    m_wakeupPending = false;
+    m_powerOffPending = false;
+    if (playAfter && m_controller->IsLoaded() && !m_controller->IsPlaying()) {
+        m_controller->SetUserWantsPlay(true);
+        m_controller->Play();
+    }
+    m_sleepTimers.Rearm(Now(), true);
+    m_ui.Window(SessionUi::WindowAction::Foreground);
+}
+
+// A restart loop ends here: a second restart within kRestartGuardSeconds of the last only
+// closes the program.
+void PlayerSession::RestartProgram(bool forSettings) {
+    const UiText title = UI_TEXT("PlayerSession", "Sonvale Alarm");
+    if (forSettings) {
+        m_ui.ShowBubble(title,
+                        UI_TEXT("PlayerSession",
+                                "<HTML><BODY>Sonvale is restarting. Please wait only for a little "
+                                "between until a restart is completed.</BODY></HTML>"),
+                        20);
+        m_ui.Window(SessionUi::WindowAction::Restart);
+        return;
+    }
+    const int64_t now = Now();
+    const int64_t last = Settings::Get(m_profile, kRestartTime);
+    Settings::Set(m_profile, kRestartTime, static_cast<int32_t>(now));
+    if (now >= last && now - last < kRestartGuardSeconds) {
+        m_ui.Window(SessionUi::WindowAction::Close);
+        return;
+    }
+    m_ui.ShowBubble(
+        title,
+        UI_TEXT("PlayerSession",
+                "<HTML><BODY>By the PDA power off, during decoder recovery, an error "
+                "occurs and Sonvale is restarted. Please wait only for a little between "
+                "until a restart is completed.</BODY></HTML>"),
+        20);
+    m_ui.Window(m_restartWithPlay ? SessionUi::WindowAction::Restart
+                                  : SessionUi::WindowAction::RestartQuietly);
 }
 
 void PlayerSession::Activate(bool active) {
@@ -613,6 +761,12 @@ void PlayerSession::HotKey(uint32_t keyCode) {
 
 void PlayerSession::OpenCommandLine(const std::u16string& commandLine) {
     const std::u16string path = Unquoted(commandLine);
+    if (path == u"AppRunAfterWakeup" && Running() &&
+        Settings::Get(m_profile, kDecoderRestart) == 1) {
+        m_wakeupPending = true;
+        m_sink.Post(kRestartDecoder, 0, 0);
+        return;
+    }
     if (path.empty() || path == u"PowerOnRestart" || path == u"PowerOnRestart&Play" ||
         path == u"AppRunAfterWakeup")
         return;
@@ -668,10 +822,19 @@ void PlayerSession::Handle(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         if (!m_active) {
             m_hotKeys.CheckInBackground(m_keyMap, HotKeys::InUse{m_lyricsPageOpen, m_effectsOpen});
             PublishHotKeys();
+        } else {
+            CheckDisplay();
         }
         break;
     case kRestartProgram:
-        m_ui.Window(SessionUi::WindowAction::Restart);
+        RestartProgram(wParam == kRestartForSettings);
+        break;
+    case kRestartDecoder:
+        RestartDecoder();
+        break;
+    case kRunCommand:
+        if (const std::optional<Command> command = CommandFromId(static_cast<int>(wParam)))
+            Run(*command);
         break;
     case kRunSleepTimers:
         RunSleepTimers();
@@ -765,6 +928,7 @@ void PlayerSession::RunKeyFunction(uint32_t functionCode) {
     state.exitShown = m_exitShown;
 
     const KeyAction action = KeyFunctionRules::Resolve(functionCode, state);
+    const bool displayWasOn = m_displayOn;
     switch (action) {
     case KeyAction::Play:
         m_controller->PlayCommand();
@@ -804,7 +968,11 @@ void PlayerSession::RunKeyFunction(uint32_t functionCode) {
             observer->MuteToggleRequested();
         break;
     case KeyAction::PowerOff:
-        break; // power management comes with the power work
+        m_sink.Post(kRunCommand, static_cast<uintptr_t>(CommandId(Command::PowerOff)), 0);
+        break;
+    case KeyAction::ToggleDisplay:
+        ToggleDisplay();
+        break;
     case KeyAction::SpeedUp:
         m_controller->SpeedStep(+1);
         break;
@@ -839,8 +1007,12 @@ void PlayerSession::RunKeyFunction(uint32_t functionCode) {
         Run(Command::Shuffle);
         break;
     default:
-        break; // the display, the playlist dialog: later
+        break; // the playlist dialog: later
     }
+    // The key may have lit the screen; the player keeps it off until Display On/Off.
+    if (KeyFunctionRules::SwitchDisplayOffAgain(functionCode, displayWasOn) && !m_displayOn &&
+        m_power)
+        m_power->SetDisplay(false);
 }
 
 void PlayerSession::StepVolume(bool up) {
@@ -927,12 +1099,13 @@ void PlayerSession::ApplySettings(int32_t useDefaultDecoder, int32_t useSystemVo
         HoldBacklight(Settings::Get(m_profile, kNoUsePowerSave) == 1);
     m_keyMap.Load(m_profile); // with "ContKeyMap"
     if (Settings::Get(m_profile, kUseDefaultDecoder) != useDefaultDecoder && !RestartAudio())
-        m_sink.Post(kRestartProgram, 0, 0);
+        m_sink.Post(kRestartProgram, kRestartForSettings, 0);
 }
 
-bool PlayerSession::RestartAudio() {
+bool PlayerSession::RestartAudio(int32_t resumeMs) {
     std::lock_guard track(m_controller->TrackLock());
-    const int32_t position = m_controller->IsLoaded() ? m_controller->PositionMs() : 0;
+    const int32_t position =
+        resumeMs >= 0 ? resumeMs : (m_controller->IsLoaded() ? m_controller->LivePositionMs() : 0);
     if (m_controller->IsPlaying())
         m_controller->Stop(false);
     m_ui.BeginWait();
@@ -943,6 +1116,10 @@ bool PlayerSession::RestartAudio() {
         // The program starts again where it was.
         Settings::Set(m_profile, kSaveDefList, 1);
         Settings::Set(m_profile, kResume, 1);
+        if (!m_playlist->Current().path.empty()) {
+            Settings::Set(m_profile, kCurPlayFilePath, m_playlist->Current().path);
+            Settings::Set(m_profile, kCurPlayPos, position);
+        }
         m_ui.EndWait();
         return false;
     }

@@ -12,6 +12,7 @@
 #include "playlist/PlaylistHost.h"
 #include "session/PlayerObserver.h"
 #include "session/PlayerState.h"
+#include "session/PowerControl.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -58,6 +59,7 @@ public:
     static constexpr uint32_t kCheckBackgroundKeys = 0x5FC;
     static constexpr uint32_t kApplyOutputVolume = 0x5FD;
     static constexpr uint32_t kShowNotices = 0x5FE;
+    static constexpr uint32_t kRunCommand = 0x5FF; // wParam: the command's id
     static constexpr uint32_t kOpenFile = 0x803C;
     static constexpr uint32_t kRestorePlaylist = 0x8056;
     // The list saver's period.
@@ -118,8 +120,16 @@ public:
     void NoteInput();
     // The calendar clock of the sleep timers in seconds (the system's by default).
     void SetClock(std::function<int64_t()> now);
-    // The text a second start handed over (a file to open).
+    // The text a second start handed over (a file to open), or "AppRunAfterWakeup" when the
+    // device woke up.
     void OpenCommandLine(const std::u16string& commandLine);
+    // The desktop's screen and suspend calls (null: none, the display is a flag only). Set
+    // before Start; it stays until Shutdown.
+    void SetPowerControl(PowerControl* power) { m_power = power; }
+    // Seconds between two program restarts below which the second one only closes the program.
+    static constexpr int64_t kRestartGuardSeconds = 20;
+    // kRestartProgram's wParam for the restart the settings ask for (with play, no guard).
+    static constexpr uintptr_t kRestartForSettings = 1;
     // The window went to the foreground or the background.
     void Activate(bool active);
     // The lyrics list page: lines are keys of the current lyrics (half seconds). Seeking to a
@@ -283,12 +293,21 @@ private:
     // the power-off and display-off timers only keep time until the power handling acts on them.
     void RunSleepTimers();
     int64_t Now() const;
+    // Power: the screen toggle and its periodic check, the suspend, and the recovery after the
+    // device woke up (the audio starts again, else the program does).
+    void ToggleDisplay();
+    void SwitchDisplay(bool on);
+    void CheckDisplay();
+    void PowerOff();
+    void SuspendFailed(PowerControl::SuspendResult result);
+    void RestartDecoder();
+    void RestartProgram(bool forSettings);
     // "Settings...": the options sheet, then what its pages wrote.
     void ShowSettings();
     void ApplySettings(int32_t useDefaultDecoder, int32_t useSystemVolume);
     // Stops the audio and starts it again with the stored settings; the current entry is opened
     // again at its position and plays when the user wants play. False when it did not start.
-    bool RestartAudio();
+    bool RestartAudio(int32_t resumeMs = -1);
     void WaitForListWrite();
     // Changes the state under its lock and tells the observers when it changed.
     void Update(const std::function<void(PlayerState&)>& change);
@@ -351,4 +370,11 @@ private:
     std::function<int64_t()> m_clock;
     MeterFeed m_meterFeed;
     const FmodFunctions* m_fsound = nullptr; // while the library runs
+    PowerControl* m_power = nullptr;
+    std::atomic<bool> m_wakeupPending{false};   // the tick rests until the audio is back
+    std::atomic<bool> m_powerOffPending{false}; // the same, from Power Off until the wake-up
+    bool m_metersStopped = false;               // by the display going off
+    int32_t m_resumeMs = -1;                    // the position Power Off left, for the wake-up
+    bool m_playAfterWakeup = false;             // it was playing when Power Off stopped it
+    bool m_restartWithPlay = false;             // the program restart's new process plays
 };

@@ -72,6 +72,10 @@ struct PlayerState {
     bool favoritesEnabled = false;
     bool currentFavorite = false;
     bool holdBacklight = false;
+    // The player's own view of the screen (Display On/Off), and the meter window stopped and
+    // hidden while the screen is off.
+    bool displayOn = true;
+    bool metersOff = false;
     double speed = 1.0;
     int currentIndex = -1;
 

@@ -14,7 +14,9 @@
 // thread only, except the PlaybackUi calls.
 class SessionUi : public PlaybackUi {
 public:
-    enum class WindowAction { Close, Restart, Minimize, Restore };
+    // Restart starts the program again playing; RestartQuietly without play; Foreground brings
+    // the window to the front.
+    enum class WindowAction { Close, Restart, Minimize, Restore, RestartQuietly, Foreground };
     // Pages of the options sheet the session asks for, by their bit in a page mask (the sheet,
     // options/OptionSheet, has them all), and the masks of "Settings..." and "About Sonvale...".
     static constexpr uint32_t kLyricsPage = 0x100;

@@ -1063,6 +1063,26 @@ Press it twice quickly for a double press.</source>
         <source>Lyrics Sync : %1 Second Slower</source>
         <translation>가사 싱크 : %1초 느리게</translation>
     </message>
+    <message>
+        <source>Power off refused: no permission to suspend</source>
+        <translation>전원 끄기 거부됨: 절전 모드로 전환할 권한이 없습니다</translation>
+    </message>
+    <message>
+        <source>Power off: this system cannot suspend</source>
+        <translation>전원 끄기: 이 시스템은 절전 모드로 전환할 수 없습니다</translation>
+    </message>
+    <message>
+        <source>Sonvale Alarm</source>
+        <translation>Sonvale 알림</translation>
+    </message>
+    <message>
+        <source>&lt;HTML&gt;&lt;BODY&gt;Sonvale is restarting. Please wait only for a little between until a restart is completed.&lt;/BODY&gt;&lt;/HTML&gt;</source>
+        <translation>&lt;HTML&gt;&lt;BODY&gt;Sonvale 재기동중입니다. 재기동이 완료될 때까지 잠시만 기다려주세요...&lt;/BODY&gt;&lt;/HTML&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;HTML&gt;&lt;BODY&gt;By the PDA power off, during decoder recovery, an error occurs and Sonvale is restarted. Please wait only for a little between until a restart is completed.&lt;/BODY&gt;&lt;/HTML&gt;</source>
+        <translation>&lt;HTML&gt;&lt;BODY&gt;PDA 전원OFF로 인해 디코더 재기동중 에러가 발생하여 Sonvale를 재기동합니다. 재기동이 완료될 때까지 잠시만 기다려주세요...&lt;/BODY&gt;&lt;/HTML&gt;</translation>
+    </message>
 </context>
 <context>
     <name>Playlist</name>

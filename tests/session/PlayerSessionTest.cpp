@@ -541,3 +541,159 @@ TEST_F(PlayerSessionTest, TheSpeedDialogsFactorReachesTheLibraryChannel) {
 }
 
 } // namespace
+
+namespace {
+
+// The desktop's screen and suspend: records what the player asks; the suspend answers as told.
+class FakePower : public PowerControl {
+public:
+    std::vector<bool> displays;
+    bool screenOn = true;
+    int suspends = 0;
+    SuspendResult answer = SuspendResult::Started;
+    std::function<void()> onSuspend;
+
+    void SetDisplay(bool on) override {
+        displays.push_back(on);
+        screenOn = on;
+    }
+    bool DisplayIsOn() override { return screenOn; }
+    void Suspend(std::function<void(SuspendResult)> done) override {
+        ++suspends;
+        if (onSuspend)
+            onSuspend();
+        done(answer);
+    }
+};
+
+class PowerSessionTest : public PlayerSessionTest {
+protected:
+    PowerSessionTest() {
+        session.SetClock([this] { return now; });
+        session.SetPowerControl(&power);
+        Settings::Set(profile, kSaveDefList, 0);
+    }
+    void TickFor(int ticks) {
+        for (int i = 0; i < ticks; ++i)
+            session.OnTick();
+        sink.Pump(session);
+    }
+
+    int64_t now = 1'000'000;
+    FakePower power;
+};
+
+} // namespace
+
+// Power Off stops and keeps the place before the system is asked to suspend; the wake-up
+// starts the audio again there and plays on. A refused suspend is told and playback goes on.
+TEST_F(PowerSessionTest, PowerOffKeepsThePlaceAndTheWakeUpPlaysOnFromIt) {
+    const std::u16string path = Music("tag-id3v23.mp3", "song.mp3");
+    StartWith(path);
+    ASSERT_TRUE(session.IsPlaying());
+    audio.library.timeMs = 42000;
+    bool stoppedFirst = false;
+    power.onSuspend = [&] {
+        stoppedFirst = !session.IsPlaying() && Settings::Get(profile, kCurPlayPos) == 42000 &&
+                       profile.GetProfileString(kSettings, kCurPlayFilePath.name, u"") == path;
+    };
+    EXPECT_TRUE(session.Run(Command::PowerOff));
+    EXPECT_EQ(power.suspends, 1);
+    EXPECT_TRUE(stoppedFirst);
+    EXPECT_FALSE(session.IsPlaying());
+    TickFor(TickJobs::kSleepTimerTicks); // the tick rests until the wake-up
+
+    session.OpenCommandLine(u"AppRunAfterWakeup");
+    sink.Pump(session);
+    EXPECT_EQ(audio.shutdowns, 1);
+    EXPECT_EQ(audio.starts, 2);
+    ASSERT_FALSE(audio.library.setTimes.empty());
+    EXPECT_EQ(audio.library.setTimes.back(), 42000);
+    EXPECT_TRUE(session.IsPlaying());
+    EXPECT_EQ(ui.actions.back(), SessionUi::WindowAction::Foreground);
+
+    power.answer = PowerControl::SuspendResult::Refused;
+    audio.library.timeMs = 50000;
+    EXPECT_TRUE(session.Run(Command::PowerOff));
+    EXPECT_TRUE(session.IsPlaying());
+    EXPECT_EQ(audio.library.setTimes.back(), 50000);
+    const auto statuses = observer.Statuses();
+    EXPECT_NE(
+        std::find(statuses.begin(), statuses.end(), u"Power off refused: no permission to suspend"),
+        statuses.end());
+}
+
+// When the audio does not start after a wake-up the program starts again, playing; a second
+// failure within 20 seconds of that only closes it, so that it can't restart in a loop.
+TEST_F(PowerSessionTest, ASecondRestartWithinTwentySecondsOnlyCloses) {
+    StartWith(Music("tag-id3v23.mp3", "song.mp3"));
+    ASSERT_TRUE(session.IsPlaying());
+    audio.startResult = false;
+    session.OpenCommandLine(u"AppRunAfterWakeup");
+    sink.Pump(session);
+    ASSERT_FALSE(ui.actions.empty());
+    EXPECT_EQ(ui.actions.back(), SessionUi::WindowAction::Restart);
+    EXPECT_EQ(Settings::Get(profile, kRestartTime), now);
+    EXPECT_EQ(Settings::Get(profile, kResume), 1);
+
+    now += 10;
+    session.HandleMessage(PlayerSession::kRestartProgram, 0, 0);
+    EXPECT_EQ(ui.actions.back(), SessionUi::WindowAction::Close);
+    now += 20;
+    session.HandleMessage(PlayerSession::kRestartProgram, 0, 0);
+    EXPECT_EQ(ui.actions.back(), SessionUi::WindowAction::Restart);
+
+    // "DecoderRestart" 0: a wake-up leaves the audio alone.
+    Settings::Set(profile, kDecoderRestart, 0);
+    const size_t actions = ui.actions.size();
+    session.OpenCommandLine(u"AppRunAfterWakeup");
+    sink.Pump(session);
+    EXPECT_EQ(ui.actions.size(), actions);
+}
+
+// The display-off timer switches the screen off after its minutes without input and the meters
+// stop with it; the power-off timer suspends once only. A key re-arms both, and a key press
+// that lit the screen is put out again by the display check with "AutoDisplayOff" 1.
+TEST_F(PowerSessionTest, TheSleepTimersSwitchTheDisplayAndThePowerOff) {
+    Settings::Set(profile, kSleepDisplayOff, 1);
+    Settings::Set(profile, kSleepDisplayOffTimer, 10);
+    Settings::Set(profile, kSleepPowerOff, 1);
+    Settings::Set(profile, kSleepPowerOffTimer, 30);
+    Settings::Set(profile, kAutoDisplayOff, 1);
+    Settings::Set(profile, kDecoderRestart, 0);
+    StartWith(Music("tag-id3v23.mp3", "song.mp3"));
+    now += 9 * 60;
+    session.KeyDown(0x88); // a tap at minute 9 moves the display-off to minute 19
+    now += 9 * 60;
+    TickFor(TickJobs::kSleepTimerTicks);
+    EXPECT_TRUE(session.State().displayOn);
+    now += 60;
+    TickFor(TickJobs::kSleepTimerTicks);
+    EXPECT_FALSE(session.State().displayOn);
+    EXPECT_TRUE(session.State().metersOff);
+    EXPECT_EQ(power.displays, std::vector<bool>{false});
+
+    // Something lit the screen: taken as on while the display-off timer is the one that puts it
+    // out, else put out again with "AutoDisplayOff" 1.
+    power.screenOn = true;
+    TickFor(TickJobs::kDisplayCheckTicks);
+    EXPECT_TRUE(session.State().displayOn);
+    EXPECT_FALSE(session.State().metersOff);
+    Settings::Set(profile, kSleepDisplayOff, 0);
+    session.LoadSleepTimers();
+    EXPECT_TRUE(session.Run(Command::DisplayOnOff));
+    power.screenOn = true;
+    TickFor(TickJobs::kDisplayCheckTicks);
+    EXPECT_FALSE(power.screenOn);
+    EXPECT_FALSE(session.State().displayOn);
+
+    power.answer = PowerControl::SuspendResult::Unavailable;
+    for (int minute = 0; minute < 75; ++minute) {
+        now += 60;
+        TickFor(TickJobs::kSleepTimerTicks);
+    }
+    EXPECT_EQ(power.suspends, 1);
+    EXPECT_TRUE(session.Run(Command::DisplayOnOff));
+    EXPECT_TRUE(session.State().displayOn);
+    EXPECT_TRUE(power.screenOn);
+}
