@@ -213,6 +213,8 @@ void PlayerSession::OnTick() {
     const uint32_t due = m_tickJobs.Tick(state);
     if (due & TickJobs::DisplayCheck)
         m_sink.Post(kCheckBackgroundKeys, 0, 0);
+    if (due & TickJobs::PowerCheck)
+        m_sink.Post(kCheckPowerSupply, 0, 0);
     if (due & TickJobs::Monitor) {
         std::lock_guard lock(m_monitorLock);
         m_monitorDue = true;
@@ -817,6 +819,11 @@ void PlayerSession::Handle(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         break;
     case kApplyOutputVolume:
         SetOutputVolume(static_cast<uint32_t>(wParam));
+        break;
+    case kCheckPowerSupply:
+        // Off the mains with no battery: power off while there is time to store the place.
+        if (PowerSupply::Failing(PowerSupply::Read(m_powerSupplyFolder)))
+            Run(Command::PowerOff);
         break;
     case kCheckBackgroundKeys:
         if (!m_active) {

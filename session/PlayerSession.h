@@ -4,6 +4,7 @@
 #include "input/HotKeys.h"
 #include "input/KeyDispatcher.h"
 #include "input/KeyMap.h"
+#include "platform/PowerSupply.h"
 #include "playback/FmodView.h"
 #include "playback/MeterFeed.h"
 #include "playback/PlaybackSink.h"
@@ -54,6 +55,7 @@ public:
     static constexpr uint32_t kOpenStartupFolder = 0x71;
     static constexpr uint32_t kRestartProgram = 0x5F9;
     static constexpr uint32_t kRunSleepTimers = 0x5F6;
+    static constexpr uint32_t kCheckPowerSupply = 0x5F7;
     static constexpr uint32_t kRestartDecoder = 0x5FA;
     static constexpr uint32_t kStartupContinuation = 0x5FB;
     static constexpr uint32_t kCheckBackgroundKeys = 0x5FC;
@@ -120,6 +122,8 @@ public:
     void NoteInput();
     // The calendar clock of the sleep timers in seconds (the system's by default).
     void SetClock(std::function<int64_t()> now);
+    // Where the power supplies are read (tests give a folder of their own).
+    void SetPowerSupplyFolder(std::string folder) { m_powerSupplyFolder = std::move(folder); }
     // The text a second start handed over (a file to open), or "AppRunAfterWakeup" when the
     // device woke up.
     void OpenCommandLine(const std::u16string& commandLine);
@@ -358,6 +362,7 @@ private:
     bool m_shutDown = false;
     bool m_deleting = false;
     bool m_effectsOpen = false; // the sound effects sheet is up
+    std::string m_powerSupplyFolder = PowerSupply::kFolder;
     std::atomic<bool> m_hold{false};
     std::atomic<bool> m_active{true};
     std::atomic<bool> m_displayOn{true};

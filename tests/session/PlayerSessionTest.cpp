@@ -623,6 +623,30 @@ TEST_F(PowerSessionTest, PowerOffKeepsThePlaceAndTheWakeUpPlaysOnFromIt) {
         statuses.end());
 }
 
+// While playing, the power check reads the supplies: losing the mains on a machine without a
+// battery powers off (a laptop on its battery, or a desktop that lists no supply, plays on).
+TEST_F(PowerSessionTest, PowerOffWhenTheMainsGoesWithoutABattery) {
+    TempFolder supplies;
+    supplies.Write("AC/type", "Mains\n");
+    supplies.Write("AC/online", "1\n");
+    session.SetPowerSupplyFolder(supplies.Path());
+    StartWith(Music("tag-id3v23.mp3", "song.mp3"));
+    ASSERT_TRUE(session.IsPlaying());
+    TickFor(TickJobs::kPowerCheckTicks + 1);
+    EXPECT_EQ(power.suspends, 0);
+
+    supplies.Write("AC/online", "0\n");
+    supplies.Write("BAT0/type", "Battery\n");
+    supplies.Write("BAT0/present", "1\n");
+    TickFor(TickJobs::kPowerCheckTicks + 1);
+    EXPECT_EQ(power.suspends, 0);
+
+    supplies.Write("BAT0/present", "0\n");
+    TickFor(TickJobs::kPowerCheckTicks + 1);
+    EXPECT_EQ(power.suspends, 1);
+    EXPECT_FALSE(session.IsPlaying());
+}
+
 // When the audio does not start after a wake-up the program starts again, playing; a second
 // failure within 20 seconds of that only closes it, so that it can't restart in a loop.
 TEST_F(PowerSessionTest, ASecondRestartWithinTwentySecondsOnlyCloses) {
