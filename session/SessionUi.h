@@ -50,6 +50,8 @@ public:
     virtual bool ShowCpuProfile() = 0;
     // The sound effects sheet over the playing sound; true when closed with OK.
     virtual bool ShowSoundEffects() = 0;
+    // The playlist dialog over the session's playlist; returns when it is closed.
+    virtual void ShowPlaylist() = 0;
     // A built-in resource ("demo/sonvale-demo.ogg", "sounds/12.wav"); empty when missing.
     virtual std::string Resource(const std::string& name) = 0;
 };

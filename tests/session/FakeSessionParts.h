@@ -159,6 +159,8 @@ public:
         ++soundEffectsShown;
         return false;
     }
+    int playlistsShown = 0;
+    void ShowPlaylist() override { ++playlistsShown; }
     std::string Resource(const std::string& name) override {
         const auto found = resources.find(name);
         return found == resources.end() ? std::string() : found->second;
