@@ -28,6 +28,7 @@
 #include "playlist/ui/FavoritesDialog.h"
 #include "playlist/ui/OpenFolderPage.h"
 #include "playlist/ui/OpenUrlPage.h"
+#include "playlist/ui/PlaylistDialog.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
 #include "skin/ControlStyles.h"
@@ -465,6 +466,7 @@ void ChildView::Render() {
     }
 
     ForwardToLyricsList(state, was);
+    ForwardToPlaylist(state, was);
     m_shown = state;
     ShowControls();
     RunTimers();
@@ -807,6 +809,18 @@ bool ChildView::ShowSoundEffects() {
     SoundEffectsSheet sheet(m_profile, m_session.Effects(), m_session.EngineEffects(),
                             m_session.EngineDecodes(), SoundEffectsSheet::PresetFolder(), window());
     return sheet.exec() == QDialog::Accepted;
+}
+
+void ChildView::ShowPlaylist() {
+    PlaylistDialog dialog(m_profile, m_session, window());
+    m_playlistDialog = &dialog;
+    dialog.exec();
+}
+
+// The playlist dialog marks and follows the entry now playing.
+void ChildView::ForwardToPlaylist(const PlayerState& state, const PlayerState& was) {
+    if (m_playlistDialog && state.titleSerial != was.titleSerial)
+        m_playlistDialog->FollowPlaying();
 }
 
 OptionSheet::PageMakers ChildView::OptionPages() {

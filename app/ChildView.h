@@ -24,6 +24,7 @@
 #include <string>
 
 class LyricsListPage;
+class PlaylistDialog;
 class GlobalShortcuts;
 class MprisService;
 class PowerService;
@@ -94,6 +95,7 @@ public:
     void Window(WindowAction action) override;
     bool ShowOptions(uint32_t pageMask) override;
     bool ShowSoundEffects() override;
+    void ShowPlaylist() override;
     std::string Resource(const std::string& name) override;
     bool ShowSleepTimer() override;
     std::optional<double> ShowPlaybackSpeed() override;
@@ -155,6 +157,7 @@ private:
     void ShowSpeedButton(double speed);
     // New lyrics refill the open lyrics list; a new line is highlighted there.
     void ForwardToLyricsList(const PlayerState& state, const PlayerState& was);
+    void ForwardToPlaylist(const PlayerState& state, const PlayerState& was);
 
     Profile m_profile;
     WindowMessageSink m_sink{this};
@@ -194,6 +197,7 @@ private:
     // The lyrics list's window while it is open.
     QPointer<QDialog> m_lyricsDialog;
     QPointer<LyricsListPage> m_lyricsPage;
+    QPointer<PlaylistDialog> m_playlistDialog;
     // The address the Open URL page handed on with OK.
     std::optional<std::u16string> m_chosenAddress;
 };

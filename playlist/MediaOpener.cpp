@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <unordered_set>
 
 using namespace setting;
 
@@ -65,15 +66,15 @@ bool NaturalLess(const std::u16string& a, const std::u16string& b) {
     return a < b; // equal but for case or leading zeros: a fixed order
 }
 
-bool SamePathIn(const std::vector<FileInfo>& list, const FileInfo& entry) {
-    return std::any_of(list.begin(), list.end(),
-                       [&](const FileInfo& other) { return Playlist::SamePath(other, entry); });
-}
+struct Scan {
+    bool wma = false;
+    std::function<bool(const std::u16string& path, TagInfo& info)> fillTags;
+    std::function<bool(size_t found)> keepGoing;
+    std::unordered_set<std::u16string> seen; // the lower-case paths in the list
+};
 
-} // namespace
-
-void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
-                             std::vector<FileInfo>& list) {
+// Returns false when the scan was stopped.
+bool ScanInto(const std::u16string& folder, bool recurse, Scan& scan, std::vector<FileInfo>& list) {
     std::u16string base = folder;
     if (!base.empty() && base.back() != u'/')
         base += u'/';
@@ -98,6 +99,8 @@ void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
     std::sort(folders.begin(), folders.end(), NaturalLess);
 
     for (const std::u16string& name : files) {
+        if (scan.keepGoing && !scan.keepGoing(list.size()))
+            return false;
         const std::u16string lower = EntryTags::Lower(name);
         const size_t dot = lower.find_last_of(u'.');
         if (dot == std::u16string::npos || dot == 0)
@@ -105,7 +108,7 @@ void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
         const std::u16string ext = lower.substr(dot);
         const bool wma = ext == u".wma" || ext == u".asf";
         if (ext != u".mp3" && ext != u".mp2" && ext != u".ogg" && ext != u".wav" &&
-            !(wma && m_playlist.WmaAvailable()))
+            !(wma && scan.wma))
             continue;
 
         FileInfo entry;
@@ -114,11 +117,12 @@ void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
         entry.path = base + name;
         entry.ext = ext;
         entry.title = entry.name;
-        if (SamePathIn(list, entry) || list.size() >= static_cast<size_t>(Playlist::kMaxEntries))
+        if (list.size() >= static_cast<size_t>(Playlist::kMaxEntries) ||
+            !scan.seen.insert(EntryTags::Lower(entry.path)).second)
             continue;
         if (ext == u".mp3" || ext == u".mp2" || ext == u".ogg") {
             TagInfo info;
-            if (m_playlist.FillEntryTags(entry.path, info)) {
+            if (scan.fillTags(entry.path, info)) {
                 entry.title = info.title;
                 entry.artist = info.artist;
                 entry.album = info.album;
@@ -130,7 +134,37 @@ void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
         list.push_back(entry);
     }
     for (const std::u16string& name : folders)
-        ScanFolder(base + name + u"/", true, list);
+        if (!ScanInto(base + name + u"/", true, scan, list))
+            return false;
+    return true;
+}
+
+} // namespace
+
+void MediaOpener::ScanFolder(const std::u16string& folder, bool recurse,
+                             std::vector<FileInfo>& list) {
+    Scan scan;
+    scan.wma = m_playlist.WmaAvailable();
+    scan.fillTags = [this](const std::u16string& path, TagInfo& info) {
+        return m_playlist.FillEntryTags(path, info);
+    };
+    for (const FileInfo& entry : list)
+        scan.seen.insert(EntryTags::Lower(entry.path));
+    ScanInto(folder, recurse, scan, list);
+}
+
+void MediaOpener::ScanFolderAside(const std::u16string& folder, bool recurse, bool wma,
+                                  std::vector<FileInfo>& list,
+                                  const std::function<bool(size_t found)>& keepGoing) {
+    Scan scan;
+    scan.wma = wma;
+    scan.fillTags = [](const std::u16string& path, TagInfo& info) {
+        return EntryTags::Fill(path, info, nullptr);
+    };
+    scan.keepGoing = keepGoing;
+    for (const FileInfo& entry : list)
+        scan.seen.insert(EntryTags::Lower(entry.path));
+    ScanInto(folder, recurse, scan, list);
 }
 
 void MediaOpener::ResetCurrentTo(const std::u16string& path) {

@@ -2,6 +2,8 @@
 
 #include "playlist/FileInfo.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,12 @@ public:
     // track10), then, when `recurse`, those of its subfolders in the same order. Linked folders
     // are not followed.
     void ScanFolder(const std::u16string& folder, bool recurse, std::vector<FileInfo>& list);
+    // The same scan for a worker thread: tags come from the files' own tag readers only, and
+    // the scan stops early when `keepGoing` (asked with the number found so far after each
+    // file and folder) answers false. `wma` says whether ".wma" and ".asf" files count.
+    static void ScanFolderAside(const std::u16string& folder, bool recurse, bool wma,
+                                std::vector<FileInfo>& list,
+                                const std::function<bool(size_t found)>& keepGoing);
 
     // The result of the "Open Files" dialog, full paths. One file is opened on its own (the list
     // emptied); one folder as Open Folder opens it; several become the list in the order given:

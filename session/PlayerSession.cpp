@@ -6,6 +6,7 @@
 #include "platform/Folders.h"
 #include "platform/MessageSink.h"
 #include "platform/Profile.h"
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 #include "playback/AudioSystem.h"
 #include "playback/FmodLibrary.h"
@@ -25,6 +26,7 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 using namespace setting;
@@ -403,6 +405,9 @@ bool PlayerSession::Run(Command command) {
     case Command::CpuProfile:
         m_ui.ShowCpuProfile();
         return true;
+    case Command::Playlist:
+        ShowPlaylist();
+        return true;
     case Command::SoundEffects:
         if (!Available(command))
             return false;
@@ -498,6 +503,8 @@ bool PlayerSession::Available(Command command) const {
     case Command::DisplayOnOff:
     case Command::PowerOff:
         return true;
+    case Command::Playlist:
+        return !m_playlistDialogOpen;
     case Command::PlaybackSpeed: // the run-time library plays a local track
         return UsesLibrary() && m_controller &&
                m_controller->CurrentMode() != PlaybackController::Mode::Stream &&
@@ -746,7 +753,10 @@ void PlayerSession::Activate(bool active) {
         return;
     if (active) {
         ApplyVolume(State().volume);
-        m_hotKeys.RegisterMapped(m_keyMap);
+        if (!m_playlistDialogOpen)
+            m_hotKeys.RegisterMapped(m_keyMap);
+    } else if (m_playlistDialogOpen) {
+        m_hotKeys.ReleaseMapped(m_keyMap);
     } else {
         m_hotKeys.GoToBackground(m_keyMap);
     }
@@ -826,7 +836,7 @@ void PlayerSession::Handle(uint32_t message, uintptr_t wParam, intptr_t lParam) 
             Run(Command::PowerOff);
         break;
     case kCheckBackgroundKeys:
-        if (!m_active) {
+        if (!m_active && !m_playlistDialogOpen) {
             m_hotKeys.CheckInBackground(m_keyMap, HotKeys::InUse{m_lyricsPageOpen, m_effectsOpen});
             PublishHotKeys();
         } else {
@@ -916,6 +926,7 @@ void PlayerSession::RunKeyFunction(uint32_t functionCode) {
     KeyViewState state;
     state.hold = m_hold;
     state.lyricsListOpen = m_lyricsPageOpen;
+    state.playlistDialogOpen = m_playlistDialogOpen;
     state.streamMode = m_controller->StreamMode();
     state.deleting = m_deleting;
     state.trackLoaded = m_controller->IsLoaded();
@@ -1012,6 +1023,11 @@ void PlayerSession::RunKeyFunction(uint32_t functionCode) {
         break;
     case KeyAction::ToggleShuffle:
         Run(Command::Shuffle);
+        break;
+    case KeyAction::ShowPlaylist:
+        if (!m_active)
+            m_ui.Window(SessionUi::WindowAction::Restore);
+        ShowPlaylist();
         break;
     default:
         break; // the playlist dialog: later
@@ -1662,4 +1678,296 @@ void PlayerSession::StopTimer(uint32_t id) {
 
 void PlayerSession::RunFunction(uint32_t functionCode) {
     RunKeyFunction(functionCode);
+}
+
+// ---- The playlist dialog
+
+void PlayerSession::ShowPlaylist() {
+    if (m_playlistDialogOpen)
+        return; // one at a time
+    SetPlaylistDialogOpen(true);
+    m_ui.ShowPlaylist();
+    SetPlaylistDialogOpen(false);
+}
+
+void PlayerSession::SetPlaylistDialogOpen(bool open) {
+    m_playlistDialogOpen = open;
+    if (!Running())
+        return;
+    if (open)
+        m_hotKeys.ReleaseMapped(m_keyMap);
+    else if (m_active)
+        m_hotKeys.RegisterMapped(m_keyMap);
+    PublishHotKeys();
+}
+
+std::vector<FileInfo> PlayerSession::PlaylistEntries() const {
+    if (!m_playlist)
+        return {};
+    std::lock_guard lock(m_controller->TrackLock());
+    return std::as_const(*m_playlist).Entries();
+}
+
+int PlayerSession::PlayingRow() const {
+    if (!m_playlist)
+        return -1;
+    std::lock_guard lock(m_controller->TrackLock());
+    const std::u16string& path = m_playlist->Current().path;
+    if (path.empty())
+        return -1;
+    const int index = m_playlist->IndexOfExact(path);
+    return index < m_playlist->Count() ? index : -1;
+}
+
+void PlayerSession::EditPlaylist(const std::function<void(std::vector<FileInfo>&)>& change) {
+    if (!Running())
+        return;
+    int shownIndex = -1;
+    {
+        std::lock_guard lock(m_controller->TrackLock());
+        Playlist& list = *m_playlist;
+        const FileInfo* previous = list.EntryAt(list.PrevIndex());
+        const std::u16string previousPath = previous ? previous->path : std::u16string();
+        const int before = list.CurIndex();
+        std::vector<FileInfo>& entries = list.Entries();
+        change(entries);
+
+        // The favourites in the list's new order.
+        std::vector<std::u16string>& favorites = list.Favorites();
+        favorites.clear();
+        std::unordered_set<std::u16string> seen;
+        for (const FileInfo& entry : entries)
+            if (entry.favorite == 1 && seen.insert(entry.path).second)
+                favorites.push_back(entry.path);
+
+        const std::u16string& current = list.Current().path;
+        if (!current.empty())
+            list.SetCurIndex(list.IndexOfExact(current));
+        else if (list.CurIndex() >= list.Count())
+            list.SetCurIndex(0);
+        const int previousIndex = list.IndexOfExact(previousPath);
+        list.SetPrevIndex(previousIndex < list.Count() ? previousIndex : list.CurIndex());
+        list.SetListMode(list.Count() > 1);
+        if (list.CurIndex() != before)
+            shownIndex = list.CurIndex();
+    }
+    if (shownIndex >= 0)
+        SetTrackNumber(shownIndex + 1);
+}
+
+void PlayerSession::SortPlaylist(SortKey key) {
+    EditPlaylist([key](std::vector<FileInfo>& entries) {
+        if (entries.size() < 2)
+            return;
+        auto field = [key](const FileInfo& entry) -> const std::u16string& {
+            switch (key) {
+            case SortKey::Name:
+                return entry.name;
+            case SortKey::Path:
+                return entry.path;
+            case SortKey::Title:
+                return entry.title;
+            case SortKey::Artist:
+                return entry.artist;
+            case SortKey::Album:
+                break;
+            }
+            return entry.album;
+        };
+        // Letters compare without case; equal texts keep their order.
+        std::vector<std::pair<std::u16string, size_t>> keys;
+        keys.reserve(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i)
+            keys.emplace_back(TextCodec::FoldCase(field(entries[i])), i);
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<FileInfo> sorted;
+        sorted.reserve(entries.size());
+        for (const auto& item : keys)
+            sorted.push_back(std::move(entries[item.second]));
+        entries = std::move(sorted);
+    });
+}
+
+bool PlayerSession::MovePlaylistEntry(int from, int to) {
+    const int count = m_playlist ? m_playlist->Count() : 0;
+    if (from < 0 || from >= count || to < 0 || to >= count)
+        return false;
+    if (from != to)
+        EditPlaylist([from, to](std::vector<FileInfo>& entries) {
+            FileInfo moved = std::move(entries[static_cast<size_t>(from)]);
+            entries.erase(entries.begin() + from);
+            entries.insert(entries.begin() + to, std::move(moved));
+        });
+    return true;
+}
+
+void PlayerSession::RemovePlaylistEntry(int row) {
+    if (!m_playlist || !m_playlist->EntryAt(row))
+        return;
+    EditPlaylist([row](std::vector<FileInfo>& entries) { entries.erase(entries.begin() + row); });
+}
+
+void PlayerSession::ClearPlaylist() {
+    if (!m_playlist)
+        return;
+    {
+        std::lock_guard lock(m_controller->TrackLock());
+        m_playlist->PlayedList().clear();
+    }
+    EditPlaylist([](std::vector<FileInfo>& entries) { entries.clear(); });
+}
+
+bool PlayerSession::DeletePlaylistFile(int row) {
+    const FileInfo* found = m_playlist ? m_playlist->EntryAt(row) : nullptr;
+    if (!found || m_deleting)
+        return false;
+    const FileInfo entry = *found;
+    const UiText text =
+        UI_TEXT("Playlist", "Do you really want to delete file \"%1\" ?").With(entry.path);
+    if (!m_ui.Ask(text, UI_TEXT("Playlist", "Sonvale")))
+        return false;
+    if (!m_ui.MoveToTrash(entry.path)) {
+        m_ui.MessageBox(UI_TEXT("Playlist", "The file \"%1\" could not be moved to the trash.")
+                            .With(entry.path),
+                        UI_TEXT("Playlist", "Sonvale Error"));
+        return false;
+    }
+    EditPlaylist([&entry](std::vector<FileInfo>& entries) {
+        const auto same = std::find_if(entries.begin(), entries.end(), [&](const FileInfo& other) {
+            return Playlist::SamePath(other, entry);
+        });
+        if (same != entries.end())
+            entries.erase(same);
+    });
+    return true;
+}
+
+int PlayerSession::AppendToPlaylist(const std::vector<FileInfo>& added) {
+    int count = 0;
+    EditPlaylist([&added, &count](std::vector<FileInfo>& entries) {
+        std::unordered_set<std::u16string> listed;
+        for (const FileInfo& entry : entries)
+            listed.insert(TextCodec::FoldCase(entry.path));
+        for (const FileInfo& entry : added) {
+            if (entries.size() >= static_cast<size_t>(Playlist::kMaxEntries))
+                break;
+            if (!listed.insert(TextCodec::FoldCase(entry.path)).second)
+                continue;
+            entries.push_back(entry);
+            if (entries.back().title.empty())
+                entries.back().title = entries.back().name;
+            ++count;
+        }
+    });
+    return count;
+}
+
+int PlayerSession::AddFilesToPlaylist(const std::vector<std::u16string>& paths) {
+    if (!Running())
+        return 0;
+    std::vector<FileInfo> added;
+    for (const std::u16string& path : paths) {
+        TagInfo info;
+        if (!m_playlist->FillEntryTags(path, info))
+            continue; // gone since it was chosen
+        FileInfo entry;
+        entry.path = path;
+        entry.name = std::filesystem::path(TextCodec::Utf16ToUtf8(path)).stem().u16string();
+        const std::u16string ext =
+            std::filesystem::path(TextCodec::Utf16ToUtf8(path)).extension().u16string();
+        entry.ext = TextCodec::FoldCase(ext);
+        entry.title = info.title;
+        entry.artist = info.artist;
+        entry.album = info.album;
+        added.push_back(std::move(entry));
+    }
+    return AppendToPlaylist(added);
+}
+
+bool PlayerSession::OpenPlaylistFile(const std::u16string& path) {
+    if (!Running())
+        return false;
+    // An unreadable file leaves the list as it was.
+    if (std::FILE* file = RegularFile::OpenStream(path)) {
+        std::fclose(file);
+    } else {
+        m_ui.MessageBox(UI_TEXT("Playlist", "File open error."),
+                        UI_TEXT("Playlist", "Sonvale Error"));
+        return false;
+    }
+    bool loaded = false;
+    EditPlaylist([this, &path, &loaded](std::vector<FileInfo>& entries) {
+        entries.clear();
+        loaded = m_playlist->PlaylistLoad(path, true);
+    });
+    return loaded;
+}
+
+bool PlayerSession::SavePlaylistFile(const std::u16string& path) {
+    if (!Running())
+        return false;
+    if (m_playlist->Count() == 0) {
+        m_ui.MessageBox(UI_TEXT("Playlist", "File is not exist in list."),
+                        UI_TEXT("Playlist", "Sonvale Error"));
+        return false;
+    }
+    bool saved = false;
+    {
+        std::lock_guard lock(m_controller->TrackLock());
+        saved = m_playlist->PlaylistSave(path);
+    }
+    if (!saved)
+        m_ui.MessageBox(UI_TEXT("Playlist", "File open error."),
+                        UI_TEXT("Playlist", "Sonvale Error"));
+    return saved;
+}
+
+void PlayerSession::StartAt(int row) {
+    {
+        std::lock_guard lock(m_controller->TrackLock());
+        const FileInfo* entry = m_playlist->EntryAt(row);
+        if (!entry)
+            return;
+        m_playlist->Current() = *entry;
+        m_playlist->SetCurIndex(row);
+        m_playlist->SetPrevIndex(0);
+        m_playlist->SetListMode(m_playlist->Count() > 1);
+    }
+    BeginWait();
+    if (m_playlist->ListMode())
+        SetTrackNumber(row + 1);
+    ShowTitle(m_playlist->Current().name);
+    if (OpenCurrent())
+        Play();
+    EndWait();
+}
+
+void PlayerSession::PlayPlaylistEntry(int row) {
+    if (Running() && !Opening())
+        StartAt(row);
+}
+
+// From the first entry, or with favourites on from the first favourite found stepping on from
+// it (the second entry is tried first, the first one last).
+bool PlayerSession::ApplyPlaylist() {
+    if (!Running() || Opening())
+        return false;
+    const std::vector<FileInfo> entries = PlaylistEntries();
+    if (entries.empty()) {
+        m_ui.MessageBox(UI_TEXT("Playlist", "File is not exist in list."),
+                        UI_TEXT("Playlist", "Sonvale Error"));
+        return false;
+    }
+    int row = 0;
+    if (Settings::Get(m_profile, kEnableFavorites) == 1) {
+        const int count = static_cast<int>(entries.size());
+        for (int step = 1; step <= count; ++step)
+            if (entries[static_cast<size_t>(step % count)].favorite == 1) {
+                row = step % count;
+                break;
+            }
+    }
+    StartAt(row);
+    return true;
 }

@@ -210,6 +210,41 @@ public:
     // are read again at once, without a break in the sound.
     void LyricsWritten(const std::u16string& path);
 
+    // ---- The playlist dialog. Rows are indices into the playlist as it is now; every change
+    // keeps the current entry current (found again by its path) and is made under the track
+    // lock. UI thread.
+    enum class SortKey { Name, Path, Title, Artist, Album };
+    // A copy of the entries, and the row of the entry now playing (-1 when it is not listed).
+    std::vector<FileInfo> PlaylistEntries() const;
+    int PlayingRow() const;
+    // Sorts by a text field, ascending; entries with equal texts keep their order.
+    void SortPlaylist(SortKey key);
+    // Moves the entry at `from` to `to`; false when either is no row.
+    bool MovePlaylistEntry(int from, int to);
+    void RemovePlaylistEntry(int row);
+    void ClearPlaylist();
+    // Asks, moves the entry's file to the trash and removes the entry; the file that can't be
+    // trashed is reported and keeps its entry. False when nothing was deleted.
+    bool DeletePlaylistFile(int row);
+    // Appends entries (a scan's result) and files (tags read here) unless the list holds the
+    // same path or is full; the number added.
+    int AppendToPlaylist(const std::vector<FileInfo>& entries);
+    int AddFilesToPlaylist(const std::vector<std::u16string>& paths);
+    // Replaces the list by a playlist file's entries; a file that can't be read is reported
+    // and leaves the list as it was.
+    bool OpenPlaylistFile(const std::u16string& path);
+    // Writes the list as a playlist file; an empty list or a file that can't be written is
+    // reported.
+    bool SavePlaylistFile(const std::u16string& path);
+    // Plays the entry at `row`; Apply starts at the first entry (the first favourite while
+    // favourites are on). Apply with an empty list is reported and returns false.
+    void PlayPlaylistEntry(int row);
+    bool ApplyPlaylist();
+    // While the dialog is open its list takes the keys: the mapped hot keys are released, and
+    // the key functions that need the dialog closed do nothing.
+    void SetPlaylistDialogOpen(bool open);
+    bool PlaylistDialogOpen() const { return m_playlistDialogOpen; }
+
     // FmodView.
     void* WindowHandle() override { return this; }
     MessageSink* EngineOwner() override { return &m_sink; }
@@ -320,6 +355,11 @@ private:
     bool ShowOptionSheet(uint32_t mask);
     void ShowSoundEffects();
     void PublishHotKeys();
+    void ShowPlaylist();
+    // Runs `change` on the entries under the track lock, then finds the current and previous
+    // entries again by path and updates the favourites and the list mode.
+    void EditPlaylist(const std::function<void(std::vector<FileInfo>&)>& change);
+    void StartAt(int row);
 
     Profile& m_profile;
     SessionUi& m_ui;
@@ -363,6 +403,7 @@ private:
     bool m_deleting = false;
     bool m_effectsOpen = false; // the sound effects sheet is up
     std::string m_powerSupplyFolder = PowerSupply::kFolder;
+    bool m_playlistDialogOpen = false;
     std::atomic<bool> m_hold{false};
     std::atomic<bool> m_active{true};
     std::atomic<bool> m_displayOn{true};

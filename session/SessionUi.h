@@ -58,6 +58,8 @@ public:
     // The lyrics download dialog for these entries; it hands every lyrics file it wrote to
     // PlayerSession::LyricsWritten.
     virtual void ShowLyricsDownload(const std::vector<FileInfo>& entries) = 0;
+    // The playlist dialog over the session's playlist; returns when it is closed.
+    virtual void ShowPlaylist() = 0;
     // A built-in resource ("demo/sonvale-demo.ogg", "sounds/12.wav"); empty when missing.
     virtual std::string Resource(const std::string& name) = 0;
 };

@@ -1118,6 +1118,160 @@ Press it twice quickly for a double press.</source>
         <source>Sonvale</source>
         <translation>Sonvale</translation>
     </message>
+    <message>
+        <source>File is not exist in list.</source>
+        <translation>재생목록에 파일이 없습니다.</translation>
+    </message>
+</context>
+<context>
+    <name>PlaylistDialog</name>
+    <message>
+        <source>Playlist</source>
+        <translation>재생 목록</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>열기</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>저장</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>추가</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>삭제</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>재생</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>적용</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>닫기</translation>
+    </message>
+    <message>
+        <source>Files...</source>
+        <translation>파일선택</translation>
+    </message>
+    <message>
+        <source>Folder...</source>
+        <translation>폴더선택</translation>
+    </message>
+    <message>
+        <source>All Files</source>
+        <translation>모든파일</translation>
+    </message>
+    <message>
+        <source>One</source>
+        <translation>선택목록</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>전체목록</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <comment>delete</comment>
+        <translation>파일삭제</translation>
+    </message>
+    <message numerus="yes">
+        <source>Scanning... %n file(s) found</source>
+        <translation>
+            <numerusform>검색 중... %n개 파일 찾음</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Open Playlist File</source>
+        <translation>재생 목록 열기</translation>
+    </message>
+    <message>
+        <source>Playlist Files (.wpl)|*.wpl|</source>
+        <translation>재생 목록 파일 (.wpl)|*.wpl|</translation>
+    </message>
+    <message>
+        <source>Save Playlist File</source>
+        <translation>재생 목록 저장</translation>
+    </message>
+    <message>
+        <source>Audio Files|*.mp2;*.mp3;*.ogg;*.wma;*.asf;*.wav|</source>
+        <translation>오디오 파일|*.mp2;*.mp3;*.ogg;*.wma;*.asf;*.wav|</translation>
+    </message>
+    <message>
+        <source>Audio Files|*.mp2;*.mp3;*.ogg;*.wav|</source>
+        <translation>오디오 파일|*.mp2;*.mp3;*.ogg;*.wav|</translation>
+    </message>
+    <message>
+        <source>Add Audio Files</source>
+        <translation>오디오 파일 추가</translation>
+    </message>
+    <message>
+        <source>Select folder with audio files</source>
+        <translation>오디오 파일이 있는 폴더 선택</translation>
+    </message>
+    <message>
+        <source>Include subfolders</source>
+        <translation>하위 폴더 포함</translation>
+    </message>
+    <message>
+        <source>Song Information</source>
+        <translation>노래 파일 정보</translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation>위로</translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation>아래로</translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation>맨위로</translation>
+    </message>
+    <message>
+        <source>Bottom</source>
+        <translation>맨아래로</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>보기</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>가수명</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>노래명</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>파일명</translation>
+    </message>
+    <message>
+        <source>Sort</source>
+        <translation>정렬</translation>
+    </message>
+    <message>
+        <source>Album</source>
+        <translation>앨범명</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>경로명</translation>
+    </message>
 </context>
 <context>
     <name>PresetsPage</name>

@@ -168,6 +168,8 @@ public:
     void ShowLyricsDownload(const std::vector<FileInfo>& entries) override {
         lyricsDownloads.push_back(entries);
     }
+    int playlistsShown = 0;
+    void ShowPlaylist() override { ++playlistsShown; }
     std::string Resource(const std::string& name) override {
         const auto found = resources.find(name);
         return found == resources.end() ? std::string() : found->second;
