@@ -21,6 +21,7 @@
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "playlist/ui/FavoritesDialog.h"
+#include "playlist/ui/PlaylistDialog.h"
 #include "settings/SettingNames.h"
 #include "ui/OptionsPage.h"
 
@@ -209,6 +210,13 @@ int main(int argc, char** argv) {
                             written);
             dialog->reject();
         }
+        // The playlist dialog over the player's own list, with the sample tracks added.
+        view->Session().AppendToPlaylist(samples);
+        PlaylistDialog playlist(profile, view->Session(), frame);
+        playlist.show();
+        QApplication::processEvents();
+        failed |= !Save(playlist, QStringLiteral("%1/playlist.%2.png").arg(out, language), written);
+        playlist.reject();
         frame->close();
     });
     const int result = app.Run();
