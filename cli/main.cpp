@@ -13,6 +13,7 @@
 #include "cli/WavWriterDevice.h"
 #include "engine/player/Player.h"
 #include "engine/player/PlayerApi.h"
+#include "engine/plugins/WmaPlugin.h"
 #include "engine/stream/StreamUrl.h"
 #include "platform/QueueMessageSink.h"
 #include "platform/RegularFile.h"
@@ -149,6 +150,7 @@ PlayerPtr OpenPlayer(const CliOptions& o, QueueMessageSink& sink,
         std::fprintf(stderr, "sonvale-cli: out of memory\n");
         return nullptr;
     }
+    PlayerAddDecoder(player.get(), WmaDecoderPlugin());
     PlayerSetOwner(player.get(), &sink);
     if (!PlayerSetOptions(player.get(), &o.player)) {
         std::fprintf(stderr, "sonvale-cli: buffer or prebuffer out of range\n");
