@@ -154,34 +154,26 @@ int32_t OpenFile(const char16_t* path, DecoderPluginFileInfo* info) {
     return Seek(0) >= 0;
 }
 
-// Where decoding from `packet` starts, in ms: the presentation time of its first audio payload
-// that starts a media object; else the packet's share of the duration.
-int32_t StartOf(WmaState& s, uint64_t packet) {
+// The presentation time (ms, with the preroll) of the first media object of the audio stream
+// that starts in `packet`; -1 when none does or the packet cannot be read.
+int64_t ObjectStart(WmaState& s, uint64_t packet) {
     const AsfFile& asf = s.asf;
-    const int32_t estimate =
-        s.packets
-            ? static_cast<int32_t>(double(asf.DurationMs()) / double(s.packets) * double(packet))
-            : 0;
     std::vector<uint8_t> bytes(asf.maxPacketSize);
     AsfPacket parsed;
-    for (uint64_t p = packet; p < s.packets && p < packet + 2; ++p) {
-        size_t got = 0;
-        if (!s.file.Seek(asf.PacketOffset(p)) || !s.file.Read(bytes.data(), bytes.size(), got) ||
-            got != bytes.size())
-            break;
-        parsed.Parse(bytes.data(), bytes.size(), asf.maxPacketSize);
-        for (const AsfPacket::Payload& payload : parsed.payloads) {
-            if (payload.stream != asf.audioStream || payload.offset != 0)
-                continue;
-            if (payload.presentationTime < 0)
-                return estimate;
-            const int64_t ms = payload.presentationTime - static_cast<int64_t>(asf.preroll);
-            return static_cast<int32_t>(std::clamp<int64_t>(ms, 0, asf.DurationMs()));
-        }
-    }
-    return estimate;
+    size_t got = 0;
+    if (packet >= s.packets || !s.file.Seek(asf.PacketOffset(packet)) ||
+        !s.file.Read(bytes.data(), bytes.size(), got) || got != bytes.size())
+        return -1;
+    parsed.Parse(bytes.data(), bytes.size(), asf.maxPacketSize);
+    for (const AsfPacket::Payload& payload : parsed.payloads)
+        if (payload.stream == asf.audioStream && payload.offset == 0)
+            return payload.presentationTime;
+    return -1;
 }
 
+// Seeks to the packet in which the media object playing at `ms` starts: a first guess from the
+// index (else the packet's share of the duration), then packet by packet by their presentation
+// times. Answers the time decoding starts at.
 int32_t Seek(int32_t ms) {
     std::lock_guard guard(lock);
     if (!state)
@@ -191,16 +183,33 @@ int32_t Seek(int32_t ms) {
     if (!asf.seekable && ms != 0)
         return -1;
     ms = std::max(ms, 0);
+    const int64_t target = int64_t(ms) + static_cast<int64_t>(asf.preroll);
     uint64_t packet = 0;
     if (!asf.index.empty()) {
-        const uint64_t at = (static_cast<uint64_t>(ms) + asf.preroll) * 10000 / asf.indexInterval;
+        const uint64_t at = static_cast<uint64_t>(target) * 10000 / asf.indexInterval;
         packet = asf.index[std::min<uint64_t>(at, asf.index.size() - 1)].packet;
     } else if (asf.DurationMs() > 0) {
         packet = static_cast<uint64_t>(double(ms) / double(asf.DurationMs()) * double(s.packets));
     }
-    packet = std::min(packet, s.packets);
+    packet = std::min(packet, s.packets ? s.packets - 1 : 0);
+    constexpr int kMaxSteps = 4096;
+    int64_t start = ObjectStart(s, packet);
+    for (int step = 0; step < kMaxSteps && packet > 0 && (start < 0 || start > target); ++step)
+        start = ObjectStart(s, --packet);
+    for (int step = 0; step < kMaxSteps && start >= 0; ++step) {
+        const int64_t next = ObjectStart(s, packet + 1);
+        if (next < 0 || next > target)
+            break;
+        ++packet;
+        start = next;
+    }
     Restart(s, packet);
-    return StartOf(s, packet);
+    if (start < 0) // no times to go by: the packet's share of the duration
+        return s.packets ? static_cast<int32_t>(double(asf.DurationMs()) / double(s.packets) *
+                                                double(packet))
+                         : 0;
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(start - static_cast<int64_t>(asf.preroll), 0, asf.DurationMs()));
 }
 
 int32_t Begin() {
