@@ -237,7 +237,7 @@ bool AsfFile::ParseIndex(const uint8_t* bytes, size_t size, AsfFile& asf) {
         return false;
     const uint64_t interval = Le64(bytes + 40);
     const uint32_t count = Le32(bytes + 52);
-    if (interval == 0 || count > (size - 56) / 6)
+    if (interval == 0 || count == 0 || count > (size - 56) / 6)
         return false;
     asf.index.resize(count);
     for (uint32_t i = 0; i < count; ++i) {
