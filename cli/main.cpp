@@ -11,6 +11,8 @@
 #include "cli/Terminal.h"
 #include "cli/WavWriter.h"
 #include "cli/WavWriterDevice.h"
+#include "engine/core/FileReader.h"
+#include "engine/decoders/AsfFile.h"
 #include "engine/player/Player.h"
 #include "engine/player/PlayerApi.h"
 #include "engine/plugins/WmaPlugin.h"
@@ -26,6 +28,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace {
@@ -118,6 +121,25 @@ std::string WaveCodecName(int tag, int bits) {
     }
 }
 
+// "ASF, ..." for a Windows Media Audio file.
+std::optional<std::string> AsfCodecName(const std::string& path) {
+    FileReader file;
+    AsfFile asf;
+    if (!file.Open(TextCodec::Utf8ToUtf16(path)) || !AsfFile::Read(file, asf) ||
+        asf.waveFormat.size() < 2)
+        return std::nullopt;
+    switch (asf.waveFormat[0] | asf.waveFormat[1] << 8) {
+    case 0x160:
+        return "ASF, Windows Media Audio 1";
+    case 0x161:
+        return "ASF, Windows Media Audio 2";
+    case 0x162:
+        return "ASF, Windows Media Audio Professional";
+    default:
+        return std::nullopt;
+    }
+}
+
 // The container and the codec, as the engine decodes the file.
 std::string FormatName(Player& player, const std::string& path, const PlayerFileInfo& info) {
     int tag = 0, bits = 0;
@@ -136,7 +158,7 @@ std::string FormatName(Player& player, const std::string& path, const PlayerFile
     case SourceWav:
         return "WAV, " + (wave ? WaveCodecName(tag, bits) : std::string("unknown codec"));
     case SourcePlugin:
-        return "decoded by a plug-in";
+        return AsfCodecName(path).value_or("decoded by a plug-in");
     default:
         return "unknown";
     }
