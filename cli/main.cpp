@@ -11,8 +11,11 @@
 #include "cli/Terminal.h"
 #include "cli/WavWriter.h"
 #include "cli/WavWriterDevice.h"
+#include "engine/core/FileReader.h"
+#include "engine/decoders/AsfFile.h"
 #include "engine/player/Player.h"
 #include "engine/player/PlayerApi.h"
+#include "engine/plugins/WmaPlugin.h"
 #include "engine/stream/StreamUrl.h"
 #include "platform/QueueMessageSink.h"
 #include "platform/RegularFile.h"
@@ -25,6 +28,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace {
@@ -117,6 +121,25 @@ std::string WaveCodecName(int tag, int bits) {
     }
 }
 
+// "ASF, ..." for a Windows Media Audio file.
+std::optional<std::string> AsfCodecName(const std::string& path) {
+    FileReader file;
+    AsfFile asf;
+    if (!file.Open(TextCodec::Utf8ToUtf16(path)) || !AsfFile::Read(file, asf) ||
+        asf.waveFormat.size() < 2)
+        return std::nullopt;
+    switch (asf.waveFormat[0] | asf.waveFormat[1] << 8) {
+    case 0x160:
+        return "ASF, Windows Media Audio 1";
+    case 0x161:
+        return "ASF, Windows Media Audio 2";
+    case 0x162:
+        return "ASF, Windows Media Audio Professional";
+    default:
+        return std::nullopt;
+    }
+}
+
 // The container and the codec, as the engine decodes the file.
 std::string FormatName(Player& player, const std::string& path, const PlayerFileInfo& info) {
     int tag = 0, bits = 0;
@@ -135,7 +158,7 @@ std::string FormatName(Player& player, const std::string& path, const PlayerFile
     case SourceWav:
         return "WAV, " + (wave ? WaveCodecName(tag, bits) : std::string("unknown codec"));
     case SourcePlugin:
-        return "decoded by a plug-in";
+        return AsfCodecName(path).value_or("decoded by a plug-in");
     default:
         return "unknown";
     }
@@ -149,6 +172,7 @@ PlayerPtr OpenPlayer(const CliOptions& o, QueueMessageSink& sink,
         std::fprintf(stderr, "sonvale-cli: out of memory\n");
         return nullptr;
     }
+    PlayerAddDecoder(player.get(), WmaDecoderPlugin());
     PlayerSetOwner(player.get(), &sink);
     if (!PlayerSetOptions(player.get(), &o.player)) {
         std::fprintf(stderr, "sonvale-cli: buffer or prebuffer out of range\n");

@@ -1,6 +1,7 @@
 #include "playback/FmodBackend.h"
 
 #include "engine/player/PlayerApi.h"
+#include "engine/plugins/WmaPlugin.h"
 #include "platform/Profile.h"
 #include "playback/FmodView.h"
 #include "settings/Settings.h"
@@ -108,6 +109,7 @@ bool FmodBackend::CreateEngine() {
     m_engine = PlayerCreate();
     if (!m_engine)
         return false;
+    PlayerAddDecoder(m_engine, WmaDecoderPlugin());
     PlayerSetOwner(m_engine, m_view.EngineOwner());
 
     // A stored value the engine refuses leaves the engine's own default for that value only.

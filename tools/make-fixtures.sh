@@ -234,3 +234,82 @@ cat >>"$list" <<'LIST'
 tag-synclyric.ogg: Vorbis comments (oggenc -c, vorbiscomment -a -e): "TITLE=Synclyric Fixture", "JETAUDIO_SYNCLYRIC=[00:01.000]First line\n[00:02.500]Second line" (\n a line feed), "LDB=Lyrics block bytes"
 LIST
 ls -l "$out"/mpeg1-l3-vbr-plain.mp3 "$out"/mpeg1-l3-vbr-plain-12s.mp3 "$out"/tag-lyrics-* "$out"/tag-synclyric.ogg
+
+# --- Windows Media Audio ------------------------------------------------------------------
+# ffmpeg's ASF muxer: version 2 stereo in 1000-byte packets (media objects split across packets),
+# with a simple index added after the data (the muxer writes none for audio alone), and version
+# 1 mono in its usual 3200-byte packets without an index. Tags as ffmpeg writes them; tags.txt
+# lists them. References decoded by ffmpeg.
+ffmpeg -v error -y -i "$work/music.wav" -c:a wmav2 -b:a 64k -fflags +bitexact -packet_size 1000 \
+    -metadata title="WMA Title" -metadata artist="WMA Artist" -metadata album="WMA Album" \
+    -metadata WM/Year=2007 -metadata track=9 -metadata genre="Ambient" "$out/wma-v2-stereo.wma"
+ffmpeg -v error -y -i "$work/mono22050.wav" -c:a wmav1 -b:a 32k -fflags +bitexact \
+    -metadata title="Mono Title" -metadata artist="Mono Artist" -metadata album="Mono Album" \
+    -metadata WM/Year=1999 -metadata track=3 -metadata genre="Jazz" "$out/wma-v1-mono.wma"
+# The simple index: one entry per 100 ms of presentation time (which starts at the preroll),
+# naming the last packet in which a media object starting at or before that time begins.
+$py - "$out/wma-v2-stereo.wma" <<'PY'
+import struct, sys
+path = sys.argv[1]
+data = bytearray(open(path, 'rb').read())
+def guid(s):
+    a, b, c, d, e = s.split('-')
+    return struct.pack('<IHH', int(a, 16), int(b, 16), int(c, 16)) + bytes.fromhex(d + e)
+at = struct.unpack_from('<Q', data, 16)[0]
+assert data[at:at + 16] == guid('75B22636-668E-11CF-A6D9-00AA0062CE6C')
+file_id = bytes(data[at + 24:at + 40])
+count = struct.unpack_from('<Q', data, at + 40)[0]
+props = data.find(guid('8CABDCA1-A947-11CF-8EE4-00C00C205365'))
+size = struct.unpack_from('<I', data, props + 96)[0]
+end_time = struct.unpack_from('<Q', data, props + 64)[0] // 10000
+def field(p, t):
+    n = (0, 1, 2, 4)[t & 3]
+    return int.from_bytes(data[p:p + n], 'little'), p + n
+starts = []  # (presentation time, packet)
+for k in range(count):
+    p = at + 50 + k * size
+    if data[p] & 0x80:
+        p += 1 + (data[p] & 0x0F)
+    lf, pf = data[p], data[p + 1]
+    p += 2
+    _, p = field(p, lf >> 5)
+    _, p = field(p, lf >> 1)
+    _, p = field(p, lf >> 3)
+    p += 6
+    n, lt = 1, 0
+    if lf & 1:
+        n, lt = data[p] & 0x3F, data[p] >> 6
+        p += 1
+    for _ in range(n):
+        p += 1
+        _, p = field(p, pf >> 4)
+        offset, p = field(p, pf >> 2)
+        rep, p = field(p, pf)
+        time = struct.unpack_from('<I', data, p + 4)[0]
+        p += rep
+        length, p = field(p, lt) if lf & 1 else (0, p)
+        p += length
+        if offset == 0:
+            starts.append((time, k))
+interval = 1000000  # 100 ms in 100 ns units
+entries = []
+for i in range(end_time // 100 + 1):
+    t = i * 100
+    packet = 0
+    for time, k in starts:
+        if time <= t:
+            packet = k
+    entries.append(packet)
+body = file_id + struct.pack('<QII', interval, 1, len(entries))
+body += b''.join(struct.pack('<IH', e, 1) for e in entries)
+data += guid('33000890-E5B1-11CF-89F4-00A0C90349CB') + struct.pack('<Q', 24 + len(body)) + body
+open(path, 'wb').write(data)
+PY
+for name in wma-v2-stereo wma-v1-mono; do
+    ffmpeg -v error -y -i "$out/$name.wma" -c:a pcm_s16le -fflags +bitexact "$out/$name.ref.wav"
+done
+cat >>"$list" <<'LIST'
+wma-v2-stereo.wma: ASF (ffmpeg -metadata): title "WMA Title", artist "WMA Artist", album "WMA Album", WM/Year "2007", track "9", genre "Ambient"; a simple index added
+wma-v1-mono.wma: ASF (ffmpeg -metadata): title "Mono Title", artist "Mono Artist", album "Mono Album", WM/Year "1999", track "3", genre "Jazz"; no index
+LIST
+ls -l "$out"/wma-*

@@ -151,6 +151,31 @@ TEST(Cli, InfoNamesTheContainerAndTheCodecAndTheWholeLength) {
     EXPECT_TRUE(Contains(vbr.output, "Duration:    0:12")) << vbr.output;
 }
 
+TEST(Cli, InfoShowsWmaFilesAndTheirTagsAsWritten) {
+    TempFolder folder;
+    const std::pair<const char*, const char*> files[] = {
+        {"wma-v2-stereo.wma", "Format:      ASF, Windows Media Audio 2\n"
+                              "Channels:    2\nSample rate: 44100 Hz\nBitrate:     64 kbit/s\n"
+                              "Duration:    0:01 (1391 ms)\nTitle:       WMA Title\n"
+                              "Artist:      WMA Artist\nAlbum:       WMA Album\n"
+                              "Genre:       Ambient\nYear:        2007\nTrack:       9\n"},
+        {"wma-v1-mono.wma", "Format:      ASF, Windows Media Audio 1\n"
+                            "Channels:    1\nSample rate: 22050 Hz\nBitrate:     32 kbit/s\n"
+                            "Duration:    0:02 (2181 ms)\nTitle:       Mono Title\n"
+                            "Artist:      Mono Artist\nAlbum:       Mono Album\n"
+                            "Genre:       Jazz\nYear:        1999\nTrack:       3\n"},
+    };
+    for (const auto& [file, info] : files) {
+        const CliRun run = RunCli(folder, {"info", kFixtures + "/" + file});
+        EXPECT_EQ(0, run.exitCode) << run.errors;
+        EXPECT_TRUE(Contains(run.output, info)) << file << ":\n" << run.output;
+    }
+    const CliRun decode =
+        RunCli(folder, {"decode", kFixtures + "/wma-v1-mono.wma", "-o", folder / "out.wav"});
+    EXPECT_EQ(0, decode.exitCode) << decode.errors;
+    EXPECT_EQ(folder.Read("out.wav").size(), 44u + 47104u * 2);
+}
+
 TEST(Cli, FilesThatCantBeOpenedAreNamedWithTheReason) {
     TempFolder folder;
     UnwrittenFifo fifo(folder / "fifo.mp3");
