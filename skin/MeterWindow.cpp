@@ -86,12 +86,7 @@ void MeterWindow::ReloadFonts() {
 
 QFont MeterWindow::SlotFont(int slot, QColor& color) const {
     const FontSetting setting = Settings::Font(m_profile, slot);
-    QFont font = WithHangul(QFont(QString::fromStdU16String(setting.face)));
-    font.setPixelSize(setting.height < 0 ? -setting.height
-                                         : (setting.height > 0 ? setting.height : 24));
-    font.setBold(setting.Weight() >= 700);
-    font.setItalic(setting.Italic());
-    font.setUnderline(setting.Underline());
+    QFont font = FontOf(setting, 24);
     color = FromColorRef(setting.color);
     return font;
 }

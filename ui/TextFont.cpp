@@ -1,5 +1,7 @@
 #include "ui/TextFont.h"
 
+#include "settings/Settings.h"
+
 #include <QFontDatabase>
 #include <QStringList>
 
@@ -24,5 +26,15 @@ QFont WithHangul(QFont font) {
         families.append(hangul);
         font.setFamilies(families);
     }
+    return font;
+}
+
+QFont FontOf(const FontSetting& setting, int defaultPixels) {
+    QFont font = WithHangul(QFont(QString::fromStdU16String(setting.face)));
+    font.setPixelSize(setting.height < 0 ? -setting.height
+                                         : (setting.height > 0 ? setting.height : defaultPixels));
+    font.setBold(setting.Weight() >= 700);
+    font.setItalic(setting.Italic());
+    font.setUnderline(setting.Underline());
     return font;
 }

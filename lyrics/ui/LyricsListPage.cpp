@@ -97,13 +97,7 @@ LyricsListPage::~LyricsListPage() {
 
 QFont LyricsListPage::ListFont() const {
     const FontSetting setting = Settings::Font(m_profile, 3);
-    QFont font = WithHangul(QFont(QString::fromStdU16String(setting.face)));
-    font.setPixelSize(setting.height < 0 ? -setting.height
-                                         : (setting.height > 0 ? setting.height : 14));
-    font.setBold(setting.Weight() >= 700);
-    font.setItalic(setting.Italic());
-    font.setUnderline(setting.Underline());
-    return font;
+    return FontOf(setting);
 }
 
 void LyricsListPage::ReloadFont() {

@@ -16,13 +16,7 @@ enum Column { kName, kPath };
 
 QFont SlotFont(Profile& profile) {
     const FontSetting setting = Settings::Font(profile, kFontSlot);
-    QFont font = WithHangul(QFont(QString::fromStdU16String(setting.face)));
-    font.setPixelSize(setting.height < 0 ? -setting.height
-                                         : (setting.height > 0 ? setting.height : 14));
-    font.setBold(setting.Weight() >= 700);
-    font.setItalic(setting.Italic());
-    font.setUnderline(setting.Underline());
-    return font;
+    return FontOf(setting);
 }
 
 } // namespace

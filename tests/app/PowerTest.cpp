@@ -12,6 +12,7 @@
 #include "tests/TempFolder.h"
 #include "tests/WavFile.h"
 #include "tests/app/InProcessPlayer.h"
+#include "tests/app/PrivateBus.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -19,7 +20,6 @@
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -186,8 +186,8 @@ protected:
         Settings::Set(*m_profile, setting::kRepeat, 0);
         m_track = m_home.Write("music/tone.wav", Tone(30));
 
-        m_session = Connect(m_sessionDaemon, "DBUS_SESSION_BUS_ADDRESS", "power-session");
-        m_system = Connect(m_systemDaemon, "DBUS_SYSTEM_BUS_ADDRESS", "power-system");
+        m_session = Connect(*m_sessionDaemon, "power-session");
+        m_system = Connect(*m_systemDaemon, "power-system");
         ASSERT_TRUE(m_session && m_system);
         m_logind = std::make_unique<FakeLogind>(*m_system);
         ASSERT_TRUE(m_system->registerVirtualObject(kLogindPath, m_logind.get()));
@@ -206,20 +206,15 @@ protected:
         m_system.reset();
         QDBusConnection::disconnectFromBus("power-session");
         QDBusConnection::disconnectFromBus("power-system");
-        for (QProcess* daemon : {&m_sessionDaemon, &m_systemDaemon}) {
-            daemon->kill();
-            daemon->waitForFinished();
-        }
+        m_sessionDaemon.reset();
+        m_systemDaemon.reset();
     }
 
-    std::unique_ptr<QDBusConnection> Connect(QProcess& daemon, const char* variable,
-                                             const QString& name) {
-        daemon.start("dbus-daemon", {"--session", "--print-address", "--nofork"});
-        if (!daemon.waitForReadyRead(10000))
+    std::unique_ptr<QDBusConnection> Connect(const PrivateBus& daemon, const QString& name) {
+        if (daemon.Address().isEmpty())
             return nullptr;
-        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
-        ::setenv(variable, address.toUtf8().constData(), 1);
-        auto bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, name));
+        auto bus = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(daemon.Address(), name));
         return bus->isConnected() ? std::move(bus) : nullptr;
     }
 
@@ -231,7 +226,9 @@ protected:
     TempFolder m_home;
     std::unique_ptr<Profile> m_profile;
     std::string m_track;
-    QProcess m_sessionDaemon, m_systemDaemon;
+    std::unique_ptr<PrivateBus> m_sessionDaemon = std::make_unique<PrivateBus>();
+    std::unique_ptr<PrivateBus> m_systemDaemon =
+        std::make_unique<PrivateBus>("DBUS_SYSTEM_BUS_ADDRESS");
     std::unique_ptr<QDBusConnection> m_session, m_system;
     std::unique_ptr<FakeLogind> m_logind;
     std::unique_ptr<FakeScreenSaver> m_saver;
@@ -276,7 +273,7 @@ TEST_F(PowerTest, PowerOffSuspendsAndTheWakeUpPlaysOnWhereItStopped) {
         Run(frame, Command::PowerOff);
         ASSERT_TRUE(WaitFor([&] { return m_logind->suspends == 1; }));
         EXPECT_TRUE(stopped);
-        EXPECT_GE(stored, 1500); // the display's seconds may run a few milliseconds ahead
+        EXPECT_GE(stored, 1500);        // the display's seconds may run a few milliseconds ahead
         EXPECT_EQ(m_logind->Held(), 0); // its own inhibitor does not hold the suspend back
 
         m_logind->PrepareForSleep(true);
