@@ -192,7 +192,7 @@ void GlobalShortcuts::Bind() {
 
 // The answer comes as the Response signal of a request object whose path the portal makes from
 // our bus name and the token; it is listened for before the call so that it cannot be missed.
-bool GlobalShortcuts::Request(const QString& method, const QVariantList& arguments,
+void GlobalShortcuts::Request(const QString& method, const QVariantList& arguments,
                               const QString& token) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     const QString sender = bus.baseService().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
@@ -221,7 +221,6 @@ bool GlobalShortcuts::Request(const QString& method, const QVariantList& argumen
         bus.connect(kPortalService, m_requestPath, kRequestInterface, QStringLiteral("Response"),
                     this, SLOT(OnResponse(uint, QVariantMap)));
     });
-    return true;
 }
 
 void GlobalShortcuts::OnResponse(uint response, const QVariantMap& results) {

@@ -61,8 +61,8 @@ private:
     void Sync();
     void CreateSession();
     void Bind();
-    // Calls a portal method that answers through a request object; false when the call failed.
-    bool Request(const QString& method, const QVariantList& arguments, const QString& token);
+    // Calls a portal method that answers through a request object; a failed call gives up.
+    void Request(const QString& method, const QVariantList& arguments, const QString& token);
     void CloseSession();
     void GiveUp();
     QString Description(uint16_t keyCode) const;
