@@ -1,5 +1,7 @@
 #include "lyrics/LrclibClient.h"
 
+#include "lyrics/HttpTransfer.h"
+
 #include "engine/core/FileReader.h"
 #include "engine/core/PlayerTypes.h"
 #include "engine/decoders/MpegFile.h"
@@ -12,29 +14,10 @@
 #include <nlohmann/json.hpp>
 
 #include <memory>
-#include <mutex>
 #include <string_view>
 #include <vector>
 
 namespace {
-
-struct Download {
-    std::string* body;
-    size_t limit;
-};
-
-size_t Collect(char* data, size_t size, size_t count, void* user) {
-    auto* download = static_cast<Download*>(user);
-    const size_t bytes = size * count;
-    if (bytes > download->limit - download->body->size())
-        return 0; // too big: the transfer ends with a write error
-    download->body->append(data, bytes);
-    return bytes;
-}
-
-struct EasyDeleter {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
-};
 
 std::string Escape(CURL* curl, const std::string& text) {
     char* escaped = curl_easy_escape(curl, text.data(), static_cast<int>(text.size()));
@@ -96,13 +79,14 @@ std::string LrclibClient::UserAgent() {
 }
 
 std::string LrclibClient::GetUrl(const LrclibTrack& track) const {
-    std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
-    if (!curl)
+    HttpTransfer transfer(m_limits);
+    CURL* curl = transfer.Handle();
+    if (curl == nullptr)
         return {};
-    std::string url = m_base + "/api/get?track_name=" + Escape(curl.get(), track.title) +
-                      "&artist_name=" + Escape(curl.get(), track.artist);
+    std::string url = m_base + "/api/get?track_name=" + Escape(curl, track.title) +
+                      "&artist_name=" + Escape(curl, track.artist);
     if (!track.album.empty())
-        url += "&album_name=" + Escape(curl.get(), track.album);
+        url += "&album_name=" + Escape(curl, track.album);
     if (track.durationS > 0)
         url += "&duration=" + std::to_string(track.durationS);
     return url;
@@ -118,31 +102,10 @@ bool LrclibClient::Get(const LrclibTrack& track, LrclibLyrics& lyrics) const {
 }
 
 bool LrclibClient::Fetch(const std::string& url, std::string& body, long& status) const {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
-    if (!curl || url.empty())
-        return false;
-    const std::string agent = UserAgent();
-    Download download{&body, m_limits.maxAnswerBytes};
-    CURL* easy = curl.get();
-    const bool set =
-        curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, m_limits.connectTimeoutMs) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, m_limits.totalTimeoutMs) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, m_limits.stallTimeoutS) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
-                         static_cast<curl_off_t>(m_limits.maxAnswerBytes)) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Collect) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &download) == CURLE_OK;
-    if (!set || curl_easy_perform(easy) != CURLE_OK)
-        return false;
-    return curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK;
+    HttpTransfer transfer(m_limits);
+    return transfer.Handle() != nullptr &&
+           curl_easy_setopt(transfer.Handle(), CURLOPT_HTTPGET, 1L) == CURLE_OK &&
+           transfer.Perform(url, "http,https", UserAgent(), body, status);
 }
 
 bool LrclibClient::Parse(const std::string& json, LrclibLyrics& lyrics) {
