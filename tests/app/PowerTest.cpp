@@ -175,11 +175,7 @@ private:
 class PowerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        chmod(m_home.Path().c_str(), 0700);
-        ::setenv("SONVALE_HOME", m_home.Path().c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", m_home.Path().c_str(), 1);
-        ::setenv("SONVALE_AUDIO", ("wav:" + m_home.File("out.wav")).c_str(), 1);
-        Registry::Shared().Open(m_home.File("registry.db"));
+        UsePlayerHome(m_home);
         m_profile = std::make_unique<Profile>(Registry::Shared(), setting::kRegistryKeyWord,
                                               setting::kProfileName);
         Settings::Set(*m_profile, setting::kDemoPlayed, 1);
