@@ -11,16 +11,9 @@
 #include <string>
 #include <string_view>
 
-namespace {
+using Backend = WaveOut::Choice;
 
-struct Backend {
-    enum Kind { kAlsa, kNull, kWav, kNone } kind = kNone;
-    std::string path;
-    bool fast = false;
-    std::string setting;
-};
-
-Backend ChosenBackend() {
+WaveOut::Choice WaveOut::Chosen() {
     Backend backend;
     const char* value = std::getenv("SONVALE_AUDIO");
     backend.setting = value ? value : "";
@@ -42,6 +35,8 @@ Backend ChosenBackend() {
     return backend;
 }
 
+namespace {
+
 std::once_flag fallbackSaid, noBackendSaid;
 
 } // namespace
@@ -49,7 +44,7 @@ std::once_flag fallbackSaid, noBackendSaid;
 WaveOut::~WaveOut() = default;
 
 std::unique_ptr<WaveOut> WaveOut::Create() {
-    const Backend backend = ChosenBackend();
+    const Backend backend = Chosen();
     switch (backend.kind) {
     case Backend::kAlsa:
         if (AlsaWaveOut::DeviceExists())
@@ -77,7 +72,7 @@ std::unique_ptr<WaveOut> WaveOut::Create() {
 }
 
 bool WaveOut::DevicePresent() {
-    return ChosenBackend().kind != Backend::kNone;
+    return Chosen().kind != Backend::kNone;
 }
 
 bool WaveOut::ValidFormat(const Format& format) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 // The wave-out device: PCM blocks are queued with Write, played in order and handed back through
 // the "done" callback; the position counts the sample frames played.
@@ -50,6 +51,14 @@ public:
     // "wav:PATH,fast". When no ALSA device opens, the null backend stands in (said once per process
     // on stderr). Null when $SONVALE_AUDIO names no backend (also said once on stderr).
     static std::unique_ptr<WaveOut> Create();
+    // $SONVALE_AUDIO read, for outputs of other kinds that follow the same choice.
+    struct Choice {
+        enum Kind { kAlsa, kNull, kWav, kNone } kind = kNone;
+        std::string path;
+        bool fast = false;
+        std::string setting;
+    };
+    static Choice Chosen();
     // Whether any wave-out device exists: false only when $SONVALE_AUDIO names no backend, since
     // "alsa" falls back to the null backend.
     static bool DevicePresent();

@@ -20,6 +20,8 @@ public:
     virtual int32_t Position() = 0;
     virtual int32_t Duration() = 0;
     virtual bool GetFileInfo(PlayerFileInfo& info) = 0;
+    // The tags of any file (open or not).
+    virtual bool FileTag(const std::u16string& path, TagInfo& tag) = 0;
     // Both 16-bit halves.
     virtual void SetVolume(uint32_t volume) = 0;
 

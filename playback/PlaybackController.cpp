@@ -177,8 +177,11 @@ bool PlaybackController::OpenCurrent(bool keepList) {
     m_sink.ShowButton(Button::Previous, several);
     m_sink.ShowButton(Button::Next, several);
 
+    // Windows Media: the media player control with the run-time library's setting, else (or
+    // when the control can't be set up) the engine's own plug-in.
     if (IsMediaPlayerFile(entry))
-        m_mode = Mode::MediaPlayer;
+        m_mode = Number(kUseDefaultDecoder) == 1 && m_media && m_media->Ready() ? Mode::MediaPlayer
+                                                                                : Mode::Engine;
     else if (IsStream(entry))
         m_mode = Mode::Stream;
     else
@@ -276,8 +279,26 @@ bool PlaybackController::OpenMediaPlayer(FileInfo& entry) {
     if (!m_media || !m_media->Ready() || !m_media->Open(entry.path))
         return false;
     m_sink.SetPanelFormat(u"44", u"128");
-    const int seconds = m_media->Duration();
-    SetDuration(seconds > 0 ? seconds * 1000 : kUnknownDurationMs);
+    const int32_t ms = m_media->Duration();
+    SetDuration(ms > 0 ? ms : kUnknownDurationMs);
+    ReadFileTags(entry);
+    LoadLyrics(entry, true);
+    return true;
+}
+
+// A file only the engine reads (Windows Media): no measure by the run-time library.
+bool PlaybackController::OpenEngineOnly(FileInfo& entry) {
+    if (!m_engine->OpenFile(entry.path)) {
+        Error(UI_TEXT("PlaybackController", "Can't open the file (%1)").With(entry.path));
+        return false;
+    }
+    PlayerFileInfo info;
+    if (!m_engine->GetFileInfo(info))
+        info = PlayerFileInfo{};
+    m_panelRate = Padded(info.sampleRate / 1000, 2);
+    m_sink.SetPanelFormat(m_panelRate, Padded(std::clamp(info.bitrate, 0, kMaxKbps), 3));
+    SetDuration(m_engine->Duration());
+    ReadFileTags(entry);
     LoadLyrics(entry, true);
     return true;
 }
@@ -318,6 +339,8 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
     }
     m_engine->Close();
     m_channel = -1;
+    if (IsMediaPlayerFile(entry))
+        return OpenEngineOnly(entry);
 
     const std::string path8 = TextCodec::WideToMultiByte(entry.path);
     auto errorText = [](int code) { return TextCodec::Utf8ToUtf16(FMOD_ErrorString(code)); };
@@ -436,6 +459,17 @@ bool PlaybackController::OpenLocalSteps(FileInfo& entry, bool& noted) {
     return true;
 }
 
+void PlaybackController::ReadFileTags(FileInfo& entry) {
+    if (!entry.title.empty() && entry.title != entry.name)
+        return;
+    TagInfo tag;
+    if (!m_engine->FileTag(entry.path, tag))
+        return;
+    auto text = [](const char16_t* field) { return std::u16string(field); };
+    StoreTags(entry, text(tag.title), entry.artist.empty() ? text(tag.artist) : u"",
+              entry.album.empty() ? text(tag.album) : u"");
+}
+
 void PlaybackController::ReadTags(FileInfo& entry) {
     if (!entry.title.empty() && entry.title != entry.name)
         return;
@@ -448,9 +482,13 @@ void PlaybackController::ReadTags(FileInfo& entry) {
         return EntryTags::FrameText(name, std::string_view(reinterpret_cast<const char*>(data),
                                                            static_cast<size_t>(length)));
     };
-    std::u16string title = field("TIT2");
-    std::u16string artist = entry.artist.empty() ? field("TPE1") : std::u16string();
-    std::u16string album = entry.album.empty() ? field("TALB") : std::u16string();
+    StoreTags(entry, field("TIT2"), entry.artist.empty() ? field("TPE1") : std::u16string(),
+              entry.album.empty() ? field("TALB") : std::u16string());
+}
+
+// What was found goes into the entry and into every list entry of the same file.
+void PlaybackController::StoreTags(FileInfo& entry, const std::u16string& title,
+                                   const std::u16string& artist, const std::u16string& album) {
     if (title.empty() && artist.empty() && album.empty())
         return;
     if (!title.empty())
@@ -812,9 +850,11 @@ bool PlaybackController::HandleMessage(uint32_t message, uintptr_t wParam, intpt
     }
     if (message == kMediaPlayerNotice) {
         Lock lock(m_trackLock);
-        if (wParam == 1 && m_mode == Mode::MediaPlayer && m_media) {
-            if (const int seconds = m_media->Duration(); seconds > 0)
-                SetDuration(seconds * 1000);
+        if (m_mode != Mode::MediaPlayer || !m_media || !m_media->CurrentNotice(lParam))
+            return true;
+        if (wParam == 1) {
+            if (const int32_t ms = m_media->Duration(); ms > 0)
+                SetDuration(ms);
         } else if (wParam == 2 && m_playing) {
             EndOfTrack();
         }
@@ -969,10 +1009,10 @@ int32_t PlaybackController::BackendPosition() {
     switch (m_mode) {
     case Mode::MediaPlayer:
         if (m_durationMs == kUnknownDurationMs) {
-            if (const int seconds = m_media->Duration(); seconds > 0)
-                SetDuration(seconds * 1000);
+            if (const int32_t ms = m_media->Duration(); ms > 0)
+                SetDuration(ms);
         }
-        return m_media->Position() * 1000;
+        return m_media->Position();
     case Mode::Library:
         return m_library->TimeMs();
     case Mode::Engine:
@@ -1014,7 +1054,7 @@ void PlaybackController::MoveSlider(int position) {
 void PlaybackController::BackendSeek(int32_t ms) {
     switch (m_mode) {
     case Mode::MediaPlayer:
-        m_media->Seek(ms / 1000);
+        m_media->Seek(ms);
         break;
     case Mode::Library:
         m_library->SetTimeMs(ms);
@@ -1141,6 +1181,8 @@ void PlaybackController::ApplyVolume() {
         return;
     }
     m_sink.SetWaveOutVolume(word);
+    if (m_media && m_mode == Mode::MediaPlayer)
+        m_media->SetVolume(word);
     m_library->SetVolume(255);
     m_engine->SetVolume(0xFFFFFFFFu);
 }

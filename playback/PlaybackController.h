@@ -160,6 +160,7 @@ private:
     bool OpenLocalSteps(FileInfo& entry, bool& noted);
     bool OpenStream(FileInfo& entry);
     bool OpenMediaPlayer(FileInfo& entry);
+    bool OpenEngineOnly(FileInfo& entry);
     bool FailOpen(const FileInfo& entry);
     void StreamFailed();
     void ResetForOpen();
@@ -167,7 +168,12 @@ private:
     // A length that was estimated too short grows while the track plays: the view follows it.
     void FollowLength();
     void SetPlayTime(FileInfo& entry, const std::u16string& text);
+    // Title, artist and album for an entry without them: from the library's open stream, or
+    // from the engine's tag reader for files the library does not open.
     void ReadTags(FileInfo& entry);
+    void ReadFileTags(FileInfo& entry);
+    void StoreTags(FileInfo& entry, const std::u16string& title, const std::u16string& artist,
+                   const std::u16string& album);
     bool StartLibraryChannel();
     void LoadLyrics(FileInfo& entry, bool mediaPlayer);
     void ShowButtons(bool play, bool pause, bool stop);

@@ -45,6 +45,10 @@ bool PlayerEngineBackend::GetFileInfo(PlayerFileInfo& info) {
     return m_player && PlayerGetFileInfo(m_player, &info);
 }
 
+bool PlayerEngineBackend::FileTag(const std::u16string& path, TagInfo& tag) {
+    return m_player && PlayerGetFileTag(m_player, path.c_str(), &tag);
+}
+
 void PlayerEngineBackend::SetVolume(uint32_t volume) {
     if (m_player)
         PlayerSetVolume(m_player, volume);

@@ -20,6 +20,7 @@ public:
     int32_t Position() override;
     int32_t Duration() override;
     bool GetFileInfo(PlayerFileInfo& info) override;
+    bool FileTag(const std::u16string& path, TagInfo& tag) override;
     void SetVolume(uint32_t volume) override;
     int32_t StreamingState() override;
     int32_t StreamingBuffered() override;

@@ -10,6 +10,7 @@
 #include "platform/TextCodec.h"
 #include "playback/AudioSystem.h"
 #include "playback/FmodLibrary.h"
+#include "playback/GstMediaPlayer.h"
 #include "playback/LibraryBackend.h"
 #include "playback/PlaybackController.h"
 #include "playback/SpokenTimePlayer.h"
@@ -79,8 +80,11 @@ bool PlayerSession::Start(const std::u16string& startCommandLine) {
     }
     m_playlist = std::make_unique<Playlist>(m_profile, *this, m_audio->Tags());
     m_opener = std::make_unique<MediaOpener>(*m_playlist);
-    m_controller = std::make_unique<PlaybackController>(m_profile, *m_playlist, *this, m_ui,
-                                                        m_audio->Library(), m_audio->Engine());
+    // Windows Media files always play: in the media player control, or in the engine's plug-in.
+    m_playlist->SetWmaAvailable(true);
+    m_media = std::make_unique<GstMediaPlayer>(m_sink);
+    m_controller = std::make_unique<PlaybackController>(
+        m_profile, *m_playlist, *this, m_ui, m_audio->Library(), m_audio->Engine(), m_media.get());
     m_audio->SetStreamShutdown([this] {
         if (m_controller)
             m_controller->CloseLibraryStream();
@@ -1411,6 +1415,7 @@ void PlayerSession::Shutdown() {
     m_hotKeys.ReleaseMapped(m_keyMap);
     PublishHotKeys();
     m_playlist->PlaylistStore(m_controller->PositionMs());
+    m_media->Stop();
     m_audio->Shutdown(); // writes the effect values, closes the library's stream and the library
 }
 

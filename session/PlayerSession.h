@@ -29,6 +29,7 @@
 class AudioSystem;
 class EffectControls;
 class MediaOpener;
+class MediaPlayerBackend;
 class MessageSink;
 class PlaybackController;
 class Playlist;
@@ -370,6 +371,7 @@ private:
     std::unique_ptr<AudioSystem> m_audio;
     std::unique_ptr<Playlist> m_playlist;
     std::unique_ptr<MediaOpener> m_opener;
+    std::unique_ptr<MediaPlayerBackend> m_media;
     std::unique_ptr<PlaybackController> m_controller;
     KeyMap m_keyMap;
     HotKeys m_hotKeys;

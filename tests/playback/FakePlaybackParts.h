@@ -99,6 +99,7 @@ public:
     int32_t buffered = 0;
     int32_t prebuffer = 32;
     std::u16string streamTitle;
+    std::u16string tagTitle;
 
     std::vector<std::u16string> fileOpens, urlOpens;
     std::vector<int32_t> seeks;
@@ -134,11 +135,39 @@ public:
         info.duration = duration;
         return openResult;
     }
+    bool FileTag(const std::u16string&, TagInfo& tag) override {
+        std::copy(tagTitle.begin(), tagTitle.end(), tag.title);
+        return !tagTitle.empty();
+    }
     void SetVolume(uint32_t volume) override { volumes.push_back(volume); }
     int32_t StreamingState() override { return streamingState; }
     int32_t StreamingBuffered() override { return buffered; }
     int32_t PrebufferBlocks() override { return prebuffer; }
     std::u16string StreamTitle() override { return streamTitle; }
+};
+
+class FakeMediaPlayer : public MediaPlayerBackend {
+public:
+    bool ready = true;
+    int32_t duration = 0;
+    intptr_t tag = 7;
+    std::vector<std::u16string> opens;
+    int plays = 0;
+
+    bool Ready() override { return ready; }
+    bool Open(const std::u16string& path) override {
+        opens.push_back(path);
+        ++tag;
+        return true;
+    }
+    void Play() override { ++plays; }
+    void Pause() override {}
+    void Stop() override {}
+    int32_t Position() override { return 0; }
+    int32_t Duration() override { return duration; }
+    void Seek(int32_t) override {}
+    void SetVolume(uint32_t) override {}
+    bool CurrentNotice(intptr_t notice) const override { return notice == tag; }
 };
 
 // The session and the window: record what the controller shows and asks (texts in English).

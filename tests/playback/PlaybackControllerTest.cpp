@@ -71,7 +71,8 @@ protected:
     FakeLibrary library;
     FakeEngine engine;
     FakeUi ui;
-    PlaybackController controller{profile, list, ui, ui, library, engine};
+    FakeMediaPlayer media;
+    PlaybackController controller{profile, list, ui, ui, library, engine, &media};
 };
 
 TEST_F(PlaybackControllerTest, ShuffleWithTwoEntriesStepsInOrder) {
@@ -215,21 +216,52 @@ TEST_F(PlaybackControllerTest, EndOfTrackComesFromEngineMediaPlayerAndMonitor) {
     controller.HandleMessage(WM_PLAYER_STATUS, PlayerStatusStop, kPlayerStoppedAtEnd);
     EXPECT_EQ(list.CurIndex(), 1);
     EXPECT_TRUE(controller.IsPlaying());
-    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 1, 0);
+    // The media player's notices are not the engine's.
+    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 2, media.tag);
     EXPECT_EQ(list.CurIndex(), 1);
-    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 2, 0);
-    EXPECT_EQ(list.CurIndex(), 2);
     engine.position = 120000;
     controller.RunMonitor();
-    EXPECT_EQ(list.CurIndex(), 3);
+    EXPECT_EQ(list.CurIndex(), 2);
     EXPECT_TRUE(controller.IsPlaying());
-    EXPECT_EQ(engine.fileOpens.back(), list.Entries()[3].path);
+    EXPECT_EQ(engine.fileOpens.back(), list.Entries()[2].path);
 
     // Nothing ends while paused.
     controller.PauseCommand();
     controller.HandleMessage(WM_PLAYER_STATUS, PlayerStatusStop, kPlayerStoppedAtEnd);
-    EXPECT_EQ(list.CurIndex(), 3);
+    EXPECT_EQ(list.CurIndex(), 2);
     EXPECT_FALSE(controller.HandleMessage(0x401, 0, 0));
+}
+
+TEST_F(PlaybackControllerTest, WindowsMediaPlaysInTheControlOrInTheEngine) {
+    // With the library's setting the control plays, and its notices count only for its last
+    // open; the engine's tag reader names the entry.
+    Set(kUseDefaultDecoder, 1);
+    engine.tagTitle = u"Tagged";
+    Load({"a.wma", "b.asf", "c.wma"});
+    EXPECT_EQ(media.opens.size(), 1u);
+    EXPECT_TRUE(library.opens.empty());
+    EXPECT_EQ(list.Current().title, u"Tagged");
+    EXPECT_EQ(ui.seekRange, PlaybackController::kUnknownDurationMs / 100);
+    controller.PlayCommand();
+    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 2, media.tag - 1);
+    EXPECT_EQ(list.CurIndex(), 0);
+    media.duration = 42000;
+    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 1, media.tag);
+    EXPECT_EQ(ui.seekRange, 420);
+    controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 2, media.tag);
+    EXPECT_EQ(list.CurIndex(), 1);
+    EXPECT_EQ(media.opens.back(), list.Entries()[1].path);
+    EXPECT_EQ(media.plays, 2);
+
+    // A control that can't be set up leaves the file to the engine's plug-in, without the
+    // library's measure.
+    media.ready = false;
+    controller.NextTrack();
+    EXPECT_EQ(controller.CurrentMode(), PlaybackController::Mode::Engine);
+    EXPECT_EQ(engine.fileOpens.back(), list.Entries()[2].path);
+    EXPECT_TRUE(library.opens.empty());
+    EXPECT_TRUE(controller.IsPlaying());
+    EXPECT_EQ(ui.seekRange, 1200);
 }
 
 TEST_F(PlaybackControllerTest, RepeatOneAndSingleEntryPlayTheSameTrackAgain) {
