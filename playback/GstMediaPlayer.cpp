@@ -17,6 +17,7 @@ namespace {
 constexpr guint kPlayAudio = 0x2;
 constexpr guint kPlaySoftVolume = 0x10;
 constexpr GstClockTime kOpenWait = 5 * GST_SECOND;
+constexpr GstClockTime kSeekWait = GST_SECOND;
 constexpr uintptr_t kDurationKnown = 1;
 constexpr uintptr_t kMediaEnded = 2;
 
@@ -192,7 +193,8 @@ void GstMediaPlayer::OnRecordedBuffer(GstElement*, GstBuffer* buffer, GstPad* pa
 bool GstMediaPlayer::Open(const std::u16string& path) {
     if (!Ready())
         return false;
-    gst_element_set_state(m_playbin, GST_STATE_READY);
+    // From NULL: a pipeline that failed on the last file starts clean.
+    gst_element_set_state(m_playbin, GST_STATE_NULL);
     ++m_openTag;
     gchar* uri = gst_filename_to_uri(TextCodec::Utf16ToUtf8(path).c_str(), nullptr);
     if (!uri)
@@ -203,7 +205,7 @@ bool GstMediaPlayer::Open(const std::u16string& path) {
     if (result == GST_STATE_CHANGE_ASYNC)
         result = gst_element_get_state(m_playbin, nullptr, nullptr, kOpenWait);
     if (result == GST_STATE_CHANGE_FAILURE) {
-        gst_element_set_state(m_playbin, GST_STATE_READY);
+        gst_element_set_state(m_playbin, GST_STATE_NULL);
         return false;
     }
     return true;
@@ -241,11 +243,14 @@ int32_t GstMediaPlayer::Duration() {
 }
 
 void GstMediaPlayer::Seek(int32_t ms) {
-    if (m_ready)
-        gst_element_seek_simple(
+    if (!m_ready)
+        return;
+    // The seek completes with the next preroll: waiting for it keeps Position() truthful.
+    if (gst_element_seek_simple(
             m_playbin, GST_FORMAT_TIME,
-            static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT),
-            static_cast<gint64>(std::max(ms, 0)) * GST_MSECOND);
+            static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+            static_cast<gint64>(std::max(ms, 0)) * GST_MSECOND))
+        gst_element_get_state(m_playbin, nullptr, nullptr, kSeekWait);
 }
 
 void GstMediaPlayer::SetVolume(uint32_t volume) {
