@@ -8,6 +8,7 @@
 #include "app/ChildViewHost.h"
 #include "app/MainFrame.h"
 #include "app/SonvaleApp.h"
+#include "app/Zoom.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -81,6 +82,7 @@ bool Answered(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (Answered(argc, argv))
         return 0;
+    zoom::ApplyAtStart(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sonvale"));
     CloseOnSignals(app);

@@ -3,6 +3,7 @@
 #include "platform/Profile.h"
 #include "settings/Settings.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string_view>
 
 using namespace setting;
@@ -35,6 +37,19 @@ GeneralPage::GeneralPage(Profile& profile, QWidget* parent)
     auto* seekRow = new QHBoxLayout;
     seekRow->addWidget(m_seek, 1);
     seekRow->addWidget(m_seekNumber);
+
+    // The zoom a value not offered reads as 1x.
+    m_zoom = new QComboBox(this);
+    m_zoom->addItem(tr("1x"), 100);
+    m_zoom->addItem(tr("1.5x"), 150);
+    m_zoom->addItem(tr("2x"), 200);
+    m_zoom->setCurrentIndex(std::max(0, m_zoom->findData(Settings::Get(profile, kZoom))));
+    auto* zoomRow = new QHBoxLayout;
+    auto* zoomLabel = new QLabel(tr("&Zoom (when Sonvale starts again):"), this);
+    zoomLabel->setBuddy(m_zoom);
+    zoomRow->addWidget(zoomLabel);
+    zoomRow->addWidget(m_zoom);
+    zoomRow->addStretch(1);
 
     struct Choice {
         const char* text;
@@ -80,6 +95,7 @@ GeneralPage::GeneralPage(Profile& profile, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Seek Interval (Seconds)"), this));
     layout->addLayout(seekRow);
+    layout->addLayout(zoomRow);
     layout->addWidget(options, 1);
 }
 
@@ -92,6 +108,7 @@ QListWidgetItem* GeneralPage::Row(const NumberSetting& value) const {
 
 void GeneralPage::Apply() {
     Settings::Set(m_profile, kSeekInterval, m_seek->value());
+    Settings::Set(m_profile, kZoom, m_zoom->currentData().toInt());
     for (const BoundRow& row : m_rows)
         Settings::Set(m_profile, row.value, row.item->checkState() == Qt::Checked ? 1 : 0);
 }

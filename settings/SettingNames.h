@@ -58,6 +58,8 @@ inline constexpr NumberSetting kCurPlayPos{u"CurPlayPos", 0};
 inline constexpr NumberSetting kCurIndex{u"CurIndex", 0};
 inline constexpr NumberSetting kAlwaysOnTop{u"AlwaysOnTop", 0};
 inline constexpr NumberSetting kButtonMode{u"ButtonMode", 1}; // 1 shuffle/repeat, else speed/A-B
+// How much larger the player is drawn, in percent: 100, 150 or 200 (anything else reads as 100).
+inline constexpr NumberSetting kZoom{u"Zoom", 100};
 inline constexpr NumberSetting kEnableFavorites{u"EnableFavorites", 0};
 inline constexpr NumberSetting kOpenFolderAtStartup{u"OpenFolderAtStartup", 0};
 inline constexpr TextSetting kOpenFolderName{u"OpenFolderName", u""};

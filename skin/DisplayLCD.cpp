@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimerEvent>
+#include <QtMath>
 
 namespace {
 
@@ -154,7 +155,11 @@ void DisplayLCD::Render(const QString& text) {
     const int textWidth = metrics.horizontalAdvance(text);
     const int textHeight = metrics.height();
     const int pictureHeight = std::max(1, height());
-    m_picture = QImage(textWidth + kPictureMargin, pictureHeight, QImage::Format_RGB32);
+    // Drawn at the screen's density: the text is set in device pixels, not enlarged.
+    const qreal ratio = devicePixelRatioF();
+    m_picture = QImage(qCeil((textWidth + kPictureMargin) * ratio), qCeil(pictureHeight * ratio),
+                       QImage::Format_RGB32);
+    m_picture.setDevicePixelRatio(ratio);
     m_picture.fill(m_background.QtColor());
 
     QPainter painter(&m_picture);
@@ -196,6 +201,9 @@ void DisplayLCD::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), m_background.QtColor());
     if (m_picture.isNull())
         return;
+    // On a screen of another density the text is set again for it.
+    if (m_picture.devicePixelRatio() != devicePixelRatioF())
+        Render(m_temporary ? m_status : m_line);
     if (m_temporary) {
         painter.drawImage(0, 0, m_picture);
         return;

@@ -228,8 +228,8 @@ void DisplayPanel::SetClosing(bool closing) {
 }
 
 QRect DisplayPanel::VuChannelPlace(int channel) const {
-    const QImage& image = m_vuImage.GetBitmap();
-    return QRect(channel == 0 ? kVuLeft : kVuRight, QSize(image.width(), image.height() / 2));
+    const QSize size = SkinSize(m_vuImage.GetBitmap());
+    return QRect(channel == 0 ? kVuLeft : kVuRight, QSize(size.width(), size.height() / 2));
 }
 
 // The segments between the old and the new bar end, and the old and new peak segments; nothing
@@ -238,7 +238,7 @@ void DisplayPanel::UpdateVu(const VuMeter& before) {
     const QImage& image = m_vuImage.GetBitmap();
     if (image.isNull())
         return;
-    const int segment = image.width() / VuMeter::kSegments;
+    const int segment = SkinSize(image).width() / VuMeter::kSegments;
     for (int channel = 0; channel < 2; ++channel) {
         const QRect place = VuChannelPlace(channel);
         // Segments first to last - 1, counted from the left of the channel.
@@ -292,18 +292,16 @@ void DisplayPanel::DrawVuChannel(QPainter& painter, QPoint at, int shown, int pe
     const QImage& image = m_vuImage.GetBitmap();
     if (image.isNull())
         return;
-    const int segment = image.width() / VuMeter::kSegments;
-    const int half = image.height() / 2;
-    const QPainter::CompositionMode mode = painter.compositionMode();
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(at, image, QRect(0, 0, image.width(), half));
+    const QSize size = SkinSize(image);
+    const int segment = size.width() / VuMeter::kSegments;
+    const int half = size.height() / 2;
+    DrawSkinPart(painter, at, image, QRect(0, 0, size.width(), half));
     if (shown > 0)
-        painter.drawImage(at, image, QRect(0, half, shown * segment, half));
+        DrawSkinPart(painter, at, image, QRect(0, half, shown * segment, half));
     if (peak > 0) {
         const int x = (peak - 1) * segment;
-        painter.drawImage(at + QPoint(x, 0), image, QRect(x, half, segment, half));
+        DrawSkinPart(painter, at + QPoint(x, 0), image, QRect(x, half, segment, half));
     }
-    painter.setCompositionMode(mode);
 }
 
 void DisplayPanel::paintEvent(QPaintEvent*) {

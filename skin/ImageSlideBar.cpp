@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -167,9 +168,7 @@ QRect ImageSlideBar::SelectionBand() const {
 void ImageSlideBar::DrawTrack(QPainter& painter) {
     if (m_track.isNull())
         return;
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(0, 0), m_track);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    DrawSkinPart(painter, QPoint(0, 0), m_track, QRect(QPoint(0, 0), SkinSize(m_track)));
 }
 
 void ImageSlideBar::DrawThumb(QPainter& painter) {
@@ -186,8 +185,13 @@ void ImageSlideBar::Paint(QPainter& painter) {
 }
 
 void ImageSlideBar::paintEvent(QPaintEvent* event) {
-    if (m_surface.size() != size())
-        m_surface = QImage(size(), QImage::Format_RGB32);
+    // The surface has the screen's density, so the pictures keep their detail.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(qCeil(width() * ratio), qCeil(height() * ratio));
+    if (m_surface.size() != pixels || m_surface.devicePixelRatio() != ratio) {
+        m_surface = QImage(pixels, QImage::Format_RGB32);
+        m_surface.setDevicePixelRatio(ratio);
+    }
     if (m_surface.isNull())
         return;
     {
@@ -199,7 +203,10 @@ void ImageSlideBar::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(event->rect(), m_surface, event->rect());
+    const QRect area = event->rect();
+    painter.drawImage(
+        area, m_surface,
+        QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
 }
 
 void ImageSlideBar::Notify(intptr_t code) {

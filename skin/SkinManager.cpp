@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPainter>
 
 #include <mutex>
@@ -25,6 +26,7 @@ struct SkinState {
     std::u16string path;
     IniFile document;
     bool loaded = false;
+    qreal pixelRatio = 0; // 0: the screens'
 };
 
 SkinState& State() {
@@ -40,17 +42,43 @@ std::u16string SkinFolder(const std::u16string& skinPath) {
 
 // Decodes the image the skin document names for section/key; values are written with
 // backslashes and the skin's folder always goes in front, so an absolute path names nothing.
-bool LoadFromSkin(const IniFile& document, const std::u16string& skinPath,
-                  const std::u16string& section, const std::u16string& key, Dib& dib) {
+// The file the skin document names for section/key; empty when it names none.
+std::string SkinImagePath(const IniFile& document, const std::u16string& skinPath,
+                          const std::u16string& section, const std::u16string& key) {
     std::u16string value;
     if (!document.GetValue(section, key, value))
-        return false;
+        return {};
     std::u16string file = SkinFolder(skinPath) + value;
     for (char16_t& c : file) {
         if (c == u'\\')
             c = u'/';
     }
-    return dib.LoadPngFile(TextCodec::Utf16ToUtf8(file));
+    return TextCodec::Utf16ToUtf8(file);
+}
+
+bool LoadFromSkin(const IniFile& document, const std::u16string& skinPath,
+                  const std::u16string& section, const std::u16string& key, Dib& dib) {
+    const std::string file = SkinImagePath(document, skinPath, section, key);
+    return !file.empty() && dib.LoadPngFile(file);
+}
+
+// "NAME@2x.EXT" for "NAME.EXT" (only the file's name gets the mark).
+std::string DoublePath(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + "@2x";
+    return path.substr(0, dot) + "@2x" + path.substr(dot);
+}
+
+bool LoadBuiltInFile(const QString& name, Dib& dib) {
+    dib.Clear();
+    QFile file(QStringLiteral(":/skin/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    return dib.DecodePng(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                         static_cast<size_t>(bytes.size()));
 }
 
 QImage ToImage(const Dib& dib) {
@@ -117,11 +145,30 @@ bool SkinManager::LoadImage(const std::u16string& section, const std::u16string&
     Free();
     bool fromSkin = false;
     const SkinState& state = State();
-    if (state.loaded)
-        fromSkin = LoadFromSkin(state.document, state.path, section, key, m_dib);
-    if (!m_dib.IsValid())
+    std::string file;
+    if (state.loaded) {
+        file = SkinImagePath(state.document, state.path, section, key);
+        fromSkin = !file.empty() && m_dib.LoadPngFile(file);
+    }
+    if (!fromSkin)
         LoadBuiltIn(defaultId, m_dib);
     SyncImage();
+    if (m_image.isNull() || PixelRatio() <= 1)
+        return fromSkin;
+
+    // The finer picture, when there is one of exactly twice the size.
+    Dib fine;
+    if (fromSkin)
+        fine.LoadPngFile(DoublePath(file));
+    else
+        LoadBuiltInFile(QStringLiteral("%1@2x.png").arg(defaultId), fine);
+    QImage image;
+    if (fine.Width() == 2 * m_dib.Width() && fine.Height() == 2 * m_dib.Height())
+        image = ToImage(fine);
+    else
+        image = m_image.scaled(m_image.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    image.setDevicePixelRatio(2);
+    m_image = image;
     return fromSkin;
 }
 
@@ -148,10 +195,11 @@ QColor SkinManager::QtColor() const {
 void SkinManager::Draw(QPainter& painter, int x, int y) const {
     if (m_image.isNull())
         return;
-    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(x, y, m_image);
-    painter.setCompositionMode(mode);
+    painter.restore();
 }
 
 void SkinManager::Free() {
@@ -161,13 +209,7 @@ void SkinManager::Free() {
 
 bool SkinManager::LoadBuiltIn(int id, Dib& dib) {
     InitBuiltInSkin();
-    dib.Clear();
-    QFile file(QStringLiteral(":/skin/%1.png").arg(id));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    return dib.DecodePng(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                         static_cast<size_t>(bytes.size()));
+    return LoadBuiltInFile(QStringLiteral("%1.png").arg(id), dib);
 }
 
 QImage SkinManager::Background(const std::u16string& skinPath) {
@@ -177,6 +219,16 @@ QImage SkinManager::Background(const std::u16string& skinPath) {
         !LoadFromSkin(document, skinPath, u"Main", u"Main", dib))
         LoadBuiltIn(130, dib);
     return ToImage(dib);
+}
+
+qreal SkinManager::PixelRatio() {
+    if (State().pixelRatio > 0)
+        return State().pixelRatio;
+    return qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+}
+
+void SkinManager::SetPixelRatio(qreal ratio) {
+    State().pixelRatio = ratio;
 }
 
 void SkinManager::SyncImage() {

@@ -19,6 +19,12 @@ class QPainter;
 //
 // Images come from the skin's folder when the skin names them, else from the built-in skin: a PNG
 // resource ":/skin/<id>.png" embedded in the program (see skin/builtin/).
+//
+// On a screen with more than one device pixel per pixel the element's picture (GetBitmap) holds
+// two device pixels per skin pixel (devicePixelRatio 2): the "@2x" image where there is one (the
+// built-in skin has them all; a skin may put "NAME@2x.png" beside "NAME.png"), else the 1x image
+// enlarged smoothly as a whole. Painters draw it at its size in skin pixels, so cells are cut
+// and placed in skin pixels as before; the sizes below are in skin pixels too.
 class SkinManager {
 public:
     SkinManager();
@@ -46,7 +52,8 @@ public:
 
     // Copies the whole image to the painter at x, y (plain source copy); nothing without image.
     void Draw(QPainter& painter, int x, int y) const;
-    // The image for controls that cut it into cells; null image when there is none.
+    // The image for controls that cut it into cells; null image when there is none. Its
+    // devicePixelRatio says how many device pixels it has per skin pixel.
     const QImage& GetBitmap() const { return m_image; }
     const Dib& GetDib() const { return m_dib; }
     bool HasImage() const { return m_dib.IsValid(); }
@@ -59,6 +66,11 @@ public:
     // The background ("Main"/"Main") of the skin at `skinPath`, read with a document of its own
     // (the process-wide skin stays as it is); the built-in background when the skin gives none.
     static QImage Background(const std::u16string& skinPath);
+
+    // The device pixel ratio pictures are prepared for: the screens' highest, or what was set.
+    // Elements loaded later take it; 0 goes back to following the screens.
+    static qreal PixelRatio();
+    static void SetPixelRatio(qreal ratio);
 
 private:
     void SyncImage();

@@ -407,6 +407,22 @@ abcdefghijklmnopqrstuvwxyz
         <source>Seek Interval (Seconds)</source>
         <translation>탐색 간격 (초)</translation>
     </message>
+    <message>
+        <source>1x</source>
+        <translation>1배</translation>
+    </message>
+    <message>
+        <source>1.5x</source>
+        <translation>1.5배</translation>
+    </message>
+    <message>
+        <source>2x</source>
+        <translation>2배</translation>
+    </message>
+    <message>
+        <source>&amp;Zoom (when Sonvale starts again):</source>
+        <translation>확대 배율(&amp;Z) (Sonvale를 다시 시작하면 적용):</translation>
+    </message>
 </context>
 <context>
     <name>GlobalShortcuts</name>

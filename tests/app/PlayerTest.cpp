@@ -10,6 +10,7 @@
 #include "tests/WavFile.h"
 
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -334,6 +335,32 @@ TEST_F(PlayerTest, TheWindowPaintsAndClosesWhileTheLibraryOpensAFile) {
     ASSERT_TRUE(player.waitForFinished(20000)) << "the window stopped answering while opening";
     EXPECT_EQ(player.exitCode(), 0) << player.readAllStandardError().toStdString();
     EXPECT_GT(std::filesystem::file_size(shot), 1000u);
+}
+
+// The zoom draws the window larger, as far as the screen's height allows.
+TEST_F(PlayerTest, TheZoomEnlargesTheWindowWithinTheScreen) {
+    Preset(kZoom, 200);
+    for (const auto& [screen, width] :
+         {std::pair{"2560, \"height\": 1600", 960}, std::pair{"1920, \"height\": 1080", 720}}) {
+        m_home.Write("screen.json", std::string("{\"screens\": [{\"name\": \"s\", \"x\": 0, "
+                                                "\"y\": 0, \"width\": ") +
+                                        screen + ", \"logicalDpi\": 96}]}");
+        const std::string shot = m_home.File("zoomed.png");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("SONVALE_HOME", QString::fromStdString(m_home.Path()));
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(m_home.Path()));
+        env.insert("SONVALE_AUDIO", "null");
+        env.insert("QT_QPA_PLATFORM",
+                   QString::fromStdString("offscreen:configfile=" + m_home.File("screen.json")));
+        env.remove("QT_SCALE_FACTOR");
+        QProcess player;
+        player.setProcessEnvironment(env);
+        player.start(SONVALE_PROGRAM, {"--screenshot", QString::fromStdString(shot),
+                                       QString::fromStdString(Fixture("mpeg1-l3-cbr-plain.mp3"))});
+        ASSERT_TRUE(player.waitForFinished(20000));
+        EXPECT_EQ(player.exitCode(), 0) << player.readAllStandardError().toStdString();
+        EXPECT_EQ(QImage(QString::fromStdString(shot)).width(), width) << screen;
+    }
 }
 
 } // namespace

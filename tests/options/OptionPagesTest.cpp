@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -168,6 +169,21 @@ TEST_F(OptionPagesTest, TheStackModeLeavesOutTheDefaultDecoderRow) {
     EXPECT_EQ(profile.GetProfileInt(kSettings, kUseDefaultDecoder.name, -1), 7);
 }
 
+// The zoom offers 1x, 1.5x and 2x; a stored value not offered reads as 1x.
+TEST_F(OptionPagesTest, TheZoomIsChosenFromThreeAndStoredInPercent) {
+    Settings::Set(profile, kZoom, 120);
+    auto sheet = Sheet();
+    QComboBox* zoom = Find<GeneralPage>(*sheet)->Zoom();
+    ASSERT_EQ(zoom->count(), 3);
+    EXPECT_EQ(zoom->currentText(), QStringLiteral("1x"));
+    zoom->setCurrentIndex(2);
+    sheet->accept();
+    EXPECT_EQ(Settings::Get(profile, kZoom), 200);
+
+    sheet = Sheet();
+    EXPECT_EQ(Find<GeneralPage>(*sheet)->Zoom()->currentText(), QStringLiteral("2x"));
+}
+
 // In Korean; the pages' pictures in both languages go to build/screenshots.
 TEST_F(OptionPagesTest, KoreanTexts) {
     Grab(*Sheet(), QString());
@@ -179,6 +195,7 @@ TEST_F(OptionPagesTest, KoreanTexts) {
     EXPECT_EQ(Find<GeneralPage>(*sheet)->Row(kScrollMsg)->text(), QString::fromUtf8("제목 스크롤"));
     EXPECT_EQ(Find<StreamingPage>(*sheet)->UseProxy()->text(),
               QString::fromUtf8("프록시 서버 사용"));
+    EXPECT_EQ(Find<GeneralPage>(*sheet)->Zoom()->itemText(1), QString::fromUtf8("1.5배"));
 }
 
 } // namespace

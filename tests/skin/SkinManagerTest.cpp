@@ -221,3 +221,40 @@ TEST_F(SkinManagerTest, DrawCopiesTheWholeImageAndFreeRemovesIt) {
 }
 
 } // namespace
+
+TEST_F(SkinManagerTest, DenseScreenTakesTheDoubleImageOrEnlargesTheSkinsOwn) {
+    folder.Write("skin/play.png", PngBytes(40, 20, Qt::green));
+    folder.Write("skin/play@2x.png", PngBytes(80, 40, Qt::blue));
+    folder.Write("skin/pause.png", PngBytes(40, 20, Qt::red));
+    folder.Write("skin/stop.png", PngBytes(40, 20, Qt::yellow));
+    folder.Write("skin/stop@2x.png", PngBytes(60, 40, Qt::blue)); // not twice the size
+    ASSERT_TRUE(LoadSkinText("[Main]\nPlayButton=play.png\nPauseButton=pause.png\n"
+                             "StopButton=stop.png\n"));
+    SkinManager::SetPixelRatio(1.5);
+    SkinManager play, pause, stop, next;
+    play.LoadImage(u"Main", u"PlayButton", 134);
+    pause.LoadImage(u"Main", u"PauseButton", 136);
+    stop.LoadImage(u"Main", u"StopButton", 133);
+    next.LoadImage(u"Main", u"NextButton", 146);
+    SkinManager::SetPixelRatio(0);
+
+    for (const SkinManager* element : {&play, &pause, &stop, &next}) {
+        // Sizes stay in skin pixels; the picture has two device pixels for each.
+        EXPECT_EQ(element->GetBitmap().devicePixelRatio(), 2.0);
+        EXPECT_EQ(element->GetBitmap().size(), QSize(element->Width(), element->Height()) * 2);
+    }
+    EXPECT_EQ(play.Width(), 40);
+    EXPECT_EQ(play.GetBitmap().pixelColor(70, 30), QColor(Qt::blue));
+    EXPECT_EQ(pause.GetBitmap().pixelColor(70, 30), QColor(Qt::red));
+    EXPECT_EQ(stop.GetBitmap().pixelColor(70, 30), QColor(Qt::yellow));
+
+    // The built-in skin's finer picture is drawn, not enlarged: it differs from its 1x image
+    // enlarged.
+    Dib coarse;
+    ASSERT_TRUE(SkinManager::LoadBuiltIn(146, coarse));
+    int differing = 0;
+    for (int y = 0; y < next.Height() * 2; ++y)
+        for (int x = 0; x < next.Width() * 2; ++x)
+            differing += next.GetBitmap().pixel(x, y) != coarse.Pixel(x / 2, y / 2);
+    EXPECT_GT(differing, next.Width() * next.Height() / 10);
+}

@@ -1,4 +1,7 @@
-// Draws the built-in skin: one PNG per image id into a folder (skin-generator OUTPUT_FOLDER).
+// Draws the built-in skin: one PNG per image id into a folder (skin-generator OUTPUT_FOLDER), and
+// the same pictures at twice the size for high-density screens (<id>@2x.png). Everything is drawn
+// in the 1x coordinates; at 2x the painter scales, so the shapes and text are drawn at the finer
+// resolution rather than enlarged.
 //
 // Every control draws its cells opaque, so a cell's background must be what lies around the
 // control: cells of main-view controls start from the main background at the control's place,
@@ -46,10 +49,30 @@ const QColor kGlassLabel(0x4f, 0x6f, 0x7a);
 const QColor kGridLine(0x10, 0x1b, 0x21);
 const QColor kLcdBezel(0x0b, 0x0d, 0x10);
 
+// Device pixels per skin pixel of the pictures being drawn: 1 or 2.
+int g_scale = 1;
+
 QImage NewImage(int width, int height, const QColor& fill) {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(width * g_scale, height * g_scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(g_scale);
     image.fill(fill);
     return image;
+}
+
+// The part `r` (in skin pixels) of a picture drawn by NewImage.
+QImage Crop(const QImage& image, const QRect& r) {
+    QImage part = image.copy(QRect(r.topLeft() * g_scale, r.size() * g_scale));
+    part.setDevicePixelRatio(g_scale);
+    return part;
+}
+
+// The size of a picture in skin pixels.
+int LogicalWidth(const QImage& image) {
+    return image.width() / g_scale;
+}
+
+int LogicalHeight(const QImage& image) {
+    return image.height() / g_scale;
 }
 
 void Smooth(QPainter& p) {
@@ -396,7 +419,7 @@ struct Backdrop {
 
     void Paint(QPainter& p, const QRect& cell) const {
         if (image != nullptr)
-            p.drawImage(cell.topLeft(), image->copy(QRect(place, cell.size())));
+            p.drawImage(cell.topLeft(), Crop(*image, QRect(place, cell.size())));
         else
             p.fillRect(cell, color);
     }
@@ -650,7 +673,7 @@ QImage MainBackground() {
 // The horizontal position track; the groove runs between the thumb's outermost centres. The
 // thumb's cells start from the track without its scale, which the thumb covers as it moves.
 QImage ProgressTrack(const QImage& main, bool withScale) {
-    QImage image = main.copy(QRect(kProgressPlace, QSize(432, 32)));
+    QImage image = Crop(main, QRect(kProgressPlace, QSize(432, 32)));
     QPainter p(&image);
     Smooth(p);
     DrawWell(p, QRectF(4, 12, 424, 8), 4, QColor(0x0a, 0x0c, 0x0f));
@@ -666,7 +689,7 @@ QImage ProgressTrack(const QImage& main, bool withScale) {
 
 // The vertical volume track.
 QImage VolumeTrack(const QImage& main) {
-    QImage image = main.copy(QRect(kVolumePlace, QSize(36, 92)));
+    QImage image = Crop(main, QRect(kVolumePlace, QSize(36, 92)));
     QPainter p(&image);
     Smooth(p);
     DrawWell(p, QRectF(15, 4, 6, 84), 3, QColor(0x0a, 0x0c, 0x0f));
@@ -679,10 +702,10 @@ QImage Thumb(const QImage& track, int cellWidth, int cellHeight, bool horizontal
     QImage image = NewImage(cellWidth * 3, cellHeight * 2, kPanel);
     QPainter p(&image);
     Smooth(p);
-    const QRect source = horizontal
-                             ? QRect(track.width() / 2 - cellWidth / 2, 0, cellWidth, cellHeight)
-                             : QRect(0, track.height() / 2 - cellHeight / 2, cellWidth, cellHeight);
-    const QImage under = track.copy(source);
+    const QRect source =
+        horizontal ? QRect(LogicalWidth(track) / 2 - cellWidth / 2, 0, cellWidth, cellHeight)
+                   : QRect(0, LogicalHeight(track) / 2 - cellHeight / 2, cellWidth, cellHeight);
+    const QImage under = Crop(track, source);
     for (int row = 0; row < 2; ++row) {
         for (int col = 0; col < 3; ++col) {
             const QRect cell(col * cellWidth, row * cellHeight, cellWidth, cellHeight);
@@ -906,25 +929,24 @@ bool IsGapRow(int rowFromBottom) {
 
 QImage SpectrumPanel() {
     QImage image = NewImage(424, 94, kGlass);
+    QPainter p(&image);
     for (int r = 0; r < 94; ++r) {
-        if (IsGapRow(r)) {
-            for (int x = 0; x < 424; ++x)
-                image.setPixel(x, 93 - r, kGridLine.rgb());
-        }
+        if (IsGapRow(r))
+            p.fillRect(QRect(0, 93 - r, 424, 1), kGridLine);
     }
     return image;
 }
 
 QImage BarStrip() {
     QImage image = NewImage(20, 94, kGlass);
+    QPainter p(&image);
     for (int r = 0; r < 94; ++r) {
         const qreal t = r / 93.0;
         QColor color = t < 0.6 ? Mix(kAccentDeep, kAccent, t / 0.6)
                                : Mix(kAccent, kAccentLight, (t - 0.6) / 0.4);
         if (IsGapRow(r))
             color = kGridLine;
-        for (int x = 0; x < 20; ++x)
-            image.setPixel(x, 93 - r, color.rgb());
+        p.fillRect(QRect(0, 93 - r, 20, 1), color);
     }
     return image;
 }
@@ -1046,11 +1068,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    for (const auto& [id, image] : DrawAll()) {
-        const QString path = folder + QStringLiteral("/%1.png").arg(id);
-        if (!image.save(path, "PNG", 0)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
+    for (int scale : {1, 2}) {
+        g_scale = scale;
+        const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+        for (const auto& [id, image] : DrawAll()) {
+            const QString path = folder + QStringLiteral("/%1%2.png").arg(id).arg(suffix);
+            if (!image.save(path, "PNG", 0)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+                return 1;
+            }
         }
     }
     return 0;

@@ -2,7 +2,10 @@
 // or a given skin file, shows a sample track, and writes the picture as a PNG. The meter window
 // shows frequency bars of a sample sound in one of its styles (0 to 7, the default 0), the
 // oscilloscope (8) or a lyrics board with sample lines (9, 10, 11).
-//   skin-preview [--skin FILE.wps] [--meter STATE] OUT.png
+//   skin-preview [--skin FILE.wps] [--meter STATE] [--scale FACTOR] [--gaps] OUT.png
+// --scale draws at FACTOR device pixels per pixel (as QT_SCALE_FACTOR does; the PNG has the
+// device pixels). --gaps shows magenta under the background and wherever a control stands, so a
+// row or column a control leaves unpainted shows.
 // Settings (fonts, the display's modes) come from $SONVALE_HOME like the player's.
 #include "input/Command.h"
 #include "platform/Profile.h"
@@ -26,6 +29,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -61,7 +65,7 @@ void ShowSampleSound(MeterWindow& meter) {
 // The main view's background and board, with the controls as children.
 class PreviewView : public QWidget {
 public:
-    PreviewView() {
+    explicit PreviewView(bool gaps) : m_gaps(gaps) {
         setFixedSize(480, 536);
         m_main.LoadImage(u"Main", u"Main", 130);
         m_board.LoadImage(u"LevelMeter", u"LevelMeterBoard", 328);
@@ -70,11 +74,22 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
+        const QColor magenta(255, 0, 255);
+        if (m_gaps)
+            painter.fillRect(rect(), magenta);
         m_main.Draw(painter, 0, 0);
         m_board.Draw(painter, 24, 350); // the meter window in its board state
+        if (!m_gaps)
+            return;
+        for (const QObject* child : children()) {
+            const auto* control = qobject_cast<const QWidget*>(child);
+            if (control != nullptr && control->isVisible())
+                painter.fillRect(control->geometry(), magenta);
+        }
     }
 
 private:
+    bool m_gaps;
     SkinManager m_main;
     SkinManager m_board;
 };
@@ -82,21 +97,31 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // The scale must be known before the application starts.
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--scale") == 0)
+            qputenv("QT_SCALE_FACTOR", argv[i + 1]);
     QApplication app(argc, argv);
     std::u16string skin;
     QString out;
     int meterState = 0;
+    bool gaps = false;
     for (int i = 1; i < argc; ++i) {
         QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == "--skin" && i + 1 < argc)
             skin = QString::fromLocal8Bit(argv[++i]).toStdU16String();
         else if (arg == "--meter" && i + 1 < argc)
             meterState = std::atoi(argv[++i]);
+        else if (arg == "--scale" && i + 1 < argc)
+            ++i;
+        else if (arg == "--gaps")
+            gaps = true;
         else
             out = arg;
     }
     if (out.isEmpty()) {
-        std::fprintf(stderr, "usage: skin-preview [--skin FILE.wps] OUT.png\n");
+        std::fprintf(stderr, "usage: skin-preview [--skin FILE.wps] [--meter STATE] "
+                             "[--scale FACTOR] [--gaps] OUT.png\n");
         return 2;
     }
 
@@ -106,7 +131,7 @@ int main(int argc, char** argv) {
     if (skin.empty())
         SkinManager::LoadSkin(u"", &profile);
 
-    PreviewView view;
+    PreviewView view(gaps);
     SampleLevels levels;
     MainViewLayout layout(&view, profile, &levels, nullptr);
     FileInfo track;
