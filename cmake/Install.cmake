@@ -42,7 +42,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the libraries' own dependencies do not say: Qt's platform plug-ins, and a face with
 # Hangul for the Korean interface.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-nanum")
+# Windows Media through GStreamer (else the engine plays it): the ASF demuxer and WMA decoders.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-nanum, gstreamer1.0-plugins-base, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-alsa")
 set(CPACK_STRIP_FILES ON)
 # The private libraries are found through the RUNPATH, not the system's library path.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
