@@ -1,6 +1,7 @@
 #include "platform/WavFileWaveOut.h"
 
 #include "platform/WavFileHeader.h"
+#include "platform/WavFileWriter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -27,18 +28,6 @@ uint32_t Get16(const uint8_t* at) {
 
 uint32_t Get32(const uint8_t* at) {
     return Get16(at) | Get16(at + 2) << 16;
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t bytes, uint64_t offset) {
-    while (bytes > 0) {
-        const ssize_t written = pwrite(fd, data, bytes, static_cast<off_t>(offset));
-        if (written <= 0)
-            return false;
-        data += written;
-        bytes -= static_cast<size_t>(written);
-        offset += static_cast<uint64_t>(written);
-    }
-    return true;
 }
 
 } // namespace
@@ -129,7 +118,7 @@ void WavFileWaveOut::Played(const uint8_t* data, size_t frames, uint32_t volume)
             ApplyVolume(volume, m_format, data, m_scratch.data(), count);
             out = m_scratch.data();
         }
-        if (!WriteAll(m_fd, out, bytes, kHeaderBytes + m_dataBytes)) {
+        if (!WavFileWriter::WriteAt(m_fd, out, bytes, kHeaderBytes + m_dataBytes)) {
             // Keep the file as it was (whole frames only).
             [[maybe_unused]] const int ignored =
                 ftruncate(m_fd, static_cast<off_t>(kHeaderBytes + m_dataBytes));
@@ -148,13 +137,13 @@ void WavFileWaveOut::BlockPlayed() {
 bool WavFileWaveOut::WriteHeader() {
     uint8_t header[kHeaderBytes];
     WavFileHeader::Make(header, m_format.channels, m_format.rate, m_format.bits, m_dataBytes);
-    return WriteAll(m_fd, header, kHeaderBytes, 0);
+    return WavFileWriter::WriteAt(m_fd, header, kHeaderBytes, 0);
 }
 
 void WavFileWaveOut::UpdateSizes() {
     uint8_t riff[4];
     uint8_t data[4];
     WavFileHeader::Sizes(m_dataBytes, riff, data);
-    WriteAll(m_fd, riff, 4, WavFileHeader::kRiffSizeAt);
-    WriteAll(m_fd, data, 4, WavFileHeader::kDataSizeAt);
+    WavFileWriter::WriteAt(m_fd, riff, 4, WavFileHeader::kRiffSizeAt);
+    WavFileWriter::WriteAt(m_fd, data, 4, WavFileHeader::kDataSizeAt);
 }

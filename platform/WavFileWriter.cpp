@@ -5,9 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-bool WriteAll(int fd, const uint8_t* data, size_t bytes, uint64_t offset) {
+bool WavFileWriter::WriteAt(int fd, const uint8_t* data, size_t bytes, uint64_t offset) {
     while (bytes > 0) {
         const ssize_t written = pwrite(fd, data, bytes, static_cast<off_t>(offset));
         if (written <= 0)
@@ -18,8 +16,6 @@ bool WriteAll(int fd, const uint8_t* data, size_t bytes, uint64_t offset) {
     }
     return true;
 }
-
-} // namespace
 
 WavFileWriter::~WavFileWriter() {
     Close();
@@ -41,7 +37,7 @@ bool WavFileWriter::Start(int channels, int rate) {
     m_dataBytes = 0;
     uint8_t header[WavFileHeader::kBytes];
     WavFileHeader::Make(header, channels, rate, 16, 0);
-    return WriteAll(m_fd, header, sizeof header, 0);
+    return WriteAt(m_fd, header, sizeof header, 0);
 }
 
 bool WavFileWriter::Append(const uint8_t* data, size_t bytes, int channels, int rate) {
@@ -51,11 +47,11 @@ bool WavFileWriter::Append(const uint8_t* data, size_t bytes, int channels, int 
         return false;
     if (m_dataBytes + bytes > WavFileHeader::kMaxDataBytes)
         return false;
-    if (!WriteAll(m_fd, data, bytes, WavFileHeader::kBytes + m_dataBytes))
+    if (!WriteAt(m_fd, data, bytes, WavFileHeader::kBytes + m_dataBytes))
         return false;
     m_dataBytes += bytes;
     uint8_t riff[4], size[4];
     WavFileHeader::Sizes(static_cast<uint32_t>(m_dataBytes), riff, size);
-    return WriteAll(m_fd, riff, 4, WavFileHeader::kRiffSizeAt) &&
-           WriteAll(m_fd, size, 4, WavFileHeader::kDataSizeAt);
+    return WriteAt(m_fd, riff, 4, WavFileHeader::kRiffSizeAt) &&
+           WriteAt(m_fd, size, 4, WavFileHeader::kDataSizeAt);
 }

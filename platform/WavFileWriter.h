@@ -17,7 +17,9 @@ public:
     // False when the file can't be written (what was written before stays).
     bool Append(const uint8_t* data, size_t bytes, int channels, int rate);
     void Close();
-    const std::string& Path() const { return m_path; }
+
+    // Writes all of `data` at `offset` of the open file `fd`.
+    static bool WriteAt(int fd, const uint8_t* data, size_t bytes, uint64_t offset);
 
 private:
     bool Start(int channels, int rate);
