@@ -49,16 +49,16 @@ struct AvCodecFunctions {
 #undef SONVALE_AVCODEC_MEMBER
 };
 
-// The module's one export.
-extern "C" typedef const AvCodecFunctions* (*AvCodecModuleEntry)();
+// The module's one export: extern "C" const void* sonvale_avcodec_functions(),
+// the AvCodecFunctions.
 inline constexpr const char* kAvCodecModuleEntry = "sonvale_avcodec_functions";
 inline constexpr const char* kAvCodecModuleFile = "libsonvale-avcodec.so";
 
 namespace AvCodec {
 
-// Loads the module on the first call (later calls give the same answer): the one beside the
-// program or library this code is in, its lib/sonvale folder, then the library search path.
-// Quiets libavcodec's log. Null when the module is missing or was built for another version.
+// Loads the module on the first call (later calls give the same answer; PrivateModule::Open
+// says where it is looked for). Quiets libavcodec's log. Null when the module is missing or was
+// built for another version.
 const AvCodecFunctions* Load();
 
 // The loaded functions; only after Load() gave them.
