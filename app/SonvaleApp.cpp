@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 // Off unless asked for (QT_LOGGING_RULES="sonvale.instance.info=true"): how the one-instance
@@ -38,6 +39,8 @@ constexpr int kOemTextLimit = 256;
 constexpr int kScreenshotFallbackMs = 5000;
 // Long enough for the start-up continuation to open and start the first track.
 constexpr int kScreenshotSettleMs = 2000;
+// By then the start-up has opened the first track (and read a saved list, however long).
+constexpr int kTrimAfterStartMs = 1500;
 
 std::u16string ToU16(const std::string& text) {
     return QString::fromStdString(text).toStdU16String();
@@ -151,6 +154,9 @@ bool SonvaleApp::InitInstance() {
     m_frame->show();
     if (!m_screenshotPath.isEmpty())
         ScheduleScreenshot();
+    // What the start-up needed only for a moment (decoded skin files, the saved list's bytes and
+    // the copies made while reading it) goes back to the system instead of staying resident.
+    QTimer::singleShot(kTrimAfterStartMs, m_frame.get(), [] { malloc_trim(0); });
 
     m_wakeupRegistered =
         RegisterForWakeup(Registry::Shared(), *m_profile, m_modulePath.toStdString());

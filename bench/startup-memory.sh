@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Start-up and memory: the player (sonvale) under Xvfb opening a 128 kbit/s MP3, and opening a
-# 9,999-entry playlist: time from the start of the process to its first sound (the first sample
+# Start-up and memory: the player (sonvale) under Xvfb opening a 128 kbit/s MP3, and starting
+# with a saved 9,999-entry playlist (of distinct paths: hard links of that MP3): time from the start of the process to its first sound (the first sample
 # block that the `wav:` output writes), resident memory after a few seconds of playing, and CPU
 # while playing. Then the same (first sound through PulseAudio's null sink, when pactl finds a
 # server) for any of Audacious, Qmmp and DeaDBeeF installed here, side by side in one run.
@@ -28,10 +28,9 @@ trap cleanup EXIT
 sox -n -r 44100 -c 2 "$work/music.wav" synth 60 pinknoise synth 60 sine mix 220 gain -8 2>/dev/null
 lame --quiet -b 128 "$work/music.wav" "$work/music.mp3"
 rm "$work/music.wav"
-{
-    echo "#EXTM3U"
-    for i in $(seq 9999); do echo "$work/music.mp3"; done
-} >"$work/long.m3u"
+# The list keeps one entry per path, so the 9,999 entries are as many names of the one file.
+mkdir "$work/tracks"
+for i in $(seq -w 9999); do ln "$work/music.mp3" "$work/tracks/track-$i.mp3"; done
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 >"$work/xvfb.log" 2>&1 &
@@ -66,17 +65,21 @@ PY
     read -r pid ms <"$work/started"
 }
 
-# measure_sonvale LABEL ARGUMENT: the player's first sound, RSS and CPU (median first sound).
+# measure_sonvale LABEL FIRST [ARGUMENT]: the player's first sound, RSS and CPU (median first
+# sound) when started with ARGUMENT (none: it restores the saved playlist), after a first start
+# with FIRST (a file, or a folder whose files become the saved playlist).
 measure_sonvale() {
-    local label=$1 argument=$2 times=() rss="" cpu=""
+    local label=$1 first=$2 times=() rss="" cpu=""
+    local arguments=("${@:3}")
     for run in $(seq "$runs"); do
         rm -rf "$work/home" && mkdir -m 700 "$work/home"
         SONVALE_HOME=$work/home XDG_RUNTIME_DIR=$work/home SONVALE_AUDIO="wav:$work/out.wav" \
             DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
-            "$player" --screenshot "$work/first.png" "$work/music.mp3" >/dev/null 2>&1 || true
+            "$player" --screenshot "$work/first.png" "$first" >/dev/null 2>&1 || true
         rm -f "$work/out.wav"
         SONVALE_HOME=$work/home XDG_RUNTIME_DIR=$work/home SONVALE_AUDIO="wav:$work/out.wav" \
-            DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent start_and_wait "$work/out.wav" "$player" "$argument"
+            DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent start_and_wait "$work/out.wav" "$player" \
+            "${arguments[@]}"
         times+=("$ms")
         if [ "$run" = "$runs" ]; then
             sleep 3
@@ -96,8 +99,8 @@ measure_sonvale() {
 }
 
 printf '\n%-44s %10s %10s %10s\n' "" "first ms" "RSS MiB" "% core"
-measure_sonvale "sonvale, one MP3" "$work/music.mp3"
-measure_sonvale "sonvale, 9,999-entry playlist" "$work/long.m3u"
+measure_sonvale "sonvale, one MP3" "$work/music.mp3" "$work/music.mp3"
+measure_sonvale "sonvale, saved 9,999-entry playlist" "$work/tracks"
 
 # Peers: RSS and CPU always; first sound only with a PulseAudio server (the null sink).
 for peer in audacious qmmp deadbeef; do

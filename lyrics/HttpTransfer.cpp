@@ -1,11 +1,8 @@
 #include "lyrics/HttpTransfer.h"
 
-#include <mutex>
-
 HttpTransfer::HttpTransfer(const LyricsServiceLimits& limits) : m_limits(limits) {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    m_curl.reset(curl_easy_init());
+    if (NetLibraries::Load())
+        m_curl.reset(Net().curl_easy_init());
 }
 
 size_t HttpTransfer::Collect(char* data, size_t size, size_t count, void* user) {
@@ -25,20 +22,21 @@ bool HttpTransfer::Perform(const std::string& url, const char* protocols, const 
     body.clear();
     m_body = &body;
     const bool set =
-        curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, protocols) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, m_limits.connectTimeoutMs) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, m_limits.totalTimeoutMs) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, m_limits.stallTimeoutS) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
-                         static_cast<curl_off_t>(m_limits.maxAnswerBytes)) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Collect) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, this) == CURLE_OK;
-    const bool done = set && curl_easy_perform(easy) == CURLE_OK &&
-                      curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK;
+        Net().curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, protocols) == CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, m_limits.connectTimeoutMs) ==
+            CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, m_limits.totalTimeoutMs) == CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, m_limits.stallTimeoutS) == CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
+                               static_cast<curl_off_t>(m_limits.maxAnswerBytes)) == CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Collect) == CURLE_OK &&
+        Net().curl_easy_setopt(easy, CURLOPT_WRITEDATA, this) == CURLE_OK;
+    const bool done = set && Net().curl_easy_perform(easy) == CURLE_OK &&
+                      Net().curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK;
     m_body = nullptr;
     return done;
 }

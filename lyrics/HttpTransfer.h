@@ -2,7 +2,7 @@
 
 #include "lyrics/LyricsService.h"
 
-#include <curl/curl.h>
+#include "lyrics/NetLibraries.h"
 
 #include <memory>
 #include <string>
@@ -23,7 +23,7 @@ public:
 
 private:
     struct EasyDeleter {
-        void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+        void operator()(CURL* curl) const { Net().curl_easy_cleanup(curl); }
     };
     static size_t Collect(char* data, size_t size, size_t count, void* user);
 

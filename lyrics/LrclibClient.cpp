@@ -10,7 +10,7 @@
 #include "engine/tags/VorbisComments.h"
 #include "platform/TextCodec.h"
 
-#include <curl/curl.h>
+#include "lyrics/NetLibraries.h"
 #include <nlohmann/json.hpp>
 
 #include <memory>
@@ -20,11 +20,11 @@
 namespace {
 
 std::string Escape(CURL* curl, const std::string& text) {
-    char* escaped = curl_easy_escape(curl, text.data(), static_cast<int>(text.size()));
+    char* escaped = Net().curl_easy_escape(curl, text.data(), static_cast<int>(text.size()));
     if (escaped == nullptr)
         return {};
     std::string out = escaped;
-    curl_free(escaped);
+    Net().curl_free(escaped);
     return out;
 }
 
@@ -104,7 +104,7 @@ bool LrclibClient::Get(const LrclibTrack& track, LrclibLyrics& lyrics) const {
 bool LrclibClient::Fetch(const std::string& url, std::string& body, long& status) const {
     HttpTransfer transfer(m_limits);
     return transfer.Handle() != nullptr &&
-           curl_easy_setopt(transfer.Handle(), CURLOPT_HTTPGET, 1L) == CURLE_OK &&
+           Net().curl_easy_setopt(transfer.Handle(), CURLOPT_HTTPGET, 1L) == CURLE_OK &&
            transfer.Perform(url, "http,https", UserAgent(), body, status);
 }
 

@@ -3,7 +3,7 @@
 #include "engine/core/MpegHeader.h"
 #include "platform/RegularFile.h"
 
-#include <openssl/evp.h>
+#include "lyrics/NetLibraries.h"
 
 #include <cstring>
 #include <fcntl.h>
@@ -134,7 +134,9 @@ bool LyricsChecksum::Compute(const std::string& path, std::string& checksum) {
 
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_Digest(buffer.get(), kSpan, digest, &length, EVP_md5(), nullptr) != 1 || length != 16)
+    if (!NetLibraries::Load() ||
+        Net().EVP_Digest(buffer.get(), kSpan, digest, &length, Net().EVP_md5(), nullptr) != 1 ||
+        length != 16)
         return false;
     static constexpr char kHex[] = "0123456789abcdef";
     for (unsigned int i = 0; i < length; ++i) {

@@ -2,7 +2,7 @@
 
 #include "lyrics/HttpTransfer.h"
 
-#include <curl/curl.h>
+#include "lyrics/NetLibraries.h"
 
 #include <memory>
 
@@ -14,7 +14,7 @@ constexpr const char* kMacAddress = "0050BA3C91D2";
 constexpr const char* kIpAddress = "192.168.0.17";
 
 struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { Net().curl_slist_free_all(list); }
 };
 
 } // namespace
@@ -56,7 +56,7 @@ bool LyricsService::GetLyric(const std::string& checksum, std::string& answer) c
     std::unique_ptr<curl_slist, ListDeleter> headers;
     for (const std::string& line :
          {std::string("Content-Type: ") + kContentType, std::string("Expect:")}) {
-        curl_slist* longer = curl_slist_append(headers.get(), line.c_str());
+        curl_slist* longer = Net().curl_slist_append(headers.get(), line.c_str());
         if (longer == nullptr)
             return false;
         headers.release();
@@ -66,11 +66,11 @@ bool LyricsService::GetLyric(const std::string& checksum, std::string& answer) c
     const std::string body = RequestBody(checksum);
     std::string received;
     long status = 0;
-    const bool set =
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_POST, 1L) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size())) == CURLE_OK;
+    const bool set = Net().curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&
+                     Net().curl_easy_setopt(easy, CURLOPT_POST, 1L) == CURLE_OK &&
+                     Net().curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data()) == CURLE_OK &&
+                     Net().curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE,
+                                            static_cast<long>(body.size())) == CURLE_OK;
     if (!set || !transfer.Perform(Url(), "http", kUserAgent, received, status) || status != 200)
         return false;
     answer = std::move(received);

@@ -1,20 +1,17 @@
 #include "platform/Acm.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/log.h>
-#include <libavutil/mem.h>
-#include <libavutil/samplefmt.h>
-}
+#include "platform/AvCodec.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <mutex>
 
 namespace {
+
+const AvCodecFunctions& Av() {
+    return AvCodec::Functions();
+}
 
 constexpr int kMaxChannels = 8;
 constexpr uint32_t kMaxRate = 768000;
@@ -112,43 +109,37 @@ bool ChooseCodec(const WaveFormat& format, Codec& codec) {
     return codec.id != AV_CODEC_ID_NONE;
 }
 
-void Quiet() {
-    // Damaged frames are skipped; libavcodec's complaints about them are of no use to anyone.
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-}
-
 struct ContextDeleter {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+    void operator()(AVCodecContext* context) const { Av().avcodec_free_context(&context); }
 };
 using ContextPtr = std::unique_ptr<AVCodecContext, ContextDeleter>;
 
 // An opened decoder for `format`, or null.
 ContextPtr OpenDecoder(const WaveFormat& format, const Codec& codec) {
-    Quiet();
-    const AVCodec* decoder = codec.name ? avcodec_find_decoder_by_name(codec.name) : nullptr;
+    const AVCodec* decoder = codec.name ? Av().avcodec_find_decoder_by_name(codec.name) : nullptr;
     if (!decoder || decoder->id != codec.id)
-        decoder = avcodec_find_decoder(codec.id);
+        decoder = Av().avcodec_find_decoder(codec.id);
     if (!decoder)
         return nullptr;
-    ContextPtr context(avcodec_alloc_context3(decoder));
+    ContextPtr context(Av().avcodec_alloc_context3(decoder));
     if (!context)
         return nullptr;
     context->sample_rate = static_cast<int>(format.samplesPerSec);
-    av_channel_layout_default(&context->ch_layout, format.channels);
+    Av().av_channel_layout_default(&context->ch_layout, format.channels);
     context->block_align = format.blockAlign;
     context->bits_per_coded_sample = format.bitsPerSample;
     context->bit_rate = static_cast<int64_t>(format.avgBytesPerSec) * 8;
     context->thread_count = 1;
     if (!format.extra.empty() && format.formatTag != kWaveFormatExtensible) {
         const size_t size = format.extra.size();
-        context->extradata = static_cast<uint8_t*>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
+        context->extradata =
+            static_cast<uint8_t*>(Av().av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
         if (!context->extradata)
             return nullptr;
         std::memcpy(context->extradata, format.extra.data(), size);
         context->extradata_size = static_cast<int>(size);
     }
-    if (avcodec_open2(context.get(), decoder, nullptr) < 0)
+    if (Av().avcodec_open2(context.get(), decoder, nullptr) < 0)
         return nullptr;
     return context;
 }
@@ -246,7 +237,8 @@ Acm::~Acm() {
 
 bool Acm::SuggestPcm(const WaveFormat& source, WaveFormat& pcm) {
     Codec codec;
-    if (!Plausible(source) || !ChooseCodec(source, codec) || !OpenDecoder(source, codec))
+    if (!Plausible(source) || !ChooseCodec(source, codec) || !AvCodec::Load() ||
+        !OpenDecoder(source, codec))
         return false;
     pcm = WaveFormat();
     pcm.formatTag = kWaveFormatPcm;
@@ -268,10 +260,10 @@ bool Acm::Open(const WaveFormat& source, const WaveFormat& pcm) {
     Codec codec;
     ChooseCodec(source, codec);
     ContextPtr context = OpenDecoder(source, codec);
-    m_packet = av_packet_alloc();
-    m_frame = av_frame_alloc();
+    m_packet = Av().av_packet_alloc();
+    m_frame = Av().av_frame_alloc();
     if (codec.parsed)
-        m_parser = av_parser_init(codec.id);
+        m_parser = Av().av_parser_init(codec.id);
     if (!context || !m_packet || !m_frame || (codec.parsed && !m_parser)) {
         Close();
         return false;
@@ -294,7 +286,7 @@ bool Acm::Open(const WaveFormat& source, const WaveFormat& pcm) {
         m_blockFrames = BlockFrames(source, codec.id);
     }
     const size_t packetBytes = std::max(kPacketBytes, m_blockBytes);
-    if (av_new_packet(m_packet, static_cast<int>(packetBytes)) < 0) {
+    if (Av().av_new_packet(m_packet, static_cast<int>(packetBytes)) < 0) {
         Close();
         return false;
     }
@@ -308,11 +300,13 @@ bool Acm::Open(const WaveFormat& source, const WaveFormat& pcm) {
 
 void Acm::Close() {
     if (m_parser)
-        av_parser_close(m_parser);
+        Av().av_parser_close(m_parser);
     m_parser = nullptr;
-    avcodec_free_context(&m_context);
-    av_packet_free(&m_packet);
-    av_frame_free(&m_frame);
+    if (m_context || m_packet || m_frame) {
+        Av().avcodec_free_context(&m_context);
+        Av().av_packet_free(&m_packet);
+        Av().av_frame_free(&m_frame);
+    }
     m_kept.clear();
     m_parseInput.clear();
     m_keptStart = m_keptEnd = 0;
@@ -354,7 +348,7 @@ size_t Acm::NextPacket(const uint8_t* source, size_t bytes, size_t destRoom, boo
         std::memset(m_parseInput.data() + chunk, 0, AV_INPUT_BUFFER_PADDING_SIZE);
         uint8_t* out = nullptr;
         int outSize = 0;
-        const int taken = av_parser_parse2(
+        const int taken = Av().av_parser_parse2(
             m_parser, m_context, &out, &outSize, chunk ? m_parseInput.data() : nullptr,
             static_cast<int>(chunk), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         if (outSize > 0) {
@@ -412,20 +406,20 @@ bool Acm::Decode(const uint8_t* data, size_t size) {
             m_packet->buf ? m_packet->buf->size - AV_INPUT_BUFFER_PADDING_SIZE : 0;
         // The decoder lets go of the packet once it has given every frame of it, so the buffer is
         // normally ours again; a new one is made only when it is not, or too small.
-        if (!m_packet->buf || !av_buffer_is_writable(m_packet->buf) || capacity < size) {
-            av_packet_unref(m_packet);
-            if (av_new_packet(m_packet, static_cast<int>(std::max(size, kPacketBytes))) < 0)
+        if (!m_packet->buf || !Av().av_buffer_is_writable(m_packet->buf) || capacity < size) {
+            Av().av_packet_unref(m_packet);
+            if (Av().av_new_packet(m_packet, static_cast<int>(std::max(size, kPacketBytes))) < 0)
                 return false;
         }
         std::memcpy(m_packet->data, data, size);
         std::memset(m_packet->data + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
         m_packet->size = static_cast<int>(size);
     }
-    int result = avcodec_send_packet(m_context, data ? m_packet : nullptr);
+    int result = Av().avcodec_send_packet(m_context, data ? m_packet : nullptr);
     if (result < 0 && result != AVERROR_INVALIDDATA && result != AVERROR_EOF)
         return false;
     for (;;) {
-        result = avcodec_receive_frame(m_context, m_frame);
+        result = Av().avcodec_receive_frame(m_context, m_frame);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return true;
         if (result == AVERROR_INVALIDDATA)
@@ -439,7 +433,7 @@ bool Acm::KeepFrame() {
     const AVFrame& frame = *m_frame;
     const size_t frames = frame.nb_samples > 0 ? static_cast<size_t>(frame.nb_samples) : 0;
     if (frames == 0 || frame.ch_layout.nb_channels < 1) {
-        av_frame_unref(m_frame);
+        Av().av_frame_unref(m_frame);
         return true;
     }
     const size_t bytes = frames * m_channels * m_outBytes;
@@ -452,9 +446,9 @@ bool Acm::KeepFrame() {
         m_kept.resize(m_keptEnd + bytes); // a frame larger than any before
     uint8_t* out = m_kept.data() + m_keptEnd;
     const auto format = static_cast<AVSampleFormat>(frame.format);
-    const bool planar = av_sample_fmt_is_planar(format) != 0;
+    const bool planar = Av().av_sample_fmt_is_planar(format) != 0;
     bool known = true;
-    switch (av_get_packed_sample_fmt(format)) {
+    switch (Av().av_get_packed_sample_fmt(format)) {
     case AV_SAMPLE_FMT_U8:
         Interleave<uint8_t>(frame, planar, m_channels, m_outBytes, out, FromU8);
         break;
@@ -474,7 +468,7 @@ bool Acm::KeepFrame() {
         known = false;
         break;
     }
-    av_frame_unref(m_frame);
+    Av().av_frame_unref(m_frame);
     if (known)
         m_keptEnd += bytes;
     return known;
@@ -497,12 +491,12 @@ bool Acm::Reset() {
         return false;
     m_keptStart = m_keptEnd = 0;
     m_drained = false;
-    avcodec_flush_buffers(m_context);
+    Av().avcodec_flush_buffers(m_context);
     if (m_parser) {
         // A frame splitter has no reset of its own; a new one forgets the bytes it held.
         const int id = m_parser->parser->codec_ids[0];
-        av_parser_close(m_parser);
-        m_parser = av_parser_init(id);
+        Av().av_parser_close(m_parser);
+        m_parser = Av().av_parser_init(id);
         if (!m_parser)
             return false;
     }

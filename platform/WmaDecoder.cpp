@@ -1,19 +1,16 @@
 #include "platform/WmaDecoder.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/log.h>
-#include <libavutil/mem.h>
-#include <libavutil/samplefmt.h>
-}
+#include "platform/AvCodec.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <mutex>
 
 namespace {
+
+const AvCodecFunctions& Av() {
+    return AvCodec::Functions();
+}
 
 int16_t ToS16(float v) {
     const float scaled = std::nearbyint(v * 32768.0f);
@@ -47,20 +44,20 @@ bool WmaDecoder::Open(const WaveFormat& format) {
     if (format.channels < 1 || format.channels > 8 || format.samplesPerSec == 0 ||
         format.samplesPerSec > 192000 || format.blockAlign == 0)
         return false;
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-    const AVCodec* decoder = avcodec_find_decoder(id);
+    if (!AvCodec::Load())
+        return false;
+    const AVCodec* decoder = Av().avcodec_find_decoder(id);
     if (!decoder)
         return false;
-    m_context = avcodec_alloc_context3(decoder);
-    m_packet = av_packet_alloc();
-    m_frame = av_frame_alloc();
+    m_context = Av().avcodec_alloc_context3(decoder);
+    m_packet = Av().av_packet_alloc();
+    m_frame = Av().av_frame_alloc();
     if (!m_context || !m_packet || !m_frame) {
         Close();
         return false;
     }
     m_context->sample_rate = static_cast<int>(format.samplesPerSec);
-    av_channel_layout_default(&m_context->ch_layout, format.channels);
+    Av().av_channel_layout_default(&m_context->ch_layout, format.channels);
     m_context->block_align = format.blockAlign;
     m_context->bits_per_coded_sample = format.bitsPerSample;
     m_context->bit_rate = static_cast<int64_t>(format.avgBytesPerSec) * 8;
@@ -68,7 +65,7 @@ bool WmaDecoder::Open(const WaveFormat& format) {
     if (!format.extra.empty()) {
         const size_t size = format.extra.size();
         m_context->extradata =
-            static_cast<uint8_t*>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
+            static_cast<uint8_t*>(Av().av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
         if (!m_context->extradata) {
             Close();
             return false;
@@ -76,7 +73,7 @@ bool WmaDecoder::Open(const WaveFormat& format) {
         std::memcpy(m_context->extradata, format.extra.data(), size);
         m_context->extradata_size = static_cast<int>(size);
     }
-    if (avcodec_open2(m_context, decoder, nullptr) < 0) {
+    if (Av().avcodec_open2(m_context, decoder, nullptr) < 0) {
         Close();
         return false;
     }
@@ -87,9 +84,11 @@ bool WmaDecoder::Open(const WaveFormat& format) {
 }
 
 void WmaDecoder::Close() {
-    avcodec_free_context(&m_context);
-    av_packet_free(&m_packet);
-    av_frame_free(&m_frame);
+    if (m_context || m_packet || m_frame) {
+        Av().avcodec_free_context(&m_context);
+        Av().av_packet_free(&m_packet);
+        Av().av_frame_free(&m_frame);
+    }
     m_blockBytes = 0;
     m_channels = 0;
     m_input.clear();
@@ -131,7 +130,7 @@ bool WmaDecoder::Drain() {
 
 void WmaDecoder::Flush() {
     if (m_context)
-        avcodec_flush_buffers(m_context);
+        Av().avcodec_flush_buffers(m_context);
     m_input.clear();
     m_pcm.clear();
     m_pcmStart = 0;
@@ -150,14 +149,14 @@ size_t WmaDecoder::Output(uint8_t* dest, size_t room) {
 }
 
 bool WmaDecoder::Decode(const uint8_t* data, size_t size) {
-    av_packet_unref(m_packet);
+    Av().av_packet_unref(m_packet);
     m_packet->data = const_cast<uint8_t*>(data);
     m_packet->size = static_cast<int>(size);
-    int result = avcodec_send_packet(m_context, data ? m_packet : nullptr);
+    int result = Av().avcodec_send_packet(m_context, data ? m_packet : nullptr);
     if (result < 0 && result != AVERROR_INVALIDDATA && result != AVERROR_EOF)
         return false;
     for (;;) {
-        result = avcodec_receive_frame(m_context, m_frame);
+        result = Av().avcodec_receive_frame(m_context, m_frame);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             break;
         if (result == AVERROR_INVALIDDATA)
@@ -165,12 +164,12 @@ bool WmaDecoder::Decode(const uint8_t* data, size_t size) {
         if (result < 0)
             return false;
         const bool kept = KeepFrame();
-        av_frame_unref(m_frame);
+        Av().av_frame_unref(m_frame);
         if (!kept)
             return false;
     }
     if (!data)
-        avcodec_flush_buffers(m_context); // ready for input again after the drain
+        Av().avcodec_flush_buffers(m_context); // ready for input again after the drain
     return true;
 }
 
@@ -187,13 +186,13 @@ bool WmaDecoder::KeepFrame() {
     m_pcm.resize(at + static_cast<size_t>(frames) * channels * 2);
     auto* out = m_pcm.data() + at;
     const auto format = static_cast<AVSampleFormat>(m_frame->format);
-    const bool planar = av_sample_fmt_is_planar(format);
+    const bool planar = Av().av_sample_fmt_is_planar(format);
     for (int i = 0; i < frames; ++i) {
         for (int c = 0; c < channels; ++c) {
             const int plane = planar ? c : 0;
             const int index = planar ? i : i * channels + c;
             int16_t s = 0;
-            switch (av_get_packed_sample_fmt(format)) {
+            switch (Av().av_get_packed_sample_fmt(format)) {
             case AV_SAMPLE_FMT_FLT:
                 s = ToS16(reinterpret_cast<const float*>(m_frame->extended_data[plane])[index]);
                 break;

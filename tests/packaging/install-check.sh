@@ -26,7 +26,8 @@ else
 fi
 
 for file in bin/sonvale bin/sonvale-cli bin/mantlery bin/sonvale-setup \
-    lib/sonvale/libfmodce.so lib/sonvale/libsonvale-setup.so \
+    lib/sonvale/libfmodce.so lib/sonvale/libsonvale-setup.so lib/sonvale/libsonvale-avcodec.so \
+    lib/sonvale/libsonvale-net.so \
     share/applications/sonvale.desktop share/applications/mantlery.desktop \
     share/metainfo/io.github.sonvale.sonvale.metainfo.xml \
     share/icons/hicolor/scalable/apps/sonvale.svg share/icons/hicolor/48x48/apps/sonvale.png \
@@ -57,4 +58,10 @@ QT_QPA_PLATFORM=offscreen DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent LD_DEB
 grep -q "calling init: $prefix/bin/../lib/sonvale/libfmodce.so" "$scratch/libs" ||
     fail "the installed player did not load its run-time library from lib/sonvale"
 [ -s "$scratch/shot.png" ] || fail "no screenshot"
+# A compressed WAV: the decoders load libavcodec through the module in lib/sonvale.
+sox -n -r 22050 -c 1 -e ima-adpcm "$scratch/adpcm.wav" synth 0.5 sine 440 2>/dev/null ||
+    fail "sox could not write an ADPCM file"
+"$prefix/bin/sonvale-cli" decode "$scratch/adpcm.wav" -o "$scratch/adpcm-out.wav" >/dev/null ||
+    fail "the installed sonvale-cli did not decode an ADPCM WAV"
+[ "$(stat -c %s "$scratch/adpcm-out.wav")" -gt 20000 ] || fail "the ADPCM WAV decoded short"
 echo "install-check: ok"
