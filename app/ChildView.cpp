@@ -148,12 +148,6 @@ bool ChildView::Create() {
     };
     m_session.SetSkinControls(shown(Command::OpenFiles), shown(Command::Exit),
                               m_layout->seek->SelectionEnabled());
-    m_mpris = std::make_unique<MprisService>(m_session, [this] { Window(WindowAction::Restore); });
-    m_shortcuts = std::make_unique<GlobalShortcuts>(m_session, this);
-    // A wake-up reaches the player as the command line "AppRunAfterWakeup".
-    m_power =
-        std::make_unique<PowerService>(m_session, [this] { OnCopyData(u"AppRunAfterWakeup"); });
-    m_session.SetPowerControl(m_power.get());
     if (!m_session.Start(m_startLine)) {
         QMessageBox::critical(this, Translated(m_session.FailureTitle()),
                               Translated(m_session.FailureText()));
@@ -162,15 +156,13 @@ bool ChildView::Create() {
     m_layout->panel->SetVUMeter(Settings::Get(m_profile, kVUMeter) != 0); // starts the levels
     m_layout->volume->SetRange(0, m_session.State().volumeRange, 1);
     Render();
-    m_mpris->Register();
 
-    // 2. The media keys, the tray icon, the periodic work.
+    // 2. The media keys and the periodic work. The desktop's services and the tray icon wait
+    // until the start-up has opened its track (StartDesktopServices).
     if (auto* app = SonvaleApp::Instance())
         app->SetMediaKeyTarget(this);
-    if (auto* frame = MainFrame::Instance()) {
-        frame->SetTrayIcon(true);
+    if (auto* frame = MainFrame::Instance())
         frame->Bubble().Remove();
-    }
     const int tickMs = m_session.TickMs();
     m_lcdTimer.setInterval(kLcdScrollTicks * tickMs);
     m_meterTimer.setInterval(kLevelMeterTicks * tickMs);
@@ -181,6 +173,27 @@ bool ChildView::Create() {
     qApp->installEventFilter(this); // taps for the sleep timers
     RunMeterFeed();
     return true;
+}
+
+// MPRIS, the global shortcuts, the power service (each talks to a bus) and the tray icon. They
+// start after the first sound: the start-up continuation has just posted the open of the first
+// track, and this runs after it.
+void ChildView::StartDesktopServices() {
+    if (!m_created || m_shutDown || m_mpris)
+        return;
+    m_mpris = std::make_unique<MprisService>(m_session, [this] { Window(WindowAction::Restore); });
+    m_shortcuts = std::make_unique<GlobalShortcuts>(m_session, this);
+    // A wake-up reaches the player as the command line "AppRunAfterWakeup".
+    m_power =
+        std::make_unique<PowerService>(m_session, [this] { OnCopyData(u"AppRunAfterWakeup"); });
+    m_session.SetPowerControl(m_power.get());
+    m_mpris->Register();
+    // They follow the state from now on, beginning with the present one.
+    m_mpris->StateChanged();
+    m_shortcuts->StateChanged();
+    m_power->StateChanged();
+    if (auto* frame = MainFrame::Instance())
+        frame->SetTrayIcon(true);
 }
 
 bool ChildView::OnCommand(int id) {
@@ -236,9 +249,11 @@ void ChildView::Shutdown() {
     m_listSaver.stop();
     m_meterFeedTimer.stop();
     m_session.SetMeterHooks(false);
-    m_mpris->Unregister();
-    m_shortcuts->Stop();
-    m_power->Stop();
+    if (m_mpris) {
+        m_mpris->Unregister();
+        m_shortcuts->Stop();
+        m_power->Stop();
+    }
     m_layout->lcd->SetClosing(true);
     m_layout->panel->SetClosing(true);
     m_session.Shutdown();
@@ -292,6 +307,9 @@ bool ChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPara
         break;
     default:
         m_session.HandleMessage(message, wParam, lParam);
+        if (message == PlayerSession::kStartupContinuation)
+            QMetaObject::invokeMethod(
+                this, [this] { StartDesktopServices(); }, Qt::QueuedConnection);
         break;
     }
     return true;

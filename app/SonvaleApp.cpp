@@ -154,12 +154,17 @@ bool SonvaleApp::InitInstance() {
     m_frame->show();
     if (!m_screenshotPath.isEmpty())
         ScheduleScreenshot();
-    // What the start-up needed only for a moment (decoded skin files, the saved list's bytes and
-    // the copies made while reading it) goes back to the system instead of staying resident.
-    QTimer::singleShot(kTrimAfterStartMs, m_frame.get(), [] { malloc_trim(0); });
-
-    m_wakeupRegistered =
-        RegisterForWakeup(Registry::Shared(), *m_profile, m_modulePath.toStdString());
+    QTimer::singleShot(kTrimAfterStartMs, m_frame.get(), [this] {
+        // The wake-up registration writes (and syncs) the settings store: it waits until the
+        // first track plays.
+        if (!m_wakeupRegistered)
+            m_wakeupRegistered =
+                RegisterForWakeup(Registry::Shared(), *m_profile, m_modulePath.toStdString());
+        // What the start-up needed only for a moment (decoded skin files, the saved list's bytes
+        // and the copies made while reading it) goes back to the system instead of staying
+        // resident.
+        malloc_trim(0);
+    });
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -140,4 +141,10 @@ void Dib::Clear() {
     m_height = 0;
     m_pixels.clear();
     m_pixels.shrink_to_fit();
+}
+
+std::vector<uint32_t> Dib::TakePixels() {
+    std::vector<uint32_t> pixels = std::move(m_pixels);
+    Clear();
+    return pixels;
 }

@@ -51,16 +51,18 @@ QColor FromColorRef(uint32_t color) {
 MeterWindow::MeterWindow(Profile& profile, QWidget* view) : QWidget(view), m_profile(profile) {
     setObjectName(QStringLiteral("Oscilliscope"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_board.LoadImage(u"LevelMeter", u"LevelMeterBoard", 328);
-    m_boardLarge.LoadImage(u"LevelMeter", u"LevelMeterBoardLarge", 329);
-    m_boardLargest.LoadImage(u"LevelMeter", u"LevelMeterBoardSLarge", 330);
-    m_panel.LoadImage(u"LevelMeter", u"LevelMeterPanel", 150);
-    m_strip.LoadImage(u"LevelMeter", u"SmallLevelMeter", 149);
-    m_strip.GetColor(u"LevelMeter", u"OscilliscopeColor", 0xFFFF00); // 0,255,255
-    m_scopeColor = m_strip.QtColor();
-    m_clean = Fitted(m_panel.GetBitmap(), kSurfaceWidth, kSurfaceHeight);
-    m_surface = m_clean.copy();
-    m_stripImage = Fitted(m_strip.GetBitmap(), std::min(m_strip.Width(), 20), kSurfaceHeight);
+    {
+        // The panel and the strip are only copied into the surfaces.
+        SkinManager panel;
+        panel.LoadImage(u"LevelMeter", u"LevelMeterPanel", 150);
+        SkinManager strip;
+        strip.LoadImage(u"LevelMeter", u"SmallLevelMeter", 149);
+        strip.GetColor(u"LevelMeter", u"OscilliscopeColor", 0xFFFF00); // 0,255,255
+        m_scopeColor = strip.QtColor();
+        m_clean = Fitted(panel.GetBitmap(), kSurfaceWidth, kSurfaceHeight);
+        m_surface = m_clean.copy();
+        m_stripImage = Fitted(strip.GetBitmap(), std::min(strip.Width(), 20), kSurfaceHeight);
+    }
     SetMixFrames(kDefaultBlockFrames, kDefaultTotalFrames);
     SetUpdateInterval(Settings::Get(profile, NumberSetting{setting::kUpdateInterval.name,
                                                            setting::kUpdateIntervalMeterDefault}));
@@ -246,6 +248,15 @@ void MeterWindow::SetState(int state) {
         Wipe();
     }
     m_state = state;
+    const int boardId = state == kLargestBoard ? 330 : state == kLargeBoard ? 329 : 328;
+    if (boardId != m_boardId) {
+        m_boardId = boardId;
+        m_board.LoadImage(u"LevelMeter",
+                          boardId == 330   ? u"LevelMeterBoardSLarge"
+                          : boardId == 329 ? u"LevelMeterBoardLarge"
+                                           : u"LevelMeterBoard",
+                          boardId);
+    }
     switch (state) {
     case kLargestBoard:
         setGeometry(kLeft, 242, kWidth, 270);
@@ -318,9 +329,7 @@ QString MeterWindow::Shown(QString line, bool returnLine) {
 
 void MeterWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    const SkinManager& background = m_state == kLargestBoard ? m_boardLargest
-                                    : m_state == kLargeBoard ? m_boardLarge
-                                                             : m_board;
+    const SkinManager& background = m_board;
     const QRect surface(kPanelInset, kPanelInset, kSurfaceWidth, kSurfaceHeight);
     // A new picture of the bars repaints only the surface, which covers the board there.
     if (!Moving() || !surface.contains(event->rect()))

@@ -102,11 +102,9 @@ private:
     void CopyStripRows(int x, int width, int from, int to);
 
     Profile& m_profile;
+    // Only the board the state shows is decoded; it is loaded again when the state changes.
     SkinManager m_board;
-    SkinManager m_boardLarge;
-    SkinManager m_boardLargest;
-    SkinManager m_panel;
-    SkinManager m_strip;
+    int m_boardId = 0;
     QColor m_scopeColor;
     QImage m_surface; // 424 x 94, what the spectrum states show at 4,4
     QImage m_clean;   // the panel picture the surface is wiped from

@@ -81,13 +81,17 @@ bool LoadBuiltInFile(const QString& name, Dib& dib) {
                          static_cast<size_t>(bytes.size()));
 }
 
-QImage ToImage(const Dib& dib) {
+// The image takes the decoded pixels over (no copy); they live as long as any copy of it, so a
+// control may keep the picture beyond the life of the element.
+QImage ToImage(Dib& dib) {
     if (!dib.IsValid())
         return QImage();
-    // A deep copy, so that a control may keep the picture beyond the life of the element.
-    return QImage(reinterpret_cast<const uchar*>(dib.Pixels()), dib.Width(), dib.Height(),
-                  dib.Width() * 4, QImage::Format_RGB32)
-        .copy();
+    const int width = dib.Width();
+    const int height = dib.Height();
+    auto* pixels = new std::vector<uint32_t>(dib.TakePixels());
+    return QImage(
+        reinterpret_cast<uchar*>(pixels->data()), width, height, width * 4, QImage::Format_RGB32,
+        [](void* owned) { delete static_cast<std::vector<uint32_t>*>(owned); }, pixels);
 }
 
 // The colours of the built-in skin, from the palette of tools/skin-generator: the LCD line is
@@ -146,29 +150,34 @@ bool SkinManager::LoadImage(const std::u16string& section, const std::u16string&
     bool fromSkin = false;
     const SkinState& state = State();
     std::string file;
+    Dib dib;
     if (state.loaded) {
         file = SkinImagePath(state.document, state.path, section, key);
-        fromSkin = !file.empty() && m_dib.LoadPngFile(file);
+        fromSkin = !file.empty() && dib.LoadPngFile(file);
     }
     if (!fromSkin)
-        LoadBuiltIn(defaultId, m_dib);
-    SyncImage();
-    if (m_image.isNull() || PixelRatio() <= 1)
+        LoadBuiltIn(defaultId, dib);
+    m_width = dib.Width();
+    m_height = dib.Height();
+    if (!dib.IsValid())
         return fromSkin;
-
-    // The finer picture, when there is one of exactly twice the size.
+    if (PixelRatio() <= 1) {
+        m_image = ToImage(dib);
+        return fromSkin;
+    }
+    // Only the finer picture is kept: the one of exactly twice the size when there is one, else
+    // the 1x image enlarged.
     Dib fine;
     if (fromSkin)
         fine.LoadPngFile(DoublePath(file));
     else
         LoadBuiltInFile(QStringLiteral("%1@2x.png").arg(defaultId), fine);
-    QImage image;
-    if (fine.Width() == 2 * m_dib.Width() && fine.Height() == 2 * m_dib.Height())
-        image = ToImage(fine);
+    if (fine.Width() == 2 * m_width && fine.Height() == 2 * m_height)
+        m_image = ToImage(fine);
     else
-        image = m_image.scaled(m_image.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    image.setDevicePixelRatio(2);
-    m_image = image;
+        m_image = ToImage(dib).scaled(QSize(m_width, m_height) * 2, Qt::IgnoreAspectRatio,
+                                      Qt::SmoothTransformation);
+    m_image.setDevicePixelRatio(2);
     return fromSkin;
 }
 
@@ -204,7 +213,8 @@ void SkinManager::Draw(QPainter& painter, int x, int y) const {
 
 void SkinManager::Free() {
     m_image = QImage();
-    m_dib.Clear();
+    m_width = 0;
+    m_height = 0;
 }
 
 bool SkinManager::LoadBuiltIn(int id, Dib& dib) {
@@ -229,8 +239,4 @@ qreal SkinManager::PixelRatio() {
 
 void SkinManager::SetPixelRatio(qreal ratio) {
     State().pixelRatio = ratio;
-}
-
-void SkinManager::SyncImage() {
-    m_image = ToImage(m_dib);
 }

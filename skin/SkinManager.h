@@ -55,10 +55,9 @@ public:
     // The image for controls that cut it into cells; null image when there is none. Its
     // devicePixelRatio says how many device pixels it has per skin pixel.
     const QImage& GetBitmap() const { return m_image; }
-    const Dib& GetDib() const { return m_dib; }
-    bool HasImage() const { return m_dib.IsValid(); }
-    int Width() const { return m_dib.Width(); }
-    int Height() const { return m_dib.Height(); }
+    bool HasImage() const { return !m_image.isNull(); }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
     void Free();
 
     // Decodes the built-in image `id` into `dib`; false when there is no such resource.
@@ -73,10 +72,10 @@ public:
     static void SetPixelRatio(qreal ratio);
 
 private:
-    void SyncImage();
-
-    Dib m_dib;
-    QImage m_image; // a copy of m_dib's pixels, kept in step with it
+    // The one picture kept: the 1x pixels, or the finer picture in their place.
+    QImage m_image;
+    int m_width = 0;
+    int m_height = 0;
     uint32_t m_color = 0;
 };
 

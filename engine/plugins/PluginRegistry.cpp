@@ -3,8 +3,39 @@
 #include "platform/Folders.h"
 
 #include <algorithm>
+#include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kEntryName[] = "GetDecoderPlugin";
+
+// Whether the file's bytes hold the entry point's name (as its dynamic symbol table would). A
+// library without it is no plug-in, and it is not loaded: loading links in all it needs.
+bool MayBePlugin(const std::string& file) {
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    bool found = false;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        const size_t size = static_cast<size_t>(info.st_size);
+        void* bytes = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (bytes != MAP_FAILED) {
+            found = memmem(bytes, size, kEntryName, sizeof kEntryName) != nullptr;
+            munmap(bytes, size);
+        }
+    }
+    close(fd);
+    return found;
+}
+
+} // namespace
 
 PluginRegistry::~PluginRegistry() {
     for (const Entry& entry : m_entries) {
@@ -32,10 +63,12 @@ void PluginRegistry::LoadFolder(const std::string& folder) {
     }
     std::sort(files.begin(), files.end());
     for (const std::string& file : files) {
+        if (!MayBePlugin(file))
+            continue;
         void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module)
             continue;
-        auto get = reinterpret_cast<GetDecoderPluginFunction>(dlsym(module, "GetDecoderPlugin"));
+        auto get = reinterpret_cast<GetDecoderPluginFunction>(dlsym(module, kEntryName));
         if (!get || !Register(module, get()))
             dlclose(module);
     }

@@ -155,6 +155,14 @@ TEST_F(PlayerWindowTest, AFirstStartAnswersSpaceTheArrowsAndTheVolumeKeys) {
     });
 }
 
+// The tray icon (like the desktop's services) comes once the start-up has opened its track.
+TEST_F(PlayerWindowTest, TheTrayIconComesAfterTheFirstTrackOpened) {
+    RunPlayer([](MainFrame& frame) {
+        ASSERT_TRUE(WaitFor([&] { return frame.View()->IsPlaying(); }));
+        EXPECT_TRUE(WaitFor([&] { return frame.HasTrayIcon(); }));
+    });
+}
+
 TEST_F(PlayerWindowTest, TheMenusMarkWhatIsOn) {
     RunPlayer([](MainFrame& frame) {
         ASSERT_TRUE(WaitFor([&] { return frame.View()->IsPlaying(); }));

@@ -230,10 +230,20 @@ TEST(MeterWindowTest, BoardsCycleCoverWhatTheyGrowOverAndAreKept) {
         EXPECT_EQ(meter.State(), MeterWindow::kLargestBoard);
         EXPECT_EQ(meter.Covered(), MeterWindow::Covers::TogglesAndTransport);
         EXPECT_EQ(meter.geometry(), QRect(24, 242, 432, 270));
+        // Each state draws its own board (decoded when the state comes).
+        auto boardPixel = [](const char16_t* key, int id, QPoint at) {
+            SkinManager board;
+            board.LoadImage(u"LevelMeter", key, id);
+            return board.GetBitmap().pixel(at);
+        };
+        EXPECT_EQ(meter.grab().toImage().pixel(2, 200),
+                  boardPixel(u"LevelMeterBoardSLarge", 330, QPoint(2, 200)));
         QTest::mouseClick(&meter, Qt::LeftButton, {}, QPoint(400, 50));
         EXPECT_EQ(meter.State(), MeterWindow::kLargeBoard);
         EXPECT_EQ(meter.Covered(), MeterWindow::Covers::Toggles);
         EXPECT_EQ(meter.geometry(), QRect(24, 350, 432, 162));
+        EXPECT_EQ(meter.grab().toImage().pixel(2, 130),
+                  boardPixel(u"LevelMeterBoardLarge", 329, QPoint(2, 130)));
         EXPECT_EQ(changes, 2);
 
         meter.SetActive(false);

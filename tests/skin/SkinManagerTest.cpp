@@ -45,7 +45,7 @@ protected:
         ASSERT_TRUE(element.HasImage());
         ASSERT_EQ(element.Width(), builtIn.Width());
         ASSERT_EQ(element.Height(), builtIn.Height());
-        EXPECT_EQ(0, std::memcmp(element.GetDib().Pixels(), builtIn.Pixels(),
+        EXPECT_EQ(0, std::memcmp(element.GetBitmap().constBits(), builtIn.Pixels(),
                                  static_cast<size_t>(builtIn.Width()) * builtIn.Height() * 4));
     }
 
@@ -63,7 +63,9 @@ TEST_F(SkinManagerTest, EmptySkinSettingGivesTheBuiltInImages) {
     EXPECT_EQ(main.Height(), 536);
     EXPECT_EQ(main.GetBitmap().format(), QImage::Format_RGB32);
     EXPECT_EQ(main.GetBitmap().size(), QSize(480, 536));
-    EXPECT_EQ(main.GetBitmap().pixel(10, 20), main.GetDib().Pixel(10, 20));
+    Dib builtIn;
+    ASSERT_TRUE(SkinManager::LoadBuiltIn(130, builtIn));
+    EXPECT_EQ(main.GetBitmap().pixel(10, 20), builtIn.Pixel(10, 20));
 
     // An element whose default is not built in has no image at all.
     SkinManager large;
@@ -96,7 +98,7 @@ TEST_F(SkinManagerTest, SkinWithOnlyTheBackgroundReplacesNothingElse) {
 
     SkinManager main;
     EXPECT_TRUE(main.LoadImage(u"Main", u"Main", 130));
-    EXPECT_EQ(main.GetDib().Pixel(0, 0), 0xFFC80A14u);
+    EXPECT_EQ(main.GetBitmap().pixel(0, 0), 0xFFC80A14u);
     EXPECT_EQ(main.GetBitmap().pixel(479, 535), 0xFFC80A14u);
 
     SkinManager play;
@@ -136,7 +138,7 @@ TEST_F(SkinManagerTest, ValuesResolveUnderTheSkinFolderOnly) {
     SkinManager element;
     EXPECT_TRUE(element.LoadImage(u"Main", u"Main", 130));
     EXPECT_EQ(element.Width(), 10);
-    EXPECT_EQ(element.GetDib().Pixel(3, 3), 0xFF0000FFu);
+    EXPECT_EQ(element.GetBitmap().pixel(3, 3), 0xFF0000FFu);
 
     // An absolute path still gets the skin folder in front, so it names nothing.
     EXPECT_FALSE(element.LoadImage(u"Main", u"PlayButton", 134));
