@@ -129,7 +129,16 @@ ChildView::~ChildView() {
 }
 
 bool ChildView::Create() {
-    // 1. The skin and the controls, then the session with its audio.
+    // 1. The session with its audio first (the first sound waits for nothing else), then the
+    // skin and the controls. The session's start-up continuation runs from the event loop, once
+    // the controls exist.
+    if (!m_session.Start(m_startLine)) {
+        QMessageBox::critical(this, Translated(m_session.FailureTitle()),
+                              Translated(m_session.FailureText()));
+        return false;
+    }
+    if (auto* app = SonvaleApp::Instance())
+        app->SetUpAppFont();
     SkinManager::LoadSkin(u"", &m_profile);
     m_background.LoadImage(u"Main", u"Main", 130);
     m_layout = std::make_unique<MainViewLayout>(this, m_profile, this, this);
@@ -148,17 +157,20 @@ bool ChildView::Create() {
     };
     m_session.SetSkinControls(shown(Command::OpenFiles), shown(Command::Exit),
                               m_layout->seek->SelectionEnabled());
-    if (!m_session.Start(m_startLine)) {
-        QMessageBox::critical(this, Translated(m_session.FailureTitle()),
-                              Translated(m_session.FailureText()));
-        return false;
-    }
     m_layout->panel->SetVUMeter(Settings::Get(m_profile, kVUMeter) != 0); // starts the levels
     m_layout->volume->SetRange(0, m_session.State().volumeRange, 1);
     Render();
+    // The desktop's services (each talks to a bus) come after the audio has started.
+    m_mpris = std::make_unique<MprisService>(m_session, [this] { Window(WindowAction::Restore); });
+    m_shortcuts = std::make_unique<GlobalShortcuts>(m_session, this);
+    // A wake-up reaches the player as the command line "AppRunAfterWakeup".
+    m_power =
+        std::make_unique<PowerService>(m_session, [this] { OnCopyData(u"AppRunAfterWakeup"); });
+    m_session.SetPowerControl(m_power.get());
+    m_mpris->Register();
 
-    // 2. The media keys and the periodic work. The desktop's services and the tray icon wait
-    // until the start-up has opened its track (StartDesktopServices).
+    // 2. The media keys and the periodic work. The tray icon waits until the start-up has opened
+    // its track (ShowTrayIcon).
     if (auto* app = SonvaleApp::Instance())
         app->SetMediaKeyTarget(this);
     if (auto* frame = MainFrame::Instance())
@@ -175,23 +187,11 @@ bool ChildView::Create() {
     return true;
 }
 
-// MPRIS, the global shortcuts, the power service (each talks to a bus) and the tray icon. They
-// start after the first sound: the start-up continuation has just posted the open of the first
-// track, and this runs after it.
-void ChildView::StartDesktopServices() {
-    if (!m_created || m_shutDown || m_mpris)
+// The tray icon waits until the start-up has opened its track: the start-up continuation has
+// just posted that open, and this runs after it.
+void ChildView::ShowTrayIcon() {
+    if (!m_created || m_shutDown)
         return;
-    m_mpris = std::make_unique<MprisService>(m_session, [this] { Window(WindowAction::Restore); });
-    m_shortcuts = std::make_unique<GlobalShortcuts>(m_session, this);
-    // A wake-up reaches the player as the command line "AppRunAfterWakeup".
-    m_power =
-        std::make_unique<PowerService>(m_session, [this] { OnCopyData(u"AppRunAfterWakeup"); });
-    m_session.SetPowerControl(m_power.get());
-    m_mpris->Register();
-    // They follow the state from now on, beginning with the present one.
-    m_mpris->StateChanged();
-    m_shortcuts->StateChanged();
-    m_power->StateChanged();
     if (auto* frame = MainFrame::Instance())
         frame->SetTrayIcon(true);
 }
@@ -249,11 +249,9 @@ void ChildView::Shutdown() {
     m_listSaver.stop();
     m_meterFeedTimer.stop();
     m_session.SetMeterHooks(false);
-    if (m_mpris) {
-        m_mpris->Unregister();
-        m_shortcuts->Stop();
-        m_power->Stop();
-    }
+    m_mpris->Unregister();
+    m_shortcuts->Stop();
+    m_power->Stop();
     m_layout->lcd->SetClosing(true);
     m_layout->panel->SetClosing(true);
     m_session.Shutdown();
@@ -309,7 +307,7 @@ bool ChildView::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPara
         m_session.HandleMessage(message, wParam, lParam);
         if (message == PlayerSession::kStartupContinuation)
             QMetaObject::invokeMethod(
-                this, [this] { StartDesktopServices(); }, Qt::QueuedConnection);
+                this, [this] { ShowTrayIcon(); }, Qt::QueuedConnection);
         break;
     }
     return true;

@@ -135,7 +135,7 @@ private:
     void OnUi(std::function<void()> work);
     // Draws what changed in the session's state since the last time.
     void Render();
-    void StartDesktopServices();
+    void ShowTrayIcon();
     void RunTimers();
     void RunMeterFeed();
     void TakeMeterBlocks();

@@ -138,8 +138,6 @@ bool SonvaleApp::InitInstance() {
 
     m_uiLanguage = Settings::UiLanguage(*m_profile, SystemLocale::LanguageId());
     InstallLanguage(m_app, m_uiLanguage);
-    // Menus, boxes and dialogs show Korean texts and tags whatever the language.
-    QApplication::setFont(WithHangul(QApplication::font()));
 
     if (MediaKeys::IsWantedOn(OemText()))
         m_mediaKeys = std::make_unique<MediaKeys>();
@@ -150,6 +148,7 @@ bool SonvaleApp::InitInstance() {
     m_frame = std::make_unique<MainFrame>(m_makeView, TelephonyLine::System());
     if (!m_frame->Create(m_commandLine.toStdU16String()))
         return false;
+    SetUpAppFont();
     SetMediaKeyTarget(m_frame->View()->Widget());
     m_frame->show();
     if (!m_screenshotPath.isEmpty())
@@ -242,6 +241,14 @@ bool SonvaleApp::SetUiLanguage(int language) {
 void SonvaleApp::SetMediaKeyTarget(QObject* target) {
     if (m_mediaKeys)
         m_mediaKeys->SetTarget(target);
+}
+
+void SonvaleApp::SetUpAppFont() {
+    if (m_appFontSet)
+        return;
+    m_appFontSet = true;
+    // Menus, boxes and dialogs show Korean texts and tags whatever the language.
+    QApplication::setFont(WithHangul(QApplication::font()));
 }
 
 void SonvaleApp::RequestRestart(bool withPlay) {

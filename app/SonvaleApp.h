@@ -56,6 +56,9 @@ public:
     MediaKeys* GetMediaKeys() const { return m_mediaKeys.get(); }
     // The media-key object's target (the view sets itself); nothing without the object.
     void SetMediaKeyTarget(QObject* target);
+    // The application font with the Hangul family (starting the font configuration). The view
+    // asks for it once the audio has started; the start-up does it otherwise. Once only.
+    void SetUpAppFont();
 
     // Asks for a new start of the program once this one has ended.
     void RequestRestart(bool withPlay);
@@ -89,6 +92,7 @@ private:
     std::optional<QString> m_pendingCopyData;
     int m_uiLanguage = 0;
     bool m_wakeupRegistered = false;
+    bool m_appFontSet = false;
     bool m_restartRequested = false;
     bool m_restartWithPlay = false;
     std::array<FontSetting, setting::kFontSlots> m_fonts;
