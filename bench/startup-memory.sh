@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up and memory: the player (sonvale) under Xvfb opening a 128 kbit/s MP3, and starting
-# with a saved 9,999-entry playlist (of distinct paths: hard links of that MP3): time from the start of the process to its first sound (the first sample
-# block that the `wav:` output writes), resident memory after a few seconds of playing, and CPU
+# with a saved 9,999-entry playlist (of distinct paths: hard links of that MP3): time from the
+# start of the process to its first sound (the first sample not 0 that the `wav:` output writes:
+# the output writes silence before the track plays), resident memory after a few seconds of playing, and CPU
 # while playing. Then the same (first sound through PulseAudio's null sink, when pactl finds a
 # server) for any of Audacious, Qmmp and DeaDBeeF installed here, side by side in one run.
 # Usage: bench/startup-memory.sh [BUILD_DIR]   (RUNS=N starts each case N times; default 5)
@@ -52,11 +53,15 @@ wav, command = sys.argv[1], sys.argv[2:]
 start = time.monotonic()
 process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 ms = -1
-while time.monotonic() - start < 20:
+seen = 44  # the output writes silence until the track plays: the first sample not 0 counts
+while time.monotonic() - start < 20 and ms < 0:
     try:
-        if os.path.getsize(wav) > 44 + 4096:
+        with open(wav, "rb") as f:
+            f.seek(seen)
+            data = f.read()
+        if any(data[: len(data) & ~1]):
             ms = (time.monotonic() - start) * 1000
-            break
+        seen += len(data) & ~1
     except OSError:
         pass
     time.sleep(0.001)
