@@ -34,7 +34,8 @@ std::filesystem::path Native(const std::u16string& path) {
 bool IsFile(const std::u16string& path) {
     std::error_code ec;
     const std::filesystem::path native = Native(path);
-    return std::filesystem::exists(native, ec) && !std::filesystem::is_directory(native, ec);
+    const std::filesystem::file_status status = std::filesystem::status(native, ec);
+    return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
@@ -178,9 +179,9 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
         listed.insert(std::move(lower));
         if (entry.title.empty())
             entry.title = entry.name;
-        m_entries.push_back(entry);
         if (entry.favorite == 1 && favorites.insert(entry.path).second)
             m_favorites.push_back(entry.path);
+        m_entries.push_back(std::move(entry));
     }
     if (archive.Remaining() != 0)
         result.damaged = true;
