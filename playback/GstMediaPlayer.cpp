@@ -40,14 +40,23 @@ bool noAlsaSaid = false;
 
 } // namespace
 
+struct GstMediaPlayer::Gst {
+    GstElement* playbin = nullptr;
+
+    ~Gst() {
+        if (playbin) {
+            gst_element_set_state(playbin, GST_STATE_NULL);
+            gst_object_unref(playbin);
+        }
+    }
+    static GstElement* MakeAudioSink(GstMediaPlayer& player);
+    static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    static void OnRecordedBuffer(GstElement* sink, GstBuffer* buffer, GstPad* pad, gpointer self);
+};
+
 GstMediaPlayer::GstMediaPlayer(MessageSink& view) : m_view(view) {}
 
-GstMediaPlayer::~GstMediaPlayer() {
-    if (m_playbin) {
-        gst_element_set_state(m_playbin, GST_STATE_NULL);
-        gst_object_unref(m_playbin);
-    }
-}
+GstMediaPlayer::~GstMediaPlayer() = default;
 
 std::string GstMediaPlayer::RecordingPath(const std::string& path) {
     constexpr std::string_view kWav = ".wav";
@@ -78,28 +87,25 @@ bool GstMediaPlayer::SetUp() {
                              "files play in the engine");
         return false;
     }
-    GstElement* sink = MakeAudioSink();
+    GstElement* sink = Gst::MakeAudioSink(*this);
     if (!sink)
         return false;
-    m_playbin = gst_element_factory_make("playbin", nullptr);
-    if (!m_playbin) {
+    m_gst = std::make_unique<Gst>();
+    m_gst->playbin = gst_element_factory_make("playbin", nullptr);
+    if (!m_gst->playbin) {
         gst_object_unref(sink);
         return false;
     }
-    gst_object_ref_sink(m_playbin);
-    g_object_set(m_playbin, "audio-sink", sink, "flags", kPlayAudio | kPlaySoftVolume, nullptr);
-    GstBus* bus = gst_element_get_bus(m_playbin);
-    gst_bus_set_sync_handler(
-        bus,
-        [](GstBus* bus, GstMessage* message, gpointer self) {
-            return static_cast<GstBusSyncReply>(OnBusMessage(bus, message, self));
-        },
-        this, nullptr);
+    gst_object_ref_sink(m_gst->playbin);
+    g_object_set(m_gst->playbin, "audio-sink", sink, "flags", kPlayAudio | kPlaySoftVolume,
+                 nullptr);
+    GstBus* bus = gst_element_get_bus(m_gst->playbin);
+    gst_bus_set_sync_handler(bus, Gst::OnBusMessage, this, nullptr);
     gst_object_unref(bus);
     return true;
 }
 
-GstElement* GstMediaPlayer::MakeAudioSink() {
+GstElement* GstMediaPlayer::Gst::MakeAudioSink(GstMediaPlayer& player) {
     const WaveOut::Choice choice = WaveOut::Chosen();
     switch (choice.kind) {
     case WaveOut::Choice::kAlsa:
@@ -135,9 +141,9 @@ GstElement* GstMediaPlayer::MakeAudioSink() {
         }
         GstElement* recorder = gst_bin_get_by_name(GST_BIN(bin), "recorder");
         g_object_set(recorder, "sync", choice.fast ? FALSE : TRUE, nullptr);
-        g_signal_connect(recorder, "handoff", G_CALLBACK(OnRecordedBuffer), this);
+        g_signal_connect(recorder, "handoff", G_CALLBACK(OnRecordedBuffer), &player);
         gst_object_unref(recorder);
-        m_recording = std::make_unique<WavFileWriter>(RecordingPath(choice.path));
+        player.m_recording = std::make_unique<WavFileWriter>(RecordingPath(choice.path));
         return bin;
     }
     case WaveOut::Choice::kNone:
@@ -146,7 +152,7 @@ GstElement* GstMediaPlayer::MakeAudioSink() {
     return nullptr;
 }
 
-int GstMediaPlayer::OnBusMessage(GstBus*, GstMessage* message, void* self) {
+GstBusSyncReply GstMediaPlayer::Gst::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {
     auto& player = *static_cast<GstMediaPlayer*>(self);
     const intptr_t tag = player.m_openTag.load();
     switch (GST_MESSAGE_TYPE(message)) {
@@ -173,7 +179,8 @@ int GstMediaPlayer::OnBusMessage(GstBus*, GstMessage* message, void* self) {
     return GST_BUS_DROP;
 }
 
-void GstMediaPlayer::OnRecordedBuffer(GstElement*, GstBuffer* buffer, GstPad* pad, void* self) {
+void GstMediaPlayer::Gst::OnRecordedBuffer(GstElement*, GstBuffer* buffer, GstPad* pad,
+                                           gpointer self) {
     auto& player = *static_cast<GstMediaPlayer*>(self);
     GstCaps* caps = gst_pad_get_current_caps(pad);
     if (!caps)
@@ -194,18 +201,18 @@ bool GstMediaPlayer::Open(const std::u16string& path) {
     if (!Ready())
         return false;
     // From NULL: a pipeline that failed on the last file starts clean.
-    gst_element_set_state(m_playbin, GST_STATE_NULL);
+    gst_element_set_state(m_gst->playbin, GST_STATE_NULL);
     ++m_openTag;
     gchar* uri = gst_filename_to_uri(TextCodec::Utf16ToUtf8(path).c_str(), nullptr);
     if (!uri)
         return false;
-    g_object_set(m_playbin, "uri", uri, nullptr);
+    g_object_set(m_gst->playbin, "uri", uri, nullptr);
     g_free(uri);
-    GstStateChangeReturn result = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    GstStateChangeReturn result = gst_element_set_state(m_gst->playbin, GST_STATE_PAUSED);
     if (result == GST_STATE_CHANGE_ASYNC)
-        result = gst_element_get_state(m_playbin, nullptr, nullptr, kOpenWait);
+        result = gst_element_get_state(m_gst->playbin, nullptr, nullptr, kOpenWait);
     if (result == GST_STATE_CHANGE_FAILURE) {
-        gst_element_set_state(m_playbin, GST_STATE_NULL);
+        gst_element_set_state(m_gst->playbin, GST_STATE_NULL);
         return false;
     }
     return true;
@@ -213,22 +220,22 @@ bool GstMediaPlayer::Open(const std::u16string& path) {
 
 void GstMediaPlayer::Play() {
     if (m_ready)
-        gst_element_set_state(m_playbin, GST_STATE_PLAYING);
+        gst_element_set_state(m_gst->playbin, GST_STATE_PLAYING);
 }
 
 void GstMediaPlayer::Pause() {
     if (m_ready)
-        gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+        gst_element_set_state(m_gst->playbin, GST_STATE_PAUSED);
 }
 
 void GstMediaPlayer::Stop() {
     if (m_ready)
-        gst_element_set_state(m_playbin, GST_STATE_READY);
+        gst_element_set_state(m_gst->playbin, GST_STATE_READY);
 }
 
 int32_t GstMediaPlayer::Position() {
     gint64 position = 0;
-    if (!m_ready || !gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position) ||
+    if (!m_ready || !gst_element_query_position(m_gst->playbin, GST_FORMAT_TIME, &position) ||
         position < 0)
         return 0;
     return static_cast<int32_t>(std::min<gint64>(position / GST_MSECOND, INT32_MAX));
@@ -236,7 +243,7 @@ int32_t GstMediaPlayer::Position() {
 
 int32_t GstMediaPlayer::Duration() {
     gint64 duration = 0;
-    if (!m_ready || !gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration) ||
+    if (!m_ready || !gst_element_query_duration(m_gst->playbin, GST_FORMAT_TIME, &duration) ||
         duration < 0)
         return 0;
     return static_cast<int32_t>(std::min<gint64>(duration / GST_MSECOND, INT32_MAX));
@@ -247,15 +254,15 @@ void GstMediaPlayer::Seek(int32_t ms) {
         return;
     // The seek completes with the next preroll: waiting for it keeps Position() truthful.
     if (gst_element_seek_simple(
-            m_playbin, GST_FORMAT_TIME,
+            m_gst->playbin, GST_FORMAT_TIME,
             static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
             static_cast<gint64>(std::max(ms, 0)) * GST_MSECOND))
-        gst_element_get_state(m_playbin, nullptr, nullptr, kSeekWait);
+        gst_element_get_state(m_gst->playbin, nullptr, nullptr, kSeekWait);
 }
 
 void GstMediaPlayer::SetVolume(uint32_t volume) {
     if (m_ready)
-        g_object_set(m_playbin, "volume", (volume & 0xFFFF) / 65535.0, nullptr);
+        g_object_set(m_gst->playbin, "volume", (volume & 0xFFFF) / 65535.0, nullptr);
 }
 
 bool GstMediaPlayer::CurrentNotice(intptr_t tag) const {

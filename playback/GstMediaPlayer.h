@@ -8,11 +8,6 @@
 
 class MessageSink;
 class WavFileWriter;
-typedef struct _GstElement GstElement;
-typedef struct _GstBus GstBus;
-typedef struct _GstMessage GstMessage;
-typedef struct _GstBuffer GstBuffer;
-typedef struct _GstPad GstPad;
 
 // The media player control over GStreamer's playbin: Windows Media files (and what else the
 // installed plug-ins read) played on the output $SONVALE_AUDIO names: ALSA's default device
@@ -51,15 +46,15 @@ public:
     static std::string RecordingPath(const std::string& path);
 
 private:
+    // GStreamer's objects and callbacks, known to the source file only.
+    struct Gst;
+
     bool SetUp();
-    GstElement* MakeAudioSink();
-    static int OnBusMessage(GstBus* bus, GstMessage* message, void* self);
-    static void OnRecordedBuffer(GstElement* sink, GstBuffer* buffer, GstPad* pad, void* self);
 
     MessageSink& m_view;
     bool m_setUpTried = false;
     bool m_ready = false;
-    GstElement* m_playbin = nullptr;
     std::unique_ptr<WavFileWriter> m_recording;
+    std::unique_ptr<Gst> m_gst; // after the recording: its threads write into it
     std::atomic<intptr_t> m_openTag{0};
 };
