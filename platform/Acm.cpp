@@ -121,27 +121,7 @@ ContextPtr OpenDecoder(const WaveFormat& format, const Codec& codec) {
         decoder = Av().avcodec_find_decoder(codec.id);
     if (!decoder)
         return nullptr;
-    ContextPtr context(Av().avcodec_alloc_context3(decoder));
-    if (!context)
-        return nullptr;
-    context->sample_rate = static_cast<int>(format.samplesPerSec);
-    Av().av_channel_layout_default(&context->ch_layout, format.channels);
-    context->block_align = format.blockAlign;
-    context->bits_per_coded_sample = format.bitsPerSample;
-    context->bit_rate = static_cast<int64_t>(format.avgBytesPerSec) * 8;
-    context->thread_count = 1;
-    if (!format.extra.empty() && format.formatTag != kWaveFormatExtensible) {
-        const size_t size = format.extra.size();
-        context->extradata =
-            static_cast<uint8_t*>(Av().av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
-        if (!context->extradata)
-            return nullptr;
-        std::memcpy(context->extradata, format.extra.data(), size);
-        context->extradata_size = static_cast<int>(size);
-    }
-    if (Av().avcodec_open2(context.get(), decoder, nullptr) < 0)
-        return nullptr;
-    return context;
+    return ContextPtr(Acm::OpenDecoderFor(decoder, format));
 }
 
 bool Plausible(const WaveFormat& format) {
@@ -501,4 +481,28 @@ bool Acm::Reset() {
             return false;
     }
     return true;
+}
+
+AVCodecContext* Acm::OpenDecoderFor(const AVCodec* decoder, const WaveFormat& format) {
+    ContextPtr context(Av().avcodec_alloc_context3(decoder));
+    if (!context)
+        return nullptr;
+    context->sample_rate = static_cast<int>(format.samplesPerSec);
+    Av().av_channel_layout_default(&context->ch_layout, format.channels);
+    context->block_align = format.blockAlign;
+    context->bits_per_coded_sample = format.bitsPerSample;
+    context->bit_rate = static_cast<int64_t>(format.avgBytesPerSec) * 8;
+    context->thread_count = 1;
+    if (!format.extra.empty() && format.formatTag != kWaveFormatExtensible) {
+        const size_t size = format.extra.size();
+        context->extradata =
+            static_cast<uint8_t*>(Av().av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!context->extradata)
+            return nullptr;
+        std::memcpy(context->extradata, format.extra.data(), size);
+        context->extradata_size = static_cast<int>(size);
+    }
+    if (Av().avcodec_open2(context.get(), decoder, nullptr) < 0)
+        return nullptr;
+    return context.release();
 }

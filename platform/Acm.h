@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+struct AVCodec;
 struct AVCodecContext;
 struct AVCodecParserContext;
 struct AVFrame;
@@ -55,6 +56,10 @@ public:
     // same channels and rate, 16 bits unless `source` is 8-bit PCM. False when the format cannot
     // be decoded, or has no channels, more than 8 or no rate.
     static bool SuggestPcm(const WaveFormat& source, WaveFormat& pcm);
+    // `decoder` opened for `format` (rate, channels, block alignment, bits, byte rate and the
+    // extra bytes, with the zero padding libavcodec reads past them); null when it fails. The
+    // caller frees it with avcodec_free_context.
+    static AVCodecContext* OpenDecoderFor(const AVCodec* decoder, const WaveFormat& format);
 
     // Opens a conversion stream from `source` to `pcm` (a format SuggestPcm gave for it); closes
     // the one open before.

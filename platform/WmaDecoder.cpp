@@ -49,31 +49,10 @@ bool WmaDecoder::Open(const WaveFormat& format) {
     const AVCodec* decoder = Av().avcodec_find_decoder(id);
     if (!decoder)
         return false;
-    m_context = Av().avcodec_alloc_context3(decoder);
+    m_context = Acm::OpenDecoderFor(decoder, format);
     m_packet = Av().av_packet_alloc();
     m_frame = Av().av_frame_alloc();
     if (!m_context || !m_packet || !m_frame) {
-        Close();
-        return false;
-    }
-    m_context->sample_rate = static_cast<int>(format.samplesPerSec);
-    Av().av_channel_layout_default(&m_context->ch_layout, format.channels);
-    m_context->block_align = format.blockAlign;
-    m_context->bits_per_coded_sample = format.bitsPerSample;
-    m_context->bit_rate = static_cast<int64_t>(format.avgBytesPerSec) * 8;
-    m_context->thread_count = 1;
-    if (!format.extra.empty()) {
-        const size_t size = format.extra.size();
-        m_context->extradata =
-            static_cast<uint8_t*>(Av().av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
-        if (!m_context->extradata) {
-            Close();
-            return false;
-        }
-        std::memcpy(m_context->extradata, format.extra.data(), size);
-        m_context->extradata_size = static_cast<int>(size);
-    }
-    if (Av().avcodec_open2(m_context, decoder, nullptr) < 0) {
         Close();
         return false;
     }
