@@ -451,8 +451,7 @@ void FSOUND_DSP_Free(FSOUND_DSPUNIT* unit) {
 }
 
 void FSOUND_DSP_SetActive(FSOUND_DSPUNIT* unit, signed char active) {
-    if (System().ValidUnit(unit))
-        unit->active = active != 0;
+    System().SetUnitActive(unit, active != 0);
 }
 
 signed char FSOUND_DSP_GetActive(FSOUND_DSPUNIT* unit) {

@@ -330,6 +330,14 @@ bool SoundSystem::ValidUnit(FSOUND_DSPUNIT* unit) {
     return false;
 }
 
+void SoundSystem::SetUnitActive(FSOUND_DSPUNIT* unit, bool active) {
+    if (!ValidUnit(unit))
+        return;
+    if (active && unit == m_fftUnit)
+        m_spectrum.Prepare();
+    unit->active = active;
+}
+
 float* SoundSystem::Spectrum() {
     return m_fftUnit->active ? m_spectrum.Bands() : nullptr;
 }

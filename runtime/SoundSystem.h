@@ -95,6 +95,8 @@ public:
     FSOUND_DSPUNIT* CreateUnit(FSOUND_DSPCALLBACK callback, int priority, void* userdata);
     void FreeUnit(FSOUND_DSPUNIT* unit);
     bool ValidUnit(FSOUND_DSPUNIT* unit);
+    // Switches a valid unit on or off; the FFT unit's transform is planned when first switched on.
+    void SetUnitActive(FSOUND_DSPUNIT* unit, bool active);
     FSOUND_DSPUNIT* FftUnit() { return m_fftUnit; }
     // The spectrum while the FFT unit is active, else null.
     float* Spectrum();

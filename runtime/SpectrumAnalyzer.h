@@ -2,12 +2,14 @@
 
 #include <fftw3.h>
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
 // The library's FFT unit: the magnitudes of a 1024-point transform of the mix (folded to mono,
 // Hann window), FSOUND_SPECTRUM_BANDS of them, from 0 to 1, where a full-scale sine gives about
-// 1 in its band.
+// 1 in its band. The transform is planned by Prepare (FFTW's planner walks all its codelets, a
+// couple of megabytes of code), so a player that never shows the bars never pays for it.
 class SpectrumAnalyzer {
 public:
     static constexpr int kPoints = 1024;
@@ -18,7 +20,10 @@ public:
     SpectrumAnalyzer(const SpectrumAnalyzer&) = delete;
     SpectrumAnalyzer& operator=(const SpectrumAnalyzer&) = delete;
 
-    // Takes the newest `frames` stereo frames of a 32-bit mix buffer (the last kPoints count).
+    // Plans the transform once; called when the FFT unit is switched on, outside the mixer.
+    void Prepare();
+    // Takes the newest `frames` stereo frames of a 32-bit mix buffer (the last kPoints count);
+    // does nothing before Prepare.
     void Process(const int32_t* mix, int frames);
     void Clear();
     float* Bands() { return m_bands.data(); }
@@ -26,7 +31,7 @@ public:
 private:
     float* m_input = nullptr;
     fftwf_complex* m_output = nullptr;
-    fftwf_plan m_plan = nullptr;
+    std::atomic<fftwf_plan> m_plan = nullptr; // set once by Prepare, read by the mixer
     std::vector<float> m_window;
     std::vector<float> m_bands;
     float m_scale = 1.0f;
