@@ -5,8 +5,10 @@
 
 typedef struct ssl_ctx_st SSL_CTX;
 typedef struct ssl_st SSL;
+struct TlsFunctions;
 
-// A TLS client session over a connected non-blocking socket. The server's certificate is checked
+// A TLS client session over a connected non-blocking socket, through OpenSSL's libssl as
+// libsonvale-tls.so binds it on first use. The server's certificate is checked
 // against the system's certificate store (SSL_CERT_FILE and SSL_CERT_DIR are honoured) and must
 // name the host. The calls never block: they tell the caller which way to wait on the socket.
 class TlsSession {
@@ -36,6 +38,7 @@ public:
 private:
     Result Outcome(int ret, const char* what);
 
+    const TlsFunctions* m_tls = nullptr; // set by Begin
     SSL_CTX* m_context = nullptr;
     SSL* m_ssl = nullptr;
     std::string m_error;
