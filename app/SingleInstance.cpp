@@ -2,18 +2,61 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QThread>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kHandOverAttempts = 3;
 constexpr int kAttemptPauseMs = 1000;
 constexpr int kSocketWaitMs = 1000;
+// A command line is a few paths; anything longer is not a later instance of ours.
+constexpr qsizetype kMaxCommandLineBytes = 1 << 20;
+
+// The socket address of `path`; false when the path does not fit.
+bool SocketAddress(const QString& path, sockaddr_un& address) {
+    const QByteArray bytes = QFile::encodeName(path);
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (bytes.size() >= static_cast<qsizetype>(sizeof address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, bytes.constData(), static_cast<size_t>(bytes.size()));
+    return true;
+}
+
+// Sends `bytes` to the server at `path` and closes; false when it is not there or stalls.
+bool Send(const QString& path, const QByteArray& bytes) {
+    sockaddr_un address;
+    if (!SocketAddress(path, address))
+        return false;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const timeval wait{kSocketWaitMs / 1000, (kSocketWaitMs % 1000) * 1000};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+    bool sent = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    for (qsizetype done = 0; sent && done < bytes.size();) {
+        const ssize_t n = send(fd, bytes.constData() + done,
+                               static_cast<size_t>(bytes.size() - done), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        sent = n > 0;
+        done += n > 0 ? n : 0;
+    }
+    close(fd);
+    return sent;
+}
 
 // The text travels as UTF-16 with its terminating zero, the way the system copied it.
 QByteArray Encode(const QString& text) {
@@ -70,17 +113,8 @@ bool SingleInstance::HandOver(const QString& commandLine) {
     for (int attempt = 0; attempt < kHandOverAttempts; ++attempt) {
         if (attempt > 0)
             QThread::msleep(kAttemptPauseMs);
-        QLocalSocket socket;
-        socket.connectToServer(m_serverPath);
-        if (!socket.waitForConnected(kSocketWaitMs))
-            continue;
-        socket.write(Encode(commandLine));
-        if (!socket.waitForBytesWritten(kSocketWaitMs))
-            continue;
-        socket.disconnectFromServer();
-        if (socket.state() != QLocalSocket::UnconnectedState)
-            socket.waitForDisconnected(kSocketWaitMs);
-        return true;
+        if (Send(m_serverPath, Encode(commandLine)))
+            return true;
     }
     return false;
 }
@@ -90,47 +124,77 @@ bool SingleInstance::TakeOver() {
 }
 
 void SingleInstance::Release() {
-    if (m_server) {
-        m_server->close();
-        m_server.reset();
+    m_connections.clear();
+    if (m_listener) {
+        m_listener.reset();
+        close(m_serverFd);
+        m_serverFd = -1;
     }
     if (m_lock && m_lock->isLocked())
         m_lock->unlock();
 }
 
 bool SingleInstance::Listen() {
-    if (m_server && m_server->isListening())
+    if (m_listener)
         return true;
-    m_server = std::make_unique<QLocalServer>();
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // A socket file left by an instance that ended would refuse the name.
-    QLocalServer::removeServer(m_serverPath);
-    if (!m_server->listen(m_serverPath))
+    sockaddr_un address;
+    if (!SocketAddress(m_serverPath, address))
         return false;
-    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    // A socket file left by an instance that ended would refuse the name. Only this user may
+    // connect.
+    unlink(address.sun_path);
+    const mode_t mask = umask(0077);
+    const bool bound = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    umask(mask);
+    if (!bound || listen(fd, 8) != 0) {
+        close(fd);
+        return false;
+    }
+    m_serverFd = fd;
+    m_listener = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(m_listener.get(), &QSocketNotifier::activated, this, &SingleInstance::OnNewConnection);
     return true;
 }
 
 void SingleInstance::OnNewConnection() {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        // The sender writes its text and disconnects; the text is complete once it has gone.
-        struct Transfer {
-            QByteArray bytes;
-            bool done = false;
-        };
-        auto transfer = std::make_shared<Transfer>();
-        auto finish = [this, socket, transfer] {
-            if (transfer->done)
-                return;
-            transfer->done = true;
-            transfer->bytes.append(socket->readAll());
-            socket->deleteLater();
-            emit CommandLineReceived(Decode(transfer->bytes));
-        };
-        connect(socket, &QLocalSocket::readyRead, socket,
-                [socket, transfer] { transfer->bytes.append(socket->readAll()); });
-        connect(socket, &QLocalSocket::disconnected, this, finish);
-        if (socket->state() != QLocalSocket::ConnectedState)
-            finish();
+    for (;;) {
+        const int fd = accept4(m_serverFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0)
+            return;
+        auto connection = std::make_unique<Connection>();
+        connection->fd = fd;
+        connection->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        Connection* raw = connection.get();
+        connect(raw->notifier.get(), &QSocketNotifier::activated, this,
+                [this, raw] { OnReadable(raw); });
+        m_connections.push_back(std::move(connection));
     }
+}
+
+// The sender writes its text and closes; the text is complete at the end of the stream.
+void SingleInstance::OnReadable(Connection* connection) {
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(connection->fd, buffer, sizeof buffer)) > 0) {
+        connection->bytes.append(buffer, n);
+        if (connection->bytes.size() > kMaxCommandLineBytes)
+            break;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    const bool whole = n == 0;
+    const QString text = Decode(connection->bytes);
+    std::erase_if(m_connections, [connection](const auto& c) { return c.get() == connection; });
+    if (whole)
+        emit CommandLineReceived(text);
+}
+
+SingleInstance::Connection::~Connection() {
+    // The connection ends from its notifier's own signal: the notifier goes when that returns.
+    notifier->setEnabled(false);
+    notifier.release()->deleteLater();
+    close(fd);
 }

@@ -3,12 +3,15 @@
 #include <QObject>
 #include <QString>
 
+#include <QByteArray>
+
 #include <memory>
+#include <vector>
 
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
 
-// One running player per executable path: a lock file and a local socket in the runtime folder
+// One running player per executable path: a lock file and a Unix socket in the runtime folder
 // ($XDG_RUNTIME_DIR, else the temporary folder), both named from a hash of the module path.
 // The first instance holds the lock and listens; a later one hands its command line to it.
 class SingleInstance : public QObject {
@@ -40,11 +43,22 @@ signals:
     void CommandLineReceived(const QString& commandLine);
 
 private:
+    // A later instance's connection while its text comes in.
+    struct Connection {
+        ~Connection();
+        int fd = -1;
+        std::unique_ptr<QSocketNotifier> notifier;
+        QByteArray bytes;
+    };
+
     bool Listen();
     void OnNewConnection();
+    void OnReadable(Connection* connection);
 
     QString m_lockPath;
     QString m_serverPath;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    int m_serverFd = -1;
+    std::unique_ptr<QSocketNotifier> m_listener;
+    std::vector<std::unique_ptr<Connection>> m_connections;
 };

@@ -13,6 +13,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 
 using namespace setting;
@@ -85,6 +89,43 @@ TEST_F(SingleInstanceTest, SecondInstanceHandsItsCommandLineToTheFirst) {
     SingleInstance other("/usr/local/bin/sonvale");
     EXPECT_TRUE(other.Acquire());
     EXPECT_NE(other.ServerPath(), first.ServerPath());
+}
+
+TEST_F(SingleInstanceTest, AStalledOrOversizedSenderDoesNotBlockTheNext) {
+    SingleInstance first("/opt/sonvale/bin/sonvale");
+    ASSERT_TRUE(first.Acquire());
+    QSignalSpy received(&first, &SingleInstance::CommandLineReceived);
+    auto connectRaw = [&first] {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = first.ServerPath().toLocal8Bit();
+        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        return fd;
+    };
+    // One sender writes half a text and stays; another pours more than any command line.
+    const int stalled = connectRaw();
+    ASSERT_EQ(write(stalled, "/\0", 2), 2);
+    const int flood = connectRaw();
+    const std::string junk(64 * 1024, 'x');
+    size_t poured = 0;
+    while (poured < 2 * 1024 * 1024) {
+        const ssize_t n = send(flood, junk.data(), junk.size(), MSG_NOSIGNAL);
+        if (n < 0 && errno != EAGAIN)
+            break; // the receiver gave up on it
+        poured += n > 0 ? static_cast<size_t>(n) : 0;
+        if (n < 0)
+            QTest::qWait(5);
+    }
+    close(flood);
+
+    SingleInstance second("/opt/sonvale/bin/sonvale");
+    ASSERT_TRUE(second.HandOver(QStringLiteral("/music/a.mp3")));
+    ASSERT_TRUE(received.wait(5000));
+    EXPECT_EQ(received.last().at(0).toString(), QStringLiteral("/music/a.mp3"));
+    EXPECT_EQ(received.count(), 1); // the flood was dropped, not handed on
+    close(stalled);
 }
 
 TEST_F(SingleInstanceTest, LockComesFreeWhenTheFirstEnds) {
