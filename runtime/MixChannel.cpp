@@ -17,17 +17,25 @@ MixChannel::~MixChannel() {
         src_delete(m_converter);
 }
 
-bool MixChannel::Prepare(int mixRate, int blockFrames) {
+void MixChannel::Prepare(int mixRate, int blockFrames) {
     m_mixRate = mixRate;
     m_blockFrames = blockFrames;
+    m_source.clear();
+    if (m_converter)
+        src_delete(m_converter);
+    m_converter = nullptr;
+}
+
+bool MixChannel::Allocate() {
+    if (!m_source.empty() && m_converter)
+        return true;
+    const int blockFrames = m_blockFrames;
     m_source.assign(static_cast<size_t>(std::max(kChunkFrames, blockFrames)) * kMaxSourceChannels,
                     0);
     m_stereo.assign(static_cast<size_t>(std::max(kChunkFrames, blockFrames)) * 2, 0);
     m_in.assign(static_cast<size_t>(kChunkFrames) * 2, 0.0f);
     m_outFloat.assign(static_cast<size_t>(blockFrames) * 2, 0.0f);
     m_out.assign(static_cast<size_t>(blockFrames) * 2, 0);
-    if (m_converter)
-        src_delete(m_converter);
     int error = 0;
     m_converter = src_new(SRC_SINC_FASTEST, 2, &error);
     return m_converter != nullptr;

@@ -19,9 +19,14 @@ public:
     MixChannel(const MixChannel&) = delete;
     MixChannel& operator=(const MixChannel&) = delete;
 
-    // Allocates the buffers for blocks of up to `blockFrames` at `mixRate`.
-    bool Prepare(int mixRate, int blockFrames);
+    // Sets the channel up for blocks of up to `blockFrames` at `mixRate`. Its buffers and rate
+    // converter (about 150 KB) come with Allocate, before a stream first starts on it: a player
+    // uses two or three of the channels.
+    void Prepare(int mixRate, int blockFrames);
+    // Allocates the buffers and the converter once, outside the mixer; false when it cannot.
+    bool Allocate();
 
+    // On an allocated channel.
     void Start(RuntimeStream* stream);
     void Stop();
     RuntimeStream* Stream() const { return m_stream; }

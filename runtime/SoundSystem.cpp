@@ -119,15 +119,7 @@ bool SoundSystem::Init(int rate, int channels) {
         m_channels.clear();
         for (int i = 0; i < std::min(channels, kMaxChannels); ++i) {
             auto channel = std::make_unique<MixChannel>();
-            if (!channel->Prepare(rate, kBlockFrames)) {
-                SetError(FMOD_ERR_MEMORY);
-                m_channels.clear();
-                if (m_out) {
-                    m_out->Close();
-                    m_out.reset();
-                }
-                return false;
-            }
+            channel->Prepare(rate, kBlockFrames);
             m_channels.push_back(std::move(channel));
         }
     }
@@ -263,6 +255,10 @@ int SoundSystem::PlayStream(int number, RuntimeStream* stream) {
         return -1;
     }
     MixChannel& channel = *m_channels[number];
+    if (!channel.Allocate()) {
+        SetError(FMOD_ERR_MEMORY);
+        return -1;
+    }
     if (RuntimeStream* previous = channel.Stream())
         previous->channel = -1;
     if (stream->Position() >= stream->LengthFrames() && stream->LengthFrames() > 0)
