@@ -10,8 +10,8 @@
 #include "platform/TextCodec.h"
 #include "playback/AudioSystem.h"
 #include "playback/FmodLibrary.h"
-#include "playback/GstMediaPlayer.h"
 #include "playback/LibraryBackend.h"
+#include "playback/MediaPlayerModule.h"
 #include "playback/PlaybackController.h"
 #include "playback/SpokenTimePlayer.h"
 #include "playlist/EntryTags.h"
@@ -82,7 +82,7 @@ bool PlayerSession::Start(const std::u16string& startCommandLine) {
     m_opener = std::make_unique<MediaOpener>(*m_playlist);
     // Windows Media files always play: in the media player control, or in the engine's plug-in.
     m_playlist->SetWmaAvailable(true);
-    m_media = std::make_unique<GstMediaPlayer>(m_sink);
+    m_media = std::make_unique<MediaPlayerModule>(m_sink);
     m_controller = std::make_unique<PlaybackController>(
         m_profile, *m_playlist, *this, m_ui, m_audio->Library(), m_audio->Engine(), m_media.get());
     m_audio->SetStreamShutdown([this] {
