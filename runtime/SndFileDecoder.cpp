@@ -1,8 +1,7 @@
 #include "runtime/SndFileDecoder.h"
 
+#include "runtime/SndFileLibrary.h"
 #include "runtime/fsound.h"
-
-#include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +16,7 @@ constexpr int kFloatBlock = 2048;
 
 SndFileDecoder::~SndFileDecoder() {
     if (m_file)
-        sf_close(m_file);
+        m_sndfile->sf_close(m_file);
     if (m_fd >= 0)
         close(m_fd);
 }
@@ -25,11 +24,17 @@ SndFileDecoder::~SndFileDecoder() {
 std::unique_ptr<SndFileDecoder> SndFileDecoder::Open(int fd, int& error) {
     std::unique_ptr<SndFileDecoder> decoder(new SndFileDecoder);
     decoder->m_fd = fd;
+    decoder->m_sndfile = SndFileLibrary::Load();
+    if (!decoder->m_sndfile) {
+        error = FMOD_ERR_FILE_FORMAT; // nothing here reads such files
+        return nullptr;
+    }
+    const SndFileFunctions& sf = *decoder->m_sndfile;
     SF_INFO info{};
     // The descriptor stays ours: libsndfile would close it on some failures and not on others.
-    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
+    SNDFILE* file = sf.sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
     if (!file) {
-        const int reason = sf_error(nullptr);
+        const int reason = sf.sf_error(nullptr);
         error = reason == SF_ERR_UNRECOGNISED_FORMAT ? FMOD_ERR_FILE_FORMAT : FMOD_ERR_FILE_BAD;
         return nullptr;
     }
@@ -52,12 +57,12 @@ int SndFileDecoder::Read(int16_t* out, int frames) {
         return 0;
     sf_count_t got = 0;
     if (m_floats.empty()) {
-        got = sf_readf_short(m_file, out, frames);
+        got = m_sndfile->sf_readf_short(m_file, out, frames);
     } else {
         // Full scale is +-1.0; beyond it the samples are clipped.
         while (got < frames) {
             const sf_count_t step = std::min<sf_count_t>(kFloatBlock, frames - got);
-            const sf_count_t read = sf_readf_float(m_file, m_floats.data(), step);
+            const sf_count_t read = m_sndfile->sf_readf_float(m_file, m_floats.data(), step);
             if (read <= 0)
                 break;
             int16_t* target = out + got * m_channels;
@@ -70,11 +75,11 @@ int SndFileDecoder::Read(int16_t* out, int frames) {
     }
     if (got > 0)
         return static_cast<int>(got);
-    return sf_error(m_file) == SF_ERR_NO_ERROR ? 0 : -1;
+    return m_sndfile->sf_error(m_file) == SF_ERR_NO_ERROR ? 0 : -1;
 }
 
 bool SndFileDecoder::Seek(int64_t frame) {
     if (frame < 0 || frame > m_length)
         return false;
-    return sf_seek(m_file, static_cast<sf_count_t>(frame), SEEK_SET) >= 0;
+    return m_sndfile->sf_seek(m_file, static_cast<sf_count_t>(frame), SEEK_SET) >= 0;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 struct sf_private_tag;
+struct SndFileFunctions;
 
 // WAV and the other sound files libsndfile reads, as signed 16-bit samples. Integer formats are
 // converted by libsndfile; floating-point ones are read as floats and scaled here, since
@@ -29,6 +30,7 @@ private:
     SndFileDecoder() = default;
 
     int m_fd = -1;
+    const SndFileFunctions* m_sndfile = nullptr; // libsndfile, as its module binds it
     sf_private_tag* m_file = nullptr;
     int m_rate = 0;
     int m_channels = 0;
