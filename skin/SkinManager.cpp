@@ -17,7 +17,10 @@
 // asked to, so every path to them goes through here first.
 static void InitBuiltInSkin() {
     static std::once_flag once;
-    std::call_once(once, [] { Q_INIT_RESOURCE(skin_builtin); });
+    std::call_once(once, [] {
+        Q_INIT_RESOURCE(skin_builtin);
+        Q_INIT_RESOURCE(skin_builtin_2x);
+    });
 }
 
 namespace {
