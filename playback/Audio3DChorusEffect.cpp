@@ -12,7 +12,10 @@ Audio3DChorusEffect::Audio3DChorusEffect() {
 
 void Audio3DChorusEffect::SetStatus(int status) {
     std::lock_guard lock(m_lock);
+    if (status == m_enabled)
+        return;
     m_enabled = status;
+    BuildLines();
 }
 
 void Audio3DChorusEffect::SetValue(int level) {
@@ -33,21 +36,27 @@ int Audio3DChorusEffect::GetValue() const {
 
 void Audio3DChorusEffect::Prepare(int rate) {
     std::lock_guard lock(m_lock);
+    m_rate = rate;
+    BuildLines();
+}
+
+// The delay lines (a second of sound each) exist only while prepared and switched on.
+void Audio3DChorusEffect::BuildLines() {
     m_length = 0;
     for (auto& line : m_lines)
         std::vector<int32_t>().swap(line);
-    if (rate < 2)
+    if (m_rate < 2 || m_enabled != 1)
         return;
     try {
         for (auto& line : m_lines)
-            line.assign(static_cast<size_t>(rate), 0);
+            line.assign(static_cast<size_t>(m_rate), 0);
     } catch (const std::bad_alloc&) {
         for (auto& line : m_lines)
             std::vector<int32_t>().swap(line);
         return;
     }
-    m_length = rate;
-    m_baseDelay = Chorus3DEffect::BaseDelay(rate);
+    m_length = m_rate;
+    m_baseDelay = Chorus3DEffect::BaseDelay(m_rate);
     ClearLocked();
 }
 
@@ -67,9 +76,8 @@ void Audio3DChorusEffect::ClearLocked() {
 
 void Audio3DChorusEffect::Release() {
     std::lock_guard lock(m_lock);
-    m_length = 0;
-    for (auto& line : m_lines)
-        std::vector<int32_t>().swap(line);
+    m_rate = 0;
+    BuildLines();
 }
 
 void Audio3DChorusEffect::Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame) {

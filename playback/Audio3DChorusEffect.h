@@ -20,13 +20,15 @@ public:
     int GetStatus() const;
     int GetValue() const;
 
-    // Allocates the two delay lines of `rate` entries; a rate below 2 frees them.
+    // Allocates the two delay lines of `rate` entries while the effect is switched on (switching
+    // it on or off later allocates or frees them); a rate below 2 frees them.
     void Prepare(int rate);
     void Process(uint8_t* data, size_t bytes, int bytesPerStereoFrame);
     void ClearHistory();
     void Release();
 
 private:
+    void BuildLines();
     void ClearLocked();
 
     mutable std::mutex m_lock;
@@ -34,6 +36,7 @@ private:
     int m_level = 50;
     int m_gain = 100;
 
+    int m_rate = 0; // while prepared
     int m_length = 0;
     int m_baseDelay = 0;
     std::vector<int32_t> m_lines[2];

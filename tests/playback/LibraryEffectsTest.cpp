@@ -81,18 +81,23 @@ TEST(Audio3DChorusEffect, FirstFrameKnownVectorsForAllWidths) {
 // At frame 7 the position is 7 × 256 - 7 - 6 × 256 = 249: a = 1000, b = 0, f = 249,
 // delayed = 1000 × 7 × 50 / 100 = 3500, y = -3500 × 81 / 100 >> 8 = -2835 >> 8 = -12.
 TEST(Audio3DChorusEffect, ImpulseComesBackSubtractedAfterTheBaseDelay) {
-    Audio3DChorusEffect chorus;
-    chorus.SetStatus(1);
-    chorus.Prepare(1000);
-    S16 in(16, 0);
-    in[0] = 1000;
-    const S16 out = Apply(chorus, in);
-    EXPECT_EQ(out[0], 810);
-    for (int frame = 1; frame < 6; ++frame)
-        EXPECT_EQ(out[2 * frame], 0) << frame;
-    EXPECT_EQ(out[12], -396);
-    EXPECT_EQ(out[14], -12);
-    EXPECT_EQ(out[16], 0);
+    // Switched on before or after the mixer is prepared (the delay lines come with the switch).
+    for (const bool onFirst : {true, false}) {
+        Audio3DChorusEffect chorus;
+        if (onFirst)
+            chorus.SetStatus(1);
+        chorus.Prepare(1000);
+        chorus.SetStatus(1);
+        S16 in(16, 0);
+        in[0] = 1000;
+        const S16 out = Apply(chorus, in);
+        EXPECT_EQ(out[0], 810);
+        for (int frame = 1; frame < 6; ++frame)
+            EXPECT_EQ(out[2 * frame], 0) << frame;
+        EXPECT_EQ(out[12], -396);
+        EXPECT_EQ(out[14], -12);
+        EXPECT_EQ(out[16], 0);
+    }
 }
 
 namespace {
