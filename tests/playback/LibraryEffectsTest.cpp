@@ -88,7 +88,7 @@ TEST(Audio3DChorusEffect, ImpulseComesBackSubtractedAfterTheBaseDelay) {
             chorus.SetStatus(1);
         chorus.Prepare(1000);
         chorus.SetStatus(1);
-        S16 in(16, 0);
+        S16 in(18, 0);
         in[0] = 1000;
         const S16 out = Apply(chorus, in);
         EXPECT_EQ(out[0], 810);
