@@ -143,8 +143,3 @@ void Dib::Clear() {
     m_pixels.shrink_to_fit();
 }
 
-std::vector<uint32_t> Dib::TakePixels() {
-    std::vector<uint32_t> pixels = std::move(m_pixels);
-    Clear();
-    return pixels;
-}

@@ -14,8 +14,6 @@ public:
     bool DecodePng(const uint8_t* data, size_t size);
     bool LoadPngFile(const std::string& path);
     void Clear();
-    // Hands the pixels over (the picture is empty afterwards).
-    std::vector<uint32_t> TakePixels();
 
     bool IsValid() const { return m_width > 0 && m_height > 0; }
     int Width() const { return m_width; }
