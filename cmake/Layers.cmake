@@ -32,3 +32,18 @@ function(sonvale_layer target folder)
         target_include_directories(${target} PUBLIC "${stage}")
     endif()
 endfunction()
+
+# sonvale_private_module(TARGET FOLDER USER SOURCE... LINKS LIBRARY...): a module (libTARGET.so)
+# that binds a large library for USER, which loads it on first use (platform/PrivateModule). It is
+# built where it is installed, lib/sonvale beside bin, so that a program in the build folder finds
+# it as an installed one does (and the plug-in scan of the program's own folder passes it by).
+function(sonvale_private_module target folder user)
+    cmake_parse_arguments(PARSE_ARGV 3 module "" "" "LINKS")
+    add_library(${target} MODULE ${module_UNPARSED_ARGUMENTS})
+    sonvale_layer(${target} ${folder})
+    set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/sonvale)
+    target_link_libraries(${target} PRIVATE ${module_LINKS})
+    target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+    add_dependencies(${user} ${target})
+endfunction()
