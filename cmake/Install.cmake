@@ -1,6 +1,6 @@
 # Installing: `cmake --install build --prefix PREFIX` puts the programs in PREFIX/bin, the run-time
-# audio library, the modules that bind libavcodec, libcurl, libssl, libsndfile and GStreamer on
-# first use, the setup library and the plug-in folder in PREFIX/lib/sonvale (found through the
+# audio library, the modules that bind libavcodec, libcurl, libssl, libsndfile, FFTW and GStreamer
+# on first use, the setup library and the plug-in folder in PREFIX/lib/sonvale (found through the
 # programs' RUNPATH), and the desktop files, icons, metainfo and manual pages under PREFIX/share.
 # `cpack -G DEB` in the build folder makes a Debian package of the same tree.
 include(GNUInstallDirs)
@@ -10,7 +10,7 @@ set(SONVALE_PROGRAMS sonvale sonvale-cli mantlery sonvale-setup)
 
 set_target_properties(${SONVALE_PROGRAMS} PROPERTIES INSTALL_RPATH "$ORIGIN/../${SONVALE_PRIVATE_LIBDIR}")
 install(TARGETS ${SONVALE_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS fmodce sonvale_setup sonvale-avcodec sonvale-net sonvale-tls sonvale-gst sonvale-sndfile LIBRARY DESTINATION ${SONVALE_PRIVATE_LIBDIR} NAMELINK_SKIP)
+install(TARGETS fmodce sonvale_setup sonvale-avcodec sonvale-net sonvale-tls sonvale-gst sonvale-sndfile sonvale-fftw LIBRARY DESTINATION ${SONVALE_PRIVATE_LIBDIR} NAMELINK_SKIP)
 # Decoder plug-ins dropped here are loaded at start (none ship with the player).
 install(DIRECTORY DESTINATION ${SONVALE_PRIVATE_LIBDIR}/plugins)
 

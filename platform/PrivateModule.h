@@ -12,4 +12,14 @@ void* Open(const char* file);
 // The address `entry` names in `module`, called once: the module's table of functions.
 const void* Entry(void* module, const char* entry);
 
+// The table of functions `entry` returns in the module `file`, found on the first call (later
+// calls give the same answer); null when the module is missing.
+template <typename Table> const Table* LoadTable(const char* file, const char* entry) {
+    static const Table* const table = [file, entry] {
+        void* module = Open(file);
+        return module ? static_cast<const Table*>(Entry(module, entry)) : nullptr;
+    }();
+    return table;
+}
+
 } // namespace PrivateModule

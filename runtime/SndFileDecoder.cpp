@@ -1,5 +1,6 @@
 #include "runtime/SndFileDecoder.h"
 
+#include "platform/PrivateModule.h"
 #include "runtime/SndFileLibrary.h"
 #include "runtime/fsound.h"
 
@@ -24,7 +25,8 @@ SndFileDecoder::~SndFileDecoder() {
 std::unique_ptr<SndFileDecoder> SndFileDecoder::Open(int fd, int& error) {
     std::unique_ptr<SndFileDecoder> decoder(new SndFileDecoder);
     decoder->m_fd = fd;
-    decoder->m_sndfile = SndFileLibrary::Load();
+    decoder->m_sndfile =
+        PrivateModule::LoadTable<SndFileFunctions>(kSndFileModuleFile, kSndFileModuleEntry);
     if (!decoder->m_sndfile) {
         error = FMOD_ERR_FILE_FORMAT; // nothing here reads such files
         return nullptr;

@@ -24,10 +24,3 @@ struct SndFileFunctions {
 // The module's one export: extern "C" const void* sonvale_sndfile_functions(), the table.
 inline constexpr const char* kSndFileModuleEntry = "sonvale_sndfile_functions";
 inline constexpr const char* kSndFileModuleFile = "libsonvale-sndfile.so";
-
-namespace SndFileLibrary {
-
-// Loads the module on the first call (later calls give the same answer); null when it is missing.
-const SndFileFunctions* Load();
-
-} // namespace SndFileLibrary

@@ -1,5 +1,8 @@
 #include "runtime/SpectrumAnalyzer.h"
 
+#include "platform/PrivateModule.h"
+#include "runtime/FftwLibrary.h"
+
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -24,18 +27,21 @@ SpectrumAnalyzer::~SpectrumAnalyzer() {
     if (!m_plan.load())
         return;
     std::lock_guard<std::mutex> lock(g_plannerLock);
-    fftwf_destroy_plan(m_plan.load());
-    fftwf_free(m_input);
-    fftwf_free(m_output);
+    m_fftw->fftwf_destroy_plan(m_plan.load());
+    m_fftw->fftwf_free(m_input);
+    m_fftw->fftwf_free(m_output);
 }
 
 void SpectrumAnalyzer::Prepare() {
     std::lock_guard<std::mutex> lock(g_plannerLock);
     if (m_plan.load())
         return;
-    m_input = fftwf_alloc_real(kPoints);
-    m_output = fftwf_alloc_complex(kPoints / 2 + 1);
-    m_plan.store(fftwf_plan_dft_r2c_1d(kPoints, m_input, m_output, FFTW_ESTIMATE));
+    m_fftw = PrivateModule::LoadTable<FftwFunctions>(kFftwModuleFile, kFftwModuleEntry);
+    if (!m_fftw)
+        return; // no transform: the bands stay 0
+    m_input = m_fftw->fftwf_alloc_real(kPoints);
+    m_output = m_fftw->fftwf_alloc_complex(kPoints / 2 + 1);
+    m_plan.store(m_fftw->fftwf_plan_dft_r2c_1d(kPoints, m_input, m_output, FFTW_ESTIMATE));
 }
 
 void SpectrumAnalyzer::Process(const int32_t* mix, int frames) {
@@ -47,7 +53,7 @@ void SpectrumAnalyzer::Process(const int32_t* mix, int frames) {
     for (int i = 0; i < take; ++i)
         m_input[i] = 0.5f * (static_cast<float>(start[2 * i]) + start[2 * i + 1]) * m_window[i];
     std::fill(m_input + take, m_input + kPoints, 0.0f);
-    fftwf_execute(plan);
+    m_fftw->fftwf_execute(plan);
     for (int i = 0; i < kBands; ++i) {
         float magnitude = std::hypot(m_output[i][0], m_output[i][1]) * m_scale;
         m_bands[i] = std::min(1.0f, magnitude);

@@ -6,10 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+struct FftwFunctions;
+
 // The library's FFT unit: the magnitudes of a 1024-point transform of the mix (folded to mono,
 // Hann window), FSOUND_SPECTRUM_BANDS of them, from 0 to 1, where a full-scale sine gives about
-// 1 in its band. The transform is planned by Prepare (FFTW's planner walks all its codelets, a
-// couple of megabytes of code), so a player that never shows the bars never pays for it.
+// 1 in its band. The transform is planned by Prepare, which binds FFTW (libsonvale-fftw.so): its
+// planner walks all its codelets, a couple of megabytes of code, so a player that never shows the
+// bars never pays for it.
 class SpectrumAnalyzer {
 public:
     static constexpr int kPoints = 1024;
@@ -29,6 +32,7 @@ public:
     float* Bands() { return m_bands.data(); }
 
 private:
+    const FftwFunctions* m_fftw = nullptr; // set by Prepare
     float* m_input = nullptr;
     fftwf_complex* m_output = nullptr;
     std::atomic<fftwf_plan> m_plan = nullptr; // set once by Prepare, read by the mixer

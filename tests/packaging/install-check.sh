@@ -28,7 +28,7 @@ fi
 for file in bin/sonvale bin/sonvale-cli bin/mantlery bin/sonvale-setup \
     lib/sonvale/libfmodce.so lib/sonvale/libsonvale-setup.so lib/sonvale/libsonvale-avcodec.so \
     lib/sonvale/libsonvale-net.so lib/sonvale/libsonvale-tls.so lib/sonvale/libsonvale-gst.so \
-    lib/sonvale/libsonvale-sndfile.so \
+    lib/sonvale/libsonvale-sndfile.so lib/sonvale/libsonvale-fftw.so \
     share/applications/sonvale.desktop share/applications/mantlery.desktop \
     share/metainfo/io.github.sonvale.sonvale.metainfo.xml \
     share/icons/hicolor/scalable/apps/sonvale.svg share/icons/hicolor/48x48/apps/sonvale.png \
