@@ -144,12 +144,10 @@ bool SingleInstance::Listen() {
     if (fd < 0)
         return false;
     // A socket file left by an instance that ended would refuse the name. Only this user may
-    // connect.
+    // connect, and nobody can before it listens.
     unlink(address.sun_path);
-    const mode_t mask = umask(0077);
-    const bool bound = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    umask(mask);
-    if (!bound || listen(fd, 8) != 0) {
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || listen(fd, 8) != 0) {
         close(fd);
         return false;
     }
