@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -92,29 +93,213 @@ bool On(Profile& profile, const NumberSetting& value) {
 Playlist::Playlist(Profile& profile, PlaylistHost& host, LibraryTagSource* library)
     : m_profile(profile), m_host(host), m_library(library) {}
 
-const FileInfo* Playlist::EntryAt(int index) const {
-    return index >= 0 && index < Count() ? &m_entries[static_cast<size_t>(index)] : nullptr;
+std::optional<FileInfo> Playlist::EntryAt(int index) const {
+    if (index < 0 || index >= Count())
+        return std::nullopt;
+    return m_entries[static_cast<size_t>(index)].Info();
+}
+
+std::vector<FileInfo> Playlist::AllEntries() const {
+    std::vector<FileInfo> entries;
+    entries.reserve(m_entries.size());
+    for (const PlaylistEntry& entry : m_entries)
+        entries.push_back(entry.Info());
+    return entries;
+}
+
+std::u16string_view Playlist::PathAt(int index) const {
+    return m_entries.at(static_cast<size_t>(index)).Path();
+}
+
+int32_t Playlist::FavoriteAt(int index) const {
+    return m_entries.at(static_cast<size_t>(index)).Favorite();
+}
+
+bool Playlist::MissingAt(int index) const {
+    return m_entries.at(static_cast<size_t>(index)).Missing();
+}
+
+void Playlist::SetEntry(int index, const FileInfo& entry) {
+    PlaylistEntry& stored = m_entries.at(static_cast<size_t>(index));
+    if (stored.Path() != entry.path)
+        KeepFavoritePaths(index);
+    stored = PlaylistEntry(entry);
+    ++m_changes;
+}
+
+void Playlist::SetFavoriteAt(int index, int32_t favorite) {
+    m_entries.at(static_cast<size_t>(index)).SetFavorite(favorite);
+    ++m_changes;
+}
+
+void Playlist::SetMissingAt(int index, bool missing) {
+    m_entries.at(static_cast<size_t>(index)).SetMissing(missing);
 }
 
 bool Playlist::Contains(const std::u16string& path) const {
     const std::u16string lower = EntryTags::Lower(path);
-    return std::any_of(m_entries.begin(), m_entries.end(), [&](const FileInfo& entry) {
-        return EntryTags::Lower(entry.path) == lower;
+    return std::any_of(m_entries.begin(), m_entries.end(), [&](const PlaylistEntry& entry) {
+        return EntryTags::Lower(entry.Path()) == lower;
     });
 }
 
 bool Playlist::Append(const FileInfo& entry) {
     if (Count() >= kMaxEntries || Contains(entry.path))
         return false;
-    m_entries.push_back(entry);
-    ++m_changes;
+    Add(entry);
     return true;
 }
 
-int Playlist::IndexOfExact(const std::u16string& path) const {
-    const auto found = std::find_if(m_entries.begin(), m_entries.end(),
-                                    [&](const FileInfo& entry) { return entry.path == path; });
+void Playlist::Add(const FileInfo& entry) {
+    m_entries.emplace_back(entry);
+    ++m_changes;
+}
+
+void Playlist::Assign(const std::vector<FileInfo>& entries) {
+    Clear();
+    m_entries.reserve(entries.size());
+    for (const FileInfo& entry : entries)
+        m_entries.emplace_back(entry);
+}
+
+void Playlist::Erase(int index, int count) {
+    const int end = std::min(Count(), index + count);
+    if (index < 0 || index >= end)
+        return;
+    std::vector<int> rowOf(m_entries.size());
+    for (int i = 0; i < Count(); ++i)
+        rowOf[static_cast<size_t>(i)] = i < index ? i : i < end ? -1 : i - (end - index);
+    MoveFavorites(rowOf);
+    m_entries.erase(m_entries.begin() + index, m_entries.begin() + end);
+    ++m_changes;
+}
+
+void Playlist::Clear() {
+    MoveFavorites(std::vector<int>(m_entries.size(), -1));
+    m_entries.clear();
+    m_entries.shrink_to_fit();
+    ++m_changes;
+}
+
+void Playlist::MoveEntry(int from, int to) {
+    if (from < 0 || from >= Count() || to < 0 || to >= Count() || from == to)
+        return;
+    std::vector<size_t> order;
+    order.reserve(m_entries.size());
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        if (i != static_cast<size_t>(from))
+            order.push_back(i);
+    order.insert(order.begin() + to, static_cast<size_t>(from));
+    Reorder(order);
+}
+
+void Playlist::Reorder(const std::vector<size_t>& order) {
+    std::vector<int> rowOf(m_entries.size(), -1);
+    std::vector<PlaylistEntry> entries;
+    entries.reserve(order.size());
+    for (const size_t from : order) {
+        rowOf.at(from) = static_cast<int>(entries.size());
+        entries.push_back(std::move(m_entries.at(from)));
+    }
+    MoveFavorites(rowOf);
+    m_entries = std::move(entries);
+    ++m_changes;
+}
+
+int Playlist::IndexOfExact(std::u16string_view path) const {
+    const auto found =
+        std::find_if(m_entries.begin(), m_entries.end(),
+                     [&](const PlaylistEntry& entry) { return entry.Path() == path; });
     return static_cast<int>(found - m_entries.begin());
+}
+
+void Playlist::SetPlayedList(std::vector<std::u16string> paths) {
+    m_played = std::move(paths);
+    m_playedIndex = {m_played.begin(), m_played.end()};
+    ++m_changes;
+}
+
+std::vector<std::u16string> Playlist::Favorites() const {
+    std::vector<std::u16string> paths;
+    paths.reserve(m_favorites.size());
+    for (int k = 0; k < FavoriteCount(); ++k)
+        paths.emplace_back(FavoritePath(k));
+    return paths;
+}
+
+std::u16string_view Playlist::FavoritePath(int k) const {
+    const int32_t item = m_favorites.at(static_cast<size_t>(k));
+    return item >= 0 ? PathAt(item) : m_favoritePaths.at(static_cast<size_t>(~item));
+}
+
+void Playlist::SetFavorites(const std::vector<std::u16string>& paths) {
+    ClearFavorites();
+    // The first entry of each path, as IndexOfExact would find it.
+    std::unordered_map<std::u16string_view, int> rows;
+    for (int i = Count() - 1; i >= 0; --i)
+        rows[PathAt(i)] = i;
+    for (const std::u16string& path : paths) {
+        const auto found = rows.find(path);
+        if (found != rows.end()) {
+            m_favorites.push_back(found->second);
+        } else {
+            m_favorites.push_back(~static_cast<int32_t>(m_favoritePaths.size()));
+            m_favoritePaths.push_back(path);
+        }
+    }
+}
+
+void Playlist::AddFavorite(std::u16string_view path) {
+    const int index = IndexOfExact(path);
+    if (index < Count()) {
+        m_favorites.push_back(index);
+    } else {
+        m_favorites.push_back(~static_cast<int32_t>(m_favoritePaths.size()));
+        m_favoritePaths.emplace_back(path);
+    }
+}
+
+void Playlist::RemoveFavorite(std::u16string_view path) {
+    std::vector<std::u16string> kept;
+    for (int k = 0; k < FavoriteCount(); ++k)
+        if (FavoritePath(k) != path)
+            kept.emplace_back(FavoritePath(k));
+    SetFavorites(kept);
+}
+
+void Playlist::ClearFavorites() {
+    m_favorites.clear();
+    m_favoritePaths.clear();
+}
+
+void Playlist::FavoritesFromEntries() {
+    ClearFavorites();
+    std::unordered_set<std::u16string_view> seen;
+    for (int i = 0; i < Count(); ++i)
+        if (FavoriteAt(i) == 1 && seen.insert(PathAt(i)).second)
+            m_favorites.push_back(i);
+    m_favorites.shrink_to_fit();
+}
+
+void Playlist::MoveFavorites(const std::vector<int>& rowOf) {
+    for (int32_t& item : m_favorites) {
+        if (item < 0)
+            continue;
+        const int row = rowOf.at(static_cast<size_t>(item));
+        if (row >= 0) {
+            item = row;
+        } else {
+            m_favoritePaths.emplace_back(PathAt(item));
+            item = ~static_cast<int32_t>(m_favoritePaths.size() - 1);
+        }
+    }
+}
+
+void Playlist::KeepFavoritePaths(int index) {
+    std::vector<int> rowOf(m_entries.size());
+    for (int i = 0; i < Count(); ++i)
+        rowOf[static_cast<size_t>(i)] = i == index ? -1 : i;
+    MoveFavorites(rowOf);
 }
 
 void Playlist::SetRestartFlags(bool restarted, bool playAfterLoad) {
@@ -144,13 +329,13 @@ bool Playlist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
 
 Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
     LoadResult result;
-    m_favorites.clear();
+    ClearFavorites();
     ++m_changes;
     // The paths already listed, in lower case, so that a long file loads in linear time.
     std::unordered_set<std::u16string> listed;
-    std::unordered_set<std::u16string> favorites;
-    for (const FileInfo& entry : m_entries)
-        listed.insert(EntryTags::Lower(entry.path));
+    std::unordered_set<std::u16string_view> favorites;
+    for (const PlaylistEntry& entry : m_entries)
+        listed.insert(EntryTags::Lower(entry.Path()));
     Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count) || count < 0) {
@@ -175,16 +360,19 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
         // An entry whose file is not there now (a card taken out, a file moved away for a
         // while), or that can't be played here (WMA without its decoder), stays in the list;
         // playing steps over it.
-        entry.missing = Unplayable(entry);
+        entry.missing = Unplayable(entry.path, entry.ext);
         listed.insert(std::move(lower));
         if (entry.title.empty())
             entry.title = entry.name;
-        if (entry.favorite == 1 && favorites.insert(entry.path).second)
-            m_favorites.push_back(entry.path);
-        m_entries.push_back(std::move(entry));
+        m_entries.emplace_back(entry);
+        if (entry.favorite == 1 && favorites.insert(m_entries.back().Path()).second)
+            m_favorites.push_back(Count() - 1);
     }
     if (archive.Remaining() != 0)
         result.damaged = true;
+    // The list stays as long as it was loaded; what the load grew beyond that goes back.
+    m_entries.shrink_to_fit();
+    m_favorites.shrink_to_fit();
     return result;
 }
 
@@ -196,13 +384,13 @@ std::string Playlist::ListBytes() const {
     if (m_entries.empty() && !withCurrent)
         return {};
     size_t size = 4 + (withCurrent ? EntrySize(m_current) : 0);
-    for (const FileInfo& entry : m_entries)
-        size += EntrySize(entry);
+    for (const PlaylistEntry& entry : m_entries)
+        size += EntrySize(entry.Info());
     Archive archive;
     archive.Reserve(size);
     archive.WriteInt32(Count() + (withCurrent ? 1 : 0));
-    for (const FileInfo& entry : m_entries)
-        WriteEntry(archive, entry);
+    for (const PlaylistEntry& entry : m_entries)
+        WriteEntry(archive, entry.Info());
     if (withCurrent)
         WriteEntry(archive, m_current);
     return archive.Bytes();
@@ -211,8 +399,8 @@ std::string Playlist::ListBytes() const {
 bool Playlist::PlaylistSave(const std::u16string& path) const {
     Archive archive;
     archive.WriteInt32(Count());
-    for (const FileInfo& entry : m_entries)
-        WriteEntry(archive, entry);
+    for (const PlaylistEntry& entry : m_entries)
+        WriteEntry(archive, entry.Info());
     return WriteWholeFile(path, archive.Bytes());
 }
 
@@ -325,15 +513,19 @@ UiText Playlist::LeftOutText(int leftOut) const {
 bool Playlist::Missing(int index) {
     if (index < 0 || index >= Count())
         return false;
-    FileInfo& entry = m_entries[static_cast<size_t>(index)];
-    if (entry.missing && !Unplayable(entry))
-        entry.missing = false;
-    return entry.missing;
+    PlaylistEntry& entry = m_entries[static_cast<size_t>(index)];
+    if (entry.Missing()) {
+        const FileInfo info = entry.Info();
+        if (!Unplayable(info.path, info.ext))
+            entry.SetMissing(false);
+    }
+    return entry.Missing();
 }
 
-bool Playlist::Unplayable(const FileInfo& entry) const {
-    const std::u16string ext = EntryTags::Lower(entry.ext);
-    return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) || !IsPlayable(entry.path);
+bool Playlist::Unplayable(std::u16string_view path, std::u16string_view extension) const {
+    const std::u16string ext = EntryTags::Lower(extension);
+    return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) ||
+           !IsPlayable(std::u16string(path));
 }
 
 std::u16string Playlist::DefaultListPath() {
@@ -381,7 +573,7 @@ void Playlist::PlaylistRestore() {
             m_curIndex = m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex);
             m_resumePath = resumePath;
             m_resumeIndex = m_curIndex;
-            if (const FileInfo* entry = EntryAt(m_curIndex)) {
+            if (const std::optional<FileInfo> entry = EntryAt(m_curIndex)) {
                 m_current = *entry;
                 if (entry->path != resumePath)
                     m_curPlayPos = m_curIndex = 0;
@@ -390,7 +582,7 @@ void Playlist::PlaylistRestore() {
             m_curPlayPos = m_curIndex = 0;
         }
 
-        const FileInfo* entry = EntryAt(m_curIndex);
+        const std::optional<FileInfo> entry = EntryAt(m_curIndex);
         if (shuffle && entry)
             AddPlayed(entry->path);
         if (Count() > 1)
@@ -441,7 +633,11 @@ bool Playlist::IsPlayable(const std::u16string& path) {
 }
 
 bool Playlist::SamePath(const FileInfo& a, const FileInfo& b) {
-    return EntryTags::Lower(a.path) == EntryTags::Lower(b.path);
+    return SamePath(a.path, b.path);
+}
+
+bool Playlist::SamePath(std::u16string_view a, std::u16string_view b) {
+    return EntryTags::Lower(a) == EntryTags::Lower(b);
 }
 
 std::u16string Playlist::EntryLabel(const FileInfo& entry, bool useTitle, bool showArtist) {
@@ -468,10 +664,6 @@ int Playlist::Pick(int m) {
 }
 
 bool Playlist::InPlayed(const std::u16string& path) {
-    if (m_playedIndexStale) {
-        m_playedIndex = {m_played.begin(), m_played.end()};
-        m_playedIndexStale = false;
-    }
     return m_playedIndex.count(path) != 0;
 }
 
@@ -485,6 +677,7 @@ void Playlist::AddPlayed(const std::u16string& path) {
 
 void Playlist::ClearPlayed() {
     m_played.clear();
+    m_played.shrink_to_fit();
     m_playedIndex.clear();
     ++m_changes;
 }
@@ -503,7 +696,7 @@ bool Playlist::StepToFavorite(int step, bool wrapBackward) {
             index = 0;
         else if (index < 0)
             index = wrapBackward ? count - 1 : 0;
-        if (m_entries[static_cast<size_t>(index)].favorite == 1) {
+        if (m_entries[static_cast<size_t>(index)].Favorite() == 1) {
             MoveTo(index);
             return true;
         }
@@ -516,20 +709,20 @@ bool Playlist::StepToFavorite(int step, bool wrapBackward) {
 void Playlist::NextInOrder() {
     const int index = m_curIndex + 1 >= Count() || m_curIndex + 1 < 0 ? 0 : m_curIndex + 1;
     ClearPlayed();
-    if (const FileInfo* entry = EntryAt(index))
-        AddPlayed(entry->path);
+    if (index < Count())
+        AddPlayed(std::u16string(PathAt(index)));
     MoveTo(index);
 }
 
 void Playlist::ShuffleFavorites() {
     const size_t count = m_entries.size();
-    const int favorites = static_cast<int>(m_favorites.size());
+    const int favorites = FavoriteCount();
     if (m_played.size() >= count || m_played.size() >= m_favorites.size())
         ClearPlayed();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     auto accept = [&](int k, int& index) {
-        const std::u16string& path = m_favorites[static_cast<size_t>(k)];
+        const std::u16string path(FavoritePath(k));
         index = IndexOfExact(path);
         return index != m_curIndex && index != m_prevIndex && !InPlayed(path);
     };
@@ -551,7 +744,7 @@ void Playlist::ShuffleFavorites() {
         }
     }
     accept(k, index);
-    AddPlayed(m_favorites[static_cast<size_t>(k)]);
+    AddPlayed(std::u16string(FavoritePath(k)));
     MoveTo(index);
 }
 
@@ -562,7 +755,7 @@ void Playlist::ShuffleAll() {
 
     auto accept = [&](int n) {
         return n != m_curIndex && n != m_prevIndex &&
-               !InPlayed(m_entries[static_cast<size_t>(n)].path);
+               !InPlayed(std::u16string(m_entries[static_cast<size_t>(n)].Path()));
     };
     int first = -1;
     for (int n = 0; n < count && first < 0; ++n)
@@ -580,7 +773,7 @@ void Playlist::ShuffleAll() {
             break;
         }
     }
-    AddPlayed(m_entries[static_cast<size_t>(n)].path);
+    AddPlayed(std::u16string(m_entries[static_cast<size_t>(n)].Path()));
     MoveTo(n);
 }
 

@@ -173,7 +173,7 @@ void PlaylistDialog::FollowPlaying() {
     const int row = m_session.PlayingRow();
     const auto& entries = m_model->Entries();
     if (row >= static_cast<int>(entries.size()) ||
-        static_cast<int>(entries.size()) != static_cast<int>(m_session.PlaylistEntries().size()))
+        static_cast<int>(entries.size()) != m_session.PlaylistCount())
         Refresh();
     m_model->SetPlayingRow(row);
     if (row >= 0 && !m_busy) {
