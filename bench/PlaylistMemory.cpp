@@ -35,8 +35,10 @@ public:
     bool StepTrack(int) override { return false; }
 };
 
+// Bytes in use: small blocks, and the large ones malloc maps on their own.
 size_t HeapInUse() {
-    return mallinfo2().uordblks;
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
 }
 
 } // namespace
