@@ -11,11 +11,12 @@
 #include "support/AtomicFile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -42,10 +43,17 @@ bool IsFile(const std::u16string& path) {
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
     if (!IsFile(path))
         return false;
-    std::ifstream in(Native(path), std::ios::binary);
+    std::ifstream in(Native(path), std::ios::binary | std::ios::ate);
     if (!in)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // One block of the file's size, not a string grown (and left behind) step by step.
+    const std::streamoff size = in.tellg();
+    in.seekg(0);
+    if (size > 0) {
+        bytes.resize(static_cast<size_t>(size));
+        in.read(bytes.data(), size);
+        bytes.resize(static_cast<size_t>(in.gcount()));
+    }
     return !in.bad();
 }
 
@@ -78,6 +86,56 @@ void WriteEntry(Archive& archive, const FileInfo& entry) {
         archive.WriteString(*text);
     archive.WriteInt32(entry.favorite);
 }
+
+// The lower-case paths of a list being loaded, to find a path listed twice in linear time. The
+// table is one block (the hash and the index of each path), so that it leaves no node per entry
+// between the entries on the heap when it goes.
+class ListedPaths {
+public:
+    // `text(id)` gives the lower-case path of an id inserted before.
+    explicit ListedPaths(std::function<std::u16string(int32_t)> text)
+        : m_text(std::move(text)), m_slots(64) {}
+
+    // Adds the path under `id`; false when the same path is there already.
+    bool Insert(const std::u16string& lower, int32_t id) {
+        const size_t hash = std::hash<std::u16string>{}(lower);
+        for (size_t i = hash & (m_slots.size() - 1);; i = (i + 1) & (m_slots.size() - 1)) {
+            Slot& slot = m_slots[i];
+            if (slot.id == kEmpty) {
+                slot = {hash, id};
+                if (++m_used * 2 > m_slots.size())
+                    Grow();
+                return true;
+            }
+            if (slot.hash == hash && m_text(slot.id) == lower)
+                return false;
+        }
+    }
+
+private:
+    static constexpr int32_t kEmpty = INT32_MIN;
+    struct Slot {
+        size_t hash = 0;
+        int32_t id = kEmpty;
+    };
+
+    void Grow() {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const Slot& slot : old) {
+            if (slot.id == kEmpty)
+                continue;
+            size_t i = slot.hash & (m_slots.size() - 1);
+            while (m_slots[i].id != kEmpty)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = slot;
+        }
+    }
+
+    std::function<std::u16string(int32_t)> m_text;
+    std::vector<Slot> m_slots;
+    size_t m_used = 0;
+};
 
 void RemoveFile(const std::u16string& path) {
     std::error_code ec;
@@ -331,11 +389,13 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
     LoadResult result;
     ClearFavorites();
     ++m_changes;
-    // The paths already listed, in lower case, so that a long file loads in linear time.
-    std::unordered_set<std::u16string> listed;
-    std::unordered_set<std::u16string_view> favorites;
-    for (const PlaylistEntry& entry : m_entries)
-        listed.insert(EntryTags::Lower(entry.Path()));
+    // The paths listed: an entry's index, or ~k for leftOut[k], a path past the limit.
+    std::vector<std::u16string> leftOut;
+    ListedPaths listed([&](int32_t id) {
+        return id >= 0 ? EntryTags::Lower(PathAt(id)) : leftOut[static_cast<size_t>(~id)];
+    });
+    for (int i = 0; i < Count(); ++i)
+        listed.Insert(EntryTags::Lower(PathAt(i)), i);
     Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count) || count < 0) {
@@ -349,24 +409,28 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
             result.damaged = true;
             break;
         }
-        std::u16string lower = EntryTags::Lower(entry.path);
-        if (entry.path.empty() || listed.count(lower) != 0)
+        if (entry.path.empty())
             continue;
+        std::u16string lower = EntryTags::Lower(entry.path);
         if (Count() >= kMaxEntries) {
-            ++result.leftOut;
-            listed.insert(std::move(lower));
+            if (listed.Insert(lower, ~static_cast<int32_t>(leftOut.size()))) {
+                ++result.leftOut;
+                leftOut.push_back(std::move(lower));
+            }
             continue;
         }
+        if (!listed.Insert(lower, Count()))
+            continue;
         // An entry whose file is not there now (a card taken out, a file moved away for a
         // while), or that can't be played here (WMA without its decoder), stays in the list;
         // playing steps over it.
         entry.missing = Unplayable(entry.path, entry.ext);
-        listed.insert(std::move(lower));
         if (entry.title.empty())
             entry.title = entry.name;
+        // No two entries loaded here have the same path: each favourite is listed once.
+        if (entry.favorite == 1)
+            m_favorites.push_back(Count());
         m_entries.emplace_back(entry);
-        if (entry.favorite == 1 && favorites.insert(m_entries.back().Path()).second)
-            m_favorites.push_back(Count() - 1);
     }
     if (archive.Remaining() != 0)
         result.damaged = true;
@@ -453,7 +517,7 @@ std::optional<Playlist::ListFiles> Playlist::ChangedLists() {
     return files;
 }
 
-void Playlist::WriteLists(const ListFiles& files) {
+void Playlist::WriteLists(ListFiles files) {
     auto update = [](const std::u16string& path, const std::string& bytes, DiskFile& disk) {
         if (bytes.empty()) {
             if (disk.owned)
@@ -543,16 +607,16 @@ std::u16string Playlist::DamagedListPath() {
 void Playlist::PlaylistRestore() {
     m_host.BeginWait();
     const std::u16string listPath = DefaultListPath();
-    std::string bytes;
     m_savedListFound = IsFile(listPath);
-    if (m_savedListFound && ReadWholeFile(listPath, bytes)) {
-        const LoadResult result = LoadListBytes(bytes);
+    // The file's bytes go once the list is read.
+    if (std::string fileBytes; m_savedListFound && ReadWholeFile(listPath, fileBytes)) {
+        const LoadResult result = LoadListBytes(fileBytes);
         // The files stay on disk while the program runs and are written again when the list
         // changes; a file that gave no entry stays as it is. A damaged list is kept aside
         // before anything replaces it.
-        m_listOnDisk = {!m_entries.empty(), Hash(bytes)};
+        m_listOnDisk = {!m_entries.empty(), Hash(fileBytes)};
         if (result.damaged) {
-            const bool kept = WriteWholeFile(DamagedListPath(), bytes);
+            const bool kept = WriteWholeFile(DamagedListPath(), fileBytes);
             Notify(kept ? DamagedText(DamagedListPath(), true) : DamagedText(listPath, false));
         }
         if (result.leftOut > 0)
@@ -620,8 +684,8 @@ void Playlist::PlaylistStore(int32_t positionMs) {
         Append(m_current);
 
     m_lastChanges = 0; // write what differs from the disk, whatever was seen before
-    if (const std::optional<ListFiles> files = ChangedLists())
-        WriteLists(*files);
+    if (std::optional<ListFiles> files = ChangedLists())
+        WriteLists(std::move(*files));
 }
 
 bool Playlist::FillEntryTags(const std::u16string& path, TagInfo& info) const {

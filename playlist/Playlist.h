@@ -121,7 +121,7 @@ public:
     std::optional<ListFiles> ChangedLists();
     // Writes the files whose bytes differ from what is on disk and removes the ones no longer
     // wanted. A file this run neither loaded nor wrote is never removed. One thread at a time.
-    void WriteLists(const ListFiles& files);
+    void WriteLists(ListFiles files);
     // Keeps the resume values in step with the current entry (when Resume is on), so that a
     // start after a crash resumes on it. `positionMs` is where the current entry is playing.
     void SaveResumeValues(int32_t positionMs);

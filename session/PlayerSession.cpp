@@ -1365,8 +1365,8 @@ void PlayerSession::SaveListsIfChanged() {
     std::optional<Playlist::ListFiles> files = m_playlist->ChangedLists();
     lock.unlock();
     if (files)
-        m_listWrite = std::async(std::launch::async, [this, files = std::move(*files)] {
-            m_playlist->WriteLists(files);
+        m_listWrite = std::async(std::launch::async, [this, files = std::move(*files)]() mutable {
+            m_playlist->WriteLists(std::move(files)); // the future keeps the closure
         });
 }
 
