@@ -180,7 +180,7 @@ bool Playlist::MissingAt(int index) const {
 void Playlist::SetEntry(int index, const FileInfo& entry) {
     PlaylistEntry& stored = m_entries.at(static_cast<size_t>(index));
     if (stored.Path() != entry.path)
-        KeepFavoritePaths(index);
+        KeepPaths(index);
     stored = PlaylistEntry(entry);
     ++m_changes;
 }
@@ -227,13 +227,13 @@ void Playlist::Erase(int index, int count) {
     std::vector<int> rowOf(m_entries.size());
     for (int i = 0; i < Count(); ++i)
         rowOf[static_cast<size_t>(i)] = i < index ? i : i < end ? -1 : i - (end - index);
-    MoveFavorites(rowOf);
+    MovePaths(rowOf);
     m_entries.erase(m_entries.begin() + index, m_entries.begin() + end);
     ++m_changes;
 }
 
 void Playlist::Clear() {
-    MoveFavorites(std::vector<int>(m_entries.size(), -1));
+    MovePaths(std::vector<int>(m_entries.size(), -1));
     m_entries.clear();
     m_entries.shrink_to_fit();
     ++m_changes;
@@ -259,7 +259,7 @@ void Playlist::Reorder(const std::vector<size_t>& order) {
         rowOf.at(from) = static_cast<int>(entries.size());
         entries.push_back(std::move(m_entries.at(from)));
     }
-    MoveFavorites(rowOf);
+    MovePaths(rowOf);
     m_entries = std::move(entries);
     ++m_changes;
 }
@@ -271,63 +271,48 @@ int Playlist::IndexOfExact(std::u16string_view path) const {
     return static_cast<int>(found - m_entries.begin());
 }
 
-void Playlist::SetPlayedList(std::vector<std::u16string> paths) {
-    m_played = std::move(paths);
-    m_playedIndex = {m_played.begin(), m_played.end()};
-    ++m_changes;
+void Playlist::SetPlayedList(const std::vector<std::u16string>& paths) {
+    ClearPlayed();
+    const std::unordered_map<std::u16string_view, int> rows = RowsByPath();
+    for (const std::u16string& path : paths) {
+        const auto found = rows.find(path);
+        AddPlayed(path, found != rows.end() ? found->second : -1);
+    }
+}
+
+std::unordered_map<std::u16string_view, int> Playlist::RowsByPath() const {
+    std::unordered_map<std::u16string_view, int> rows;
+    for (int i = Count() - 1; i >= 0; --i)
+        rows[PathAt(i)] = i;
+    return rows;
 }
 
 std::vector<std::u16string> Playlist::Favorites() const {
-    std::vector<std::u16string> paths;
-    paths.reserve(m_favorites.size());
-    for (int k = 0; k < FavoriteCount(); ++k)
-        paths.emplace_back(FavoritePath(k));
-    return paths;
-}
-
-std::u16string_view Playlist::FavoritePath(int k) const {
-    const int32_t item = m_favorites.at(static_cast<size_t>(k));
-    return item >= 0 ? PathAt(item) : m_favoritePaths.at(static_cast<size_t>(~item));
+    return m_favorites.All();
 }
 
 void Playlist::SetFavorites(const std::vector<std::u16string>& paths) {
     ClearFavorites();
-    // The first entry of each path, as IndexOfExact would find it.
-    std::unordered_map<std::u16string_view, int> rows;
-    for (int i = Count() - 1; i >= 0; --i)
-        rows[PathAt(i)] = i;
+    const std::unordered_map<std::u16string_view, int> rows = RowsByPath();
     for (const std::u16string& path : paths) {
         const auto found = rows.find(path);
-        if (found != rows.end()) {
-            m_favorites.push_back(found->second);
-        } else {
-            m_favorites.push_back(~static_cast<int32_t>(m_favoritePaths.size()));
-            m_favoritePaths.push_back(path);
-        }
+        m_favorites.Push(path, found != rows.end() ? found->second : -1);
     }
 }
 
 void Playlist::AddFavorite(std::u16string_view path) {
     const int index = IndexOfExact(path);
-    if (index < Count()) {
-        m_favorites.push_back(index);
-    } else {
-        m_favorites.push_back(~static_cast<int32_t>(m_favoritePaths.size()));
-        m_favoritePaths.emplace_back(path);
-    }
+    m_favorites.Push(path, index < Count() ? index : -1);
 }
 
 void Playlist::RemoveFavorite(std::u16string_view path) {
-    std::vector<std::u16string> kept;
-    for (int k = 0; k < FavoriteCount(); ++k)
-        if (FavoritePath(k) != path)
-            kept.emplace_back(FavoritePath(k));
+    std::vector<std::u16string> kept = m_favorites.All();
+    std::erase(kept, path);
     SetFavorites(kept);
 }
 
 void Playlist::ClearFavorites() {
-    m_favorites.clear();
-    m_favoritePaths.clear();
+    m_favorites.Clear();
 }
 
 void Playlist::FavoritesFromEntries() {
@@ -335,29 +320,20 @@ void Playlist::FavoritesFromEntries() {
     std::unordered_set<std::u16string_view> seen;
     for (int i = 0; i < Count(); ++i)
         if (FavoriteAt(i) == 1 && seen.insert(PathAt(i)).second)
-            m_favorites.push_back(i);
-    m_favorites.shrink_to_fit();
+            m_favorites.Push(PathAt(i), i);
+    m_favorites.ShrinkToFit();
 }
 
-void Playlist::MoveFavorites(const std::vector<int>& rowOf) {
-    for (int32_t& item : m_favorites) {
-        if (item < 0)
-            continue;
-        const int row = rowOf.at(static_cast<size_t>(item));
-        if (row >= 0) {
-            item = row;
-        } else {
-            m_favoritePaths.emplace_back(PathAt(item));
-            item = ~static_cast<int32_t>(m_favoritePaths.size() - 1);
-        }
-    }
+void Playlist::MovePaths(const std::vector<int>& rowOf) {
+    m_favorites.Move(rowOf);
+    m_played.Move(rowOf);
 }
 
-void Playlist::KeepFavoritePaths(int index) {
+void Playlist::KeepPaths(int index) {
     std::vector<int> rowOf(m_entries.size());
     for (int i = 0; i < Count(); ++i)
         rowOf[static_cast<size_t>(i)] = i == index ? -1 : i;
-    MoveFavorites(rowOf);
+    MovePaths(rowOf);
 }
 
 void Playlist::SetRestartFlags(bool restarted, bool playAfterLoad) {
@@ -428,15 +404,15 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
         if (entry.title.empty())
             entry.title = entry.name;
         // No two entries loaded here have the same path: each favourite is listed once.
-        if (entry.favorite == 1)
-            m_favorites.push_back(Count());
         m_entries.emplace_back(entry);
+        if (entry.favorite == 1)
+            m_favorites.Push(entry.path, Count() - 1);
     }
     if (archive.Remaining() != 0)
         result.damaged = true;
     // The list stays as long as it was loaded; what the load grew beyond that goes back.
     m_entries.shrink_to_fit();
-    m_favorites.shrink_to_fit();
+    m_favorites.ShrinkToFit();
     return result;
 }
 
@@ -478,6 +454,7 @@ bool Playlist::LoadPlayedList(const std::u16string& path) {
 
 void Playlist::LoadPlayedBytes(const std::string& bytes) {
     ClearPlayed();
+    const std::unordered_map<std::u16string_view, int> rows = RowsByPath();
     Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count))
@@ -486,15 +463,16 @@ void Playlist::LoadPlayedBytes(const std::string& bytes) {
         std::u16string played;
         if (!archive.ReadString(played))
             break;
-        AddPlayed(played);
+        const auto found = rows.find(played);
+        AddPlayed(played, found != rows.end() ? found->second : -1);
     }
 }
 
 std::string Playlist::PlayedBytes() const {
     Archive archive;
-    archive.WriteInt32(static_cast<int32_t>(m_played.size()));
-    for (const std::u16string& played : m_played)
-        archive.WriteString(played);
+    archive.WriteInt32(m_played.Size());
+    for (int k = 0; k < m_played.Size(); ++k)
+        archive.WriteString(m_played.At(k));
     return archive.Bytes();
 }
 
@@ -512,7 +490,7 @@ std::optional<Playlist::ListFiles> Playlist::ChangedLists() {
     m_lastCurrentPath = m_current.path;
     ListFiles files;
     files.list = ListBytes();
-    if (shuffle && !m_played.empty())
+    if (shuffle && !m_played.Empty())
         files.played = PlayedBytes();
     return files;
 }
@@ -648,7 +626,7 @@ void Playlist::PlaylistRestore() {
 
         const std::optional<FileInfo> entry = EntryAt(m_curIndex);
         if (shuffle && entry)
-            AddPlayed(entry->path);
+            AddPlayed(entry->path, m_curIndex);
         if (Count() > 1)
             m_listMode = true;
         if (entry) {
@@ -727,22 +705,24 @@ int Playlist::Pick(int m) {
     return r;
 }
 
-bool Playlist::InPlayed(const std::u16string& path) {
-    return m_playedIndex.count(path) != 0;
+bool Playlist::InPlayed(std::u16string_view path) const {
+    const auto [first, last] = m_playedIndex.equal_range(std::hash<std::u16string_view>{}(path));
+    return std::any_of(first, last,
+                       [&](const auto& item) { return m_played.At(item.second) == path; });
 }
 
-void Playlist::AddPlayed(const std::u16string& path) {
+void Playlist::AddPlayed(std::u16string_view path, int row) {
     if (InPlayed(path))
         return;
-    m_played.push_back(path);
-    m_playedIndex.insert(path);
+    m_playedIndex.emplace(std::hash<std::u16string_view>{}(path), m_played.Size());
+    m_played.Push(path, row);
     ++m_changes;
 }
 
 void Playlist::ClearPlayed() {
-    m_played.clear();
-    m_played.shrink_to_fit();
-    m_playedIndex.clear();
+    m_played.Clear();
+    m_played.ShrinkToFit();
+    m_playedIndex = {};
     ++m_changes;
 }
 
@@ -774,14 +754,15 @@ void Playlist::NextInOrder() {
     const int index = m_curIndex + 1 >= Count() || m_curIndex + 1 < 0 ? 0 : m_curIndex + 1;
     ClearPlayed();
     if (index < Count())
-        AddPlayed(std::u16string(PathAt(index)));
+        AddPlayed(PathAt(index), index);
     MoveTo(index);
 }
 
 void Playlist::ShuffleFavorites() {
     const size_t count = m_entries.size();
     const int favorites = FavoriteCount();
-    if (m_played.size() >= count || m_played.size() >= m_favorites.size())
+    const size_t played = static_cast<size_t>(m_played.Size());
+    if (played >= count || played >= static_cast<size_t>(favorites))
         ClearPlayed();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
@@ -808,18 +789,18 @@ void Playlist::ShuffleFavorites() {
         }
     }
     accept(k, index);
-    AddPlayed(std::u16string(FavoritePath(k)));
+    AddPlayed(FavoritePath(k), index < Count() ? index : -1);
     MoveTo(index);
 }
 
 void Playlist::ShuffleAll() {
     const int count = Count();
-    if (m_played.size() == m_entries.size())
+    if (m_played.Size() == count)
         ClearPlayed();
 
     auto accept = [&](int n) {
         return n != m_curIndex && n != m_prevIndex &&
-               !InPlayed(std::u16string(m_entries[static_cast<size_t>(n)].Path()));
+               !InPlayed(m_entries[static_cast<size_t>(n)].Path());
     };
     int first = -1;
     for (int n = 0; n < count && first < 0; ++n)
@@ -837,14 +818,14 @@ void Playlist::ShuffleAll() {
             break;
         }
     }
-    AddPlayed(std::u16string(m_entries[static_cast<size_t>(n)].Path()));
+    AddPlayed(PathAt(n), n);
     MoveTo(n);
 }
 
 void Playlist::PickNextEntry(int step) {
     const int count = Count();
     const bool favorites = On(m_profile, kEnableFavorites);
-    const size_t favoriteCount = m_favorites.size();
+    const int favoriteCount = FavoriteCount();
     if (On(m_profile, kShuffle) && count > 2) {
         if (step < 1) {
             std::swap(m_curIndex, m_prevIndex);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/PlayerTypes.h"
+#include "playlist/EntryPaths.h"
 #include "playlist/FileInfo.h"
 #include "playlist/PlaylistEntry.h"
 #include "support/UiText.h"
@@ -10,7 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 class LibraryTagSource;
@@ -64,14 +65,15 @@ public:
     int32_t CurPlayPos() const { return m_curPlayPos; }
     void SetCurPlayPos(int32_t ms) { m_curPlayPos = ms; }
     // The paths played in this shuffle cycle.
-    const std::vector<std::u16string>& PlayedList() const { return m_played; }
-    void SetPlayedList(std::vector<std::u16string> paths);
+    // The paths played in this shuffle cycle (kept like the favourites).
+    std::vector<std::u16string> PlayedList() const { return m_played.All(); }
+    void SetPlayedList(const std::vector<std::u16string>& paths);
     void ClearPlayed();
     // The favourites, in the order they were marked. One that is an entry of the list is kept
     // as its index, so that a long list does not hold its paths twice.
     std::vector<std::u16string> Favorites() const;
-    int FavoriteCount() const { return static_cast<int>(m_favorites.size()); }
-    std::u16string_view FavoritePath(int k) const;
+    int FavoriteCount() const { return m_favorites.Size(); }
+    std::u16string_view FavoritePath(int k) const { return m_favorites.At(k); }
     void SetFavorites(const std::vector<std::u16string>& paths);
     void AddFavorite(std::u16string_view path);
     // Removes every favourite whose path equals `path` exactly.
@@ -161,8 +163,9 @@ private:
     bool Unplayable(std::u16string_view path, std::u16string_view ext) const;
     // Keeps the favourites naming the same paths while entries move: `rowOf` gives each old
     // index its new one, or -1 for an entry that goes.
-    void MoveFavorites(const std::vector<int>& rowOf);
-    void KeepFavoritePaths(int index);
+    void MovePaths(const std::vector<int>& rowOf);
+    // Before the entry at `index` changes its path.
+    void KeepPaths(int index);
     struct LoadResult {
         bool damaged = false; // the records ran past the end, or the count did not match them
         int leftOut = 0;      // entries past the limit
@@ -173,8 +176,11 @@ private:
     void Notify(UiText text);
     std::string ListBytes() const;
     std::string PlayedBytes() const;
-    bool InPlayed(const std::u16string& path);
-    void AddPlayed(const std::u16string& path);
+    bool InPlayed(std::u16string_view path) const;
+    // Adds a path to the played list: the path of the entry at `row`, or with -1 of none.
+    void AddPlayed(std::u16string_view path, int row);
+    // The first index of each path.
+    std::unordered_map<std::u16string_view, int> RowsByPath() const;
     void LoadPlayedBytes(const std::string& bytes);
     bool StepToFavorite(int step, bool wrapBackward);
     void MoveTo(int index);
@@ -190,11 +196,10 @@ private:
     int m_curIndex = 0;
     int m_prevIndex = 0;
     int32_t m_curPlayPos = 0;
-    std::vector<std::u16string> m_played;
-    std::unordered_set<std::u16string> m_playedIndex; // the played paths, for a quick lookup
-    // A favourite is an entry's index, or ~k for m_favoritePaths[k], a path of its own.
-    std::vector<int32_t> m_favorites;
-    std::vector<std::u16string> m_favoritePaths;
+    EntryPaths m_played{m_entries};
+    // The hash of each played path and its place in m_played, for a quick lookup.
+    std::unordered_multimap<size_t, int> m_playedIndex;
+    EntryPaths m_favorites{m_entries};
     bool m_listMode = false;
     bool m_wmaAvailable = false;
     bool m_restarted = false;

@@ -78,22 +78,27 @@ TEST_F(PlaylistEntriesTest, KoreanAndUpperCaseEntriesSaveByteForByte) {
     EXPECT_EQ(bytes(home / "first.wpl"), bytes(home / "second.wpl"));
 }
 
-TEST_F(PlaylistEntriesTest, FavoritesKeepTheirPathsWhileEntriesMove) {
+TEST_F(PlaylistEntriesTest, FavoritesAndPlayedKeepTheirPathsWhileEntriesMove) {
     for (const char16_t* path : {u"http://a/0", u"http://a/1", u"http://a/2", u"http://a/3"})
         list.Add(StreamEntry(path));
-    const std::vector<std::u16string> favorites{u"http://a/2", u"http://elsewhere", u"http://a/0",
-                                                u"http://a/3"};
-    list.SetFavorites(favorites);
+    const std::vector<std::u16string> paths{u"http://a/2", u"http://elsewhere", u"http://a/0",
+                                            u"http://a/3"};
+    list.SetFavorites(paths);
+    list.SetPlayedList(paths);
+    auto kept = [&] { return list.Favorites() == paths && list.PlayedList() == paths; };
     list.MoveEntry(0, 3);
-    EXPECT_EQ(list.Favorites(), favorites);
+    EXPECT_TRUE(kept());
     list.Erase(1); // http://a/2
-    EXPECT_EQ(list.Favorites(), favorites);
+    EXPECT_TRUE(kept());
     list.Reorder({2, 1, 0});
-    EXPECT_EQ(list.Favorites(), favorites);
+    EXPECT_TRUE(kept());
     list.SetEntry(0, StreamEntry(u"http://b/0"));
-    EXPECT_EQ(list.Favorites(), favorites);
+    EXPECT_TRUE(kept());
     list.Clear();
-    EXPECT_EQ(list.Favorites(), favorites);
+    EXPECT_TRUE(kept());
+    // The played list still knows its paths: the same path is not added twice.
+    list.SetPlayedList({u"http://a/3", u"http://a/3"});
+    EXPECT_EQ(list.PlayedList(), std::vector<std::u16string>{u"http://a/3"});
 
     list.Assign({StreamEntry(u"http://c/0", 0), StreamEntry(u"http://c/1")});
     list.FavoritesFromEntries();
