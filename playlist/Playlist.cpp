@@ -11,7 +11,6 @@
 #include "support/AtomicFile.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>

@@ -27,7 +27,8 @@ public:
 
     Playlist(Profile& profile, PlaylistHost& host, LibraryTagSource* library = nullptr);
 
-    // The entries. Every change counts as a change of the list files (see ChangedLists).
+    // The entries, kept compact (see PlaylistEntry) and handed out as FileInfo copies. A change
+    // of what the list files hold counts for ChangedLists.
     int Count() const { return static_cast<int>(m_entries.size()); }
     // The entry at `index`, a copy; none when there is no such entry.
     std::optional<FileInfo> EntryAt(int index) const;
@@ -64,7 +65,6 @@ public:
     void SetPrevIndex(int index) { m_prevIndex = index; }
     int32_t CurPlayPos() const { return m_curPlayPos; }
     void SetCurPlayPos(int32_t ms) { m_curPlayPos = ms; }
-    // The paths played in this shuffle cycle.
     // The paths played in this shuffle cycle (kept like the favourites).
     std::vector<std::u16string> PlayedList() const { return m_played.All(); }
     void SetPlayedList(const std::vector<std::u16string>& paths);
