@@ -133,7 +133,7 @@ bool PlaybackController::OpenCurrent(bool keepList) {
     Lock lock(m_trackLock);
     Stop(false, false);
     if (!keepList && !m_playlist.ListMode()) {
-        m_playlist.Entries().clear();
+        m_playlist.Clear();
         m_sink.ShowButton(Button::Previous, false);
         m_sink.ShowButton(Button::Next, false);
         m_playlist.SetListMode(false);
@@ -163,7 +163,7 @@ bool PlaybackController::OpenCurrent(bool keepList) {
             m_playlist.SetListMode(true);
         }
         m_playlist.SetCurIndex(0);
-        entry = m_playlist.Entries().front();
+        entry = *m_playlist.EntryAt(0);
         NormaliseExtension(entry);
         if (entry.ext == u".wpl") {
             m_mode = Mode::None;
@@ -271,8 +271,10 @@ void PlaybackController::SetDuration(int32_t ms) {
 void PlaybackController::SetPlayTime(FileInfo& entry, const std::u16string& text) {
     entry.playTime = text;
     const int index = m_playlist.IndexOfExact(entry.path);
-    if (index < m_playlist.Count())
-        m_playlist.Entries()[static_cast<size_t>(index)].playTime = text;
+    if (std::optional<FileInfo> listed = m_playlist.EntryAt(index)) {
+        listed->playTime = text;
+        m_playlist.SetEntry(index, *listed);
+    }
 }
 
 bool PlaybackController::OpenMediaPlayer(FileInfo& entry) {
@@ -497,11 +499,13 @@ void PlaybackController::StoreTags(FileInfo& entry, const std::u16string& title,
         entry.artist = artist;
     if (!album.empty())
         entry.album = album;
-    for (FileInfo& listed : m_playlist.Entries()) {
-        if (listed.path == entry.path) {
+    for (int index = 0; index < m_playlist.Count(); ++index) {
+        if (m_playlist.PathAt(index) == entry.path) {
+            FileInfo listed = *m_playlist.EntryAt(index);
             listed.title = entry.title;
             listed.artist = entry.artist;
             listed.album = entry.album;
+            m_playlist.SetEntry(index, listed);
         }
     }
 }
@@ -691,7 +695,7 @@ bool PlaybackController::StepTrack(int step, bool updateNumber) {
     bool opened = false;
     bool playNext = false;
     if (index < m_playlist.Count()) {
-        m_playlist.Current() = m_playlist.Entries()[static_cast<size_t>(index)];
+        m_playlist.Current() = *m_playlist.EntryAt(index);
         if (m_playing || m_paused)
             Stop(false, false);
         opened = OpenCurrent(true);
@@ -700,7 +704,7 @@ bool PlaybackController::StepTrack(int step, bool updateNumber) {
         index = 0;
         while (index + 1 < m_playlist.Count() && m_playlist.Missing(index))
             ++index;
-        m_playlist.Current() = m_playlist.Entries()[static_cast<size_t>(index)];
+        m_playlist.Current() = *m_playlist.EntryAt(index);
         m_playlist.SetPrevIndex(before);
         m_playlist.SetCurIndex(index);
         if (m_playing)

@@ -202,8 +202,8 @@ void MediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
     }
     host.BeginWait();
     m_playlist.SetCurIndex(0);
-    m_playlist.PlayedList().clear();
-    m_playlist.Entries().clear();
+    m_playlist.ClearPlayed();
+    m_playlist.Clear();
 
     if (selection.size() == 1) {
         ResetCurrentTo(selection[0]);
@@ -242,7 +242,7 @@ void MediaOpener::OpenFiles(const std::vector<std::u16string>& selection) {
     }
 
     m_playlist.SetListMode(m_playlist.Count() > 1);
-    if (const FileInfo* entry = m_playlist.EntryAt(m_playlist.CurIndex()))
+    if (const std::optional<FileInfo> entry = m_playlist.EntryAt(m_playlist.CurIndex()))
         m_playlist.Current() = *entry;
     if (selection.size() == 1 || m_playlist.Count() > 0) {
         if (m_playlist.Current().ext != u".wpl")
@@ -259,16 +259,17 @@ bool MediaOpener::ScanAndOpen(const std::u16string& folder, bool recurse, bool p
         return false;
     PlaylistHost& host = m_playlist.Host();
     host.BeginWait();
-    m_playlist.PlayedList().clear();
-    m_playlist.Favorites().clear();
-    m_playlist.Entries() = std::move(found);
+    m_playlist.ClearPlayed();
+    m_playlist.ClearFavorites();
+    m_playlist.Assign(found);
+    found = {};
     m_playlist.Current().Reset();
     m_playlist.SetCurIndex(0);
     m_playlist.SetPrevIndex(0);
     m_playlist.SetListMode(m_playlist.Count() >= 2);
     if (m_playlist.ListMode())
         host.ShowTrackNumber(1);
-    m_playlist.Current() = m_playlist.Entries().front();
+    m_playlist.Current() = *m_playlist.EntryAt(0);
     host.ShowTitle(m_playlist.Current().name);
     OpenAndPlay(play);
     host.EndWait();
@@ -312,8 +313,8 @@ bool MediaOpener::OpenUrl(const std::u16string& address) {
     PlaylistHost& host = m_playlist.Host();
     host.BeginWait();
     m_playlist.SetCurIndex(0);
-    m_playlist.PlayedList().clear();
-    m_playlist.Entries().clear();
+    m_playlist.ClearPlayed();
+    m_playlist.Clear();
     m_playlist.SetListMode(false);
     FileInfo& current = m_playlist.Current();
     current.Reset();
@@ -364,13 +365,12 @@ bool MediaOpener::DeleteCurrentFile() {
 }
 
 void MediaOpener::RemoveEntry(const FileInfo& entry) {
-    std::vector<FileInfo>& entries = m_playlist.Entries();
-    const auto found = std::find_if(entries.begin(), entries.end(), [&](const FileInfo& other) {
-        return Playlist::SamePath(other, entry);
-    });
-    if (found != entries.end())
-        entries.erase(found);
-    if (entries.size() == 1)
+    for (int i = 0; i < m_playlist.Count(); ++i)
+        if (Playlist::SamePath(m_playlist.PathAt(i), entry.path)) {
+            m_playlist.Erase(i);
+            break;
+        }
+    if (m_playlist.Count() == 1)
         m_playlist.SetListMode(false);
     const int index = m_playlist.IndexOfExact(m_playlist.Current().path);
     if (index != m_playlist.CurIndex()) {

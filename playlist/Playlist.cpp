@@ -15,7 +15,8 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <functional>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -41,10 +42,17 @@ bool IsFile(const std::u16string& path) {
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
     if (!IsFile(path))
         return false;
-    std::ifstream in(Native(path), std::ios::binary);
+    std::ifstream in(Native(path), std::ios::binary | std::ios::ate);
     if (!in)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // One block of the file's size, not a string grown (and left behind) step by step.
+    const std::streamoff size = in.tellg();
+    in.seekg(0);
+    if (size > 0) {
+        bytes.resize(static_cast<size_t>(size));
+        in.read(bytes.data(), size);
+        bytes.resize(static_cast<size_t>(in.gcount()));
+    }
     return !in.bad();
 }
 
@@ -78,6 +86,56 @@ void WriteEntry(Archive& archive, const FileInfo& entry) {
     archive.WriteInt32(entry.favorite);
 }
 
+// The lower-case paths of a list being loaded, to find a path listed twice in linear time. The
+// table is one block (the hash and the index of each path), so that it leaves no node per entry
+// between the entries on the heap when it goes.
+class ListedPaths {
+public:
+    // `text(id)` gives the lower-case path of an id inserted before.
+    explicit ListedPaths(std::function<std::u16string(int32_t)> text)
+        : m_text(std::move(text)), m_slots(64) {}
+
+    // Adds the path under `id`; false when the same path is there already.
+    bool Insert(const std::u16string& lower, int32_t id) {
+        const size_t hash = std::hash<std::u16string>{}(lower);
+        for (size_t i = hash & (m_slots.size() - 1);; i = (i + 1) & (m_slots.size() - 1)) {
+            Slot& slot = m_slots[i];
+            if (slot.id == kEmpty) {
+                slot = {hash, id};
+                if (++m_used * 2 > m_slots.size())
+                    Grow();
+                return true;
+            }
+            if (slot.hash == hash && m_text(slot.id) == lower)
+                return false;
+        }
+    }
+
+private:
+    static constexpr int32_t kEmpty = INT32_MIN;
+    struct Slot {
+        size_t hash = 0;
+        int32_t id = kEmpty;
+    };
+
+    void Grow() {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const Slot& slot : old) {
+            if (slot.id == kEmpty)
+                continue;
+            size_t i = slot.hash & (m_slots.size() - 1);
+            while (m_slots[i].id != kEmpty)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = slot;
+        }
+    }
+
+    std::function<std::u16string(int32_t)> m_text;
+    std::vector<Slot> m_slots;
+    size_t m_used = 0;
+};
+
 void RemoveFile(const std::u16string& path) {
     std::error_code ec;
     std::filesystem::remove(Native(path), ec);
@@ -92,29 +150,189 @@ bool On(Profile& profile, const NumberSetting& value) {
 Playlist::Playlist(Profile& profile, PlaylistHost& host, LibraryTagSource* library)
     : m_profile(profile), m_host(host), m_library(library) {}
 
-const FileInfo* Playlist::EntryAt(int index) const {
-    return index >= 0 && index < Count() ? &m_entries[static_cast<size_t>(index)] : nullptr;
+std::optional<FileInfo> Playlist::EntryAt(int index) const {
+    if (index < 0 || index >= Count())
+        return std::nullopt;
+    return m_entries[static_cast<size_t>(index)].Info();
+}
+
+std::vector<FileInfo> Playlist::AllEntries() const {
+    std::vector<FileInfo> entries;
+    entries.reserve(m_entries.size());
+    for (const PlaylistEntry& entry : m_entries)
+        entries.push_back(entry.Info());
+    return entries;
+}
+
+std::u16string_view Playlist::PathAt(int index) const {
+    return m_entries.at(static_cast<size_t>(index)).Path();
+}
+
+int32_t Playlist::FavoriteAt(int index) const {
+    return m_entries.at(static_cast<size_t>(index)).Favorite();
+}
+
+bool Playlist::MissingAt(int index) const {
+    return m_entries.at(static_cast<size_t>(index)).Missing();
+}
+
+void Playlist::SetEntry(int index, const FileInfo& entry) {
+    PlaylistEntry& stored = m_entries.at(static_cast<size_t>(index));
+    if (stored.Path() != entry.path)
+        KeepPaths(index);
+    stored = PlaylistEntry(entry);
+    ++m_changes;
+}
+
+void Playlist::SetFavoriteAt(int index, int32_t favorite) {
+    m_entries.at(static_cast<size_t>(index)).SetFavorite(favorite);
+    ++m_changes;
+}
+
+void Playlist::SetMissingAt(int index, bool missing) {
+    m_entries.at(static_cast<size_t>(index)).SetMissing(missing);
 }
 
 bool Playlist::Contains(const std::u16string& path) const {
     const std::u16string lower = EntryTags::Lower(path);
-    return std::any_of(m_entries.begin(), m_entries.end(), [&](const FileInfo& entry) {
-        return EntryTags::Lower(entry.path) == lower;
+    return std::any_of(m_entries.begin(), m_entries.end(), [&](const PlaylistEntry& entry) {
+        return EntryTags::Lower(entry.Path()) == lower;
     });
 }
 
 bool Playlist::Append(const FileInfo& entry) {
     if (Count() >= kMaxEntries || Contains(entry.path))
         return false;
-    m_entries.push_back(entry);
-    ++m_changes;
+    Add(entry);
     return true;
 }
 
-int Playlist::IndexOfExact(const std::u16string& path) const {
-    const auto found = std::find_if(m_entries.begin(), m_entries.end(),
-                                    [&](const FileInfo& entry) { return entry.path == path; });
+void Playlist::Add(const FileInfo& entry) {
+    m_entries.emplace_back(entry);
+    ++m_changes;
+}
+
+void Playlist::Assign(const std::vector<FileInfo>& entries) {
+    Clear();
+    m_entries.reserve(entries.size());
+    for (const FileInfo& entry : entries)
+        m_entries.emplace_back(entry);
+}
+
+void Playlist::Erase(int index, int count) {
+    const int end = std::min(Count(), index + count);
+    if (index < 0 || index >= end)
+        return;
+    std::vector<int> rowOf(m_entries.size());
+    for (int i = 0; i < Count(); ++i)
+        rowOf[static_cast<size_t>(i)] = i < index ? i : i < end ? -1 : i - (end - index);
+    MovePaths(rowOf);
+    m_entries.erase(m_entries.begin() + index, m_entries.begin() + end);
+    ++m_changes;
+}
+
+void Playlist::Clear() {
+    MovePaths(std::vector<int>(m_entries.size(), -1));
+    m_entries.clear();
+    m_entries.shrink_to_fit();
+    ++m_changes;
+}
+
+void Playlist::MoveEntry(int from, int to) {
+    if (from < 0 || from >= Count() || to < 0 || to >= Count() || from == to)
+        return;
+    std::vector<size_t> order;
+    order.reserve(m_entries.size());
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        if (i != static_cast<size_t>(from))
+            order.push_back(i);
+    order.insert(order.begin() + to, static_cast<size_t>(from));
+    Reorder(order);
+}
+
+void Playlist::Reorder(const std::vector<size_t>& order) {
+    std::vector<int> rowOf(m_entries.size(), -1);
+    std::vector<PlaylistEntry> entries;
+    entries.reserve(order.size());
+    for (const size_t from : order) {
+        rowOf.at(from) = static_cast<int>(entries.size());
+        entries.push_back(std::move(m_entries.at(from)));
+    }
+    MovePaths(rowOf);
+    m_entries = std::move(entries);
+    ++m_changes;
+}
+
+int Playlist::IndexOfExact(std::u16string_view path) const {
+    const auto found =
+        std::find_if(m_entries.begin(), m_entries.end(),
+                     [&](const PlaylistEntry& entry) { return entry.Path() == path; });
     return static_cast<int>(found - m_entries.begin());
+}
+
+void Playlist::SetPlayedList(const std::vector<std::u16string>& paths) {
+    ClearPlayed();
+    const std::unordered_map<std::u16string_view, int> rows = RowsByPath();
+    for (const std::u16string& path : paths) {
+        const auto found = rows.find(path);
+        AddPlayed(path, found != rows.end() ? found->second : -1);
+    }
+}
+
+std::unordered_map<std::u16string_view, int> Playlist::RowsByPath() const {
+    std::unordered_map<std::u16string_view, int> rows;
+    for (int i = Count() - 1; i >= 0; --i)
+        rows[PathAt(i)] = i;
+    return rows;
+}
+
+std::vector<std::u16string> Playlist::Favorites() const {
+    return m_favorites.All();
+}
+
+void Playlist::SetFavorites(const std::vector<std::u16string>& paths) {
+    ClearFavorites();
+    const std::unordered_map<std::u16string_view, int> rows = RowsByPath();
+    for (const std::u16string& path : paths) {
+        const auto found = rows.find(path);
+        m_favorites.Push(path, found != rows.end() ? found->second : -1);
+    }
+}
+
+void Playlist::AddFavorite(std::u16string_view path) {
+    const int index = IndexOfExact(path);
+    m_favorites.Push(path, index < Count() ? index : -1);
+}
+
+void Playlist::RemoveFavorite(std::u16string_view path) {
+    std::vector<std::u16string> kept = m_favorites.All();
+    std::erase(kept, path);
+    SetFavorites(kept);
+}
+
+void Playlist::ClearFavorites() {
+    m_favorites.Clear();
+}
+
+void Playlist::FavoritesFromEntries() {
+    ClearFavorites();
+    std::unordered_set<std::u16string_view> seen;
+    for (int i = 0; i < Count(); ++i)
+        if (FavoriteAt(i) == 1 && seen.insert(PathAt(i)).second)
+            m_favorites.Push(PathAt(i), i);
+    m_favorites.ShrinkToFit();
+}
+
+void Playlist::MovePaths(const std::vector<int>& rowOf) {
+    m_favorites.Move(rowOf);
+    m_played.Move(rowOf);
+}
+
+void Playlist::KeepPaths(int index) {
+    std::vector<int> rowOf(m_entries.size());
+    for (int i = 0; i < Count(); ++i)
+        rowOf[static_cast<size_t>(i)] = i == index ? -1 : i;
+    MovePaths(rowOf);
 }
 
 void Playlist::SetRestartFlags(bool restarted, bool playAfterLoad) {
@@ -144,13 +362,15 @@ bool Playlist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
 
 Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
     LoadResult result;
-    m_favorites.clear();
+    ClearFavorites();
     ++m_changes;
-    // The paths already listed, in lower case, so that a long file loads in linear time.
-    std::unordered_set<std::u16string> listed;
-    std::unordered_set<std::u16string> favorites;
-    for (const FileInfo& entry : m_entries)
-        listed.insert(EntryTags::Lower(entry.path));
+    // The paths listed: an entry's index, or ~k for leftOut[k], a path past the limit.
+    std::vector<std::u16string> leftOut;
+    ListedPaths listed([&](int32_t id) {
+        return id >= 0 ? EntryTags::Lower(PathAt(id)) : leftOut[static_cast<size_t>(~id)];
+    });
+    for (int i = 0; i < Count(); ++i)
+        listed.Insert(EntryTags::Lower(PathAt(i)), i);
     Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count) || count < 0) {
@@ -164,27 +384,34 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
             result.damaged = true;
             break;
         }
-        std::u16string lower = EntryTags::Lower(entry.path);
-        if (entry.path.empty() || listed.count(lower) != 0)
+        if (entry.path.empty())
             continue;
+        std::u16string lower = EntryTags::Lower(entry.path);
         if (Count() >= kMaxEntries) {
-            ++result.leftOut;
-            listed.insert(std::move(lower));
+            if (listed.Insert(lower, ~static_cast<int32_t>(leftOut.size()))) {
+                ++result.leftOut;
+                leftOut.push_back(std::move(lower));
+            }
             continue;
         }
+        if (!listed.Insert(lower, Count()))
+            continue;
         // An entry whose file is not there now (a card taken out, a file moved away for a
         // while), or that can't be played here (WMA without its decoder), stays in the list;
         // playing steps over it.
-        entry.missing = Unplayable(entry);
-        listed.insert(std::move(lower));
+        entry.missing = Unplayable(entry.path, entry.ext);
         if (entry.title.empty())
             entry.title = entry.name;
-        if (entry.favorite == 1 && favorites.insert(entry.path).second)
-            m_favorites.push_back(entry.path);
-        m_entries.push_back(std::move(entry));
+        // No two entries loaded here have the same path: each favourite is listed once.
+        m_entries.emplace_back(entry);
+        if (entry.favorite == 1)
+            m_favorites.Push(entry.path, Count() - 1);
     }
     if (archive.Remaining() != 0)
         result.damaged = true;
+    // The list stays as long as it was loaded; what the load grew beyond that goes back.
+    m_entries.shrink_to_fit();
+    m_favorites.ShrinkToFit();
     return result;
 }
 
@@ -196,13 +423,13 @@ std::string Playlist::ListBytes() const {
     if (m_entries.empty() && !withCurrent)
         return {};
     size_t size = 4 + (withCurrent ? EntrySize(m_current) : 0);
-    for (const FileInfo& entry : m_entries)
-        size += EntrySize(entry);
+    for (const PlaylistEntry& entry : m_entries)
+        size += EntrySize(entry.Info());
     Archive archive;
     archive.Reserve(size);
     archive.WriteInt32(Count() + (withCurrent ? 1 : 0));
-    for (const FileInfo& entry : m_entries)
-        WriteEntry(archive, entry);
+    for (const PlaylistEntry& entry : m_entries)
+        WriteEntry(archive, entry.Info());
     if (withCurrent)
         WriteEntry(archive, m_current);
     return archive.Bytes();
@@ -211,8 +438,8 @@ std::string Playlist::ListBytes() const {
 bool Playlist::PlaylistSave(const std::u16string& path) const {
     Archive archive;
     archive.WriteInt32(Count());
-    for (const FileInfo& entry : m_entries)
-        WriteEntry(archive, entry);
+    for (const PlaylistEntry& entry : m_entries)
+        WriteEntry(archive, entry.Info());
     return WriteWholeFile(path, archive.Bytes());
 }
 
@@ -226,6 +453,7 @@ bool Playlist::LoadPlayedList(const std::u16string& path) {
 
 void Playlist::LoadPlayedBytes(const std::string& bytes) {
     ClearPlayed();
+    const std::unordered_map<std::u16string_view, int> rows = RowsByPath();
     Archive archive(bytes);
     int32_t count = 0;
     if (!archive.ReadInt32(count))
@@ -234,15 +462,16 @@ void Playlist::LoadPlayedBytes(const std::string& bytes) {
         std::u16string played;
         if (!archive.ReadString(played))
             break;
-        AddPlayed(played);
+        const auto found = rows.find(played);
+        AddPlayed(played, found != rows.end() ? found->second : -1);
     }
 }
 
 std::string Playlist::PlayedBytes() const {
     Archive archive;
-    archive.WriteInt32(static_cast<int32_t>(m_played.size()));
-    for (const std::u16string& played : m_played)
-        archive.WriteString(played);
+    archive.WriteInt32(m_played.Size());
+    for (int k = 0; k < m_played.Size(); ++k)
+        archive.WriteString(m_played.At(k));
     return archive.Bytes();
 }
 
@@ -260,12 +489,12 @@ std::optional<Playlist::ListFiles> Playlist::ChangedLists() {
     m_lastCurrentPath = m_current.path;
     ListFiles files;
     files.list = ListBytes();
-    if (shuffle && !m_played.empty())
+    if (shuffle && !m_played.Empty())
         files.played = PlayedBytes();
     return files;
 }
 
-void Playlist::WriteLists(const ListFiles& files) {
+void Playlist::WriteLists(ListFiles files) {
     auto update = [](const std::u16string& path, const std::string& bytes, DiskFile& disk) {
         if (bytes.empty()) {
             if (disk.owned)
@@ -325,15 +554,19 @@ UiText Playlist::LeftOutText(int leftOut) const {
 bool Playlist::Missing(int index) {
     if (index < 0 || index >= Count())
         return false;
-    FileInfo& entry = m_entries[static_cast<size_t>(index)];
-    if (entry.missing && !Unplayable(entry))
-        entry.missing = false;
-    return entry.missing;
+    PlaylistEntry& entry = m_entries[static_cast<size_t>(index)];
+    if (entry.Missing()) {
+        const FileInfo info = entry.Info();
+        if (!Unplayable(info.path, info.ext))
+            entry.SetMissing(false);
+    }
+    return entry.Missing();
 }
 
-bool Playlist::Unplayable(const FileInfo& entry) const {
-    const std::u16string ext = EntryTags::Lower(entry.ext);
-    return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) || !IsPlayable(entry.path);
+bool Playlist::Unplayable(std::u16string_view path, std::u16string_view extension) const {
+    const std::u16string ext = EntryTags::Lower(extension);
+    return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) ||
+           !IsPlayable(std::u16string(path));
 }
 
 std::u16string Playlist::DefaultListPath() {
@@ -351,16 +584,16 @@ std::u16string Playlist::DamagedListPath() {
 void Playlist::PlaylistRestore() {
     m_host.BeginWait();
     const std::u16string listPath = DefaultListPath();
-    std::string bytes;
     m_savedListFound = IsFile(listPath);
-    if (m_savedListFound && ReadWholeFile(listPath, bytes)) {
-        const LoadResult result = LoadListBytes(bytes);
+    // The file's bytes go once the list is read.
+    if (std::string fileBytes; m_savedListFound && ReadWholeFile(listPath, fileBytes)) {
+        const LoadResult result = LoadListBytes(fileBytes);
         // The files stay on disk while the program runs and are written again when the list
         // changes; a file that gave no entry stays as it is. A damaged list is kept aside
         // before anything replaces it.
-        m_listOnDisk = {!m_entries.empty(), Hash(bytes)};
+        m_listOnDisk = {!m_entries.empty(), Hash(fileBytes)};
         if (result.damaged) {
-            const bool kept = WriteWholeFile(DamagedListPath(), bytes);
+            const bool kept = WriteWholeFile(DamagedListPath(), fileBytes);
             Notify(kept ? DamagedText(DamagedListPath(), true) : DamagedText(listPath, false));
         }
         if (result.leftOut > 0)
@@ -381,7 +614,7 @@ void Playlist::PlaylistRestore() {
             m_curIndex = m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex);
             m_resumePath = resumePath;
             m_resumeIndex = m_curIndex;
-            if (const FileInfo* entry = EntryAt(m_curIndex)) {
+            if (const std::optional<FileInfo> entry = EntryAt(m_curIndex)) {
                 m_current = *entry;
                 if (entry->path != resumePath)
                     m_curPlayPos = m_curIndex = 0;
@@ -390,9 +623,9 @@ void Playlist::PlaylistRestore() {
             m_curPlayPos = m_curIndex = 0;
         }
 
-        const FileInfo* entry = EntryAt(m_curIndex);
+        const std::optional<FileInfo> entry = EntryAt(m_curIndex);
         if (shuffle && entry)
-            AddPlayed(entry->path);
+            AddPlayed(entry->path, m_curIndex);
         if (Count() > 1)
             m_listMode = true;
         if (entry) {
@@ -428,8 +661,8 @@ void Playlist::PlaylistStore(int32_t positionMs) {
         Append(m_current);
 
     m_lastChanges = 0; // write what differs from the disk, whatever was seen before
-    if (const std::optional<ListFiles> files = ChangedLists())
-        WriteLists(*files);
+    if (std::optional<ListFiles> files = ChangedLists())
+        WriteLists(std::move(*files));
 }
 
 bool Playlist::FillEntryTags(const std::u16string& path, TagInfo& info) const {
@@ -441,7 +674,11 @@ bool Playlist::IsPlayable(const std::u16string& path) {
 }
 
 bool Playlist::SamePath(const FileInfo& a, const FileInfo& b) {
-    return EntryTags::Lower(a.path) == EntryTags::Lower(b.path);
+    return SamePath(a.path, b.path);
+}
+
+bool Playlist::SamePath(std::u16string_view a, std::u16string_view b) {
+    return EntryTags::Lower(a) == EntryTags::Lower(b);
 }
 
 std::u16string Playlist::EntryLabel(const FileInfo& entry, bool useTitle, bool showArtist) {
@@ -467,25 +704,24 @@ int Playlist::Pick(int m) {
     return r;
 }
 
-bool Playlist::InPlayed(const std::u16string& path) {
-    if (m_playedIndexStale) {
-        m_playedIndex = {m_played.begin(), m_played.end()};
-        m_playedIndexStale = false;
-    }
-    return m_playedIndex.count(path) != 0;
+bool Playlist::InPlayed(std::u16string_view path) const {
+    const auto [first, last] = m_playedIndex.equal_range(std::hash<std::u16string_view>{}(path));
+    return std::any_of(first, last,
+                       [&](const auto& item) { return m_played.At(item.second) == path; });
 }
 
-void Playlist::AddPlayed(const std::u16string& path) {
+void Playlist::AddPlayed(std::u16string_view path, int row) {
     if (InPlayed(path))
         return;
-    m_played.push_back(path);
-    m_playedIndex.insert(path);
+    m_playedIndex.emplace(std::hash<std::u16string_view>{}(path), m_played.Size());
+    m_played.Push(path, row);
     ++m_changes;
 }
 
 void Playlist::ClearPlayed() {
-    m_played.clear();
-    m_playedIndex.clear();
+    m_played.Clear();
+    m_played.ShrinkToFit();
+    m_playedIndex = {};
     ++m_changes;
 }
 
@@ -503,7 +739,7 @@ bool Playlist::StepToFavorite(int step, bool wrapBackward) {
             index = 0;
         else if (index < 0)
             index = wrapBackward ? count - 1 : 0;
-        if (m_entries[static_cast<size_t>(index)].favorite == 1) {
+        if (m_entries[static_cast<size_t>(index)].Favorite() == 1) {
             MoveTo(index);
             return true;
         }
@@ -516,20 +752,21 @@ bool Playlist::StepToFavorite(int step, bool wrapBackward) {
 void Playlist::NextInOrder() {
     const int index = m_curIndex + 1 >= Count() || m_curIndex + 1 < 0 ? 0 : m_curIndex + 1;
     ClearPlayed();
-    if (const FileInfo* entry = EntryAt(index))
-        AddPlayed(entry->path);
+    if (index < Count())
+        AddPlayed(PathAt(index), index);
     MoveTo(index);
 }
 
 void Playlist::ShuffleFavorites() {
     const size_t count = m_entries.size();
-    const int favorites = static_cast<int>(m_favorites.size());
-    if (m_played.size() >= count || m_played.size() >= m_favorites.size())
+    const int favorites = FavoriteCount();
+    const size_t played = static_cast<size_t>(m_played.Size());
+    if (played >= count || played >= static_cast<size_t>(favorites))
         ClearPlayed();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     auto accept = [&](int k, int& index) {
-        const std::u16string& path = m_favorites[static_cast<size_t>(k)];
+        const std::u16string path(FavoritePath(k));
         index = IndexOfExact(path);
         return index != m_curIndex && index != m_prevIndex && !InPlayed(path);
     };
@@ -551,18 +788,18 @@ void Playlist::ShuffleFavorites() {
         }
     }
     accept(k, index);
-    AddPlayed(m_favorites[static_cast<size_t>(k)]);
+    AddPlayed(FavoritePath(k), index < Count() ? index : -1);
     MoveTo(index);
 }
 
 void Playlist::ShuffleAll() {
     const int count = Count();
-    if (m_played.size() == m_entries.size())
+    if (m_played.Size() == count)
         ClearPlayed();
 
     auto accept = [&](int n) {
         return n != m_curIndex && n != m_prevIndex &&
-               !InPlayed(m_entries[static_cast<size_t>(n)].path);
+               !InPlayed(m_entries[static_cast<size_t>(n)].Path());
     };
     int first = -1;
     for (int n = 0; n < count && first < 0; ++n)
@@ -580,14 +817,14 @@ void Playlist::ShuffleAll() {
             break;
         }
     }
-    AddPlayed(m_entries[static_cast<size_t>(n)].path);
+    AddPlayed(PathAt(n), n);
     MoveTo(n);
 }
 
 void Playlist::PickNextEntry(int step) {
     const int count = Count();
     const bool favorites = On(m_profile, kEnableFavorites);
-    const size_t favoriteCount = m_favorites.size();
+    const int favoriteCount = FavoriteCount();
     if (On(m_profile, kShuffle) && count > 2) {
         if (step < 1) {
             std::swap(m_curIndex, m_prevIndex);

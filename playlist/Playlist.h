@@ -1,14 +1,17 @@
 #pragma once
 
 #include "engine/core/PlayerTypes.h"
+#include "playlist/EntryPaths.h"
 #include "playlist/FileInfo.h"
+#include "playlist/PlaylistEntry.h"
 #include "support/UiText.h"
 
 #include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_set>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class LibraryTagSource;
@@ -24,20 +27,36 @@ public:
 
     Playlist(Profile& profile, PlaylistHost& host, LibraryTagSource* library = nullptr);
 
-    // The non-const accessors count as a change of the list files (see ChangedLists).
-    std::vector<FileInfo>& Entries() {
-        ++m_changes;
-        return m_entries;
-    }
-    const std::vector<FileInfo>& Entries() const { return m_entries; }
+    // The entries, kept compact (see PlaylistEntry) and handed out as FileInfo copies. A change
+    // of what the list files hold counts for ChangedLists.
     int Count() const { return static_cast<int>(m_entries.size()); }
-    // The entry at `index`; null when there is none.
-    const FileInfo* EntryAt(int index) const;
+    // The entry at `index`, a copy; none when there is no such entry.
+    std::optional<FileInfo> EntryAt(int index) const;
+    // All entries, copied.
+    std::vector<FileInfo> AllEntries() const;
+    // The path and the favourite mark of the entry at `index` (which must be there).
+    std::u16string_view PathAt(int index) const;
+    int32_t FavoriteAt(int index) const;
+    bool MissingAt(int index) const;
+    void SetEntry(int index, const FileInfo& entry);
+    void SetFavoriteAt(int index, int32_t favorite);
+    void SetMissingAt(int index, bool missing);
     // Appends an entry unless the list is full or holds the same path; true when appended.
     bool Append(const FileInfo& entry);
+    // Appends an entry without those checks.
+    void Add(const FileInfo& entry);
+    // Replaces all entries.
+    void Assign(const std::vector<FileInfo>& entries);
+    // Removes `count` entries from `index` on.
+    void Erase(int index, int count = 1);
+    void Clear();
+    // Moves the entry at `from` so that it ends up at `to`.
+    void MoveEntry(int from, int to);
+    // Puts the entries in the order of `order`, which lists every index once.
+    void Reorder(const std::vector<size_t>& order);
     bool Contains(const std::u16string& path) const;
     // Index of the first entry whose path equals `path` exactly; Count() when there is none.
-    int IndexOfExact(const std::u16string& path) const;
+    int IndexOfExact(std::u16string_view path) const;
 
     FileInfo& Current() { return m_current; }
     int CurIndex() const { return m_curIndex; }
@@ -46,14 +65,22 @@ public:
     void SetPrevIndex(int index) { m_prevIndex = index; }
     int32_t CurPlayPos() const { return m_curPlayPos; }
     void SetCurPlayPos(int32_t ms) { m_curPlayPos = ms; }
-    std::vector<std::u16string>& PlayedList() {
-        ++m_changes;
-        m_playedIndexStale = true;
-        return m_played;
-    }
-    const std::vector<std::u16string>& PlayedList() const { return m_played; }
-    std::vector<std::u16string>& Favorites() { return m_favorites; }
-    const std::vector<std::u16string>& Favorites() const { return m_favorites; }
+    // The paths played in this shuffle cycle (kept like the favourites).
+    std::vector<std::u16string> PlayedList() const { return m_played.All(); }
+    void SetPlayedList(const std::vector<std::u16string>& paths);
+    void ClearPlayed();
+    // The favourites, in the order they were marked. One that is an entry of the list is kept
+    // as its index, so that a long list does not hold its paths twice.
+    std::vector<std::u16string> Favorites() const;
+    int FavoriteCount() const { return m_favorites.Size(); }
+    std::u16string_view FavoritePath(int k) const { return m_favorites.At(k); }
+    void SetFavorites(const std::vector<std::u16string>& paths);
+    void AddFavorite(std::u16string_view path);
+    // Removes every favourite whose path equals `path` exactly.
+    void RemoveFavorite(std::u16string_view path);
+    void ClearFavorites();
+    // The favourites again from the entries marked favourite, in list order.
+    void FavoritesFromEntries();
     bool ListMode() const { return m_listMode; }
     void SetListMode(bool on) { m_listMode = on; }
 
@@ -96,7 +123,7 @@ public:
     std::optional<ListFiles> ChangedLists();
     // Writes the files whose bytes differ from what is on disk and removes the ones no longer
     // wanted. A file this run neither loaded nor wrote is never removed. One thread at a time.
-    void WriteLists(const ListFiles& files);
+    void WriteLists(ListFiles files);
     // Keeps the resume values in step with the current entry (when Resume is on), so that a
     // start after a crash resumes on it. `positionMs` is where the current entry is playing.
     void SaveResumeValues(int32_t positionMs);
@@ -115,6 +142,7 @@ public:
 
     static bool IsPlayable(const std::u16string& path);
     static bool SamePath(const FileInfo& a, const FileInfo& b);
+    static bool SamePath(std::u16string_view a, std::u16string_view b);
     static std::u16string EntryLabel(const FileInfo& entry, bool useTitle, bool showArtist);
 
     // Moves CurIndex by `step` (+1 next, -1 previous) under the shuffle and favourites rules.
@@ -132,7 +160,12 @@ public:
 
 private:
     // The entry's file is not there, or is WMA/ASF while WMA can't be played.
-    bool Unplayable(const FileInfo& entry) const;
+    bool Unplayable(std::u16string_view path, std::u16string_view ext) const;
+    // Keeps the favourites naming the same paths while entries move: `rowOf` gives each old
+    // index its new one, or -1 for an entry that goes.
+    void MovePaths(const std::vector<int>& rowOf);
+    // Before the entry at `index` changes its path.
+    void KeepPaths(int index);
     struct LoadResult {
         bool damaged = false; // the records ran past the end, or the count did not match them
         int leftOut = 0;      // entries past the limit
@@ -143,9 +176,11 @@ private:
     void Notify(UiText text);
     std::string ListBytes() const;
     std::string PlayedBytes() const;
-    bool InPlayed(const std::u16string& path);
-    void AddPlayed(const std::u16string& path);
-    void ClearPlayed();
+    bool InPlayed(std::u16string_view path) const;
+    // Adds a path to the played list: the path of the entry at `row`, or with -1 of none.
+    void AddPlayed(std::u16string_view path, int row);
+    // The first index of each path.
+    std::unordered_map<std::u16string_view, int> RowsByPath() const;
     void LoadPlayedBytes(const std::string& bytes);
     bool StepToFavorite(int step, bool wrapBackward);
     void MoveTo(int index);
@@ -156,15 +191,15 @@ private:
     Profile& m_profile;
     PlaylistHost& m_host;
     LibraryTagSource* m_library;
-    std::vector<FileInfo> m_entries;
+    std::vector<PlaylistEntry> m_entries;
     FileInfo m_current;
     int m_curIndex = 0;
     int m_prevIndex = 0;
     int32_t m_curPlayPos = 0;
-    std::vector<std::u16string> m_played;
-    std::unordered_set<std::u16string> m_playedIndex; // the played paths, for a quick lookup
-    bool m_playedIndexStale = false;                  // m_played was handed out for changes
-    std::vector<std::u16string> m_favorites;
+    EntryPaths m_played{m_entries};
+    // The hash of each played path and its place in m_played, for a quick lookup.
+    std::unordered_multimap<size_t, int> m_playedIndex;
+    EntryPaths m_favorites{m_entries};
     bool m_listMode = false;
     bool m_wmaAvailable = false;
     bool m_restarted = false;

@@ -1278,15 +1278,14 @@ void PlayerSession::ToggleFavorite() {
         return;
     const bool favorite = current.favorite != 1;
     current.favorite = favorite ? 1 : 0;
-    for (FileInfo& entry : m_playlist->Entries())
-        if (Playlist::SamePath(entry, current)) {
-            entry.favorite = current.favorite;
+    for (int i = 0; i < m_playlist->Count(); ++i)
+        if (Playlist::SamePath(m_playlist->PathAt(i), current.path)) {
+            m_playlist->SetFavoriteAt(i, current.favorite);
             break;
         }
-    auto& favorites = m_playlist->Favorites();
-    std::erase(favorites, current.path);
+    m_playlist->RemoveFavorite(current.path);
     if (favorite)
-        favorites.push_back(current.path);
+        m_playlist->AddFavorite(current.path);
     Update([favorite](PlayerState& s) { s.currentFavorite = favorite; });
 }
 
@@ -1297,7 +1296,7 @@ std::vector<FileInfo> PlayerSession::PlaylistEntries(int& current) const {
     std::lock_guard lock(m_controller->TrackLock());
     const Playlist& list = *m_playlist;
     current = list.CurIndex();
-    return list.Entries();
+    return list.AllEntries();
 }
 
 // The current entry keeps its own copy of the mark, which the menu shows.
@@ -1307,21 +1306,19 @@ void PlayerSession::SetFavoriteMarks(const std::vector<std::pair<std::u16string,
     bool currentFavorite = false;
     {
         std::lock_guard lock(m_controller->TrackLock());
-        std::vector<FileInfo>& entries = m_playlist->Entries();
-        std::vector<std::u16string>& favorites = m_playlist->Favorites();
-        FileInfo& current = m_playlist->Current();
-        favorites.clear();
+        Playlist& list = *m_playlist;
+        FileInfo& current = list.Current();
+        std::vector<std::u16string> favorites;
         for (const auto& [path, marked] : marks) {
-            FileInfo row;
-            row.path = path;
-            for (FileInfo& entry : entries)
-                if (Playlist::SamePath(entry, row))
-                    entry.favorite = marked ? 1 : 0;
-            if (!current.path.empty() && Playlist::SamePath(current, row))
+            for (int i = 0; i < list.Count(); ++i)
+                if (Playlist::SamePath(list.PathAt(i), path))
+                    list.SetFavoriteAt(i, marked ? 1 : 0);
+            if (!current.path.empty() && Playlist::SamePath(current.path, path))
                 current.favorite = marked ? 1 : 0;
             if (marked)
                 favorites.push_back(path);
         }
+        list.SetFavorites(favorites);
         currentFavorite = current.favorite == 1;
     }
     Update([currentFavorite](PlayerState& s) { s.currentFavorite = currentFavorite; });
@@ -1346,7 +1343,7 @@ void PlayerSession::EnableFavorites() {
     const bool on = Settings::Get(m_profile, kEnableFavorites) != 1;
     Settings::Set(m_profile, kEnableFavorites, on ? 1 : 0);
     Update([on](PlayerState& s) { s.favoritesEnabled = on; });
-    const FileInfo* entry = m_playlist->EntryAt(m_playlist->CurIndex());
+    const std::optional<FileInfo> entry = m_playlist->EntryAt(m_playlist->CurIndex());
     if (on && m_playlist->Count() >= 2 && entry && entry->favorite != 1)
         m_controller->NextTrack();
 }
@@ -1368,8 +1365,8 @@ void PlayerSession::SaveListsIfChanged() {
     std::optional<Playlist::ListFiles> files = m_playlist->ChangedLists();
     lock.unlock();
     if (files)
-        m_listWrite = std::async(std::launch::async, [this, files = std::move(*files)] {
-            m_playlist->WriteLists(files);
+        m_listWrite = std::async(std::launch::async, [this, files = std::move(*files)]() mutable {
+            m_playlist->WriteLists(std::move(files)); // the future keeps the closure
         });
 }
 
@@ -1710,7 +1707,14 @@ std::vector<FileInfo> PlayerSession::PlaylistEntries() const {
     if (!m_playlist)
         return {};
     std::lock_guard lock(m_controller->TrackLock());
-    return std::as_const(*m_playlist).Entries();
+    return m_playlist->AllEntries();
+}
+
+int PlayerSession::PlaylistCount() const {
+    if (!m_playlist)
+        return 0;
+    std::lock_guard lock(m_controller->TrackLock());
+    return m_playlist->Count();
 }
 
 int PlayerSession::PlayingRow() const {
@@ -1724,26 +1728,20 @@ int PlayerSession::PlayingRow() const {
     return index < m_playlist->Count() ? index : -1;
 }
 
-void PlayerSession::EditPlaylist(const std::function<void(std::vector<FileInfo>&)>& change) {
+void PlayerSession::EditPlaylist(const std::function<void(Playlist&)>& change) {
     if (!Running())
         return;
     int shownIndex = -1;
     {
         std::lock_guard lock(m_controller->TrackLock());
         Playlist& list = *m_playlist;
-        const FileInfo* previous = list.EntryAt(list.PrevIndex());
-        const std::u16string previousPath = previous ? previous->path : std::u16string();
+        const std::u16string previousPath =
+            list.EntryAt(list.PrevIndex()) ? std::u16string(list.PathAt(list.PrevIndex())) : u"";
         const int before = list.CurIndex();
-        std::vector<FileInfo>& entries = list.Entries();
-        change(entries);
+        change(list);
 
         // The favourites in the list's new order.
-        std::vector<std::u16string>& favorites = list.Favorites();
-        favorites.clear();
-        std::unordered_set<std::u16string> seen;
-        for (const FileInfo& entry : entries)
-            if (entry.favorite == 1 && seen.insert(entry.path).second)
-                favorites.push_back(entry.path);
+        list.FavoritesFromEntries();
 
         const std::u16string& current = list.Current().path;
         if (!current.empty())
@@ -1761,8 +1759,8 @@ void PlayerSession::EditPlaylist(const std::function<void(std::vector<FileInfo>&
 }
 
 void PlayerSession::SortPlaylist(SortKey key) {
-    EditPlaylist([key](std::vector<FileInfo>& entries) {
-        if (entries.size() < 2)
+    EditPlaylist([key](Playlist& list) {
+        if (list.Count() < 2)
             return;
         auto field = [key](const FileInfo& entry) -> const std::u16string& {
             switch (key) {
@@ -1781,16 +1779,16 @@ void PlayerSession::SortPlaylist(SortKey key) {
         };
         // Letters compare without case; equal texts keep their order.
         std::vector<std::pair<std::u16string, size_t>> keys;
-        keys.reserve(entries.size());
-        for (size_t i = 0; i < entries.size(); ++i)
-            keys.emplace_back(TextCodec::FoldCase(field(entries[i])), i);
+        keys.reserve(static_cast<size_t>(list.Count()));
+        for (int i = 0; i < list.Count(); ++i)
+            keys.emplace_back(TextCodec::FoldCase(field(*list.EntryAt(i))), i);
         std::stable_sort(keys.begin(), keys.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::vector<FileInfo> sorted;
-        sorted.reserve(entries.size());
+        std::vector<size_t> order;
+        order.reserve(keys.size());
         for (const auto& item : keys)
-            sorted.push_back(std::move(entries[item.second]));
-        entries = std::move(sorted);
+            order.push_back(item.second);
+        list.Reorder(order);
     });
 }
 
@@ -1799,18 +1797,14 @@ bool PlayerSession::MovePlaylistEntry(int from, int to) {
     if (from < 0 || from >= count || to < 0 || to >= count)
         return false;
     if (from != to)
-        EditPlaylist([from, to](std::vector<FileInfo>& entries) {
-            FileInfo moved = std::move(entries[static_cast<size_t>(from)]);
-            entries.erase(entries.begin() + from);
-            entries.insert(entries.begin() + to, std::move(moved));
-        });
+        EditPlaylist([from, to](Playlist& list) { list.MoveEntry(from, to); });
     return true;
 }
 
 void PlayerSession::RemovePlaylistEntry(int row) {
     if (!m_playlist || !m_playlist->EntryAt(row))
         return;
-    EditPlaylist([row](std::vector<FileInfo>& entries) { entries.erase(entries.begin() + row); });
+    EditPlaylist([row](Playlist& list) { list.Erase(row); });
 }
 
 void PlayerSession::ClearPlaylist() {
@@ -1818,13 +1812,14 @@ void PlayerSession::ClearPlaylist() {
         return;
     {
         std::lock_guard lock(m_controller->TrackLock());
-        m_playlist->PlayedList().clear();
+        m_playlist->ClearPlayed();
     }
-    EditPlaylist([](std::vector<FileInfo>& entries) { entries.clear(); });
+    EditPlaylist([](Playlist& list) { list.Clear(); });
 }
 
 bool PlayerSession::DeletePlaylistFile(int row) {
-    const FileInfo* found = m_playlist ? m_playlist->EntryAt(row) : nullptr;
+    const std::optional<FileInfo> found =
+        m_playlist ? m_playlist->EntryAt(row) : std::optional<FileInfo>();
     if (!found || m_deleting)
         return false;
     const FileInfo entry = *found;
@@ -1838,30 +1833,31 @@ bool PlayerSession::DeletePlaylistFile(int row) {
                         UI_TEXT("Playlist", "Sonvale Error"));
         return false;
     }
-    EditPlaylist([&entry](std::vector<FileInfo>& entries) {
-        const auto same = std::find_if(entries.begin(), entries.end(), [&](const FileInfo& other) {
-            return Playlist::SamePath(other, entry);
-        });
-        if (same != entries.end())
-            entries.erase(same);
+    EditPlaylist([&entry](Playlist& list) {
+        for (int i = 0; i < list.Count(); ++i)
+            if (Playlist::SamePath(list.PathAt(i), entry.path)) {
+                list.Erase(i);
+                break;
+            }
     });
     return true;
 }
 
 int PlayerSession::AppendToPlaylist(const std::vector<FileInfo>& added) {
     int count = 0;
-    EditPlaylist([&added, &count](std::vector<FileInfo>& entries) {
+    EditPlaylist([&added, &count](Playlist& list) {
         std::unordered_set<std::u16string> listed;
-        for (const FileInfo& entry : entries)
-            listed.insert(TextCodec::FoldCase(entry.path));
+        for (int i = 0; i < list.Count(); ++i)
+            listed.insert(TextCodec::FoldCase(list.PathAt(i)));
         for (const FileInfo& entry : added) {
-            if (entries.size() >= static_cast<size_t>(Playlist::kMaxEntries))
+            if (list.Count() >= Playlist::kMaxEntries)
                 break;
             if (!listed.insert(TextCodec::FoldCase(entry.path)).second)
                 continue;
-            entries.push_back(entry);
-            if (entries.back().title.empty())
-                entries.back().title = entries.back().name;
+            FileInfo listedEntry = entry;
+            if (listedEntry.title.empty())
+                listedEntry.title = listedEntry.name;
+            list.Add(listedEntry);
             ++count;
         }
     });
@@ -1902,9 +1898,9 @@ bool PlayerSession::OpenPlaylistFile(const std::u16string& path) {
         return false;
     }
     bool loaded = false;
-    EditPlaylist([this, &path, &loaded](std::vector<FileInfo>& entries) {
-        entries.clear();
-        loaded = m_playlist->PlaylistLoad(path, true);
+    EditPlaylist([&path, &loaded](Playlist& list) {
+        list.Clear();
+        loaded = list.PlaylistLoad(path, true);
     });
     return loaded;
 }
@@ -1931,7 +1927,7 @@ bool PlayerSession::SavePlaylistFile(const std::u16string& path) {
 void PlayerSession::StartAt(int row) {
     {
         std::lock_guard lock(m_controller->TrackLock());
-        const FileInfo* entry = m_playlist->EntryAt(row);
+        const std::optional<FileInfo> entry = m_playlist->EntryAt(row);
         if (!entry)
             return;
         m_playlist->Current() = *entry;
@@ -1958,17 +1954,23 @@ void PlayerSession::PlayPlaylistEntry(int row) {
 bool PlayerSession::ApplyPlaylist() {
     if (!Running() || Opening())
         return false;
-    const std::vector<FileInfo> entries = PlaylistEntries();
-    if (entries.empty()) {
+    int count = 0;
+    std::vector<int32_t> favorites;
+    if (m_playlist) {
+        std::lock_guard lock(m_controller->TrackLock());
+        count = m_playlist->Count();
+        for (int i = 0; i < count; ++i)
+            favorites.push_back(m_playlist->FavoriteAt(i));
+    }
+    if (count == 0) {
         m_ui.MessageBox(UI_TEXT("Playlist", "File is not exist in list."),
                         UI_TEXT("Playlist", "Sonvale Error"));
         return false;
     }
     int row = 0;
     if (Settings::Get(m_profile, kEnableFavorites) == 1) {
-        const int count = static_cast<int>(entries.size());
         for (int step = 1; step <= count; ++step)
-            if (entries[static_cast<size_t>(step % count)].favorite == 1) {
+            if (favorites[static_cast<size_t>(step % count)] == 1) {
                 row = step % count;
                 break;
             }

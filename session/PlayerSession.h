@@ -217,6 +217,7 @@ public:
     enum class SortKey { Name, Path, Title, Artist, Album };
     // A copy of the entries, and the row of the entry now playing (-1 when it is not listed).
     std::vector<FileInfo> PlaylistEntries() const;
+    int PlaylistCount() const;
     int PlayingRow() const;
     // Sorts by a text field, ascending; entries with equal texts keep their order.
     void SortPlaylist(SortKey key);
@@ -359,7 +360,7 @@ private:
     void ShowPlaylist();
     // Runs `change` on the entries under the track lock, then finds the current and previous
     // entries again by path and updates the favourites and the list mode.
-    void EditPlaylist(const std::function<void(std::vector<FileInfo>&)>& change);
+    void EditPlaylist(const std::function<void(Playlist&)>& change);
     void StartAt(int row);
 
     Profile& m_profile;

@@ -171,9 +171,8 @@ void PlaylistDialog::Refresh() {
 
 void PlaylistDialog::FollowPlaying() {
     const int row = m_session.PlayingRow();
-    const auto& entries = m_model->Entries();
-    if (row >= static_cast<int>(entries.size()) ||
-        static_cast<int>(entries.size()) != static_cast<int>(m_session.PlaylistEntries().size()))
+    const int rows = m_model->rowCount();
+    if (row >= rows || rows != m_session.PlaylistCount())
         Refresh();
     m_model->SetPlayingRow(row);
     if (row >= 0 && !m_busy) {
@@ -312,7 +311,7 @@ void PlaylistDialog::StartScan(const QString& folder, bool recurse) {
     SetBusy(true);
     // The scan starts from the listed entries, so that it skips them and stops when the list
     // would be full; what it adds is the part after them.
-    m_scanned = m_model->Entries();
+    m_scanned = m_model->AllEntries();
     const std::u16string start = folder.toStdU16String();
     const bool wma = m_session.WmaAvailable();
     m_worker = std::thread([this, start, recurse, wma] {
@@ -427,7 +426,7 @@ void PlaylistDialog::ShowSongInfo() {
     const int row = SelectedRow();
     if (m_busy || row < 0)
         return;
-    const FileInfo& entry = m_model->Entries()[static_cast<size_t>(row)];
+    const FileInfo entry = m_model->EntryAt(row);
     auto line = [](const QString& label, const std::u16string& value) {
         return QStringLiteral("<tr><td width=\"20%\"><p align=\"center\">%1</td>"
                               "<td width=\"80%\">%2</td></tr>")

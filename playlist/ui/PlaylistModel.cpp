@@ -48,11 +48,23 @@ PlaylistModel::PlaylistModel(QObject* parent) : QAbstractListModel(parent) {
         m_images[i] = Badge(static_cast<int>(i));
 }
 
-void PlaylistModel::SetEntries(std::vector<FileInfo> entries, int playingRow) {
+void PlaylistModel::SetEntries(const std::vector<FileInfo>& entries, int playingRow) {
     beginResetModel();
-    m_entries = std::move(entries);
+    m_entries.clear();
+    m_entries.shrink_to_fit();
+    m_entries.reserve(entries.size());
+    for (const FileInfo& entry : entries)
+        m_entries.emplace_back(entry);
     m_playing = playingRow;
     endResetModel();
+}
+
+std::vector<FileInfo> PlaylistModel::AllEntries() const {
+    std::vector<FileInfo> entries;
+    entries.reserve(m_entries.size());
+    for (const PlaylistEntry& entry : m_entries)
+        entries.push_back(entry.Info());
+    return entries;
 }
 
 void PlaylistModel::SetLabels(bool useTitle, bool showArtist) {
@@ -77,7 +89,7 @@ int PlaylistModel::rowCount(const QModelIndex& parent) const {
 QVariant PlaylistModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const FileInfo& entry = m_entries[static_cast<size_t>(index.row())];
+    const FileInfo entry = m_entries[static_cast<size_t>(index.row())].Info();
     switch (role) {
     case Qt::DisplayRole:
         return QString::fromStdU16String(Playlist::EntryLabel(entry, m_useTitle, m_showArtist));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playlist/FileInfo.h"
+#include "playlist/PlaylistEntry.h"
 
 #include <QAbstractListModel>
 #include <QIcon>
@@ -8,7 +9,8 @@
 #include <array>
 #include <vector>
 
-// The rows of the playlist dialog: a copy of the session's entries, each labelled by its title
+// The rows of the playlist dialog: a copy of the session's entries (kept compact like the list's
+// own), each labelled by its title
 // or file name (with "<artist> " in front when asked) and shown with its type's picture; the
 // entry now playing has a picture of its own.
 class PlaylistModel : public QAbstractListModel {
@@ -20,17 +22,19 @@ public:
 
     explicit PlaylistModel(QObject* parent = nullptr);
 
-    void SetEntries(std::vector<FileInfo> entries, int playingRow);
+    void SetEntries(const std::vector<FileInfo>& entries, int playingRow);
     void SetLabels(bool useTitle, bool showArtist);
     void SetPlayingRow(int row);
     int PlayingRow() const { return m_playing; }
-    const std::vector<FileInfo>& Entries() const { return m_entries; }
+    // The entry in `row`, which must be there, and all of them.
+    FileInfo EntryAt(int row) const { return m_entries.at(static_cast<size_t>(row)).Info(); }
+    std::vector<FileInfo> AllEntries() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    std::vector<FileInfo> m_entries;
+    std::vector<PlaylistEntry> m_entries;
     int m_playing = -1;
     bool m_useTitle = true;
     bool m_showArtist = false;

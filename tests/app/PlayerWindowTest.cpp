@@ -863,8 +863,8 @@ TEST_F(PlayerWindowTest, TheFavoritesEditorWritesTheMarksBack) {
         const std::u16string three = TextCodec::Utf8ToUtf16(m_home.File("music/three.ogg"));
         EXPECT_EQ(playlist.Favorites(), std::vector<std::u16string>{three});
         ASSERT_EQ(playlist.Count(), 3);
-        EXPECT_EQ(playlist.Entries()[0].favorite, 0);
-        EXPECT_EQ(playlist.Entries()[2].favorite, 1);
+        EXPECT_EQ(playlist.EntryAt(0)->favorite, 0);
+        EXPECT_EQ(playlist.EntryAt(2)->favorite, 1);
         EXPECT_TRUE(
             WaitFor([&] { return Item(frame, Command::AddFavorite)->text() == "Add Favorites"; }));
         // With favourites on, the player leaves the current track for the one favourite.

@@ -33,8 +33,8 @@ TEST_F(TranslatedTextsTest, KoreanTranslationReachesTheQtFreeTexts) {
     EXPECT_EQ(KeyFunctions::IndexOfName(u"시간 알림", shown), 23);
 
     Playlist writer(profile, host);
-    writer.Entries() = {StreamEntry(u"http://a/1"), StreamEntry(u"http://a/2"),
-                        StreamEntry(u"http://a/3")};
+    writer.Assign(
+        {StreamEntry(u"http://a/1"), StreamEntry(u"http://a/2"), StreamEntry(u"http://a/3")});
     const std::u16string path = home.File16("cut.wpl");
     ASSERT_TRUE(writer.PlaylistSave(path));
     const std::string bytes = home.Read("cut.wpl");

@@ -84,7 +84,7 @@ TEST_F(PlaybackControllerIntegrationTest, PlaysAnMp3ToItsEndWithTheLibraryAndWit
                 .u16string();
         entry.name = entry.title = u"mpeg1-l3-cbr-plain";
         entry.ext = u".mp3";
-        list.Entries().push_back(entry);
+        list.Add(entry);
         list.Current() = entry;
 
         // The library plays; the monitor sees the end.
@@ -149,7 +149,7 @@ TEST_F(PlaybackControllerIntegrationTest, TheLibraryPlaysAVbrFileToTheEndOfItsDa
             entry.path = std::filesystem::path(path).u16string();
             entry.name = entry.title = TextCodec::Utf8ToUtf16(name);
             entry.ext = EntryTags::Lower(EntryTags::Extension(entry.path));
-            list.Entries() = {entry};
+            list.Assign({entry});
             list.Current() = entry;
             return controller.OpenCurrent(true);
         };

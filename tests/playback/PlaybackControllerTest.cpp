@@ -48,10 +48,10 @@ protected:
     // A playlist of these entries with the first one current and open.
     void Load(const std::vector<std::string>& names, bool open = true) {
         for (const std::string& name : names)
-            list.Entries().push_back(Entry(name));
+            list.Add(Entry(name));
         list.SetListMode(names.size() > 1);
         list.SetCurIndex(0);
-        list.Current() = list.Entries().front();
+        list.Current() = *list.EntryAt(0);
         if (open) {
             ASSERT_TRUE(controller.OpenCurrent(true));
         }
@@ -223,7 +223,7 @@ TEST_F(PlaybackControllerTest, EndOfTrackComesFromEngineMediaPlayerAndMonitor) {
     controller.RunMonitor();
     EXPECT_EQ(list.CurIndex(), 2);
     EXPECT_TRUE(controller.IsPlaying());
-    EXPECT_EQ(engine.fileOpens.back(), list.Entries()[2].path);
+    EXPECT_EQ(engine.fileOpens.back(), list.EntryAt(2)->path);
 
     // Nothing ends while paused.
     controller.PauseCommand();
@@ -250,7 +250,7 @@ TEST_F(PlaybackControllerTest, WindowsMediaPlaysInTheControlOrInTheEngine) {
     EXPECT_EQ(ui.seekRange, 420);
     controller.HandleMessage(PlaybackController::kMediaPlayerNotice, 2, media.tag);
     EXPECT_EQ(list.CurIndex(), 1);
-    EXPECT_EQ(media.opens.back(), list.Entries()[1].path);
+    EXPECT_EQ(media.opens.back(), list.EntryAt(1)->path);
     EXPECT_EQ(media.plays, 2);
 
     // A control that can't be set up leaves the file to the engine's plug-in, without the
@@ -258,7 +258,7 @@ TEST_F(PlaybackControllerTest, WindowsMediaPlaysInTheControlOrInTheEngine) {
     media.ready = false;
     controller.NextTrack();
     EXPECT_EQ(controller.CurrentMode(), PlaybackController::Mode::Engine);
-    EXPECT_EQ(engine.fileOpens.back(), list.Entries()[2].path);
+    EXPECT_EQ(engine.fileOpens.back(), list.EntryAt(2)->path);
     EXPECT_TRUE(library.opens.empty());
     EXPECT_TRUE(controller.IsPlaying());
     EXPECT_EQ(ui.seekRange, 1200);
@@ -283,12 +283,12 @@ TEST_F(PlaybackControllerTest, FailedOpenStopsTheAdvance) {
     EXPECT_FALSE(controller.IsPlaying());
     EXPECT_FALSE(ui.seekSliderShown);
     // What failed is on the display with nothing of the track before; Play can try again.
-    EXPECT_EQ(ui.titles.back(), list.Entries()[1].title);
+    EXPECT_EQ(ui.titles.back(), list.EntryAt(1)->title);
     EXPECT_EQ(ui.rate, u"00");
     EXPECT_EQ(ui.bitrate, u"000");
     EXPECT_TRUE(ui.buttons[Button::Play]);
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, u"File open failed:10 (" + list.Entries()[1].path + u")");
+    EXPECT_EQ(ui.boxes[0].text, u"File open failed:10 (" + list.EntryAt(1)->path + u")");
     EXPECT_EQ(ui.boxes[0].title, u"Decoder Error");
 
     const size_t opens = library.opens.size();
@@ -336,7 +336,7 @@ TEST_F(PlaybackControllerTest, PreviousAndNextFollowTheNumberOfEntries) {
     Load({"a.mp3", "b.mp3"});
     EXPECT_TRUE(ui.buttons[Button::Previous]);
     EXPECT_TRUE(ui.buttons[Button::Next]);
-    list.Entries().clear();
+    list.Clear();
     Load({"a.mp3"});
     EXPECT_FALSE(ui.buttons[Button::Previous]);
     EXPECT_FALSE(ui.buttons[Button::Next]);
@@ -346,7 +346,7 @@ TEST_F(PlaybackControllerTest, EntriesWithMissingFilesAreSteppedOver) {
     Set(kRepeat, 1);
     Load({"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
     for (int i : {1, 3}) // no file is made for them: they stay missing
-        list.Entries()[static_cast<size_t>(i)].missing = true;
+        list.SetMissingAt(i, true);
     controller.PlayCommand();
     controller.NextTrack();
     EXPECT_EQ(list.CurIndex(), 2);
@@ -364,13 +364,13 @@ TEST_F(PlaybackControllerTest, EntriesWithMissingFilesAreSteppedOver) {
     home.Write("music/d.mp3", "back");
     controller.NextTrack();
     EXPECT_EQ(list.CurIndex(), 3);
-    for (FileInfo& entry : list.Entries())
-        entry.missing = entry.path != home.File16("music/d.mp3");
+    for (int i = 0; i < list.Count(); ++i)
+        list.SetMissingAt(i, list.PathAt(i) != home.File16("music/d.mp3"));
     controller.NextTrack(); // past the end the first entry with a file is this one again
     EXPECT_EQ(list.CurIndex(), 3);
     // With every file gone the step still ends.
     std::filesystem::remove(home / "music/d.mp3");
-    list.Entries()[3].missing = true;
+    list.SetMissingAt(3, true);
     controller.PreviousTrack();
     EXPECT_LT(list.CurIndex(), 4);
 }

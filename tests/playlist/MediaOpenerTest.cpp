@@ -67,10 +67,10 @@ TEST_F(MediaOpenerTest, AFolderChosenOrNamedOpensLikeOpenFolder) {
 
     // Files and folders chosen together make one list in the order chosen.
     opener.OpenFiles({home.File16("lone/three.ogg"), home.File16("mix")});
-    EXPECT_EQ(Paths(list.Entries()), (std::vector<std::u16string>{home.File16("lone/three.ogg"),
-                                                                  home.File16("mix/one.mp3"),
-                                                                  home.File16("mix/two.mp3")}));
-    EXPECT_EQ(list.Entries()[0].path, home.File16("lone/three.ogg"));
+    EXPECT_EQ(Paths(list.AllEntries()), (std::vector<std::u16string>{home.File16("lone/three.ogg"),
+                                                                     home.File16("mix/one.mp3"),
+                                                                     home.File16("mix/two.mp3")}));
+    EXPECT_EQ(list.EntryAt(0)->path, home.File16("lone/three.ogg"));
     EXPECT_EQ(list.Current().path, home.File16("lone/three.ogg"));
 }
 
@@ -95,9 +95,9 @@ TEST_F(MediaOpenerTest, SubfoldersOnlyWhenAsked) {
 TEST_F(MediaOpenerTest, OpenFolderReplacesTheListOnlyWhenTheFolderChanged) {
     home.Write("album/one.mp3", "x");
     home.Write("album/two.mp3", "x");
-    list.Entries() = {StreamEntry(u"http://old")};
-    list.Favorites() = {u"http://old"};
-    list.PlayedList() = {u"http://old"};
+    list.Assign({StreamEntry(u"http://old")});
+    list.SetFavorites({u"http://old"});
+    list.SetPlayedList({u"http://old"});
     Settings::Set(profile, kOpenFolderName, Folder("album"));
     opener.OpenFolder(Folder("album"));
     EXPECT_EQ(list.Count(), 1);
@@ -109,7 +109,7 @@ TEST_F(MediaOpenerTest, OpenFolderReplacesTheListOnlyWhenTheFolderChanged) {
     EXPECT_TRUE(list.PlayedList().empty());
     EXPECT_TRUE(list.ListMode());
     EXPECT_EQ(list.CurIndex(), 0);
-    EXPECT_EQ(list.Current().path, list.Entries()[0].path);
+    EXPECT_EQ(list.Current().path, list.EntryAt(0)->path);
     EXPECT_EQ(host.trackNumbers, std::vector<int>{1});
     EXPECT_EQ(host.opens, 1);
     EXPECT_EQ(host.plays, 1);
@@ -124,8 +124,8 @@ TEST_F(MediaOpenerTest, OpenFolderReplacesTheListOnlyWhenTheFolderChanged) {
 TEST_F(MediaOpenerTest, OpenFilesWithOneOrSeveralFiles) {
     home.Write("pick/a.mp3", "x");
     home.Write("pick/b.ogg", "x");
-    list.Entries() = {StreamEntry(u"http://old")};
-    list.PlayedList() = {u"http://old"};
+    list.Assign({StreamEntry(u"http://old")});
+    list.SetPlayedList({u"http://old"});
     opener.OpenFiles({home.File16("pick/a.mp3")});
     EXPECT_EQ(list.Count(), 0);
     EXPECT_TRUE(list.PlayedList().empty());
@@ -136,13 +136,13 @@ TEST_F(MediaOpenerTest, OpenFilesWithOneOrSeveralFiles) {
     EXPECT_EQ(host.plays, 1);
 
     Playlist saved(profile, host);
-    saved.Entries() = {StreamEntry(u"http://from/list")};
+    saved.Assign({StreamEntry(u"http://from/list")});
     saved.PlaylistSave(home.File16("pick/list.wpl"));
     opener.OpenFiles({home.File16("pick/b.ogg"), home.File16("pick/gone.mp3"),
                       home.File16("pick/list.wpl"), home.File16("pick/A.MP3")});
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Entries()[0].path, home.File16("pick/b.ogg"));
-    EXPECT_EQ(list.Entries()[1].path, u"http://from/list");
+    EXPECT_EQ(list.EntryAt(0)->path, home.File16("pick/b.ogg"));
+    EXPECT_EQ(list.EntryAt(1)->path, u"http://from/list");
     EXPECT_TRUE(list.ListMode());
     EXPECT_EQ(list.Current().path, home.File16("pick/b.ogg"));
     EXPECT_EQ(host.plays, 2);
@@ -156,7 +156,7 @@ TEST_F(MediaOpenerTest, OpenFilesWithOneOrSeveralFiles) {
 
 TEST_F(MediaOpenerTest, OpenPathAndOpenUrlLeaveASingleCurrentEntry) {
     home.Write("cmd/Tune.Mp3", "x");
-    list.Entries() = {StreamEntry(u"http://kept")};
+    list.Assign({StreamEntry(u"http://kept")});
     opener.OpenPath(home.File16("cmd/Tune.Mp3"));
     EXPECT_EQ(list.Count(), 1); // the open step empties it outside list mode
     EXPECT_EQ(list.Current().name, u"Tune");
@@ -180,10 +180,10 @@ TEST_F(MediaOpenerTest, OpenPathAndOpenUrlLeaveASingleCurrentEntry) {
 }
 
 TEST_F(MediaOpenerTest, DeleteAsksTrashesRemovesAndMovesOn) {
-    list.Entries() = {FileEntry("one.mp3"), FileEntry("two.mp3"), FileEntry("three.mp3")};
+    list.Assign({FileEntry("one.mp3"), FileEntry("two.mp3"), FileEntry("three.mp3")});
     list.SetListMode(true);
     list.SetCurIndex(1);
-    list.Current() = list.Entries()[1];
+    list.Current() = *list.EntryAt(1);
     host.playing = true;
     host.onStep = [this](int step) {
         list.PickNextEntry(step);
@@ -195,7 +195,7 @@ TEST_F(MediaOpenerTest, DeleteAsksTrashesRemovesAndMovesOn) {
     EXPECT_FALSE(opener.DeleteCurrentFile());
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text.English(),
-              u"Do you really want to delete file \"" + list.Entries()[1].path + u"\" ?");
+              u"Do you really want to delete file \"" + list.EntryAt(1)->path + u"\" ?");
     EXPECT_EQ(host.messages[0].caption.English(), u"Sonvale");
     EXPECT_EQ(host.messages[0].box, PlaylistHost::Box::Question);
     EXPECT_EQ(list.Count(), 3);
@@ -206,7 +206,7 @@ TEST_F(MediaOpenerTest, DeleteAsksTrashesRemovesAndMovesOn) {
     ASSERT_EQ(host.messages.size(), 3u);
     EXPECT_EQ(host.messages[2].box, PlaylistHost::Box::Error);
     EXPECT_EQ(host.messages[2].text.English(),
-              u"The file \"" + list.Entries()[1].path + u"\" could not be moved to the trash.");
+              u"The file \"" + list.EntryAt(1)->path + u"\" could not be moved to the trash.");
     EXPECT_TRUE(std::filesystem::exists(home / "music/two.mp3"));
     EXPECT_EQ(list.Count(), 3);
     EXPECT_EQ(list.Current().name, u"two");

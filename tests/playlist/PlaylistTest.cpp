@@ -26,7 +26,7 @@ protected:
     // Writes `entries` as a playlist file through a second playlist.
     std::u16string WriteList(const std::string& name, const std::vector<FileInfo>& entries) {
         Playlist writer(profile, host);
-        writer.Entries() = entries;
+        writer.Assign(entries);
         const std::u16string path = home.File16(name);
         EXPECT_TRUE(writer.PlaylistSave(path));
         return path;
@@ -44,7 +44,7 @@ protected:
 
     void Fill(int count) {
         for (int i = 0; i < count; ++i)
-            list.Entries().push_back(StreamEntry(u"http://radio/" + std::u16string(1, u'a' + i)));
+            list.Add(StreamEntry(u"http://radio/" + std::u16string(1, u'a' + i)));
     }
 };
 
@@ -54,7 +54,7 @@ TEST_F(PlaylistTest, SavedPlaylistReadsBackAndSavesByteForByte) {
     full.artist = u"Ärtist 한국";
     full.album = std::u16string(400, u'z');
     full.reserved = u"r";
-    list.Entries() = {full, StreamEntry(u"http://host:8000/live")};
+    list.Assign({full, StreamEntry(u"http://host:8000/live")});
     const std::u16string first = home.File16("first.wpl");
     ASSERT_TRUE(list.PlaylistSave(first));
 
@@ -92,9 +92,9 @@ TEST_F(PlaylistTest, HandBuiltFileWithEightBitStringsLoads) {
 
     ASSERT_TRUE(list.PlaylistLoad(home.File16("hand.wpl"), true));
     ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list.Entries()[0].path, home.File16("music/old.mp3"));
-    EXPECT_EQ(list.Entries()[0].title, u"old");
-    EXPECT_EQ(list.Entries()[0].artist, u"Björk");
+    EXPECT_EQ(list.EntryAt(0)->path, home.File16("music/old.mp3"));
+    EXPECT_EQ(list.EntryAt(0)->title, u"old");
+    EXPECT_EQ(list.EntryAt(0)->artist, u"Björk");
     EXPECT_EQ(list.Favorites().size(), 1u);
 }
 
@@ -116,9 +116,9 @@ TEST_F(PlaylistTest, LoadDropsDuplicatesAndKeepsMissingFilesAndWmaWithoutSupport
     // A file that is not there (or is a folder), or WMA without its decoder, stays in the list,
     // marked for playing to skip: the next save keeps it.
     ASSERT_EQ(list.Count(), 4);
-    EXPECT_EQ(list.Entries()[0].path, upper.path);
-    EXPECT_FALSE(list.Entries()[0].missing);
-    EXPECT_EQ(list.Entries()[1].path, gone.path);
+    EXPECT_EQ(list.EntryAt(0)->path, upper.path);
+    EXPECT_FALSE(list.EntryAt(0)->missing);
+    EXPECT_EQ(list.EntryAt(1)->path, gone.path);
     EXPECT_TRUE(list.Missing(1));
     EXPECT_TRUE(list.Missing(2));
     EXPECT_TRUE(list.Missing(3));
@@ -127,7 +127,7 @@ TEST_F(PlaylistTest, LoadDropsDuplicatesAndKeepsMissingFilesAndWmaWithoutSupport
     list.SetWmaAvailable(true);
     EXPECT_FALSE(list.Missing(3));
 
-    list.Entries().clear();
+    list.Clear();
     list.SetWmaAvailable(true);
     ASSERT_TRUE(list.PlaylistLoad(path, false));
     EXPECT_EQ(list.Count(), 4);
@@ -148,7 +148,7 @@ TEST_F(PlaylistTest, TenThousandEntriesLoadAsTheLimit) {
     const std::u16string path = WriteList("big.wpl", entries);
     ASSERT_TRUE(list.PlaylistLoad(path, true));
     EXPECT_EQ(list.Count(), 9999);
-    EXPECT_EQ(list.Entries().back().path, u"http://radio/9998");
+    EXPECT_EQ(list.EntryAt(list.Count() - 1)->path, u"http://radio/9998");
     EXPECT_FALSE(list.Append(StreamEntry(u"http://radio/extra")));
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text.English(),
@@ -162,13 +162,13 @@ TEST_F(PlaylistTest, DamagedFilesKeepWhatCameBeforeTheDamage) {
     const std::string bytes = home.Read("full.wpl");
     for (size_t cut : {bytes.size() - 1, bytes.size() - 20, size_t{6}, size_t{2}}) {
         home.Write("cut.wpl", bytes.substr(0, cut));
-        list.Entries().clear();
+        list.Clear();
         list.PlaylistLoad(home.File16("cut.wpl"), false);
         EXPECT_LE(list.Count(), 2) << cut;
     }
     EXPECT_TRUE(host.messages.empty());
     home.Write("cut.wpl", bytes.substr(0, bytes.size() - 1));
-    list.Entries().clear();
+    list.Clear();
     ASSERT_TRUE(list.PlaylistLoad(home.File16("cut.wpl"), true));
     EXPECT_EQ(list.Count(), 2);
     // A count larger or smaller than the records is damage too; the user is told.
@@ -176,7 +176,7 @@ TEST_F(PlaylistTest, DamagedFilesKeepWhatCameBeforeTheDamage) {
         std::string other = bytes;
         other[0] = count;
         home.Write("other.wpl", other);
-        list.Entries().clear();
+        list.Clear();
         ASSERT_TRUE(list.PlaylistLoad(home.File16("other.wpl"), true));
         EXPECT_EQ(list.Count(), count == 2 ? 2 : 3);
     }
@@ -185,11 +185,11 @@ TEST_F(PlaylistTest, DamagedFilesKeepWhatCameBeforeTheDamage) {
               u"The playlist file \"" + home.File16("other.wpl") +
                   u"\" is damaged; only 2 entries could be read from it.");
 
-    list.PlayedList() = {u"http://a/1", u"http://a/2"};
+    list.SetPlayedList({u"http://a/1", u"http://a/2"});
     ASSERT_TRUE(list.SavePlayedList(home.File16("shuffle.lst")));
     const std::string played = home.Read("shuffle.lst");
     home.Write("shuffle.lst", played.substr(0, played.size() - 3));
-    list.PlayedList().clear();
+    list.ClearPlayed();
     ASSERT_TRUE(list.LoadPlayedList(home.File16("shuffle.lst")));
     EXPECT_EQ(list.PlayedList(), std::vector<std::u16string>{u"http://a/1"});
 }
@@ -245,7 +245,7 @@ TEST_F(PlaylistTest, StoreWritesResumeValuesAndTheSingleCurrentFile) {
     Playlist read(profile, host);
     ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), false));
     ASSERT_EQ(read.Count(), 1);
-    EXPECT_EQ(read.Entries()[0].path, list.Current().path);
+    EXPECT_EQ(read.EntryAt(0)->path, list.Current().path);
 
     // Nothing to keep: no file.
     std::filesystem::remove(home / "playlist.wpl");
@@ -288,8 +288,8 @@ TEST_F(PlaylistTest, ListFilesFollowTheListWhileItRuns) {
     SaveChanged(list);
     ASSERT_TRUE(read.PlaylistLoad(home.File16("playlist.wpl"), false));
     EXPECT_EQ(read.Count(), 5);
-    list.Entries().clear();
-    list.PlayedList().clear();
+    list.Clear();
+    list.ClearPlayed();
     list.Current().Reset();
     SaveChanged(list);
     EXPECT_FALSE(Exists("playlist.wpl"));
@@ -399,7 +399,7 @@ TEST_F(PlaylistTest, WithoutShuffleTheIndexMovesByTheStep) {
 
     // Two entries under shuffle behave the same.
     SetNumber(kShuffle, 1);
-    list.Entries().resize(2);
+    list.Erase(2, list.Count());
     list.SetCurIndex(0);
     list.PickNextEntry(+1);
     EXPECT_EQ(list.CurIndex(), 1);
@@ -411,8 +411,8 @@ TEST_F(PlaylistTest, WithoutShuffleTheIndexMovesByTheStep) {
 TEST_F(PlaylistTest, FavoritesAreSteppedToInBothDirections) {
     Fill(5);
     for (int i : {0, 2, 3})
-        list.Entries()[static_cast<size_t>(i)].favorite = 0;
-    list.Favorites() = {list.Entries()[1].path, list.Entries()[4].path};
+        list.SetFavoriteAt(i, 0);
+    list.SetFavorites({list.EntryAt(1)->path, list.EntryAt(4)->path});
     SetNumber(kEnableFavorites, 1);
     list.SetCurIndex(1);
     list.PickNextEntry(+1);
@@ -440,7 +440,7 @@ TEST_F(PlaylistTest, ShuffleVisitsEveryEntryOncePerCycle) {
     Fill(6);
     std::srand(1);
     list.SetCurIndex(0);
-    list.PlayedList() = {list.Entries()[0].path};
+    list.SetPlayedList({list.EntryAt(0)->path});
     std::set<int> seen{0};
     for (int move = 0; move < 5; ++move) {
         const int before = list.CurIndex(), previous = list.PrevIndex();
@@ -462,7 +462,7 @@ TEST_F(PlaylistTest, ShuffleWithoutCandidatesTakesTheNextEntry) {
     Fill(4);
     // A played list from another playlist: it never reaches the entry count, and every
     // remaining entry is in it, the current or the previous one.
-    list.PlayedList() = {u"http://stale", list.Entries()[1].path, list.Entries()[3].path};
+    list.SetPlayedList({u"http://stale", list.EntryAt(1)->path, list.EntryAt(3)->path});
     list.SetCurIndex(0);
     list.SetPrevIndex(2);
     list.PickNextEntry(+1);
@@ -470,8 +470,8 @@ TEST_F(PlaylistTest, ShuffleWithoutCandidatesTakesTheNextEntry) {
     EXPECT_EQ(list.PrevIndex(), 0);
 
     SetNumber(kEnableFavorites, 1);
-    list.Favorites() = {u"http://a", u"http://b", list.Entries()[3].path};
-    list.PlayedList() = {list.Entries()[3].path, u"x", u"y", u"z"};
+    list.SetFavorites({u"http://a", u"http://b", list.EntryAt(3)->path});
+    list.SetPlayedList({list.EntryAt(3)->path, u"x", u"y", u"z"});
     list.SetCurIndex(3);
     list.PickNextEntry(+1); // stale favourites name no entry: index 4, never 3
     EXPECT_NE(list.CurIndex(), 3);

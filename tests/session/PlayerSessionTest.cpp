@@ -280,9 +280,9 @@ TEST_F(PlayerSessionTest, OpenFilesAddsTheChosenFilesToThePlaylist) {
     StartWith(u"");
     EXPECT_TRUE(session.Run(Command::OpenFiles));
     ASSERT_EQ(session.List()->Count(), 2);
-    EXPECT_EQ(session.List()->Entries()[0].path, ui.files[0]);
-    EXPECT_EQ(session.List()->Entries()[1].path, ui.files[1]);
-    EXPECT_EQ(session.List()->Entries()[1].title, u"Version One Title");
+    EXPECT_EQ(session.List()->EntryAt(0)->path, ui.files[0]);
+    EXPECT_EQ(session.List()->EntryAt(1)->path, ui.files[1]);
+    EXPECT_EQ(session.List()->EntryAt(1)->title, u"Version One Title");
     EXPECT_EQ(Settings::Get(profile, kLastPath), home.File16("music"));
     EXPECT_EQ(session.State().titleEntry.path, ui.files[0]);
     EXPECT_TRUE(session.IsPlaying());
@@ -349,17 +349,16 @@ TEST_F(PlayerSessionTest, TheStateShowsTheFavouritesSwitchAndTheCurrentEntrysFla
 
     EXPECT_TRUE(session.Run(Command::AddFavorite));
     EXPECT_FALSE(session.State().currentFavorite);
-    EXPECT_EQ(session.List()->Entries()[0].favorite, 0);
+    EXPECT_EQ(session.List()->EntryAt(0)->favorite, 0);
     EXPECT_EQ(session.List()->Current().favorite, 0);
-    EXPECT_EQ(std::count(session.List()->Favorites().begin(), session.List()->Favorites().end(),
-                         ui.files[0]),
-              0);
+    const std::vector<std::u16string> favorites = session.List()->Favorites();
+    EXPECT_EQ(std::count(favorites.begin(), favorites.end(), ui.files[0]), 0);
     EXPECT_TRUE(session.Run(Command::AddFavorite));
     EXPECT_TRUE(session.State().currentFavorite);
     EXPECT_EQ(session.List()->Favorites().back(), ui.files[0]);
 
     // The next entry brings its own flag.
-    session.List()->Entries()[1].favorite = 0;
+    session.List()->SetFavoriteAt(1, 0);
     EXPECT_TRUE(session.Run(Command::Next));
     EXPECT_EQ(session.List()->Current().path, ui.files[1]);
     EXPECT_FALSE(session.State().currentFavorite);
