@@ -33,8 +33,9 @@ MainViewLayout::MainViewLayout(QWidget* view, Profile& profile, LevelSource* lev
     };
     auto toggle = [&](const char16_t* key, int image, int x, int y, Command command) {
         const int id = CommandId(command);
-        buttons[id] =
-            new ToggleButton(Element(u"Main", key, image), 0, QPoint(x, y), view, id, true);
+        auto* t = new ToggleButton(Element(u"Main", key, image), 0, QPoint(x, y), view, id, true);
+        t->SetReloader([key, image] { return Element(u"Main", key, image); });
+        buttons[id] = t;
     };
 
     button(u"Title", u"MinButton", 243, IBS_ONE_COLUMN, 386, 10, Command::Minimize, true)->hide();

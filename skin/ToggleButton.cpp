@@ -7,6 +7,14 @@ ToggleButton::ToggleButton(const QImage& image, uint32_t style, const QPoint& to
     setGeometry(topLeft.x(), topLeft.y(), m_cells.width, m_cells.height);
 }
 
+void ToggleButton::setVisible(bool visible) {
+    if (visible && m_image.isNull() && m_reload)
+        m_image = m_reload();
+    VirtualButton::setVisible(visible);
+    if (!visible && m_reload)
+        m_image = QImage();
+}
+
 void ToggleButton::SetCheck(bool on) {
     if (m_on == on)
         return;
