@@ -142,7 +142,8 @@ bool Playlist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
     return !m_entries.empty();
 }
 
-Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
+Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes, bool checkFiles, int readyAt,
+                                             const std::function<void()>& ready) {
     LoadResult result;
     m_favorites.clear();
     ++m_changes;
@@ -175,13 +176,15 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
         // An entry whose file is not there now (a card taken out, a file moved away for a
         // while), or that can't be played here (WMA without its decoder), stays in the list;
         // playing steps over it.
-        entry.missing = Unplayable(entry);
+        entry.missing = checkFiles && Unplayable(entry);
         listed.insert(std::move(lower));
         if (entry.title.empty())
             entry.title = entry.name;
         if (entry.favorite == 1 && favorites.insert(entry.path).second)
             m_favorites.push_back(entry.path);
         m_entries.push_back(std::move(entry));
+        if (ready && Count() == readyAt)
+            ready();
     }
     if (archive.Remaining() != 0)
         result.damaged = true;
@@ -251,6 +254,8 @@ bool Playlist::SavePlayedList(const std::u16string& path) const {
 }
 
 std::optional<Playlist::ListFiles> Playlist::ChangedLists() {
+    if (m_restoring)
+        return std::nullopt; // the list is whole again once the restore ends
     const uint64_t changes = m_changes;
     const bool shuffle = On(m_profile, kShuffle);
     if (changes == m_lastChanges && shuffle == m_lastShuffle && m_current.path == m_lastCurrentPath)
@@ -331,6 +336,11 @@ bool Playlist::Missing(int index) {
     return entry.missing;
 }
 
+void Playlist::MarkMissing() {
+    for (FileInfo& entry : m_entries)
+        entry.missing = Unplayable(entry);
+}
+
 bool Playlist::Unplayable(const FileInfo& entry) const {
     const std::u16string ext = EntryTags::Lower(entry.ext);
     return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) || !IsPlayable(entry.path);
@@ -350,23 +360,17 @@ std::u16string Playlist::DamagedListPath() {
 
 void Playlist::PlaylistRestore() {
     m_host.BeginWait();
-    const std::u16string listPath = DefaultListPath();
-    std::string bytes;
-    m_savedListFound = IsFile(listPath);
-    if (m_savedListFound && ReadWholeFile(listPath, bytes)) {
-        const LoadResult result = LoadListBytes(bytes);
-        // The files stay on disk while the program runs and are written again when the list
-        // changes; a file that gave no entry stays as it is. A damaged list is kept aside
-        // before anything replaces it.
-        m_listOnDisk = {!m_entries.empty(), Hash(bytes)};
-        if (result.damaged) {
-            const bool kept = WriteWholeFile(DamagedListPath(), bytes);
-            Notify(kept ? DamagedText(DamagedListPath(), true) : DamagedText(listPath, false));
-        }
-        if (result.leftOut > 0)
-            Notify(LeftOutText(result.leftOut));
-    }
-    if (!m_entries.empty()) {
+    m_restoring = true;
+    const bool resume = On(m_profile, kResume) || m_restarted;
+    const std::u16string resumePath =
+        resume ? m_profile.GetProfileString(kSettings, kCurPlayFilePath.name, u"") : u"";
+    const int32_t savedIndex =
+        resume ? m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex) : 0;
+
+    // Opens (and plays) the saved track, or the first entry.
+    bool started = false;
+    const auto startTrack = [&] {
+        started = true;
         const bool shuffle = On(m_profile, kShuffle);
         std::string played;
         if (shuffle && ReadWholeFile(PlayedListPath(), played)) {
@@ -374,11 +378,9 @@ void Playlist::PlaylistRestore() {
             m_playedOnDisk = {true, Hash(played)};
         }
 
-        if (On(m_profile, kResume) || m_restarted) {
-            const std::u16string resumePath =
-                m_profile.GetProfileString(kSettings, kCurPlayFilePath.name, u"");
+        if (resume) {
             m_curPlayPos = m_profile.GetProfileInt(kSettings, kCurPlayPos.name, m_curPlayPos);
-            m_curIndex = m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex);
+            m_curIndex = savedIndex;
             m_resumePath = resumePath;
             m_resumeIndex = m_curIndex;
             if (const FileInfo* entry = EntryAt(m_curIndex)) {
@@ -396,7 +398,10 @@ void Playlist::PlaylistRestore() {
         if (Count() > 1)
             m_listMode = true;
         if (entry) {
-            m_current = *entry;
+            // Of the files, only the track's is looked at before it plays.
+            FileInfo& track = m_entries[static_cast<size_t>(m_curIndex)];
+            track.missing = Unplayable(track);
+            m_current = track;
             m_host.ShowTitle(m_current.name);
             if (m_host.OpenCurrent()) {
                 if (m_curPlayPos != 0)
@@ -407,8 +412,35 @@ void Playlist::PlaylistRestore() {
                     m_host.Play();
             }
         }
+    };
+
+    const std::u16string listPath = DefaultListPath();
+    std::string bytes;
+    m_savedListFound = IsFile(listPath);
+    if (m_savedListFound && ReadWholeFile(listPath, bytes)) {
+        // The track starts as soon as the list holds it (and a second entry, which tells the
+        // track it is one of several), before the rest of a long list is read; the files are
+        // looked at once it plays.
+        const int readyAt = std::max(savedIndex, 1) + 1;
+        const LoadResult result = LoadListBytes(bytes, false, readyAt, startTrack);
+        // The files stay on disk while the program runs and are written again when the list
+        // changes; a file that gave no entry stays as it is. A damaged list is kept aside
+        // before anything replaces it.
+        m_listOnDisk = {!m_entries.empty(), Hash(bytes)};
+        if (result.damaged) {
+            const bool kept = WriteWholeFile(DamagedListPath(), bytes);
+            Notify(kept ? DamagedText(DamagedListPath(), true) : DamagedText(listPath, false));
+        }
+        if (result.leftOut > 0)
+            Notify(LeftOutText(result.leftOut));
+    }
+    if (!m_entries.empty()) {
+        if (!started)
+            startTrack();
+        MarkMissing();
     }
     SetRestartFlags(false, false);
+    m_restoring = false;
     m_host.EndWait();
 }
 
