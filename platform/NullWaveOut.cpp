@@ -29,9 +29,10 @@ void NullWaveOut::CloseSink() {}
 
 void NullWaveOut::Played(const uint8_t*, size_t, uint32_t) {}
 
-// At real rate the clock sleeps until the last of the frames is due and plays them all at once,
-// so the thread wakes once a block; Position() meanwhile follows the clock. When Pause, Reset or
-// Close cuts the wait short, the frames whose time has come are played and the rest wait.
+// At real rate the block goes to the sink as soon as it is the head of the queue, as a device's
+// buffer takes it at once, and the clock sleeps until its last frame is due: the thread wakes
+// once a block, and Position() meanwhile follows the clock. When Pause, Reset or Close cuts the
+// wait short, the frames whose time has come are played and the rest wait (already in the sink).
 void NullWaveOut::PlayFrames(std::unique_lock<std::mutex>& lock, const uint8_t* data,
                              size_t frames) {
     if (m_fast) {
@@ -40,6 +41,11 @@ void NullWaveOut::PlayFrames(std::unique_lock<std::mutex>& lock, const uint8_t* 
         return;
     }
     const Format& format = OpenFormat();
+    if (frames > m_sinkAhead) {
+        const size_t offset = m_sinkAhead * static_cast<size_t>(FrameBytes(format));
+        Played(data + offset, frames - m_sinkAhead, CurrentVolume());
+        m_sinkAhead = frames;
+    }
     if (!m_running) {
         m_running = true;
         m_start = std::chrono::steady_clock::now();
@@ -54,7 +60,7 @@ void NullWaveOut::PlayFrames(std::unique_lock<std::mutex>& lock, const uint8_t* 
     if (count == 0)
         return;
     m_runFrames += count;
-    Played(data, count, CurrentVolume());
+    m_sinkAhead -= count;
     Consumed(count);
 }
 
@@ -94,4 +100,5 @@ void NullWaveOut::Stopped() {
 
 void NullWaveOut::DropSink() {
     m_running = false;
+    m_sinkAhead = 0;
 }

@@ -10,7 +10,8 @@
 
 // A wave-out device without sound: a clock consumes the queued blocks at the format's real rate,
 // handing each block back when its last frame is played; the position follows the clock. Pause
-// stops the clock. Sinks that keep what is played derive from it (WavFileWaveOut).
+// stops the clock. Sinks that keep what is played derive from it (WavFileWaveOut): they are
+// handed each block whole when it starts playing, as a real device's buffer takes it at once.
 class NullWaveOut : public QueuedWaveOut {
 public:
     NullWaveOut();
@@ -22,8 +23,8 @@ protected:
 
     int OpenSink(const Format& format) override;
     void CloseSink() override;
-    // `frames` sample frames just played, before the volume is applied. Called with the device's
-    // lock held.
+    // `frames` sample frames that start playing now (at real rate, a whole block ahead of the
+    // clock), before the volume is applied. Called with the device's lock held.
     virtual void Played(const uint8_t* data, size_t frames, uint32_t volume);
 
 private:
@@ -44,4 +45,6 @@ private:
     // Frames of the wait in progress, and when a pause stopped the clock during it.
     size_t m_waitFrames = 0;
     std::optional<std::chrono::steady_clock::time_point> m_pausedAt;
+    // Frames of the head block, from its next one to be played, already handed to Played.
+    size_t m_sinkAhead = 0;
 };

@@ -360,7 +360,8 @@ bool Playlist::PlaylistLoad(const std::u16string& path, bool reportErrors) {
     return !m_entries.empty();
 }
 
-Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
+Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes, bool checkFiles, int readyAt,
+                                             const std::function<void()>& ready) {
     LoadResult result;
     ClearFavorites();
     ++m_changes;
@@ -399,13 +400,15 @@ Playlist::LoadResult Playlist::LoadListBytes(const std::string& bytes) {
         // An entry whose file is not there now (a card taken out, a file moved away for a
         // while), or that can't be played here (WMA without its decoder), stays in the list;
         // playing steps over it.
-        entry.missing = Unplayable(entry.path, entry.ext);
+        entry.missing = checkFiles && Unplayable(entry.path, entry.ext);
         if (entry.title.empty())
             entry.title = entry.name;
         // No two entries loaded here have the same path: each favourite is listed once.
         m_entries.emplace_back(entry);
         if (entry.favorite == 1)
             m_favorites.Push(entry.path, Count() - 1);
+        if (ready && Count() == readyAt)
+            ready();
     }
     if (archive.Remaining() != 0)
         result.damaged = true;
@@ -480,6 +483,8 @@ bool Playlist::SavePlayedList(const std::u16string& path) const {
 }
 
 std::optional<Playlist::ListFiles> Playlist::ChangedLists() {
+    if (m_restoring)
+        return std::nullopt; // the list is whole again once the restore ends
     const uint64_t changes = m_changes;
     const bool shuffle = On(m_profile, kShuffle);
     if (changes == m_lastChanges && shuffle == m_lastShuffle && m_current.path == m_lastCurrentPath)
@@ -563,6 +568,13 @@ bool Playlist::Missing(int index) {
     return entry.Missing();
 }
 
+void Playlist::MarkMissing() {
+    for (PlaylistEntry& entry : m_entries) {
+        const FileInfo info = entry.Info();
+        entry.SetMissing(Unplayable(info.path, info.ext));
+    }
+}
+
 bool Playlist::Unplayable(std::u16string_view path, std::u16string_view extension) const {
     const std::u16string ext = EntryTags::Lower(extension);
     return (!m_wmaAvailable && (ext == u".wma" || ext == u".asf")) ||
@@ -583,11 +595,60 @@ std::u16string Playlist::DamagedListPath() {
 
 void Playlist::PlaylistRestore() {
     m_host.BeginWait();
+    m_restoring = true;
+    const bool resume = On(m_profile, kResume) || m_restarted;
+    const std::u16string resumePath =
+        resume ? m_profile.GetProfileString(kSettings, kCurPlayFilePath.name, u"") : u"";
+    const int32_t savedIndex =
+        resume ? m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex) : 0;
+
+    // Opens (and plays) the saved track, or the first entry.
+    bool started = false;
+    const auto startTrack = [&] {
+        started = true;
+        if (resume) {
+            m_curPlayPos = m_profile.GetProfileInt(kSettings, kCurPlayPos.name, m_curPlayPos);
+            m_curIndex = savedIndex;
+            m_resumePath = resumePath;
+            m_resumeIndex = m_curIndex;
+            if (const std::optional<FileInfo> entry = EntryAt(m_curIndex)) {
+                m_current = *entry;
+                if (entry->path != resumePath)
+                    m_curPlayPos = m_curIndex = 0;
+            }
+        } else {
+            m_curPlayPos = m_curIndex = 0;
+        }
+
+        if (Count() > 1)
+            m_listMode = true;
+        if (m_curIndex >= 0 && m_curIndex < Count()) {
+            // Of the files, only the track's is looked at before it plays.
+            PlaylistEntry& track = m_entries[static_cast<size_t>(m_curIndex)];
+            m_current = track.Info();
+            track.SetMissing(Unplayable(m_current.path, m_current.ext));
+            m_current.missing = track.Missing();
+            m_host.ShowTitle(m_current.name);
+            if (m_host.OpenCurrent()) {
+                if (m_curPlayPos != 0)
+                    m_host.Seek(m_curPlayPos);
+                const bool play =
+                    m_restarted ? m_playAfterRestart : Settings::Get(m_profile, kPlayOnStart) == 1;
+                if (play)
+                    m_host.Play();
+            }
+        }
+    };
+
     const std::u16string listPath = DefaultListPath();
     m_savedListFound = IsFile(listPath);
     // The file's bytes go once the list is read.
     if (std::string fileBytes; m_savedListFound && ReadWholeFile(listPath, fileBytes)) {
-        const LoadResult result = LoadListBytes(fileBytes);
+        // The track starts as soon as the list holds it (and a second entry, which tells the
+        // track it is one of several), before the rest of a long list is read; the files are
+        // looked at once it plays.
+        const int readyAt = std::max(savedIndex, 1) + 1;
+        const LoadResult result = LoadListBytes(fileBytes, false, readyAt, startTrack);
         // The files stay on disk while the program runs and are written again when the list
         // changes; a file that gave no entry stays as it is. A damaged list is kept aside
         // before anything replaces it.
@@ -600,48 +661,23 @@ void Playlist::PlaylistRestore() {
             Notify(LeftOutText(result.leftOut));
     }
     if (!m_entries.empty()) {
-        const bool shuffle = On(m_profile, kShuffle);
-        std::string played;
-        if (shuffle && ReadWholeFile(PlayedListPath(), played)) {
-            LoadPlayedBytes(played);
-            m_playedOnDisk = {true, Hash(played)};
-        }
-
-        if (On(m_profile, kResume) || m_restarted) {
-            const std::u16string resumePath =
-                m_profile.GetProfileString(kSettings, kCurPlayFilePath.name, u"");
-            m_curPlayPos = m_profile.GetProfileInt(kSettings, kCurPlayPos.name, m_curPlayPos);
-            m_curIndex = m_profile.GetProfileInt(kSettings, kCurIndex.name, m_curIndex);
-            m_resumePath = resumePath;
-            m_resumeIndex = m_curIndex;
-            if (const std::optional<FileInfo> entry = EntryAt(m_curIndex)) {
-                m_current = *entry;
-                if (entry->path != resumePath)
-                    m_curPlayPos = m_curIndex = 0;
+        if (!started)
+            startTrack();
+        MarkMissing();
+        // The played list names entries of the whole list: it is read once the list is, and the
+        // track goes after what it holds.
+        if (On(m_profile, kShuffle)) {
+            std::string played;
+            if (ReadWholeFile(PlayedListPath(), played)) {
+                LoadPlayedBytes(played);
+                m_playedOnDisk = {true, Hash(played)};
             }
-        } else {
-            m_curPlayPos = m_curIndex = 0;
-        }
-
-        const std::optional<FileInfo> entry = EntryAt(m_curIndex);
-        if (shuffle && entry)
-            AddPlayed(entry->path, m_curIndex);
-        if (Count() > 1)
-            m_listMode = true;
-        if (entry) {
-            m_current = *entry;
-            m_host.ShowTitle(m_current.name);
-            if (m_host.OpenCurrent()) {
-                if (m_curPlayPos != 0)
-                    m_host.Seek(m_curPlayPos);
-                const bool play =
-                    m_restarted ? m_playAfterRestart : Settings::Get(m_profile, kPlayOnStart) == 1;
-                if (play)
-                    m_host.Play();
-            }
+            if (m_curIndex >= 0 && m_curIndex < Count())
+                AddPlayed(PathAt(m_curIndex), m_curIndex);
         }
     }
     SetRestartFlags(false, false);
+    m_restoring = false;
     m_host.EndWait();
 }
 

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -170,7 +171,11 @@ private:
         bool damaged = false; // the records ran past the end, or the count did not match them
         int leftOut = 0;      // entries past the limit
     };
-    LoadResult LoadListBytes(const std::string& bytes);
+    // `checkFiles` false: the entries' "missing" marks wait for MarkMissing. `ready` runs once,
+    // as soon as the list holds `readyAt` entries; the rest is read after it.
+    LoadResult LoadListBytes(const std::string& bytes, bool checkFiles = true, int readyAt = 0,
+                             const std::function<void()>& ready = {});
+    void MarkMissing();
     UiText DamagedText(const std::u16string& path, bool saved) const;
     UiText LeftOutText(int leftOut) const;
     void Notify(UiText text);
@@ -219,5 +224,6 @@ private:
     std::u16string m_resumePath;
     int m_resumeIndex = -1;
     bool m_savedListFound = false;
+    bool m_restoring = false; // the saved list is being read (its track may already play)
     std::vector<UiText> m_notices;
 };

@@ -124,6 +124,7 @@ bool SoundSystem::Init(int rate, int channels) {
         }
     }
     m_fatalError = false;
+    m_outputStarted = false;
     m_cpuUsage = 0.0f;
     m_stop = false;
     m_initialized = true;
@@ -363,7 +364,9 @@ void SoundSystem::MixerLoop() {
     while (!m_stop.load(std::memory_order_acquire)) {
         MixBlock();
         CallUnits();
-        int written = m_out ? WriteOutput() : 0;
+        // Nothing goes to the device before the first stream plays: the first sound is not
+        // queued behind the silence of the start-up.
+        int written = m_out && m_outputStarted ? WriteOutput() : 0;
         if (written < 0)
             break;
         // With sound the mixer keeps its own clock while the device holds enough, so DSP units
@@ -384,6 +387,7 @@ void SoundSystem::MixBlock() {
         RuntimeStream* stream = channel->Stream();
         if (!stream)
             continue;
+        m_outputStarted = true;
         int64_t before = stream->Position();
         bool playing = channel->Mix(m_mix.data(), kBlockFrames, m_masterVolume);
         if (channel->fatalError)

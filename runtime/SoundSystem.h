@@ -153,7 +153,8 @@ private:
     int m_mixBlocks = 2;
     // Output: blocks of kOutputFrames 16-bit stereo frames, filled and queued in turn.
     std::unique_ptr<WaveOut> m_out;
-    int m_filled = 0; // frames in the block being filled
+    bool m_outputStarted = false; // a stream has played since Init (the mixer thread's)
+    int m_filled = 0;             // frames in the block being filled
     std::vector<WaveHeader> m_blocks;
     std::vector<int16_t> m_blockData;
     int m_nextBlock = 0;

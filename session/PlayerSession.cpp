@@ -890,7 +890,12 @@ void PlayerSession::OpenPathLater(const std::u16string& path) {
 
 void PlayerSession::RestorePlaylist() {
     WaitForListWrite();
-    m_playlist->PlaylistRestore();
+    {
+        // The saved track may play before the rest of the list is read: the monitor's thread
+        // waits for the whole list.
+        std::lock_guard lock(m_controller->TrackLock());
+        m_playlist->PlaylistRestore();
+    }
     // The demo never takes the place of a saved list, even one that could not be read.
     if (m_playlist->Count() == 0 && m_playlist->Current().path.empty() &&
         !m_playlist->SavedListFound())

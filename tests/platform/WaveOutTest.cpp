@@ -295,6 +295,29 @@ TEST(WavFileWaveOut, RecordsWhatIsPlayedAfterTheVolume) {
     EXPECT_EQ(folder.Read("out.wav").substr(44), std::string(4, '\x80'));
 }
 
+TEST(WavFileWaveOut, AtRealRateABlockGoesToTheFileWholeAndComesBackWhenPlayed) {
+    TempFolder folder;
+    const std::string path = folder.File("out.wav");
+    Returned returned;
+    Block block(Samples16(std::vector<int16_t>(100000, 1000))); // ten seconds
+    WavFileWaveOut device(path, false);
+    ASSERT_EQ(device.Open(kMono16, returned.Callback()), WaveOut::kOk);
+    ASSERT_EQ(device.Write(&block.header), WaveOut::kOk);
+    for (int i = 0; i < 500 && folder.Read("out.wav").size() < 44u + 200000u; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(folder.Read("out.wav").size(), 44u + 200000u);
+    EXPECT_TRUE(returned.Blocks().empty());
+    EXPECT_LT(device.Position(), 100000u);
+
+    // Paused and restarted, the frames already in the file are not written again.
+    ASSERT_EQ(device.Pause(), WaveOut::kOk);
+    ASSERT_EQ(device.Restart(), WaveOut::kOk);
+    ASSERT_EQ(device.Reset(), WaveOut::kOk);
+    EXPECT_EQ(returned.Blocks().size(), 1u);
+    ASSERT_EQ(device.Close(), WaveOut::kOk);
+    EXPECT_EQ(folder.Read("out.wav").size(), 44u + 200000u);
+}
+
 TEST(WavFileWaveOut, ReopeningAppendsWithTheSameFormatAndStartsOverWithAnother) {
     TempFolder folder;
     const std::string path = folder.File("out.wav");

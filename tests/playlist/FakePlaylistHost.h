@@ -19,6 +19,7 @@ public:
     bool openResult = true;
     bool playing = false;
     std::function<bool(int)> onStep = [](int) { return true; };
+    std::function<void()> onOpen = [] {};
     std::string trashFolder;
 
     std::vector<Message> messages;
@@ -46,6 +47,7 @@ public:
     }
     bool OpenCurrent() override {
         ++opens;
+        onOpen();
         return openResult;
     }
     void Seek(int32_t ms) override { seeks.push_back(ms); }

@@ -223,6 +223,46 @@ TEST_F(PlaylistTest, RestoreResumesOnlyTheSameEntry) {
     EXPECT_EQ(host.plays, 1);
 }
 
+TEST_F(PlaylistTest, RestorePlaysTheSavedTrackBeforeReadingTheRestOfTheList) {
+    const FileInfo gone = FileEntry("gone.ogg");
+    const std::vector<FileInfo> entries{FileEntry("a.ogg"), gone, FileEntry("c.ogg"),
+                                        FileEntry("d.ogg"), FileEntry("e.ogg")};
+    WriteList("playlist.wpl", entries);
+    std::filesystem::remove(std::filesystem::path(gone.path));
+    Settings::Set(profile, kCurPlayFilePath, entries[2].path);
+    SetNumber(kCurIndex, 2);
+    SetNumber(kCurPlayPos, 7000);
+    int countAtOpen = -1;
+    bool restoredAtOpen = false;
+    host.onOpen = [&] {
+        countAtOpen = list.Count();
+        restoredAtOpen = list.ChangedLists().has_value();
+    };
+    list.PlaylistRestore();
+    EXPECT_EQ(countAtOpen, 3) << "the track opens once the list holds it";
+    EXPECT_FALSE(restoredAtOpen) << "a list read in part is never written";
+    EXPECT_EQ(list.Count(), 5);
+    EXPECT_EQ(list.CurIndex(), 2);
+    EXPECT_EQ(list.Current().path, entries[2].path);
+    EXPECT_TRUE(list.ListMode());
+    EXPECT_EQ(host.seeks, std::vector<int32_t>{7000});
+    EXPECT_EQ(host.plays, 1);
+    // The files are looked at once the track plays: the marks are those of a whole read.
+    EXPECT_TRUE(list.Missing(1));
+    EXPECT_FALSE(list.Missing(0));
+    EXPECT_FALSE(list.Missing(4));
+
+    // The first entry of a list of one opens after the whole list is read.
+    Playlist single(profile, host);
+    WriteList("playlist.wpl", {entries[0]});
+    SetNumber(kCurIndex, 0);
+    host.onOpen = [&] { countAtOpen = single.Count(); };
+    single.PlaylistRestore();
+    EXPECT_EQ(countAtOpen, 1);
+    EXPECT_EQ(single.Current().path, entries[0].path);
+    EXPECT_FALSE(single.ListMode());
+}
+
 TEST_F(PlaylistTest, RestoreWithIndexPastTheEndOpensNothing) {
     WriteList("playlist.wpl", {StreamEntry(u"http://a/1")});
     SetNumber(kCurIndex, 5);

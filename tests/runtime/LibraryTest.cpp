@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -174,11 +175,14 @@ TEST_F(Library, PlaysToTheEndAndKeepsTheTimeAtTheLength) {
     EXPECT_FALSE(FSOUND_GetCurrentLevels(channel, &left, &right));
     EXPECT_EQ(left, 0.0f);
 
-    // What the mixer played is the decoded file.
-    FSOUND_Close();
+    // What the mixer played is the decoded file (the output starts with it: its last block is
+    // let out before the close).
     WavFile played, reference;
-    ASSERT_TRUE(played.Read(m_folder.File("out.wav")));
     ASSERT_TRUE(reference.Read(Fixture("vorbis-44100.ref.wav")));
+    ASSERT_TRUE(WaitFor(
+        [&] { return m_folder.Read("out.wav").size() >= 44 + reference.samples.size() * 2; }));
+    FSOUND_Close();
+    ASSERT_TRUE(played.Read(m_folder.File("out.wav")));
     ASSERT_GE(played.Frames(), reference.Frames());
     auto firstSound = [](const WavFile& wav) {
         size_t i = 0;
@@ -217,6 +221,29 @@ TEST_F(Library, TheTimeIsWhatWasHeardNotWhatWasMixed) {
     // A seek shows its target at once, even with the old sound still queued.
     ASSERT_TRUE(FSOUND_Stream_SetTime(stream, 2000));
     EXPECT_EQ(FSOUND_Stream_GetTime(stream), 2000);
+}
+
+TEST_F(Library, TheOutputStartsWithTheFirstStreamNotWithSilence) {
+    ScopedAudio audio("wav:" + m_folder.File("first.wav"));
+    Start(FSOUND_OUTPUT_WAVEOUT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150)); // the mixer runs meanwhile
+    EXPECT_EQ(m_folder.Read("first.wav").size(), 44u) << "nothing before a stream plays";
+
+    std::string tone = ToneFile(m_folder, "tone.wav", 3.0, 440.0);
+    FSOUND_STREAM* stream = FSOUND_Stream_Open(tone.c_str(), 0x80151, 0, 0);
+    ASSERT_NE(stream, nullptr);
+    ASSERT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+    std::string written;
+    for (int i = 0; i < 500 && written.size() < 44 + 4096; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        written = m_folder.Read("first.wav");
+    }
+    ASSERT_GE(written.size(), 44u + 4096u);
+    // The first frames written are the tone's.
+    std::vector<int16_t> first(1024 * 2);
+    std::memcpy(first.data(), written.data() + 44, first.size() * 2);
+    EXPECT_TRUE(
+        std::any_of(first.begin(), first.end(), [](int16_t sample) { return sample != 0; }));
 }
 
 TEST_F(Library, OpenFailuresSetTheErrorCode) {
