@@ -129,6 +129,7 @@ void SingleInstance::Release() {
         m_listener.reset();
         close(m_serverFd);
         m_serverFd = -1;
+        unlink(QFile::encodeName(m_serverPath).constData());
     }
     if (m_lock && m_lock->isLocked())
         m_lock->unlock();

@@ -6,6 +6,7 @@
 #include "settings/SettingNames.h"
 #include "tests/TempFolder.h"
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -132,7 +133,10 @@ TEST_F(SingleInstanceTest, LockComesFreeWhenTheFirstEnds) {
     {
         SingleInstance first("/opt/sonvale/bin/sonvale");
         ASSERT_TRUE(first.Acquire());
+        EXPECT_TRUE(QFile::exists(first.ServerPath()));
     }
+    // Its socket file goes with it.
+    EXPECT_FALSE(QFile::exists(SingleInstance("/opt/sonvale/bin/sonvale").ServerPath()));
     SingleInstance next("/opt/sonvale/bin/sonvale");
     EXPECT_TRUE(next.Acquire());
 }
