@@ -2,7 +2,7 @@
 # Start-up and memory: the player (sonvale) under Xvfb opening a 128 kbit/s MP3, and starting
 # with a saved 9,999-entry playlist (of distinct paths: hard links of that MP3): time from the
 # start of the process to its first sound (the first sample not 0 that the `wav:` output writes:
-# the output writes silence before the track plays), resident memory after a few seconds of playing, and CPU
+# a track's first samples may be silent), resident memory after a few seconds of playing, and CPU
 # while playing. Then the same (first sound through PulseAudio's null sink, when pactl finds a
 # server) for any of Audacious, Qmmp and DeaDBeeF installed here, side by side in one run.
 # Usage: bench/startup-memory.sh [BUILD_DIR]   (RUNS=N starts each case N times; default 5)
@@ -53,7 +53,7 @@ wav, command = sys.argv[1], sys.argv[2:]
 start = time.monotonic()
 process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 ms = -1
-seen = 44  # the output writes silence until the track plays: the first sample not 0 counts
+seen = 44  # a track may start with silence: the first sample not 0 counts
 while time.monotonic() - start < 20 and ms < 0:
     try:
         with open(wav, "rb") as f:

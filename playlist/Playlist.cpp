@@ -594,7 +594,6 @@ std::u16string Playlist::DamagedListPath() {
 }
 
 void Playlist::PlaylistRestore() {
-    m_host.BeginWait();
     m_restoring = true;
     const bool resume = On(m_profile, kResume) || m_restarted;
     const std::u16string resumePath =
@@ -604,6 +603,7 @@ void Playlist::PlaylistRestore() {
 
     // Opens (and plays) the saved track, or the first entry.
     bool started = false;
+    bool waiting = false;
     const auto startTrack = [&] {
         started = true;
         if (resume) {
@@ -647,8 +647,14 @@ void Playlist::PlaylistRestore() {
         // The track starts as soon as the list holds it (and a second entry, which tells the
         // track it is one of several), before the rest of a long list is read; the files are
         // looked at once it plays.
+        // The wait (its cursor, the window's first paint) comes after the track started, for
+        // the rest of the read.
         const int readyAt = std::max(savedIndex, 1) + 1;
-        const LoadResult result = LoadListBytes(fileBytes, false, readyAt, startTrack);
+        const LoadResult result = LoadListBytes(fileBytes, false, readyAt, [&] {
+            startTrack();
+            m_host.BeginWait();
+            waiting = true;
+        });
         // The files stay on disk while the program runs and are written again when the list
         // changes; a file that gave no entry stays as it is. A damaged list is kept aside
         // before anything replaces it.
@@ -678,7 +684,8 @@ void Playlist::PlaylistRestore() {
     }
     SetRestartFlags(false, false);
     m_restoring = false;
-    m_host.EndWait();
+    if (waiting)
+        m_host.EndWait();
 }
 
 void Playlist::PlaylistStore(int32_t positionMs) {
