@@ -8,7 +8,7 @@
 #include "platform/TextCodec.h"
 #include "playlist/Archive.h"
 #include "playlist/Playlist.h"
-#include "playlist/PlaylistHost.h"
+#include "playlist/QuietPlaylistHost.h"
 #include "settings/SettingNames.h"
 
 #include <malloc.h>
@@ -20,22 +20,6 @@
 #include <vector>
 
 namespace {
-
-class QuietHost : public PlaylistHost {
-public:
-    bool MessageBox(const UiText&, const UiText&, Box) override { return false; }
-    void ShowTitle(const std::u16string&) override {}
-    void ShowTrackNumber(int) override {}
-    void BeginWait() override {}
-    void EndWait() override {}
-    bool MoveToTrash(const std::u16string&) override { return false; }
-    bool OpenCurrent() override { return false; }
-    void Seek(int32_t) override {}
-    void Play() override {}
-    bool IsPlaying() override { return false; }
-    void Stop() override {}
-    bool StepTrack(int) override { return false; }
-};
 
 // Bytes in use: small blocks, and the large ones malloc maps on their own.
 size_t HeapInUse() {
@@ -65,7 +49,7 @@ int main(int argc, char** argv) {
 
     Registry registry((folder / "playlist-memory.db").string());
     Profile profile(registry, setting::kRegistryKeyWord, setting::kProfileName);
-    QuietHost host;
+    QuietPlaylistHost host;
     const size_t before = HeapInUse();
     {
         Playlist list(profile, host);

@@ -4,7 +4,7 @@
 #include "platform/Registry.h"
 #include "platform/TextCodec.h"
 #include "playlist/Playlist.h"
-#include "playlist/PlaylistHost.h"
+#include "playlist/QuietPlaylistHost.h"
 #include "settings/SettingNames.h"
 
 #include <cstddef>
@@ -16,22 +16,6 @@
 #include <string>
 
 namespace {
-
-class QuietHost : public PlaylistHost {
-public:
-    bool MessageBox(const UiText&, const UiText&, Box) override { return false; }
-    void ShowTitle(const std::u16string&) override {}
-    void ShowTrackNumber(int) override {}
-    void BeginWait() override {}
-    void EndWait() override {}
-    bool MoveToTrash(const std::u16string&) override { return false; }
-    bool OpenCurrent() override { return false; }
-    void Seek(int32_t) override {}
-    void Play() override {}
-    bool IsPlaying() override { return false; }
-    void Stop() override {}
-    bool StepTrack(int) override { return false; }
-};
 
 std::string MakeFolder() {
     std::string pattern = "/dev/shm/sonvale-playlist-fuzz-XXXXXX";
@@ -67,7 +51,7 @@ std::string ReadAll(const std::string& path) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Registry registry(Folder() + "/registry.db");
     static Profile profile(registry, setting::kRegistryKeyWord, setting::kProfileName);
-    static QuietHost host;
+    static QuietPlaylistHost host;
 
     const std::string input = Folder() + "/input.wpl";
     const std::string first = Folder() + "/first.wpl";

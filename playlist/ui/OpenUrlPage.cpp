@@ -1,6 +1,6 @@
 #include "playlist/ui/OpenUrlPage.h"
 
-#include "playlist/PlaylistHost.h"
+#include "playlist/QuietPlaylistHost.h"
 #include "settings/SettingNames.h"
 #include "settings/Settings.h"
 #include "ui/FileFilter.h"
@@ -27,7 +27,7 @@ using namespace setting;
 namespace {
 
 // The station list needs only message boxes from its host: the page shows them.
-class PageHost : public PlaylistHost {
+class PageHost : public QuietPlaylistHost {
 public:
     explicit PageHost(QWidget* page) : m_page(page) {}
 
@@ -40,17 +40,6 @@ public:
                                      QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::No) == QMessageBox::Yes;
     }
-    void ShowTitle(const std::u16string&) override {}
-    void ShowTrackNumber(int) override {}
-    void BeginWait() override {}
-    void EndWait() override {}
-    bool MoveToTrash(const std::u16string&) override { return false; }
-    bool OpenCurrent() override { return false; }
-    void Seek(int32_t) override {}
-    void Play() override {}
-    bool IsPlaying() override { return false; }
-    void Stop() override {}
-    bool StepTrack(int) override { return false; }
 
 private:
     QPointer<QWidget> m_page;
