@@ -560,19 +560,14 @@ bool Playlist::Missing(int index) {
     if (index < 0 || index >= Count())
         return false;
     PlaylistEntry& entry = m_entries[static_cast<size_t>(index)];
-    if (entry.Missing()) {
-        const FileInfo info = entry.Info();
-        if (!Unplayable(info.path, info.ext))
-            entry.SetMissing(false);
-    }
+    if (entry.Missing() && !Unplayable(entry.Path(), entry.Extension()))
+        entry.SetMissing(false);
     return entry.Missing();
 }
 
 void Playlist::MarkMissing() {
-    for (PlaylistEntry& entry : m_entries) {
-        const FileInfo info = entry.Info();
-        entry.SetMissing(Unplayable(info.path, info.ext));
-    }
+    for (PlaylistEntry& entry : m_entries)
+        entry.SetMissing(Unplayable(entry.Path(), entry.Extension()));
 }
 
 bool Playlist::Unplayable(std::u16string_view path, std::u16string_view extension) const {

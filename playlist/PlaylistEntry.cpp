@@ -120,6 +120,10 @@ size_t PlaylistEntry::BlockBytes() const {
     return BlockUnits() * sizeof(char16_t);
 }
 
+std::u16string PlaylistEntry::Extension() const {
+    return m_derived & kExtOfPath ? EntryTags::Extension(Path()) : std::u16string(Text(kExt));
+}
+
 FileInfo PlaylistEntry::Info() const {
     FileInfo info;
     info.path = Text(kPath);
@@ -131,7 +135,7 @@ FileInfo PlaylistEntry::Info() const {
         info.name = info.path;
     else
         info.name = Text(kName);
-    info.ext = m_derived & kExtOfPath ? EntryTags::Extension(info.path) : Text(kExt);
+    info.ext = Extension();
     info.playTime = Text(kPlayTime);
     info.title = m_derived & kTitleIsName ? info.name : Text(kTitle);
     info.artist = Text(kArtist);

@@ -23,6 +23,8 @@ public:
 
     FileInfo Info() const;
     std::u16string_view Path() const { return Text(kPath); }
+    // The extension with its dot, as the entry holds it (Info().ext without the rest).
+    std::u16string Extension() const;
     int32_t Favorite() const { return m_favorite; }
     void SetFavorite(int32_t favorite) { m_favorite = favorite; }
     bool Missing() const { return m_missing; }
