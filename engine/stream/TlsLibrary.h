@@ -46,11 +46,3 @@ struct TlsFunctions {
 // The module's one export: extern "C" const void* sonvale_tls_functions(), the TlsFunctions.
 inline constexpr const char* kTlsModuleEntry = "sonvale_tls_functions";
 inline constexpr const char* kTlsModuleFile = "libsonvale-tls.so";
-
-namespace TlsLibrary {
-
-// Loads the module on the first call (later calls give the same answer). Null when the module
-// is missing or was built for another major version of OpenSSL.
-const TlsFunctions* Load();
-
-} // namespace TlsLibrary

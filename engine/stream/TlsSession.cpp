@@ -1,10 +1,18 @@
 #include "engine/stream/TlsSession.h"
 
 #include "engine/stream/TlsLibrary.h"
+#include "platform/PrivateModule.h"
 
 #include <arpa/inet.h>
 
 namespace {
+
+// libssl's functions from the module, when it was built for this major version of OpenSSL
+// (functions and structures stay compatible within one).
+const TlsFunctions* LoadTls() {
+    const auto* tls = PrivateModule::LoadTable<TlsFunctions>(kTlsModuleFile, kTlsModuleEntry);
+    return tls && tls->opensslVersion >> 28 == OPENSSL_VERSION_NUMBER >> 28 ? tls : nullptr;
+}
 
 bool IsAddress(const std::string& host) {
     unsigned char bytes[16];
@@ -31,7 +39,7 @@ TlsSession::~TlsSession() {
 
 bool TlsSession::Begin(int fd, const std::string& host) {
     End();
-    m_tls = TlsLibrary::Load();
+    m_tls = LoadTls();
     if (!m_tls) {
         m_error = std::string("TLS: cannot load ") + kTlsModuleFile;
         return false;
