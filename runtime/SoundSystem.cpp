@@ -127,6 +127,7 @@ bool SoundSystem::Init(int rate, int channels) {
     m_outputStarted = false;
     m_cpuUsage = 0.0f;
     m_stop = false;
+    m_streamStarted = false;
     m_initialized = true;
     m_thread = std::thread([this] { MixerLoop(); });
     return true;
@@ -135,8 +136,12 @@ bool SoundSystem::Init(int rate, int channels) {
 void SoundSystem::Close() {
     if (!m_initialized)
         return;
-    m_stop = true;
+    {
+        std::lock_guard<std::mutex> lock(m_outLock);
+        m_stop = true;
+    }
     m_blockFree.notify_all();
+    m_idleWake.notify_all();
     if (m_thread.joinable())
         m_thread.join();
     if (m_out) {
@@ -267,6 +272,10 @@ int SoundSystem::PlayStream(int number, RuntimeStream* stream) {
     channel.Start(stream);
     stream->channel = number;
     stream->MarkStart();
+    // The idle mixer mixes at once instead of at its next tick.
+    m_streamStarted = true;
+    { std::lock_guard<std::mutex> lock(m_outLock); }
+    m_idleWake.notify_one();
     return number;
 }
 
@@ -483,7 +492,15 @@ void SoundSystem::Pace(std::chrono::steady_clock::time_point& next) {
     auto now = steady_clock::now();
     if (now - next > seconds(1))
         next = now; // fell far behind (a stopped process, a slow machine): start afresh
-    std::this_thread::sleep_until(next);
+    if (m_outputStarted) {
+        std::this_thread::sleep_until(next);
+        return;
+    }
+    // Before the first sound the mixer only ticks; a stream that starts wakes it.
+    std::unique_lock<std::mutex> lock(m_outLock);
+    if (m_idleWake.wait_until(lock, next,
+                              [&] { return m_stop.load() || m_streamStarted.exchange(false); }))
+        next = steady_clock::now();
 }
 
 void SoundSystem::MeasureCpu(int64_t& lastCpuNs, std::chrono::steady_clock::time_point& lastWall) {

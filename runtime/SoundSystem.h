@@ -160,6 +160,8 @@ private:
     int m_nextBlock = 0;
     std::mutex m_outLock;
     std::condition_variable m_blockFree;
+    std::condition_variable m_idleWake; // a stream started while nothing has played
+    std::atomic<bool> m_streamStarted{false};
     std::atomic<bool> m_waiting{false};
     std::atomic<int> m_queuedBlocks{0};     // written and not yet handed back
     std::atomic<int64_t> m_playedFrames{0}; // handed back by the device since Init
