@@ -7,7 +7,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/mman.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,21 +15,40 @@ namespace {
 
 constexpr char kEntryName[] = "GetDecoderPlugin";
 
-// Whether the file's bytes hold the entry point's name (as its dynamic symbol table would). A
-// library without it is no plug-in, and it is not loaded: loading links in all it needs.
+// Whether the library's dynamic symbol names hold the entry point's. A library without it is no
+// plug-in, and it is not loaded: loading links in all it needs. Only the section headers and the
+// names are read, not the whole file.
 bool MayBePlugin(const std::string& file) {
+    constexpr size_t kMaxNamesBytes = 16 * 1024 * 1024;
     const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    const auto readAt = [fd](void* to, size_t size, off_t offset) {
+        return pread(fd, to, size, offset) == static_cast<ssize_t>(size);
+    };
     struct stat info {};
+    ElfW(Ehdr) header{};
+    std::vector<ElfW(Shdr)> sections;
     bool found = false;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        const size_t size = static_cast<size_t>(info.st_size);
-        void* bytes = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (bytes != MAP_FAILED) {
-            found = memmem(bytes, size, kEntryName, sizeof kEntryName) != nullptr;
-            munmap(bytes, size);
-        }
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readAt(&header, sizeof header, 0) &&
+        std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&
+        header.e_ident[EI_CLASS] == (sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32) &&
+        header.e_shentsize == sizeof(ElfW(Shdr))) {
+        sections.resize(header.e_shnum);
+        if (!readAt(sections.data(), sections.size() * sizeof(ElfW(Shdr)),
+                    static_cast<off_t>(header.e_shoff)))
+            sections.clear();
+    }
+    for (const ElfW(Shdr) & symbols : sections) {
+        if (symbols.sh_type != SHT_DYNSYM || symbols.sh_link >= sections.size())
+            continue;
+        const ElfW(Shdr)& names = sections[symbols.sh_link];
+        if (names.sh_size > kMaxNamesBytes || names.sh_offset > static_cast<size_t>(info.st_size))
+            break;
+        std::vector<char> bytes(names.sh_size);
+        found = readAt(bytes.data(), bytes.size(), static_cast<off_t>(names.sh_offset)) &&
+                memmem(bytes.data(), bytes.size(), kEntryName, sizeof kEntryName) != nullptr;
+        break;
     }
     close(fd);
     return found;
