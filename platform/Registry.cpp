@@ -52,14 +52,22 @@ std::u16string FoldedPath(std::u16string_view key) {
     return FoldedPath(parts, parts.size());
 }
 
-// One prepared statement, finalized on scope exit.
+// One prepared statement, finalized on scope exit; or one kept for reuse, reset on scope exit.
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql) {
         if (db)
             sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    explicit Statement(sqlite3_stmt* kept) : m_stmt(kept), m_kept(true) {}
+    ~Statement() {
+        if (!m_kept) {
+            sqlite3_finalize(m_stmt);
+        } else if (m_stmt) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -88,6 +96,7 @@ public:
 
 private:
     sqlite3_stmt* m_stmt = nullptr;
+    bool m_kept = false;
 };
 
 RegValue ReadValue(Statement& s, int typeColumn) {
@@ -188,6 +197,8 @@ bool Registry::OpenLocked(const std::string& path) {
 }
 
 void Registry::CloseLocked() {
+    sqlite3_finalize(m_query);
+    m_query = nullptr;
     if (m_db)
         sqlite3_close(m_db);
     m_db = nullptr;
@@ -292,8 +303,12 @@ std::optional<RegValue> Registry::QueryValue(RegHive hive, std::u16string_view k
                                              std::u16string_view name) {
     const std::u16string path = FoldedPath(key);
     std::lock_guard lock(m_mutex);
-    Statement s(m_db, "SELECT type, number, text FROM regvalues WHERE hive = ? AND key = ? AND "
-                      "lname = ?");
+    if (!m_query && m_db)
+        sqlite3_prepare_v3(m_db,
+                           "SELECT type, number, text FROM regvalues WHERE hive = ? AND key = ? "
+                           "AND lname = ?",
+                           -1, SQLITE_PREPARE_PERSISTENT, &m_query, nullptr);
+    Statement s(m_query);
     if (!s.Ok())
         return std::nullopt;
     s.Bind(1, hive).Bind(2, path).Bind(3, TextCodec::FoldCase(name));

@@ -9,6 +9,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The three hives of the handheld's registry.
 enum class RegHive : int { ClassesRoot = 0, CurrentUser = 1, LocalMachine = 2 };
@@ -87,6 +88,7 @@ private:
 
     mutable std::mutex m_mutex;
     sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_query = nullptr; // QueryValue's, prepared once: settings are read often
     bool m_writable = false;
     bool m_reportedWrite = false;
     std::string m_path;
