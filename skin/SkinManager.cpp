@@ -7,9 +7,9 @@
 #include "support/IniFile.h"
 
 #include <QColor>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QResource>
 
 #include <mutex>
 
@@ -43,9 +43,8 @@ std::u16string SkinFolder(const std::u16string& skinPath) {
     return slash == std::u16string::npos ? std::u16string() : skinPath.substr(0, slash + 1);
 }
 
-// Decodes the image the skin document names for section/key; values are written with
-// backslashes and the skin's folder always goes in front, so an absolute path names nothing.
-// The file the skin document names for section/key; empty when it names none.
+// The file the skin document names for section/key; empty when it names none. Values are written
+// with backslashes and the skin's folder always goes in front, so an absolute path names nothing.
 std::string SkinImagePath(const IniFile& document, const std::u16string& skinPath,
                           const std::u16string& section, const std::u16string& key) {
     std::u16string value;
@@ -59,12 +58,6 @@ std::string SkinImagePath(const IniFile& document, const std::u16string& skinPat
     return TextCodec::Utf16ToUtf8(file);
 }
 
-bool LoadFromSkin(const IniFile& document, const std::u16string& skinPath,
-                  const std::u16string& section, const std::u16string& key, Dib& dib) {
-    const std::string file = SkinImagePath(document, skinPath, section, key);
-    return !file.empty() && dib.LoadPngFile(file);
-}
-
 // "NAME@2x.EXT" for "NAME.EXT" (only the file's name gets the mark).
 std::string DoublePath(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -74,39 +67,36 @@ std::string DoublePath(const std::string& path) {
     return path.substr(0, dot) + "@2x" + path.substr(dot);
 }
 
-bool LoadBuiltInFile(const QString& name, Dib& dib) {
-    dib.Clear();
-    QFile file(QStringLiteral(":/skin/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    return dib.DecodePng(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                         static_cast<size_t>(bytes.size()));
+// The bytes of a built-in picture, read in place: resources are mapped with the program.
+QByteArray BuiltInBytes(const QString& name) {
+    return QResource(QStringLiteral(":/skin/") + name).uncompressedData();
 }
 
-// The image takes the decoded pixels over (no copy); they live as long as any copy of it, so a
-// control may keep the picture beyond the life of the element.
-// The picture as a QImage of three bytes a pixel: skins draw opaque, and a quarter less memory
-// for every element counts (the main background alone is a megabyte at four bytes).
-QImage ToImage(Dib& dib) {
-    if (!dib.IsValid())
-        return QImage();
-    const int width = dib.Width();
-    const int height = dib.Height();
-    QImage image(width, height, QImage::Format_RGB888);
-    if (image.isNull())
-        return image;
-    for (int y = 0; y < height; ++y) {
-        const uint32_t* from = dib.Pixels() + static_cast<size_t>(y) * width;
-        uchar* to = image.scanLine(y);
-        for (int x = 0; x < width; ++x, to += 3) {
-            to[0] = static_cast<uchar>(from[x] >> 16);
-            to[1] = static_cast<uchar>(from[x] >> 8);
-            to[2] = static_cast<uchar>(from[x]);
-        }
-    }
-    dib.Clear();
-    return image;
+// Pictures are held at three bytes a pixel: skins draw opaque, and a quarter less memory for
+// every element counts (the main background alone is a megabyte at four bytes). They are decoded
+// straight into place.
+Dib::RgbTarget Into(QImage& image) {
+    return [&image](int width, int height) -> Dib::Rows {
+        image = QImage(width, height, QImage::Format_RGB888);
+        if (image.isNull())
+            return {};
+        return {image.bits(), static_cast<size_t>(image.bytesPerLine())};
+    };
+}
+
+QImage FileImage(const std::string& path) {
+    QImage image;
+    return !path.empty() && Dib::LoadPngFileRgb(path, Into(image)) ? image : QImage();
+}
+
+QImage BuiltInImage(const QString& name) {
+    InitBuiltInSkin();
+    const QByteArray bytes = BuiltInBytes(name);
+    QImage image;
+    return Dib::DecodePngRgb(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                             static_cast<size_t>(bytes.size()), Into(image))
+               ? image
+               : QImage();
 }
 
 // The colours of the built-in skin, from the palette of tools/skin-generator: the LCD line is
@@ -162,36 +152,27 @@ IniFile& SkinManager::SkinDocument() {
 bool SkinManager::LoadImage(const std::u16string& section, const std::u16string& key,
                             int defaultId) {
     Free();
-    bool fromSkin = false;
     const SkinState& state = State();
-    std::string file;
-    Dib dib;
-    if (state.loaded) {
-        file = SkinImagePath(state.document, state.path, section, key);
-        fromSkin = !file.empty() && dib.LoadPngFile(file);
-    }
+    const std::string file =
+        state.loaded ? SkinImagePath(state.document, state.path, section, key) : std::string();
+    QImage image = FileImage(file);
+    const bool fromSkin = !image.isNull();
     if (!fromSkin)
-        LoadBuiltIn(defaultId, dib);
-    m_width = dib.Width();
-    m_height = dib.Height();
-    if (!dib.IsValid())
-        return fromSkin;
-    if (PixelRatio() <= 1) {
-        m_image = ToImage(dib);
+        image = BuiltInImage(QStringLiteral("%1.png").arg(defaultId));
+    m_width = image.width();
+    m_height = image.height();
+    if (image.isNull() || PixelRatio() <= 1) {
+        m_image = image;
         return fromSkin;
     }
     // Only the finer picture is kept: the one of exactly twice the size when there is one, else
     // the 1x image enlarged.
-    Dib fine;
-    if (fromSkin)
-        fine.LoadPngFile(DoublePath(file));
+    const QImage fine = fromSkin ? FileImage(DoublePath(file))
+                                 : BuiltInImage(QStringLiteral("%1@2x.png").arg(defaultId));
+    if (fine.size() == image.size() * 2)
+        m_image = fine;
     else
-        LoadBuiltInFile(QStringLiteral("%1@2x.png").arg(defaultId), fine);
-    if (fine.Width() == 2 * m_width && fine.Height() == 2 * m_height)
-        m_image = ToImage(fine);
-    else
-        m_image = ToImage(dib).scaled(QSize(m_width, m_height) * 2, Qt::IgnoreAspectRatio,
-                                      Qt::SmoothTransformation);
+        m_image = image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     m_image.setDevicePixelRatio(2);
     return fromSkin;
 }
@@ -234,16 +215,17 @@ void SkinManager::Free() {
 
 bool SkinManager::LoadBuiltIn(int id, Dib& dib) {
     InitBuiltInSkin();
-    return LoadBuiltInFile(QStringLiteral("%1.png").arg(id), dib);
+    const QByteArray bytes = BuiltInBytes(QStringLiteral("%1.png").arg(id));
+    return dib.DecodePng(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                         static_cast<size_t>(bytes.size()));
 }
 
 QImage SkinManager::Background(const std::u16string& skinPath) {
     IniFile document;
-    Dib dib;
-    if (skinPath.empty() || !document.Load(skinPath) ||
-        !LoadFromSkin(document, skinPath, u"Main", u"Main", dib))
-        LoadBuiltIn(130, dib);
-    return ToImage(dib);
+    QImage image;
+    if (!skinPath.empty() && document.Load(skinPath))
+        image = FileImage(SkinImagePath(document, skinPath, u"Main", u"Main"));
+    return image.isNull() ? BuiltInImage(QStringLiteral("130.png")) : image;
 }
 
 qreal SkinManager::PixelRatio() {

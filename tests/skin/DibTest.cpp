@@ -83,8 +83,25 @@ uint32_t Crc32(const uint8_t* data, size_t length) {
     return crc ^ 0xFFFFFFFFu;
 }
 
+// Decodes both ways: the 32-bit picture, and three bytes a pixel into rows of the caller's (here
+// with a gap after each row), which must hold the same colours.
 bool Decode(Dib& dib, const std::vector<uint8_t>& bytes) {
-    return dib.DecodePng(bytes.data(), bytes.size());
+    std::vector<uint8_t> rgb;
+    size_t stride = 0;
+    const bool decodedRgb = Dib::DecodePngRgb(bytes.data(), bytes.size(), [&](int w, int h) {
+        stride = static_cast<size_t>(w) * 3 + 5;
+        rgb.assign(stride * static_cast<size_t>(h), 0xEE);
+        return Dib::Rows{rgb.data(), stride};
+    });
+    const bool decoded = dib.DecodePng(bytes.data(), bytes.size());
+    EXPECT_EQ(decodedRgb, decoded);
+    for (int y = 0; decoded && decodedRgb && y < dib.Height(); ++y)
+        for (int x = 0; x < dib.Width(); ++x) {
+            const uint8_t* at = rgb.data() + y * stride + x * 3;
+            EXPECT_EQ(0xFF000000u | at[0] << 16 | at[1] << 8 | at[2], dib.Pixel(x, y))
+                << x << "," << y;
+        }
+    return decoded;
 }
 
 } // namespace
