@@ -8,7 +8,10 @@ include(GNUInstallDirs)
 set(SONVALE_PRIVATE_LIBDIR lib/sonvale)
 set(SONVALE_PROGRAMS sonvale sonvale-cli mantlery sonvale-setup)
 
-set_target_properties(${SONVALE_PROGRAMS} PROPERTIES INSTALL_RPATH "$ORIGIN/../${SONVALE_PRIVATE_LIBDIR}")
+# The build folder has the same layout, so the programs are built with the installed RUNPATH: a
+# RUNPATH padded for rewriting at install would hold empty entries, which name the working folder.
+set_target_properties(${SONVALE_PROGRAMS} PROPERTIES INSTALL_RPATH "$ORIGIN/../${SONVALE_PRIVATE_LIBDIR}"
+    BUILD_WITH_INSTALL_RPATH ON)
 install(TARGETS ${SONVALE_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS fmodce sonvale_setup sonvale-avcodec sonvale-net sonvale-tls sonvale-gst sonvale-sndfile sonvale-fftw LIBRARY DESTINATION ${SONVALE_PRIVATE_LIBDIR} NAMELINK_SKIP)
 # Decoder plug-ins dropped here are loaded at start (none ship with the player).
