@@ -52,16 +52,9 @@ MeterWindow::MeterWindow(Profile& profile, QWidget* view) : QWidget(view), m_pro
     setObjectName(QStringLiteral("Oscilliscope"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     {
-        // The panel and the strip are only copied into the surfaces.
-        SkinManager panel;
-        panel.LoadImage(u"LevelMeter", u"LevelMeterPanel", 150);
         SkinManager strip;
-        strip.LoadImage(u"LevelMeter", u"SmallLevelMeter", 149);
         strip.GetColor(u"LevelMeter", u"OscilliscopeColor", 0xFFFF00); // 0,255,255
         m_scopeColor = strip.QtColor();
-        m_clean = Fitted(panel.GetBitmap(), kSurfaceWidth, kSurfaceHeight);
-        m_surface = m_clean.copy();
-        m_stripImage = Fitted(strip.GetBitmap(), std::min(strip.Width(), 20), kSurfaceHeight);
     }
     SetMixFrames(kDefaultBlockFrames, kDefaultTotalFrames);
     SetUpdateInterval(Settings::Get(profile, NumberSetting{setting::kUpdateInterval.name,
@@ -140,7 +133,9 @@ void MeterWindow::Wipe() {
     m_scope->Clear();
     m_drawDue = false;
     m_drawn.clear();
-    std::memcpy(m_surface.bits(), m_clean.constBits(), static_cast<size_t>(m_clean.sizeInBytes()));
+    if (!m_surface.isNull())
+        std::memcpy(m_surface.bits(), m_clean.constBits(),
+                    static_cast<size_t>(m_clean.sizeInBytes()));
     if (Moving())
         update(QRect(kPanelInset, kPanelInset, kSurfaceWidth, kSurfaceHeight));
 }
@@ -238,9 +233,28 @@ void MeterWindow::DrawScope(const std::vector<ScopeRing::Line>& lines) {
     }
 }
 
+// The surfaces of the moving states are made when one is shown and go on a board.
+void MeterWindow::PrepareSurface(bool moving) {
+    if (!moving) {
+        m_surface = m_clean = m_stripImage = QImage();
+        return;
+    }
+    if (!m_surface.isNull())
+        return;
+    // The panel and the strip are only copied into the surfaces.
+    SkinManager panel;
+    panel.LoadImage(u"LevelMeter", u"LevelMeterPanel", 150);
+    SkinManager strip;
+    strip.LoadImage(u"LevelMeter", u"SmallLevelMeter", 149);
+    m_clean = Fitted(panel.GetBitmap(), kSurfaceWidth, kSurfaceHeight);
+    m_surface = m_clean.copy();
+    m_stripImage = Fitted(strip.GetBitmap(), std::min(strip.Width(), 20), kSurfaceHeight);
+}
+
 void MeterWindow::SetState(int state) {
     if (!m_spectrum && state <= kOscilloscope)
         state = kNormalBoard;
+    PrepareSurface(state <= kOscilloscope);
     if (state != m_state || state <= kOscilloscope) {
         m_state = state;
         if (state < kOscilloscope)

@@ -95,6 +95,7 @@ protected:
 private:
     QFont SlotFont(int slot, QColor& color) const;
     bool Moving() const { return m_state <= kOscilloscope; }
+    void PrepareSurface(bool moving);
     void Wipe();
     void DrawBars();
     void DrawScope(const std::vector<ScopeRing::Line>& lines);
@@ -106,7 +107,7 @@ private:
     SkinManager m_board;
     int m_boardId = 0;
     QColor m_scopeColor;
-    QImage m_surface; // 424 x 94, what the spectrum states show at 4,4
+    QImage m_surface; // 424 x 94, what the spectrum states show at 4,4 (null on a board)
     QImage m_clean;   // the panel picture the surface is wiped from
     QImage m_stripImage;
     SpectrumBars m_bars;
