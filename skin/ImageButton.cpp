@@ -20,7 +20,7 @@ int ColumnsOf(uint32_t grid) {
 
 ImageButton::ImageButton(const QImage& image, uint32_t style, const QPoint& topLeft,
                          QWidget* parent, int id)
-    : VirtualButton(parent, id, style & ~IBS_GRID_MASK), m_image(image.copy()),
+    : VirtualButton(parent, id, style & ~IBS_GRID_MASK), m_image(image),
       m_grid(style & IBS_GRID_MASK), m_columns(ColumnsOf(m_grid)),
       m_cells(ImageCells::Of(m_image, m_columns, 2)) {
     setGeometry(topLeft.x(), topLeft.y(), m_cells.width, m_cells.height);

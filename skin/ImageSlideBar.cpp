@@ -14,7 +14,7 @@
 ImageSlideBar::ImageSlideBar(uint32_t style, const QRect& rect, QWidget* parent, int id,
                              const QImage& track, const QImage& thumb, bool selectionEnabled)
     : QWidget(parent), m_id(id), m_vertical((style & TBS_VERT) != 0),
-      m_tabStop((style & WS_TABSTOP) != 0), m_track(track.copy()), m_thumb(thumb.copy()),
+      m_tabStop((style & WS_TABSTOP) != 0), m_track(track), m_thumb(thumb),
       m_thumbCells(ImageCells::Of(m_thumb, 3, 2)), m_selectionEnabled(selectionEnabled) {
     setWindowTitle(QStringLiteral("ImageSliderCtrl"));
     setFocusPolicy(m_tabStop ? Qt::TabFocus : Qt::NoFocus);

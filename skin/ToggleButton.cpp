@@ -2,7 +2,7 @@
 
 ToggleButton::ToggleButton(const QImage& image, uint32_t style, const QPoint& topLeft,
                            QWidget* parent, int id, bool autoToggle)
-    : VirtualButton(parent, id, style), m_image(image.copy()),
+    : VirtualButton(parent, id, style), m_image(image),
       m_cells(ImageCells::Of(m_image, 4, 2)), m_autoToggle(autoToggle) {
     setGeometry(topLeft.x(), topLeft.y(), m_cells.width, m_cells.height);
 }
