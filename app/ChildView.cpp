@@ -74,6 +74,9 @@ constexpr int kPanelStop = 0;
 constexpr int kPanelPlay = 1;
 constexpr int kPanelPause = 2;
 
+// The main view's background picture.
+constexpr SkinManager::ElementName kBackground{u"Main", u"Main", 130};
+
 // The ticks of the audio clock per LCD scroll step and per level-meter step.
 constexpr int kLcdScrollTicks = 17;
 constexpr int kLevelMeterTicks = 32;
@@ -130,18 +133,23 @@ ChildView::~ChildView() {
 
 bool ChildView::Create() {
     // 1. The session with its audio first (the first sound waits for nothing else), then the
-    // skin and the controls. The session's start-up continuation runs from the event loop, once
-    // the controls exist.
+    // skin and the controls, whose pictures are decoded on another thread meanwhile. The
+    // session's start-up continuation runs from the event loop, once the controls exist.
+    SkinManager::LoadSkin(u"", &m_profile);
+    std::vector<SkinManager::ElementName> pictures = MainViewLayout::Elements();
+    pictures.insert(pictures.begin(), kBackground);
+    SkinManager::Prefetch(pictures);
     if (!m_session.Start(m_startLine)) {
+        SkinManager::EndPrefetch();
         QMessageBox::critical(this, Translated(m_session.FailureTitle()),
                               Translated(m_session.FailureText()));
         return false;
     }
     if (auto* app = SonvaleApp::Instance())
         app->SetUpAppFont();
-    SkinManager::LoadSkin(u"", &m_profile);
-    m_background.LoadImage(u"Main", u"Main", 130);
+    m_background.LoadImage(kBackground.section, kBackground.key, kBackground.id);
     m_layout = std::make_unique<MainViewLayout>(this, m_profile, this, this);
+    SkinManager::EndPrefetch();
     m_layout->panel->SetActive(true);
     m_layout->panel->SetQuality("00", "000");
     m_layout->meter->OnStateChanged([this] {
@@ -1010,7 +1018,7 @@ void ChildView::ApplySkin() {
     m_layout.reset();
 
     SkinManager::LoadSkin(m_skinFile, &m_profile);
-    m_background.LoadImage(u"Main", u"Main", 130);
+    m_background.LoadImage(kBackground.section, kBackground.key, kBackground.id);
     m_layout = std::make_unique<MainViewLayout>(this, m_profile, this, this);
     for (const auto& [id, control] : SkinnedControls(*m_layout)) {
         const auto was = shown.find(id);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "skin/SkinManager.h"
+
 #include <QRect>
 
 #include <map>
+#include <vector>
 
 class DisplayLCD;
 class DisplayPanel;
@@ -25,6 +28,8 @@ public:
     // Buttons start as the table says (previous, play, pause, stop and next disabled; the
     // window buttons hidden); toggles start off.
     MainViewLayout(QWidget* view, Profile& profile, LevelSource* levels, MuteVolume* volume);
+    // The skin elements of the buttons, toggles and sliders, in the order they load.
+    static std::vector<SkinManager::ElementName> Elements();
 
     // "ButtonMode" 1 shows shuffle and repeat; any other value speed and A-B, at the same places.
     void ShowButtonPair(int buttonMode);

@@ -11,7 +11,11 @@
 #include <QPainter>
 #include <QResource>
 
+#include <condition_variable>
 #include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
 
 // The built-in images live in this library; a static library's resources register only when
 // asked to, so every path to them goes through here first.
@@ -99,6 +103,84 @@ QImage BuiltInImage(const QString& name) {
                : QImage();
 }
 
+// One element's picture as LoadImage keeps it, and its size in skin pixels.
+struct Decoded {
+    QImage image;
+    int width = 0;
+    int height = 0;
+    bool fromSkin = false;
+};
+
+// Decodes an element of the process-wide skin for screens of `ratio` device pixels a pixel. It
+// only reads the skin document, so it may run on another thread while no skin loads.
+Decoded DecodeElement(const SkinState& state, const std::u16string& section,
+                      const std::u16string& key, int defaultId, qreal ratio) {
+    const std::string file =
+        state.loaded ? SkinImagePath(state.document, state.path, section, key) : std::string();
+    Decoded decoded;
+    QImage image = FileImage(file);
+    decoded.fromSkin = !image.isNull();
+    if (!decoded.fromSkin)
+        image = BuiltInImage(QStringLiteral("%1.png").arg(defaultId));
+    decoded.width = image.width();
+    decoded.height = image.height();
+    if (image.isNull() || ratio <= 1) {
+        decoded.image = image;
+        return decoded;
+    }
+    // Only the finer picture is kept: the one of exactly twice the size when there is one, else
+    // the 1x image enlarged.
+    const QImage fine = decoded.fromSkin ? FileImage(DoublePath(file))
+                                         : BuiltInImage(QStringLiteral("%1@2x.png").arg(defaultId));
+    if (fine.size() == image.size() * 2)
+        decoded.image = fine;
+    else
+        decoded.image =
+            image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    decoded.image.setDevicePixelRatio(2);
+    return decoded;
+}
+
+// Elements decoded ahead on a thread of their own; LoadImage takes them from here.
+struct Prefetched {
+    std::mutex lock;
+    std::condition_variable ready;
+    struct Item {
+        SkinManager::ElementName name;
+        std::optional<Decoded> decoded; // filled by the thread
+        bool taken = false;
+    };
+    std::vector<Item> items; // fixed while the thread runs
+    std::thread thread;
+
+    ~Prefetched() {
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
+Prefetched& Ahead() {
+    static Prefetched prefetched;
+    return prefetched;
+}
+
+// The prefetched picture of the element, waiting for it while it is being decoded; none when the
+// element was not asked for (or was taken already).
+std::optional<Decoded> TakePrefetched(const std::u16string& section, const std::u16string& key,
+                                      int id) {
+    Prefetched& ahead = Ahead();
+    std::unique_lock lock(ahead.lock);
+    for (Prefetched::Item& item : ahead.items) {
+        if (item.taken || item.name.id != id || section != item.name.section ||
+            key != item.name.key)
+            continue;
+        item.taken = true;
+        ahead.ready.wait(lock, [&] { return item.decoded.has_value(); });
+        return std::move(item.decoded);
+    }
+    return std::nullopt;
+}
+
 // The colours of the built-in skin, from the palette of tools/skin-generator: the LCD line is
 // light text on the dark glass of the display panel.
 struct BuiltInColor {
@@ -121,6 +203,7 @@ SkinManager::SkinManager() {
 SkinManager::~SkinManager() = default;
 
 bool SkinManager::LoadSkin(const std::u16string& path, Profile* profile) {
+    EndPrefetch();
     std::u16string skinPath = path;
     if (skinPath.empty()) {
         if (profile != nullptr) {
@@ -152,29 +235,37 @@ IniFile& SkinManager::SkinDocument() {
 bool SkinManager::LoadImage(const std::u16string& section, const std::u16string& key,
                             int defaultId) {
     Free();
-    const SkinState& state = State();
-    const std::string file =
-        state.loaded ? SkinImagePath(state.document, state.path, section, key) : std::string();
-    QImage image = FileImage(file);
-    const bool fromSkin = !image.isNull();
-    if (!fromSkin)
-        image = BuiltInImage(QStringLiteral("%1.png").arg(defaultId));
-    m_width = image.width();
-    m_height = image.height();
-    if (image.isNull() || PixelRatio() <= 1) {
-        m_image = image;
-        return fromSkin;
-    }
-    // Only the finer picture is kept: the one of exactly twice the size when there is one, else
-    // the 1x image enlarged.
-    const QImage fine = fromSkin ? FileImage(DoublePath(file))
-                                 : BuiltInImage(QStringLiteral("%1@2x.png").arg(defaultId));
-    if (fine.size() == image.size() * 2)
-        m_image = fine;
-    else
-        m_image = image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    m_image.setDevicePixelRatio(2);
-    return fromSkin;
+    std::optional<Decoded> decoded = TakePrefetched(section, key, defaultId);
+    if (!decoded)
+        decoded = DecodeElement(State(), section, key, defaultId, PixelRatio());
+    m_image = std::move(decoded->image);
+    m_width = decoded->width;
+    m_height = decoded->height;
+    return decoded->fromSkin;
+}
+
+void SkinManager::Prefetch(const std::vector<ElementName>& names) {
+    EndPrefetch();
+    Prefetched& ahead = Ahead();
+    for (const ElementName& name : names)
+        ahead.items.push_back({name, std::nullopt, false});
+    const qreal ratio = PixelRatio();
+    ahead.thread = std::thread([&ahead, ratio] {
+        for (Prefetched::Item& item : ahead.items) {
+            Decoded decoded =
+                DecodeElement(State(), item.name.section, item.name.key, item.name.id, ratio);
+            std::lock_guard lock(ahead.lock);
+            item.decoded = std::move(decoded);
+            ahead.ready.notify_all();
+        }
+    });
+}
+
+void SkinManager::EndPrefetch() {
+    Prefetched& ahead = Ahead();
+    if (ahead.thread.joinable())
+        ahead.thread.join();
+    ahead.items.clear();
 }
 
 void SkinManager::GetColor(const std::u16string& section, const std::u16string& key,

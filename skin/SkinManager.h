@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class IniFile;
 class Profile;
@@ -43,6 +44,19 @@ public:
     // Loads the element's image: from the skin when it names one for section/key and that file
     // decodes, else the built-in resource `defaultId`. True only when it came from the skin.
     bool LoadImage(const std::u16string& section, const std::u16string& key, int defaultId);
+
+    // An element of the skin: its section and key, and the built-in picture in their place.
+    struct ElementName {
+        const char16_t* section;
+        const char16_t* key;
+        int id;
+    };
+    // Decodes the elements a window is about to load on a thread of their own, while the window
+    // does other work; each element's first LoadImage takes its picture from there (waiting for
+    // it if need be). EndPrefetch, before the skin changes, drops what was not taken. The skin
+    // must not be loaded again in between.
+    static void Prefetch(const std::vector<ElementName>& names);
+    static void EndPrefetch();
     // The skin's "r,g,b" value for section/key when the skin is loaded and has it, else the
     // default; without a skin, the built-in skin's colour where it has one. Colours are Windows
     // colour values: red in the low byte (0x00BBGGRR).

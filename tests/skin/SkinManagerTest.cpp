@@ -110,6 +110,28 @@ TEST_F(SkinManagerTest, SkinWithOnlyTheBackgroundReplacesNothingElse) {
     ExpectBuiltIn(play, 134);
 }
 
+// Elements decoded ahead come out as loading them would give them: from the skin or built in,
+// once each; an element loaded again, or never asked for, is decoded as usual.
+TEST_F(SkinManagerTest, PrefetchedElementsLoadAsTheSkinGivesThem) {
+    folder.Write("skin/back.png", PngBytes(480, 536, QColor(200, 10, 20)));
+    ASSERT_TRUE(LoadSkinText("[Main]\nMain=back.png\n"));
+    SkinManager::Prefetch({{u"Main", u"Main", 130}, {u"Main", u"PlayButton", 134}});
+
+    SkinManager pause; // not asked for
+    EXPECT_FALSE(pause.LoadImage(u"Main", u"PauseButton", 136));
+    ExpectBuiltIn(pause, 136);
+    SkinManager play;
+    EXPECT_FALSE(play.LoadImage(u"Main", u"PlayButton", 134));
+    ExpectBuiltIn(play, 134);
+    for (int load = 0; load < 2; ++load) {
+        SkinManager main;
+        EXPECT_TRUE(main.LoadImage(u"Main", u"Main", 130));
+        EXPECT_EQ(main.Width(), 480);
+        EXPECT_EQ(main.GetBitmap().pixel(479, 535), 0xFFC80A14u);
+    }
+    SkinManager::EndPrefetch();
+}
+
 TEST_F(SkinManagerTest, ImageSizeComesFromTheSkinImage) {
     folder.Write("skin/big.png", PngBytes(450, 120, Qt::green));
     ASSERT_TRUE(LoadSkinText("[Main]\nPlayButton=big.png\n"));
