@@ -360,7 +360,12 @@ signed char FSOUND_SetFrequency(int channel, int freq) {
         return FALSE_;
     }
     auto lock = System().Lock();
-    return Bool(System().ForChannels(channel, [&](MixChannel& c) { c.frequency = freq; }));
+    bool made = true;
+    const bool found =
+        System().ForChannels(channel, [&](MixChannel& c) { made = c.SetFrequency(freq) && made; });
+    if (found && !made)
+        System().SetError(FMOD_ERR_MEMORY);
+    return Bool(found && made);
 }
 
 int FSOUND_GetFrequency(int channel) {

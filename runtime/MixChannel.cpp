@@ -26,19 +26,33 @@ void MixChannel::Prepare(int mixRate, int blockFrames) {
     m_converter = nullptr;
 }
 
-bool MixChannel::Allocate() {
-    if (!m_source.empty() && m_converter)
+bool MixChannel::Allocate(int rate) {
+    if (m_source.empty()) {
+        const int blockFrames = m_blockFrames;
+        m_source.assign(
+            static_cast<size_t>(std::max(kChunkFrames, blockFrames)) * kMaxSourceChannels, 0);
+        m_stereo.assign(static_cast<size_t>(std::max(kChunkFrames, blockFrames)) * 2, 0);
+        m_in.assign(static_cast<size_t>(kChunkFrames) * 2, 0.0f);
+        m_outFloat.assign(static_cast<size_t>(blockFrames) * 2, 0.0f);
+        m_out.assign(static_cast<size_t>(blockFrames) * 2, 0);
+    }
+    return rate == m_mixRate || MakeConverter();
+}
+
+bool MixChannel::MakeConverter() {
+    if (m_converter)
         return true;
-    const int blockFrames = m_blockFrames;
-    m_source.assign(static_cast<size_t>(std::max(kChunkFrames, blockFrames)) * kMaxSourceChannels,
-                    0);
-    m_stereo.assign(static_cast<size_t>(std::max(kChunkFrames, blockFrames)) * 2, 0);
-    m_in.assign(static_cast<size_t>(kChunkFrames) * 2, 0.0f);
-    m_outFloat.assign(static_cast<size_t>(blockFrames) * 2, 0.0f);
-    m_out.assign(static_cast<size_t>(blockFrames) * 2, 0);
     int error = 0;
     m_converter = src_new(SRC_SINC_FASTEST, 2, &error);
     return m_converter != nullptr;
+}
+
+bool MixChannel::SetFrequency(int rate) {
+    // A channel at rest gets its stream's rate when one starts.
+    if (InUse() && rate != m_mixRate && !MakeConverter())
+        return false;
+    frequency = rate;
+    return true;
 }
 
 void MixChannel::Start(RuntimeStream* stream) {
@@ -107,6 +121,10 @@ int MixChannel::Render(int frames) {
         return made;
     }
 
+    if (!m_converter) {
+        fatalError = true; // Allocate or SetFrequency made it, or said they could not
+        return 0;
+    }
     int made = 0;
     while (made < frames) {
         if (m_inFrames == 0 && !m_ended) {

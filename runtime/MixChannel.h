@@ -19,12 +19,16 @@ public:
     MixChannel(const MixChannel&) = delete;
     MixChannel& operator=(const MixChannel&) = delete;
 
-    // Sets the channel up for blocks of up to `blockFrames` at `mixRate`. Its buffers and rate
-    // converter (about 150 KB) come with Allocate, before a stream first starts on it: a player
-    // uses two or three of the channels.
+    // Sets the channel up for blocks of up to `blockFrames` at `mixRate`. Its buffers come with
+    // Allocate, before a stream first starts on it (a player uses two or three of the channels),
+    // and its rate converter (about 120 KB) once it plays at another rate than the mix.
     void Prepare(int mixRate, int blockFrames);
-    // Allocates the buffers and the converter once, outside the mixer; false when it cannot.
-    bool Allocate();
+    // Allocates the buffers once, and the converter for a stream of `rate`, outside the mixer;
+    // false when it cannot.
+    bool Allocate(int rate);
+    // The rate the channel plays its stream at; false, leaving it, when the converter a playing
+    // channel needs for it cannot be made.
+    bool SetFrequency(int rate);
 
     // On an allocated channel.
     void Start(RuntimeStream* stream);
@@ -53,6 +57,7 @@ public:
     bool fatalError = false;
 
 private:
+    bool MakeConverter();
     // Fills m_out with up to `frames` stereo frames at the mix rate; answers the frames made.
     int Render(int frames);
     // Decodes up to `frames` source frames as stereo into `out`; answers the count, 0 at the end.

@@ -261,7 +261,7 @@ int SoundSystem::PlayStream(int number, RuntimeStream* stream) {
         return -1;
     }
     MixChannel& channel = *m_channels[number];
-    if (!channel.Allocate()) {
+    if (!channel.Allocate(stream->Rate())) {
         SetError(FMOD_ERR_MEMORY);
         return -1;
     }
