@@ -381,7 +381,9 @@ void SoundSystem::MixerLoop() {
         // With sound the mixer keeps its own clock while the device holds enough, so DSP units
         // are called evenly; it runs ahead while the device is short (at the start, after a
         // stall) or takes blocks faster than real time, and waits when every block is queued.
-        if (written == 0 || (QueuedOutputBlocks() >= 2 && !DeviceAheadOfClock(start)))
+        // Silence goes at real speed even to a device that takes blocks at once (a file).
+        const bool ahead = DeviceAheadOfClock(start);
+        if (written == 0 || (QueuedOutputBlocks() >= 2 && !ahead) || (!m_mixedSound && ahead))
             Pace(next);
         else
             next = std::chrono::steady_clock::now();
@@ -392,11 +394,13 @@ void SoundSystem::MixerLoop() {
 void SoundSystem::MixBlock() {
     std::fill(m_mix.begin(), m_mix.end(), 0);
     auto lock = Lock();
+    m_mixedSound = false;
     for (auto& channel : m_channels) {
         RuntimeStream* stream = channel->Stream();
         if (!stream)
             continue;
         m_outputStarted = true;
+        m_mixedSound = m_mixedSound || !channel->paused;
         int64_t before = stream->Position();
         bool playing = channel->Mix(m_mix.data(), kBlockFrames, m_masterVolume);
         if (channel->fatalError)

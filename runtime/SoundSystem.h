@@ -154,6 +154,7 @@ private:
     // Output: blocks of kOutputFrames 16-bit stereo frames, filled and queued in turn.
     std::unique_ptr<WaveOut> m_out;
     bool m_outputStarted = false; // a stream has played since Init (the mixer thread's)
+    bool m_mixedSound = false;    // the last block held a playing stream (the mixer thread's)
     int m_filled = 0;             // frames in the block being filled
     std::vector<WaveHeader> m_blocks;
     std::vector<int16_t> m_blockData;
