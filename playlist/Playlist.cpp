@@ -157,11 +157,7 @@ std::optional<FileInfo> Playlist::EntryAt(int index) const {
 }
 
 std::vector<FileInfo> Playlist::AllEntries() const {
-    std::vector<FileInfo> entries;
-    entries.reserve(m_entries.size());
-    for (const PlaylistEntry& entry : m_entries)
-        entries.push_back(entry.Info());
-    return entries;
+    return PlaylistEntry::Infos(m_entries);
 }
 
 std::u16string_view Playlist::PathAt(int index) const {

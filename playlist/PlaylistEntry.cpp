@@ -145,3 +145,11 @@ FileInfo PlaylistEntry::Info() const {
     info.missing = m_missing;
     return info;
 }
+
+std::vector<FileInfo> PlaylistEntry::Infos(const std::vector<PlaylistEntry>& entries) {
+    std::vector<FileInfo> infos;
+    infos.reserve(entries.size());
+    for (const PlaylistEntry& entry : entries)
+        infos.push_back(entry.Info());
+    return infos;
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 // A playlist entry as the list keeps it. The texts live in one heap block of UTF-16 units, the
 // path first, each stored text after its length; a text that is empty takes no room, and the
@@ -22,6 +23,8 @@ public:
     PlaylistEntry& operator=(PlaylistEntry&&) noexcept = default;
 
     FileInfo Info() const;
+    // Every entry's Info(), in order.
+    static std::vector<FileInfo> Infos(const std::vector<PlaylistEntry>& entries);
     std::u16string_view Path() const { return Text(kPath); }
     // The extension with its dot, as the entry holds it (Info().ext without the rest).
     std::u16string Extension() const;

@@ -60,11 +60,7 @@ void PlaylistModel::SetEntries(const std::vector<FileInfo>& entries, int playing
 }
 
 std::vector<FileInfo> PlaylistModel::AllEntries() const {
-    std::vector<FileInfo> entries;
-    entries.reserve(m_entries.size());
-    for (const PlaylistEntry& entry : m_entries)
-        entries.push_back(entry.Info());
-    return entries;
+    return PlaylistEntry::Infos(m_entries);
 }
 
 void PlaylistModel::SetLabels(bool useTitle, bool showArtist) {
